@@ -1,0 +1,7 @@
+#include "AramaFormu.h"
+
+TForm2::TForm2(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("TForm2"));
+    setWindowTitle(QStringLiteral("Müşteri Arama Formu"));
+}

@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QString>
+
+// The directory of the running executable, always ending with a separator.
+QString GetAppPath();

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QFlags>
+#include <QString>
+#include <optional>
+
+// Every modal dialog of the program goes through this adapter, so that tests
+// can answer it without a window blocking them.
+class Dialogs
+{
+public:
+    enum class Icon { None, Information, Warning, Error, Question };
+    enum Button { NoButton = 0x0, Ok = 0x1, Yes = 0x2, No = 0x4, Cancel = 0x8 };
+    Q_DECLARE_FLAGS(Buttons, Button)
+
+    struct SaveFileRequest
+    {
+        QString title;
+        QString filter;          // e.g. "XML Dosyası (*.xml)"
+        QString defaultSuffix;   // without the dot
+        QString proposedName;    // file name offered to the user
+        QString directory;       // where the dialog opens; empty for the current one
+    };
+
+    virtual ~Dialogs() = default;
+
+    // Shows a message box and returns the button pressed; NoButton when the
+    // box was closed without an answer.
+    virtual Button message(const QString& caption, const QString& text, Icon icon, Buttons buttons,
+                           Button defaultButton) = 0;
+    // Returns the chosen path, or an empty text when the dialog was cancelled.
+    // The dialog itself asks before an existing file is replaced.
+    virtual QString saveFileName(const SaveFileRequest& request) = 0;
+    // Returns the edited text on OK, nothing on Cancel.
+    virtual std::optional<QString> inputText(const QString& caption, const QString& prompt,
+                                             const QString& preset) = 0;
+    virtual void about(const QString& title, const QString& details) = 0;
+
+    // Plain message with an OK button, captioned with the application title.
+    void inform(const QString& text);
+    // Yes/No warning (caption "Warning", Yes the default button).
+    Button askYesNo(const QString& text);
+    // The general error report for an error nothing else handled.
+    void reportError(const QString& text);
+};
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(Dialogs::Buttons)
+
+inline const QString kAppTitle = QStringLiteral("Rirede Zarevave Rurored");

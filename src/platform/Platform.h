@@ -1,0 +1,14 @@
+#pragma once
+
+class Clock;
+class Dialogs;
+class Shell;
+
+// The operating-system adapters a window or a rule may use. Tests hand in
+// doubles.
+struct Platform
+{
+    Dialogs& dialogs;
+    Clock& clock;
+    Shell& shell;
+};

@@ -1,0 +1,90 @@
+#include "QtDialogs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+QMessageBox::Icon toQt(Dialogs::Icon icon)
+{
+    switch (icon) {
+    case Dialogs::Icon::Information: return QMessageBox::Information;
+    case Dialogs::Icon::Warning: return QMessageBox::Warning;
+    case Dialogs::Icon::Error: return QMessageBox::Critical;
+    case Dialogs::Icon::Question: return QMessageBox::Question;
+    case Dialogs::Icon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+Dialogs::Button QtDialogs::message(const QString& caption, const QString& text, Icon icon,
+                                   Buttons buttons, Button defaultButton)
+{
+    QMessageBox box(toQt(icon), caption, text, QMessageBox::NoButton, QApplication::activeWindow());
+    struct Choice { Button ours; QString label; QMessageBox::ButtonRole role; };
+    const Choice choices[] = {
+        {Yes, QStringLiteral("&Yes"), QMessageBox::YesRole},
+        {No, QStringLiteral("&No"), QMessageBox::NoRole},
+        {Ok, QStringLiteral("OK"), QMessageBox::AcceptRole},
+        {Cancel, QStringLiteral("Cancel"), QMessageBox::RejectRole},
+    };
+    QAbstractButton* pressedFor[4] = {};
+    int i = 0;
+    for (const Choice& c : choices) {
+        if (buttons.testFlag(c.ours)) {
+            QPushButton* b = box.addButton(c.label, c.role);
+            pressedFor[i] = b;
+            if (c.ours == defaultButton)
+                box.setDefaultButton(b);
+        }
+        ++i;
+    }
+    // Esc answers No on a question and OK on a plain message.
+    if (buttons.testFlag(No))
+        box.setEscapeButton(pressedFor[1]);
+    else if (buttons.testFlag(Ok))
+        box.setEscapeButton(pressedFor[2]);
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    for (int k = 0; k < 4; ++k) {
+        if (clicked && clicked == pressedFor[k])
+            return choices[k].ours;
+    }
+    return NoButton;
+}
+
+QString QtDialogs::saveFileName(const SaveFileRequest& request)
+{
+    QFileDialog dlg(QApplication::activeWindow(), request.title);
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setFileMode(QFileDialog::AnyFile);
+    dlg.setNameFilter(request.filter);
+    dlg.setDefaultSuffix(request.defaultSuffix);
+    dlg.setDirectory(request.directory.isEmpty() ? QDir::currentPath() : request.directory);
+    dlg.selectFile(request.proposedName);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return {};
+    return dlg.selectedFiles().constFirst();
+}
+
+std::optional<QString> QtDialogs::inputText(const QString& caption, const QString& prompt,
+                                            const QString& preset)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(QApplication::activeWindow(), caption, prompt,
+                                               QLineEdit::Normal, preset, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
+}
+
+void QtDialogs::about(const QString& title, const QString& details)
+{
+    QMessageBox::about(nullptr, title, details);
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "Dialogs.h"
+
+#include <QList>
+#include <QStringList>
+#include <deque>
+#include <functional>
+
+// Test double: records every dialog and answers from a queue. An unanswered
+// question is recorded and answered with its default button (for a save or
+// input dialog: cancelled).
+class ScriptedDialogs : public Dialogs
+{
+public:
+    struct Shown
+    {
+        QString caption;
+        QString text;
+        Icon icon;
+        Buttons buttons;
+        Button defaultButton;
+    };
+
+    Button message(const QString& caption, const QString& text, Icon icon, Buttons buttons,
+                   Button defaultButton) override;
+    QString saveFileName(const SaveFileRequest& request) override;
+    std::optional<QString> inputText(const QString& caption, const QString& prompt,
+                                     const QString& preset) override;
+    void about(const QString& title, const QString& details) override;
+
+    void setNextAnswer(Button answer) { m_answers.push_back(answer); }
+    void setNextFileName(const QString& path) { m_fileNames.push_back(path); }
+    void setNextInput(std::optional<QString> text) { m_inputs.push_back(std::move(text)); }
+    // Runs when the next message box shows, before it is answered.
+    void onNextMessage(std::function<void()> action) { m_onMessage.push_back(std::move(action)); }
+
+    QList<Shown> messages;
+    QList<SaveFileRequest> saveRequests;
+    QList<QStringList> inputRequests;   // caption, prompt, preset
+    QList<QStringList> aboutBoxes;      // title, details
+    int unansweredQuestions = 0;
+
+    QStringList texts() const;
+    void clear();
+
+private:
+    std::deque<Button> m_answers;
+    std::deque<QString> m_fileNames;
+    std::deque<std::optional<QString>> m_inputs;
+    std::deque<std::function<void()>> m_onMessage;
+};

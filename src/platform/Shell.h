@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QList>
+#include <QUrl>
+
+// Opens documents and web pages with the desktop's default program.
+class Shell
+{
+public:
+    virtual ~Shell() = default;
+    virtual bool openUrl(const QUrl& url) = 0;
+};
+
+class DesktopShell : public Shell
+{
+public:
+    bool openUrl(const QUrl& url) override;
+};
+
+class RecordingShell : public Shell
+{
+public:
+    bool openUrl(const QUrl& url) override
+    {
+        opened.append(url);
+        return true;
+    }
+    QList<QUrl> opened;
+};

@@ -1,0 +1,410 @@
+#include "Database.h"
+
+#include "Schema.h"
+
+#define SQLITE_HAS_CODEC 1
+#include <sqlite3.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+
+const QString Database::kFileName = QStringLiteral("radadir.dve");
+const QByteArray Database::kPassword = QByteArrayLiteral("vorpalquintezbrask");
+
+class Database::Statement
+{
+public:
+    Statement(sqlite3* db, const QString& sql) : m_db(db)
+    {
+        const QByteArray utf8 = sql.toUtf8();
+        m_rc = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, nullptr);
+    }
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    int prepareResult() const { return m_rc; }
+
+    void bind(const QList<QVariant>& values)
+    {
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+        for (int i = 0; i < values.size(); ++i) {
+            const QVariant& v = values[i];
+            const int pos = i + 1;
+            if (v.isNull()) {
+                sqlite3_bind_null(m_stmt, pos);
+            } else if (v.typeId() == QMetaType::Bool || v.typeId() == QMetaType::Int ||
+                       v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::UInt ||
+                       v.typeId() == QMetaType::ULongLong) {
+                sqlite3_bind_int64(m_stmt, pos, v.toLongLong());
+            } else if (v.typeId() == QMetaType::QByteArray) {
+                const QByteArray b = v.toByteArray();
+                sqlite3_bind_blob(m_stmt, pos, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+            } else {
+                const QByteArray utf8 = v.toString().toUtf8();
+                sqlite3_bind_text(m_stmt, pos, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+            }
+        }
+    }
+    // SQLITE_ROW, SQLITE_DONE or an error code.
+    int step() { return sqlite3_step(m_stmt); }
+    void reset() { sqlite3_reset(m_stmt); }
+    int columnCount() const { return sqlite3_column_count(m_stmt); }
+    QVariant value(int col) const
+    {
+        switch (sqlite3_column_type(m_stmt, col)) {
+        case SQLITE_NULL: return QVariant();
+        case SQLITE_INTEGER: return QVariant(qint64(sqlite3_column_int64(m_stmt, col)));
+        case SQLITE_FLOAT: return QVariant(sqlite3_column_double(m_stmt, col));
+        case SQLITE_BLOB:
+            return QByteArray(static_cast<const char*>(sqlite3_column_blob(m_stmt, col)),
+                              sqlite3_column_bytes(m_stmt, col));
+        default:
+            return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, col)),
+                                     sqlite3_column_bytes(m_stmt, col));
+        }
+    }
+
+private:
+    sqlite3* m_db;
+    sqlite3_stmt* m_stmt = nullptr;
+    int m_rc;
+};
+
+namespace {
+
+QString openFailureReason(int rc)
+{
+    switch (rc) {
+    case SQLITE_NOTADB:
+        return QStringLiteral("Dosya bir veritabanı değil ya da parolası yanlış.");
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("Dosya başka bir program tarafından kilitlenmiş.");
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+    case SQLITE_READONLY:
+        return QStringLiteral("Dosya açılamıyor ya da bu dosyaya erişim izni yok.");
+    case SQLITE_CORRUPT:
+        return QStringLiteral("Dosya bozuk.");
+    default:
+        return QString::fromUtf8(sqlite3_errstr(rc));
+    }
+}
+
+QString columnList(const TableDef& t, bool withAuto)
+{
+    QStringList names;
+    for (const ColumnDef& c : t.columns) {
+        if (withAuto || c.type != ColumnType::AutoId)
+            names << QLatin1Char('"') + c.name + QLatin1Char('"');
+    }
+    return names.join(QStringLiteral(", "));
+}
+
+QList<QVariant> withoutAuto(const TableDef& t, const QList<QVariant>& values)
+{
+    QList<QVariant> out;
+    for (int i = 0; i < t.columns.size(); ++i) {
+        if (t.columns[i].type != ColumnType::AutoId)
+            out << values.value(i);
+    }
+    return out;
+}
+
+} // namespace
+
+Database::Database(const QString& path, QByteArray password)
+    : m_path(QFileInfo(path).absoluteFilePath()), m_password(std::move(password))
+{
+}
+
+Database::~Database()
+{
+    close();
+}
+
+void Database::fail(const QString& what) const
+{
+    const QString detail = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
+    throw StoreError(detail.isEmpty() ? what : what + QStringLiteral(": ") + detail);
+}
+
+void Database::open()
+{
+    if (m_db)
+        return;
+    const QFileInfo info(m_path);
+    const bool fresh = !info.exists() || (info.isFile() && info.size() == 0);
+    const QString heading = QStringLiteral("Veritabanı açılamadı: %1\n").arg(m_path);
+
+    sqlite3* db = nullptr;
+    const int flags = SQLITE_OPEN_READWRITE | (fresh ? SQLITE_OPEN_CREATE : 0);
+    int rc = sqlite3_open_v2(QFile::encodeName(m_path).constData(), &db, flags, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_key(db, m_password.constData(), int(m_password.size()));
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(db, 2000);
+        // A wrong key or a file that is no database shows at the first read.
+        rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    }
+    if (rc != SQLITE_OK) {
+        sqlite3_close(db);
+        throw DatabaseOpenError(heading + openFailureReason(rc));
+    }
+    m_db = db;
+
+    if (fresh) {
+        try {
+            begin();
+            createSchema();
+            seedLookups();
+            commit();
+        } catch (const RadaError& e) {
+            close();
+            QFile::remove(m_path);
+            throw DatabaseOpenError(heading + e.text());
+        }
+        return;
+    }
+
+    // The file must hold every table with every column the program uses.
+    QStringList missing;
+    for (const TableDef* t : Schema::allTables()) {
+        const QStringList present = columnNames(t->name);
+        for (const QString& c : t->columnNames()) {
+            if (!present.contains(c))
+                missing << t->name + QLatin1Char('.') + c;
+        }
+    }
+    if (!missing.isEmpty()) {
+        close();
+        throw DatabaseOpenError(heading + QStringLiteral("Eksik tablo ya da sütunlar: %1").arg(missing.join(QStringLiteral(", "))));
+    }
+}
+
+void Database::close()
+{
+    m_statements.clear();
+    m_txDepth = 0;
+    if (m_db) {
+        sqlite3_close(m_db);
+        m_db = nullptr;
+    }
+}
+
+Database::Statement& Database::prepared(const QString& sql)
+{
+    if (!m_db)
+        throw StoreError(QStringLiteral("Veritabanı bağlantısı kapalı."));
+    auto it = m_statements.find(sql);
+    if (it == m_statements.end()) {
+        auto st = std::make_shared<Statement>(m_db, sql);
+        if (st->prepareResult() != SQLITE_OK)
+            fail(QStringLiteral("SQL hazırlanamadı"));
+        it = m_statements.insert(sql, st);
+    }
+    return *it.value();
+}
+
+void Database::exec(const QString& sql, const QList<QVariant>& values)
+{
+    Statement& st = prepared(sql);
+    st.bind(values);
+    int rc;
+    while ((rc = st.step()) == SQLITE_ROW) {
+    }
+    st.reset();
+    if (rc != SQLITE_DONE)
+        fail(QStringLiteral("Kayıt yazılamadı"));
+}
+
+QList<QVariant> Database::column(const QString& sql, const QList<QVariant>& values)
+{
+    Statement& st = prepared(sql);
+    st.bind(values);
+    QList<QVariant> out;
+    int rc;
+    while ((rc = st.step()) == SQLITE_ROW)
+        out << st.value(0);
+    st.reset();
+    if (rc != SQLITE_DONE)
+        fail(QStringLiteral("Kayıtlar okunamadı"));
+    return out;
+}
+
+QList<StoreRow> Database::load(const QString& table)
+{
+    const TableDef& t = Schema::table(table);
+    Statement& st = prepared(QStringLiteral("SELECT rowid, %1 FROM \"%2\" ORDER BY rowid")
+                                 .arg(columnList(t, true), t.name));
+    st.bind({});
+    QList<StoreRow> rows;
+    int rc;
+    const int n = int(t.columns.size());
+    while ((rc = st.step()) == SQLITE_ROW) {
+        StoreRow row;
+        row.key = st.value(0).toLongLong();
+        row.values.reserve(n);
+        for (int i = 0; i < n; ++i)
+            row.values << st.value(i + 1);
+        rows << std::move(row);
+    }
+    st.reset();
+    if (rc != SQLITE_DONE)
+        fail(QStringLiteral("Tablo okunamadı"));
+    return rows;
+}
+
+qint64 Database::insert(const QString& table, const QList<QVariant>& values)
+{
+    const TableDef& t = Schema::table(table);
+    QStringList marks;
+    for (const ColumnDef& c : t.columns) {
+        if (c.type != ColumnType::AutoId)
+            marks << QStringLiteral("?");
+    }
+    exec(QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
+             .arg(t.name, columnList(t, false), marks.join(QStringLiteral(", "))),
+         withoutAuto(t, values));
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+void Database::update(const QString& table, qint64 key, const QList<QVariant>& values)
+{
+    const TableDef& t = Schema::table(table);
+    QStringList sets;
+    for (const ColumnDef& c : t.columns) {
+        if (c.type != ColumnType::AutoId)
+            sets << QStringLiteral("\"%1\" = ?").arg(c.name);
+    }
+    QList<QVariant> bound = withoutAuto(t, values);
+    bound << key;
+    exec(QStringLiteral("UPDATE \"%1\" SET %2 WHERE rowid = ?").arg(t.name, sets.join(QStringLiteral(", "))),
+         bound);
+    if (sqlite3_changes(m_db) != 1)
+        throw StoreError(QStringLiteral("Kayıt bulunamadı; başka bir program tarafından silinmiş olabilir."));
+}
+
+void Database::remove(const QString& table, const QList<qint64>& keys)
+{
+    const TableDef& t = Schema::table(table);
+    const QString sql = QStringLiteral("DELETE FROM \"%1\" WHERE rowid = ?").arg(t.name);
+    begin();
+    try {
+        for (qint64 key : keys)
+            exec(sql, {key});
+        commit();
+    } catch (...) {
+        rollback();
+        throw;
+    }
+}
+
+int Database::count(const QString& table)
+{
+    const TableDef& t = Schema::table(table);
+    return column(QStringLiteral("SELECT count(*) FROM \"%1\"").arg(t.name)).value(0).toInt();
+}
+
+void Database::begin()
+{
+    if (m_txDepth++ == 0)
+        exec(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+void Database::commit()
+{
+    if (m_txDepth <= 0)
+        return;
+    if (m_txDepth == 1) {
+        exec(QStringLiteral("COMMIT"));
+    }
+    --m_txDepth;
+}
+
+void Database::rollback()
+{
+    if (m_txDepth <= 0)
+        return;
+    if (--m_txDepth == 0 && m_db && !sqlite3_get_autocommit(m_db))
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void Database::createSchema()
+{
+    for (const TableDef* t : Schema::allTables())
+        exec(Schema::createStatement(*t));
+}
+
+void Database::seedLookups()
+{
+    struct Seed { const TableDef* table; const char* file; };
+    const Seed seeds[] = {
+        {&Schema::ulke(), ":/data/ulke.tsv"},
+        {&Schema::kimlikTuru(), ":/data/kimlikturu.tsv"},
+        {&Schema::cinsiyet(), ":/data/cinsiyet.tsv"},
+        {&Schema::iller(), ":/data/iller.tsv"},
+        {&Schema::medeniHali(), ":/data/medenihali.tsv"},
+    };
+    for (const Seed& s : seeds) {
+        QFile f(QString::fromLatin1(s.file));
+        if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+            throw StoreError(QStringLiteral("Veri dosyası okunamadı: %1").arg(f.fileName()));
+        QTextStream in(&f);
+        in.setEncoding(QStringConverter::Utf8);
+        const qsizetype columns = s.table->columns.size();
+        while (!in.atEnd()) {
+            const QString line = in.readLine();
+            if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+                continue;
+            const QStringList parts = line.split(QLatin1Char('\t'));
+            if (parts.size() != columns)
+                throw StoreError(QStringLiteral("Veri dosyasında hatalı satır: %1").arg(line));
+            QList<QVariant> values;
+            for (const QString& p : parts)
+                values << p;
+            insert(s.table->name, values);
+        }
+    }
+}
+
+QStringList Database::columnNames(const QString& table)
+{
+    // Table names come from the fixed schema only.
+    Statement& st = prepared(QStringLiteral("PRAGMA table_info(\"%1\")").arg(Schema::table(table).name));
+    st.bind({});
+    QStringList names;
+    int rc;
+    while ((rc = st.step()) == SQLITE_ROW)
+        names << st.value(1).toString();
+    st.reset();
+    if (rc != SQLITE_DONE)
+        fail(QStringLiteral("Tablo bilgisi okunamadı"));
+    return names;
+}
+
+void Database::exportTo(const QString& path)
+{
+    exec(QStringLiteral("ATTACH DATABASE ? AS compacted KEY ?"),
+         {QFileInfo(path).absoluteFilePath(), QString::fromUtf8(m_password)});
+    try {
+        column(QStringLiteral("SELECT sqlcipher_export('compacted')"));
+    } catch (...) {
+        sqlite3_exec(m_db, "DETACH DATABASE compacted", nullptr, nullptr, nullptr);
+        throw;
+    }
+    m_statements.clear();
+    exec(QStringLiteral("DETACH DATABASE compacted"));
+}
+
+QString Database::integrityCheck()
+{
+    const QList<QVariant> result = column(QStringLiteral("PRAGMA integrity_check"));
+    QStringList lines;
+    for (const QVariant& v : result)
+        lines << v.toString();
+    return lines.join(QLatin1Char('\n'));
+}

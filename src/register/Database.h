@@ -1,0 +1,78 @@
+#pragma once
+
+#include "Store.h"
+
+#include <QHash>
+#include <QString>
+#include <memory>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// The database could not be opened (wrong password, not a database, locked).
+class DatabaseOpenError : public RadaError
+{
+public:
+    using RadaError::RadaError;
+};
+
+// One SQLCipher connection to the encrypted database file. Prepared
+// statements only; the SQL text comes from the fixed schema, values are
+// always bound.
+class Database : public Store
+{
+public:
+    static const QString kFileName;     // "radadir.dve"
+    static const QByteArray kPassword;
+
+    // Resolves the path once to an absolute path.
+    explicit Database(const QString& path, QByteArray password = kPassword);
+    ~Database() override;
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Opens the file; creates it with schema and lookup rows when it does
+    // not exist. Throws DatabaseOpenError with the reason otherwise.
+    void open();
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+    const QString& path() const { return m_path; }
+    const QByteArray& password() const { return m_password; }
+
+    QList<StoreRow> load(const QString& table) override;
+    qint64 insert(const QString& table, const QList<QVariant>& values) override;
+    void update(const QString& table, qint64 key, const QList<QVariant>& values) override;
+    void remove(const QString& table, const QList<qint64>& keys) override;
+    int count(const QString& table) override;
+    void begin() override;
+    void commit() override;
+    void rollback() override;
+
+    // Runs one statement with bound values; for schema work and tests.
+    void exec(const QString& sql, const QList<QVariant>& values = {});
+    // First column of every result row.
+    QList<QVariant> column(const QString& sql, const QList<QVariant>& values = {});
+
+    // Column names of a table as the database declares them.
+    QStringList columnNames(const QString& table);
+
+    // Writes an encrypted, compacted copy of the open database to another file.
+    void exportTo(const QString& path);
+    // "ok" when the database passes SQLite's integrity check.
+    QString integrityCheck();
+
+    // Reads the lookup rows from the embedded data files and inserts them.
+    void seedLookups();
+
+private:
+    class Statement;
+    Statement& prepared(const QString& sql);
+    void createSchema();
+    [[noreturn]] void fail(const QString& what) const;
+
+    QString m_path;
+    QByteArray m_password;
+    sqlite3* m_db = nullptr;
+    QHash<QString, std::shared_ptr<Statement>> m_statements;
+    int m_txDepth = 0;
+};

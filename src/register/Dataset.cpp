@@ -1,0 +1,525 @@
+#include "Dataset.h"
+
+#include "Formats.h"
+
+#include <QCollator>
+#include <QLocale>
+#include <algorithm>
+
+namespace {
+
+const QString kNotEditing = QStringLiteral("Dataset not in edit or insert mode");
+const QString kEmpty = QStringLiteral("Cannot perform this operation on an empty dataset");
+const QString kClosed = QStringLiteral("Cannot perform this operation on a closed dataset");
+
+bool isNumeric(ColumnType t)
+{
+    return t == ColumnType::AutoId || t == ColumnType::Integer || t == ColumnType::Bool;
+}
+
+} // namespace
+
+Dataset::Dataset(Store& store, const TableDef& table, QObject* parent)
+    : QObject(parent), m_store(store), m_table(table)
+{
+}
+
+void Dataset::setState(State s)
+{
+    if (m_state == s)
+        return;
+    m_state = s;
+    Q_EMIT stateChanged();
+}
+
+void Dataset::open()
+{
+    if (isOpen())
+        close();
+    const QList<StoreRow> loaded = m_store.load(m_table.name);
+    m_rows.clear();
+    m_rows.reserve(loaded.size());
+    for (const StoreRow& r : loaded)
+        m_rows.append({r.key, r.values});
+    m_buffer.clear();
+    m_modified = false;
+    rebuildVisible();
+    m_cur = m_visible.isEmpty() ? -1 : 0;
+    m_bof = true;
+    m_eof = m_visible.isEmpty();
+    setState(State::Browse);
+    Q_EMIT rowsChanged();
+    Q_EMIT rowChanged();
+    if (afterOpen)
+        afterOpen();
+    if (afterScroll)
+        afterScroll();
+}
+
+void Dataset::close()
+{
+    m_rows.clear();
+    m_visible.clear();
+    m_buffer.clear();
+    m_modified = false;
+    m_cur = -1;
+    m_bof = m_eof = true;
+    setState(State::Inactive);
+    Q_EMIT rowsChanged();
+    Q_EMIT rowChanged();
+}
+
+void Dataset::rebuildVisible()
+{
+    m_visible.clear();
+    for (int i = 0; i < m_rows.size(); ++i) {
+        if (m_filterColumn >= 0 && textOf(m_rows[i].values.value(m_filterColumn),
+                                          m_table.columns[m_filterColumn].type) != m_filterValue)
+            continue;
+        m_visible.append(i);
+    }
+    if (m_sortColumn >= 0) {
+        const int col = m_sortColumn;
+        const ColumnType type = m_table.columns[col].type;
+        QCollator collator{QLocale(QLocale::Turkish, QLocale::Turkey)};
+        std::stable_sort(m_visible.begin(), m_visible.end(), [&](int a, int b) {
+            const QVariant& va = m_rows[a].values[col];
+            const QVariant& vb = m_rows[b].values[col];
+            if (va.isNull() || vb.isNull())
+                return va.isNull() && !vb.isNull();
+            if (isNumeric(type))
+                return va.toLongLong() < vb.toLongLong();
+            return collator.compare(va.toString(), vb.toString()) < 0;
+        });
+    }
+}
+
+int Dataset::visibleIndexOfKey(qint64 key) const
+{
+    for (int i = 0; i < m_visible.size(); ++i) {
+        if (m_rows[m_visible[i]].key == key)
+            return i;
+    }
+    return -1;
+}
+
+bool Dataset::settle()
+{
+    if (!isOpen())
+        throw RadaError(kClosed);
+    if (!isEditing())
+        return true;
+    if (m_modified)
+        return post();
+    cancel();
+    return true;
+}
+
+bool Dataset::moveTo(int visibleIndex)
+{
+    if (!settle())
+        return false;
+    m_cur = m_visible.isEmpty() ? -1 : std::clamp(visibleIndex, 0, int(m_visible.size()) - 1);
+    Q_EMIT rowChanged();
+    if (afterScroll)
+        afterScroll();
+    return true;
+}
+
+bool Dataset::first()
+{
+    if (!moveTo(0))
+        return false;
+    m_bof = true;
+    m_eof = m_visible.isEmpty();
+    return true;
+}
+
+bool Dataset::last()
+{
+    if (!moveTo(int(m_visible.size()) - 1))
+        return false;
+    m_eof = true;
+    m_bof = m_visible.isEmpty();
+    return true;
+}
+
+bool Dataset::next()
+{
+    if (!settle())
+        return false;
+    if (m_cur + 1 >= m_visible.size()) {
+        m_eof = true;
+        return true;
+    }
+    m_bof = false;
+    m_eof = false;
+    return moveTo(m_cur + 1);
+}
+
+bool Dataset::prior()
+{
+    if (!settle())
+        return false;
+    if (m_cur <= 0) {
+        m_bof = true;
+        return true;
+    }
+    m_bof = false;
+    m_eof = false;
+    return moveTo(m_cur - 1);
+}
+
+bool Dataset::locate(const QString& column, const QString& prefix, Qt::CaseSensitivity cs)
+{
+    const int col = columnIndex(column);
+    if (!settle())
+        return false;
+    for (int i = 0; i < m_visible.size(); ++i) {
+        if (textOf(m_rows[m_visible[i]].values[col], m_table.columns[col].type).startsWith(prefix, cs)) {
+            m_bof = m_eof = false;
+            return moveTo(i);
+        }
+    }
+    return false;
+}
+
+bool Dataset::setFilter(const QString& column, const QString& value)
+{
+    const int col = columnIndex(column);
+    if (!settle())
+        return false;
+    m_filterColumn = col;
+    m_filterValue = value;
+    rebuildVisible();
+    Q_EMIT rowsChanged();
+    return first();
+}
+
+bool Dataset::clearFilter()
+{
+    if (!settle())
+        return false;
+    m_filterColumn = -1;
+    m_filterValue.clear();
+    rebuildVisible();
+    Q_EMIT rowsChanged();
+    return first();
+}
+
+bool Dataset::setSort(const QString& column)
+{
+    const int col = column.isEmpty() ? -1 : columnIndex(column);
+    if (!settle())
+        return false;
+    const qint64 current = key();
+    m_sortColumn = col;
+    rebuildVisible();
+    Q_EMIT rowsChanged();
+    const int at = visibleIndexOfKey(current);
+    return moveTo(at < 0 ? 0 : at);
+}
+
+bool Dataset::edit()
+{
+    if (!isOpen())
+        throw RadaError(kClosed);
+    if (isEditing())
+        return true;
+    if (m_visible.isEmpty())
+        return append();
+    m_buffer = m_rows[m_visible[m_cur]].values;
+    m_modified = false;
+    setState(State::Edit);
+    return true;
+}
+
+bool Dataset::append()
+{
+    if (!settle())
+        return false;
+    if (beforeInsert && !beforeInsert())
+        return false;
+    m_buffer = QList<QVariant>(m_table.columns.size());
+    m_modified = false;
+    setState(State::Insert);
+    Q_EMIT rowChanged();
+    if (afterScroll)
+        afterScroll();
+    return true;
+}
+
+bool Dataset::post()
+{
+    if (!isEditing())
+        return isOpen();
+    if (beforePost && !beforePost())
+        return false;
+    const bool inserting = m_state == State::Insert;
+    qint64 rowKey = 0;
+    try {
+        if (inserting) {
+            rowKey = m_store.insert(m_table.name, m_buffer);
+            const QString autoId = m_table.autoIdColumn();
+            if (!autoId.isEmpty())
+                m_buffer[m_table.indexOf(autoId)] = rowKey;
+        } else {
+            rowKey = m_rows[m_visible[m_cur]].key;
+            m_store.update(m_table.name, rowKey, m_buffer);
+        }
+    } catch (const StoreError& e) {
+        if (!onPostError)
+            throw;
+        onPostError(e);
+        return false;
+    }
+    if (inserting) {
+        m_rows.append({rowKey, m_buffer});
+    } else {
+        m_rows[m_visible[m_cur]].values = m_buffer;
+    }
+    m_buffer.clear();
+    m_modified = false;
+    rebuildVisible();
+    const int at = visibleIndexOfKey(rowKey);
+    if (at >= 0)
+        m_cur = at;
+    else
+        m_cur = m_visible.isEmpty() ? -1 : std::clamp(m_cur, 0, int(m_visible.size()) - 1);
+    m_bof = m_eof = false;
+    setState(State::Browse);
+    Q_EMIT rowsChanged();
+    Q_EMIT rowChanged();
+    return true;
+}
+
+void Dataset::cancel()
+{
+    if (!isEditing())
+        return;
+    m_buffer.clear();
+    m_modified = false;
+    setState(State::Browse);
+    Q_EMIT rowChanged();
+    if (afterCancel)
+        afterCancel();
+}
+
+bool Dataset::remove()
+{
+    if (!isOpen())
+        throw RadaError(kClosed);
+    if (m_state == State::Insert) {
+        cancel();
+        return true;
+    }
+    if (m_visible.isEmpty())
+        throw RadaError(kEmpty);
+    if (beforeDelete && !beforeDelete())
+        return false;
+    const int rowIndex = m_visible[m_cur];
+    m_store.remove(m_table.name, {m_rows[rowIndex].key});
+    m_rows.removeAt(rowIndex);
+    m_buffer.clear();
+    m_modified = false;
+    const int keep = m_cur;
+    rebuildVisible();
+    m_cur = m_visible.isEmpty() ? -1 : std::min(keep, int(m_visible.size()) - 1);
+    m_bof = m_cur <= 0;
+    m_eof = m_visible.isEmpty();
+    setState(State::Browse);
+    Q_EMIT rowsChanged();
+    Q_EMIT rowChanged();
+    if (afterScroll)
+        afterScroll();
+    return true;
+}
+
+int Dataset::columnIndex(const QString& column) const
+{
+    const int i = m_table.indexOf(column);
+    if (i < 0)
+        throw RadaError(QStringLiteral("%1: Field '%2' not found").arg(m_table.name, column));
+    return i;
+}
+
+const QList<QVariant>* Dataset::currentValues() const
+{
+    if (isEditing())
+        return &m_buffer;
+    if (m_cur < 0 || m_cur >= m_visible.size())
+        return nullptr;
+    return &m_rows[m_visible[m_cur]].values;
+}
+
+QString Dataset::textOf(const QVariant& v, ColumnType type)
+{
+    if (v.isNull())
+        return {};
+    if (type == ColumnType::Bool)
+        return v.toLongLong() ? QStringLiteral("True") : QStringLiteral("False");
+    return v.toString();
+}
+
+QVariant Dataset::value(const QString& column) const
+{
+    const int i = columnIndex(column);
+    const QList<QVariant>* values = currentValues();
+    return values ? values->value(i) : QVariant();
+}
+
+bool Dataset::isNull(const QString& column) const
+{
+    const QVariant v = value(column);
+    return v.isNull() || (v.typeId() == QMetaType::QString && v.toString().isEmpty());
+}
+
+QString Dataset::text(const QString& column) const
+{
+    return textOf(value(column), m_table.columns[columnIndex(column)].type);
+}
+
+std::optional<QDate> Dataset::date(const QString& column) const
+{
+    const QString t = text(column);
+    if (t.isEmpty())
+        return std::nullopt;
+    if (auto d = Formats::parseDate(t.left(10)))
+        return d;
+    throw RadaError(QStringLiteral("'%1' is not a valid date").arg(t));
+}
+
+std::optional<QDateTime> Dataset::dateTime(const QString& column) const
+{
+    const QString t = text(column);
+    if (t.isEmpty())
+        return std::nullopt;
+    if (auto dt = Formats::parseDateTime(t))
+        return dt;
+    throw RadaError(QStringLiteral("'%1' is not a valid date and time").arg(t));
+}
+
+bool Dataset::boolean(const QString& column) const
+{
+    const QVariant v = value(column);
+    return !v.isNull() && v.toLongLong() != 0;
+}
+
+qint64 Dataset::integer(const QString& column) const
+{
+    const QVariant v = value(column);
+    if (v.isNull())
+        return 0;
+    bool ok = false;
+    const qint64 n = v.toLongLong(&ok);
+    if (!ok)
+        throw RadaError(QStringLiteral("'%1' is not a valid integer value").arg(v.toString()));
+    return n;
+}
+
+qint64 Dataset::key() const
+{
+    if (m_state == State::Insert || m_cur < 0 || m_cur >= m_visible.size())
+        return 0;
+    return m_rows[m_visible[m_cur]].key;
+}
+
+void Dataset::requireEditing() const
+{
+    if (!isEditing())
+        throw RadaError(kNotEditing);
+}
+
+void Dataset::setValue(const QString& column, const QVariant& value)
+{
+    const int i = columnIndex(column);
+    requireEditing();
+    if (m_table.columns[i].type == ColumnType::AutoId)
+        throw RadaError(QStringLiteral("Field '%1' cannot be modified").arg(column));
+    QVariant stored = value;
+    if (stored.typeId() == QMetaType::QString && stored.toString().isEmpty())
+        stored = QVariant();
+    m_buffer[i] = stored;
+    m_modified = true;
+    Q_EMIT fieldChanged(column);
+}
+
+void Dataset::setText(const QString& column, const QString& text)
+{
+    const ColumnType type = m_table.columns[columnIndex(column)].type;
+    if (type == ColumnType::Bool || type == ColumnType::Integer) {
+        if (text.isEmpty()) {
+            setValue(column, QVariant());
+            return;
+        }
+        bool ok = false;
+        const qint64 n = text.toLongLong(&ok);
+        if (!ok)
+            throw RadaError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+        setValue(column, type == ColumnType::Bool ? QVariant(qint64(n != 0)) : QVariant(n));
+        return;
+    }
+    setValue(column, text);
+}
+
+void Dataset::setDate(const QString& column, const QDate& date)
+{
+    setValue(column, date.isValid() ? QVariant(Formats::dateText(date)) : QVariant());
+}
+
+void Dataset::setDateTime(const QString& column, const QDateTime& dateTime)
+{
+    setValue(column, dateTime.isValid() ? QVariant(Formats::dateTimeText(dateTime)) : QVariant());
+}
+
+void Dataset::setBoolean(const QString& column, bool value)
+{
+    setValue(column, QVariant(qint64(value ? 1 : 0)));
+}
+
+void Dataset::setInteger(const QString& column, qint64 value)
+{
+    setValue(column, QVariant(value));
+}
+
+void Dataset::clearField(const QString& column)
+{
+    setValue(column, QVariant());
+}
+
+QString Dataset::rowText(int visibleRow, int column) const
+{
+    if (visibleRow < 0 || visibleRow >= m_visible.size() || column < 0 || column >= m_table.columns.size())
+        return {};
+    return textOf(m_rows[m_visible[visibleRow]].values.value(column), m_table.columns[column].type);
+}
+
+QString Dataset::rowText(int visibleRow, const QString& column) const
+{
+    return rowText(visibleRow, columnIndex(column));
+}
+
+DataSource::DataSource(Dataset* dataset, QObject* parent) : QObject(parent), m_dataset(dataset)
+{
+    connect(dataset, &Dataset::rowChanged, this, [this] {
+        if (m_enabled)
+            Q_EMIT rowChanged();
+    });
+    connect(dataset, &Dataset::stateChanged, this, [this] {
+        if (m_enabled)
+            Q_EMIT stateChanged();
+    });
+    connect(dataset, &Dataset::fieldChanged, this, [this](const QString& column) {
+        if (m_enabled)
+            Q_EMIT fieldChanged(column);
+    });
+}
+
+void DataSource::setEnabled(bool enabled)
+{
+    if (m_enabled == enabled)
+        return;
+    m_enabled = enabled;
+    Q_EMIT rowChanged();
+    Q_EMIT stateChanged();
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QStringList>
+
+class Dataset;
+
+// Read-only grid model over the visible rows of a dataset. Columns are given
+// by name, with their header captions.
+class DatasetModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    DatasetModel(Dataset* dataset, QStringList columns, QStringList captions, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    const QStringList& columns() const { return m_columns; }
+
+private:
+    Dataset* m_dataset;
+    QStringList m_columns;
+    QList<int> m_indexes;
+    QStringList m_captions;
+};

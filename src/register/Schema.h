@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The tables and columns of the database, as the program addresses them.
+enum class ColumnType { AutoId, Text, Date, Bool, Integer };
+
+struct ColumnDef
+{
+    QString name;
+    ColumnType type;
+    int size = 0;          // characters, for text columns
+    bool required = false; // non-empty text required by the database
+    bool unique = false;
+};
+
+struct TableDef
+{
+    QString name;
+    QList<ColumnDef> columns;
+
+    int indexOf(const QString& column) const;    // -1 when unknown
+    const ColumnDef& column(const QString& name) const; // throws RadaError when unknown
+    QString autoIdColumn() const;                 // empty when the table has none
+    QStringList columnNames() const;
+};
+
+namespace Schema {
+
+const TableDef& kisi();
+const TableDef& musteriler();
+const TableDef& ulke();
+const TableDef& kimlikTuru();
+const TableDef& cinsiyet();
+const TableDef& iller();
+const TableDef& medeniHali();
+const TableDef& ayar();
+
+const QList<const TableDef*>& allTables();
+const TableDef& table(const QString& name); // throws RadaError when unknown
+
+// CREATE TABLE statement of a table.
+QString createStatement(const TableDef& table);
+
+} // namespace Schema

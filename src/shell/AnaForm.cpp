@@ -1,0 +1,265 @@
+#include "AnaForm.h"
+
+#include "Application.h"
+#include "Splash.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/Platform.h"
+#include "register/Database.h"
+#include "register/Dataset.h"
+#include "register/Formats.h"
+#include "register/Schema.h"
+
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLCDNumber>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+
+const QString TForm1::kVersion = QStringLiteral("v1.4.5");
+
+namespace {
+
+const QString kSupportContact = QStringLiteral("E-Mail : destek@radadir.com.tr    Tel. : 0 (212) 555 01 45");
+
+QGroupBox* groupBox(QWidget* parent, const char* name, const QString& caption, const QRect& geometry)
+{
+    auto* box = new QGroupBox(caption, parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setGeometry(geometry);
+    return box;
+}
+
+} // namespace
+
+TForm1::TForm1(Platform& platform, Database& connection, QWidget* parent)
+    : QMainWindow(parent), ADOConnection1(connection), m_platform(platform)
+{
+    setObjectName(QStringLiteral("TForm1"));
+    setWindowTitle(kAppTitle);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+
+    struct Binding { Dataset*& dataset; DataSource*& source; const TableDef& table; const char* name; };
+    const Binding bindings[] = {
+        {ADOTable1, DataSource1, Schema::kisi(), "1"},       {ADOTable2, DataSource2, Schema::ulke(), "2"},
+        {ADOTable3, DataSource3, Schema::kimlikTuru(), "3"}, {ADOTable4, DataSource4, Schema::cinsiyet(), "4"},
+        {ADOTable5, DataSource5, Schema::iller(), "5"},      {ADOTable6, DataSource6, Schema::medeniHali(), "6"},
+        {ADOTable7, DataSource7, Schema::ayar(), "7"},
+    };
+    for (const Binding& b : bindings) {
+        b.dataset = new Dataset(connection, b.table, this);
+        b.dataset->setObjectName(QStringLiteral("ADOTable") + QString::fromLatin1(b.name));
+        b.source = new DataSource(b.dataset, this);
+        b.source->setObjectName(QStringLiteral("DataSource") + QString::fromLatin1(b.name));
+    }
+
+    buildMenu();
+    buildFrame();
+    buildStatusBar();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    Timer1->start();
+
+    for (Dataset* table : mainTables())
+        table->open();
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(688 / 2, 550 / 2));
+
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::setWindows(TForm2* search, TForm3* customers, TForm4* firstRun)
+{
+    m_search = search;
+    m_customers = customers;
+    m_firstRun = firstRun;
+}
+
+QList<Dataset*> TForm1::mainTables() const
+{
+    return {ADOTable1, ADOTable2, ADOTable3, ADOTable4, ADOTable5, ADOTable6, ADOTable7};
+}
+
+void TForm1::buildMenu()
+{
+    QMenu* ayarlar = menuBar()->addMenu(QStringLiteral("Ayarlar"));
+    ayarlar->setObjectName(QStringLiteral("Ayarlar1"));
+    QMenu* kisayol = ayarlar->addMenu(QStringLiteral("Kısayol Oluştur"));
+    kisayol->setObjectName(QStringLiteral("KsayolOlutur1"));
+    Masastne1 = kisayol->addAction(QStringLiteral("Masaüstü'ne"));
+    Masastne1->setObjectName(QStringLiteral("Masastne1"));
+    HzlBalatubuuna1 = kisayol->addAction(QStringLiteral("Hızlı Başlat Çubuğu'na"));
+    HzlBalatubuuna1->setObjectName(QStringLiteral("HzlBalatubuuna1"));
+    ayarlar->addSeparator();
+    esisAdnDeitir1 = ayarlar->addAction(QStringLiteral("Tesis Adını Değiştir"));
+    esisAdnDeitir1->setObjectName(QStringLiteral("esisAdnDeitir1"));
+    esisAdnDeitir1->setEnabled(false);
+    ayarlar->addSeparator();
+    k1 = ayarlar->addAction(QStringLiteral("Çıkış"));
+    k1->setObjectName(QStringLiteral("k1"));
+    connect(k1, &QAction::triggered, this, &TForm1::k1Click);
+
+    Hakknda1 = menuBar()->addAction(QStringLiteral("Hakkında"));
+    Hakknda1->setObjectName(QStringLiteral("Hakknda1"));
+    Hakknda1->setShortcut(QKeySequence(Qt::Key_F1));
+    Hakknda1->setShortcutContext(Qt::WindowShortcut);
+    connect(Hakknda1, &QAction::triggered, this, &TForm1::Hakknda1Click);
+}
+
+void TForm1::buildFrame()
+{
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("ClientArea"));
+    setCentralWidget(central);
+
+    GroupBox1 = groupBox(central, "GroupBox1", QStringLiteral(" [ Herkes İçin Zorunlu ] "), {8, 11, 217, 465});
+    GroupBox3 = groupBox(central, "GroupBox3", QStringLiteral(" [ T.C. Vatandaşları İçin Zorunlu ] "), {232, 11, 217, 233});
+    GroupBox4 = groupBox(central, "GroupBox4", QStringLiteral(" [ Diğer Bilgiler ] "), {456, 11, 215, 465});
+
+    Panel1 = new QFrame(central);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameShape(QFrame::StyledPanel);
+    Panel1->setGeometry(232, 250, 147, 63);
+
+    auto* kodLabel = new QLabel(QStringLiteral("Tesis Kodu"), central);
+    kodLabel->setObjectName(QStringLiteral("Label30"));
+    QFont arialBold(QStringLiteral("Arial"));
+    arialBold.setBold(true);
+    kodLabel->setFont(arialBold);
+    kodLabel->move(385, 250);
+
+    TesisKoduLed = new QLCDNumber(5, central);
+    TesisKoduLed->setObjectName(QStringLiteral("TesisKoduLed"));
+    TesisKoduLed->setGeometry(384, 264, 65, 49);
+    TesisKoduLed->setSegmentStyle(QLCDNumber::Flat);
+    TesisKoduLed->setFrameShape(QFrame::NoFrame);
+    TesisKoduLed->setAutoFillBackground(true);
+    QPalette led = TesisKoduLed->palette();
+    led.setColor(QPalette::Window, Qt::black);
+    led.setColor(QPalette::WindowText, QColor(0, 255, 0));
+    TesisKoduLed->setPalette(led);
+    TesisKoduLed->display(QStringLiteral("00000"));
+
+    AnnouncementPanel = new QFrame(central);
+    AnnouncementPanel->setObjectName(QStringLiteral("AnnouncementPanel"));
+    AnnouncementPanel->setFrameShape(QFrame::StyledPanel);
+    AnnouncementPanel->setGeometry(232, 320, 216, 90);
+
+    TesisAdiLabel = new QLabel(central);
+    TesisAdiLabel->setObjectName(QStringLiteral("TesisAdiLabel"));
+    TesisAdiLabel->setGeometry(232, 416, 217, 57);
+    TesisAdiLabel->setAlignment(Qt::AlignCenter);
+    TesisAdiLabel->setWordWrap(true);
+    QFont verdana(QStringLiteral("Verdana"));
+    verdana.setPixelSize(13);
+    verdana.setBold(true);
+    TesisAdiLabel->setFont(verdana);
+}
+
+void TForm1::buildStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(false);
+    bar->setFixedHeight(22);
+    QFont tahoma(QStringLiteral("Tahoma"));
+    tahoma.setPointSize(8);
+    bar->setFont(tahoma);
+    const int widths[4] = {155, 60, 80, 50};
+    const QString initial[4] = {QStringLiteral("00.00.0000"), QStringLiteral("00:00:00"), QString(), kSupportContact};
+    for (int i = 0; i < 4; ++i) {
+        auto* panel = new QLabel(initial[i], bar);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i + 1));
+        panel->setAlignment(Qt::AlignCenter);
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        if (i < 3)
+            panel->setFixedWidth(widths[i]);
+        else
+            panel->setMinimumWidth(widths[i]);
+        bar->addWidget(panel, i == 3 ? 1 : 0);
+        StatusPanels[i] = panel;
+    }
+}
+
+bool TForm1::facilitySetUp() const
+{
+    return ADOTable7->isOpen() && !ADOTable7->isEmpty() && ADOTable7->integer(QStringLiteral("aktif")) == 1;
+}
+
+void TForm1::FormCreate()
+{
+    FormProgramAyarlari();
+    if (facilitySetUp())
+        SetSplashStatus(QStringLiteral("Internet bağlantısı kontrol ediliyor..."), 500);
+    if (TForm5* splash = TForm5::last()) {
+        splash->repaint();
+        splash->hide();
+    }
+}
+
+void TForm1::FormProgramAyarlari()
+{
+    SetSplashStatus(QStringLiteral("Program ayarları yapılıyor..."), 500);
+    installToolTipSettings();
+    SetSplashStatus(QStringLiteral("Ana Form ayarları yapılıyor..."), 500);
+    setFixedSize(688, 550);
+    StatusPanels[2]->setText(kVersion);
+    if (facilitySetUp()) {
+        esisAdnDeitir1->setEnabled(true);
+        TesisAdiLabel->setText(ADOTable7->text(QStringLiteral("tesisadi")));
+        TesisKoduLed->display(ADOTable7->text(QStringLiteral("tesiskodu")));
+    }
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        FormShow();
+    }
+}
+
+void TForm1::FormShow()
+{
+    if (facilitySetUp())
+        TesisKoduLed->display(ADOTable7->text(QStringLiteral("tesiskodu")));
+}
+
+void TForm1::Timer1Timer()
+{
+    const QDateTime now = m_platform.clock.now();
+    StatusPanels[0]->setText(Formats::longDate(now.date()));
+    StatusPanels[1]->setText(Formats::timeText(now.time()));
+}
+
+void TForm1::k1Click()
+{
+    close();
+}
+
+QString TForm1::aboutTitle() const
+{
+    return kAppTitle + QLatin1Char(' ') + kVersion;
+}
+
+QString TForm1::aboutDetails() const
+{
+    return QStringLiteral("Konaklama tesisleri için Kimlik Bildirim Sistemi programı.\n") + kSupportContact;
+}
+
+void TForm1::Hakknda1Click()
+{
+    m_platform.dialogs.about(aboutTitle(), aboutDetails());
+}

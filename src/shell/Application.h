@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QApplication>
+
+class Dialogs;
+
+// The application object. An error that no handler dealt with ends the
+// current user action and is shown in the general error report; the program
+// goes on.
+class RadaApplication : public QApplication
+{
+    Q_OBJECT
+public:
+    RadaApplication(int& argc, char** argv);
+
+    void setErrorDialogs(Dialogs* dialogs) { m_dialogs = dialogs; }
+    bool notify(QObject* receiver, QEvent* event) override;
+
+    static RadaApplication* instance();
+
+private:
+    Dialogs* m_dialogs = nullptr;
+};
+
+// Tooltips: aqua, shown 15 ms after the pointer rests, kept up to 90 seconds.
+void installToolTipSettings();

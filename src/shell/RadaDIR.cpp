@@ -1,0 +1,69 @@
+#include "RadaDIR.h"
+
+#include "AnaForm.h"
+#include "Ayar.h"
+#include "Splash.h"
+#include "customers/AramaFormu.h"
+#include "customers/MusteriBilgileri.h"
+#include "platform/Dialogs.h"
+#include "platform/SingleInstance.h"
+
+#include <QCoreApplication>
+
+Program::Program(Platform& p, const QString& databasePath) : platform(p), database(databasePath)
+{
+    database.open();
+}
+
+Program::~Program()
+{
+    form4.reset();
+    form3.reset();
+    form2.reset();
+    form1.reset();
+    splash.reset();
+    database.close();
+}
+
+std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard, const QString& databasePath,
+                                      int& exitCode)
+{
+    exitCode = 0;
+    if (!guard.tryAcquire()) {
+        platform.dialogs.message(kAlreadyRunningCaption, kAlreadyRunningText, Dialogs::Icon::Error, Dialogs::Ok,
+                                 Dialogs::Ok);
+        guard.activateRunningCopy();
+        return nullptr;
+    }
+
+    auto splash = std::make_unique<TForm5>(platform.clock);
+    splash->show();
+    splash->repaint();
+    QCoreApplication::setApplicationName(kAppTitle);
+
+    std::unique_ptr<Program> program;
+    try {
+        program = std::make_unique<Program>(platform, databasePath);
+    } catch (const DatabaseOpenError& e) {
+        splash->hide();
+        platform.dialogs.reportError(e.text());
+        exitCode = 1;
+        return nullptr;
+    }
+    program->splash = std::move(splash);
+    program->form1 = std::make_unique<TForm1>(platform, program->database);
+    program->form2 = std::make_unique<TForm2>();
+    program->form3 = std::make_unique<TForm3>();
+    program->form4 = std::make_unique<TForm4>();
+    program->form1->setWindows(program->form2.get(), program->form3.get(), program->form4.get());
+
+    TForm1* main = program->form1.get();
+    guard.listen();
+    QObject::connect(&guard, &SingleInstance::activationRequested, main, [main] {
+        if (main->isMinimized())
+            main->showNormal();
+        main->raise();
+        main->activateWindow();
+    });
+    return program;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/Platform.h"
+#include "register/Database.h"
+
+#include <memory>
+
+class SingleInstance;
+class TForm1;
+class TForm2;
+class TForm3;
+class TForm4;
+class TForm5;
+
+// The running program: its database connection and its windows, created in
+// the order main window, search window, customer window, first-run window.
+class Program
+{
+public:
+    // Opens (or creates) the database; throws DatabaseOpenError.
+    Program(Platform& platform, const QString& databasePath);
+    ~Program();
+
+    Platform& platform;
+    Database database;
+    std::unique_ptr<TForm5> splash;
+    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<TForm2> form2;
+    std::unique_ptr<TForm3> form3;
+    std::unique_ptr<TForm4> form4;
+};
+
+// The program's start: the single-instance guard, the splash, the database
+// and the windows. Returns null, with the process's exit code, when the
+// program must end instead of running.
+std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard, const QString& databasePath,
+                                      int& exitCode);
+
+inline const QString kAlreadyRunningCaption = QStringLiteral("Program Zaten Açık...");
+inline const QString kAlreadyRunningText = QStringLiteral(
+    "Aynı anda yalnızca bir Rirede Zarevave Rurored programı kullanılabilir.\r\n\r\n"
+    "Lütfen \"Tamam\" tuşuna basarak bu programı sonlandırınız.");

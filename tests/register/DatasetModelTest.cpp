@@ -1,0 +1,34 @@
+#include "support/TestSupport.h"
+
+#include "register/Database.h"
+#include "register/Dataset.h"
+#include "register/DatasetModel.h"
+
+#include <gtest/gtest.h>
+
+TEST(DatasetModel, FollowsTheVisibleRowsOfItsDataset)
+{
+    TestDir dir;
+    Database db(Database::kFileName);
+    db.open();
+    insertGuest(db, QStringLiteral("Zeynep"));
+    insertGuest(db, QStringLiteral("Ali"));
+    Dataset ds(db, Schema::kisi());
+    DatasetModel model(&ds, {QStringLiteral("Adi"), QStringLiteral("Kalici")}, {QStringLiteral("Adı")});
+    ds.open();
+    ASSERT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(model.columnCount(), 2);
+    EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Adı"));
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Kalici"));
+    EXPECT_EQ(model.data(model.index(0, 0)).toString(), QStringLiteral("Zeynep"));
+    EXPECT_EQ(model.data(model.index(0, 1)).toString(), QStringLiteral("True"));
+    EXPECT_FALSE(model.flags(model.index(0, 0)).testFlag(Qt::ItemIsEditable));
+
+    ds.setSort(QStringLiteral("Adi"));
+    EXPECT_EQ(model.data(model.index(0, 0)).toString(), QStringLiteral("Ali"));
+    ds.setFilter(QStringLiteral("Adi"), QStringLiteral("Zeynep"));
+    EXPECT_EQ(model.rowCount(), 1);
+    ds.remove();
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_THROW(DatasetModel(&ds, {QStringLiteral("Yok")}, {}), RadaError);
+}

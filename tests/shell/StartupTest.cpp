@@ -1,0 +1,236 @@
+#include "support/TestSupport.h"
+
+#include "platform/SingleInstance.h"
+#include "register/Dataset.h"
+#include "shell/AnaForm.h"
+#include "shell/RadaDIR.h"
+#include "shell/Splash.h"
+
+#include <QFile>
+#include <QGroupBox>
+#include <QSignalSpy>
+#include <QLCDNumber>
+#include <QLabel>
+#include <QLocale>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+#include <QUuid>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString uniqueKey()
+{
+    return QStringLiteral("radadir-test-") + QUuid::createUuid().toString(QUuid::Id128).left(12);
+}
+
+struct Started
+{
+    TestDir dir;
+    FakePlatform fake;
+    QString key = uniqueKey();
+    SingleInstance guard{key, dir.path()};
+    int exitCode = -1;
+    std::unique_ptr<Program> program;
+
+    void start() { program = startProgram(fake.platform, guard, Database::kFileName, exitCode); }
+};
+
+void setUpFacility(Database& db, const QString& code, const QString& name)
+{
+    const TableDef& t = Schema::ayar();
+    QList<QVariant> row(t.columns.size());
+    row[t.indexOf(QStringLiteral("tesiskodu"))] = code;
+    row[t.indexOf(QStringLiteral("tesisadi"))] = name;
+    row[t.indexOf(QStringLiteral("aktif"))] = qint64(1);
+    db.insert(t.name, row);
+}
+
+} // namespace
+
+TEST(Startup, FirstStartCreatesTheDatabaseAndOpensEveryTable)
+{
+    Started s;
+    s.start();
+    ASSERT_TRUE(s.program);
+    EXPECT_EQ(s.exitCode, 0);
+    EXPECT_TRUE(QFile::exists(s.dir.databasePath()));
+    TForm1& f = *s.program->form1;
+    for (Dataset* t : {f.ADOTable1, f.ADOTable2, f.ADOTable3, f.ADOTable4, f.ADOTable5, f.ADOTable6, f.ADOTable7})
+        EXPECT_TRUE(t->isOpen()) << t->objectName().toStdString();
+    EXPECT_EQ(f.ADOTable5->recordCount(), 81);
+    EXPECT_TRUE(s.fake.dialogs.messages.isEmpty());
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("Rirede Zarevave Rurored"));
+}
+
+TEST(Startup, SplashStatusesRepaintAndPauseInOrder)
+{
+    for (const bool setUp : {false, true}) {
+        Started s;
+        if (setUp) {
+            Database db(Database::kFileName);
+            db.open();
+            setUpFacility(db, QStringLiteral("01234"), QStringLiteral("Otel Deniz"));
+        }
+        QStringList statuses;
+        s.fake.clock.onSleep = [&](int ms) {
+            TForm5* splash = TForm5::last();
+            ASSERT_NE(splash, nullptr);
+            EXPECT_TRUE(splash->isVisible());
+            statuses << QStringLiteral("%1 %2").arg(splash->status()).arg(ms);
+        };
+        s.start();
+        ASSERT_TRUE(s.program);
+        QStringList expected = {QStringLiteral("Program ayarları yapılıyor... 500"),
+                                QStringLiteral("Ana Form ayarları yapılıyor... 500")};
+        if (setUp)
+            expected << QStringLiteral("Internet bağlantısı kontrol ediliyor... 500");
+        EXPECT_EQ(statuses, expected);
+        EXPECT_FALSE(s.program->splash->isVisible());
+        EXPECT_EQ(s.program->splash->windowOpacity(), 220.0 / 255.0);
+        EXPECT_EQ(s.program->splash->size(), QSize(404, 101));
+    }
+}
+
+TEST(Startup, SecondCopyIsRefusedWithoutTouchingTheDatabase)
+{
+    Started first;
+    first.start();
+    ASSERT_TRUE(first.program);
+    QSignalSpy woken(&first.guard, &SingleInstance::activationRequested);
+
+    TestDir other;
+    FakePlatform fake;
+    SingleInstance guard(first.key, first.dir.path());
+    int exitCode = -1;
+    EXPECT_FALSE(startProgram(fake.platform, guard, Database::kFileName, exitCode));
+    ASSERT_EQ(fake.dialogs.messages.size(), 1);
+    const ScriptedDialogs::Shown& box = fake.dialogs.messages[0];
+    EXPECT_EQ(box.caption, QStringLiteral("Program Zaten Açık..."));
+    EXPECT_EQ(box.text, QString::fromUtf8("Aynı anda yalnızca bir Rirede Zarevave Rurored programı kullanılabilir.\r\n\r\n"
+                                          "Lütfen \"Tamam\" tuşuna basarak bu programı sonlandırınız."));
+    EXPECT_EQ(box.icon, Dialogs::Icon::Error);
+    EXPECT_EQ(box.buttons, Dialogs::Buttons(Dialogs::Ok));
+    EXPECT_FALSE(QFile::exists(other.databasePath()));
+    EXPECT_EQ(TForm5::last(), first.program->splash.get());
+    // The running copy is asked to come forward.
+    QTRY_COMPARE_WITH_TIMEOUT(woken.count(), 1, 5000);
+}
+
+TEST(Startup, MainWindowFrame)
+{
+    Started s;
+    s.start();
+    ASSERT_TRUE(s.program);
+    TForm1& f = *s.program->form1;
+    f.show();
+    EXPECT_EQ(f.size(), QSize(688, 550));
+    EXPECT_EQ(f.minimumSize(), f.maximumSize());
+
+    struct Region { const char* name; QRect geometry; };
+    const Region regions[] = {
+        {"GroupBox1", {8, 11, 217, 465}}, {"GroupBox3", {232, 11, 217, 233}}, {"GroupBox4", {456, 11, 215, 465}},
+        {"Panel1", {232, 250, 147, 63}},  {"TesisKoduLed", {384, 264, 65, 49}}, {"AnnouncementPanel", {232, 320, 216, 90}},
+        {"TesisAdiLabel", {232, 416, 217, 57}},
+    };
+    for (const Region& r : regions) {
+        auto* w = f.findChild<QWidget*>(QString::fromLatin1(r.name));
+        ASSERT_NE(w, nullptr) << r.name;
+        EXPECT_EQ(w->geometry(), r.geometry) << r.name;
+    }
+    EXPECT_EQ(f.findChild<QGroupBox*>(QStringLiteral("GroupBox1"))->title(), QStringLiteral(" [ Herkes İçin Zorunlu ] "));
+    EXPECT_EQ(f.findChild<QGroupBox*>(QStringLiteral("GroupBox3"))->title(), QStringLiteral(" [ T.C. Vatandaşları İçin Zorunlu ] "));
+    EXPECT_EQ(f.findChild<QGroupBox*>(QStringLiteral("GroupBox4"))->title(), QStringLiteral(" [ Diğer Bilgiler ] "));
+
+    // Menu.
+    QStringList menus;
+    for (QAction* a : f.menuBar()->actions())
+        menus << a->text();
+    EXPECT_EQ(menus, (QStringList{QStringLiteral("Ayarlar"), QStringLiteral("Hakkında")}));
+    QStringList items;
+    for (QAction* a : f.menuBar()->actions().first()->menu()->actions())
+        items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    EXPECT_EQ(items, (QStringList{QStringLiteral("Kısayol Oluştur"), QStringLiteral("-"),
+                                  QStringLiteral("Tesis Adını Değiştir"), QStringLiteral("-"), QStringLiteral("Çıkış")}));
+    QStringList shortcuts;
+    for (QAction* a : f.menuBar()->actions().first()->menu()->actions().first()->menu()->actions())
+        shortcuts << a->text();
+    EXPECT_EQ(shortcuts, (QStringList{QStringLiteral("Masaüstü'ne"), QStringLiteral("Hızlı Başlat Çubuğu'na")}));
+    EXPECT_FALSE(f.esisAdnDeitir1->isEnabled());
+
+    // Facility not set up: code display stays at its initial text.
+    EXPECT_EQ(f.TesisKoduLed->digitCount(), 5);
+    EXPECT_TRUE(f.TesisAdiLabel->text().isEmpty());
+}
+
+TEST(Startup, StatusBarClockTicksEverySecond)
+{
+    Started s;
+    s.fake.clock.set(QDateTime(QDate(2024, 3, 5), QTime(14, 5, 9)));
+    s.start();
+    ASSERT_TRUE(s.program);
+    TForm1& f = *s.program->form1;
+    EXPECT_EQ(f.StatusPanels[0]->text(), QStringLiteral("00.00.0000"));
+    EXPECT_EQ(f.StatusPanels[1]->text(), QStringLiteral("00:00:00"));
+    EXPECT_EQ(f.StatusPanels[2]->text(), QStringLiteral("v1.4.5"));
+    EXPECT_TRUE(f.StatusPanels[3]->text().startsWith(QStringLiteral("E-Mail : ")));
+    EXPECT_TRUE(f.StatusPanels[3]->text().contains(QStringLiteral("    Tel. : ")));
+    EXPECT_EQ(f.StatusPanels[0]->width(), 155);
+    EXPECT_EQ(f.Timer1->interval(), 1000);
+    EXPECT_TRUE(f.Timer1->isActive());
+
+    QTRY_COMPARE_WITH_TIMEOUT(f.StatusPanels[1]->text(), QStringLiteral("14:05:09"), 3000);
+    const QString expectedDate = QStringLiteral("05 ") + QLocale::system().monthName(3) + QStringLiteral(" 2024 ") +
+                                 QLocale::system().dayName(2);
+    EXPECT_EQ(f.StatusPanels[0]->text(), expectedDate);
+    s.fake.clock.set(QDateTime(QDate(2024, 3, 5), QTime(23, 59, 58)));
+    QTRY_COMPARE_WITH_TIMEOUT(f.StatusPanels[1]->text(), QStringLiteral("23:59:58"), 3000);
+}
+
+TEST(Startup, SetUpFacilityIsShownAndItsMenuEnabled)
+{
+    Started s;
+    {
+        Database db(Database::kFileName);
+        db.open();
+        setUpFacility(db, QStringLiteral("01234"), QStringLiteral("Otel Deniz"));
+    }
+    s.start();
+    ASSERT_TRUE(s.program);
+    TForm1& f = *s.program->form1;
+    EXPECT_TRUE(f.esisAdnDeitir1->isEnabled());
+    EXPECT_EQ(f.TesisAdiLabel->text(), QStringLiteral("Otel Deniz"));
+}
+
+TEST(Startup, UnopenableDatabaseEndsWithAReason)
+{
+    Started s;
+    QFile f(s.dir.databasePath());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(2048, 'z'));
+    f.close();
+    s.start();
+    EXPECT_FALSE(s.program);
+    EXPECT_EQ(s.exitCode, 1);
+    ASSERT_EQ(s.fake.dialogs.messages.size(), 1);
+    EXPECT_TRUE(s.fake.dialogs.messages[0].text.startsWith(QStringLiteral("Veritabanı açılamadı: ")));
+    EXPECT_EQ(s.fake.dialogs.messages[0].icon, Dialogs::Icon::Error);
+    EXPECT_EQ(fileHead(s.dir.databasePath(), 4096), QByteArray(2048, 'z'));
+}
+
+TEST(Startup, AboutBoxOpensWithF1AndExitClosesTheWindow)
+{
+    Started s;
+    s.start();
+    ASSERT_TRUE(s.program);
+    TForm1& f = *s.program->form1;
+    f.show();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&f));
+    QTest::keyClick(&f, Qt::Key_F1);
+    ASSERT_EQ(s.fake.dialogs.aboutBoxes.size(), 1);
+    EXPECT_EQ(s.fake.dialogs.aboutBoxes[0][0], QStringLiteral("Rirede Zarevave Rurored v1.4.5"));
+    f.k1->trigger();
+    EXPECT_FALSE(f.isVisible());
+}

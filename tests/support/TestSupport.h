@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/Clock.h"
+#include "platform/Platform.h"
+#include "platform/ScriptedDialogs.h"
+#include "platform/Shell.h"
+
+#include <QTemporaryDir>
+#include <QString>
+
+class Database;
+
+// A fresh directory per test, made the current directory while the test runs.
+class TestDir
+{
+public:
+    TestDir();
+    ~TestDir();
+    QString path(const QString& name = {}) const;
+    QString databasePath() const;
+
+private:
+    QTemporaryDir m_dir;
+    QString m_previous;
+};
+
+// The platform doubles a window test hands to the program.
+struct FakePlatform
+{
+    ScriptedDialogs dialogs;
+    ManualClock clock;
+    RecordingShell shell;
+    Platform platform{dialogs, clock, shell};
+};
+
+// The first 16 bytes of a file.
+QByteArray fileHead(const QString& path, int bytes = 16);
+
+// Inserts a guest row with every column that the database requires.
+qint64 insertGuest(Database& db, const QString& adi, bool kalici = true);
