@@ -128,20 +128,20 @@ bool Dataset::moveTo(int visibleIndex)
 
 bool Dataset::first()
 {
-    if (!moveTo(0))
+    if (!settle())
         return false;
     m_bof = true;
     m_eof = m_visible.isEmpty();
-    return true;
+    return moveTo(0);
 }
 
 bool Dataset::last()
 {
-    if (!moveTo(int(m_visible.size()) - 1))
+    if (!settle())
         return false;
     m_eof = true;
     m_bof = m_visible.isEmpty();
-    return true;
+    return moveTo(int(m_visible.size()) - 1);
 }
 
 bool Dataset::next()
@@ -150,6 +150,7 @@ bool Dataset::next()
         return false;
     if (m_cur + 1 >= m_visible.size()) {
         m_eof = true;
+        m_bof = m_visible.isEmpty();
         return true;
     }
     m_bof = false;
@@ -163,6 +164,7 @@ bool Dataset::prior()
         return false;
     if (m_cur <= 0) {
         m_bof = true;
+        m_eof = m_visible.isEmpty();
         return true;
     }
     m_bof = false;

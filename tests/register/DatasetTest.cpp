@@ -3,17 +3,946 @@
 #include "register/Database.h"
 #include "register/Dataset.h"
 
+#include <QSignalSpy>
 #include <gtest/gtest.h>
 
-TEST(Dataset, OpensOnTheFirstRow)
+#include <algorithm>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <random>
+#include <tuple>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+using State = Dataset::State;
+
+// Readable failure messages for texts.
+static void PrintTo(const QString& s, std::ostream* os)
 {
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace {
+
+const QString kAdi = u"Adi"_s;
+using Flags = std::tuple<int, bool, bool>; // recNo, bof, eof
+
+class DatasetTest : public ::testing::Test
+{
+protected:
+    DatasetTest() { db.open(); }
+
+    QList<qint64> guests(const QStringList& names)
+    {
+        QList<qint64> ids;
+        for (const QString& n : names)
+            ids << insertGuest(db, n);
+        return ids;
+    }
+    QString storedName(qint64 id)
+    {
+        return db.column(u"SELECT Adi FROM Kisi WHERE ID = ?"_s, {id}).value(0).toString();
+    }
+    QList<QList<QVariant>> storedRows(const QString& table)
+    {
+        QList<QList<QVariant>> out;
+        for (const StoreRow& r : db.load(table))
+            out << r.values;
+        return out;
+    }
+
     TestDir dir;
-    Database db(Database::kFileName);
-    db.open();
-    insertGuest(db, QStringLiteral("Ali"));
-    insertGuest(db, QStringLiteral("Veli"));
+    Database db{dir.databasePath()};
+};
+
+// The visible rows' values of one column, in the current order.
+QStringList column(const Dataset& ds, const QString& name = kAdi)
+{
+    QStringList out;
+    for (int i = 0; i < ds.recordCount(); ++i)
+        out << ds.rowText(i, name);
+    return out;
+}
+
+Flags flags(const Dataset& ds)
+{
+    return {ds.recNo(), ds.bof(), ds.eof()};
+}
+
+// Fills every column the guest table requires.
+void fillGuest(Dataset& ds, const QString& adi)
+{
+    ds.setText(kAdi, adi);
+    for (const auto& [col, value] : {std::pair{u"Soyadi"_s, u"Kaya"_s}, {u"Uyrugu"_s, u"TUR"_s},
+                                     {u"KimlikBelgesiTuru"_s, u"K"_s}, {u"KimlikSeriNo"_s, u"A123"_s},
+                                     {u"Cinsiyet"_s, u"K"_s}, {u"IkametAdresi"_s, u"Ankara"_s}})
+        ds.setText(col, value);
+}
+
+} // namespace
+
+TEST_F(DatasetTest, OpenShowsTheFirstRowThenFiresAfterOpenAndAfterScroll)
+{
+    guests({u"Ali"_s, u"Veli"_s});
+    Dataset ds(db, Schema::kisi());
+    EXPECT_EQ(ds.state(), State::Inactive);
+    QStringList log;
+    ds.afterOpen = [&] { log << u"open "_s + ds.text(kAdi); };
+    ds.afterScroll = [&] { log << u"scroll "_s + ds.text(kAdi); };
+    ds.open();
+    EXPECT_EQ(log, (QStringList{u"open Ali"_s, u"scroll Ali"_s}));
+    EXPECT_EQ(ds.state(), State::Browse);
+    EXPECT_EQ(ds.recordCount(), 2);
+    EXPECT_EQ(flags(ds), Flags(0, true, false));
+
+    Dataset empty(db, Schema::musteriler());
+    empty.open();
+    EXPECT_TRUE(empty.isEmpty());
+    EXPECT_EQ(empty.key(), 0);
+    EXPECT_EQ(flags(empty), Flags(-1, true, true));
+}
+
+TEST_F(DatasetTest, StatesFollowEditAppendPostCancelAndClose)
+{
+    guests({u"Ali"_s});
     Dataset ds(db, Schema::kisi());
     ds.open();
+    QSignalSpy changes(&ds, &Dataset::stateChanged);
+    const std::pair<std::function<void()>, State> steps[] = {
+        {[&] { ds.edit(); }, State::Edit},
+        {[&] { ds.cancel(); }, State::Browse},
+        {[&] { ds.append(); }, State::Insert},
+        {[&] { ds.cancel(); }, State::Browse},
+        {[&] { ds.edit(); ds.setText(kAdi, u"Alp"_s); }, State::Edit},
+        {[&] { ds.post(); }, State::Browse},
+        {[&] { ds.close(); }, State::Inactive},
+    };
+    for (const auto& [act, state] : steps) {
+        act();
+        EXPECT_EQ(ds.state(), state);
+        EXPECT_EQ(ds.isEditing(), state == State::Edit || state == State::Insert);
+    }
+    EXPECT_EQ(changes.count(), int(std::size(steps)));
+}
+
+TEST_F(DatasetTest, EveryMoveSettlesAPendingEdit)
+{
+    // Stored order Cem, Ali, Bora; each case starts on Ali with a filter every row passes.
+    const QList<qint64> ids = guests({u"Cem"_s, u"Ali"_s, u"Bora"_s});
+    const struct
+    {
+        const char* name;
+        std::function<bool(Dataset&)> move;
+        int recNo; // where a successful move lands
+    } moves[] = {
+        {"first", [](Dataset& d) { return d.first(); }, 0},
+        {"prior", [](Dataset& d) { return d.prior(); }, 0},
+        {"next", [](Dataset& d) { return d.next(); }, 2},
+        {"last", [](Dataset& d) { return d.last(); }, 2},
+        {"locate", [](Dataset& d) { return d.locate(kAdi, u"Bo"_s); }, 2},
+        {"setFilter", [](Dataset& d) { return d.setFilter(kAdi, u"Cem"_s); }, 0},
+        {"clearFilter", [](Dataset& d) { return d.clearFilter(); }, 0},
+        {"setSort", [](Dataset& d) { return d.setSort(kAdi); }, 0},
+    };
+    enum Pending { Changed, Unchanged, Refused };
+    for (const auto& m : moves) {
+        for (Pending pending : {Changed, Unchanged, Refused}) {
+            SCOPED_TRACE(std::string(m.name) + " case " + std::to_string(pending));
+            Dataset ds(db, Schema::kisi());
+            ds.open();
+            ds.setFilter(u"Soyadi"_s, u"Yılmaz"_s);
+            ds.next();
+            int posts = 0, cancels = 0, scrolls = 0;
+            ds.beforePost = [&] { ++posts; return pending != Refused; };
+            ds.afterCancel = [&] { ++cancels; };
+            ds.afterScroll = [&] { ++scrolls; };
+            ds.edit();
+            if (pending != Unchanged)
+                ds.setText(kAdi, u"Ayla"_s);
+
+            EXPECT_EQ(m.move(ds), pending != Refused);
+            EXPECT_EQ(posts, pending == Unchanged ? 0 : 1);
+            EXPECT_EQ(cancels, pending == Unchanged ? 1 : 0);
+            if (pending == Refused) {
+                EXPECT_EQ(ds.state(), State::Edit);
+                EXPECT_TRUE(ds.isModified());
+                EXPECT_EQ(ds.text(kAdi), u"Ayla"_s);
+                EXPECT_EQ(ds.recNo(), 1);
+                EXPECT_EQ(scrolls, 0);
+                EXPECT_TRUE(ds.isFiltered());
+                EXPECT_EQ(column(ds), (QStringList{u"Cem"_s, u"Ali"_s, u"Bora"_s}));
+            } else {
+                EXPECT_EQ(ds.state(), State::Browse);
+                EXPECT_EQ(ds.recNo(), m.recNo);
+                EXPECT_EQ(scrolls, 1);
+            }
+            EXPECT_EQ(storedName(ids[1]), pending == Changed ? u"Ayla"_s : u"Ali"_s);
+            db.exec(u"UPDATE Kisi SET Adi = ? WHERE ID = ?"_s, {u"Ali"_s, ids[1]});
+        }
+    }
+}
+
+TEST_F(DatasetTest, EditOnAnEmptyDatasetBeginsANewRow)
+{
+    Dataset ds(db, Schema::musteriler());
+    ds.open();
+    ASSERT_TRUE(ds.edit());
+    EXPECT_EQ(ds.state(), State::Insert);
+    ds.setText(u"musteriKodu"_s, u"K1"_s);
+    ASSERT_TRUE(ds.post());
+    EXPECT_EQ(ds.recordCount(), 1);
+    EXPECT_EQ(db.count(u"Musteriler"_s), 1);
+}
+
+TEST_F(DatasetTest, AppendSettlesAsksBeforeInsertAndBeginsABlankRow)
+{
+    const QList<qint64> ids = guests({u"Ali"_s, u"Veli"_s});
+    Dataset ds(db, Schema::kisi());
+    ds.open();
+    ds.next();
+    QStringList log;
+    bool allow = false;
+    ds.beforePost = [&] { log << u"beforePost"_s; return true; };
+    ds.beforeInsert = [&] { log << u"beforeInsert"_s; return allow; };
+    ds.afterScroll = [&] { log << u"afterScroll"_s; };
+
+    ds.edit();
+    ds.setText(kAdi, u"Veysel"_s);
+    EXPECT_FALSE(ds.append());
+    EXPECT_EQ(log, (QStringList{u"beforePost"_s, u"beforeInsert"_s}));
+    EXPECT_EQ(storedName(ids[1]), u"Veysel"_s);
+    EXPECT_EQ(ds.state(), State::Browse);
+
+    log.clear();
+    allow = true;
+    ASSERT_TRUE(ds.append());
+    EXPECT_EQ(log, (QStringList{u"beforeInsert"_s, u"afterScroll"_s}));
+    EXPECT_EQ(ds.state(), State::Insert);
+    EXPECT_FALSE(ds.isModified());
+    EXPECT_EQ(ds.key(), 0);
     EXPECT_EQ(ds.recordCount(), 2);
-    EXPECT_EQ(ds.text(QStringLiteral("Adi")), QStringLiteral("Ali"));
+    for (const ColumnDef& c : Schema::kisi().columns)
+        EXPECT_TRUE(ds.isNull(c.name)) << c.name.toStdString();
+}
+
+TEST_F(DatasetTest, PostRefusedByBeforePostKeepsTheEdit)
+{
+    const QList<qint64> ids = guests({u"Ali"_s});
+    Dataset ds(db, Schema::kisi());
+    ds.open();
+    bool allow = false;
+    ds.beforePost = [&] { return allow; };
+    ds.edit();
+    ds.setText(kAdi, u"Aliye"_s);
+    EXPECT_FALSE(ds.post());
+    EXPECT_EQ(ds.state(), State::Edit);
+    EXPECT_TRUE(ds.isModified());
+    EXPECT_EQ(ds.text(kAdi), u"Aliye"_s);
+    EXPECT_EQ(storedName(ids[0]), u"Ali"_s);
+    allow = true;
+    EXPECT_TRUE(ds.post());
+    EXPECT_EQ(storedName(ids[0]), u"Aliye"_s);
+}
+
+TEST_F(DatasetTest, PostRefusedByTheStoreKeepsTheRowBeingEdited)
+{
+    guests({u"Ali"_s});
+    QList<QVariant> customer(Schema::musteriler().columns.size());
+    customer[Schema::musteriler().indexOf(u"musteriKodu"_s)] = u"K1"_s;
+    db.insert(u"Musteriler"_s, customer);
+    const struct
+    {
+        const char* name;
+        const TableDef& table;
+        bool inserting;
+        QString column, typed;
+    } cases[] = {
+        {"guest without a name", Schema::kisi(), true, kAdi, QString()},
+        {"guest surname cleared", Schema::kisi(), false, u"Soyadi"_s, QString()},
+        {"guest name too long", Schema::kisi(), false, kAdi, QString(81, u'a')},
+        {"customer without a code", Schema::musteriler(), true, kAdi, u"Ayşe"_s},
+        {"customer code taken", Schema::musteriler(), true, u"musteriKodu"_s, u"K1"_s},
+        {"customer code too long", Schema::musteriler(), true, u"musteriKodu"_s, QString(21, u'K')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QList<QList<QVariant>> before = storedRows(c.table.name);
+        Dataset ds(db, c.table);
+        ds.open();
+        int errors = 0;
+        ds.onPostError = [&](const StoreError&) { ++errors; };
+        if (!c.inserting)
+            ds.edit();
+        else if (ds.append() && &c.table == &Schema::kisi())
+            fillGuest(ds, u"Zeki"_s);
+        ds.setText(c.column, c.typed);
+        const State state = ds.state();
+
+        EXPECT_FALSE(ds.post());
+        EXPECT_EQ(errors, 1);
+        EXPECT_FALSE(ds.first()); // a move stops on the same refusal
+        EXPECT_EQ(errors, 2);
+        EXPECT_EQ(ds.state(), state);
+        EXPECT_TRUE(ds.isModified());
+        EXPECT_EQ(ds.text(c.column), c.typed);
+        EXPECT_EQ(storedRows(c.table.name), before);
+
+        ds.onPostError = nullptr;
+        EXPECT_THROW(ds.post(), StoreError);
+        EXPECT_EQ(ds.state(), state);
+        EXPECT_EQ(storedRows(c.table.name), before);
+    }
+}
+
+TEST_F(DatasetTest, PostWritesTheRowAndFillsInTheAutoNumber)
+{
+    const QList<qint64> ids = guests({u"Ali"_s});
+    Dataset ds(db, Schema::kisi());
+    ds.open();
+    ds.append();
+    fillGuest(ds, u"Zeki"_s);
+    ASSERT_TRUE(ds.post());
+    EXPECT_EQ(ds.state(), State::Browse);
+    EXPECT_FALSE(ds.isModified());
+    const qint64 id = db.column(u"SELECT max(ID) FROM Kisi"_s).value(0).toLongLong();
+    EXPECT_GT(id, ids[0]);
+    EXPECT_EQ(ds.integer(u"ID"_s), id);
+    EXPECT_EQ(ds.key(), id);
+    EXPECT_EQ(ds.recNo(), 1);
+    EXPECT_EQ(column(ds), (QStringList{u"Ali"_s, u"Zeki"_s}));
+    EXPECT_EQ(column(ds, u"ID"_s), (QStringList{QString::number(ids[0]), QString::number(id)}));
+
+    ds.edit();
+    ds.setText(kAdi, u"Zekiye"_s);
+    ASSERT_TRUE(ds.post());
+    EXPECT_EQ(storedName(id), u"Zekiye"_s);
+    EXPECT_EQ(column(ds), (QStringList{u"Ali"_s, u"Zekiye"_s}));
+    EXPECT_EQ(db.count(u"Kisi"_s), 2);
+}
+
+TEST_F(DatasetTest, CancelDropsPendingValuesAndReturnsToTheRowShownBefore)
+{
+    const QList<qint64> ids = guests({u"Ali"_s, u"Veli"_s});
+    Dataset ds(db, Schema::kisi());
+    ds.open();
+    ds.next();
+    int cancels = 0;
+    ds.afterCancel = [&] { ++cancels; };
+
+    ds.edit();
+    ds.setText(kAdi, u"Velihan"_s);
+    ds.cancel();
+    EXPECT_EQ(ds.state(), State::Browse);
+    EXPECT_FALSE(ds.isModified());
+    EXPECT_EQ(ds.text(kAdi), u"Veli"_s);
+    EXPECT_EQ(cancels, 1);
+
+    ds.append();
+    fillGuest(ds, u"Yeni"_s);
+    ds.cancel();
+    EXPECT_EQ(ds.recNo(), 1);
+    EXPECT_EQ(ds.key(), ids[1]);
+    EXPECT_EQ(ds.text(kAdi), u"Veli"_s);
+    EXPECT_EQ(ds.recordCount(), 2);
+    EXPECT_EQ(cancels, 2);
+    EXPECT_EQ(storedName(ids[1]), u"Veli"_s);
+    EXPECT_EQ(db.count(u"Kisi"_s), 2);
+}
+
+TEST_F(DatasetTest, RemoveDeletesTheCurrentRowAndShowsTheNextOne)
+{
+    Dataset empty(db, Schema::musteriler());
+    empty.open();
+    try {
+        empty.remove();
+        ADD_FAILURE() << "remove on an empty dataset did not throw";
+    } catch (const RadaError& e) {
+        EXPECT_EQ(e.text(), u"Cannot perform this operation on an empty dataset"_s);
+    }
+
+    guests({u"A"_s, u"B"_s, u"C"_s, u"D"_s});
+    Dataset ds(db, Schema::kisi());
+    ds.open();
+    bool allow = false;
+    int asked = 0, scrolls = 0;
+    ds.beforeDelete = [&] { ++asked; return allow; };
+    ds.afterScroll = [&] { ++scrolls; };
+
+    ds.append();
+    EXPECT_TRUE(ds.remove()); // only drops the new row
+    EXPECT_EQ(ds.state(), State::Browse);
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(ds.recordCount(), 4);
+
+    ds.next();
+    EXPECT_FALSE(ds.remove());
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(db.count(u"Kisi"_s), 4);
+
+    allow = true;
+    scrolls = 0;
+    ASSERT_TRUE(ds.remove());
+    EXPECT_EQ(ds.text(kAdi), u"C"_s);
+    EXPECT_EQ(ds.recNo(), 1);
+    EXPECT_EQ(scrolls, 1);
+    EXPECT_EQ(column(ds), (QStringList{u"A"_s, u"C"_s, u"D"_s}));
+
+    ds.last();
+    ASSERT_TRUE(ds.remove());
+    EXPECT_EQ(ds.text(kAdi), u"C"_s);
+    EXPECT_EQ(ds.recNo(), 1);
+    ds.remove();
+    ds.remove();
+    EXPECT_EQ(ds.recNo(), -1);
+    EXPECT_EQ(db.count(u"Kisi"_s), 0);
+    EXPECT_THROW(ds.remove(), RadaError);
+}
+
+TEST_F(DatasetTest, FieldsReadAndWriteByColumnName)
+{
+    const QList<qint64> ids = guests({u"Ali"_s});
+    Dataset ds(db, Schema::kisi());
+    ds.open();
+    EXPECT_EQ(ds.text(kAdi), u"Ali"_s);
+    EXPECT_EQ(ds.integer(u"ID"_s), ids[0]);
+    EXPECT_EQ(ds.date(u"DogumTarihi"_s), QDate(1980, 1, 2));
+    EXPECT_EQ(ds.dateTime(u"GelisTarihi"_s), QDateTime(QDate(2024, 3, 1), QTime(0, 0)));
+    EXPECT_TRUE(ds.boolean(u"Kalici"_s));
+    EXPECT_TRUE(ds.isNull(u"TCKimlikNo"_s));
+    EXPECT_FALSE(ds.isNull(kAdi));
+
+    EXPECT_THROW(ds.setText(kAdi, u"Veli"_s), RadaError);
+    EXPECT_THROW(ds.setBoolean(u"Kalici"_s, false), RadaError);
+    EXPECT_THROW(ds.setDate(u"DogumTarihi"_s, QDate(2000, 1, 1)), RadaError);
+    EXPECT_EQ(ds.state(), State::Browse);
+    EXPECT_THROW(ds.text(u"Yok"_s), RadaError);
+
+    ds.edit();
+    EXPECT_THROW(ds.setText(u"Yok"_s, u"x"_s), RadaError);
+    EXPECT_FALSE(ds.isModified());
+    ds.setDate(u"DogumTarihi"_s, QDate(1990, 5, 6));
+    EXPECT_TRUE(ds.isModified());
+    ds.setDateTime(u"GelisTarihi"_s, QDateTime(QDate(2024, 4, 1), QTime(13, 45, 10)));
+    ds.setBoolean(u"Kalici"_s, false);
+    ds.setText(u"TCKimlikNo"_s, u"10000000146"_s);
+    ds.setText(u"BabaAdi"_s, u"Hasan"_s);
+    ds.setText(u"BabaAdi"_s, QString());
+    ASSERT_TRUE(ds.post());
+
+    Dataset again(db, Schema::kisi());
+    again.open();
+    EXPECT_EQ(again.date(u"DogumTarihi"_s), QDate(1990, 5, 6));
+    EXPECT_EQ(again.text(u"GelisTarihi"_s), u"2024-04-01 13:45:10"_s);
+    EXPECT_EQ(again.dateTime(u"GelisTarihi"_s), QDateTime(QDate(2024, 4, 1), QTime(13, 45, 10)));
+    EXPECT_EQ(again.date(u"GelisTarihi"_s), QDate(2024, 4, 1));
+    EXPECT_FALSE(again.boolean(u"Kalici"_s));
+    EXPECT_FALSE(again.isNull(u"Kalici"_s));
+    EXPECT_EQ(again.text(u"TCKimlikNo"_s), u"10000000146"_s);
+    EXPECT_TRUE(again.isNull(u"BabaAdi"_s));
+
+    Dataset ayar(db, Schema::ayar());
+    ayar.open();
+    ayar.edit();
+    EXPECT_FALSE(ayar.date(u"tesiskodu"_s).has_value());
+    ayar.setInteger(u"aktif"_s, 7);
+    ASSERT_TRUE(ayar.post());
+    ayar.open();
+    EXPECT_EQ(ayar.integer(u"aktif"_s), 7);
+}
+
+TEST_F(DatasetTest, FilterShowsExactMatchesAndLiftingShowsAll)
+{
+    guests({u"Ali"_s, u"Alim"_s, u"Veli"_s, u"Ali"_s});
+    Dataset ds(db, Schema::kisi());
+    ds.open();
+    ds.last();
+    ASSERT_TRUE(ds.setFilter(kAdi, u"Ali"_s));
+    EXPECT_TRUE(ds.isFiltered());
+    EXPECT_EQ(column(ds), (QStringList{u"Ali"_s, u"Ali"_s}));
+    EXPECT_EQ(ds.recNo(), 0);
+    ds.setFilter(kAdi, u"ali"_s);
+    EXPECT_EQ(ds.recordCount(), 0);
+    EXPECT_EQ(ds.recNo(), -1);
+    ASSERT_TRUE(ds.clearFilter());
+    EXPECT_FALSE(ds.isFiltered());
+    EXPECT_EQ(column(ds), (QStringList{u"Ali"_s, u"Alim"_s, u"Veli"_s, u"Ali"_s}));
+    EXPECT_EQ(ds.recNo(), 0);
+}
+
+TEST_F(DatasetTest, SortIsAscendingStableAndKeepsTheCurrentRow)
+{
+    // Enough equal names that an unstable sort would reorder them.
+    QStringList names;
+    for (int i = 0; i < 40; ++i)
+        names << QStringList{u"Cem"_s, u"Ali"_s, u"Berk"_s}[i % 3];
+    const QList<qint64> ids = guests(names);
+    Dataset ds(db, Schema::kisi());
+    ds.open();
+    for (int i = 0; i < 4; ++i)
+        ds.next(); // the second Ali
+    ASSERT_TRUE(ds.setSort(kAdi));
+    EXPECT_EQ(column(ds), QStringList(13, u"Ali"_s) + QStringList(13, u"Berk"_s) + QStringList(14, u"Cem"_s));
+    for (int i = 1; i < ds.recordCount(); ++i) {
+        const bool tied = ds.rowText(i, kAdi) == ds.rowText(i - 1, kAdi);
+        EXPECT_TRUE(!tied || ds.rowText(i, u"ID"_s).toLongLong() > ds.rowText(i - 1, u"ID"_s).toLongLong()) << i;
+    }
+    EXPECT_EQ(ds.key(), ids[4]);
+    EXPECT_EQ(ds.recNo(), 1);
+
+    ASSERT_TRUE(ds.setSort(QString()));
+    EXPECT_EQ(column(ds), names);
+    EXPECT_EQ(ds.recNo(), 4);
+}
+
+TEST_F(DatasetTest, LocateFindsTheFirstRowInCurrentOrderByPrefix)
+{
+    guests({u"Veli"_s, u"Alper"_s, u"Berk"_s, u"Ali"_s});
+    Dataset ds(db, Schema::kisi());
+    ds.open();
+    int scrolls = 0;
+    ds.afterScroll = [&] { ++scrolls; };
+    ASSERT_TRUE(ds.locate(kAdi, u"Al"_s));
+    EXPECT_EQ(ds.text(kAdi), u"Alper"_s);
+    EXPECT_EQ(ds.recNo(), 1);
+    EXPECT_EQ(scrolls, 1);
+
+    EXPECT_FALSE(ds.locate(kAdi, u"Zz"_s));
+    EXPECT_FALSE(ds.locate(kAdi, u"al"_s));
+    EXPECT_EQ(ds.recNo(), 1);
+    EXPECT_EQ(scrolls, 1);
+    ASSERT_TRUE(ds.locate(kAdi, u"be"_s, Qt::CaseInsensitive));
+    EXPECT_EQ(ds.text(kAdi), u"Berk"_s);
+
+    ds.setSort(kAdi);
+    ds.last();
+    ASSERT_TRUE(ds.locate(kAdi, u"Al"_s));
+    EXPECT_EQ(ds.text(kAdi), u"Ali"_s);
+    EXPECT_EQ(ds.recNo(), 0);
+
+    ds.setFilter(kAdi, u"Berk"_s);
+    EXPECT_FALSE(ds.locate(kAdi, u"Al"_s));
+}
+
+TEST_F(DatasetTest, ReopenSeesRowsWrittenByAnotherConnection)
+{
+    guests({u"Ali"_s});
+    Dataset ds(db, Schema::kisi());
+    ds.open();
+    Database other(dir.databasePath());
+    other.open();
+    insertGuest(other, u"Veli"_s);
+    EXPECT_EQ(ds.recordCount(), 1);
+    ds.last();
+    EXPECT_EQ(ds.text(kAdi), u"Ali"_s);
+    ds.close();
+    EXPECT_EQ(ds.state(), State::Inactive);
+    EXPECT_EQ(ds.recordCount(), 0);
+    ds.open();
+    EXPECT_EQ(column(ds), (QStringList{u"Ali"_s, u"Veli"_s}));
+}
+
+TEST_F(DatasetTest, NextAndPriorStopAtTheEnds)
+{
+    guests({u"A"_s, u"B"_s});
+    Dataset ds(db, Schema::kisi());
+    std::vector<Flags> seen;
+    ds.afterScroll = [&] { seen.push_back(flags(ds)); };
+    ds.open();
+    const struct
+    {
+        bool (Dataset::*move)();
+        Flags after;
+        bool scrolls;
+    } steps[] = {
+        {&Dataset::prior, {0, true, false}, false}, {&Dataset::next, {1, false, false}, true},
+        {&Dataset::next, {1, false, true}, false},  {&Dataset::next, {1, false, true}, false},
+        {&Dataset::prior, {0, false, false}, true}, {&Dataset::prior, {0, true, false}, false},
+        {&Dataset::last, {1, false, true}, true},   {&Dataset::first, {0, true, false}, true},
+    };
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        SCOPED_TRACE(i);
+        seen.clear();
+        (ds.*steps[i].move)();
+        EXPECT_EQ(flags(ds), steps[i].after);
+        // afterScroll already sees where the move went.
+        EXPECT_EQ(seen, steps[i].scrolls ? std::vector<Flags>{steps[i].after} : std::vector<Flags>{});
+    }
+
+    // Both ends at once only when there is no row at all.
+    ds.setFilter(kAdi, u"A"_s);
+    for (auto move : {&Dataset::next, &Dataset::prior, &Dataset::next, &Dataset::first, &Dataset::last}) {
+        (ds.*move)();
+        EXPECT_FALSE(ds.bof() && ds.eof());
+    }
+    ds.setFilter(kAdi, u"Yok"_s);
+    for (auto move : {&Dataset::next, &Dataset::prior, &Dataset::first, &Dataset::last}) {
+        (ds.*move)();
+        EXPECT_EQ(flags(ds), Flags(-1, true, true));
+    }
+}
+
+TEST_F(DatasetTest, DisabledDataSourceRelaysNothingUntilReEnabled)
+{
+    guests({u"A"_s, u"B"_s});
+    Dataset ds(db, Schema::kisi());
+    DataSource source(&ds);
+    ds.open();
+    source.setEnabled(false);
+    QSignalSpy rows(&source, &DataSource::rowChanged);
+    QSignalSpy states(&source, &DataSource::stateChanged);
+    QSignalSpy fields(&source, &DataSource::fieldChanged);
+    QSignalSpy datasetRows(&ds, &Dataset::rowChanged);
+
+    ds.next();
+    ds.edit();
+    ds.setText(kAdi, u"Bilge"_s);
+    ds.post();
+    ds.first();
+    EXPECT_GT(datasetRows.count(), 0);
+    EXPECT_EQ(rows.count() + states.count() + fields.count(), 0);
+
+    source.setEnabled(true);
+    EXPECT_EQ(rows.count(), 1);
+    ds.edit();
+    ds.setText(kAdi, u"Ayşe"_s);
+    EXPECT_EQ(states.count(), 2); // re-enabling, then edit
+    ASSERT_EQ(fields.count(), 1);
+    EXPECT_EQ(fields.at(0).at(0).toString(), kAdi);
+}
+
+// Randomised comparison with a reference model: a cursor over Musteriler kept
+// as plainly as the rules allow, a list of rows with a state, an index into the
+// visible rows and a pending row.
+namespace {
+
+const QString kId = u"musteriID"_s, kKod = u"musteriKodu"_s, kPlaka = u"AracPlakaNo"_s;
+
+struct ModelRow
+{
+    qint64 id = 0;
+    QString kod, adi, plaka;
+    QString& operator[](const QString& col) { return col == kKod ? kod : col == kAdi ? adi : plaka; }
+    QString operator[](const QString& col) const { return col == kKod ? kod : col == kAdi ? adi : plaka; }
+};
+
+struct Model
+{
+    QList<ModelRow> stored;   // the database, by id
+    QList<ModelRow> snapshot; // what was loaded, plus our own writes
+    State state = State::Browse;
+    int cur = -1;
+    ModelRow pending;
+    bool modified = false;
+    std::optional<QString> filter; // on Adi
+    QString sortColumn;
+    std::optional<bool> bof, eof;  // unset where the rules leave them open
+    qint64 lastId = 0;
+    bool refuseInsert = false, refuseDelete = false;
+    int scrolls = 0, cancels = 0, postErrors = 0, opens = 0;
+
+    QList<int> visible() const
+    {
+        QList<int> v;
+        for (int i = 0; i < snapshot.size(); ++i) {
+            if (!filter || snapshot[i].adi == *filter)
+                v << i;
+        }
+        if (!sortColumn.isEmpty())
+            std::stable_sort(v.begin(), v.end(), [&](int a, int b) { return snapshot[a][sortColumn] < snapshot[b][sortColumn]; });
+        return v;
+    }
+    int count() const { return int(visible().size()); }
+    int indexOf(qint64 id) const
+    {
+        const QList<int> v = visible();
+        const auto at = std::find_if(v.begin(), v.end(), [&](int i) { return snapshot[i].id == id; });
+        return at == v.end() ? -1 : int(at - v.begin());
+    }
+    bool editing() const { return state != State::Browse; }
+    ModelRow current() const { return editing() ? pending : cur < 0 ? ModelRow{} : snapshot[visible()[cur]]; }
+    void scrollTo(int i) { cur = count() == 0 ? -1 : std::clamp(i, 0, count() - 1); ++scrolls; }
+    void browse() { state = State::Browse; modified = false; }
+    void cancel() { cancels += editing() ? 1 : 0; browse(); }
+    void reopen() { snapshot = stored; browse(); ++opens; jump(false); }
+
+    bool post()
+    {
+        if (!editing())
+            return true;
+        if (pending.adi.startsWith(u'X'))
+            return false; // beforePost
+        const bool taken = std::any_of(stored.begin(), stored.end(),
+                                       [&](const ModelRow& r) { return r.kod == pending.kod && r.id != pending.id; });
+        if (pending.kod.isEmpty() || pending.kod.size() > 20 || pending.plaka.size() > 20 || taken) {
+            ++postErrors; // the store refuses
+            return false;
+        }
+        if (state == State::Insert) {
+            pending.id = ++lastId;
+            stored << pending;
+            snapshot << pending;
+        } else {
+            for (QList<ModelRow>* rows : {&stored, &snapshot})
+                std::replace_if(rows->begin(), rows->end(), [&](const ModelRow& r) { return r.id == pending.id; }, pending);
+        }
+        browse();
+        bof = eof = std::nullopt;
+        // The posted row stays current; one that left the filter gives way to its successor.
+        const int at = indexOf(pending.id);
+        cur = at >= 0 ? at : count() == 0 ? -1 : std::min(cur, count() - 1);
+        return true;
+    }
+    bool settle()
+    {
+        if (!modified)
+            cancel();
+        return post();
+    }
+    bool jump(bool toLast)
+    {
+        if (!settle())
+            return false;
+        scrollTo(toLast ? count() - 1 : 0);
+        (toLast ? eof : bof) = true;
+        (toLast ? bof : eof) = cur < 0;
+        return true;
+    }
+    bool step(int by)
+    {
+        if (!settle())
+            return false;
+        if (cur + by >= 0 && cur + by < count()) {
+            scrollTo(cur + by);
+            bof = eof = false;
+        } else {
+            (by > 0 ? eof : bof) = true;
+            (by > 0 ? bof : eof) = cur < 0;
+        }
+        return true;
+    }
+    bool locate(const QString& prefix)
+    {
+        if (!settle())
+            return false;
+        const QList<int> v = visible();
+        for (int i = 0; i < v.size(); ++i) {
+            if (snapshot[v[i]].adi.startsWith(prefix)) {
+                scrollTo(i);
+                bof = eof = false;
+                return true;
+            }
+        }
+        return false;
+    }
+    bool setFilter(const std::optional<QString>& value)
+    {
+        if (!settle())
+            return false;
+        filter = value;
+        return jump(false);
+    }
+    bool setSort(const QString& col)
+    {
+        if (!settle())
+            return false;
+        const qint64 id = current().id;
+        sortColumn = col;
+        scrollTo(std::max(indexOf(id), 0));
+        bof = eof = std::nullopt;
+        return true;
+    }
+    bool append()
+    {
+        if (!settle() || refuseInsert)
+            return false;
+        pending = {};
+        state = State::Insert;
+        modified = false;
+        ++scrolls;
+        return true;
+    }
+    bool edit()
+    {
+        if (!editing() && count() == 0)
+            return append();
+        if (!editing()) {
+            pending = current();
+            state = State::Edit;
+            modified = false;
+        }
+        return true;
+    }
+    bool setText(const QString& col, const QString& value) // false: the dataset refuses
+    {
+        if (!editing())
+            return false;
+        pending[col] = value;
+        modified = true;
+        return true;
+    }
+    std::optional<bool> remove() // empty: the dataset throws
+    {
+        if (state == State::Insert) {
+            cancel();
+            return true;
+        }
+        if (cur < 0)
+            return std::nullopt;
+        if (refuseDelete)
+            return false;
+        const qint64 id = current().id;
+        for (QList<ModelRow>* rows : {&stored, &snapshot})
+            rows->removeIf([&](const ModelRow& r) { return r.id == id; });
+        browse();
+        cur = count() == 0 ? -1 : std::min(cur, count() - 1);
+        bof = eof = std::nullopt;
+        ++scrolls;
+        return true;
+    }
+};
+
+// Empty when the dataset agrees with the model, else what differs.
+QString mismatch(const Dataset& ds, const Model& m, const Model& hooks)
+{
+    QStringList diff;
+    const auto check = [&](bool same, const QString& what) {
+        if (!same)
+            diff << what;
+    };
+    const QList<int> v = m.visible();
+    check(ds.state() == m.state && ds.isModified() == m.modified, u"state"_s);
+    check(ds.recordCount() == v.size(), u"recordCount %1, model %2"_s.arg(ds.recordCount()).arg(v.size()));
+    check(m.state == State::Insert || ds.recNo() == m.cur, u"recNo %1, model %2"_s.arg(ds.recNo()).arg(m.cur));
+    for (int i = 0; i < std::min(int(v.size()), ds.recordCount()); ++i) {
+        const ModelRow& r = m.snapshot[v[i]];
+        check(ds.rowText(i, kId) == QString::number(r.id) && ds.rowText(i, kKod) == r.kod
+                  && ds.rowText(i, kAdi) == r.adi && ds.rowText(i, kPlaka) == r.plaka,
+              u"row %1"_s.arg(i));
+    }
+    const ModelRow cur = m.current();
+    check(ds.key() == (m.state == State::Insert ? 0 : cur.id), u"key"_s);
+    check(ds.text(kId) == (cur.id ? QString::number(cur.id) : QString()), u"current id"_s);
+    for (const QString& col : {kKod, kAdi, kPlaka})
+        check(ds.text(col) == cur[col], u"current "_s + col);
+    check((!m.bof || ds.bof() == *m.bof) && (!m.eof || ds.eof() == *m.eof), u"bof/eof"_s);
+    check(hooks.scrolls == m.scrolls && hooks.cancels == m.cancels && hooks.postErrors == m.postErrors
+              && hooks.opens == m.opens,
+          u"hook calls"_s);
+    return diff.join(u", "_s);
+}
+
+} // namespace
+
+TEST_F(DatasetTest, RandomOperationSequencesFollowTheReferenceModel)
+{
+    Database other(dir.databasePath());
+    other.open();
+    for (Database* d : {&db, &other})
+        d->exec(u"PRAGMA synchronous = OFF"_s);
+    const TableDef& table = Schema::musteriler();
+    const QStringList codes{u"K1"_s, u"K2"_s, u"K3"_s, u"K4"_s, u"K5"_s, u"K6"_s, u"K7"_s,
+                            u"K8"_s, u"K9"_s, QString(), QString(21, u'K')};
+    const QStringList names{QString(), u"A"_s, u"AB"_s, u"B"_s, u"BA"_s, u"C"_s, u"XA"_s, u"XC"_s};
+    const QStringList plates{QString(), u"06C1"_s, u"34AB12"_s, u"35D"_s, QString(21, u'9')};
+    const auto values = [&](const ModelRow& r) {
+        QList<QVariant> out(table.columns.size());
+        for (const QString& col : {kKod, kAdi, kPlaka})
+            out[table.indexOf(col)] = r[col].isEmpty() ? QVariant() : QVariant(r[col]);
+        return out;
+    };
+    int operations = 0;
+
+    for (unsigned seed : {1u, 7u, 42u, 2024u}) {
+        std::mt19937 rng(seed);
+        const auto pick = [&](const QStringList& from) { return from[int(rng() % from.size())]; };
+        for (int sequence = 0; sequence < 250; ++sequence) {
+            db.exec(u"DELETE FROM Musteriler"_s);
+            Model m;
+            m.lastId = db.column(u"SELECT seq FROM sqlite_sequence WHERE name = 'Musteriler'"_s).value(0).toLongLong();
+            for (int i = 0, n = int(rng() % 8); i < n; ++i) {
+                ModelRow r{0, codes[i], pick(names), pick(plates.mid(0, 4))};
+                m.lastId = r.id = db.insert(table.name, values(r));
+                m.stored << r;
+            }
+            Dataset ds(db, table);
+            Model hooks; // counts the dataset's hook calls
+            ds.beforePost = [&] { return !ds.text(kAdi).startsWith(u'X'); };
+            ds.beforeInsert = [&] { return !m.refuseInsert; };
+            ds.beforeDelete = [&] { return !m.refuseDelete; };
+            ds.afterScroll = [&] { ++hooks.scrolls; };
+            ds.afterCancel = [&] { ++hooks.cancels; };
+            ds.afterOpen = [&] { ++hooks.opens; };
+            ds.onPostError = [&](const StoreError&) { ++hooks.postErrors; };
+            ds.open();
+            m.reopen();
+
+            QStringList log;
+            for (int op = 0, ops = 20 + int(rng() % 21); op < ops; ++op, ++operations) {
+                m.refuseInsert = rng() % 6 == 0;
+                m.refuseDelete = rng() % 4 == 0;
+                const QString col = pick({kKod, kAdi, kAdi, kPlaka});
+                const QString value = pick(col == kKod ? codes : col == kAdi ? names : plates);
+                const QString prefix = pick({u"A"_s, u"B"_s, u"C"_s, u"X"_s, u"AB"_s, u"Z"_s});
+                const QString sort = pick({QString(), kKod, kAdi, kPlaka});
+                const QString filter = rng() % 2 ? m.current().adi : pick(names);
+                std::optional<bool> got, want; // return values, where there is one
+                switch (rng() % 20) {
+                case 0: log << u"first"_s; got = ds.first(); want = m.jump(false); break;
+                case 1: log << u"prior"_s; got = ds.prior(); want = m.step(-1); break;
+                case 2: log << u"next"_s; got = ds.next(); want = m.step(1); break;
+                case 3: log << u"last"_s; got = ds.last(); want = m.jump(true); break;
+                case 4: case 5: case 6: log << u"edit"_s; got = ds.edit(); want = m.edit(); break;
+                case 7: log << u"append"_s; got = ds.append(); want = m.append(); break;
+                case 8: case 9: case 10: case 11:
+                    log << u"set %1 '%2'"_s.arg(col, value);
+                    got = true;
+                    try {
+                        ds.setText(col, value);
+                    } catch (const RadaError&) {
+                        got = false; // not editing
+                    }
+                    want = m.setText(col, value);
+                    break;
+                case 12: log << u"post"_s; got = ds.post(); want = m.post(); break;
+                case 13: log << u"cancel"_s; ds.cancel(); m.cancel(); break;
+                case 14:
+                    log << u"remove"_s;
+                    try {
+                        got = ds.remove();
+                    } catch (const RadaError&) {
+                        got.reset(); // empty dataset
+                    }
+                    want = m.remove();
+                    break;
+                case 15: log << u"locate "_s + prefix; got = ds.locate(kAdi, prefix); want = m.locate(prefix); break;
+                case 16: log << u"clearFilter"_s; got = ds.clearFilter(); want = m.setFilter(std::nullopt); break;
+                case 17: log << u"setFilter '%1'"_s.arg(filter); got = ds.setFilter(kAdi, filter); want = m.setFilter(filter); break;
+                case 18: log << u"setSort "_s + sort; got = ds.setSort(sort); want = m.setSort(sort); break;
+                default:
+                    if (rng() % 2) {
+                        log << u"reopen"_s;
+                        ds.close();
+                        got = ds.state() == State::Inactive && ds.recordCount() == 0;
+                        want = true;
+                        ds.open();
+                        m.reopen();
+                    } else {
+                        // Another program adds a row, unseen until the next open.
+                        ModelRow r{0, u"E%1"_s.arg(m.lastId + 1), pick(names), QString()};
+                        log << u"another connection adds "_s + r.kod;
+                        m.lastId = r.id = other.insert(table.name, values(r));
+                        m.stored << r;
+                    }
+                }
+                const QString diff = got == want ? mismatch(ds, m, hooks) : u"return value"_s;
+                if (!diff.isEmpty()) {
+                    ADD_FAILURE() << "seed " << seed << ", sequence " << sequence << ": " << diff.toStdString()
+                                  << "\nafter: " << log.join(u"; "_s).toStdString();
+                    return;
+                }
+            }
+        }
+    }
+    EXPECT_GT(operations, 10000);
 }
