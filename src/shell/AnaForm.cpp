@@ -1,6 +1,12 @@
 #include "AnaForm.h"
 
 #include "Application.h"
+#include "Ayar.h"
+#include "FocusHighlight.h"
+#include "customers/AramaFormu.h"
+#include "customers/MusteriBilgileri.h"
+#include "register/DBControls.h"
+#include "register/GuestEntry.h"
 #include "Splash.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -10,7 +16,16 @@
 #include "register/Formats.h"
 #include "register/Schema.h"
 
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QComboBox>
+#include <QDateTimeEdit>
 #include <QGroupBox>
+#include <QKeyEvent>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QTableView>
+#include <QTextEdit>
 #include <QGuiApplication>
 #include <QLCDNumber>
 #include <QLabel>
@@ -67,7 +82,25 @@ TForm1::TForm1(Platform& platform, Database& connection, QWidget* parent)
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
     Timer1->start();
 
-    for (Dataset* table : mainTables())
+    entry = new GuestEntry(platform, DataSource1,
+                           {ADOTable2, ADOTable3, ADOTable4, ADOTable5, ADOTable6},
+                           {GroupBox1, GroupBox3, GroupBox4, Panel1}, this);
+    entry->openSearch = [this] { openSearchWindow(); };
+    entry->showCustomers = [this] { showCustomerWindow(); };
+    highlighter = new FocusHighlighter(
+        this,
+        [](const QWidget* w) {
+            return qobject_cast<const QLineEdit*>(w) || qobject_cast<const QComboBox*>(w) ||
+                   qobject_cast<const QListView*>(w) || qobject_cast<const QTextEdit*>(w) ||
+                   qobject_cast<const QPlainTextEdit*>(w) || qobject_cast<const DBCheckBox*>(w) ||
+                   qobject_cast<const QTableView*>(w) || qobject_cast<const QDateTimeEdit*>(w);
+        },
+        entry->Edit1);
+    connect(esisAdnDeitir1, &QAction::triggered, this, &TForm1::esisAdnDeitir1Click);
+    qApp->installEventFilter(this);
+
+    // Lookup lists first, so that the guest fields find their entries.
+    for (Dataset* table : {ADOTable2, ADOTable3, ADOTable4, ADOTable5, ADOTable6, ADOTable7, ADOTable1})
         table->open();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -138,17 +171,9 @@ void TForm1::buildFrame()
     kodLabel->setFont(arialBold);
     kodLabel->move(385, 250);
 
-    TesisKoduLed = new QLCDNumber(5, central);
+    TesisKoduLed = new LedDisplay(central);
     TesisKoduLed->setObjectName(QStringLiteral("TesisKoduLed"));
     TesisKoduLed->setGeometry(384, 264, 65, 49);
-    TesisKoduLed->setSegmentStyle(QLCDNumber::Flat);
-    TesisKoduLed->setFrameShape(QFrame::NoFrame);
-    TesisKoduLed->setAutoFillBackground(true);
-    QPalette led = TesisKoduLed->palette();
-    led.setColor(QPalette::Window, Qt::black);
-    led.setColor(QPalette::WindowText, QColor(0, 255, 0));
-    TesisKoduLed->setPalette(led);
-    TesisKoduLed->display(QStringLiteral("00000"));
 
     AnnouncementPanel = new QFrame(central);
     AnnouncementPanel->setObjectName(QStringLiteral("AnnouncementPanel"));
@@ -218,7 +243,7 @@ void TForm1::FormProgramAyarlari()
     if (facilitySetUp()) {
         esisAdnDeitir1->setEnabled(true);
         TesisAdiLabel->setText(ADOTable7->text(QStringLiteral("tesisadi")));
-        TesisKoduLed->display(ADOTable7->text(QStringLiteral("tesiskodu")));
+        TesisKoduLed->setText(ADOTable7->text(QStringLiteral("tesiskodu")));
     }
 }
 
@@ -227,14 +252,117 @@ void TForm1::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     if (!m_shown) {
         m_shown = true;
-        FormShow();
+        // After the window is on screen, so that the first-run window opens over it.
+        QMetaObject::invokeMethod(this, &TForm1::FormShow, Qt::QueuedConnection);
     }
 }
 
 void TForm1::FormShow()
 {
-    if (facilitySetUp())
-        TesisKoduLed->display(ADOTable7->text(QStringLiteral("tesiskodu")));
+    if (!facilitySetUp()) {
+        if (m_firstRun)
+            m_firstRun->exec();
+        return;
+    }
+    TesisKoduLed->setText(ADOTable7->text(QStringLiteral("tesiskodu")));
+}
+
+void TForm1::esisAdnDeitir1Click()
+{
+    const QString current = ADOTable7->text(QStringLiteral("tesisadi"));
+    const QString name = m_platform.dialogs
+                             .inputText(QStringLiteral("Tesis Adı Değiştir"), QStringLiteral("Yeni Tesis Adını Giriniz:"), current)
+                             .value_or(current);
+    if (name.size() < 5 || name.size() > 50) {
+        m_platform.dialogs.inform(QStringLiteral("Tesis Adı bölümü 5 karakterden az, 50 karakterden fazla olamaz!"));
+        return;
+    }
+    if (!ADOTable7->edit())
+        return;
+    ADOTable7->setText(QStringLiteral("tesisadi"), name);
+    TesisAdiLabel->setText(name);
+    ADOTable7->post();
+}
+
+void TForm1::openSearchWindow()
+{
+    if (m_search)
+        m_search->exec();
+}
+
+void TForm1::showCustomerWindow()
+{
+    if (m_customers) {
+        m_customers->show();
+        m_customers->raise();
+        m_customers->activateWindow();
+    }
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    // Keyboard preview: the window sees every key before the focused control.
+    if (event->type() != QEvent::KeyPress || !isActiveWindow())
+        return false;
+    QWidget* focus = QApplication::focusWidget();
+    if (watched != (focus ? static_cast<QObject*>(focus) : static_cast<QObject*>(this)))
+        return false;
+    if (focus && focus->window() != this)
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    FormKeyDown(key);
+    const bool enter = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+                       !key->modifiers().testFlag(Qt::ControlModifier);
+    if (enter) {
+        FormKeyPress(key);
+        return true;
+    }
+    return false;
+}
+
+void TForm1::FormKeyDown(QKeyEvent* event)
+{
+    const int k = event->key();
+    const Qt::KeyboardModifiers m = event->modifiers();
+    const bool ctrl = m.testFlag(Qt::ControlModifier);
+    const bool alt = m.testFlag(Qt::AltModifier);
+    if (k == Qt::Key_F3)
+        openSearchWindow();
+    if (alt && k == Qt::Key_Right)
+        entry->SpeedButton4Click();
+    if (alt && k == Qt::Key_Left)
+        entry->SpeedButton3Click();
+    if (ctrl && k == Qt::Key_Right)
+        entry->SpeedButton5Click();
+    if (ctrl && k == Qt::Key_Left)
+        entry->SpeedButton2Click();
+    if (ctrl && k == Qt::Key_S)
+        entry->SpeedButton8Click();
+    if (ctrl && k == Qt::Key_E && entry->transferRun)
+        entry->transferRun();
+    if (ctrl && k == Qt::Key_N)
+        entry->SpeedButton6Click();
+    if (ctrl && k == Qt::Key_Delete)
+        entry->SpeedButton7Click();
+    if (k == Qt::Key_F5)
+        showCustomerWindow();
+    if (k == Qt::Key_Escape)
+        entry->SpeedButton9Click();
+}
+
+void TForm1::FormKeyPress(QKeyEvent*)
+{
+    // Queued, so that whatever the key set off runs to its end first.
+    if (m_enterPending)
+        return;
+    m_enterPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_enterPending = false;
+            focusNextChild();
+        },
+        Qt::QueuedConnection);
 }
 
 void TForm1::Timer1Timer()

@@ -9,7 +9,10 @@ class DataSource;
 class QAction;
 class QGroupBox;
 class QLabel;
-class QLCDNumber;
+class LedDisplay;
+class GuestEntry;
+class FocusHighlighter;
+class QKeyEvent;
 class QMenu;
 class QTimer;
 class QFrame;
@@ -37,6 +40,14 @@ public:
     void Timer1Timer();
     void k1Click();
     void Hakknda1Click();
+    void esisAdnDeitir1Click();
+    // Command keys of the guest window, every matching line in order.
+    void FormKeyDown(QKeyEvent* event);
+    // Enter moves to the next control once the key's own handling is done.
+    void FormKeyPress(QKeyEvent* event);
+    // F3: the search window, with a pending edit left as it is.
+    void openSearchWindow();
+    void showCustomerWindow();
 
     // The facility counts as set up when Ayar.aktif holds 1.
     bool facilitySetUp() const;
@@ -62,7 +73,9 @@ public:
     QGroupBox* GroupBox3;
     QGroupBox* GroupBox4;
     QFrame* Panel1;
-    QLCDNumber* TesisKoduLed;
+    LedDisplay* TesisKoduLed;
+    GuestEntry* entry;
+    FocusHighlighter* highlighter;
     QLabel* TesisAdiLabel;
     QFrame* AnnouncementPanel;
     QLabel* StatusPanels[4];
@@ -78,6 +91,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildFrame();
@@ -90,4 +104,5 @@ private:
     TForm3* m_customers = nullptr;
     TForm4* m_firstRun = nullptr;
     bool m_shown = false;
+    bool m_enterPending = false;
 };

@@ -1,7 +1,171 @@
 #include "Ayar.h"
 
-TForm4::TForm4(QWidget* parent) : QDialog(parent)
+#include "AnaForm.h"
+#include "FocusHighlight.h"
+#include "Splash.h"
+#include "platform/Dialogs.h"
+#include "platform/Platform.h"
+#include "register/Dataset.h"
+
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QScreen>
+#include <QTimer>
+
+LedDisplay::LedDisplay(QWidget* parent) : QLCDNumber(5, parent)
+{
+    setSegmentStyle(QLCDNumber::Flat);
+    setFrameShape(QFrame::NoFrame);
+    setAutoFillBackground(true);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, Qt::black);
+    p.setColor(QPalette::WindowText, QColor(0, 255, 0));
+    setPalette(p);
+    setText(QStringLiteral("00000"));
+}
+
+void LedDisplay::setText(const QString& text)
+{
+    m_text = text;
+    display(text);
+}
+
+NumericEdit::NumericEdit(QWidget* parent) : QLineEdit(parent)
+{
+    setMaxLength(5);
+    setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), this));
+}
+
+void NumericEdit::focusInEvent(QFocusEvent* event)
+{
+    QLineEdit::focusInEvent(event);
+    QTimer::singleShot(0, this, &QLineEdit::selectAll);
+}
+
+void NumericEdit::mousePressEvent(QMouseEvent* event)
+{
+    QLineEdit::mousePressEvent(event);
+    selectAll();
+}
+
+namespace {
+const QString kBadCode = QStringLiteral("Lütfen Tesis Kodunu Doğru Giriniz.");
+const QString kShortName = QStringLiteral("Tesis Adı bölümü 5 karakterden az olamaz!");
+} // namespace
+
+TForm4::TForm4(TForm1* main, QWidget* parent) : QDialog(parent), m_main(main)
 {
     setObjectName(QStringLiteral("TForm4"));
     setWindowTitle(QStringLiteral("Sisteme İlk Giriş"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setFixedSize(330, 210);
+    QFont bold(QStringLiteral("Arial"));
+    bold.setBold(true);
+
+    auto* codeLabel = new QLabel(QStringLiteral("Tesis Kodu"), this);
+    codeLabel->setFont(bold);
+    codeLabel->move(16, 10);
+    RzNumericEdit1 = new NumericEdit(this);
+    RzNumericEdit1->setObjectName(QStringLiteral("RzNumericEdit1"));
+    QFont century(QStringLiteral("Century"));
+    century.setPixelSize(47);
+    century.setBold(true);
+    RzNumericEdit1->setFont(century);
+    RzNumericEdit1->setGeometry(16, 28, 298, 62);
+    RzNumericEdit1->installEventFilter(this);
+
+    auto* nameLabel = new QLabel(QStringLiteral("Tesis Adı"), this);
+    nameLabel->setFont(bold);
+    nameLabel->move(16, 100);
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setMaxLength(50);
+    Edit1->setGeometry(16, 118, 298, 24);
+
+    BitBtn1 = new QPushButton(QStringLiteral("&Tamam"), this);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setGeometry(214, 160, 100, 30);
+    BitBtn1->setDefault(true);
+    BitBtn1->setAutoDefault(true);
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm4::BitBtn1Click);
+
+    setTabOrder(RzNumericEdit1, Edit1);
+    setTabOrder(Edit1, BitBtn1);
+
+    new FocusHighlighter(this, [](const QWidget* w) {
+        return (qobject_cast<const QLineEdit*>(w) && !qobject_cast<const NumericEdit*>(w)) ||
+               qobject_cast<const QComboBox*>(w);
+    });
+    FormCreate();
+}
+
+void TForm4::FormCreate()
+{
+    RzNumericEdit1->setText(QStringLiteral("0"));
+    Edit1->clear();
+}
+
+void TForm4::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    FormShow();
+}
+
+void TForm4::FormShow()
+{
+    FormCreate();
+    RzNumericEdit1->setFocus(Qt::OtherFocusReason);
+}
+
+void TForm4::RzNumericEdit1Click()
+{
+    RzNumericEdit1->selectAll();
+}
+
+bool TForm4::eventFilter(QObject* watched, QEvent* event)
+{
+    // RzNumericEdit1KeyPress: the signs are refused.
+    if (watched == RzNumericEdit1 && event->type() == QEvent::KeyPress) {
+        const QString text = static_cast<QKeyEvent*>(event)->text();
+        if (text == QStringLiteral("+") || text == QStringLiteral("-"))
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TForm4::BitBtn1Click()
+{
+    Dialogs& dialogs = m_main->platform().dialogs;
+    if (RzNumericEdit1->text().size() != 5) {
+        dialogs.inform(kBadCode);
+        RzNumericEdit1->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (Edit1->text().size() < 5) {
+        dialogs.inform(kShortName);
+        Edit1->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    Dataset* ayar = m_main->ADOTable7;
+    if (!ayar->edit())
+        return;
+    ayar->setText(QStringLiteral("tesisadi"), Edit1->text());
+    ayar->setText(QStringLiteral("tesiskodu"), RzNumericEdit1->text());
+    ayar->setInteger(QStringLiteral("aktif"), 1);
+    if (!ayar->post())
+        return;
+
+    auto* splash = new TForm5(m_main->platform().clock);
+    splash->setAttribute(Qt::WA_DeleteOnClose);
+    splash->show();
+    splash->repaint();
+    m_main->FormCreate();
+    splash->close();
+    accept();
 }

@@ -54,7 +54,7 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
     program->form1 = std::make_unique<TForm1>(platform, program->database);
     program->form2 = std::make_unique<TForm2>();
     program->form3 = std::make_unique<TForm3>();
-    program->form4 = std::make_unique<TForm4>();
+    program->form4 = std::make_unique<TForm4>(program->form1.get());
     program->form1->setWindows(program->form2.get(), program->form3.get(), program->form4.get());
 
     TForm1* main = program->form1.get();

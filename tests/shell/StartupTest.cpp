@@ -1,8 +1,9 @@
-#include "support/TestSupport.h"
+#include "support/ProgramFixture.h"
 
 #include "platform/SingleInstance.h"
 #include "register/Dataset.h"
 #include "shell/AnaForm.h"
+#include "shell/Ayar.h"
 #include "shell/RadaDIR.h"
 #include "shell/Splash.h"
 
@@ -19,36 +20,7 @@
 #include <QUuid>
 #include <gtest/gtest.h>
 
-namespace {
-
-QString uniqueKey()
-{
-    return QStringLiteral("radadir-test-") + QUuid::createUuid().toString(QUuid::Id128).left(12);
-}
-
-struct Started
-{
-    TestDir dir;
-    FakePlatform fake;
-    QString key = uniqueKey();
-    SingleInstance guard{key, dir.path()};
-    int exitCode = -1;
-    std::unique_ptr<Program> program;
-
-    void start() { program = startProgram(fake.platform, guard, Database::kFileName, exitCode); }
-};
-
-void setUpFacility(Database& db, const QString& code, const QString& name)
-{
-    const TableDef& t = Schema::ayar();
-    QList<QVariant> row(t.columns.size());
-    row[t.indexOf(QStringLiteral("tesiskodu"))] = code;
-    row[t.indexOf(QStringLiteral("tesisadi"))] = name;
-    row[t.indexOf(QStringLiteral("aktif"))] = qint64(1);
-    db.insert(t.name, row);
-}
-
-} // namespace
+using Started = ProgramFixture;
 
 TEST(Startup, FirstStartCreatesTheDatabaseAndOpensEveryTable)
 {
@@ -69,11 +41,8 @@ TEST(Startup, SplashStatusesRepaintAndPauseInOrder)
 {
     for (const bool setUp : {false, true}) {
         Started s;
-        if (setUp) {
-            Database db(Database::kFileName);
-            db.open();
-            setUpFacility(db, QStringLiteral("01234"), QStringLiteral("Otel Deniz"));
-        }
+        if (setUp)
+            s.setUpFacility(QStringLiteral("01234"), QStringLiteral("Otel Deniz"));
         QStringList statuses;
         s.fake.clock.onSleep = [&](int ms) {
             TForm5* splash = TForm5::last();
@@ -99,11 +68,11 @@ TEST(Startup, SecondCopyIsRefusedWithoutTouchingTheDatabase)
     Started first;
     first.start();
     ASSERT_TRUE(first.program);
-    QSignalSpy woken(&first.guard, &SingleInstance::activationRequested);
 
     TestDir other;
     FakePlatform fake;
     SingleInstance guard(first.key, first.dir.path());
+    QSignalSpy woken(first.guard.get(), &SingleInstance::activationRequested);
     int exitCode = -1;
     EXPECT_FALSE(startProgram(fake.platform, guard, Database::kFileName, exitCode));
     ASSERT_EQ(fake.dialogs.messages.size(), 1);
@@ -125,7 +94,6 @@ TEST(Startup, MainWindowFrame)
     s.start();
     ASSERT_TRUE(s.program);
     TForm1& f = *s.program->form1;
-    f.show();
     EXPECT_EQ(f.size(), QSize(688, 550));
     EXPECT_EQ(f.minimumSize(), f.maximumSize());
 
@@ -162,6 +130,7 @@ TEST(Startup, MainWindowFrame)
 
     // Facility not set up: code display stays at its initial text.
     EXPECT_EQ(f.TesisKoduLed->digitCount(), 5);
+    EXPECT_EQ(f.TesisKoduLed->text(), QStringLiteral("00000"));
     EXPECT_TRUE(f.TesisAdiLabel->text().isEmpty());
 }
 
@@ -192,16 +161,13 @@ TEST(Startup, StatusBarClockTicksEverySecond)
 TEST(Startup, SetUpFacilityIsShownAndItsMenuEnabled)
 {
     Started s;
-    {
-        Database db(Database::kFileName);
-        db.open();
-        setUpFacility(db, QStringLiteral("01234"), QStringLiteral("Otel Deniz"));
-    }
+    s.setUpFacility(QStringLiteral("01234"), QStringLiteral("Otel Deniz"));
     s.start();
     ASSERT_TRUE(s.program);
     TForm1& f = *s.program->form1;
     EXPECT_TRUE(f.esisAdnDeitir1->isEnabled());
     EXPECT_EQ(f.TesisAdiLabel->text(), QStringLiteral("Otel Deniz"));
+    EXPECT_EQ(f.TesisKoduLed->text(), QStringLiteral("01234"));
 }
 
 TEST(Startup, UnopenableDatabaseEndsWithAReason)
@@ -223,11 +189,9 @@ TEST(Startup, UnopenableDatabaseEndsWithAReason)
 TEST(Startup, AboutBoxOpensWithF1AndExitClosesTheWindow)
 {
     Started s;
-    s.start();
-    ASSERT_TRUE(s.program);
-    TForm1& f = *s.program->form1;
-    f.show();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(&f));
+    s.setUpFacility();
+    s.show();
+    TForm1& f = s.form();
     QTest::keyClick(&f, Qt::Key_F1);
     ASSERT_EQ(s.fake.dialogs.aboutBoxes.size(), 1);
     EXPECT_EQ(s.fake.dialogs.aboutBoxes[0][0], QStringLiteral("Rirede Zarevave Rurored v1.4.5"));

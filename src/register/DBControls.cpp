@@ -1,0 +1,231 @@
+#include "DBControls.h"
+
+#include "Dataset.h"
+
+#include <QKeyEvent>
+#include <QStringEncoder>
+
+bool fitsCodePage1254(const QString& text)
+{
+    for (QChar c : text) {
+        if (c.unicode() < 0x80)
+            continue;
+        QStringEncoder encoder("windows-1254");
+        const QByteArray bytes = encoder.encode(QString(c));
+        if (encoder.hasError() || bytes.size() != 1)
+            return false;
+    }
+    return true;
+}
+
+namespace {
+
+// Drops characters the notification file could not carry.
+QString keepEncodable(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        if (fitsCodePage1254(QString(c)))
+            out += c;
+    }
+    return out;
+}
+
+int columnSize(DataSource* source, const QString& column)
+{
+    return source->dataset()->table().column(column).size;
+}
+
+} // namespace
+
+DBEdit::DBEdit(DataSource* source, const QString& column, QWidget* parent)
+    : QLineEdit(parent), m_source(source), m_column(column)
+{
+    const int size = columnSize(source, column);
+    if (size > 0)
+        setMaxLength(size);
+    connect(this, &QLineEdit::textEdited, this, &DBEdit::userEdited);
+    connect(source, &DataSource::rowChanged, this, &DBEdit::refresh);
+    connect(source, &DataSource::fieldChanged, this, [this](const QString& c) {
+        if (c == m_column)
+            refresh();
+    });
+    refresh();
+}
+
+Dataset* DBEdit::dataset() const
+{
+    return m_source->dataset();
+}
+
+QString DBEdit::fieldText() const
+{
+    return text();
+}
+
+void DBEdit::keyPressEvent(QKeyEvent* event)
+{
+    const QString typed = event->text();
+    if (!typed.isEmpty() && typed.at(0).isPrint() && !fitsCodePage1254(typed)) {
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void DBEdit::inputMethodEvent(QInputMethodEvent* event)
+{
+    if (!fitsCodePage1254(event->commitString())) {
+        QInputMethodEvent filtered(event->preeditString(), event->attributes());
+        filtered.setCommitString(keepEncodable(event->commitString()), event->replacementStart(),
+                                 event->replacementLength());
+        QLineEdit::inputMethodEvent(&filtered);
+        return;
+    }
+    QLineEdit::inputMethodEvent(event);
+}
+
+void DBEdit::userEdited()
+{
+    if (!fitsCodePage1254(text())) {
+        // Pasted text: keep what the file can carry.
+        const int pos = cursorPosition();
+        setText(keepEncodable(text()));
+        setCursorPosition(std::min(pos, int(text().size())));
+    }
+    Dataset* ds = dataset();
+    if (!m_source->enabled() || !ds->isOpen())
+        return;
+    const QString typed = text();
+    const int pos = cursorPosition();
+    m_writing = true;
+    try {
+        const bool editing = ds->edit();
+        if (editing) {
+            if (text() != typed) {
+                setText(typed);
+                setCursorPosition(pos);
+            }
+            ds->setText(m_column, fieldText());
+        }
+    } catch (...) {
+        m_writing = false;
+        throw;
+    }
+    m_writing = false;
+    if (!ds->isEditing())
+        refresh();
+}
+
+void DBEdit::refresh()
+{
+    if (m_writing)
+        return;
+    Dataset* ds = dataset();
+    const QString value = (m_source->enabled() && ds->isOpen()) ? ds->text(m_column) : QString();
+    if (value != fieldText() || (value.isEmpty() && !text().isEmpty())) {
+        setText(value);
+        setCursorPosition(0);
+    }
+}
+
+DBMaskEdit::DBMaskEdit(DataSource* source, const QString& column, QWidget* parent) : DBEdit(source, column, parent)
+{
+    setInputMask(QStringLiteral("00000000000"));
+    refresh();
+}
+
+QString DBMaskEdit::fieldText() const
+{
+    const QString shown = displayText();
+    return shown.trimmed().isEmpty() ? QString() : shown;
+}
+
+DBLookupComboBox::DBLookupComboBox(DataSource* source, const QString& column, Dataset* lookup,
+                                   const QString& keyColumn, const QString& listColumn, QWidget* parent)
+    : QComboBox(parent), m_source(source), m_column(column), m_lookup(lookup), m_keyColumn(keyColumn),
+      m_listColumn(listColumn)
+{
+    setEditable(false);
+    connect(this, &QComboBox::activated, this, &DBLookupComboBox::userChose);
+    connect(source, &DataSource::rowChanged, this, &DBLookupComboBox::refresh);
+    connect(source, &DataSource::fieldChanged, this, [this](const QString& c) {
+        if (c == m_column)
+            refresh();
+    });
+    connect(lookup, &Dataset::rowsChanged, this, &DBLookupComboBox::reloadList);
+    reloadList();
+}
+
+void DBLookupComboBox::reloadList()
+{
+    const bool blocked = blockSignals(true);
+    clear();
+    for (int i = 0; i < m_lookup->recordCount(); ++i)
+        addItem(m_lookup->rowText(i, m_listColumn), m_lookup->rowText(i, m_keyColumn));
+    blockSignals(blocked);
+    refresh();
+}
+
+void DBLookupComboBox::refresh()
+{
+    if (m_writing)
+        return;
+    Dataset* ds = m_source->dataset();
+    const QString key = (m_source->enabled() && ds->isOpen()) ? ds->text(m_column) : QString();
+    const bool blocked = blockSignals(true);
+    setCurrentIndex(key.isEmpty() ? -1 : findData(key));
+    blockSignals(blocked);
+}
+
+void DBLookupComboBox::userChose(int index)
+{
+    Dataset* ds = m_source->dataset();
+    if (!m_source->enabled() || !ds->isOpen() || index < 0)
+        return;
+    const QString key = itemData(index).toString();
+    m_writing = true;
+    try {
+        if (ds->edit())
+            ds->setText(m_column, key);
+    } catch (...) {
+        m_writing = false;
+        throw;
+    }
+    m_writing = false;
+    refresh();
+}
+
+DBCheckBox::DBCheckBox(DataSource* source, const QString& column, const QString& caption, QWidget* parent)
+    : QCheckBox(caption, parent), m_source(source), m_column(column)
+{
+    connect(this, &QCheckBox::clicked, this, [this](bool checked) {
+        Dataset* ds = m_source->dataset();
+        if (!m_source->enabled() || !ds->isOpen())
+            return;
+        m_writing = true;
+        try {
+            if (ds->edit())
+                ds->setBoolean(m_column, checked);
+        } catch (...) {
+            m_writing = false;
+            throw;
+        }
+        m_writing = false;
+    });
+    connect(source, &DataSource::rowChanged, this, &DBCheckBox::refresh);
+    connect(source, &DataSource::fieldChanged, this, [this](const QString& c) {
+        if (c == m_column)
+            refresh();
+    });
+}
+
+void DBCheckBox::refresh()
+{
+    if (m_writing)
+        return;
+    Dataset* ds = m_source->dataset();
+    if (m_source->enabled() && ds->isOpen())
+        setChecked(ds->boolean(m_column));
+}

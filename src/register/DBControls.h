@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPointer>
+
+class DataSource;
+class Dataset;
+
+// True when every character can be written as one byte of Windows-1254, the
+// code page of the notification file.
+bool fitsCodePage1254(const QString& text);
+
+// Data-aware controls. User input begins editing and writes the field at
+// once; a change of the dataset refreshes the control; while the data source
+// is disabled the control shows nothing.
+
+class DBEdit : public QLineEdit
+{
+    Q_OBJECT
+public:
+    DBEdit(DataSource* source, const QString& column, QWidget* parent = nullptr);
+
+    const QString& column() const { return m_column; }
+    Dataset* dataset() const;
+    // The text the field receives for what the box shows.
+    virtual QString fieldText() const;
+    void refresh();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+
+private:
+    void userEdited();
+
+    DataSource* m_source;
+    QString m_column;
+    bool m_writing = false;
+};
+
+// The identity-number box: eleven digit positions; an empty position reads
+// as a blank.
+class DBMaskEdit : public DBEdit
+{
+    Q_OBJECT
+public:
+    DBMaskEdit(DataSource* source, const QString& column, QWidget* parent = nullptr);
+    // Eleven characters: digits, and a blank for every empty position.
+    QString boxText() const { return displayText(); }
+    // A box with no digit stores nothing.
+    QString fieldText() const override;
+};
+
+class DBLookupComboBox : public QComboBox
+{
+    Q_OBJECT
+public:
+    // Lists the lookup dataset's listColumn, stores its keyColumn in column.
+    DBLookupComboBox(DataSource* source, const QString& column, Dataset* lookup, const QString& keyColumn,
+                     const QString& listColumn, QWidget* parent = nullptr);
+
+    const QString& column() const { return m_column; }
+    void refresh();
+    void reloadList();
+
+private:
+    void userChose(int index);
+
+    DataSource* m_source;
+    QString m_column;
+    Dataset* m_lookup;
+    QString m_keyColumn;
+    QString m_listColumn;
+    bool m_writing = false;
+};
+
+class DBCheckBox : public QCheckBox
+{
+    Q_OBJECT
+public:
+    DBCheckBox(DataSource* source, const QString& column, const QString& caption, QWidget* parent = nullptr);
+    const QString& column() const { return m_column; }
+    void refresh();
+
+private:
+    DataSource* m_source;
+    QString m_column;
+    bool m_writing = false;
+};

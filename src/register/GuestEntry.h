@@ -1,0 +1,121 @@
+#pragma once
+
+#include <QDate>
+#include <QObject>
+#include <QTime>
+
+struct Platform;
+class DataSource;
+class Dataset;
+class DBCheckBox;
+class DBEdit;
+class DBLookupComboBox;
+class DBMaskEdit;
+class QDateEdit;
+class QDateTimeEdit;
+class QGroupBox;
+class QLineEdit;
+class QTimeEdit;
+class QToolButton;
+class QWidget;
+
+// The main window's guest entry area: the fields bound to the guest table,
+// the five date and time pickers kept in step with the current guest, the
+// "Kalıcı" box, the record toolbar and the checks before a guest is stored.
+class GuestEntry : public QObject
+{
+    Q_OBJECT
+public:
+    struct Parents
+    {
+        QGroupBox* required;   // " [ Herkes İçin Zorunlu ] "
+        QGroupBox* citizens;   // " [ T.C. Vatandaşları İçin Zorunlu ] "
+        QGroupBox* other;      // " [ Diğer Bilgiler ] "
+        QWidget* toolbar;
+    };
+    struct Lookups
+    {
+        Dataset* ulke;
+        Dataset* kimlikTuru;
+        Dataset* cinsiyet;
+        Dataset* iller;
+        Dataset* medeniHali;
+    };
+
+    GuestEntry(Platform& platform, DataSource* source, const Lookups& lookups, const Parents& parents,
+               QObject* parent = nullptr);
+
+    Dataset* ADOTable1() const { return m_table; }
+    DataSource* DataSource1() const { return m_source; }
+
+    // Deleting asks first unless this is set. The toolbar delete clears it;
+    // the transfer run's purge sets it.
+    bool noConfirmDelete = false;
+
+    // Dataset hooks.
+    void ADOTable1AfterScroll();
+    void ADOTable1AfterOpen();
+    void ADOTable1AfterCancel();
+    bool ADOTable1BeforePost();
+    bool ADOTable1BeforeDelete();
+    void ADOTable1PostError();
+
+    // Toolbar commands.
+    void SpeedButton2Click();   // first
+    void SpeedButton3Click();   // previous
+    void SpeedButton4Click();   // next
+    void SpeedButton5Click();   // last
+    void SpeedButton6Click();   // new
+    void SpeedButton7Click();   // delete
+    void SpeedButton8Click();   // save
+    void SpeedButton9Click();   // cancel
+    void SpeedButton10Click();  // cancel, then search
+    void SpeedButton1Click();   // identity-number query page
+
+    void DBEdit4Exit();
+    void DBEdit15Exit();
+    // A picker changed by the user begins editing.
+    void DateTimePicker1Change();
+    // Sets the pickers to zero and ticks Kalıcı without touching a record.
+    void zeroPickers();
+
+    // Commands that live in other windows, wired by the main window.
+    std::function<void()> openSearch;
+    std::function<void()> showCustomers;
+    std::function<void()> transferRun;
+
+    QToolButton* button(int number) const;
+
+    QLineEdit* Edit1;
+    DBEdit* DBEdit1;
+    DBEdit* DBEdit2;
+    DBMaskEdit* DBEdit4;
+    DBEdit* DBEdit15;
+    DBEdit* DBEdit16;
+    QDateEdit* DateTimePicker1;
+    QDateEdit* DateTimePicker2;
+    QTimeEdit* DateTimePicker3;
+    QDateEdit* DateTimePicker4;
+    QTimeEdit* DateTimePicker5;
+    DBCheckBox* DBCheckBox1;
+    // Every focusable control in tab order.
+    QList<QWidget*> tabOrder;
+
+    static const QString kQueryPage;
+
+private:
+    void build(const Lookups& lookups, const Parents& parents);
+    void buildToolbar(QWidget* toolbar);
+    void setPickers(const QDate& birth, const QDate& arrival, const QTime& arrivalTime, const QDate& departure,
+                    const QTime& departureTime, bool kalici);
+    void applyKalici(bool ticked);
+    void kaliciClicked(bool ticked);
+    void ctrlEnter(QDateTimeEdit* picker);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    Platform& m_platform;
+    DataSource* m_source;
+    Dataset* m_table;
+    QList<QToolButton*> m_buttons;
+    bool m_settingPickers = false;
+};

@@ -1,0 +1,74 @@
+#include "ProgramFixture.h"
+
+#include "register/Database.h"
+#include "register/Schema.h"
+#include "shell/AnaForm.h"
+
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+#include <QUuid>
+
+QString uniqueGuardKey()
+{
+    return QStringLiteral("radadir-test-") + QUuid::createUuid().toString(QUuid::Id128).left(12);
+}
+
+ProgramFixture::ProgramFixture() : key(uniqueGuardKey()), guard(std::make_unique<SingleInstance>(key, dir.path()))
+{
+}
+
+ProgramFixture::~ProgramFixture()
+{
+    program.reset();
+}
+
+void ProgramFixture::setUpFacility(const QString& code, const QString& name)
+{
+    Database db(Database::kFileName);
+    db.open();
+    const TableDef& t = Schema::ayar();
+    QList<QVariant> row(t.columns.size());
+    row[t.indexOf(QStringLiteral("tesiskodu"))] = code;
+    row[t.indexOf(QStringLiteral("tesisadi"))] = name;
+    row[t.indexOf(QStringLiteral("aktif"))] = qint64(1);
+    db.insert(t.name, row);
+}
+
+void ProgramFixture::start()
+{
+    program = startProgram(fake.platform, *guard, Database::kFileName, exitCode);
+}
+
+void ProgramFixture::show()
+{
+    if (!program)
+        start();
+    program->form1->show();
+    program->form1->activateWindow();
+    if (!QTest::qWaitForWindowActive(program->form1.get()))
+        qWarning("main window did not become active");
+}
+
+TForm1& ProgramFixture::form() const
+{
+    return *program->form1;
+}
+
+GuestEntry& ProgramFixture::entry() const
+{
+    return *program->form1->entry;
+}
+
+void onNextModal(std::function<void(QDialog*)> action)
+{
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [action, poll] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            action(dialog);
+            return;
+        }
+        QTimer::singleShot(10, *poll);
+    };
+    QTimer::singleShot(0, *poll);
+}
