@@ -4,6 +4,7 @@
 
 #include <QKeyEvent>
 #include <QStringEncoder>
+#include <algorithm>
 
 bool fitsCodePage1254(const QString& text)
 {
@@ -31,6 +32,22 @@ QString keepEncodable(const QString& text)
     }
     return out;
 }
+
+} // namespace
+
+void keepToCodePage1254(QLineEdit* box)
+{
+    QObject::connect(box, &QLineEdit::textEdited, box, [box](const QString& text) {
+        if (fitsCodePage1254(text))
+            return;
+        const QString kept = keepEncodable(text);
+        const int pos = box->cursorPosition() - int(text.size() - kept.size());
+        box->setText(kept);
+        box->setCursorPosition(std::clamp(pos, 0, int(kept.size())));
+    });
+}
+
+namespace {
 
 int columnSize(DataSource* source, const QString& column)
 {

@@ -12,6 +12,10 @@ class Dataset;
 // code page of the notification file.
 bool fitsCodePage1254(const QString& text);
 
+// Makes a plain text box drop, as it is typed or pasted, every character that
+// Windows-1254 cannot hold, as the data-aware boxes do.
+void keepToCodePage1254(QLineEdit* box);
+
 // Data-aware controls. User input begins editing and writes the field at
 // once; a change of the dataset refreshes the control; while the data source
 // is disabled the control shows nothing.

@@ -52,7 +52,8 @@ void Dataset::open()
     Q_EMIT rowChanged();
     if (afterOpen)
         afterOpen();
-    if (afterScroll)
+    // Opening lands on a row only when there is one.
+    if (afterScroll && !m_visible.isEmpty())
         afterScroll();
 }
 
@@ -487,6 +488,26 @@ void Dataset::setInteger(const QString& column, qint64 value)
 void Dataset::clearField(const QString& column)
 {
     setValue(column, QVariant());
+}
+
+QVariant Dataset::rowValue(int visibleRow, int column) const
+{
+    if (visibleRow < 0 || visibleRow >= m_visible.size() || column < 0 || column >= m_table.columns.size())
+        return {};
+    return m_rows[m_visible[visibleRow]].values.value(column);
+}
+
+qint64 Dataset::rowKey(int visibleRow) const
+{
+    if (visibleRow < 0 || visibleRow >= m_visible.size())
+        return 0;
+    return m_rows[m_visible[visibleRow]].key;
+}
+
+bool Dataset::rowBoolean(int visibleRow, int column) const
+{
+    const QVariant v = rowValue(visibleRow, column);
+    return !v.isNull() && v.toLongLong() != 0;
 }
 
 QString Dataset::rowText(int visibleRow, int column) const

@@ -94,6 +94,11 @@ public:
     void setInteger(const QString& column, qint64 value);
     void clearField(const QString& column);
 
+    // Value, key and yes/no of a visible row, without moving to it.
+    QVariant rowValue(int visibleRow, int column) const;
+    qint64 rowKey(int visibleRow) const;
+    bool rowBoolean(int visibleRow, int column) const;
+
     // Text of a visible row, for grids.
     QString rowText(int visibleRow, const QString& column) const;
     QString rowText(int visibleRow, int column) const;

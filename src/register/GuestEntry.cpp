@@ -104,6 +104,8 @@ GuestEntry::GuestEntry(Platform& platform, DataSource* source, const Lookups& lo
     m_table->beforePost = [this] { return ADOTable1BeforePost(); };
     m_table->beforeDelete = [this] { return ADOTable1BeforeDelete(); };
     m_table->onPostError = [this](const StoreError&) { ADOTable1PostError(); };
+    // Until a guest is shown the pickers hold a new guest's values.
+    ADOTable1AfterScroll();
 }
 
 void GuestEntry::build(const Lookups& lookups, const Parents& parents)
@@ -113,6 +115,7 @@ void GuestEntry::build(const Lookups& lookups, const Parents& parents)
     label(g1, QStringLiteral("Müşteri Kodu :"), kLeft, y);
     Edit1 = place(new QLineEdit(g1), "Edit1", kLeft, y + 14, kWidth - 28);
     Edit1->setMaxLength(20);
+    keepToCodePage1254(Edit1);
     auto* customers = place(new QToolButton(g1), "SpeedButton12", kLeft + kWidth - 24, y + 14, 24);
     customers->setToolTip(QStringLiteral("Müşteriler [F5]"));
     customers->setIcon(g1->style()->standardIcon(QStyle::SP_FileDialogDetailedView));
@@ -211,8 +214,7 @@ void GuestEntry::build(const Lookups& lookups, const Parents& parents)
             if (!m_settingPickers)
                 DateTimePicker1Change();
         });
-        if (p != DateTimePicker1)
-            p->installEventFilter(this);
+        p->installEventFilter(this);
     }
 
     tabOrder = {Edit1, DBEdit1, DBEdit2, DateTimePicker1, uyrugu, belge, DBEdit16, cinsiyet, adres,
@@ -485,7 +487,10 @@ bool GuestEntry::eventFilter(QObject* watched, QEvent* event)
         } else if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
                    key->modifiers().testFlag(Qt::ControlModifier)) {
             if (auto* picker = qobject_cast<QDateTimeEdit*>(watched)) {
-                ctrlEnter(picker);
+                // The birth date has no such key; left to the picker, the
+                // key would count as a change and begin editing.
+                if (picker != DateTimePicker1)
+                    ctrlEnter(picker);
                 return true;
             }
         }

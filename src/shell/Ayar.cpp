@@ -5,6 +5,7 @@
 #include "Splash.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
+#include "register/DBControls.h"
 #include "register/Dataset.h"
 
 #include <QComboBox>
@@ -84,6 +85,7 @@ TForm4::TForm4(TForm1* main, QWidget* parent) : QDialog(parent), m_main(main)
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setMaxLength(50);
+    keepToCodePage1254(Edit1);
     Edit1->setGeometry(16, 118, 298, 24);
 
     BitBtn1 = new QPushButton(QStringLiteral("&Tamam"), this);

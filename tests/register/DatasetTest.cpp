@@ -97,7 +97,10 @@ TEST_F(DatasetTest, OpenShowsTheFirstRowThenFiresAfterOpenAndAfterScroll)
     EXPECT_EQ(flags(ds), Flags(0, true, false));
 
     Dataset empty(db, Schema::musteriler());
+    int emptyScrolls = 0;
+    empty.afterScroll = [&] { ++emptyScrolls; };
     empty.open();
+    EXPECT_EQ(emptyScrolls, 0);
     EXPECT_TRUE(empty.isEmpty());
     EXPECT_EQ(empty.key(), 0);
     EXPECT_EQ(flags(empty), Flags(-1, true, true));
@@ -353,7 +356,10 @@ TEST_F(DatasetTest, CancelDropsPendingValuesAndReturnsToTheRowShownBefore)
 TEST_F(DatasetTest, RemoveDeletesTheCurrentRowAndShowsTheNextOne)
 {
     Dataset empty(db, Schema::musteriler());
+    int emptyScrolls = 0;
+    empty.afterScroll = [&] { ++emptyScrolls; };
     empty.open();
+    EXPECT_EQ(emptyScrolls, 0);
     try {
         empty.remove();
         ADD_FAILURE() << "remove on an empty dataset did not throw";
@@ -664,7 +670,16 @@ struct Model
     void scrollTo(int i) { cur = count() == 0 ? -1 : std::clamp(i, 0, count() - 1); ++scrolls; }
     void browse() { state = State::Browse; modified = false; }
     void cancel() { cancels += editing() ? 1 : 0; browse(); }
-    void reopen() { snapshot = stored; browse(); ++opens; jump(false); }
+    // Opening lands on the first row; only a row to land on counts as a scroll.
+    void reopen()
+    {
+        snapshot = stored;
+        browse();
+        ++opens;
+        jump(false);
+        if (cur < 0)
+            --scrolls;
+    }
 
     bool post()
     {

@@ -1,0 +1,634 @@
+#include "support/GuiInput.h"
+#include "support/ProgramFixture.h"
+
+#include "register/DBControls.h"
+#include "register/Database.h"
+#include "register/Dataset.h"
+#include "register/GuestEntry.h"
+#include "shell/Application.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QTest>
+#include <QTimeEdit>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace Qt::StringLiterals;
+using State = Dataset::State;
+
+namespace {
+
+const QString kTimeOrder = u"Geliş Zamanı Ayrılış Zamanından Sonra Olamaz."_s;
+const QString kCitizenFields =
+    u"T.C. Vatandaşları İçin Bazı Bölümler Boş Geçilmiş.\rLütfen Gerekli Boş Alanları Doldurup Tekrar Deneyiniz."_s;
+const QString kPostError = u"Veri Girişi Problemi: Lütfen Eksik Bölümleri Doldurup Tekrar Deneyiniz."_s;
+const QString kInvalidTckn = u"TC Kimlik No Geçersiz Görünüyor"_s;
+const QDateTime kNow(QDate(2024, 5, 6), QTime(9, 8, 7));
+const QDate kDayZero(1899, 12, 30);
+
+// Routes the general error report to the scripted dialogs while alive.
+struct ErrorReports
+{
+    explicit ErrorReports(Dialogs& dialogs) { RadaApplication::instance()->setErrorDialogs(&dialogs); }
+    ~ErrorReports() { RadaApplication::instance()->setErrorDialogs(nullptr); }
+};
+
+// The main window over a set-up facility and a few stored guests.
+struct GuestWindow
+{
+    // Stored guests, changed by the statements, then the program.
+    void start(const QStringList& names = {}, bool kalici = true, const QStringList& statements = {})
+    {
+        p.fake.clock.set(kNow);
+        p.setUpFacility();
+        {
+            Database db(Database::kFileName);
+            db.open();
+            for (const QString& n : names)
+                ids << insertGuest(db, n, kalici);
+            for (const QString& sql : statements)
+                db.exec(sql);
+        }
+        p.show();
+        ASSERT_TRUE(p.program);
+        // The splash's pauses have moved the clock on.
+        p.fake.clock.set(kNow);
+    }
+
+    GuestEntry& e() const { return p.entry(); }
+    Dataset& ds() const { return *p.entry().ADOTable1(); }
+    ScriptedDialogs& dialogs() { return p.fake.dialogs; }
+    void click(int button) { QTest::mouseClick(e().button(button), Qt::LeftButton); }
+    // A click on the Kalıcı box itself.
+    void clickKalici()
+    {
+        QTest::mouseClick(e().DBCheckBox1, Qt::LeftButton, {}, QPoint(8, e().DBCheckBox1->height() / 2));
+    }
+
+    QVariant stored(const QString& column, qint64 id) const
+    {
+        return p.program->database.column(u"SELECT "_s + column + u" FROM Kisi WHERE ID = ?"_s, {id}).value(0);
+    }
+    int storedCount() const
+    {
+        return p.program->database.column(u"SELECT count(*) FROM Kisi"_s).value(0).toInt();
+    }
+
+    // A new guest with every column the database requires, typed straight
+    // into the record; the pickers keep their new-record values.
+    void newGuest(const std::map<QString, QString>& columns)
+    {
+        click(6);
+        ASSERT_EQ(ds().state(), State::Insert);
+        std::map<QString, QString> all = {{u"Adi"_s, u"Ali"_s}, {u"Soyadi"_s, u"Kaya"_s}, {u"Uyrugu"_s, u"DEU"_s},
+                                          {u"KimlikBelgesiTuru"_s, u"K"_s}, {u"KimlikSeriNo"_s, u"778899"_s},
+                                          {u"Cinsiyet"_s, u"E"_s}, {u"IkametAdresi"_s, u"Berlin"_s}};
+        for (const auto& [column, value] : columns)
+            all[column] = value;
+        for (const auto& [column, value] : all)
+            ds().setText(column, value);
+    }
+
+    ProgramFixture p;
+    QList<qint64> ids;
+};
+
+class GuestEntryTest : public ::testing::Test, public GuestWindow
+{
+};
+
+TEST_F(GuestEntryTest, NewRecordStartsAsAGuestArrivingNowStillStaying)
+{
+    start({u"Ali"_s}, false);
+    ASSERT_EQ(e().DateTimePicker1->date(), QDate(1980, 1, 2));
+    ASSERT_TRUE(e().DateTimePicker4->isEnabled());
+    ASSERT_TRUE(focusOn(e().DBEdit2));
+
+    click(6);
+    EXPECT_EQ(ds().state(), State::Insert);
+    EXPECT_EQ(e().DateTimePicker1->date(), kDayZero);
+    EXPECT_EQ(e().DateTimePicker1->text(), u"1899-12-30"_s);
+    EXPECT_EQ(e().DateTimePicker2->date(), kNow.date());
+    EXPECT_EQ(e().DateTimePicker3->time(), kNow.time());
+    EXPECT_TRUE(e().DBCheckBox1->isChecked());
+    EXPECT_EQ(e().DateTimePicker4->date(), kDayZero);
+    EXPECT_EQ(e().DateTimePicker5->time(), QTime(0, 0));
+    EXPECT_FALSE(e().DateTimePicker4->isEnabled());
+    EXPECT_FALSE(e().DateTimePicker5->isEnabled());
+    EXPECT_TRUE(waitFor([this] { return e().Edit1->hasFocus(); }));
+}
+
+TEST_F(GuestEntryTest, KaliciUntickedSetsDepartureNowAndTickedZeroesIt)
+{
+    start({u"Ali"_s}, true);
+    const qint64 id = ids[0];
+    ASSERT_TRUE(e().DBCheckBox1->isChecked());
+
+    clickKalici();
+    EXPECT_FALSE(e().DBCheckBox1->isChecked());
+    EXPECT_EQ(ds().state(), State::Edit);
+    EXPECT_EQ(e().DateTimePicker4->date(), kNow.date());
+    EXPECT_EQ(e().DateTimePicker5->time(), kNow.time());
+    EXPECT_TRUE(e().DateTimePicker4->isEnabled());
+    EXPECT_TRUE(e().DateTimePicker5->isEnabled());
+    click(8);
+    EXPECT_EQ(stored(u"Kalici"_s, id).toInt(), 0);
+    EXPECT_EQ(stored(u"AyrilisTarihi"_s, id).toString(), u"2024-05-06"_s);
+    EXPECT_EQ(stored(u"AyrilisSaati"_s, id).toString(), u"09:08:07"_s);
+
+    clickKalici();
+    EXPECT_TRUE(e().DBCheckBox1->isChecked());
+    EXPECT_EQ(e().DateTimePicker4->date(), kDayZero);
+    EXPECT_EQ(e().DateTimePicker5->time(), QTime(0, 0));
+    EXPECT_FALSE(e().DateTimePicker4->isEnabled());
+    EXPECT_FALSE(e().DateTimePicker5->isEnabled());
+    click(8);
+    EXPECT_EQ(stored(u"Kalici"_s, id).toInt(), 1);
+    EXPECT_EQ(stored(u"AyrilisTarihi"_s, id).toString(), u"1899-12-30"_s);
+    EXPECT_EQ(stored(u"AyrilisSaati"_s, id).toString(), u"00:00:00"_s);
+    EXPECT_TRUE(dialogs().messages.isEmpty());
+}
+
+TEST_F(GuestEntryTest, SaveOnAnUnchangedRecordStoresItAgainWithSecondsKept)
+{
+    start({u"Ali"_s}, true, {u"UPDATE Kisi SET GelisSaati = '14:35:27', DogumTarihi = '1975-06-30'"_s});
+    const qint64 id = ids[0];
+    EXPECT_EQ(e().DateTimePicker3->text(), u"14:35"_s);
+    EXPECT_EQ(e().DateTimePicker3->time(), QTime(14, 35, 27));
+    // Rewrite the stored time behind the dataset's back: only a real store brings it back.
+    p.program->database.exec(u"UPDATE Kisi SET GelisSaati = NULL, DogumTarihi = NULL"_s);
+
+    click(8);
+    EXPECT_EQ(ds().state(), State::Browse);
+    EXPECT_EQ(stored(u"GelisSaati"_s, id).toString(), u"14:35:27"_s);
+    EXPECT_EQ(stored(u"DogumTarihi"_s, id).toString(), u"1975-06-30"_s);
+    EXPECT_TRUE(dialogs().messages.isEmpty());
+}
+
+TEST_F(GuestEntryTest, SaveOnAnUnchangedRecordRunsTheChecks)
+{
+    // Stored by someone else: a citizen without a father's name, a foreigner with an identity number.
+    start({u"Ali"_s, u"Hans"_s}, true,
+          {u"UPDATE Kisi SET Uyrugu = 'TC', TCKimlikNo = '12345678950' WHERE Adi = 'Ali'"_s,
+           u"UPDATE Kisi SET TCKimlikNo = '10000000146' WHERE Adi = 'Hans'"_s});
+    click(8);
+    EXPECT_EQ(dialogs().texts(), QStringList{kCitizenFields});
+    EXPECT_EQ(ds().state(), State::Edit);
+    click(9);
+
+    dialogs().clear();
+    click(4);
+    click(8);
+    EXPECT_TRUE(dialogs().messages.isEmpty());
+    EXPECT_EQ(ds().state(), State::Browse);
+    EXPECT_TRUE(stored(u"TCKimlikNo"_s, ids[1]).isNull());
+}
+
+TEST_F(GuestEntryTest, PlateLosesItsBlanksOnlyWhileTheRecordIsEdited)
+{
+    start({u"Ali"_s}, true, {u"UPDATE Kisi SET AracPlakaNo = '34 AB 1234'"_s});
+    const qint64 id = ids[0];
+    ASSERT_TRUE(focusOn(e().DBEdit15));
+    press(Qt::Key_Tab);
+    EXPECT_FALSE(e().DBEdit15->hasFocus());
+    EXPECT_EQ(e().DBEdit15->text(), u"34 AB 1234"_s);
+    EXPECT_EQ(ds().state(), State::Browse);
+    EXPECT_EQ(stored(u"AracPlakaNo"_s, id).toString(), u"34 AB 1234"_s);
+
+    // Leaving the box after typing.
+    ASSERT_TRUE(focusOn(e().DBEdit15));
+    e().DBEdit15->selectAll();
+    typeText(e().DBEdit15, u"06 xy 99"_s);
+    press(Qt::Key_Tab);
+    EXPECT_EQ(e().DBEdit15->text(), u"06xy99"_s);
+    EXPECT_EQ(ds().text(u"AracPlakaNo"_s), u"06xy99"_s);
+    click(8);
+    EXPECT_EQ(stored(u"AracPlakaNo"_s, id).toString(), u"06xy99"_s);
+
+    // Save without leaving the box: the toolbar takes no focus.
+    ASSERT_TRUE(focusOn(e().DBEdit15));
+    e().DBEdit15->selectAll();
+    typeText(e().DBEdit15, u"35 K 1"_s);
+    click(8);
+    EXPECT_TRUE(e().DBEdit15->hasFocus());
+    EXPECT_EQ(e().DBEdit15->text(), u"35K1"_s);
+    EXPECT_EQ(stored(u"AracPlakaNo"_s, id).toString(), u"35K1"_s);
+}
+
+TEST_F(GuestEntryTest, SerialNumberTakesDigitsAndBackspaceOnly)
+{
+    start({u"Ali"_s});
+    QApplication::clipboard()->setText(u"999"_s);
+    // Any other box takes what the serial number box refuses.
+    ASSERT_TRUE(focusOn(e().DBEdit1));
+    e().DBEdit1->clear();
+    typeText(e().DBEdit1, u"Ş"_s);
+    QTest::keyClick(e().DBEdit1, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(e().DBEdit1->text(), u"Ş999"_s);
+    click(9);
+
+    QLineEdit* box = e().DBEdit16;
+    ASSERT_TRUE(focusOn(box));
+    box->clear();
+    typeText(box, u"12"_s);
+    QTest::keyClick(box, Qt::Key_A);
+    typeText(box, u"Ş"_s);
+    typeText(box, u"-. "_s);
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    typeText(box, u"3"_s);
+    EXPECT_EQ(box->text(), u"123"_s);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    EXPECT_EQ(box->text(), u"12"_s);
+    EXPECT_EQ(ds().text(u"KimlikSeriNo"_s), u"12"_s);
+}
+
+TEST_F(GuestEntryTest, TextBoxesRefuseWhatCodePage1254CannotHold)
+{
+    start();
+    click(6);
+    auto* adres = p.form().findChild<QLineEdit*>(u"DBEdit3"_s);
+    for (QLineEdit* box : {e().Edit1, static_cast<QLineEdit*>(e().DBEdit1), adres}) {
+        SCOPED_TRACE(box->objectName().toStdString());
+        ASSERT_TRUE(focusOn(box));
+        typeText(box, u"Işık Жx€"_s);
+        EXPECT_EQ(box->text(), u"Işık x€"_s);
+        QApplication::clipboard()->setText(u"ЖğЯ"_s);
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(box->text(), u"Işık x€ğ"_s);
+    }
+    EXPECT_EQ(ds().text(u"Adi"_s), u"Işık x€ğ"_s);
+}
+
+TEST_F(GuestEntryTest, APickerOnlyChangeIsDroppedByAMoveAndStoredBySave)
+{
+    start({u"Ali"_s, u"Veli"_s});
+    const qint64 id = ids[0];
+    ASSERT_TRUE(focusOn(e().DateTimePicker1));
+    press(Qt::Key_Up);
+    const QDate changed = e().DateTimePicker1->date();
+    ASSERT_NE(changed, QDate(1980, 1, 2));
+    EXPECT_EQ(ds().state(), State::Edit);
+
+    click(4);
+    click(3);
+    EXPECT_EQ(ds().recNo(), 0);
+    EXPECT_EQ(e().DateTimePicker1->date(), QDate(1980, 1, 2));
+    EXPECT_EQ(stored(u"DogumTarihi"_s, id).toString(), u"1980-01-02"_s);
+
+    // "İptal" brings the stored value back into the picker.
+    ASSERT_TRUE(focusOn(e().DateTimePicker3));
+    press(Qt::Key_Up);
+    ASSERT_NE(e().DateTimePicker3->time(), QTime(12, 0));
+    click(9);
+    EXPECT_EQ(ds().state(), State::Browse);
+    EXPECT_EQ(e().DateTimePicker3->time(), QTime(12, 0));
+
+    ASSERT_TRUE(focusOn(e().DateTimePicker1));
+    press(Qt::Key_Up);
+    click(8);
+    EXPECT_EQ(stored(u"DogumTarihi"_s, id).toString(), e().DateTimePicker1->date().toString(u"yyyy-MM-dd"_s));
+    EXPECT_EQ(e().DateTimePicker1->date(), changed);
+}
+
+TEST(GuestEntryCases, ArrivalMustBeEarlierThanDepartureUnlessStillStaying)
+{
+    struct Case { const char* name; bool kalici; QDateTime departure; bool accepted; };
+    const QDateTime arrival(QDate(2024, 3, 1), QTime(12, 0, 0));   // as stored by insertGuest
+    const Case cases[] = {
+        {"same second", false, arrival, false},
+        {"departure earlier", false, arrival.addDays(-1), false},
+        {"one second later", false, arrival.addSecs(1), true},
+        {"still staying: departure at day zero", true, QDateTime(kDayZero, QTime(0, 0)), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        GuestWindow t;
+        t.start({u"Ali"_s}, false);
+        GuestEntry& e = t.e();
+        if (c.kalici) {
+            t.clickKalici();
+        } else {
+            e.DateTimePicker4->setDate(c.departure.date());
+            e.DateTimePicker5->setTime(c.departure.time());
+        }
+        t.click(8);
+        if (c.accepted) {
+            EXPECT_TRUE(t.dialogs().messages.isEmpty());
+            EXPECT_EQ(t.ds().state(), State::Browse);
+            EXPECT_EQ(t.stored(u"Kalici"_s, t.ids[0]).toBool(), c.kalici);
+            EXPECT_EQ(t.stored(u"AyrilisTarihi"_s, t.ids[0]).toString(), c.departure.date().toString(u"yyyy-MM-dd"_s));
+            EXPECT_EQ(t.stored(u"AyrilisSaati"_s, t.ids[0]).toString(), c.departure.time().toString(u"HH:mm:ss"_s));
+        } else {
+            ASSERT_EQ(t.dialogs().messages.size(), 1);
+            EXPECT_EQ(t.dialogs().messages[0].text, kTimeOrder);
+            EXPECT_EQ(t.dialogs().messages[0].caption, u"Rirede Zarevave Rurored"_s);
+            EXPECT_EQ(t.ds().state(), State::Edit);
+            EXPECT_EQ(t.stored(u"AyrilisTarihi"_s, t.ids[0]).toString(), u"2024-03-05"_s);
+        }
+    }
+}
+
+TEST_F(GuestEntryTest, CitizensNeedEveryCitizenField)
+{
+    start();
+    const std::map<QString, QString> citizen = {
+        {u"Uyrugu"_s, u"TC"_s},       {u"TCKimlikNo"_s, u"12345678951"_s},    {u"BabaAdi"_s, u"Hasan"_s},
+        {u"AnaAdi"_s, u"Fatma"_s},    {u"NufusaKayitliOlduguIl"_s, u"Konya"_s}, {u"NufusaKayitliOlduguIlce"_s, u"Ereğli"_s}};
+    for (const QString& column : {u"TCKimlikNo"_s, u"BabaAdi"_s, u"AnaAdi"_s, u"NufusaKayitliOlduguIl"_s,
+                                 u"NufusaKayitliOlduguIlce"_s}) {
+        SCOPED_TRACE(column.toStdString());
+        dialogs().clear();
+        newGuest(citizen);
+        ds().clearField(column);
+        click(8);
+        ASSERT_EQ(dialogs().messages.size(), 1);
+        EXPECT_EQ(dialogs().messages[0].text, kCitizenFields);
+        EXPECT_EQ(dialogs().messages[0].caption, u"Rirede Zarevave Rurored"_s);
+        EXPECT_EQ(ds().state(), State::Insert);
+        EXPECT_EQ(storedCount(), 0);
+        click(9);
+    }
+    // All five there: stored, the identity number as typed although it fails the check.
+    dialogs().clear();
+    newGuest(citizen);
+    click(8);
+    EXPECT_TRUE(dialogs().messages.isEmpty());
+    ASSERT_EQ(storedCount(), 1);
+    EXPECT_EQ(ds().text(u"TCKimlikNo"_s), u"12345678951"_s);
+}
+
+TEST_F(GuestEntryTest, OthersThanCitizensLoseTheIdentityNumber)
+{
+    start();
+    for (const QString& nationality : {u"DEU"_s, u"tc"_s, u"TC "_s}) {
+        SCOPED_TRACE(nationality.toStdString());
+        newGuest({{u"Uyrugu"_s, nationality}, {u"TCKimlikNo"_s, u"12345678950"_s}});
+        click(8);
+        EXPECT_TRUE(dialogs().messages.isEmpty());
+        EXPECT_EQ(ds().state(), State::Browse);
+        EXPECT_TRUE(stored(u"TCKimlikNo"_s, ds().key()).isNull());
+        EXPECT_EQ(stored(u"Uyrugu"_s, ds().key()).toString(), nationality);
+    }
+}
+
+TEST_F(GuestEntryTest, ARefusedRecordKeepsWhatWasTypedAndIsStoredOnceFixed)
+{
+    start();
+    click(6);
+    auto* form = &p.form();
+    auto edit = [form](const char* name) { return form->findChild<QLineEdit*>(QString::fromLatin1(name)); };
+    auto combo = [form](const char* name) { return form->findChild<QComboBox*>(QString::fromLatin1(name)); };
+    struct Typed { const char* box; const char* column; QString text; };
+    const Typed typed[] = {
+        {"DBEdit2", "Soyadi", u"Kaya"_s},        {"DBEdit16", "KimlikSeriNo", u"445566"_s},
+        {"DBEdit3", "IkametAdresi", u"Ankara"_s}, {"DBEdit4", "TCKimlikNo", u"12345678950"_s},
+        {"DBEdit5", "BabaAdi", u"Hasan"_s},       {"DBEdit6", "AnaAdi", u"Fatma"_s},
+        {"DBEdit8", "DogumYeri", u"Konya"_s},     {"DBEdit9", "NufusaKayitliOlduguMahalle", u"Meram"_s},
+        {"DBEdit10", "NufusCilt", u"12"_s},       {"DBEdit11", "NufusAileSira", u"34"_s},
+        {"DBEdit12", "NufusSiraNo", u"56"_s},     {"DBEdit13", "Isi", u"Öğretmen"_s},
+        {"DBEdit14", "VerilenOdaNo", u"101"_s},   {"DBEdit15", "AracPlakaNo", u"42ABC7"_s},
+    };
+    for (const Typed& t : typed)
+        typeText(edit(t.box), t.text);
+    // Lookup boxes: the first letters of an entry pick it.
+    struct Chosen { const char* box; const char* column; QString typed; QString key; };
+    const Chosen chosen[] = {{"DBLookupComboBox1", "Uyrugu", u"Türki"_s, u"TC"_s},
+                             {"DBLookupComboBox2", "KimlikBelgesiTuru", u"T.C"_s, u"K"_s},
+                             {"DBLookupComboBox3", "Cinsiyet", u"Ka"_s, u"K"_s},
+                             {"DBLookupComboBox4", "NufusaKayitliOlduguIl", u"Konya"_s, u"Konya"_s},
+                             {"DBLookupComboBox6", "MedeniHali", u"Ev"_s, u"E"_s}};
+    for (const Chosen& c : chosen) {
+        ASSERT_TRUE(focusOn(combo(c.box)));
+        typeText(combo(c.box), c.typed);
+    }
+
+    // The district is missing: refused by the check.
+    click(8);
+    EXPECT_EQ(dialogs().texts(), QStringList{kCitizenFields});
+    EXPECT_EQ(ds().state(), State::Insert);
+    // Adi is missing too: refused by the database once the district is there.
+    typeText(edit("DBEdit7"), u"Ereğli"_s);
+    click(8);
+    EXPECT_EQ(dialogs().texts(), (QStringList{kCitizenFields, kPostError}));
+    EXPECT_EQ(dialogs().messages.last().caption, u"Rirede Zarevave Rurored"_s);
+    EXPECT_EQ(ds().state(), State::Insert);
+    EXPECT_EQ(storedCount(), 0);
+    for (const Typed& t : typed)
+        EXPECT_EQ(edit(t.box)->text(), t.text) << t.box;
+    for (const Chosen& c : chosen)
+        EXPECT_EQ(combo(c.box)->currentData().toString(), c.key) << c.box;
+
+    typeText(e().DBEdit1, u"Ayşe"_s);
+    click(8);
+    EXPECT_EQ(dialogs().messages.size(), 2);
+    EXPECT_EQ(ds().state(), State::Browse);
+    ASSERT_EQ(storedCount(), 1);
+    const qint64 id = ds().key();
+    EXPECT_EQ(stored(u"Adi"_s, id).toString(), u"Ayşe"_s);
+    EXPECT_EQ(stored(u"NufusaKayitliOlduguIlce"_s, id).toString(), u"Ereğli"_s);
+    for (const Typed& t : typed)
+        EXPECT_EQ(stored(QString::fromLatin1(t.column), id).toString(), t.text) << t.column;
+    for (const Chosen& c : chosen)
+        EXPECT_EQ(stored(QString::fromLatin1(c.column), id).toString(), c.key) << c.column;
+    EXPECT_EQ(stored(u"GelisTarihi"_s, id).toString(), u"2024-05-06"_s);
+    EXPECT_EQ(stored(u"GelisSaati"_s, id).toString(), u"09:08:07"_s);
+    EXPECT_EQ(stored(u"DogumTarihi"_s, id).toString(), u"1899-12-30"_s);
+}
+
+TEST(GuestEntryCases, DeleteAsksFirst)
+{
+    struct Case { Dialogs::Button answer; bool deleted; };
+    for (const Case& c : {Case{Dialogs::Yes, true}, Case{Dialogs::No, false}, Case{Dialogs::NoButton, false}}) {
+        SCOPED_TRACE(int(c.answer));
+        GuestWindow t;
+        t.start({u"Ali"_s, u"Veli"_s});
+        // Left set by a purge: the toolbar asks all the same.
+        t.e().noConfirmDelete = true;
+        t.dialogs().setNextAnswer(c.answer);
+        t.click(7);
+        ASSERT_EQ(t.dialogs().messages.size(), 1);
+        const ScriptedDialogs::Shown& box = t.dialogs().messages[0];
+        EXPECT_EQ(box.text, u"Bu Kaydı Silmek İstediğinize Emin Misiniz ?"_s);
+        EXPECT_EQ(box.caption, u"Warning"_s);
+        EXPECT_EQ(box.icon, Dialogs::Icon::Warning);
+        EXPECT_EQ(box.buttons, Dialogs::Buttons(Dialogs::Yes) | Dialogs::No);
+        EXPECT_EQ(box.defaultButton, Dialogs::Yes);
+        EXPECT_EQ(t.storedCount(), c.deleted ? 1 : 2);
+        EXPECT_EQ(t.e().DBEdit1->text(), c.deleted ? u"Veli"_s : u"Ali"_s);
+        EXPECT_EQ(t.ds().state(), State::Browse);
+    }
+}
+
+TEST_F(GuestEntryTest, DeleteOnAnEmptyTableDoesNothing)
+{
+    ErrorReports reports(dialogs());
+    start();
+    click(7);
+    EXPECT_TRUE(dialogs().messages.isEmpty());
+    EXPECT_EQ(ds().state(), State::Browse);
+}
+
+TEST_F(GuestEntryTest, SearchButtonDiscardsAHalfTypedRecord)
+{
+    start({u"Ali"_s});
+    click(6);
+    typeText(e().DBEdit1, u"Yarım"_s);
+    QString opened;
+    onNextModal([&](QDialog* d) {
+        opened = d->objectName();
+        EXPECT_EQ(ds().state(), State::Browse);
+        d->reject();
+    });
+    click(10);
+    EXPECT_EQ(opened, u"TForm2"_s);
+    EXPECT_EQ(ds().state(), State::Browse);
+    EXPECT_EQ(e().DBEdit1->text(), u"Ali"_s);
+    EXPECT_EQ(storedCount(), 1);
+    EXPECT_TRUE(dialogs().messages.isEmpty());
+}
+
+TEST_F(GuestEntryTest, DisabledDataSourceResetsThePickersOnEveryMove)
+{
+    start({u"Ali"_s, u"Veli"_s, u"Can"_s}, false);
+    ASSERT_EQ(e().DateTimePicker1->date(), QDate(1980, 1, 2));
+    e().DataSource1()->setEnabled(false);
+    for (int move : {4, 4, 2}) {
+        p.fake.clock.advanceSeconds(61);
+        click(move);
+        const QDateTime now = p.fake.clock.now();
+        EXPECT_EQ(e().DateTimePicker1->date(), kDayZero);
+        EXPECT_EQ(e().DateTimePicker2->date(), now.date());
+        EXPECT_EQ(e().DateTimePicker3->time(), now.time());
+        EXPECT_EQ(e().DateTimePicker4->date(), kDayZero);
+        EXPECT_TRUE(e().DBCheckBox1->isChecked());
+    }
+    e().DataSource1()->setEnabled(true);
+    click(4);
+    EXPECT_EQ(e().DateTimePicker1->date(), QDate(1980, 1, 2));
+    EXPECT_EQ(e().DateTimePicker4->date(), QDate(2024, 3, 5));
+    EXPECT_FALSE(e().DBCheckBox1->isChecked());
+}
+
+TEST_F(GuestEntryTest, LeavingTheIdentityNumberBoxChecksTheNumber)
+{
+    // ">" leaves a position empty, "<" is a backspace.
+    struct Case { QString keys; QString field; QStringList messages; Dialogs::Icon icon; bool focusBack; };
+    const Case cases[] = {
+        {u""_s, u""_s, {}, Dialogs::Icon::None, false},
+        {u"12<<"_s, u""_s, {}, Dialogs::Icon::None, false},
+        {u"12345678950"_s, u"12345678950"_s, {}, Dialogs::Icon::None, false},
+        {u"12345678951"_s, u"12345678951"_s, {kInvalidTckn}, Dialogs::Icon::None, true},
+        {u"1234567895"_s, u"1234567895 "_s, {kInvalidTckn}, Dialogs::Icon::None, true},
+        {u">2345678950"_s, u" 2345678950"_s, {kInvalidTckn}, Dialogs::Icon::None, true},
+        {u"123>>45"_s, u"123  45    "_s, {kInvalidTckn}, Dialogs::Icon::None, true},
+        {u"1234>567890"_s, u"1234 567890"_s, {u"'1234 567890' is not a valid integer value"_s}, Dialogs::Icon::Error,
+         false},
+    };
+    ErrorReports reports(dialogs());
+    start({u"Ali"_s}, true, {u"UPDATE Kisi SET TCKimlikNo = '12345678951'"_s});
+    // A stored number is checked as well, although nothing was typed.
+    ASSERT_TRUE(focusOn(e().DBEdit4));
+    press(Qt::Key_Tab);
+    EXPECT_EQ(dialogs().texts(), QStringList{kInvalidTckn});
+    EXPECT_TRUE(waitFor([this] { return e().DBEdit4->hasFocus(); }));
+    EXPECT_EQ(ds().state(), State::Browse);
+
+    click(6);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keys.toStdString());
+        dialogs().clear();
+        ASSERT_TRUE(focusOn(e().DBEdit4));
+        e().DBEdit4->home(false);
+        for (QChar k : c.keys) {
+            const Qt::Key key = k == u'>' ? Qt::Key_Right : k == u'<' ? Qt::Key_Backspace : Qt::Key(k.unicode());
+            QTest::keyClick(e().DBEdit4, key);
+        }
+        press(Qt::Key_Tab);
+        QTest::qWait(20);
+        EXPECT_EQ(dialogs().texts(), c.messages);
+        if (!c.messages.isEmpty()) {
+            EXPECT_EQ(dialogs().messages[0].icon, c.icon);
+            EXPECT_EQ(dialogs().messages[0].caption, u"Rirede Zarevave Rurored"_s);
+        }
+        EXPECT_EQ(e().DBEdit4->hasFocus(), c.focusBack);
+        EXPECT_EQ(ds().text(u"TCKimlikNo"_s), c.field);
+        e().DBEdit4->clear();
+        ds().clearField(u"TCKimlikNo"_s);
+    }
+}
+
+TEST_F(GuestEntryTest, QueryButtonOpensTheRegistryPage)
+{
+    start({u"Ali"_s});
+    click(1);
+    ASSERT_EQ(p.fake.shell.opened.size(), 1);
+    const QUrl url = p.fake.shell.opened[0];
+    EXPECT_EQ(url.path(), u"/Web/QueryIdentityNumber.aspx"_s);
+    EXPECT_TRUE(url.scheme().startsWith(u"http"_s));
+    EXPECT_TRUE(url.query().isEmpty());
+    EXPECT_EQ(ds().state(), State::Browse);
+}
+
+TEST(GuestEntryCases, AStoredTimeThatIsNoTimeLoadsNoPicker)
+{
+    for (const QString& column : {u"GelisSaati"_s, u"AyrilisSaati"_s}) {
+        SCOPED_TRACE(column.toStdString());
+        GuestWindow t;
+        ErrorReports reports(t.dialogs());
+        t.start({u"Ali"_s, u"Veli"_s}, false,
+                {u"UPDATE Kisi SET DogumTarihi = '1990-05-05', GelisTarihi = '2024-04-04', Kalici = 1, "_s + column +
+                 u" = '25:99:00' WHERE Adi = 'Veli'"_s});
+        ASSERT_TRUE(t.dialogs().messages.isEmpty());
+        t.click(4);
+        ASSERT_EQ(t.dialogs().messages.size(), 1);
+        EXPECT_EQ(t.dialogs().messages[0].text, u"'25:99:00' is not a valid time"_s);
+        EXPECT_EQ(t.dialogs().messages[0].caption, u"Rirede Zarevave Rurored"_s);
+        EXPECT_EQ(t.dialogs().messages[0].icon, Dialogs::Icon::Error);
+        EXPECT_EQ(t.ds().recNo(), 1);
+        EXPECT_EQ(t.e().DBEdit1->text(), u"Veli"_s);
+        EXPECT_EQ(t.e().DateTimePicker1->date(), QDate(1980, 1, 2));
+        EXPECT_EQ(t.e().DateTimePicker2->date(), QDate(2024, 3, 1));
+        EXPECT_EQ(t.e().DateTimePicker3->time(), QTime(12, 0));
+        EXPECT_EQ(t.e().DateTimePicker4->date(), QDate(2024, 3, 5));
+        EXPECT_EQ(t.e().DateTimePicker5->time(), QTime(10, 30));
+    }
+}
+
+TEST_F(GuestEntryTest, ASavedGuestIsFoundAgainAfterARestart)
+{
+    start();
+    click(6);
+    typeText(e().DBEdit1, u"Zeynep"_s);
+    ds().setText(u"Soyadi"_s, u"Şahin"_s);
+    for (const char* column : {"Uyrugu", "KimlikBelgesiTuru", "KimlikSeriNo", "Cinsiyet", "IkametAdresi"})
+        ds().setText(QString::fromLatin1(column), u"K"_s);
+    e().DateTimePicker1->setDate(QDate(1991, 2, 3));
+    p.fake.clock.advanceSeconds(60);
+    clickKalici();
+    click(8);
+    ASSERT_EQ(ds().state(), State::Browse);
+    ASSERT_TRUE(dialogs().messages.isEmpty());
+
+    p.program.reset();
+    p.guard = std::make_unique<SingleInstance>(uniqueGuardKey(), p.dir.path());
+    p.fake.clock.advanceSeconds(3600);
+    p.show();
+    ASSERT_TRUE(p.program);
+    ASSERT_EQ(ds().recordCount(), 1);
+    EXPECT_EQ(e().DBEdit1->text(), u"Zeynep"_s);
+    EXPECT_EQ(p.form().findChild<QLineEdit*>(u"DBEdit2"_s)->text(), u"Şahin"_s);
+    EXPECT_EQ(e().DateTimePicker1->date(), QDate(1991, 2, 3));
+    EXPECT_EQ(e().DateTimePicker2->date(), kNow.date());
+    EXPECT_EQ(e().DateTimePicker3->time(), kNow.time());
+    EXPECT_FALSE(e().DBCheckBox1->isChecked());
+    EXPECT_EQ(e().DateTimePicker4->date(), kNow.date());
+    EXPECT_EQ(e().DateTimePicker5->time(), kNow.time().addSecs(60));
+    EXPECT_TRUE(e().DateTimePicker5->isEnabled());
+}
+
+} // namespace

@@ -1,0 +1,223 @@
+#include "support/GuiInput.h"
+#include "support/ProgramFixture.h"
+
+#include "register/Database.h"
+#include "register/Dataset.h"
+#include "shell/AnaForm.h"
+#include "shell/Ayar.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kBadCode = u"Lütfen Tesis Kodunu Doğru Giriniz."_s;
+const QString kShortName = u"Tesis Adı bölümü 5 karakterden az olamaz!"_s;
+const QString kNameLength = u"Tesis Adı bölümü 5 karakterden az, 50 karakterden fazla olamaz!"_s;
+
+// Shows the main window of a facility that is not set up and runs action on
+// the first-run window it opens; whatever the action leaves open is closed.
+// Returns the window that opened, or null.
+TForm4* runFirstRun(ProgramFixture& p, const std::function<void(TForm4&)>& action)
+{
+    TForm4* opened = nullptr;
+    onNextModal([&](QDialog* dialog) {
+        opened = qobject_cast<TForm4*>(dialog);
+        if (opened) {
+            if (waitFor([opened] { return opened->RzNumericEdit1->hasFocus(); }))
+                action(*opened);
+            else
+                ADD_FAILURE() << "the code field has no focus";
+        }
+        if (dialog->isVisible())
+            dialog->reject();
+        p.program->form1->activateWindow();
+    });
+    p.show();
+    return opened;
+}
+
+// Replaces the whole text of a field by typing.
+void retype(QLineEdit* field, const QString& text)
+{
+    field->setFocus(Qt::OtherFocusReason);
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Backspace);
+    typeText(field, text);
+}
+
+QList<QVariant> ayarRow(ProgramFixture& p)
+{
+    const QList<StoreRow> rows = p.program->database.load(u"Ayar"_s);
+    return rows.isEmpty() ? QList<QVariant>() : rows[0].values;
+}
+
+TEST(FirstRun, OpensModallyWhileTheFacilityIsNotSetUp)
+{
+    ProgramFixture p;
+    QString title;
+    bool modal = false;
+    TForm4* form = runFirstRun(p, [&](TForm4& f) {
+        title = f.windowTitle();
+        modal = f.isModal();
+        EXPECT_EQ(f.RzNumericEdit1->text(), u"0"_s);
+        EXPECT_TRUE(f.Edit1->text().isEmpty());
+        retype(f.RzNumericEdit1, u"123"_s);
+        retype(f.Edit1, u"Yarım kalan"_s);
+    });
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(title, u"Sisteme İlk Giriş"_s);
+    EXPECT_TRUE(modal);
+    EXPECT_FALSE(form->isVisible());
+    // Closed without a confirm: nothing stored, still not set up.
+    EXPECT_TRUE(ayarRow(p).isEmpty());
+    EXPECT_FALSE(p.form().esisAdnDeitir1->isEnabled());
+    EXPECT_EQ(p.form().TesisKoduLed->text(), u"00000"_s);
+
+    // Shown again: reset, whatever was typed before.
+    bool reset = false;
+    onNextModal([&](QDialog* dialog) {
+        reset = form->RzNumericEdit1->text() == u"0"_s && form->Edit1->text().isEmpty();
+        dialog->reject();
+    });
+    form->exec();
+    EXPECT_TRUE(reset);
+}
+
+TEST(FirstRun, CodeIsCheckedBeforeNameAndBothBeforeStoring)
+{
+    struct Case { QString code; QString name; QString message; bool focusOnCode; };
+    const Case cases[] = {
+        {u"1234"_s, u"Otel Deniz"_s, kBadCode, true},
+        {u""_s, u"abc"_s, kBadCode, true},
+        {u"12345"_s, u"abcd"_s, kShortName, false},
+        {u"12345"_s, u""_s, kShortName, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code.toStdString() + " / " + c.name.toStdString());
+        ProgramFixture p;
+        runFirstRun(p, [&](TForm4& f) {
+            retype(f.RzNumericEdit1, c.code);
+            retype(f.Edit1, c.name);
+            QLineEdit* atFault = c.focusOnCode ? static_cast<QLineEdit*>(f.RzNumericEdit1) : f.Edit1;
+            ASSERT_TRUE(focusOn(c.focusOnCode ? f.Edit1 : static_cast<QLineEdit*>(f.RzNumericEdit1)));
+            QTest::mouseClick(f.BitBtn1, Qt::LeftButton);
+            ASSERT_EQ(p.fake.dialogs.messages.size(), 1);
+            EXPECT_EQ(p.fake.dialogs.messages[0].text, c.message);
+            EXPECT_EQ(p.fake.dialogs.messages[0].caption, u"Rirede Zarevave Rurored"_s);
+            EXPECT_TRUE(waitFor([atFault] { return atFault->hasFocus(); }));
+            EXPECT_TRUE(f.isVisible());
+            EXPECT_EQ(f.RzNumericEdit1->text(), c.code);
+            EXPECT_EQ(f.Edit1->text(), c.name);
+        });
+        EXPECT_TRUE(ayarRow(p).isEmpty());
+    }
+}
+
+TEST(FirstRun, FiveBlanksAreAName)
+{
+    ProgramFixture p;
+    runFirstRun(p, [&](TForm4& f) {
+        retype(f.RzNumericEdit1, u"54321"_s);
+        retype(f.Edit1, u"     "_s);
+        QTest::mouseClick(f.BitBtn1, Qt::LeftButton);
+    });
+    EXPECT_TRUE(p.fake.dialogs.messages.isEmpty());
+    EXPECT_EQ(ayarRow(p), (QList<QVariant>{u"54321"_s, u"     "_s, qint64(1)}));
+}
+
+TEST(FirstRun, CodeFieldTakesDigitsOnly)
+{
+    ProgramFixture p;
+    runFirstRun(p, [&](TForm4& f) {
+        NumericEdit* code = f.RzNumericEdit1;
+        retype(code, u"12"_s);
+        typeText(code, u"+-aZ"_s);
+        QTest::keyClick(code, Qt::Key_Plus);
+        QTest::keyClick(code, Qt::Key_Minus);
+        EXPECT_EQ(code->text(), u"12"_s);
+        typeText(code, u"3456"_s);
+        EXPECT_EQ(code->text(), u"12345"_s);
+        // A click selects the whole code, so typing replaces it.
+        QTest::mouseClick(code, Qt::LeftButton, {}, QPoint(5, code->height() / 2));
+        EXPECT_EQ(code->selectedText(), u"12345"_s);
+    });
+}
+
+TEST(FirstRun, EnterConfirmsAndALeadingZeroIsKept)
+{
+    ProgramFixture p;
+    bool closedByEnter = false;
+    runFirstRun(p, [&](TForm4& f) {
+        retype(f.RzNumericEdit1, u"01234"_s);
+        QTest::keyClick(f.RzNumericEdit1, Qt::Key_Tab);
+        ASSERT_TRUE(waitFor([&f] { return f.Edit1->hasFocus(); }));
+        EXPECT_EQ(f.RzNumericEdit1->text(), u"01234"_s);
+        typeText(f.Edit1, u"Çamlık Жx"_s);
+        QTest::keyClick(f.Edit1, Qt::Key_Backspace);
+        typeText(f.Edit1, u"Pansiyon"_s);
+        QTest::keyClick(f.Edit1, Qt::Key_Return);
+        closedByEnter = !f.isVisible();
+    });
+    EXPECT_TRUE(closedByEnter);
+    EXPECT_TRUE(p.fake.dialogs.messages.isEmpty());
+    EXPECT_EQ(ayarRow(p), (QList<QVariant>{u"01234"_s, u"Çamlık Pansiyon"_s, qint64(1)}));
+    // Shown at once, without a restart.
+    TForm1& main = p.form();
+    EXPECT_TRUE(main.facilitySetUp());
+    EXPECT_TRUE(main.esisAdnDeitir1->isEnabled());
+    EXPECT_EQ(main.TesisKoduLed->text(), u"01234"_s);
+    EXPECT_EQ(main.TesisAdiLabel->text(), u"Çamlık Pansiyon"_s);
+}
+
+TEST(FirstRun, SetUpFacilityNeverSeesTheWindow)
+{
+    ProgramFixture p;
+    p.setUpFacility();
+    p.show();
+    QTest::qWait(50);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_FALSE(p.program->form4->isVisible());
+}
+
+TEST(FacilityName, ChangeAcceptsFiveToFiftyCharacters)
+{
+    struct Case { const char* name; std::optional<QString> input; bool stored; };
+    const QString current = u"Otel Deniz"_s;
+    const Case cases[] = {
+        {"fifty", QString(50, u'ş'), true},
+        {"five blanks", u"     "_s, true},
+        {"cancel", std::nullopt, true},
+        {"fifty-one", QString(51, u'a'), false},
+        {"four", u"Otel"_s, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProgramFixture p;
+        p.setUpFacility(u"12345"_s, current);
+        p.show();
+        TForm1& f = p.form();
+        QSignalSpy posts(f.ADOTable7, &Dataset::rowsChanged);
+        p.fake.dialogs.setNextInput(c.input);
+        f.esisAdnDeitir1->trigger();
+        ASSERT_EQ(p.fake.dialogs.inputRequests.size(), 1);
+        EXPECT_EQ(p.fake.dialogs.inputRequests[0],
+                  (QStringList{u"Tesis Adı Değiştir"_s, u"Yeni Tesis Adını Giriniz:"_s, current}));
+        const QString expected = c.stored ? c.input.value_or(current) : current;
+        EXPECT_EQ(posts.count(), c.stored ? 1 : 0);
+        EXPECT_EQ(ayarRow(p).value(1).toString(), expected);
+        EXPECT_EQ(f.TesisAdiLabel->text(), expected);
+        EXPECT_EQ(ayarRow(p).value(0).toString(), u"12345"_s);
+        EXPECT_EQ(p.fake.dialogs.texts(), c.stored ? QStringList() : QStringList{kNameLength});
+    }
+}
+
+} // namespace
