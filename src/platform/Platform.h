@@ -2,6 +2,7 @@
 
 class Clock;
 class Dialogs;
+class FileSystem;
 class Shell;
 
 // The operating-system adapters a window or a rule may use. Tests hand in
@@ -11,4 +12,5 @@ struct Platform
     Dialogs& dialogs;
     Clock& clock;
     Shell& shell;
+    FileSystem& fs;
 };

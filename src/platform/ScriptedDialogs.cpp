@@ -33,10 +33,11 @@ std::optional<QString> ScriptedDialogs::inputText(const QString& caption, const 
                                                   const QString& preset)
 {
     inputRequests.append({caption, prompt, preset});
-    if (m_inputs.empty())
-        return std::nullopt;
-    auto answer = std::move(m_inputs.front());
-    m_inputs.pop_front();
+    std::optional<QString> answer;
+    if (!m_inputs.empty()) {
+        answer = std::move(m_inputs.front());
+        m_inputs.pop_front();
+    }
     return answer;
 }
 

@@ -132,16 +132,19 @@ void Database::fail(const QString& what) const
     throw StoreError(detail.isEmpty() ? what : what + QStringLiteral(": ") + detail);
 }
 
-void Database::open()
+void Database::open(Missing missing)
 {
     if (m_db)
         return;
     const QFileInfo info(m_path);
     const bool fresh = !info.exists() || (info.isFile() && info.size() == 0);
     const QString heading = QStringLiteral("Veritabanı açılamadı: %1\n").arg(m_path);
+    if (fresh && missing == Missing::Refuse)
+        throw DatabaseOpenError(heading + QStringLiteral("Dosya bulunamadı."));
 
     sqlite3* db = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | (fresh ? SQLITE_OPEN_CREATE : 0);
+    // With CREATE, so that an attached copy (compaction) can be created too.
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
     int rc = sqlite3_open_v2(QFile::encodeName(m_path).constData(), &db, flags, nullptr);
     if (rc == SQLITE_OK)
         rc = sqlite3_key(db, m_password.constData(), int(m_password.size()));
@@ -171,17 +174,17 @@ void Database::open()
     }
 
     // The file must hold every table with every column the program uses.
-    QStringList missing;
+    QStringList absent;
     for (const TableDef* t : Schema::allTables()) {
         const QStringList present = columnNames(t->name);
         for (const QString& c : t->columnNames()) {
             if (!present.contains(c))
-                missing << t->name + QLatin1Char('.') + c;
+                absent << t->name + QLatin1Char('.') + c;
         }
     }
-    if (!missing.isEmpty()) {
+    if (!absent.isEmpty()) {
         close();
-        throw DatabaseOpenError(heading + QStringLiteral("Eksik tablo ya da sütunlar: %1").arg(missing.join(QStringLiteral(", "))));
+        throw DatabaseOpenError(heading + QStringLiteral("Eksik tablo ya da sütunlar: %1").arg(absent.join(QStringLiteral(", "))));
     }
 }
 

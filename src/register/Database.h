@@ -32,8 +32,10 @@ public:
     Database& operator=(const Database&) = delete;
 
     // Opens the file; creates it with schema and lookup rows when it does
-    // not exist. Throws DatabaseOpenError with the reason otherwise.
-    void open();
+    // not exist (unless told not to). Throws DatabaseOpenError with the
+    // reason otherwise.
+    enum class Missing { Create, Refuse };
+    void open(Missing missing = Missing::Create);
     void close();
     bool isOpen() const { return m_db != nullptr; }
     const QString& path() const { return m_path; }

@@ -7,6 +7,8 @@
 #include "customers/MusteriBilgileri.h"
 #include "register/DBControls.h"
 #include "register/GuestEntry.h"
+#include "transfer/Compaction.h"
+#include "transfer/TransferRun.h"
 #include "Splash.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -87,6 +89,11 @@ TForm1::TForm1(Platform& platform, Database& connection, QWidget* parent)
                            {GroupBox1, GroupBox3, GroupBox4, Panel1}, this);
     entry->openSearch = [this] { openSearchWindow(); };
     entry->showCustomers = [this] { showCustomerWindow(); };
+    entry->transferRun = [this] { SpeedButton11Click(); };
+    compaction = new Compaction(connection, platform.fs, platform.dialogs);
+    transfer = new TransferRun(platform, connection, *compaction,
+                               {*entry, [this] { return TesisKoduLed->text(); }, [this] { return connectionTables(); },
+                                entry->DBEdit1});
     highlighter = new FocusHighlighter(
         this,
         [](const QWidget* w) {
@@ -100,7 +107,7 @@ TForm1::TForm1(Platform& platform, Database& connection, QWidget* parent)
     qApp->installEventFilter(this);
 
     // Lookup lists first, so that the guest fields find their entries.
-    for (Dataset* table : {ADOTable2, ADOTable3, ADOTable4, ADOTable5, ADOTable6, ADOTable7, ADOTable1})
+    for (Dataset* table : connectionTables())
         table->open();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -109,7 +116,21 @@ TForm1::TForm1(Platform& platform, Database& connection, QWidget* parent)
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    delete transfer;
+    delete compaction;
+}
+
+QList<Dataset*> TForm1::connectionTables() const
+{
+    return {ADOTable2, ADOTable3, ADOTable4, ADOTable5, ADOTable6, ADOTable7, ADOTable1};
+}
+
+void TForm1::SpeedButton11Click()
+{
+    transfer->SpeedButton11Click();
+}
 
 void TForm1::setWindows(TForm2* search, TForm3* customers, TForm4* firstRun)
 {
@@ -311,6 +332,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
     FormKeyDown(key);
+    // Ctrl+Del has deleted the guest, or the deletion was declined: a text
+    // box must not go on to delete a word of the guest that is current now.
+    if (key->key() == Qt::Key_Delete && key->modifiers().testFlag(Qt::ControlModifier))
+        return true;
     const bool enter = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
                        !key->modifiers().testFlag(Qt::ControlModifier);
     if (enter) {
@@ -338,8 +363,8 @@ void TForm1::FormKeyDown(QKeyEvent* event)
         entry->SpeedButton2Click();
     if (ctrl && k == Qt::Key_S)
         entry->SpeedButton8Click();
-    if (ctrl && k == Qt::Key_E && entry->transferRun)
-        entry->transferRun();
+    if (ctrl && k == Qt::Key_E)
+        SpeedButton11Click();
     if (ctrl && k == Qt::Key_N)
         entry->SpeedButton6Click();
     if (ctrl && k == Qt::Key_Delete)

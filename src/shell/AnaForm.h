@@ -12,6 +12,8 @@ class QLabel;
 class LedDisplay;
 class GuestEntry;
 class FocusHighlighter;
+class Compaction;
+class TransferRun;
 class QKeyEvent;
 class QMenu;
 class QTimer;
@@ -48,6 +50,11 @@ public:
     // F3: the search window, with a pending edit left as it is.
     void openSearchWindow();
     void showCustomerWindow();
+    // The transfer run: notification file, purge, compaction.
+    void SpeedButton11Click();
+    // Every dataset on the connection: the customer window's first, then
+    // the lookups, the settings and the guests.
+    QList<Dataset*> connectionTables() const;
 
     // The facility counts as set up when Ayar.aktif holds 1.
     bool facilitySetUp() const;
@@ -76,6 +83,8 @@ public:
     LedDisplay* TesisKoduLed;
     GuestEntry* entry;
     FocusHighlighter* highlighter;
+    Compaction* compaction;
+    TransferRun* transfer;
     QLabel* TesisAdiLabel;
     QFrame* AnnouncementPanel;
     QLabel* StatusPanels[4];

@@ -2,6 +2,7 @@
 #include "RadaDIR.h"
 #include "AnaForm.h"
 #include "platform/Clock.h"
+#include "platform/FileSystem.h"
 #include "platform/QtDialogs.h"
 #include "platform/Shell.h"
 #include "platform/SingleInstance.h"
@@ -12,8 +13,9 @@ int main(int argc, char** argv)
     QtDialogs dialogs;
     SystemClock clock;
     DesktopShell shell;
+    LocalFileSystem fs;
     app.setErrorDialogs(&dialogs);
-    Platform platform{dialogs, clock, shell};
+    Platform platform{dialogs, clock, shell, fs};
 
     SingleInstance guard(SingleInstance::defaultKey(), SingleInstance::defaultLockDir());
     int exitCode = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Clock.h"
+#include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/Shell.h"
@@ -30,7 +31,8 @@ struct FakePlatform
     ScriptedDialogs dialogs;
     ManualClock clock;
     RecordingShell shell;
-    Platform platform{dialogs, clock, shell};
+    FaultyFileSystem fs;
+    Platform platform{dialogs, clock, shell, fs};
 };
 
 // The first 16 bytes of a file.

@@ -1,0 +1,117 @@
+// The whole transfer run without its dialogs, on registers of 10,000 and
+// 100,000 guests of whom half have left: compose, write, purge and compact.
+// Target: the large register takes at most 12 times the small one.
+
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "platform/ScriptedDialogs.h"
+#include "platform/Shell.h"
+#include "platform/SingleInstance.h"
+#include "register/Database.h"
+#include "register/Schema.h"
+#include "shell/AnaForm.h"
+#include "shell/Application.h"
+#include "shell/RadaDIR.h"
+#include "transfer/TransferRun.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <cstdio>
+
+namespace {
+
+struct Result
+{
+    int guests;
+    qint64 totalMs;
+    TransferRun::Timings split;
+    int left;
+};
+
+void fill(Database& db, int guests)
+{
+    const TableDef& t = Schema::kisi();
+    QList<QVariant> v(t.columns.size());
+    auto set = [&](const char* col, const QVariant& value) { v[t.indexOf(QString::fromLatin1(col))] = value; };
+    db.begin();
+    for (int i = 0; i < guests; ++i) {
+        const bool staying = i % 2 == 0;
+        set("TCKimlikNo", QStringLiteral("%1").arg(10000000000LL + i));
+        set("Adi", QStringLiteral("Ayşegül %1").arg(i));
+        set("Soyadi", QStringLiteral("Çelik"));
+        set("BabaAdi", QStringLiteral("Mehmet"));
+        set("AnaAdi", QStringLiteral("Fatma"));
+        set("DogumYeri", QStringLiteral("İzmir"));
+        set("DogumTarihi", QStringLiteral("1980-05-17"));
+        set("Uyrugu", QStringLiteral("TC"));
+        set("KimlikBelgesiTuru", QStringLiteral("N"));
+        set("KimlikSeriNo", QStringLiteral("%1").arg(400000 + i));
+        set("NufusaKayitliOlduguIl", QStringLiteral("İzmir"));
+        set("NufusaKayitliOlduguIlce", QStringLiteral("Karşıyaka"));
+        set("NufusaKayitliOlduguMahalle", QStringLiteral("Bostanlı"));
+        set("NufusCilt", QStringLiteral("12"));
+        set("NufusAileSira", QStringLiteral("345"));
+        set("NufusSiraNo", QStringLiteral("67"));
+        set("Cinsiyet", QStringLiteral("K"));
+        set("MedeniHali", QStringLiteral("E"));
+        set("Isi", QStringLiteral("Öğretmen"));
+        set("IkametAdresi", QStringLiteral("Cumhuriyet Bulvarı No: 12 Daire 4 Alsancak Konak İzmir"));
+        set("GelisTarihi", QStringLiteral("2024-03-01"));
+        set("GelisSaati", QStringLiteral("14:35:27"));
+        set("Kalici", qint64(staying ? 1 : 0));
+        set("AyrilisTarihi", staying ? QStringLiteral("1899-12-30") : QStringLiteral("2024-03-05"));
+        set("AyrilisSaati", staying ? QStringLiteral("00:00:00") : QStringLiteral("10:30:00"));
+        set("VerilenOdaNo", QStringLiteral("%1").arg(100 + i % 300));
+        set("AracPlakaNo", QStringLiteral("35ABC%1").arg(i % 1000));
+        db.insert(t.name, v);
+    }
+    db.commit();
+}
+
+Result measure(int guests)
+{
+    QTemporaryDir dir;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    {
+        Database db(Database::kFileName);
+        db.open();
+        fill(db, guests);
+    }
+    ScriptedDialogs dialogs;
+    ManualClock clock;
+    RecordingShell shell;
+    LocalFileSystem fs;
+    Platform platform{dialogs, clock, shell, fs};
+    SingleInstance guard(QStringLiteral("radadir-bench-%1").arg(guests), dir.path());
+    int exitCode = 0;
+    auto program = startProgram(platform, guard, Database::kFileName, exitCode);
+    QElapsedTimer timer;
+    timer.start();
+    program->form1->transfer->runTo(dir.filePath(QStringLiteral("kbs.xml")));
+    Result r{guests, timer.elapsed(), program->form1->transfer->lastTimings, program->database.count(QStringLiteral("Kisi"))};
+    if (dialogs.messages.size() != 1 || dialogs.messages[0].caption != QStringLiteral("Information"))
+        std::fprintf(stderr, "run did not succeed\n");
+    program.reset();
+    QDir::setCurrent(previous);
+    return r;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    RadaApplication app(argc, argv);
+    const Result small = measure(10000);
+    const Result large = measure(100000);
+    for (const Result& r : {small, large})
+        std::printf("%7d guests: total %6lld ms  (compose %lld, write %lld, purge %lld, compact %lld), %d left\n", r.guests,
+                    static_cast<long long>(r.totalMs), static_cast<long long>(r.split.composeMs),
+                    static_cast<long long>(r.split.writeMs), static_cast<long long>(r.split.purgeMs),
+                    static_cast<long long>(r.split.compactMs), r.left);
+    std::printf("ratio 100,000 / 10,000: %.2f (target at most 12)\n",
+                double(large.totalMs) / double(std::max<qint64>(1, small.totalMs)));
+    return 0;
+}

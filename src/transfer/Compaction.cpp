@@ -1,0 +1,70 @@
+#include "Compaction.h"
+
+#include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
+#include "register/Database.h"
+#include "register/Schema.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+const QString Compaction::kFailureText =
+    QStringLiteral("Veri Tabanı Onarımınında Hata Oluştu.\rLütfen Program Satıcınız İle Temasa Geçiniz!");
+
+Compaction::Compaction(Database& connection, FileSystem& fs, Dialogs& dialogs)
+    : m_connection(connection), m_fs(fs), m_dialogs(dialogs)
+{
+}
+
+QString Compaction::compactionPath() const
+{
+    return QFileInfo(m_connection.path()).absoluteDir().filePath(QStringLiteral("radadir.dvb"));
+}
+
+bool Compaction::JetCompact(const QString& source, const QString& destination)
+{
+    try {
+        // A copy left by an earlier run must not be mistaken for this one's.
+        if (!step(Step::RemoveStale) || !m_fs.remove(destination))
+            return false;
+        QList<int> counts;
+        {
+            if (!step(Step::Export))
+                return false;
+            Database live(source, m_connection.password());
+            live.open(Database::Missing::Refuse);
+            for (const TableDef* t : Schema::allTables())
+                counts << live.count(t->name);
+            live.exportTo(destination);
+        }
+        if (!step(Step::Verify))
+            return false;
+        Database copy(destination, m_connection.password());
+        copy.open(Database::Missing::Refuse);
+        if (copy.integrityCheck() != QStringLiteral("ok"))
+            return false;
+        int i = 0;
+        for (const TableDef* t : Schema::allTables()) {
+            if (copy.count(t->name) != counts[i++])
+                return false;
+        }
+        return true;
+    } catch (const RadaError&) {
+        return false;
+    }
+}
+
+void Compaction::VeritabaniOnar()
+{
+    const QString live = m_connection.path();
+    const QString compacted = compactionPath();
+    m_connection.close();
+    bool ok = JetCompact(live, compacted);
+    if (ok)
+        ok = step(Step::Replace) && m_fs.replace(compacted, live);
+    if (!ok) {
+        m_fs.remove(compacted);
+        m_dialogs.message(QStringLiteral("Error"), kFailureText, Dialogs::Icon::Error, Dialogs::Ok, Dialogs::Ok);
+    }
+    m_connection.open(Database::Missing::Refuse);
+}

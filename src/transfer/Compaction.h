@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <functional>
+
+class Database;
+class Dialogs;
+class FileSystem;
+
+// Compacts the database file: the live file is copied into a fresh, compact
+// file under the same password, the copy is checked, and only then does it
+// take the live file's place in one rename. Whatever fails, the live file
+// stays as it was.
+class Compaction
+{
+public:
+    Compaction(Database& connection, FileSystem& fs, Dialogs& dialogs);
+
+    // "radadir.dvb" beside the live file.
+    QString compactionPath() const;
+
+    // Compacts source into destination and checks the copy (integrity, the
+    // same rows in every table). Shows no message.
+    bool JetCompact(const QString& source, const QString& destination);
+
+    // Closes the connection, compacts, replaces the live file and opens the
+    // connection again. A failed compaction shows its message and leaves the
+    // live file alone; an open that fails afterwards throws.
+    void VeritabaniOnar();
+
+    // Runs before each step, for tests that make a step fail (by returning
+    // false) or stop the process there.
+    enum class Step { RemoveStale, Export, Verify, Replace };
+    std::function<bool(Step)> beforeStep;
+
+    static const QString kFailureText;
+
+private:
+    bool step(Step s) { return !beforeStep || beforeStep(s); }
+
+    Database& m_connection;
+    FileSystem& m_fs;
+    Dialogs& m_dialogs;
+};

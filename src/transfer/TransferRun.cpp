@@ -1,0 +1,204 @@
+#include "TransferRun.h"
+
+#include "Compaction.h"
+#include "KonaklamaWriter.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
+#include "platform/Platform.h"
+#include "register/Database.h"
+#include "register/Dataset.h"
+#include "register/GuestEntry.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QWidget>
+
+const QString TransferRun::kSuccessText = QStringLiteral("Dosya Başarılı Şekilde Oluşturuldu.\rDosyanın Konumu :\r");
+const QString TransferRun::kFailureText =
+    QStringLiteral("Dosya Oluşturulurken Hata Oluştu. Lütfen Program Satıcınız İle Temasa Geçiniz.");
+const QString TransferRun::kDialogTitle = QStringLiteral("Veri Dosyası Kaydet...");
+
+namespace {
+
+// A row of the guest table read in place, without moving the cursor.
+class RowFields final : public KisiFields
+{
+public:
+    RowFields(const Dataset& ds, int row) : m_ds(ds), m_row(row) {}
+    QString text(const QString& column) const override { return m_ds.rowText(m_row, column); }
+    bool isTrue(const QString& column) const override
+    {
+        return m_ds.rowBoolean(m_row, m_ds.table().indexOf(column));
+    }
+
+private:
+    const Dataset& m_ds;
+    int m_row;
+};
+
+const QString kOverwriteText = QStringLiteral("%1 zaten var.\nDeğiştirmek istiyor musunuz?");
+
+} // namespace
+
+TransferRun::TransferRun(Platform& platform, Database& connection, Compaction& compaction, Window window)
+    : m_platform(platform), m_connection(connection), m_compaction(compaction), m_window(std::move(window))
+{
+}
+
+QString TransferRun::defaultFileName(const QDateTime& moment)
+{
+    return moment.toString(QStringLiteral("yyyy-MM-dd HH-mm-ss"));
+}
+
+QString TransferRun::askPath()
+{
+    Dialogs::SaveFileRequest request{kDialogTitle, QStringLiteral("XML Dosyası (*.xml)"), QStringLiteral("xml"),
+                                     defaultFileName(m_platform.clock.now()), QString()};
+    for (;;) {
+        QString path = m_platform.dialogs.saveFileName(request);
+        if (path.isEmpty())
+            return {};
+        if (QFileInfo(path).suffix().isEmpty())
+            path += QStringLiteral(".xml");
+        path = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+        if (!m_platform.fs.exists(path))
+            return path;
+        const auto answer = m_platform.dialogs.message(kDialogTitle, kOverwriteText.arg(QFileInfo(path).fileName()),
+                                                       Dialogs::Icon::Warning, Dialogs::Buttons(Dialogs::Yes) | Dialogs::No,
+                                                       Dialogs::No);
+        if (answer == Dialogs::Yes)
+            return path;
+        request.proposedName = QFileInfo(path).fileName();
+        request.directory = QFileInfo(path).absolutePath();
+    }
+}
+
+void TransferRun::SpeedButton11Click()
+{
+    Dataset* guests = m_window.entry.ADOTable1();
+    // An existing row being edited is stored first, with its checks.
+    if (guests->state() == Dataset::State::Edit && !guests->post())
+        return;
+    const QString path = askPath();
+    if (path.isEmpty())
+        return;
+    runTo(path);
+}
+
+bool TransferRun::runTo(const QString& path)
+{
+    GuestEntry& entry = m_window.entry;
+    Dataset* guests = entry.ADOTable1();
+    lastTimings = {};
+    QElapsedTimer clock;
+
+    // A new row still being built is settled like any move would, while
+    // the pickers still hold what the clerk entered for it.
+    if (!guests->first())
+        return false;
+
+    // Detach the entry window while the table is walked.
+    entry.DataSource1()->setEnabled(false);
+    entry.zeroPickers();
+    const QDateTime tarih = m_platform.clock.now();
+    clock.start();
+    KonaklamaWriter writer;
+    QByteArray file;
+    m_purgeList.clear();
+    try {
+        writer.BeginKonaklama(m_window.facilityCode(), tarih, QStringLiteral("v1.4.5"));
+        const int n = guests->recordCount();
+        writer.reserve(n);
+        const int kalici = guests->table().indexOf(QStringLiteral("Kalici"));
+        for (int i = 0; i < n; ++i) {
+            writer.AddKisi(i + 1, RowFields(*guests, i));
+            if (!guests->rowBoolean(i, kalici))
+                m_purgeList << QString::number(guests->rowKey(i));
+        }
+        QByteArray root = writer.EndKonaklama();
+        file = TransferFileText(std::move(root), writer.digest());
+    } catch (const TransferRefused& e) {
+        // Nothing has been written or deleted.
+        m_platform.dialogs.message(QStringLiteral("Error"), e.text(), Dialogs::Icon::Error, Dialogs::Ok, Dialogs::Ok);
+        restoreWindow();
+        return false;
+    }
+    lastTimings.composeMs = clock.restart();
+
+    // The file first, whole, in one rename: a failure here deletes nobody.
+    if (!m_platform.fs.writeAtomically(path, file)) {
+        fail(kFailureText);
+        return false;
+    }
+    lastTimings.writeMs = clock.restart();
+
+    try {
+        Sil();
+        lastTimings.purgeMs = clock.restart();
+
+        const QList<Dataset*> tables = m_window.tables();
+        for (Dataset* t : tables)
+            t->close();
+        m_compaction.VeritabaniOnar();
+        lastTimings.compactMs = clock.restart();
+
+        entry.DataSource1()->setEnabled(true);
+        for (Dataset* t : tables)
+            t->open();
+        guests->first();
+        entry.ADOTable1AfterScroll();
+    } catch (const RadaError&) {
+        fail(kFailureText);
+        return false;
+    }
+    m_platform.dialogs.message(QStringLiteral("Information"), kSuccessText + path, Dialogs::Icon::Information,
+                               Dialogs::Ok, Dialogs::Ok);
+    if (m_window.firstNameBox)
+        m_window.firstNameBox->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
+void TransferRun::Sil()
+{
+    QList<qint64> ids;
+    ids.reserve(m_purgeList.size());
+    for (const QString& id : m_purgeList)
+        ids << id.toLongLong();
+    VeriSil(ids);
+    m_purgeList.clear();
+}
+
+void TransferRun::VeriSil(const QList<qint64>& ids)
+{
+    // The purge asks nobody; the toolbar's delete asks again.
+    m_window.entry.noConfirmDelete = true;
+    if (!ids.isEmpty())
+        m_connection.remove(m_window.entry.ADOTable1()->table().name, ids);
+}
+
+void TransferRun::fail(const QString& text)
+{
+    m_platform.dialogs.message(QStringLiteral("Error"), text, Dialogs::Icon::Error, Dialogs::Ok, Dialogs::Ok);
+    restoreWindow();
+}
+
+void TransferRun::restoreWindow()
+{
+    GuestEntry& entry = m_window.entry;
+    try {
+        if (!m_connection.isOpen())
+            m_connection.open(Database::Missing::Refuse);
+        entry.DataSource1()->setEnabled(true);
+        for (Dataset* t : m_window.tables()) {
+            if (!t->isOpen())
+                t->open();
+        }
+        entry.ADOTable1()->first();
+        entry.ADOTable1AfterScroll();
+    } catch (const RadaError& e) {
+        entry.DataSource1()->setEnabled(true);
+        m_platform.dialogs.reportError(e.text());
+    }
+}

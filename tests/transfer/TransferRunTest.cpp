@@ -1,0 +1,245 @@
+#include "support/ProgramFixture.h"
+
+#include "register/DBControls.h"
+#include "register/Database.h"
+#include "register/Dataset.h"
+#include "register/GuestEntry.h"
+#include "shell/AnaForm.h"
+#include "transfer/KonaklamaWriter.h"
+
+#include <QCryptographicHash>
+#include <QDateEdit>
+#include <QFile>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kSuccess = QString::fromUtf8("Dosya Başarılı Şekilde Oluşturuldu.\rDosyanın Konumu :\r");
+const QString kFailure =
+    QString::fromUtf8("Dosya Oluşturulurken Hata Oluştu. Lütfen Program Satıcınız İle Temasa Geçiniz.");
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Names of the guests still in the database, in stored order.
+QStringList storedNames(Database& db)
+{
+    QStringList names;
+    for (const QVariant& v : db.column(QStringLiteral("SELECT Adi FROM Kisi ORDER BY ID")))
+        names << v.toString();
+    return names;
+}
+
+struct TransferFixture : ::testing::Test
+{
+    ProgramFixture p;
+
+    // Three staying guests and two departed ones, stored before the start.
+    void SetUp() override
+    {
+        p.setUpFacility(QStringLiteral("01234"));
+        {
+            Database db(Database::kFileName);
+            db.open();
+            insertGuest(db, QStringLiteral("Ayşe"), true);
+            insertGuest(db, QStringLiteral("Bora"), false);
+            insertGuest(db, QStringLiteral("Cem"), true);
+            insertGuest(db, QStringLiteral("Deniz"), false);
+            insertGuest(db, QStringLiteral("Ece"), true);
+        }
+        p.show();
+    }
+    Dataset& guests() { return *p.form().ADOTable1; }
+    QString target(const QString& name = QStringLiteral("kbs.xml")) const { return p.dir.path(name); }
+    const ScriptedDialogs::Shown& lastMessage() { return p.fake.dialogs.messages.last(); }
+    void expectWindowAttached()
+    {
+        EXPECT_TRUE(p.entry().DataSource1()->enabled());
+        for (Dataset* t : p.form().connectionTables())
+            EXPECT_TRUE(t->isOpen()) << t->objectName().toStdString();
+        EXPECT_EQ(p.entry().DBEdit1->text(), guests().text(QStringLiteral("Adi")));
+        EXPECT_EQ(p.entry().DateTimePicker2->date(), QDate(2024, 3, 1));
+    }
+};
+
+} // namespace
+
+TEST_F(TransferFixture, FromTheToolbarAndFromCtrlE)
+{
+    for (const bool byKey : {false, true}) {
+        SCOPED_TRACE(byKey ? "Ctrl+E" : "toolbar");
+        const QString path = target(byKey ? QStringLiteral("b.xml") : QStringLiteral("a.xml"));
+        p.fake.dialogs.clear();
+        p.fake.dialogs.setNextFileName(path);
+        p.fake.clock.set(QDateTime(QDate(2024, 3, 7), QTime(9, 5, 30)));
+        if (byKey)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_E, Qt::ControlModifier);
+        else
+            QTest::mouseClick(p.entry().button(11), Qt::LeftButton);
+
+        ASSERT_EQ(p.fake.dialogs.saveRequests.size(), 1);
+        const Dialogs::SaveFileRequest& req = p.fake.dialogs.saveRequests[0];
+        EXPECT_EQ(req.title, QStringLiteral("Veri Dosyası Kaydet..."));
+        EXPECT_EQ(req.defaultSuffix, QStringLiteral("xml"));
+        EXPECT_TRUE(req.filter.startsWith(QString::fromUtf8("XML Dosyası")));
+        EXPECT_EQ(req.proposedName, QStringLiteral("2024-03-07 09-05-30"));
+
+        ASSERT_EQ(p.fake.dialogs.messages.size(), 1);
+        EXPECT_EQ(lastMessage().caption, QStringLiteral("Information"));
+        EXPECT_EQ(lastMessage().text, kSuccess + QDir::toNativeSeparators(path));
+
+        // The first run lists all five; the second only the three who stay.
+        const QByteArray file = readAll(path);
+        EXPECT_EQ(file.count("<Kisi SiraNo="), byKey ? 3 : 5);
+        EXPECT_TRUE(file.contains(byKey ? "<Kisi SiraNo=\"3\"" : "<Kisi SiraNo=\"5\""));
+        EXPECT_TRUE(file.contains("TesisKodu=\"01234\""));
+        const qsizetype root = file.indexOf("<Konaklama");
+        EXPECT_EQ(file.mid(root - 34, 32), QCryptographicHash::hash(file.mid(root), QCryptographicHash::Md5).toHex().toUpper());
+
+        EXPECT_EQ(storedNames(p.program->database),
+                  (QStringList{QString::fromUtf8("Ayşe"), QStringLiteral("Cem"), QStringLiteral("Ece")}));
+        expectWindowAttached();
+        EXPECT_EQ(guests().recordCount(), 3);
+        EXPECT_EQ(QApplication::focusWidget(), p.entry().DBEdit1);
+    }
+}
+
+TEST_F(TransferFixture, CancellingTheDialogChangesNothing)
+{
+    const QByteArray before = readAll(p.dir.databasePath());
+    p.form().SpeedButton11Click();
+    EXPECT_EQ(p.fake.dialogs.saveRequests.size(), 1);
+    EXPECT_TRUE(p.fake.dialogs.messages.isEmpty());
+    EXPECT_EQ(storedNames(p.program->database).size(), 5);
+    EXPECT_EQ(readAll(p.dir.databasePath()), before);
+    EXPECT_TRUE(p.entry().DataSource1()->enabled());
+}
+
+TEST_F(TransferFixture, ARefusedPendingEditStopsTheRunBeforeTheDialog)
+{
+    guests().edit();
+    guests().setText(QStringLiteral("Uyrugu"), QStringLiteral("TC"));
+    p.form().SpeedButton11Click();
+    EXPECT_TRUE(p.fake.dialogs.saveRequests.isEmpty());
+    ASSERT_EQ(p.fake.dialogs.messages.size(), 1);
+    EXPECT_TRUE(lastMessage().text.startsWith(QString::fromUtf8("T.C. Vatandaşları")));
+    EXPECT_EQ(guests().state(), Dataset::State::Edit);
+    EXPECT_EQ(guests().text(QStringLiteral("Uyrugu")), QStringLiteral("TC"));
+}
+
+TEST_F(TransferFixture, ARefusedNewGuestKeepsWhatWasTypedAndPurgesNothing)
+{
+    p.entry().SpeedButton6Click();
+    QTest::keyClicks(p.entry().DBEdit1, QStringLiteral("Yeni"));
+    const QDate typedArrival(2024, 3, 6);
+    p.entry().DateTimePicker2->setDate(typedArrival);
+    p.fake.dialogs.setNextFileName(target());
+    p.form().SpeedButton11Click();
+    // The database refuses a guest without the required fields.
+    ASSERT_EQ(p.fake.dialogs.messages.size(), 1);
+    EXPECT_EQ(lastMessage().text,
+              QString::fromUtf8("Veri Girişi Problemi: Lütfen Eksik Bölümleri Doldurup Tekrar Deneyiniz."));
+    EXPECT_FALSE(QFile::exists(target()));
+    EXPECT_EQ(storedNames(p.program->database).size(), 5);
+    EXPECT_EQ(guests().state(), Dataset::State::Insert);
+    EXPECT_EQ(p.entry().DBEdit1->text(), QStringLiteral("Yeni"));
+    EXPECT_EQ(p.entry().DateTimePicker2->date(), typedArrival);
+    EXPECT_TRUE(p.entry().DataSource1()->enabled());
+}
+
+TEST_F(TransferFixture, AFileThatCannotBeWrittenPurgesNobody)
+{
+    p.fake.fs.before = [](FaultyFileSystem::Op op, const QString&) { return op != FaultyFileSystem::Op::Write; };
+    p.fake.dialogs.setNextFileName(target());
+    p.form().SpeedButton11Click();
+    ASSERT_EQ(p.fake.dialogs.messages.size(), 1);
+    EXPECT_EQ(lastMessage().caption, QStringLiteral("Error"));
+    EXPECT_EQ(lastMessage().text, kFailure);
+    EXPECT_FALSE(QFile::exists(target()));
+    EXPECT_EQ(storedNames(p.program->database).size(), 5);
+    expectWindowAttached();
+}
+
+TEST_F(TransferFixture, AGuestTheFileCannotCarryStopsTheRunBeforeAnythingIsWritten)
+{
+    p.program->database.exec(QStringLiteral("UPDATE Kisi SET Soyadi = ? WHERE Adi = 'Deniz'"),
+                             {QString::fromUtf8("Wang 王")});
+    p.form().ADOTable1->open();
+    p.fake.dialogs.setNextFileName(target());
+    p.form().SpeedButton11Click();
+    ASSERT_EQ(p.fake.dialogs.messages.size(), 1);
+    EXPECT_TRUE(lastMessage().text.contains(QStringLiteral("Deniz"))) << lastMessage().text.toStdString();
+    EXPECT_FALSE(QFile::exists(target()));
+    EXPECT_EQ(storedNames(p.program->database).size(), 5);
+    expectWindowAttached();
+}
+
+TEST_F(TransferFixture, FileNameGetsItsExtensionAndAnExistingFileIsReplacedOnlyWhenConfirmed)
+{
+    QFile old(target());
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(100000, 'x'));
+    old.close();
+    // Typed without extension; the existing file is refused once, then accepted.
+    p.fake.dialogs.setNextFileName(p.dir.path(QStringLiteral("kbs")));
+    p.fake.dialogs.setNextAnswer(Dialogs::No);
+    p.fake.dialogs.setNextFileName(p.dir.path(QStringLiteral("kbs")));
+    p.fake.dialogs.setNextAnswer(Dialogs::Yes);
+    p.form().SpeedButton11Click();
+
+    ASSERT_EQ(p.fake.dialogs.saveRequests.size(), 2);
+    ASSERT_EQ(p.fake.dialogs.messages.size(), 3);
+    EXPECT_EQ(p.fake.dialogs.messages[0].caption, QStringLiteral("Veri Dosyası Kaydet..."));
+    EXPECT_TRUE(p.fake.dialogs.messages[0].text.startsWith(QStringLiteral("kbs.xml")));
+    EXPECT_EQ(p.fake.dialogs.messages[0].defaultButton, Dialogs::No);
+    EXPECT_EQ(lastMessage().text, kSuccess + QDir::toNativeSeparators(target()));
+    const QByteArray file = readAll(target());
+    EXPECT_TRUE(file.startsWith("<?xml"));
+    EXPECT_FALSE(file.contains("xxxx"));
+    EXPECT_FALSE(file.contains('\n'));
+}
+
+TEST_F(TransferFixture, EmptyRegisterStillWritesTheFileAndCompacts)
+{
+    p.program->database.exec(QStringLiteral("DELETE FROM Kisi"));
+    p.form().ADOTable1->open();
+    p.fake.dialogs.setNextFileName(target());
+    p.form().SpeedButton11Click();
+    EXPECT_EQ(lastMessage().text, kSuccess + QDir::toNativeSeparators(target()));
+    const QByteArray file = readAll(target());
+    EXPECT_TRUE(file.endsWith("GonderenProgramVersiyon=\"v1.4.5\"></Konaklama>"));
+    EXPECT_FALSE(QFile::exists(p.dir.path(QStringLiteral("radadir.dvb"))));
+}
+
+TEST_F(TransferFixture, AFailedCompactionIsReportedAndTheRunStillSucceeds)
+{
+    p.fake.fs.before = [](FaultyFileSystem::Op op, const QString& path) {
+        return !(op == FaultyFileSystem::Op::Replace && path.endsWith(QStringLiteral(".dve")));
+    };
+    p.fake.dialogs.setNextFileName(target());
+    p.form().SpeedButton11Click();
+    ASSERT_EQ(p.fake.dialogs.messages.size(), 2);
+    EXPECT_EQ(p.fake.dialogs.messages[0].text,
+              QString::fromUtf8("Veri Tabanı Onarımınında Hata Oluştu.\rLütfen Program Satıcınız İle Temasa Geçiniz!"));
+    EXPECT_EQ(lastMessage().text, kSuccess + QDir::toNativeSeparators(target()));
+    EXPECT_EQ(storedNames(p.program->database).size(), 3);
+    expectWindowAttached();
+}
+
+TEST_F(TransferFixture, AfterARunTheToolbarDeleteAsksAgain)
+{
+    p.fake.dialogs.setNextFileName(target());
+    p.form().SpeedButton11Click();
+    EXPECT_TRUE(p.entry().noConfirmDelete);
+    p.fake.dialogs.clear();
+    p.fake.dialogs.setNextAnswer(Dialogs::No);
+    QTest::mouseClick(p.entry().button(7), Qt::LeftButton);
+    ASSERT_EQ(p.fake.dialogs.messages.size(), 1);
+    EXPECT_EQ(lastMessage().text, QString::fromUtf8("Bu Kaydı Silmek İstediğinize Emin Misiniz ?"));
+    EXPECT_EQ(guests().recordCount(), 3);
+}
