@@ -228,8 +228,8 @@ void GuestEntry::build(const Lookups& lookups, const Parents& parents)
 
 void GuestEntry::buildToolbar(QWidget* toolbar)
 {
-    struct Spec { int number; const char* hint; QStyle::StandardPixmap icon; void (GuestEntry::*slot)(); };
-    const Spec specs[] = {
+    struct ButtonDef { int number; const char* hint; QStyle::StandardPixmap icon; void (GuestEntry::*slot)(); };
+    const ButtonDef buttons[] = {
         {2, "İlk Kayıt [Ctrl+Sol Ok]", QStyle::SP_MediaSkipBackward, &GuestEntry::SpeedButton2Click},
         {3, "Önceki Kayıt [Alt+Sol Ok]", QStyle::SP_MediaSeekBackward, &GuestEntry::SpeedButton3Click},
         {4, "Sonraki Kayıt [Alt+Sağ Ok]", QStyle::SP_MediaSeekForward, &GuestEntry::SpeedButton4Click},
@@ -242,7 +242,7 @@ void GuestEntry::buildToolbar(QWidget* toolbar)
         {11, "Transfer Dosyası Oluştur [Ctrl+E]", QStyle::SP_DriveNetIcon, nullptr},
     };
     int i = 0;
-    for (const Spec& s : specs) {
+    for (const ButtonDef& s : buttons) {
         auto* b = new QToolButton(toolbar);
         b->setObjectName(QStringLiteral("SpeedButton%1").arg(s.number));
         b->setToolTip(QString::fromUtf8(s.hint));

@@ -457,25 +457,6 @@ TEST_F(DatasetTest, FieldsReadAndWriteByColumnName)
     EXPECT_EQ(ayar.integer(u"aktif"_s), 7);
 }
 
-TEST_F(DatasetTest, FilterShowsExactMatchesAndLiftingShowsAll)
-{
-    guests({u"Ali"_s, u"Alim"_s, u"Veli"_s, u"Ali"_s});
-    Dataset ds(db, Schema::kisi());
-    ds.open();
-    ds.last();
-    ASSERT_TRUE(ds.setFilter(kAdi, u"Ali"_s));
-    EXPECT_TRUE(ds.isFiltered());
-    EXPECT_EQ(column(ds), (QStringList{u"Ali"_s, u"Ali"_s}));
-    EXPECT_EQ(ds.recNo(), 0);
-    ds.setFilter(kAdi, u"ali"_s);
-    EXPECT_EQ(ds.recordCount(), 0);
-    EXPECT_EQ(ds.recNo(), -1);
-    ASSERT_TRUE(ds.clearFilter());
-    EXPECT_FALSE(ds.isFiltered());
-    EXPECT_EQ(column(ds), (QStringList{u"Ali"_s, u"Alim"_s, u"Veli"_s, u"Ali"_s}));
-    EXPECT_EQ(ds.recNo(), 0);
-}
-
 TEST_F(DatasetTest, SortIsAscendingStableAndKeepsTheCurrentRow)
 {
     // Enough equal names that an unstable sort would reorder them.
@@ -499,53 +480,6 @@ TEST_F(DatasetTest, SortIsAscendingStableAndKeepsTheCurrentRow)
     ASSERT_TRUE(ds.setSort(QString()));
     EXPECT_EQ(column(ds), names);
     EXPECT_EQ(ds.recNo(), 4);
-}
-
-TEST_F(DatasetTest, LocateFindsTheFirstRowInCurrentOrderByPrefix)
-{
-    guests({u"Veli"_s, u"Alper"_s, u"Berk"_s, u"Ali"_s});
-    Dataset ds(db, Schema::kisi());
-    ds.open();
-    int scrolls = 0;
-    ds.afterScroll = [&] { ++scrolls; };
-    ASSERT_TRUE(ds.locate(kAdi, u"Al"_s));
-    EXPECT_EQ(ds.text(kAdi), u"Alper"_s);
-    EXPECT_EQ(ds.recNo(), 1);
-    EXPECT_EQ(scrolls, 1);
-
-    EXPECT_FALSE(ds.locate(kAdi, u"Zz"_s));
-    EXPECT_FALSE(ds.locate(kAdi, u"al"_s));
-    EXPECT_EQ(ds.recNo(), 1);
-    EXPECT_EQ(scrolls, 1);
-    ASSERT_TRUE(ds.locate(kAdi, u"be"_s, Qt::CaseInsensitive));
-    EXPECT_EQ(ds.text(kAdi), u"Berk"_s);
-
-    ds.setSort(kAdi);
-    ds.last();
-    ASSERT_TRUE(ds.locate(kAdi, u"Al"_s));
-    EXPECT_EQ(ds.text(kAdi), u"Ali"_s);
-    EXPECT_EQ(ds.recNo(), 0);
-
-    ds.setFilter(kAdi, u"Berk"_s);
-    EXPECT_FALSE(ds.locate(kAdi, u"Al"_s));
-}
-
-TEST_F(DatasetTest, ReopenSeesRowsWrittenByAnotherConnection)
-{
-    guests({u"Ali"_s});
-    Dataset ds(db, Schema::kisi());
-    ds.open();
-    Database other(dir.databasePath());
-    other.open();
-    insertGuest(other, u"Veli"_s);
-    EXPECT_EQ(ds.recordCount(), 1);
-    ds.last();
-    EXPECT_EQ(ds.text(kAdi), u"Ali"_s);
-    ds.close();
-    EXPECT_EQ(ds.state(), State::Inactive);
-    EXPECT_EQ(ds.recordCount(), 0);
-    ds.open();
-    EXPECT_EQ(column(ds), (QStringList{u"Ali"_s, u"Veli"_s}));
 }
 
 TEST_F(DatasetTest, NextAndPriorStopAtTheEnds)
@@ -871,7 +805,7 @@ TEST_F(DatasetTest, RandomOperationSequencesFollowTheReferenceModel)
     for (unsigned seed : {1u, 7u, 42u, 2024u}) {
         std::mt19937 rng(seed);
         const auto pick = [&](const QStringList& from) { return from[int(rng() % from.size())]; };
-        for (int sequence = 0; sequence < 250; ++sequence) {
+        for (int sequence = 0; sequence < 500; ++sequence) {
             db.exec(u"DELETE FROM Musteriler"_s);
             Model m;
             m.lastId = db.column(u"SELECT seq FROM sqlite_sequence WHERE name = 'Musteriler'"_s).value(0).toLongLong();
