@@ -29,7 +29,7 @@ public:
     virtual Button message(const QString& caption, const QString& text, Icon icon, Buttons buttons,
                            Button defaultButton) = 0;
     // Returns the chosen path, or an empty text when the dialog was cancelled.
-    // The dialog itself asks before an existing file is replaced.
+    // It does not ask before an existing file is replaced: the caller does.
     virtual QString saveFileName(const SaveFileRequest& request) = 0;
     // Returns the edited text on OK, nothing on Cancel.
     virtual std::optional<QString> inputText(const QString& caption, const QString& prompt,

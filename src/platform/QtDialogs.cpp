@@ -64,6 +64,8 @@ QString QtDialogs::saveFileName(const SaveFileRequest& request)
     QFileDialog dlg(QApplication::activeWindow(), request.title);
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);
+    // The caller asks before an existing file is replaced.
+    dlg.setOption(QFileDialog::DontConfirmOverwrite);
     dlg.setNameFilter(request.filter);
     dlg.setDefaultSuffix(request.defaultSuffix);
     dlg.setDirectory(request.directory.isEmpty() ? QDir::currentPath() : request.directory);

@@ -29,6 +29,8 @@ void FocusHighlighter::paint(QWidget* control, const QColor& colour)
 {
     QPalette p = control->palette();
     p.setColor(QPalette::Base, colour);
+    if (qobject_cast<QComboBox*>(control))
+        p.setColor(QPalette::Button, colour);  // what a list box is filled with
     p.setColor(control->backgroundRole(), colour);
     control->setPalette(p);
     if (control->backgroundRole() == QPalette::Window)
