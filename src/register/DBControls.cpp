@@ -3,6 +3,7 @@
 #include "Dataset.h"
 
 #include <QKeyEvent>
+#include <QScopedValueRollback>
 #include <QStringEncoder>
 #include <algorithm>
 
@@ -116,21 +117,17 @@ void DBEdit::userEdited()
         return;
     const QString typed = text();
     const int pos = cursorPosition();
-    m_writing = true;
-    try {
-        const bool editing = ds->edit();
-        if (editing) {
+    {
+        // A new row begun by edit() refreshes every box; this one keeps what was typed.
+        QScopedValueRollback<bool> writing(m_writing, true);
+        if (ds->edit()) {
             if (text() != typed) {
                 setText(typed);
                 setCursorPosition(pos);
             }
             ds->setText(m_column, fieldText());
         }
-    } catch (...) {
-        m_writing = false;
-        throw;
     }
-    m_writing = false;
     if (!ds->isEditing())
         refresh();
 }
@@ -202,15 +199,11 @@ void DBLookupComboBox::userChose(int index)
     if (!m_source->enabled() || !ds->isOpen() || index < 0)
         return;
     const QString key = itemData(index).toString();
-    m_writing = true;
-    try {
+    {
+        QScopedValueRollback<bool> writing(m_writing, true);
         if (ds->edit())
             ds->setText(m_column, key);
-    } catch (...) {
-        m_writing = false;
-        throw;
     }
-    m_writing = false;
     refresh();
 }
 
@@ -221,15 +214,9 @@ DBCheckBox::DBCheckBox(DataSource* source, const QString& column, const QString&
         Dataset* ds = m_source->dataset();
         if (!m_source->enabled() || !ds->isOpen())
             return;
-        m_writing = true;
-        try {
-            if (ds->edit())
-                ds->setBoolean(m_column, checked);
-        } catch (...) {
-            m_writing = false;
-            throw;
-        }
-        m_writing = false;
+        QScopedValueRollback<bool> writing(m_writing, true);
+        if (ds->edit())
+            ds->setBoolean(m_column, checked);
     });
     connect(source, &DataSource::rowChanged, this, &DBCheckBox::refresh);
     connect(source, &DataSource::fieldChanged, this, [this](const QString& c) {
