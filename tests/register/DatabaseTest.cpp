@@ -52,7 +52,7 @@ TEST(Database, NewFileIsEncryptedAndHoldsTheSchemaAndLookupRows)
 TEST(Database, SqlcipherToolSeesTheTablesWithThePassword)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("sqlcipher")).isEmpty())
-        GTEST_SKIP() << "sqlcipher command-line tool not installed";
+        FAIL() << "sqlcipher command-line tool not installed (scripts/install-deps.sh installs it)";
     TestDir dir;
     {
         Database db(Database::kFileName);
