@@ -1,23 +1,16 @@
 #include "DBControls.h"
 
 #include "Dataset.h"
+#include "transfer/KonaklamaWriter.h"
 
 #include <QKeyEvent>
 #include <QScopedValueRollback>
-#include <QStringEncoder>
 #include <algorithm>
 
 bool fitsCodePage1254(const QString& text)
 {
-    for (QChar c : text) {
-        if (c.unicode() < 0x80)
-            continue;
-        QStringEncoder encoder("windows-1254");
-        const QByteArray bytes = encoder.encode(QString(c));
-        if (encoder.hasError() || bytes.size() != 1)
-            return false;
-    }
-    return true;
+    // Exactly what the notification file writer accepts.
+    return fitsTransferFile(text);
 }
 
 namespace {

@@ -484,6 +484,16 @@ QByteArray KonaklamaWriter::EndKonaklama()
     return root;
 }
 
+bool fitsTransferFile(QStringView text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (kSingleBytes[u] == 0 && (u >= 0x80 || kEscapes[u].length == 0))
+            return false;
+    }
+    return true;
+}
+
 QByteArray Md5Hex(const QByteArray& bytes)
 {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex().toUpper();
