@@ -1,4 +1,4 @@
-#include "support/TestSupport.h"
+#include "support/GuiInput.h"
 
 #include "platform/SingleInstance.h"
 
@@ -29,7 +29,7 @@ TEST(SingleInstance, SecondCopyIsRefusedAndWakesTheFirst)
     // The running copy answers on the event loop; let it run while we wait.
     bool answered = false;
     QTimer::singleShot(0, [&] { answered = second.activateRunningCopy(2000); });
-    QTRY_VERIFY_WITH_TIMEOUT(woken.count() == 1, 5000);
+    EXPECT_TRUE(waitFor([&] { return woken.count() == 1; }, 5000));
     EXPECT_TRUE(answered);
 }
 

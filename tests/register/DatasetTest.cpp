@@ -17,12 +17,6 @@
 using namespace Qt::StringLiterals;
 using State = Dataset::State;
 
-// Readable failure messages for texts.
-static void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-
 namespace {
 
 const QString kAdi = u"Adi"_s;

@@ -8,8 +8,9 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
+
 #include <functional>
-#include <ostream>
 
 // Keyboard and focus helpers for window tests: keys go where the user's keys
 // go, and waits report to GoogleTest instead of returning silently.
@@ -47,18 +48,4 @@ inline void typeText(QWidget* w, const QString& text)
         QKeyEvent up(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
         QApplication::sendEvent(w, &up);
     }
-}
-
-// Readable failure messages.
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-inline void PrintTo(const QDate& d, std::ostream* os)
-{
-    *os << d.toString(Qt::ISODate).toStdString();
-}
-inline void PrintTo(const QTime& t, std::ostream* os)
-{
-    *os << t.toString(Qt::ISODate).toStdString();
 }

@@ -6,8 +6,11 @@
 #include "platform/ScriptedDialogs.h"
 #include "platform/Shell.h"
 
+#include <QDate>
 #include <QTemporaryDir>
 #include <QString>
+#include <QTime>
+#include <ostream>
 
 class Database;
 
@@ -40,3 +43,17 @@ QByteArray fileHead(const QString& path, int bytes = 16);
 
 // Inserts a guest row with every column that the database requires.
 qint64 insertGuest(Database& db, const QString& adi, bool kalici = true);
+
+// Readable failure messages.
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QDate& d, std::ostream* os)
+{
+    *os << d.toString(Qt::ISODate).toStdString();
+}
+inline void PrintTo(const QTime& t, std::ostream* os)
+{
+    *os << t.toString(Qt::ISODate).toStdString();
+}
