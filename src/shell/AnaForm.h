@@ -52,8 +52,8 @@ public:
     void showCustomerWindow();
     // The transfer run: notification file, purge, compaction.
     void SpeedButton11Click();
-    // Every dataset on the connection: the customer window's first, then
-    // the lookups, the settings and the guests.
+    // Every dataset on the connection, in the order they are opened: the
+    // lookups, the settings, then the guests (whose fields need the lookups).
     QList<Dataset*> connectionTables() const;
 
     // The facility counts as set up when Ayar.aktif holds 1.
