@@ -2,18 +2,19 @@
 // 100,000 guests of whom half have left: compose, write, purge and compact.
 // Target: the large register takes at most 12 times the small one.
 
-#include "platform/Clock.h"
+#include "doubles/ManualClock.h"
+#include "doubles/RecordingShell.h"
+#include "doubles/ScriptedDialogs.h"
 #include "platform/FileSystem.h"
-#include "platform/ScriptedDialogs.h"
-#include "platform/Shell.h"
-#include "platform/SingleInstance.h"
+#include "platform/Platform.h"
 #include "register/Database.h"
+#include "register/Dataset.h"
 #include "register/Schema.h"
-#include "shell/AnaForm.h"
-#include "shell/Application.h"
-#include "shell/RadaDIR.h"
+#include "register/Tables.h"
+#include "transfer/Compaction.h"
 #include "transfer/TransferRun.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -84,16 +85,21 @@ Result measure(int guests)
     RecordingShell shell;
     LocalFileSystem fs;
     Platform platform{dialogs, clock, shell, fs};
-    SingleInstance guard(QStringLiteral("radadir-bench-%1").arg(guests), dir.path());
-    int exitCode = 0;
-    auto program = startProgram(platform, guard, Database::kFileName, exitCode);
-    QElapsedTimer timer;
-    timer.start();
-    program->form1->transfer->runTo(dir.filePath(QStringLiteral("kbs.xml")));
-    Result r{guests, timer.elapsed(), program->form1->transfer->lastTimings, program->database.count(QStringLiteral("Kisi"))};
-    if (dialogs.messages.size() != 1 || dialogs.messages[0].caption != QStringLiteral("Information"))
-        std::fprintf(stderr, "run did not succeed\n");
-    program.reset();
+    Result r{guests, 0, {}, 0};
+    {
+        Database database(Database::kFileName);
+        database.open();
+        Tables tables(database);
+        tables.openAll();
+        Compaction compaction(database, fs, dialogs);
+        TransferRun run(platform, database, tables, compaction, [] { return QStringLiteral("12345"); });
+        QElapsedTimer timer;
+        timer.start();
+        run.runTo(dir.filePath(QStringLiteral("kbs.xml")));
+        r = {guests, timer.elapsed(), run.lastTimings, database.count(QStringLiteral("Kisi"))};
+        if (dialogs.messages.size() != 1 || dialogs.messages[0].caption != QStringLiteral("Information"))
+            std::fprintf(stderr, "run did not succeed\n");
+    }
     QDir::setCurrent(previous);
     return r;
 }
@@ -102,8 +108,7 @@ Result measure(int guests)
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    RadaApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     const Result small = measure(10000);
     const Result large = measure(100000);
     for (const Result& r : {small, large})

@@ -1,6 +1,7 @@
 // Composing and hashing a large notification file, against md5sum over the
 // same bytes. Target: compose + hash within 1.5 times md5sum's time.
 
+#include "Version.h"
 #include "register/Schema.h"
 #include "transfer/KonaklamaWriter.h"
 
@@ -149,8 +150,7 @@ QByteArray compose(const std::vector<MemoryRow>& rows, Timing* timing)
     QElapsedTimer timer;
     timer.start();
     KonaklamaWriter writer;
-    writer.BeginKonaklama(QStringLiteral("12345"), QDateTime(QDate(2024, 3, 7), QTime(14, 5, 9)),
-                          QStringLiteral("v1.4.5"));
+    writer.BeginKonaklama(QStringLiteral("12345"), QDateTime(QDate(2024, 3, 7), QTime(14, 5, 9)), kVersion);
     writer.reserve(int(rows.size()));
     int siraNo = 0;
     for (const MemoryRow& row : rows)

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <functional>
 
 // File operations whose failure must not cost data.
 class FileSystem
@@ -27,23 +26,4 @@ public:
     bool remove(const QString& path) override;
     bool replace(const QString& from, const QString& to) override;
     bool writeAtomically(const QString& path, const QByteArray& content) override;
-};
-
-// Test double: the real file system, with a hook before every operation that
-// may fail it (return false) or do something else first.
-class FaultyFileSystem : public LocalFileSystem
-{
-public:
-    enum class Op { Exists, Remove, Replace, Write };
-    // Called before each operation; returning false fails the operation.
-    std::function<bool(Op, const QString& path)> before;
-    int calls = 0;
-
-    bool exists(const QString& path) override;
-    bool remove(const QString& path) override;
-    bool replace(const QString& from, const QString& to) override;
-    bool writeAtomically(const QString& path, const QByteArray& content) override;
-
-private:
-    bool allow(Op op, const QString& path);
 };

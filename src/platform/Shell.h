@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QList>
 #include <QUrl>
 
 // Opens documents and web pages with the desktop's default program.
@@ -15,15 +14,4 @@ class DesktopShell : public Shell
 {
 public:
     bool openUrl(const QUrl& url) override;
-};
-
-class RecordingShell : public Shell
-{
-public:
-    bool openUrl(const QUrl& url) override
-    {
-        opened.append(url);
-        return true;
-    }
-    QList<QUrl> opened;
 };

@@ -1,40 +1,18 @@
 #include "DBControls.h"
 
+#include "CodePage.h"
 #include "Dataset.h"
-#include "transfer/KonaklamaWriter.h"
 
 #include <QKeyEvent>
 #include <QScopedValueRollback>
 #include <algorithm>
 
-bool fitsCodePage1254(const QString& text)
-{
-    // Exactly what the notification file writer accepts.
-    return fitsTransferFile(text);
-}
-
-namespace {
-
-// Drops characters the notification file could not carry.
-QString keepEncodable(const QString& text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (QChar c : text) {
-        if (fitsCodePage1254(QString(c)))
-            out += c;
-    }
-    return out;
-}
-
-} // namespace
-
 void keepToCodePage1254(QLineEdit* box)
 {
     QObject::connect(box, &QLineEdit::textEdited, box, [box](const QString& text) {
-        if (fitsCodePage1254(text))
+        if (CodePage::fits(text))
             return;
-        const QString kept = keepEncodable(text);
+        const QString kept = CodePage::keepFitting(text);
         const int pos = box->cursorPosition() - int(text.size() - kept.size());
         box->setText(kept);
         box->setCursorPosition(std::clamp(pos, 0, int(kept.size())));
@@ -78,7 +56,7 @@ QString DBEdit::fieldText() const
 void DBEdit::keyPressEvent(QKeyEvent* event)
 {
     const QString typed = event->text();
-    if (!typed.isEmpty() && typed.at(0).isPrint() && !fitsCodePage1254(typed)) {
+    if (!typed.isEmpty() && typed.at(0).isPrint() && !CodePage::fits(typed)) {
         event->accept();
         return;
     }
@@ -87,9 +65,9 @@ void DBEdit::keyPressEvent(QKeyEvent* event)
 
 void DBEdit::inputMethodEvent(QInputMethodEvent* event)
 {
-    if (!fitsCodePage1254(event->commitString())) {
+    if (!CodePage::fits(event->commitString())) {
         QInputMethodEvent filtered(event->preeditString(), event->attributes());
-        filtered.setCommitString(keepEncodable(event->commitString()), event->replacementStart(),
+        filtered.setCommitString(CodePage::keepFitting(event->commitString()), event->replacementStart(),
                                  event->replacementLength());
         QLineEdit::inputMethodEvent(&filtered);
         return;
@@ -99,10 +77,10 @@ void DBEdit::inputMethodEvent(QInputMethodEvent* event)
 
 void DBEdit::userEdited()
 {
-    if (!fitsCodePage1254(text())) {
+    if (!CodePage::fits(text())) {
         // Pasted text: keep what the file can carry.
         const int pos = cursorPosition();
-        setText(keepEncodable(text()));
+        setText(CodePage::keepFitting(text()));
         setCursorPosition(std::min(pos, int(text().size())));
     }
     Dataset* ds = dataset();

@@ -8,10 +8,6 @@
 class DataSource;
 class Dataset;
 
-// True when every character can be written as one byte of Windows-1254, the
-// code page of the notification file.
-bool fitsCodePage1254(const QString& text);
-
 // Makes a plain text box drop, as it is typed or pasted, every character that
 // Windows-1254 cannot hold, as the data-aware boxes do.
 void keepToCodePage1254(QLineEdit* box);

@@ -3,7 +3,10 @@
 #include "DBControls.h"
 #include "Dataset.h"
 #include "Formats.h"
+#include "GuestRules.h"
+#include "Tables.h"
 #include "Validation.h"
+#include "shell/FormKit.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
@@ -13,7 +16,6 @@
 #include <QDateEdit>
 #include <QGroupBox>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QStyle>
 #include <QTimeEdit>
 #include <QTimer>
@@ -23,60 +25,11 @@ const QString GuestEntry::kQueryPage = QStringLiteral("https://tckimlik.nvi.gov.
 
 namespace {
 
-const QString kTimeOrder = QStringLiteral("Geliş Zamanı Ayrılış Zamanından Sonra Olamaz.");
-const QString kCitizenFields = QStringLiteral(
-    "T.C. Vatandaşları İçin Bazı Bölümler Boş Geçilmiş.\rLütfen Gerekli Boş Alanları Doldurup Tekrar Deneyiniz.");
-const QString kPostError = QStringLiteral("Veri Girişi Problemi: Lütfen Eksik Bölümleri Doldurup Tekrar Deneyiniz.");
-const QString kDeleteQuestion = QStringLiteral("Bu Kaydı Silmek İstediğinize Emin Misiniz ?");
-const QString kInvalidTckn = QStringLiteral("TC Kimlik No Geçersiz Görünüyor");
 const QString kDateHint = QStringLiteral("[Yıl-Ay-Gün] CTRL+Enter'a basarak şu anki tarihi girebilirsiniz.");
 const QString kTimeHint = QStringLiteral("CTRL+Enter'a basarak şu anki saati girebilirsiniz.");
 
 constexpr int kLeft = 8;
 constexpr int kWidth = 200;
-constexpr int kStep = 37;
-
-QFont labelFont()
-{
-    QFont f(QStringLiteral("Arial"));
-    f.setBold(true);
-    f.setPointSize(8);
-    return f;
-}
-
-QLabel* label(QWidget* parent, const QString& text, int x, int y)
-{
-    auto* l = new QLabel(text, parent);
-    l->setFont(labelFont());
-    l->move(x, y);
-    return l;
-}
-
-template <typename W>
-W* place(W* widget, const char* name, int x, int y, int w)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(x, y, w, 21);
-    return widget;
-}
-
-QDateEdit* datePicker(QWidget* parent, const char* name, int x, int y, int w, const QString& hint)
-{
-    auto* p = place(new QDateEdit(parent), name, x, y, w);
-    p->setDisplayFormat(Formats::kDate);
-    p->setCalendarPopup(true);
-    p->setMinimumDate(QDate(1752, 9, 14));
-    p->setToolTip(hint);
-    return p;
-}
-
-QTimeEdit* timePicker(QWidget* parent, const char* name, int x, int y, int w)
-{
-    auto* p = place(new QTimeEdit(parent), name, x, y, w);
-    p->setDisplayFormat(Formats::kShortTime);
-    p->setToolTip(kTimeHint);
-    return p;
-}
 
 // A date of a record: the empty date reads as day zero.
 QDate dateOrZero(const std::optional<QDate>& d)
@@ -93,11 +46,10 @@ QTime parseStoredTime(const QString& text)
 
 } // namespace
 
-GuestEntry::GuestEntry(Platform& platform, DataSource* source, const Lookups& lookups, const Parents& parents,
-                       QObject* parent)
-    : QObject(parent), m_platform(platform), m_source(source), m_table(source->dataset())
+GuestEntry::GuestEntry(Platform& platform, Tables& tables, const Parents& parents, QObject* parent)
+    : QObject(parent), m_platform(platform), m_tables(tables), m_source(tables.kisiSource), m_table(tables.kisi)
 {
-    build(lookups, parents);
+    build(parents);
     m_table->afterScroll = [this] { ADOTable1AfterScroll(); };
     m_table->afterOpen = [this] { ADOTable1AfterOpen(); };
     m_table->afterCancel = [this] { ADOTable1AfterCancel(); };
@@ -108,108 +60,90 @@ GuestEntry::GuestEntry(Platform& platform, DataSource* source, const Lookups& lo
     ADOTable1AfterScroll();
 }
 
-void GuestEntry::build(const Lookups& lookups, const Parents& parents)
+void GuestEntry::build(const Parents& parents)
 {
+    using namespace FormKit;
+    m_buttons.resize(13);
+
     QGroupBox* g1 = parents.required;
-    int y = 18;
-    label(g1, QStringLiteral("Müşteri Kodu :"), kLeft, y);
-    Edit1 = place(new QLineEdit(g1), "Edit1", kLeft, y + 14, kWidth - 28);
+    Column left(g1, kLeft, 18, kWidth);
+    Edit1 = place(new QLineEdit(g1), "Edit1", left.next(QStringLiteral("Müşteri Kodu :"), kWidth - 28));
     Edit1->setMaxLength(20);
     keepToCodePage1254(Edit1);
-    auto* customers = place(new QToolButton(g1), "SpeedButton12", kLeft + kWidth - 24, y + 14, 24);
-    customers->setToolTip(QStringLiteral("Müşteriler [F5]"));
-    customers->setIcon(g1->style()->standardIcon(QStyle::SP_FileDialogDetailedView));
-    customers->setFocusPolicy(Qt::NoFocus);
+    auto* customers = flatButton(g1, "SpeedButton12", QStringLiteral("Müşteriler [F5]"),
+                                 QStyle::SP_FileDialogDetailedView, QRect(kLeft + kWidth - 24, 32, 24, 21));
     connect(customers, &QToolButton::clicked, this, [this] {
         if (showCustomers)
             showCustomers();
     });
-    m_buttons.resize(13);
     m_buttons[12] = customers;
 
-    auto bound = [&](QWidget* parent, const QString& caption, const char* name, const QString& column) {
-        y += kStep;
-        label(parent, caption, kLeft, y);
-        return place(new DBEdit(m_source, column, parent), name, kLeft, y + 14, kWidth);
-    };
-    auto lookup = [&](QWidget* parent, const QString& caption, const char* name, const QString& column,
-                      Dataset* list, const QString& key, const QString& shown) {
-        y += kStep;
-        label(parent, caption, kLeft, y);
-        return place(new DBLookupComboBox(m_source, column, list, key, shown, parent), name, kLeft, y + 14, kWidth);
-    };
-
-    DBEdit1 = bound(g1, QStringLiteral("Adı :"), "DBEdit1", QStringLiteral("Adi"));
-    DBEdit2 = bound(g1, QStringLiteral("Soyadı :"), "DBEdit2", QStringLiteral("Soyadi"));
-    y += kStep;
-    label(g1, QStringLiteral("Doğum Tarihi :"), kLeft, y);
-    DateTimePicker1 = datePicker(g1, "DateTimePicker1", kLeft, y + 14, kWidth, QStringLiteral("[Yıl-Ay-Gün]"));
-    auto* uyrugu = lookup(g1, QStringLiteral("Uyruğu :"), "DBLookupComboBox1", QStringLiteral("Uyrugu"), lookups.ulke,
-                          QStringLiteral("Kodu"), QStringLiteral("Ulke"));
-    auto* belge = lookup(g1, QStringLiteral("Kimlik Belgesi Türü :"), "DBLookupComboBox2",
-                         QStringLiteral("KimlikBelgesiTuru"), lookups.kimlikTuru, QStringLiteral("Kodu"),
-                         QStringLiteral("KimlikTuru"));
-    DBEdit16 = bound(g1, QStringLiteral("Kimlik Seri No :"), "DBEdit16", QStringLiteral("KimlikSeriNo"));
+    DataSource* src = m_source;
+    DBEdit1 = left.edit(QStringLiteral("Adı :"), "DBEdit1", src, QStringLiteral("Adi"));
+    DBEdit2 = left.edit(QStringLiteral("Soyadı :"), "DBEdit2", src, QStringLiteral("Soyadi"));
+    DateTimePicker1 = datePicker(g1, "DateTimePicker1", left.next(QStringLiteral("Doğum Tarihi :")),
+                                 QStringLiteral("[Yıl-Ay-Gün]"));
+    auto* uyrugu = left.lookup(QStringLiteral("Uyruğu :"), "DBLookupComboBox1", src, QStringLiteral("Uyrugu"),
+                               m_tables.ulke, QStringLiteral("Kodu"), QStringLiteral("Ulke"));
+    auto* belge = left.lookup(QStringLiteral("Kimlik Belgesi Türü :"), "DBLookupComboBox2", src,
+                              QStringLiteral("KimlikBelgesiTuru"), m_tables.kimlikTuru, QStringLiteral("Kodu"),
+                              QStringLiteral("KimlikTuru"));
+    DBEdit16 = left.edit(QStringLiteral("Kimlik Seri No :"), "DBEdit16", src, QStringLiteral("KimlikSeriNo"));
     DBEdit16->installEventFilter(this);
-    auto* cinsiyet = lookup(g1, QStringLiteral("Cinsiyet :"), "DBLookupComboBox3", QStringLiteral("Cinsiyet"),
-                            lookups.cinsiyet, QStringLiteral("Kodu"), QStringLiteral("Cinsiyet"));
-    auto* adres = bound(g1, QStringLiteral("İkâmet Adresi :"), "DBEdit3", QStringLiteral("IkametAdresi"));
+    auto* cinsiyet = left.lookup(QStringLiteral("Cinsiyet :"), "DBLookupComboBox3", src, QStringLiteral("Cinsiyet"),
+                                 m_tables.cinsiyet, QStringLiteral("Kodu"), QStringLiteral("Cinsiyet"));
+    auto* adres = left.edit(QStringLiteral("İkâmet Adresi :"), "DBEdit3", src, QStringLiteral("IkametAdresi"));
 
-    auto* g2 = new QGroupBox(QStringLiteral(" [ Geliş Zamanı ] "), g1);
-    g2->setObjectName(QStringLiteral("GroupBox2"));
+    auto* g2 = place(new QGroupBox(QStringLiteral(" [ Geliş Zamanı ] "), g1), "GroupBox2", QRect(4, left.y(), 209, 70));
     g2->setStyleSheet(QStringLiteral("QGroupBox { color: green; }"));
-    g2->setGeometry(4, y + kStep, 209, 70);
-    label(g2, QStringLiteral("Geliş Tarihi :"), 6, 18);
-    DateTimePicker2 = datePicker(g2, "DateTimePicker2", 6, 34, 110, kDateHint);
-    label(g2, QStringLiteral("Saati :"), 124, 18);
-    DateTimePicker3 = timePicker(g2, "DateTimePicker3", 124, 34, 78);
+    caption(g2, QStringLiteral("Geliş Tarihi :"), 6, 18);
+    DateTimePicker2 = datePicker(g2, "DateTimePicker2", QRect(6, 34, 110, 21), kDateHint);
+    caption(g2, QStringLiteral("Saati :"), 124, 18);
+    DateTimePicker3 = timePicker(g2, "DateTimePicker3", QRect(124, 34, 78, 21), kTimeHint);
 
     QGroupBox* g3 = parents.citizens;
-    y = 18;
-    label(g3, QStringLiteral("T.C. Kimlik No :"), kLeft, y);
-    DBEdit4 = place(new DBMaskEdit(m_source, QStringLiteral("TCKimlikNo"), g3), "DBEdit4", kLeft, y + 14, kWidth - 28);
+    Column middle(g3, kLeft, 18, kWidth);
+    DBEdit4 = place(new DBMaskEdit(src, QStringLiteral("TCKimlikNo"), g3), "DBEdit4",
+                    middle.next(QStringLiteral("T.C. Kimlik No :"), kWidth - 28));
     DBEdit4->installEventFilter(this);
-    auto* query = place(new QToolButton(g3), "SpeedButton1", kLeft + kWidth - 24, y + 14, 24);
-    query->setToolTip(QStringLiteral("Internet'te Ara..."));
-    query->setIcon(g3->style()->standardIcon(QStyle::SP_BrowserReload));
-    query->setFocusPolicy(Qt::NoFocus);
+    auto* query = flatButton(g3, "SpeedButton1", QStringLiteral("Internet'te Ara..."), QStyle::SP_BrowserReload,
+                             QRect(kLeft + kWidth - 24, 32, 24, 21));
     connect(query, &QToolButton::clicked, this, &GuestEntry::SpeedButton1Click);
     m_buttons[1] = query;
-    auto* baba = bound(g3, QStringLiteral("Baba Adı :"), "DBEdit5", QStringLiteral("BabaAdi"));
-    auto* ana = bound(g3, QStringLiteral("Ana Adı :"), "DBEdit6", QStringLiteral("AnaAdi"));
-    auto* il = lookup(g3, QStringLiteral("Nüfusa Kayıtlı Olduğu İl :"), "DBLookupComboBox4",
-                      QStringLiteral("NufusaKayitliOlduguIl"), lookups.iller, QStringLiteral("Il"), QStringLiteral("Il"));
-    auto* ilce = bound(g3, QStringLiteral("Nüfusa Kayıtlı Olduğu İlçe :"), "DBEdit7", QStringLiteral("NufusaKayitliOlduguIlce"));
+    auto* baba = middle.edit(QStringLiteral("Baba Adı :"), "DBEdit5", src, QStringLiteral("BabaAdi"));
+    auto* ana = middle.edit(QStringLiteral("Ana Adı :"), "DBEdit6", src, QStringLiteral("AnaAdi"));
+    auto* il = middle.lookup(QStringLiteral("Nüfusa Kayıtlı Olduğu İl :"), "DBLookupComboBox4", src,
+                             QStringLiteral("NufusaKayitliOlduguIl"), m_tables.iller, QStringLiteral("Il"),
+                             QStringLiteral("Il"));
+    auto* ilce = middle.edit(QStringLiteral("Nüfusa Kayıtlı Olduğu İlçe :"), "DBEdit7", src,
+                             QStringLiteral("NufusaKayitliOlduguIlce"));
 
     QGroupBox* g4 = parents.other;
-    y = 18 - kStep;
-    auto* yer = bound(g4, QStringLiteral("Doğum Yeri :"), "DBEdit8", QStringLiteral("DogumYeri"));
-    auto* mahalle = bound(g4, QStringLiteral("Nüfusa Kayıtlı Olduğu Mahalle :"), "DBEdit9",
-                          QStringLiteral("NufusaKayitliOlduguMahalle"));
-    auto* cilt = bound(g4, QStringLiteral("Nüfus Cilt No :"), "DBEdit10", QStringLiteral("NufusCilt"));
-    auto* aile = bound(g4, QStringLiteral("Nüfus Aile Sıra No :"), "DBEdit11", QStringLiteral("NufusAileSira"));
-    auto* sira = bound(g4, QStringLiteral("Nüfus Sıra No :"), "DBEdit12", QStringLiteral("NufusSiraNo"));
-    auto* medeni = lookup(g4, QStringLiteral("Medeni Hali :"), "DBLookupComboBox6", QStringLiteral("MedeniHali"),
-                          lookups.medeniHali, QStringLiteral("Kodu"), QStringLiteral("MedeniHali"));
-    auto* isi = bound(g4, QStringLiteral("İşi :"), "DBEdit13", QStringLiteral("Isi"));
-    auto* oda = bound(g4, QStringLiteral("Oda No :"), "DBEdit14", QStringLiteral("VerilenOdaNo"));
-    DBEdit15 = bound(g4, QStringLiteral("Araç Plaka No :"), "DBEdit15", QStringLiteral("AracPlakaNo"));
+    Column right(g4, kLeft, 18, kWidth);
+    auto* yer = right.edit(QStringLiteral("Doğum Yeri :"), "DBEdit8", src, QStringLiteral("DogumYeri"));
+    auto* mahalle = right.edit(QStringLiteral("Nüfusa Kayıtlı Olduğu Mahalle :"), "DBEdit9", src,
+                               QStringLiteral("NufusaKayitliOlduguMahalle"));
+    auto* cilt = right.edit(QStringLiteral("Nüfus Cilt No :"), "DBEdit10", src, QStringLiteral("NufusCilt"));
+    auto* aile = right.edit(QStringLiteral("Nüfus Aile Sıra No :"), "DBEdit11", src, QStringLiteral("NufusAileSira"));
+    auto* sira = right.edit(QStringLiteral("Nüfus Sıra No :"), "DBEdit12", src, QStringLiteral("NufusSiraNo"));
+    auto* medeni = right.lookup(QStringLiteral("Medeni Hali :"), "DBLookupComboBox6", src, QStringLiteral("MedeniHali"),
+                                m_tables.medeniHali, QStringLiteral("Kodu"), QStringLiteral("MedeniHali"));
+    auto* isi = right.edit(QStringLiteral("İşi :"), "DBEdit13", src, QStringLiteral("Isi"));
+    auto* oda = right.edit(QStringLiteral("Oda No :"), "DBEdit14", src, QStringLiteral("VerilenOdaNo"));
+    DBEdit15 = right.edit(QStringLiteral("Araç Plaka No :"), "DBEdit15", src, QStringLiteral("AracPlakaNo"));
     DBEdit15->installEventFilter(this);
 
-    auto* g5 = new QGroupBox(QStringLiteral(" [ Ayrılış Zamanı ] "), g4);
-    g5->setObjectName(QStringLiteral("GroupBox5"));
+    auto* g5 = place(new QGroupBox(QStringLiteral(" [ Ayrılış Zamanı ] "), g4), "GroupBox5", QRect(4, right.y(), 207, 90));
     g5->setStyleSheet(QStringLiteral("QGroupBox { color: red; }"));
-    g5->setGeometry(4, y + kStep, 207, 90);
-    DBCheckBox1 = place(new DBCheckBox(m_source, QStringLiteral("Kalici"), QStringLiteral("&Kalıcı"), g5), "DBCheckBox1", 6, 16, 120);
+    DBCheckBox1 = place(new DBCheckBox(src, QStringLiteral("Kalici"), QStringLiteral("&Kalıcı"), g5), "DBCheckBox1",
+                        QRect(6, 16, 120, 21));
     connect(DBCheckBox1, &QCheckBox::clicked, this, &GuestEntry::kaliciClicked);
-    label(g5, QStringLiteral("Ayrılış Tarihi :"), 6, 40);
-    DateTimePicker4 = datePicker(g5, "DateTimePicker4", 6, 56, 110, kDateHint);
-    label(g5, QStringLiteral("Saati :"), 124, 40);
-    DateTimePicker5 = timePicker(g5, "DateTimePicker5", 124, 56, 76);
+    caption(g5, QStringLiteral("Ayrılış Tarihi :"), 6, 40);
+    DateTimePicker4 = datePicker(g5, "DateTimePicker4", QRect(6, 56, 110, 21), kDateHint);
+    caption(g5, QStringLiteral("Saati :"), 124, 40);
+    DateTimePicker5 = timePicker(g5, "DateTimePicker5", QRect(124, 56, 76, 21), kTimeHint);
 
-    for (QDateTimeEdit* p : {static_cast<QDateTimeEdit*>(DateTimePicker1), static_cast<QDateTimeEdit*>(DateTimePicker2),
-                             static_cast<QDateTimeEdit*>(DateTimePicker3), static_cast<QDateTimeEdit*>(DateTimePicker4),
-                             static_cast<QDateTimeEdit*>(DateTimePicker5)}) {
+    for (QDateTimeEdit* p : pickers()) {
         connect(p, &QDateTimeEdit::dateTimeChanged, this, [this] {
             if (!m_settingPickers)
                 DateTimePicker1Change();
@@ -224,6 +158,11 @@ void GuestEntry::build(const Lookups& lookups, const Parents& parents)
         QWidget::setTabOrder(tabOrder[i], tabOrder[i + 1]);
 
     buildToolbar(parents.toolbar);
+}
+
+QList<QDateTimeEdit*> GuestEntry::pickers() const
+{
+    return {DateTimePicker1, DateTimePicker2, DateTimePicker3, DateTimePicker4, DateTimePicker5};
 }
 
 void GuestEntry::buildToolbar(QWidget* toolbar)
@@ -242,22 +181,18 @@ void GuestEntry::buildToolbar(QWidget* toolbar)
         {11, "Transfer Dosyası Oluştur [Ctrl+E]", QStyle::SP_DriveNetIcon, nullptr},
     };
     int i = 0;
-    for (const ButtonDef& s : buttons) {
-        auto* b = new QToolButton(toolbar);
-        b->setObjectName(QStringLiteral("SpeedButton%1").arg(s.number));
-        b->setToolTip(QString::fromUtf8(s.hint));
-        b->setIcon(toolbar->style()->standardIcon(s.icon));
-        b->setAutoRaise(true);
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setGeometry(3 + (i % 5) * 28, 3 + (i / 5) * 29, 27, 27);
-        if (s.slot)
-            connect(b, &QToolButton::clicked, this, s.slot);
+    for (const ButtonDef& b : buttons) {
+        QToolButton* button =
+            FormKit::flatButton(toolbar, QStringLiteral("SpeedButton%1").arg(b.number).toLatin1().constData(),
+                                QString::fromUtf8(b.hint), b.icon, QRect(3 + (i % 5) * 28, 3 + (i / 5) * 29, 27, 27));
+        if (b.slot)
+            connect(button, &QToolButton::clicked, this, b.slot);
         else
-            connect(b, &QToolButton::clicked, this, [this] {
+            connect(button, &QToolButton::clicked, this, [this] {
                 if (transferRun)
                     transferRun();
             });
-        m_buttons[s.number] = b;
+        m_buttons[b.number] = button;
         ++i;
     }
 }
@@ -342,46 +277,32 @@ void GuestEntry::ADOTable1AfterCancel()
     ADOTable1AfterScroll();
 }
 
+GuestRules::StayBoxes GuestEntry::stayBoxes() const
+{
+    return {DateTimePicker1->date(), DateTimePicker2->date(), DateTimePicker3->time(), DBCheckBox1->isChecked(),
+            DateTimePicker4->date(), DateTimePicker5->time()};
+}
+
 bool GuestEntry::ADOTable1BeforePost()
 {
-    const QDateTime arrival(DateTimePicker2->date(), DateTimePicker3->time());
-    const QDateTime departure(DateTimePicker4->date(), DateTimePicker5->time());
-    const bool kalici = DBCheckBox1->isChecked();
-    if (!(arrival < departure) && !kalici) {
-        m_platform.dialogs.inform(kTimeOrder);
+    if (const auto refused = GuestRules::beforePost(*m_table, stayBoxes())) {
+        m_platform.dialogs.inform(*refused);
         return false;
     }
-    const bool citizen = m_table->text(QStringLiteral("Uyrugu")) == QStringLiteral("TC");
-    if (citizen) {
-        for (const char* column : {"TCKimlikNo", "BabaAdi", "AnaAdi", "NufusaKayitliOlduguIl", "NufusaKayitliOlduguIlce"}) {
-            if (m_table->text(QString::fromLatin1(column)).isEmpty()) {
-                m_platform.dialogs.inform(kCitizenFields);
-                return false;
-            }
-        }
-    } else if (!m_table->text(QStringLiteral("TCKimlikNo")).isEmpty()) {
-        m_table->clearField(QStringLiteral("TCKimlikNo"));
-    }
-    m_table->setDate(QStringLiteral("DogumTarihi"), DateTimePicker1->date());
-    m_table->setDate(QStringLiteral("GelisTarihi"), DateTimePicker2->date());
-    m_table->setText(QStringLiteral("GelisSaati"), Formats::timeText(DateTimePicker3->time()));
-    m_table->setBoolean(QStringLiteral("Kalici"), kalici);
-    m_table->setDate(QStringLiteral("AyrilisTarihi"), DateTimePicker4->date());
-    m_table->setText(QStringLiteral("AyrilisSaati"), Formats::timeText(DateTimePicker5->time()));
     return true;
 }
 
 bool GuestEntry::ADOTable1BeforeDelete()
 {
-    if (noConfirmDelete)
+    if (m_tables.noConfirmDelete)
         return true;
     // Closing the question without an answer keeps the record, as No does.
-    return m_platform.dialogs.askYesNo(kDeleteQuestion) == Dialogs::Yes;
+    return m_platform.dialogs.askYesNo(GuestRules::kDeleteQuestion) == Dialogs::Yes;
 }
 
 void GuestEntry::ADOTable1PostError()
 {
-    m_platform.dialogs.inform(kPostError);
+    m_platform.dialogs.inform(GuestRules::kPostError);
 }
 
 void GuestEntry::SpeedButton2Click() { m_table->first(); }
@@ -399,7 +320,7 @@ void GuestEntry::SpeedButton7Click()
 {
     if (m_table->recordCount() < 1)
         return;
-    noConfirmDelete = false;
+    m_tables.noConfirmDelete = false;
     m_table->remove();
 }
 
@@ -430,23 +351,17 @@ void GuestEntry::SpeedButton1Click()
 
 void GuestEntry::DBEdit4Exit()
 {
-    const QString text = DBEdit4->boxText();
-    if (text.trimmed().isEmpty())
+    const auto warning = identityNumberWarning(DBEdit4->boxText());
+    if (!warning)
         return;
-    if (TCKNoKontrol(text.trimmed()))
-        return;
-    m_platform.dialogs.inform(kInvalidTckn);
+    m_platform.dialogs.inform(*warning);
     QTimer::singleShot(0, DBEdit4, [box = DBEdit4] { box->setFocus(Qt::OtherFocusReason); });
 }
 
 void GuestEntry::DBEdit15Exit()
 {
-    if (m_table->isNull(QStringLiteral("AracPlakaNo")) || !m_table->isEditing())
-        return;
-    QString plate = DBEdit15->text();
-    plate.remove(QLatin1Char(' '));
-    DBEdit15->setText(plate);
-    m_table->setText(QStringLiteral("AracPlakaNo"), plate);
+    if (const auto plate = normalisePlate(*m_table, DBEdit15->text()))
+        DBEdit15->setText(*plate);
 }
 
 void GuestEntry::DateTimePicker1Change()

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "GuestRules.h"
+
 #include <QDate>
 #include <QObject>
 #include <QTime>
+#include <functional>
 
 struct Platform;
 class DataSource;
 class Dataset;
+class Tables;
 class DBCheckBox;
 class DBEdit;
 class DBLookupComboBox;
@@ -33,24 +37,11 @@ public:
         QGroupBox* other;      // " [ Diğer Bilgiler ] "
         QWidget* toolbar;
     };
-    struct Lookups
-    {
-        Dataset* ulke;
-        Dataset* kimlikTuru;
-        Dataset* cinsiyet;
-        Dataset* iller;
-        Dataset* medeniHali;
-    };
-
-    GuestEntry(Platform& platform, DataSource* source, const Lookups& lookups, const Parents& parents,
-               QObject* parent = nullptr);
+    // Binds to the guest table and lists the lookup tables.
+    GuestEntry(Platform& platform, Tables& tables, const Parents& parents, QObject* parent = nullptr);
 
     Dataset* ADOTable1() const { return m_table; }
     DataSource* DataSource1() const { return m_source; }
-
-    // Deleting asks first unless this is set. The toolbar delete clears it;
-    // the transfer run's purge sets it.
-    bool noConfirmDelete = false;
 
     // Dataset hooks.
     void ADOTable1AfterScroll();
@@ -104,7 +95,9 @@ public:
     static const QString kQueryPage;
 
 private:
-    void build(const Lookups& lookups, const Parents& parents);
+    void build(const Parents& parents);
+    QList<QDateTimeEdit*> pickers() const;
+    GuestRules::StayBoxes stayBoxes() const;
     void buildToolbar(QWidget* toolbar);
     void setPickers(const QDate& birth, const QDate& arrival, const QTime& arrivalTime, const QDate& departure,
                     const QTime& departureTime, bool kalici);
@@ -114,6 +107,7 @@ private:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     Platform& m_platform;
+    Tables& m_tables;
     DataSource* m_source;
     Dataset* m_table;
     QList<QToolButton*> m_buttons;

@@ -1,5 +1,6 @@
 #include "Validation.h"
 
+#include "Dataset.h"
 #include "platform/RadaError.h"
 
 bool TCKNoKontrol(const QString& text)
@@ -37,4 +38,23 @@ bool TCKNoKontrol(const QString& text)
     const qint64 c10 = (10 - ((3 * a + b) % 10)) % 10;
     const qint64 c11 = (10 - ((3 * (c10 + b) + a) % 10)) % 10;
     return n == 100 * nine + 10 * c10 + c11;
+}
+
+std::optional<QString> identityNumberWarning(const QString& boxText)
+{
+    const QString number = boxText.trimmed();
+    if (number.isEmpty() || TCKNoKontrol(number))
+        return std::nullopt;
+    return kInvalidIdentityNumber;
+}
+
+std::optional<QString> normalisePlate(Dataset& record, const QString& boxText)
+{
+    static const QString column = QStringLiteral("AracPlakaNo");
+    if (!record.isEditing() || record.isNull(column))
+        return std::nullopt;
+    QString plate = boxText;
+    plate.remove(QLatin1Char(' '));
+    record.setText(column, plate);
+    return plate;
 }

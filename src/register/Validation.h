@@ -1,9 +1,28 @@
 #pragma once
 
 #include <QString>
+#include <optional>
+
+class Dataset;
+
+// Rules shared by the guest and the customer window.
+
+inline const QString kInvalidIdentityNumber = QStringLiteral("TC Kimlik No Geçersiz Görünüyor");
 
 // The Turkish identity-number check: eleven decimal digits whose tenth and
 // eleventh are the check digits of the first nine. Throws RadaError
 // "'<text>' is not a valid integer value" for an 11-character text that is
 // not a decimal integer.
 bool TCKNoKontrol(const QString& text);
+
+// On leaving an identity-number box: its eleven characters (a blank for
+// every empty position). The warning to show, or nothing: a box without any
+// digit is not checked. Throws the conversion error of TCKNoKontrol for a
+// number with a gap inside.
+std::optional<QString> identityNumberWarning(const QString& boxText);
+
+// On leaving a plate box, and before every save: while the record is being
+// edited and its plate is not empty, every blank goes from the box's text.
+// Writes the result into the record's AracPlakaNo and returns it for the
+// box; nothing when the rule does not apply.
+std::optional<QString> normalisePlate(Dataset& record, const QString& boxText);

@@ -2,21 +2,22 @@
 
 #include "Application.h"
 #include "Ayar.h"
+#include "Facility.h"
 #include "FocusHighlight.h"
+#include "LedDisplay.h"
+#include "Splash.h"
+#include "Version.h"
 #include "customers/AramaFormu.h"
 #include "customers/MusteriBilgileri.h"
-#include "register/DBControls.h"
-#include "register/GuestEntry.h"
-#include "transfer/Compaction.h"
-#include "transfer/TransferRun.h"
-#include "Splash.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
-#include "register/Database.h"
+#include "register/DBControls.h"
 #include "register/Dataset.h"
 #include "register/Formats.h"
-#include "register/Schema.h"
+#include "register/GuestEntry.h"
+#include "register/Tables.h"
+#include "transfer/TransferRun.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -36,8 +37,6 @@
 #include <QStatusBar>
 #include <QTimer>
 
-const QString TForm1::kVersion = QStringLiteral("v1.4.5");
-
 namespace {
 
 const QString kSupportContact = QStringLiteral("E-Mail : destek@radadir.com.tr    Tel. : 0 (212) 555 01 45");
@@ -52,27 +51,14 @@ QGroupBox* groupBox(QWidget* parent, const char* name, const QString& caption, c
 
 } // namespace
 
-TForm1::TForm1(Platform& platform, Database& connection, QWidget* parent)
-    : QMainWindow(parent), ADOConnection1(connection), m_platform(platform)
+TForm1::TForm1(Platform& platform, Tables& tables, TransferRun& transfer, QWidget* parent)
+    : QMainWindow(parent), ADOTable1(tables.kisi), ADOTable7(tables.ayar), m_platform(platform), m_tables(tables),
+      m_transfer(transfer)
 {
     setObjectName(QStringLiteral("TForm1"));
     setWindowTitle(kAppTitle);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-
-    struct Binding { Dataset*& dataset; DataSource*& source; const TableDef& table; const char* name; };
-    const Binding bindings[] = {
-        {ADOTable1, DataSource1, Schema::kisi(), "1"},       {ADOTable2, DataSource2, Schema::ulke(), "2"},
-        {ADOTable3, DataSource3, Schema::kimlikTuru(), "3"}, {ADOTable4, DataSource4, Schema::cinsiyet(), "4"},
-        {ADOTable5, DataSource5, Schema::iller(), "5"},      {ADOTable6, DataSource6, Schema::medeniHali(), "6"},
-        {ADOTable7, DataSource7, Schema::ayar(), "7"},
-    };
-    for (const Binding& b : bindings) {
-        b.dataset = new Dataset(connection, b.table, this);
-        b.dataset->setObjectName(QStringLiteral("ADOTable") + QString::fromLatin1(b.name));
-        b.source = new DataSource(b.dataset, this);
-        b.source->setObjectName(QStringLiteral("DataSource") + QString::fromLatin1(b.name));
-    }
 
     buildMenu();
     buildFrame();
@@ -84,16 +70,13 @@ TForm1::TForm1(Platform& platform, Database& connection, QWidget* parent)
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
     Timer1->start();
 
-    entry = new GuestEntry(platform, DataSource1,
-                           {ADOTable2, ADOTable3, ADOTable4, ADOTable5, ADOTable6},
-                           {GroupBox1, GroupBox3, GroupBox4, Panel1}, this);
+    entry = new GuestEntry(platform, tables, {GroupBox1, GroupBox3, GroupBox4, Panel1}, this);
     entry->openSearch = [this] { openSearchWindow(); };
     entry->showCustomers = [this] { showCustomerWindow(); };
     entry->transferRun = [this] { SpeedButton11Click(); };
-    compaction = new Compaction(connection, platform.fs, platform.dialogs);
-    transfer = new TransferRun(platform, connection, *compaction,
-                               {*entry, [this] { return TesisKoduLed->text(); }, [this] { return connectionTables(); },
-                                entry->DBEdit1});
+    connect(&m_transfer, &TransferRun::walkStarting, entry, &GuestEntry::zeroPickers);
+    connect(&m_transfer, &TransferRun::walkEnded, entry, &GuestEntry::ADOTable1AfterScroll);
+    connect(&m_transfer, &TransferRun::succeeded, this, [this] { entry->DBEdit1->setFocus(Qt::OtherFocusReason); });
     highlighter = new FocusHighlighter(
         this,
         [](const QWidget* w) {
@@ -106,30 +89,17 @@ TForm1::TForm1(Platform& platform, Database& connection, QWidget* parent)
     connect(esisAdnDeitir1, &QAction::triggered, this, &TForm1::esisAdnDeitir1Click);
     qApp->installEventFilter(this);
 
-    // Lookup lists first, so that the guest fields find their entries.
-    for (Dataset* table : connectionTables())
-        table->open();
-
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - QPoint(688 / 2, 550 / 2));
 
     FormCreate();
 }
 
-TForm1::~TForm1()
-{
-    delete transfer;
-    delete compaction;
-}
-
-QList<Dataset*> TForm1::connectionTables() const
-{
-    return {ADOTable2, ADOTable3, ADOTable4, ADOTable5, ADOTable6, ADOTable7, ADOTable1};
-}
+TForm1::~TForm1() = default;
 
 void TForm1::SpeedButton11Click()
 {
-    transfer->SpeedButton11Click();
+    m_transfer.run();
 }
 
 void TForm1::setWindows(TForm2* search, TForm3* customers, TForm4* firstRun)
@@ -137,11 +107,18 @@ void TForm1::setWindows(TForm2* search, TForm3* customers, TForm4* firstRun)
     m_search = search;
     m_customers = customers;
     m_firstRun = firstRun;
+    if (m_firstRun)
+        connect(m_firstRun, &TForm4::facilityStored, this, &TForm1::facilityStored);
 }
 
-QList<Dataset*> TForm1::mainTables() const
+void TForm1::facilityStored()
 {
-    return {ADOTable1, ADOTable2, ADOTable3, ADOTable4, ADOTable5, ADOTable6, ADOTable7};
+    auto* splash = new TForm5(m_platform.clock);
+    splash->setAttribute(Qt::WA_DeleteOnClose);
+    splash->show();
+    splash->repaint();
+    FormCreate();
+    splash->close();
 }
 
 void TForm1::buildMenu()
@@ -240,7 +217,7 @@ void TForm1::buildStatusBar()
 
 bool TForm1::facilitySetUp() const
 {
-    return ADOTable7->isOpen() && !ADOTable7->isEmpty() && ADOTable7->integer(QStringLiteral("aktif")) == 1;
+    return Facility::isSetUp(*ADOTable7);
 }
 
 void TForm1::FormCreate()
@@ -263,8 +240,8 @@ void TForm1::FormProgramAyarlari()
     StatusPanels[2]->setText(kVersion);
     if (facilitySetUp()) {
         esisAdnDeitir1->setEnabled(true);
-        TesisAdiLabel->setText(ADOTable7->text(QStringLiteral("tesisadi")));
-        TesisKoduLed->setText(ADOTable7->text(QStringLiteral("tesiskodu")));
+        TesisAdiLabel->setText(Facility::name(*ADOTable7));
+        TesisKoduLed->setText(Facility::code(*ADOTable7));
     }
 }
 
@@ -285,24 +262,21 @@ void TForm1::FormShow()
             m_firstRun->exec();
         return;
     }
-    TesisKoduLed->setText(ADOTable7->text(QStringLiteral("tesiskodu")));
+    TesisKoduLed->setText(Facility::code(*ADOTable7));
 }
 
 void TForm1::esisAdnDeitir1Click()
 {
-    const QString current = ADOTable7->text(QStringLiteral("tesisadi"));
+    const QString current = Facility::name(*ADOTable7);
     const QString name = m_platform.dialogs
                              .inputText(QStringLiteral("Tesis Adı Değiştir"), QStringLiteral("Yeni Tesis Adını Giriniz:"), current)
                              .value_or(current);
-    if (name.size() < 5 || name.size() > 50) {
-        m_platform.dialogs.inform(QStringLiteral("Tesis Adı bölümü 5 karakterden az, 50 karakterden fazla olamaz!"));
+    if (const auto refused = Facility::checkNewName(name)) {
+        m_platform.dialogs.inform(*refused);
         return;
     }
-    if (!ADOTable7->edit())
-        return;
-    ADOTable7->setText(QStringLiteral("tesisadi"), name);
-    TesisAdiLabel->setText(name);
-    ADOTable7->post();
+    if (Facility::rename(*ADOTable7, name))
+        TesisAdiLabel->setText(name);
 }
 
 void TForm1::openSearchWindow()

@@ -3,16 +3,14 @@
 #include <QMainWindow>
 
 struct Platform;
-class Database;
 class Dataset;
-class DataSource;
+class Tables;
 class QAction;
 class QGroupBox;
 class QLabel;
 class LedDisplay;
 class GuestEntry;
 class FocusHighlighter;
-class Compaction;
 class TransferRun;
 class QKeyEvent;
 class QMenu;
@@ -22,16 +20,14 @@ class TForm2;
 class TForm3;
 class TForm4;
 
-// The main window: frame, menu, status bar with its clock, facility displays,
-// and the datasets of every table but the customers'.
+// The main window: frame, menu, status bar with its clock, facility displays
+// and the guest entry area.
 class TForm1 : public QMainWindow
 {
     Q_OBJECT
 public:
-    static const QString kVersion;   // "v1.4.5"
-
-    // Opens every table of the main window, then runs FormCreate.
-    TForm1(Platform& platform, Database& connection, QWidget* parent = nullptr);
+    // The tables are open; runs FormCreate.
+    TForm1(Platform& platform, Tables& tables, TransferRun& transfer, QWidget* parent = nullptr);
     ~TForm1() override;
 
     void setWindows(TForm2* search, TForm3* customers, TForm4* firstRun);
@@ -52,29 +48,17 @@ public:
     void showCustomerWindow();
     // The transfer run: notification file, purge, compaction.
     void SpeedButton11Click();
-    // Every dataset on the connection, in the order they are opened: the
-    // lookups, the settings, then the guests (whose fields need the lookups).
-    QList<Dataset*> connectionTables() const;
+    // The first-run window stored the facility: the set-up runs again
+    // under a splash of its own.
+    void facilityStored();
 
     // The facility counts as set up when Ayar.aktif holds 1.
     bool facilitySetUp() const;
 
     Platform& platform() const { return m_platform; }
-    Database& ADOConnection1;
-    Dataset* ADOTable1;   // Kisi
-    Dataset* ADOTable2;   // Ulke
-    Dataset* ADOTable3;   // KimlikTuru
-    Dataset* ADOTable4;   // Cinsiyet
-    Dataset* ADOTable5;   // Iller
-    Dataset* ADOTable6;   // MedeniHali
-    Dataset* ADOTable7;   // Ayar
-    DataSource* DataSource1;
-    DataSource* DataSource2;
-    DataSource* DataSource3;
-    DataSource* DataSource4;
-    DataSource* DataSource5;
-    DataSource* DataSource6;
-    DataSource* DataSource7;
+    Tables& tables() const { return m_tables; }
+    Dataset* const ADOTable1;   // Kisi
+    Dataset* const ADOTable7;   // Ayar
 
     QGroupBox* GroupBox1;
     QGroupBox* GroupBox3;
@@ -83,8 +67,6 @@ public:
     LedDisplay* TesisKoduLed;
     GuestEntry* entry;
     FocusHighlighter* highlighter;
-    Compaction* compaction;
-    TransferRun* transfer;
     QLabel* TesisAdiLabel;
     QFrame* AnnouncementPanel;
     QLabel* StatusPanels[4];
@@ -106,9 +88,10 @@ private:
     void buildFrame();
     void buildMenu();
     void buildStatusBar();
-    QList<Dataset*> mainTables() const;
 
     Platform& m_platform;
+    Tables& m_tables;
+    TransferRun& m_transfer;
     TForm2* m_search = nullptr;
     TForm3* m_customers = nullptr;
     TForm4* m_firstRun = nullptr;

@@ -1,12 +1,9 @@
 #include "Ayar.h"
 
-#include "AnaForm.h"
+#include "Facility.h"
 #include "FocusHighlight.h"
-#include "Splash.h"
 #include "platform/Dialogs.h"
-#include "platform/Platform.h"
 #include "register/DBControls.h"
-#include "register/Dataset.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
@@ -16,24 +13,6 @@
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QTimer>
-
-LedDisplay::LedDisplay(QWidget* parent) : QLCDNumber(5, parent)
-{
-    setSegmentStyle(QLCDNumber::Flat);
-    setFrameShape(QFrame::NoFrame);
-    setAutoFillBackground(true);
-    QPalette p = palette();
-    p.setColor(QPalette::Window, Qt::black);
-    p.setColor(QPalette::WindowText, QColor(0, 255, 0));
-    setPalette(p);
-    setText(QStringLiteral("00000"));
-}
-
-void LedDisplay::setText(const QString& text)
-{
-    m_text = text;
-    display(text);
-}
 
 NumericEdit::NumericEdit(QWidget* parent) : QLineEdit(parent)
 {
@@ -53,12 +32,7 @@ void NumericEdit::mousePressEvent(QMouseEvent* event)
     selectAll();
 }
 
-namespace {
-const QString kBadCode = QStringLiteral("Lütfen Tesis Kodunu Doğru Giriniz.");
-const QString kShortName = QStringLiteral("Tesis Adı bölümü 5 karakterden az olamaz!");
-} // namespace
-
-TForm4::TForm4(TForm1* main, QWidget* parent) : QDialog(parent), m_main(main)
+TForm4::TForm4(Dialogs& dialogs, Dataset& ayar, QWidget* parent) : QDialog(parent), m_dialogs(dialogs), m_ayar(ayar)
 {
     setObjectName(QStringLiteral("TForm4"));
     setWindowTitle(QStringLiteral("Sisteme İlk Giriş"));
@@ -143,31 +117,18 @@ bool TForm4::eventFilter(QObject* watched, QEvent* event)
 
 void TForm4::BitBtn1Click()
 {
-    Dialogs& dialogs = m_main->platform().dialogs;
-    if (RzNumericEdit1->text().size() != 5) {
-        dialogs.inform(kBadCode);
+    if (const auto refused = Facility::checkCode(RzNumericEdit1->text())) {
+        m_dialogs.inform(*refused);
         RzNumericEdit1->setFocus(Qt::OtherFocusReason);
         return;
     }
-    if (Edit1->text().size() < 5) {
-        dialogs.inform(kShortName);
+    if (const auto refused = Facility::checkName(Edit1->text())) {
+        m_dialogs.inform(*refused);
         Edit1->setFocus(Qt::OtherFocusReason);
         return;
     }
-    Dataset* ayar = m_main->ADOTable7;
-    if (!ayar->edit())
+    if (!Facility::store(m_ayar, RzNumericEdit1->text(), Edit1->text()))
         return;
-    ayar->setText(QStringLiteral("tesisadi"), Edit1->text());
-    ayar->setText(QStringLiteral("tesiskodu"), RzNumericEdit1->text());
-    ayar->setInteger(QStringLiteral("aktif"), 1);
-    if (!ayar->post())
-        return;
-
-    auto* splash = new TForm5(m_main->platform().clock);
-    splash->setAttribute(Qt::WA_DeleteOnClose);
-    splash->show();
-    splash->repaint();
-    m_main->FormCreate();
-    splash->close();
+    Q_EMIT facilityStored();
     accept();
 }

@@ -1,25 +1,11 @@
 #pragma once
 
 #include <QDialog>
-#include <QLCDNumber>
 #include <QLineEdit>
 
+class Dataset;
+class Dialogs;
 class QPushButton;
-class TForm1;
-
-// The five-digit facility code display. Keeps the text it shows, leading
-// zeros included.
-class LedDisplay : public QLCDNumber
-{
-    Q_OBJECT
-public:
-    explicit LedDisplay(QWidget* parent = nullptr);
-    void setText(const QString& text);
-    const QString& text() const { return m_text; }
-
-private:
-    QString m_text;
-};
 
 // The facility code field: digits only, at most five, the whole text selected
 // when the field is entered or clicked.
@@ -34,12 +20,13 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 };
 
-// The first-run window that asks for the facility code and name.
+// The first-run window that asks for the facility code and name and stores
+// them in the settings row.
 class TForm4 : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TForm4(TForm1* main, QWidget* parent = nullptr);
+    TForm4(Dialogs& dialogs, Dataset& ayar, QWidget* parent = nullptr);
 
     void FormCreate();
     void FormShow();
@@ -50,10 +37,15 @@ public:
     QLineEdit* Edit1;
     QPushButton* BitBtn1;
 
+Q_SIGNALS:
+    // Code and name are stored; the window closes right after.
+    void facilityStored();
+
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    TForm1* m_main;
+    Dialogs& m_dialogs;
+    Dataset& m_ayar;
 };

@@ -5,14 +5,25 @@
 #include "Splash.h"
 #include "customers/AramaFormu.h"
 #include "customers/MusteriBilgileri.h"
+#include "LedDisplay.h"
 #include "platform/Dialogs.h"
 #include "platform/SingleInstance.h"
+#include "register/Tables.h"
+#include "transfer/Compaction.h"
+#include "transfer/TransferRun.h"
 
 #include <QCoreApplication>
 
 Program::Program(Platform& p, const QString& databasePath) : platform(p), database(databasePath)
 {
     database.open();
+    tables = std::make_unique<Tables>(database);
+    compaction = std::make_unique<Compaction>(database, platform.fs, platform.dialogs);
+    try {
+        tables->openAll();
+    } catch (const RadaError& e) {
+        throw DatabaseOpenError(QStringLiteral("Veritabanı açılamadı: %1\n%2").arg(database.path(), e.text()));
+    }
 }
 
 Program::~Program()
@@ -22,6 +33,8 @@ Program::~Program()
     form2.reset();
     form1.reset();
     splash.reset();
+    transfer.reset();
+    tables.reset();
     database.close();
 }
 
@@ -51,10 +64,17 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
         return nullptr;
     }
     program->splash = std::move(splash);
-    program->form1 = std::make_unique<TForm1>(platform, program->database);
+    Program* prog = program.get();
+    // The code as the main window shows it, which is the stored code once
+    // the facility is set up.
+    program->transfer = std::make_unique<TransferRun>(platform, program->database, *program->tables,
+                                                      *program->compaction, [prog] {
+                                                          return prog->form1->TesisKoduLed->text();
+                                                      });
+    program->form1 = std::make_unique<TForm1>(platform, *program->tables, *program->transfer);
     program->form2 = std::make_unique<TForm2>();
     program->form3 = std::make_unique<TForm3>();
-    program->form4 = std::make_unique<TForm4>(program->form1.get());
+    program->form4 = std::make_unique<TForm4>(platform.dialogs, *program->tables->ayar);
     program->form1->setWindows(program->form2.get(), program->form3.get(), program->form4.get());
 
     TForm1* main = program->form1.get();

@@ -5,24 +5,32 @@
 
 #include <memory>
 
+class Compaction;
 class SingleInstance;
+class Tables;
+class TransferRun;
 class TForm1;
 class TForm2;
 class TForm3;
 class TForm4;
 class TForm5;
 
-// The running program: its database connection and its windows, created in
-// the order main window, search window, customer window, first-run window.
+// The running program: its database connection, the tables over it, the
+// transfer run, and its windows, created in the order main window, search
+// window, customer window, first-run window.
 class Program
 {
 public:
-    // Opens (or creates) the database; throws DatabaseOpenError.
+    // Opens (or creates) the database and every table; throws
+    // DatabaseOpenError.
     Program(Platform& platform, const QString& databasePath);
     ~Program();
 
     Platform& platform;
     Database database;
+    std::unique_ptr<Tables> tables;
+    std::unique_ptr<Compaction> compaction;
+    std::unique_ptr<TransferRun> transfer;
     std::unique_ptr<TForm5> splash;
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TForm2> form2;

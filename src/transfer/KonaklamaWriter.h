@@ -82,11 +82,6 @@ private:
     std::unique_ptr<BackgroundMd5> m_md5;
 };
 
-// True when the notification file can carry every character of the text:
-// the characters of code page 1254, of the controls only tab, line feed and
-// carriage return.
-bool fitsTransferFile(QStringView text);
-
 // The MD5 digest of the bytes as 32 upper-case hexadecimal digits.
 QByteArray Md5Hex(const QByteArray& bytes);
 

@@ -6,14 +6,14 @@
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
+#include "Version.h"
 #include "register/Database.h"
 #include "register/Dataset.h"
-#include "register/GuestEntry.h"
+#include "register/Tables.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QWidget>
 
 const QString TransferRun::kSuccessText = QStringLiteral("Dosya Başarılı Şekilde Oluşturuldu.\rDosyanın Konumu :\r");
 const QString TransferRun::kFailureText =
@@ -42,8 +42,10 @@ const QString kOverwriteText = QStringLiteral("%1 zaten var.\nDeğiştirmek isti
 
 } // namespace
 
-TransferRun::TransferRun(Platform& platform, Database& connection, Compaction& compaction, Window window)
-    : m_platform(platform), m_connection(connection), m_compaction(compaction), m_window(std::move(window))
+TransferRun::TransferRun(Platform& platform, Database& connection, Tables& tables, Compaction& compaction,
+                         std::function<QString()> facilityCode, QObject* parent)
+    : QObject(parent), m_platform(platform), m_connection(connection), m_tables(tables), m_compaction(compaction),
+      m_facilityCode(std::move(facilityCode))
 {
 }
 
@@ -75,22 +77,21 @@ QString TransferRun::askPath()
     }
 }
 
-void TransferRun::SpeedButton11Click()
+bool TransferRun::run()
 {
-    Dataset* guests = m_window.entry.ADOTable1();
+    Dataset* guests = m_tables.kisi;
     // An existing row being edited is stored first, with its checks.
     if (guests->state() == Dataset::State::Edit && !guests->post())
-        return;
+        return false;
     const QString path = askPath();
     if (path.isEmpty())
-        return;
-    runTo(path);
+        return false;
+    return runTo(path);
 }
 
 bool TransferRun::runTo(const QString& path)
 {
-    GuestEntry& entry = m_window.entry;
-    Dataset* guests = entry.ADOTable1();
+    Dataset* guests = m_tables.kisi;
     lastTimings = {};
     QElapsedTimer clock;
 
@@ -99,16 +100,16 @@ bool TransferRun::runTo(const QString& path)
     if (!guests->first())
         return false;
 
-    // Detach the entry window while the table is walked.
-    entry.DataSource1()->setEnabled(false);
-    entry.zeroPickers();
+    // Detach the guest window while the table is walked.
+    m_tables.kisiSource->setEnabled(false);
+    Q_EMIT walkStarting();
     const QDateTime tarih = m_platform.clock.now();
     clock.start();
     KonaklamaWriter writer;
     QByteArray file;
     m_purgeList.clear();
     try {
-        writer.BeginKonaklama(m_window.facilityCode(), tarih, QStringLiteral("v1.4.5"));
+        writer.BeginKonaklama(m_facilityCode(), tarih, kVersion);
         const int n = guests->recordCount();
         writer.reserve(n);
         const int kalici = guests->table().indexOf(QStringLiteral("Kalici"));
@@ -122,7 +123,7 @@ bool TransferRun::runTo(const QString& path)
     } catch (const TransferRefused& e) {
         // Nothing has been written or deleted.
         m_platform.dialogs.message(QStringLiteral("Error"), e.text(), Dialogs::Icon::Error, Dialogs::Ok, Dialogs::Ok);
-        restoreWindow();
+        restoreTables();
         return false;
     }
     lastTimings.composeMs = clock.restart();
@@ -138,25 +139,21 @@ bool TransferRun::runTo(const QString& path)
         Sil();
         lastTimings.purgeMs = clock.restart();
 
-        const QList<Dataset*> tables = m_window.tables();
-        for (Dataset* t : tables)
-            t->close();
+        m_tables.closeAll();
         m_compaction.VeritabaniOnar();
         lastTimings.compactMs = clock.restart();
 
-        entry.DataSource1()->setEnabled(true);
-        for (Dataset* t : tables)
-            t->open();
+        m_tables.kisiSource->setEnabled(true);
+        m_tables.openAll();
         guests->first();
-        entry.ADOTable1AfterScroll();
+        Q_EMIT walkEnded();
     } catch (const RadaError&) {
         fail(kFailureText);
         return false;
     }
     m_platform.dialogs.message(QStringLiteral("Information"), kSuccessText + path, Dialogs::Icon::Information,
                                Dialogs::Ok, Dialogs::Ok);
-    if (m_window.firstNameBox)
-        m_window.firstNameBox->setFocus(Qt::OtherFocusReason);
+    Q_EMIT succeeded();
     return true;
 }
 
@@ -173,32 +170,28 @@ void TransferRun::Sil()
 void TransferRun::VeriSil(const QList<qint64>& ids)
 {
     // The purge asks nobody; the toolbar's delete asks again.
-    m_window.entry.noConfirmDelete = true;
+    m_tables.noConfirmDelete = true;
     if (!ids.isEmpty())
-        m_connection.remove(m_window.entry.ADOTable1()->table().name, ids);
+        m_connection.remove(m_tables.kisi->table().name, ids);
 }
 
 void TransferRun::fail(const QString& text)
 {
     m_platform.dialogs.message(QStringLiteral("Error"), text, Dialogs::Icon::Error, Dialogs::Ok, Dialogs::Ok);
-    restoreWindow();
+    restoreTables();
 }
 
-void TransferRun::restoreWindow()
+void TransferRun::restoreTables()
 {
-    GuestEntry& entry = m_window.entry;
     try {
         if (!m_connection.isOpen())
             m_connection.open(Database::Missing::Refuse);
-        entry.DataSource1()->setEnabled(true);
-        for (Dataset* t : m_window.tables()) {
-            if (!t->isOpen())
-                t->open();
-        }
-        entry.ADOTable1()->first();
-        entry.ADOTable1AfterScroll();
+        m_tables.kisiSource->setEnabled(true);
+        m_tables.openClosed();
+        m_tables.kisi->first();
     } catch (const RadaError& e) {
-        entry.DataSource1()->setEnabled(true);
+        m_tables.kisiSource->setEnabled(true);
         m_platform.dialogs.reportError(e.text());
     }
+    Q_EMIT walkEnded();
 }

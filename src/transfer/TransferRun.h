@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -9,31 +10,27 @@
 struct Platform;
 class Compaction;
 class Database;
-class Dataset;
-class GuestEntry;
-class QWidget;
+class Tables;
 
 // The transfer run: writes the notification file of the whole guest
 // register, then deletes the departed guests the file has carried and
 // compacts the database. The file is complete on disk before any guest is
-// deleted, and the purge is all or nothing.
-class TransferRun
+// deleted, and the purge is all or nothing. The guest window hears of the
+// run through the signals; the run itself needs no window.
+class TransferRun : public QObject
 {
+    Q_OBJECT
 public:
-    struct Window
-    {
-        GuestEntry& entry;
-        // The facility code as the main window shows it.
-        std::function<QString()> facilityCode;
-        // Every dataset on the connection, in the order they are opened again
-        // (the customer table first, the guest table last).
-        std::function<QList<Dataset*>()> tables;
-        QWidget* firstNameBox;
-    };
+    // facilityCode: the code as the main window shows it.
+    TransferRun(Platform& platform, Database& connection, Tables& tables, Compaction& compaction,
+                std::function<QString()> facilityCode, QObject* parent = nullptr);
 
-    TransferRun(Platform& platform, Database& connection, Compaction& compaction, Window window);
-
-    void SpeedButton11Click();
+    // The run as the clerk starts it: a guest being edited is stored first,
+    // then the save dialog asks for the file. False when the run stopped
+    // before its end (a refusal, a cancelled dialog, a failure).
+    bool run();
+    // The part after the dialog, on a chosen path.
+    bool runTo(const QString& path);
 
     // "yyyy-MM-dd HH-mm-ss" of the moment.
     static QString defaultFileName(const QDateTime& moment);
@@ -42,7 +39,7 @@ public:
     static const QString kFailureText;
     static const QString kDialogTitle;
 
-    // What the last run did, for the benchmark and the tests.
+    // What the last run spent where, for the benchmark.
     struct Timings
     {
         qint64 composeMs = 0;
@@ -52,22 +49,29 @@ public:
     };
     Timings lastTimings;
 
-    // Runs the part after the dialog on a chosen path; false when it stopped
-    // with a message.
-    bool runTo(const QString& path);
+Q_SIGNALS:
+    // The guest table is about to be walked: the guest window's boxes stop
+    // following it (its data source is off) and go to their zero values.
+    void walkStarting();
+    // The tables are open again and the guest data source is on: the guest
+    // window shows the current guest.
+    void walkEnded();
+    // After the success message.
+    void succeeded();
 
 private:
     QString askPath();
     // Deletes the guests of the purge list in one transaction.
     void Sil();
     void VeriSil(const QList<qint64>& ids);
-    // Gives the entry window its data back, whatever state the run left.
-    void restoreWindow();
+    // Gives the guest window its data back, whatever state the run left.
+    void restoreTables();
     void fail(const QString& text);
 
     Platform& m_platform;
     Database& m_connection;
+    Tables& m_tables;
     Compaction& m_compaction;
-    Window m_window;
+    std::function<QString()> m_facilityCode;
     QStringList m_purgeList;
 };

@@ -5,6 +5,7 @@
 #include "register/Database.h"
 #include "register/Dataset.h"
 #include "register/GuestEntry.h"
+#include "register/Tables.h"
 #include "shell/Application.h"
 
 #include <QApplication>
@@ -41,43 +42,24 @@ struct ErrorReports
 // The main window over a set-up facility and a few stored guests.
 struct GuestWindow
 {
-    // Stored guests, changed by the statements, then the program.
     void start(const QStringList& names = {}, bool kalici = true, const QStringList& statements = {})
     {
-        p.fake.clock.set(kNow);
-        p.setUpFacility();
-        {
-            Database db(Database::kFileName);
-            db.open();
-            for (const QString& n : names)
-                ids << insertGuest(db, n, kalici);
-            for (const QString& sql : statements)
-                db.exec(sql);
-        }
-        p.show();
-        ASSERT_TRUE(p.program);
-        // The splash's pauses have moved the clock on.
-        p.fake.clock.set(kNow);
+        p.now = kNow;
+        p.open(names, kalici, statements);
+        ids = p.ids;
     }
 
     GuestEntry& e() const { return p.entry(); }
-    Dataset& ds() const { return *p.entry().ADOTable1(); }
-    ScriptedDialogs& dialogs() { return p.fake.dialogs; }
-    void click(int button) { QTest::mouseClick(e().button(button), Qt::LeftButton); }
+    Dataset& ds() const { return p.guests(); }
+    ScriptedDialogs& dialogs() { return p.dialogs(); }
+    void click(int button) { p.click(button); }
     // A click on the Kalıcı box itself.
     void clickKalici()
     {
         QTest::mouseClick(e().DBCheckBox1, Qt::LeftButton, {}, QPoint(8, e().DBCheckBox1->height() / 2));
     }
-
-    QVariant stored(const QString& column, qint64 id) const
-    {
-        return p.program->database.column(u"SELECT "_s + column + u" FROM Kisi WHERE ID = ?"_s, {id}).value(0);
-    }
-    int storedCount() const
-    {
-        return p.program->database.column(u"SELECT count(*) FROM Kisi"_s).value(0).toInt();
-    }
+    QVariant stored(const QString& column, qint64 id) const { return p.stored(column, id); }
+    int storedCount() const { return p.storedCount(); }
 
     // A new guest with every column the database requires, typed straight
     // into the record; the pickers keep their new-record values.
@@ -251,7 +233,7 @@ TEST_F(GuestEntryTest, TextBoxesRefuseWhatCodePage1254CannotHold)
 {
     start();
     click(6);
-    auto* adres = p.form().findChild<QLineEdit*>(u"DBEdit3"_s);
+    auto* adres = p.widget<QLineEdit>(u"DBEdit3"_s);
     for (QLineEdit* box : {e().Edit1, static_cast<QLineEdit*>(e().DBEdit1), adres}) {
         SCOPED_TRACE(box->objectName().toStdString());
         ASSERT_TRUE(focusOn(box));
@@ -380,9 +362,8 @@ TEST_F(GuestEntryTest, ARefusedRecordKeepsWhatWasTypedAndIsStoredOnceFixed)
 {
     start();
     click(6);
-    auto* form = &p.form();
-    auto edit = [form](const char* name) { return form->findChild<QLineEdit*>(QString::fromLatin1(name)); };
-    auto combo = [form](const char* name) { return form->findChild<QComboBox*>(QString::fromLatin1(name)); };
+    auto edit = [this](const char* name) { return p.widget<QLineEdit>(QString::fromLatin1(name)); };
+    auto combo = [this](const char* name) { return p.widget<QComboBox>(QString::fromLatin1(name)); };
     struct Typed { const char* box; const char* column; QString text; };
     const Typed typed[] = {
         {"DBEdit2", "Soyadi", u"Kaya"_s},        {"DBEdit16", "KimlikSeriNo", u"445566"_s},
@@ -448,7 +429,7 @@ TEST(GuestEntryCases, DeleteAsksFirst)
         GuestWindow t;
         t.start({u"Ali"_s, u"Veli"_s});
         // Left set by a purge: the toolbar asks all the same.
-        t.e().noConfirmDelete = true;
+        t.p.tables().noConfirmDelete = true;
         t.dialogs().setNextAnswer(c.answer);
         t.click(7);
         ASSERT_EQ(t.dialogs().messages.size(), 1);
@@ -621,7 +602,7 @@ TEST_F(GuestEntryTest, ASavedGuestIsFoundAgainAfterARestart)
     ASSERT_TRUE(p.program);
     ASSERT_EQ(ds().recordCount(), 1);
     EXPECT_EQ(e().DBEdit1->text(), u"Zeynep"_s);
-    EXPECT_EQ(p.form().findChild<QLineEdit*>(u"DBEdit2"_s)->text(), u"Şahin"_s);
+    EXPECT_EQ(p.widget<QLineEdit>(u"DBEdit2"_s)->text(), u"Şahin"_s);
     EXPECT_EQ(e().DateTimePicker1->date(), QDate(1991, 2, 3));
     EXPECT_EQ(e().DateTimePicker2->date(), kNow.date());
     EXPECT_EQ(e().DateTimePicker3->time(), kNow.time());

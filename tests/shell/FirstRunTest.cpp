@@ -5,6 +5,7 @@
 #include "register/Dataset.h"
 #include "shell/AnaForm.h"
 #include "shell/Ayar.h"
+#include "shell/LedDisplay.h"
 
 #include <QApplication>
 #include <QLabel>

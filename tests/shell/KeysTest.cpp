@@ -7,6 +7,7 @@
 #include "register/GuestEntry.h"
 #include "shell/AnaForm.h"
 #include "shell/Ayar.h"
+#include "shell/LedDisplay.h"
 #include "shell/FocusHighlight.h"
 
 #include <QApplication>
@@ -51,7 +52,7 @@ protected:
     {
         return p.program->database.column(u"SELECT Soyadi FROM Kisi WHERE ID = ?"_s, {id}).value(0).toString();
     }
-    QWidget* control(const char* name) const { return p.form().findChild<QWidget*>(QString::fromLatin1(name)); }
+    QWidget* control(const char* name) const { return p.widget(QString::fromLatin1(name)); }
 
     ProgramFixture p;
     QList<qint64> ids;

@@ -7,6 +7,8 @@
 #include "shell/Ayar.h"
 #include "shell/RadaDIR.h"
 #include "shell/Splash.h"
+#include "register/Tables.h"
+#include "shell/LedDisplay.h"
 
 #include <QFile>
 #include <QGroupBox>
@@ -31,9 +33,9 @@ TEST(Startup, FirstStartCreatesTheDatabaseAndOpensEveryTable)
     EXPECT_EQ(s.exitCode, 0);
     EXPECT_TRUE(QFile::exists(s.dir.databasePath()));
     TForm1& f = *s.program->form1;
-    for (Dataset* t : {f.ADOTable1, f.ADOTable2, f.ADOTable3, f.ADOTable4, f.ADOTable5, f.ADOTable6, f.ADOTable7})
+    for (Dataset* t : s.tables().openingOrder())
         EXPECT_TRUE(t->isOpen()) << t->objectName().toStdString();
-    EXPECT_EQ(f.ADOTable5->recordCount(), 81);
+    EXPECT_EQ(s.tables().iller->recordCount(), 81);
     EXPECT_TRUE(s.fake.dialogs.messages.isEmpty());
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Rirede Zarevave Rurored"));
 }

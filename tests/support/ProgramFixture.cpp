@@ -1,11 +1,15 @@
 #include "ProgramFixture.h"
 
 #include "register/Database.h"
+#include "register/Dataset.h"
+#include "register/GuestEntry.h"
 #include "register/Schema.h"
+#include "register/Tables.h"
 #include "shell/AnaForm.h"
 
 #include <QApplication>
 #include <QTest>
+#include <QToolButton>
 #include <QTimer>
 #include <QUuid>
 
@@ -58,6 +62,50 @@ TForm1& ProgramFixture::form() const
 GuestEntry& ProgramFixture::entry() const
 {
     return *program->form1->entry;
+}
+
+Tables& ProgramFixture::tables() const
+{
+    return *program->tables;
+}
+
+Dataset& ProgramFixture::guests() const
+{
+    return *program->tables->kisi;
+}
+
+void ProgramFixture::open(const QStringList& guests, bool kalici, const QStringList& statements)
+{
+    fake.clock.set(now);
+    setUpFacility();
+    {
+        Database db(Database::kFileName);
+        db.open();
+        for (const QString& n : guests)
+            ids << insertGuest(db, n, kalici);
+        for (const QString& sql : statements)
+            db.exec(sql);
+    }
+    show();
+    if (!program)
+        throw std::logic_error("the program did not start");
+    // The splash's pauses have moved the clock on.
+    fake.clock.set(now);
+}
+
+void ProgramFixture::click(int button)
+{
+    QTest::mouseClick(entry().button(button), Qt::LeftButton);
+}
+
+QVariant ProgramFixture::stored(const QString& column, qint64 id) const
+{
+    return program->database.column(QStringLiteral("SELECT \"%1\" FROM Kisi WHERE ID = ?").arg(column), {id}).value(0);
+}
+
+int ProgramFixture::storedCount(const QString& table) const
+{
+    return program->database.column(QStringLiteral("SELECT count(*) FROM \"%1\"").arg(table)).value(0).toInt();
 }
 
 void onNextModal(std::function<void(QDialog*)> action)

@@ -6,15 +6,23 @@
 #include "shell/AnaForm.h"
 #include "shell/RadaDIR.h"
 
+#include <QApplication>
 #include <QDialog>
+#include <QStringList>
+#include <QWidget>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 
+#include <gtest/gtest.h>
+
+class Dataset;
 class GuestEntry;
+class Tables;
 class TForm1;
 
 // The whole program started on a fresh database in a temporary directory,
-// with scripted dialogs and a pinned clock.
+// with scripted dialogs and a pinned clock. Every window test stands on it.
 struct ProgramFixture
 {
     TestDir dir;
@@ -23,6 +31,10 @@ struct ProgramFixture
     std::unique_ptr<SingleInstance> guard;
     std::unique_ptr<Program> program;
     int exitCode = -1;
+    // Where the clock stands once the window is up.
+    QDateTime now{QDate(2024, 5, 6), QTime(9, 8, 7)};
+    // Record numbers of the guests stored by open().
+    QList<qint64> ids;
 
     ProgramFixture();
     ~ProgramFixture();
@@ -33,12 +45,54 @@ struct ProgramFixture
     // Starts (when not yet), shows the main window and waits until it is active.
     void show();
 
+    // The usual start of a window test: a set-up facility, these guests
+    // stored (staying or departed as kalici says; then the statements run
+    // on the register), the main window shown and the clock pinned at now.
+    void open(const QStringList& guests = {}, bool kalici = true, const QStringList& statements = {});
+
     TForm1& form() const;
     GuestEntry& entry() const;
+    Tables& tables() const;
+    Dataset& guests() const;
+    ScriptedDialogs& dialogs() { return fake.dialogs; }
+
+    // A click on a guest toolbar button (SpeedButton<number>).
+    void click(int button);
+    // A value of a guest as the register holds it.
+    QVariant stored(const QString& column, qint64 id) const;
+    int storedCount(const QString& table = QStringLiteral("Kisi")) const;
+
+    // The widget of that name in any window of the program; fails the test
+    // when there is none.
+    template <typename T = QWidget>
+    T* widget(const QString& name) const
+    {
+        T* found = findWidget<T>(name);
+        if (!found) {
+            ADD_FAILURE() << "no widget named " << name.toStdString();
+            throw std::logic_error("widget missing");
+        }
+        return found;
+    }
+    // Kept for the tests that look only into the main window.
     template <typename T>
     T* find(const QString& name) const
     {
         return program->form1->findChild<T*>(name);
+    }
+
+private:
+    template <typename T>
+    T* findWidget(const QString& name) const
+    {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->objectName() == name)
+                if (auto* w = qobject_cast<T*>(top))
+                    return w;
+            if (T* w = top->findChild<T*>(name))
+                return w;
+        }
+        return nullptr;
     }
 };
 

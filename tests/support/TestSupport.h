@@ -1,10 +1,10 @@
 #pragma once
 
-#include "platform/Clock.h"
-#include "platform/FileSystem.h"
+#include "doubles/FaultyFileSystem.h"
+#include "doubles/ManualClock.h"
+#include "doubles/RecordingShell.h"
+#include "doubles/ScriptedDialogs.h"
 #include "platform/Platform.h"
-#include "platform/ScriptedDialogs.h"
-#include "platform/Shell.h"
 
 #include <QDate>
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 // A process that compacts the database in the given directory and dies on
 // purpose: at a named step ("RemoveStale", "Export", "Verify", "Replace"), or
 // never, compacting again and again until it is killed ("loop").
-#include "platform/FileSystem.h"
-#include "platform/ScriptedDialogs.h"
+#include "doubles/FaultyFileSystem.h"
+#include "doubles/ScriptedDialogs.h"
 #include "register/Database.h"
 #include "transfer/Compaction.h"
 

@@ -4,6 +4,7 @@
 #include "register/Database.h"
 #include "register/Dataset.h"
 #include "register/GuestEntry.h"
+#include "register/Tables.h"
 #include "shell/AnaForm.h"
 #include "transfer/KonaklamaWriter.h"
 
@@ -60,7 +61,7 @@ struct TransferFixture : ::testing::Test
     void expectWindowAttached()
     {
         EXPECT_TRUE(p.entry().DataSource1()->enabled());
-        for (Dataset* t : p.form().connectionTables())
+        for (Dataset* t : p.tables().openingOrder())
             EXPECT_TRUE(t->isOpen()) << t->objectName().toStdString();
         EXPECT_EQ(p.entry().DBEdit1->text(), guests().text(QStringLiteral("Adi")));
         EXPECT_EQ(p.entry().DateTimePicker2->date(), QDate(2024, 3, 1));
@@ -235,7 +236,7 @@ TEST_F(TransferFixture, AfterARunTheToolbarDeleteAsksAgain)
 {
     p.fake.dialogs.setNextFileName(target());
     p.form().SpeedButton11Click();
-    EXPECT_TRUE(p.entry().noConfirmDelete);
+    EXPECT_TRUE(p.tables().noConfirmDelete);
     p.fake.dialogs.clear();
     p.fake.dialogs.setNextAnswer(Dialogs::No);
     QTest::mouseClick(p.entry().button(7), Qt::LeftButton);

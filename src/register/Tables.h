@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+
+class DataSource;
+class Dataset;
+class Store;
+
+// Every dataset over the one connection, with its data source. The program
+// owns one; windows receive the datasets they need from it. The lookup
+// datasets serve the guest and the customer window alike.
+class Tables : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Tables(Store& store, QObject* parent = nullptr);
+
+    Dataset* const kisi;         // the guest register
+    Dataset* const ulke;
+    Dataset* const kimlikTuru;
+    Dataset* const cinsiyet;
+    Dataset* const iller;
+    Dataset* const medeniHali;
+    Dataset* const ayar;         // the facility settings, one row
+    Dataset* const musteriler;   // the customer master list
+
+    DataSource* const kisiSource;
+    DataSource* const musterilerSource;
+
+    // The order in which the tables are opened, and opened again after a
+    // compaction: the customers first, then the lookups (which the guest
+    // and customer boxes list), the settings, and the guests last.
+    QList<Dataset*> openingOrder() const;
+    void openAll();
+    // Opens those that are closed, in the same order.
+    void openClosed();
+    void closeAll();
+    bool allOpen() const;
+
+    // Deleting a guest asks first unless this is set. The toolbar's delete
+    // clears it; the transfer run's purge sets it and leaves it set.
+    bool noConfirmDelete = false;
+};

@@ -1,0 +1,67 @@
+#include "Facility.h"
+
+#include "register/Dataset.h"
+
+namespace Facility {
+
+namespace {
+const QString kCode = QStringLiteral("tesiskodu");
+const QString kName = QStringLiteral("tesisadi");
+const QString kActive = QStringLiteral("aktif");
+} // namespace
+
+bool isSetUp(const Dataset& ayar)
+{
+    return ayar.isOpen() && !ayar.isEmpty() && ayar.integer(kActive) == 1;
+}
+
+QString code(const Dataset& ayar)
+{
+    return ayar.text(kCode);
+}
+
+QString name(const Dataset& ayar)
+{
+    return ayar.text(kName);
+}
+
+std::optional<QString> checkCode(const QString& code)
+{
+    if (code.size() != 5)
+        return kBadCode;
+    return std::nullopt;
+}
+
+std::optional<QString> checkName(const QString& name)
+{
+    if (name.size() < 5)
+        return kShortName;
+    return std::nullopt;
+}
+
+std::optional<QString> checkNewName(const QString& name)
+{
+    if (name.size() < 5 || name.size() > 50)
+        return kBadNewName;
+    return std::nullopt;
+}
+
+bool store(Dataset& ayar, const QString& code, const QString& name)
+{
+    if (!ayar.edit())
+        return false;
+    ayar.setText(kName, name);
+    ayar.setText(kCode, code);
+    ayar.setInteger(kActive, 1);
+    return ayar.post();
+}
+
+bool rename(Dataset& ayar, const QString& name)
+{
+    if (!ayar.edit())
+        return false;
+    ayar.setText(kName, name);
+    return ayar.post();
+}
+
+} // namespace Facility

@@ -1,0 +1,9 @@
+#include "ManualClock.h"
+
+void ManualClock::sleep(int ms)
+{
+    sleeps.append(ms);
+    if (onSleep)
+        onSleep(ms);
+    m_now = m_now.addMSecs(ms);
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/Shell.h"
+
+#include <QList>
+
+// Test double: records what it was asked to open.
+class RecordingShell : public Shell
+{
+public:
+    bool openUrl(const QUrl& url) override
+    {
+        opened.append(url);
+        return true;
+    }
+    QList<QUrl> opened;
+};
