@@ -31,23 +31,16 @@ protected:
     // Three guests, the last one with a departure.
     void SetUp() override
     {
-        p.fake.clock.set(kNow);
-        p.setUpFacility();
-        {
-            Database db(Database::kFileName);
-            db.open();
-            for (const QString& name : {u"Ali Rıza"_s, u"Burak Can"_s})
-                ids << insertGuest(db, name, true);
-            ids << insertGuest(db, u"Cem Ay"_s, false);
-        }
-        p.show();
-        ASSERT_TRUE(p.program);
-        p.fake.clock.set(kNow);
+        p.now = kNow;
+        p.open({u"Ali Rıza"_s, u"Burak Can"_s, u"Cem Ay"_s}, true,
+               {u"UPDATE Kisi SET Kalici = 0, AyrilisTarihi = '2024-03-05', AyrilisSaati = '10:30:00' "
+                u"WHERE Adi = 'Cem Ay'"_s});
+        ids = p.ids;
         ASSERT_TRUE(focusOn(e().DBEdit1));
     }
 
     GuestEntry& e() const { return p.entry(); }
-    Dataset& ds() const { return *p.entry().ADOTable1(); }
+    Dataset& ds() const { return p.guests(); }
     QString storedSurname(qint64 id) const
     {
         return p.program->database.column(u"SELECT Soyadi FROM Kisi WHERE ID = ?"_s, {id}).value(0).toString();

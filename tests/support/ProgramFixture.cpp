@@ -77,7 +77,7 @@ Dataset& ProgramFixture::guests() const
 void ProgramFixture::open(const QStringList& guests, bool kalici, const QStringList& statements)
 {
     fake.clock.set(now);
-    setUpFacility();
+    setUpFacility(facilityCode);
     {
         Database db(Database::kFileName);
         db.open();

@@ -33,6 +33,8 @@ struct ProgramFixture
     int exitCode = -1;
     // Where the clock stands once the window is up.
     QDateTime now{QDate(2024, 5, 6), QTime(9, 8, 7)};
+    // The facility open() sets up.
+    QString facilityCode = QStringLiteral("12345");
     // Record numbers of the guests stored by open().
     QList<qint64> ids;
 
@@ -48,6 +50,8 @@ struct ProgramFixture
     // The usual start of a window test: a set-up facility, these guests
     // stored (staying or departed as kalici says; then the statements run
     // on the register), the main window shown and the clock pinned at now.
+    // "Departed" is a departure of 2024-03-05 10:30:00 after an arrival of
+    // 2024-03-01 12:00:00.
     void open(const QStringList& guests = {}, bool kalici = true, const QStringList& statements = {});
 
     TForm1& form() const;
@@ -62,14 +66,17 @@ struct ProgramFixture
     QVariant stored(const QString& column, qint64 id) const;
     int storedCount(const QString& table = QStringLiteral("Kisi")) const;
 
-    // The widget of that name in any window of the program; fails the test
-    // when there is none.
+    // The widget of that name in a window (the main window unless told);
+    // fails the test when there is none.
     template <typename T = QWidget>
-    T* widget(const QString& name) const
+    T* widget(const QString& name, const QWidget* window = nullptr) const
     {
-        T* found = findWidget<T>(name);
+        const QWidget* in = window ? window : static_cast<const QWidget*>(program->form1.get());
+        T* found = in->objectName() == name ? qobject_cast<T*>(const_cast<QWidget*>(in)) : nullptr;
+        if (!found)
+            found = in->findChild<T*>(name);
         if (!found) {
-            ADD_FAILURE() << "no widget named " << name.toStdString();
+            ADD_FAILURE() << "no widget named " << name.toStdString() << " in " << in->objectName().toStdString();
             throw std::logic_error("widget missing");
         }
         return found;
@@ -79,20 +86,6 @@ struct ProgramFixture
     T* find(const QString& name) const
     {
         return program->form1->findChild<T*>(name);
-    }
-
-private:
-    template <typename T>
-    T* findWidget(const QString& name) const
-    {
-        for (QWidget* top : QApplication::topLevelWidgets()) {
-            if (top->objectName() == name)
-                if (auto* w = qobject_cast<T*>(top))
-                    return w;
-            if (T* w = top->findChild<T*>(name))
-                return w;
-        }
-        return nullptr;
     }
 };
 

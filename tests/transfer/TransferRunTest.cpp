@@ -43,19 +43,15 @@ struct TransferFixture : ::testing::Test
     // Three staying guests and two departed ones, stored before the start.
     void SetUp() override
     {
-        p.setUpFacility(QStringLiteral("01234"));
-        {
-            Database db(Database::kFileName);
-            db.open();
-            insertGuest(db, QStringLiteral("Ayşe"), true);
-            insertGuest(db, QStringLiteral("Bora"), false);
-            insertGuest(db, QStringLiteral("Cem"), true);
-            insertGuest(db, QStringLiteral("Deniz"), false);
-            insertGuest(db, QStringLiteral("Ece"), true);
-        }
-        p.show();
+        p.facilityCode = QStringLiteral("01234");
+        p.open({QStringLiteral("Ayşe"), QStringLiteral("Bora"), QStringLiteral("Cem"), QStringLiteral("Deniz"),
+                QStringLiteral("Ece")},
+               true, {kDeparted});
     }
-    Dataset& guests() { return *p.form().ADOTable1; }
+    static inline const QString kDeparted =
+        QStringLiteral("UPDATE Kisi SET Kalici = 0, AyrilisTarihi = '2024-03-05', AyrilisSaati = '10:30:00' "
+                       "WHERE Adi IN ('Bora', 'Deniz')");
+    Dataset& guests() { return p.guests(); }
     QString target(const QString& name = QStringLiteral("kbs.xml")) const { return p.dir.path(name); }
     const ScriptedDialogs::Shown& lastMessage() { return p.fake.dialogs.messages.last(); }
     void expectWindowAttached()
@@ -170,7 +166,7 @@ TEST_F(TransferFixture, AGuestTheFileCannotCarryStopsTheRunBeforeAnythingIsWritt
 {
     p.program->database.exec(QStringLiteral("UPDATE Kisi SET Soyadi = ? WHERE Adi = 'Deniz'"),
                              {QString::fromUtf8("Wang 王")});
-    p.form().ADOTable1->open();
+    guests().open();
     p.fake.dialogs.setNextFileName(target());
     p.form().SpeedButton11Click();
     ASSERT_EQ(p.fake.dialogs.messages.size(), 1);
@@ -208,7 +204,7 @@ TEST_F(TransferFixture, FileNameGetsItsExtensionAndAnExistingFileIsReplacedOnlyW
 TEST_F(TransferFixture, EmptyRegisterStillWritesTheFileAndCompacts)
 {
     p.program->database.exec(QStringLiteral("DELETE FROM Kisi"));
-    p.form().ADOTable1->open();
+    guests().open();
     p.fake.dialogs.setNextFileName(target());
     p.form().SpeedButton11Click();
     EXPECT_EQ(lastMessage().text, kSuccess + QDir::toNativeSeparators(target()));
