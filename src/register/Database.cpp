@@ -314,8 +314,11 @@ int Database::count(const QString& table)
 
 void Database::begin()
 {
-    if (m_txDepth++ == 0)
+    // Counted only once it has started: a BEGIN that failed leaves no
+    // transaction for later work to hide in.
+    if (m_txDepth == 0)
         exec(QStringLiteral("BEGIN IMMEDIATE"));
+    ++m_txDepth;
 }
 
 void Database::commit()

@@ -154,6 +154,27 @@ TEST(Database, RemoveIsAllOrNothing)
     EXPECT_EQ(db.count(QStringLiteral("Kisi")), 2);
 }
 
+TEST(Database, ARemoveAfterAFailedBeginIsStillAllOrNothing)
+{
+    TestDir dir;
+    Database db(Database::kFileName);
+    db.open();
+    const qint64 a = insertGuest(db, QStringLiteral("A"));
+    const qint64 b = insertGuest(db, QStringLiteral("B"));
+    {
+        // Another connection holds the write lock past the busy timeout.
+        Database other(Database::kFileName);
+        other.open();
+        other.begin();
+        EXPECT_THROW(db.remove(QStringLiteral("Kisi"), {a}), StoreError);
+        other.rollback();
+    }
+    EXPECT_EQ(db.count(QStringLiteral("Kisi")), 2);
+    db.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE DELETE ON Kisi WHEN old.ID = %1 BEGIN SELECT RAISE(ABORT, 'no'); END").arg(b));
+    EXPECT_THROW(db.remove(QStringLiteral("Kisi"), {a, b}), StoreError);
+    EXPECT_EQ(db.count(QStringLiteral("Kisi")), 2);
+}
+
 TEST(Database, UnopenableFilesAreRefusedWithAReasonAndLeftUntouched)
 {
     TestDir dir;
