@@ -49,11 +49,17 @@ constexpr std::array<Escape, 128> kEscapeTable = [] {
     return t;
 }();
 
+// The file declares ISO-8859-9, which reads the bytes 0x80 to 0x9F as
+// control characters: the characters code page 1254 puts there (the euro
+// sign, typographic quotes and dashes, and the like) would not reach the
+// notification system as typed, so they are not carried at all.
+constexpr int kFirstSharedUpper = 0x20;
+
 constexpr std::array<std::uint8_t, 65536> kSingleByteTable = [] {
     std::array<std::uint8_t, 65536> t{};
     for (int c = 0x20; c < 0x80; ++c)
         t[c] = kEscapeTable[c].length == 0 ? static_cast<std::uint8_t>(c) : 0;
-    for (int i = 0; i < 128; ++i)
+    for (int i = kFirstSharedUpper; i < 128; ++i)
         t[kUpperHalf[i]] = static_cast<std::uint8_t>(0x80 + i);
     return t;
 }();
