@@ -9,6 +9,11 @@ QDate dayZero()
     return QDate(1899, 12, 30);
 }
 
+QTime wholeSeconds(const QTime& t)
+{
+    return t.isValid() ? QTime(t.hour(), t.minute(), t.second()) : t;
+}
+
 QString dateText(const QDate& d)
 {
     return d.toString(kDate);

@@ -19,6 +19,10 @@ inline const QString kDateTime = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 // 1899-12-30: the day-zero date that stands for "no date".
 QDate dayZero();
 
+// The time without what lies below the second: the program's times are
+// exact to the second.
+QTime wholeSeconds(const QTime& t);
+
 QString dateText(const QDate& d);
 QString timeText(const QTime& t);
 // The date alone when the time of day is 00:00:00, else date, blank, time.

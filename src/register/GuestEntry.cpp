@@ -160,6 +160,13 @@ void GuestEntry::build(const Parents& parents)
     buildToolbar(parents.toolbar);
 }
 
+QDateTime GuestEntry::pickerNow() const
+{
+    // The pickers hold whole seconds.
+    const QDateTime t = m_platform.clock.now();
+    return QDateTime(t.date(), Formats::wholeSeconds(t.time()));
+}
+
 QList<QDateTimeEdit*> GuestEntry::pickers() const
 {
     return {DateTimePicker1, DateTimePicker2, DateTimePicker3, DateTimePicker4, DateTimePicker5};
@@ -219,7 +226,7 @@ void GuestEntry::setPickers(const QDate& birth, const QDate& arrival, const QTim
 
 void GuestEntry::applyKalici(bool ticked)
 {
-    const QDateTime now = m_platform.clock.now();
+    const QDateTime now = pickerNow();
     m_settingPickers = true;
     if (ticked) {
         DateTimePicker4->setDate(Formats::dayZero());
@@ -248,7 +255,7 @@ void GuestEntry::ADOTable1AfterScroll()
     const bool fromRecord = m_table->state() != Dataset::State::Insert && !m_table->isNull(QStringLiteral("DogumTarihi")) &&
                             m_source->enabled();
     if (!fromRecord) {
-        const QDateTime now = m_platform.clock.now();
+        const QDateTime now = pickerNow();
         setPickers(Formats::dayZero(), now.date(), now.time(), Formats::dayZero(), QTime(0, 0), true);
         return;
     }
@@ -372,7 +379,7 @@ void GuestEntry::DateTimePicker1Change()
 
 void GuestEntry::ctrlEnter(QDateTimeEdit* picker)
 {
-    const QDateTime now = m_platform.clock.now();
+    const QDateTime now = pickerNow();
     const bool isDate = picker == DateTimePicker2 || picker == DateTimePicker4;
     if (isDate) {
         DateTimePicker1Change();

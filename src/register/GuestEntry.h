@@ -97,6 +97,7 @@ public:
 private:
     void build(const Parents& parents);
     QList<QDateTimeEdit*> pickers() const;
+    QDateTime pickerNow() const;
     GuestRules::StayBoxes stayBoxes() const;
     void buildToolbar(QWidget* toolbar);
     void setPickers(const QDate& birth, const QDate& arrival, const QTime& arrivalTime, const QDate& departure,

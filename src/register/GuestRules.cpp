@@ -11,8 +11,8 @@ std::optional<QString> checkStayTimes(const StayBoxes& boxes)
 {
     if (boxes.kalici)
         return std::nullopt;
-    const QDateTime arrival(boxes.arrival, boxes.arrivalTime);
-    const QDateTime departure(boxes.departure, boxes.departureTime);
+    const QDateTime arrival(boxes.arrival, Formats::wholeSeconds(boxes.arrivalTime));
+    const QDateTime departure(boxes.departure, Formats::wholeSeconds(boxes.departureTime));
     if (arrival < departure)
         return std::nullopt;
     return kTimeOrder;

@@ -300,6 +300,29 @@ TEST_F(GuestEntryTest, SaveChecksTheStayTimesOfTheBoxes)
     EXPECT_EQ(stored(u"AyrilisSaati"_s, ids[0]).toString(), u"12:00:01"_s);
 }
 
+TEST_F(GuestEntryTest, ThePickersHoldWholeSeconds)
+{
+    start();
+    p.fake.clock.set(QDateTime(kNow.date(), QTime(9, 8, 7, 100)));
+    newGuest({});
+    EXPECT_EQ(e().DateTimePicker3->time(), QTime(9, 8, 7));
+    p.fake.clock.set(QDateTime(kNow.date(), QTime(9, 8, 7, 800)));
+    clickKalici();
+    EXPECT_EQ(e().DateTimePicker5->time(), QTime(9, 8, 7));
+    // Arrival and departure in the same second.
+    click(8);
+    EXPECT_EQ(dialogs().texts(), QStringList{kTimeOrder});
+    EXPECT_EQ(storedCount(), 0);
+
+    p.fake.clock.set(QDateTime(kNow.date(), QTime(9, 8, 8, 300)));
+    ASSERT_TRUE(focusOn(e().DateTimePicker5));
+    press(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(e().DateTimePicker5->time(), QTime(9, 8, 8));
+    click(8);
+    EXPECT_EQ(storedCount(), 1);
+    EXPECT_EQ(stored(u"AyrilisSaati"_s, ds().key()).toString(), u"09:08:08"_s);
+}
+
 TEST_F(GuestEntryTest, ARefusedRecordKeepsWhatWasTypedAndIsStoredOnceFixed)
 {
     start();

@@ -61,6 +61,8 @@ TEST(GuestRules, ArrivalMustComeBeforeDepartureUnlessStillStaying)
         {"departure a day later at an earlier hour", false, QDateTime(QDate(2024, 3, 2), QTime(8, 0)), true},
         {"still staying, departure at day zero", true, QDateTime(kDayZero, QTime(0, 0)), true},
         {"still staying, departure before arrival", true, arrival.addDays(-3), true},
+        // Whole seconds: what lies below them is not looked at.
+        {"later within the same second", false, arrival.addMSecs(700), false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
