@@ -4,6 +4,7 @@
 #include "Ayar.h"
 #include "Facility.h"
 #include "FocusHighlight.h"
+#include "KeyPreview.h"
 #include "LedDisplay.h"
 #include "Splash.h"
 #include "Version.h"
@@ -305,14 +306,14 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     if (focus && focus->window() != this)
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
+    if (KeyPreview::isAltGrCharacter(*key))
+        return false;
     FormKeyDown(key);
     // Ctrl+Del has deleted the guest, or the deletion was declined: a text
     // box must not go on to delete a word of the guest that is current now.
     if (key->key() == Qt::Key_Delete && key->modifiers().testFlag(Qt::ControlModifier))
         return true;
-    const bool enter = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
-                       !key->modifiers().testFlag(Qt::ControlModifier);
-    if (enter) {
+    if (KeyPreview::isPlainEnter(*key)) {
         FormKeyPress(key);
         return true;
     }

@@ -163,6 +163,23 @@ TEST_F(KeysTest, F3SearchesWithTheEditStillPending)
     EXPECT_EQ(e().DBEdit1->text(), u"Ali Rızax"_s);
 }
 
+TEST_F(KeysTest, ACharacterTypedThroughAltGrIsNoCommand)
+{
+    auto* soyadi = static_cast<QLineEdit*>(control("DBEdit2"));
+    ASSERT_TRUE(focusOn(soyadi));
+    soyadi->end(false);
+    // AltGr arrives as Ctrl+Alt with the character it types.
+    for (const auto& [key, text] : {std::pair{Qt::Key_E, u"é"_s}, std::pair{Qt::Key_S, u"ß"_s}}) {
+        QKeyEvent down(QEvent::KeyPress, key, Qt::ControlModifier | Qt::AltModifier, text);
+        QApplication::sendEvent(soyadi, &down);
+        QKeyEvent up(QEvent::KeyRelease, key, Qt::ControlModifier | Qt::AltModifier, text);
+        QApplication::sendEvent(soyadi, &up);
+    }
+    EXPECT_TRUE(p.dialogs().saveRequests.isEmpty());
+    EXPECT_EQ(soyadi->text(), u"Yılmazéß"_s);
+    EXPECT_EQ(ds().state(), State::Edit);
+}
+
 TEST_F(KeysTest, CommandKeysStillReachTheFocusedControl)
 {
     QLineEdit* adi = e().DBEdit1;
