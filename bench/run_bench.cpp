@@ -89,6 +89,14 @@ Result measure(int guests)
     {
         Database database(Database::kFileName);
         database.open();
+        if (database.count(QStringLiteral("Ayar")) == 0) {
+            const TableDef& t = Schema::ayar();
+            QList<QVariant> row(t.columns.size());
+            row[t.indexOf(QStringLiteral("tesiskodu"))] = QStringLiteral("12345");
+            row[t.indexOf(QStringLiteral("tesisadi"))] = QStringLiteral("Otel Deniz");
+            row[t.indexOf(QStringLiteral("aktif"))] = qint64(1);
+            database.insert(t.name, row);
+        }
         Tables tables(database);
         tables.openAll();
         Compaction compaction(database, fs, dialogs);

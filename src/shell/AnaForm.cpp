@@ -78,6 +78,10 @@ TForm1::TForm1(Platform& platform, Tables& tables, TransferRun& transfer, QWidge
     connect(&m_transfer, &TransferRun::walkStarting, entry, &GuestEntry::zeroPickers);
     connect(&m_transfer, &TransferRun::walkEnded, entry, &GuestEntry::ADOTable1AfterScroll);
     connect(&m_transfer, &TransferRun::succeeded, this, [this] { entry->DBEdit1->setFocus(Qt::OtherFocusReason); });
+    connect(&m_transfer, &TransferRun::facilityMissing, this, [this] {
+        if (m_firstRun)
+            m_firstRun->exec();
+    });
     highlighter = new FocusHighlighter(
         this,
         [](const QWidget* w) {

@@ -93,6 +93,15 @@ void TForm4::showEvent(QShowEvent* event)
     FormShow();
 }
 
+void TForm4::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void TForm4::FormShow()
 {
     FormCreate();

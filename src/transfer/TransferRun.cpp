@@ -10,11 +10,15 @@
 #include "register/Database.h"
 #include "register/Dataset.h"
 #include "register/Tables.h"
+#include "shell/Facility.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 
+const QString TransferRun::kNotSetUpText =
+    QStringLiteral("Tesis bilgileri henüz girilmemiş.\rTransfer dosyası oluşturmadan önce lütfen Tesis Kodu'nu ve "
+                   "Tesis Adı'nı giriniz.");
 const QString TransferRun::kSuccessText = QStringLiteral("Dosya Başarılı Şekilde Oluşturuldu.\rDosyanın Konumu :\r");
 const QString TransferRun::kFailureText =
     QStringLiteral("Dosya Oluşturulurken Hata Oluştu. Lütfen Program Satıcınız İle Temasa Geçiniz.");
@@ -79,6 +83,11 @@ QString TransferRun::askPath()
 
 bool TransferRun::run()
 {
+    if (!Facility::isSetUp(*m_tables.ayar)) {
+        m_platform.dialogs.inform(kNotSetUpText);
+        Q_EMIT facilityMissing();
+        return false;
+    }
     Dataset* guests = m_tables.kisi;
     // An existing row being edited is stored first, with its checks.
     if (guests->state() == Dataset::State::Edit && !guests->post())

@@ -25,8 +25,9 @@ public:
     TransferRun(Platform& platform, Database& connection, Tables& tables, Compaction& compaction,
                 std::function<QString()> facilityCode, QObject* parent = nullptr);
 
-    // The run as the clerk starts it: a guest being edited is stored first,
-    // then the save dialog asks for the file. False when the run stopped
+    // The run as the clerk starts it: refused while the facility is not set
+    // up (the file would carry no facility code); a guest being edited is
+    // stored first, then the save dialog asks for the file. False when the run stopped
     // before its end (a refusal, a cancelled dialog, a failure).
     bool run();
     // The part after the dialog, on a chosen path.
@@ -35,6 +36,7 @@ public:
     // "yyyy-MM-dd HH-mm-ss" of the moment.
     static QString defaultFileName(const QDateTime& moment);
 
+    static const QString kNotSetUpText;
     static const QString kSuccessText;
     static const QString kFailureText;
     static const QString kDialogTitle;
@@ -50,6 +52,9 @@ public:
     Timings lastTimings;
 
 Q_SIGNALS:
+    // The run was refused because the facility is not set up yet: the
+    // first-run window asks for code and name.
+    void facilityMissing();
     // The guest table is about to be walked: the guest window's boxes stop
     // following it (its data source is off) and go to their zero values.
     void walkStarting();

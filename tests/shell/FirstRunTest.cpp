@@ -93,6 +93,36 @@ TEST(FirstRun, OpensModallyWhileTheFacilityIsNotSetUp)
     EXPECT_TRUE(reset);
 }
 
+TEST(FirstRun, EscDoesNotCloseTheWindowAndATransferRunWaitsForTheFacility)
+{
+    ProgramFixture p;
+    bool stillOpen = false;
+    runFirstRun(p, [&](TForm4& f) {
+        QTest::keyClick(f.RzNumericEdit1, Qt::Key_Escape);
+        QTest::keyClick(f.Edit1, Qt::Key_Escape);
+        stillOpen = f.isVisible();
+    });
+    EXPECT_TRUE(stillOpen);
+    ASSERT_FALSE(p.form().facilitySetUp());
+
+    // Closed by the window system (as runFirstRun did): a transfer run is
+    // refused before its dialog, and the first-run window comes up again.
+    QString opened;
+    onNextModal([&](QDialog* dialog) {
+        opened = dialog->objectName();
+        dialog->reject();
+        p.program->form1->activateWindow();
+    });
+    p.form().SpeedButton11Click();
+    EXPECT_EQ(opened, u"TForm4"_s);
+    EXPECT_TRUE(p.dialogs().saveRequests.isEmpty());
+    ASSERT_EQ(p.dialogs().messages.size(), 1);
+    EXPECT_EQ(p.dialogs().messages[0].text,
+              u"Tesis bilgileri henüz girilmemiş.\rTransfer dosyası oluşturmadan önce lütfen Tesis Kodu'nu ve "
+              u"Tesis Adı'nı giriniz."_s);
+    EXPECT_EQ(p.dialogs().messages[0].caption, u"Rirede Zarevave Rurored"_s);
+}
+
 TEST(FirstRun, CodeIsCheckedBeforeNameAndBothBeforeStoring)
 {
     struct Case { QString code; QString name; QString message; bool focusOnCode; };

@@ -31,12 +31,7 @@ void ProgramFixture::setUpFacility(const QString& code, const QString& name)
 {
     Database db(Database::kFileName);
     db.open();
-    const TableDef& t = Schema::ayar();
-    QList<QVariant> row(t.columns.size());
-    row[t.indexOf(QStringLiteral("tesiskodu"))] = code;
-    row[t.indexOf(QStringLiteral("tesisadi"))] = name;
-    row[t.indexOf(QStringLiteral("aktif"))] = qint64(1);
-    db.insert(t.name, row);
+    storeFacility(db, code, name);
 }
 
 void ProgramFixture::start()

@@ -34,6 +34,16 @@ QByteArray fileHead(const QString& path, int bytes)
     return f.read(bytes);
 }
 
+void storeFacility(Database& db, const QString& code, const QString& name)
+{
+    const TableDef& t = Schema::ayar();
+    QList<QVariant> row(t.columns.size());
+    row[t.indexOf(QStringLiteral("tesiskodu"))] = code;
+    row[t.indexOf(QStringLiteral("tesisadi"))] = name;
+    row[t.indexOf(QStringLiteral("aktif"))] = qint64(1);
+    db.insert(t.name, row);
+}
+
 qint64 insertGuest(Database& db, const QString& adi, bool kalici)
 {
     const TableDef& t = Schema::kisi();

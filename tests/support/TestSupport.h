@@ -41,6 +41,10 @@ struct FakePlatform
 // The first 16 bytes of a file.
 QByteArray fileHead(const QString& path, int bytes = 16);
 
+// Stores a set-up facility.
+void storeFacility(Database& db, const QString& code = QStringLiteral("12345"),
+                   const QString& name = QStringLiteral("Otel Deniz"));
+
 // Inserts a guest row with every column that the database requires.
 qint64 insertGuest(Database& db, const QString& adi, bool kalici = true);
 

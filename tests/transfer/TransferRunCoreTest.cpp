@@ -27,6 +27,7 @@ struct TransferRunAlone : ::testing::Test
     void SetUp() override
     {
         db.open();
+        storeFacility(db, u"01234"_s);
         for (const auto& [name, kalici] : {std::pair{u"Ayşe"_s, true}, {u"Bora"_s, false}, {u"Cem"_s, true}})
             insertGuest(db, name, kalici);
         tables = std::make_unique<Tables>(db);
