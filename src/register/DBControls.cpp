@@ -5,6 +5,7 @@
 
 #include <QKeyEvent>
 #include <QScopedValueRollback>
+#include <QSignalBlocker>
 #include <algorithm>
 
 void keepToCodePage1254(QLineEdit* box)
@@ -109,22 +110,53 @@ void DBEdit::refresh()
         return;
     Dataset* ds = dataset();
     const QString value = (m_source->enabled() && ds->isOpen()) ? ds->text(m_column) : QString();
-    if (value != fieldText() || (value.isEmpty() && !text().isEmpty())) {
-        setText(value);
-        setCursorPosition(0);
-    }
+    if (value != fieldText() || (value.isEmpty() && !text().isEmpty()))
+        showValue(value);
 }
+
+void DBEdit::showValue(const QString& value)
+{
+    setText(value);
+    setCursorPosition(0);
+}
+
+namespace {
+const QChar kEmptyPosition = QLatin1Char('_');
+constexpr int kPositions = 11;
+} // namespace
 
 DBMaskEdit::DBMaskEdit(DataSource* source, const QString& column, QWidget* parent) : DBEdit(source, column, parent)
 {
-    setInputMask(QStringLiteral("00000000000"));
+    setInputMask(QStringLiteral("00000000000;_"));
     refresh();
+}
+
+QString DBMaskEdit::boxText() const
+{
+    QString shown = displayText();
+    shown.replace(kEmptyPosition, QLatin1Char(' '));
+    return shown;
 }
 
 QString DBMaskEdit::fieldText() const
 {
-    const QString shown = displayText();
+    const QString shown = boxText();
     return shown.trimmed().isEmpty() ? QString() : shown;
+}
+
+void DBMaskEdit::showValue(const QString& value)
+{
+    // setText() would close the gaps; placing is no edit of the user's.
+    const QSignalBlocker quiet(this);
+    clear();
+    for (int i = 0; i < std::min(int(value.size()), kPositions); ++i) {
+        if (value[i].isDigit()) {
+            setSelection(i, 1);
+            insert(QString(value[i]));
+        }
+    }
+    setModified(false);
+    setCursorPosition(0);
 }
 
 DBLookupComboBox::DBLookupComboBox(DataSource* source, const QString& column, Dataset* lookup,

@@ -29,6 +29,8 @@ public:
     void refresh();
 
 protected:
+    // Puts a field's value into the box.
+    virtual void showValue(const QString& value);
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
 
@@ -40,17 +42,21 @@ private:
     bool m_writing = false;
 };
 
-// The identity-number box: eleven digit positions; an empty position reads
-// as a blank.
+// The identity-number box: eleven digit positions, each shown as "_" while
+// empty; an empty position reads as a blank.
 class DBMaskEdit : public DBEdit
 {
     Q_OBJECT
 public:
     DBMaskEdit(DataSource* source, const QString& column, QWidget* parent = nullptr);
     // Eleven characters: digits, and a blank for every empty position.
-    QString boxText() const { return displayText(); }
+    QString boxText() const;
     // A box with no digit stores nothing.
     QString fieldText() const override;
+
+protected:
+    // Each digit at its own position, so that a gap stays a gap.
+    void showValue(const QString& value) override;
 };
 
 class DBLookupComboBox : public QComboBox

@@ -508,6 +508,33 @@ TEST_F(GuestEntryTest, LeavingTheIdentityNumberBoxChecksTheNumber)
     }
 }
 
+TEST_F(GuestEntryTest, IdentityNumberBoxShowsEveryPosition)
+{
+    ErrorReports reports(dialogs());
+    start({u"Ali"_s, u"Veli"_s}, true, {u"UPDATE Kisi SET TCKimlikNo = '1234 567890' WHERE Adi = 'Veli'"_s});
+    DBMaskEdit* box = e().DBEdit4;
+    EXPECT_EQ(box->displayText(), u"___________"_s);
+    // A stored number with a gap keeps its gap.
+    click(4);
+    EXPECT_EQ(box->displayText(), u"1234_567890"_s);
+    EXPECT_EQ(box->boxText(), u"1234 567890"_s);
+    EXPECT_EQ(ds().state(), State::Browse);
+
+    click(6);
+    EXPECT_EQ(box->displayText(), u"___________"_s);
+    ASSERT_TRUE(focusOn(box));
+    box->home(false);
+    for (Qt::Key k : {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_Right, Qt::Key_4, Qt::Key_5})
+        QTest::keyClick(box, k);
+    EXPECT_EQ(box->displayText(), u"123_45_____"_s);
+    EXPECT_EQ(ds().text(u"TCKimlikNo"_s), u"123 45     "_s);
+    // Every digit erased: the column is empty, not eleven blanks.
+    for (int i = 0; i < 6; ++i)
+        QTest::keyClick(box, Qt::Key_Backspace);
+    EXPECT_EQ(box->displayText(), u"___________"_s);
+    EXPECT_EQ(ds().text(u"TCKimlikNo"_s), QString());
+}
+
 TEST_F(GuestEntryTest, QueryButtonOpensTheRegistryPage)
 {
     start({u"Ali"_s});
