@@ -259,17 +259,33 @@ void GuestEntry::ADOTable1AfterScroll()
         setPickers(Formats::dayZero(), now.date(), now.time(), Formats::dayZero(), QTime(0, 0), true);
         return;
     }
-    // Read every value first, so that a bad one leaves no picker half loaded.
-    try {
-        const QDate birth = dateOrZero(m_table->date(QStringLiteral("DogumTarihi")));
-        const QDate arrival = dateOrZero(m_table->date(QStringLiteral("GelisTarihi")));
-        const QTime arrivalTime = parseStoredTime(m_table->text(QStringLiteral("GelisSaati")));
-        const QDate departure = dateOrZero(m_table->date(QStringLiteral("AyrilisTarihi")));
-        const QTime departureTime = parseStoredTime(m_table->text(QStringLiteral("AyrilisSaati")));
-        setPickers(birth, arrival, arrivalTime, departure, departureTime, m_table->boolean(QStringLiteral("Kalici")));
-    } catch (const RadaError& e) {
-        m_platform.dialogs.reportError(e.text());
-    }
+    // Every value that can be read is shown; one that cannot shows its zero
+    // value (never the previous guest's), and the clerk hears of it once.
+    QStringList unreadable;
+    auto read = [&](const char* column, auto parse, auto zero) {
+        try {
+            return parse(QString::fromLatin1(column));
+        } catch (const RadaError& e) {
+            unreadable << QStringLiteral("%1\rMisafir: %2 (kayıt no %3), alan: %4")
+                              .arg(e.text(), guestName(), QString::number(m_table->key()), QLatin1String(column));
+            return zero;
+        }
+    };
+    const auto date = [this](const QString& column) { return dateOrZero(m_table->date(column)); };
+    const auto time = [this](const QString& column) { return parseStoredTime(m_table->text(column)); };
+    const QDate birth = read("DogumTarihi", date, Formats::dayZero());
+    const QDate arrival = read("GelisTarihi", date, Formats::dayZero());
+    const QTime arrivalTime = read("GelisSaati", time, QTime(0, 0));
+    const QDate departure = read("AyrilisTarihi", date, Formats::dayZero());
+    const QTime departureTime = read("AyrilisSaati", time, QTime(0, 0));
+    setPickers(birth, arrival, arrivalTime, departure, departureTime, m_table->boolean(QStringLiteral("Kalici")));
+    if (!unreadable.isEmpty())
+        m_platform.dialogs.reportError(unreadable.join(QLatin1Char('\r')));
+}
+
+QString GuestEntry::guestName() const
+{
+    return QStringLiteral("%1 %2").arg(m_table->text(QStringLiteral("Adi")), m_table->text(QStringLiteral("Soyadi"))).trimmed();
 }
 
 void GuestEntry::ADOTable1AfterOpen()

@@ -98,6 +98,7 @@ private:
     void build(const Parents& parents);
     QList<QDateTimeEdit*> pickers() const;
     QDateTime pickerNow() const;
+    QString guestName() const;
     GuestRules::StayBoxes stayBoxes() const;
     void buildToolbar(QWidget* toolbar);
     void setPickers(const QDate& birth, const QDate& arrival, const QTime& arrivalTime, const QDate& departure,

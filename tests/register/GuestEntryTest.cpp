@@ -547,28 +547,45 @@ TEST_F(GuestEntryTest, QueryButtonOpensTheRegistryPage)
     EXPECT_EQ(ds().state(), State::Browse);
 }
 
-TEST(GuestEntryCases, AStoredTimeThatIsNoTimeLoadsNoPicker)
+TEST(GuestEntryCases, AnUnreadableStoredValueZeroesItsPickerOnly)
 {
-    for (const QString& column : {u"GelisSaati"_s, u"AyrilisSaati"_s}) {
-        SCOPED_TRACE(column.toStdString());
+    struct Case { QString column; QString bad; QString error; };
+    const Case cases[] = {
+        {u"GelisSaati"_s, u"25:99:00"_s, u"'25:99:00' is not a valid time"_s},
+        {u"AyrilisSaati"_s, u"9 Uhr"_s, u"'9 Uhr' is not a valid time"_s},
+        {u"GelisTarihi"_s, u"2024-02-30"_s, u"'2024-02-30' is not a valid date"_s},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.column.toStdString());
         GuestWindow t;
         ErrorReports reports(t.dialogs());
         t.start({u"Ali"_s, u"Veli"_s}, false,
-                {u"UPDATE Kisi SET DogumTarihi = '1990-05-05', GelisTarihi = '2024-04-04', Kalici = 1, "_s + column +
-                 u" = '25:99:00' WHERE Adi = 'Veli'"_s});
+                {u"UPDATE Kisi SET DogumTarihi = '1990-05-05', GelisTarihi = '2024-04-04', GelisSaati = '08:15:30', "
+                 u"AyrilisTarihi = '2024-04-09', AyrilisSaati = '11:45:10', "_s +
+                 c.column + u" = '"_s + c.bad + u"' WHERE Adi = 'Veli'"_s});
         ASSERT_TRUE(t.dialogs().messages.isEmpty());
+        ASSERT_EQ(t.e().DateTimePicker3->time(), QTime(12, 0));
         t.click(4);
         ASSERT_EQ(t.dialogs().messages.size(), 1);
-        EXPECT_EQ(t.dialogs().messages[0].text, u"'25:99:00' is not a valid time"_s);
+        EXPECT_EQ(t.dialogs().messages[0].text,
+                  c.error + u"\rMisafir: Veli Yılmaz (kayıt no "_s + QString::number(t.ids[1]) + u"), alan: "_s + c.column);
         EXPECT_EQ(t.dialogs().messages[0].caption, u"Rirede Zarevave Rurored"_s);
         EXPECT_EQ(t.dialogs().messages[0].icon, Dialogs::Icon::Error);
         EXPECT_EQ(t.ds().recNo(), 1);
         EXPECT_EQ(t.e().DBEdit1->text(), u"Veli"_s);
-        EXPECT_EQ(t.e().DateTimePicker1->date(), QDate(1980, 1, 2));
-        EXPECT_EQ(t.e().DateTimePicker2->date(), QDate(2024, 3, 1));
-        EXPECT_EQ(t.e().DateTimePicker3->time(), QTime(12, 0));
-        EXPECT_EQ(t.e().DateTimePicker4->date(), QDate(2024, 3, 5));
-        EXPECT_EQ(t.e().DateTimePicker5->time(), QTime(10, 30));
+        // Every other picker shows this guest, none the previous one's.
+        const bool badArrivalTime = c.column == u"GelisSaati"_s;
+        const bool badDepartureTime = c.column == u"AyrilisSaati"_s;
+        const bool badArrivalDate = c.column == u"GelisTarihi"_s;
+        EXPECT_EQ(t.e().DateTimePicker1->date(), QDate(1990, 5, 5));
+        EXPECT_EQ(t.e().DateTimePicker2->date(), badArrivalDate ? kDayZero : QDate(2024, 4, 4));
+        EXPECT_EQ(t.e().DateTimePicker3->time(), badArrivalTime ? QTime(0, 0) : QTime(8, 15, 30));
+        EXPECT_EQ(t.e().DateTimePicker4->date(), QDate(2024, 4, 9));
+        EXPECT_EQ(t.e().DateTimePicker5->time(), badDepartureTime ? QTime(0, 0) : QTime(11, 45, 10));
+        EXPECT_FALSE(t.e().DBCheckBox1->isChecked());
+        // Nothing is written unless the clerk saves.
+        EXPECT_EQ(t.ds().state(), State::Browse);
+        EXPECT_EQ(t.stored(c.column, t.ids[1]).toString(), c.bad);
     }
 }
 
