@@ -158,6 +158,7 @@ void Database::open(Missing missing)
         throw DatabaseOpenError(heading + openFailureReason(rc));
     }
     m_db = db;
+    m_createdNew = false;
 
     if (fresh) {
         try {
@@ -170,6 +171,7 @@ void Database::open(Missing missing)
             QFile::remove(m_path);
             throw DatabaseOpenError(heading + e.text());
         }
+        m_createdNew = true;
         return;
     }
 

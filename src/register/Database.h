@@ -38,6 +38,8 @@ public:
     void open(Missing missing = Missing::Create);
     void close();
     bool isOpen() const { return m_db != nullptr; }
+    // True when the last open made a new file.
+    bool createdNew() const { return m_createdNew; }
     const QString& path() const { return m_path; }
     const QByteArray& password() const { return m_password; }
 
@@ -77,4 +79,5 @@ private:
     sqlite3* m_db = nullptr;
     QHash<QString, std::shared_ptr<Statement>> m_statements;
     int m_txDepth = 0;
+    bool m_createdNew = false;
 };

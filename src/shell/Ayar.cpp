@@ -6,6 +6,7 @@
 #include "register/DBControls.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -69,6 +70,15 @@ TForm4::TForm4(Dialogs& dialogs, Dataset& ayar, QWidget* parent) : QDialog(paren
     BitBtn1->setAutoDefault(true);
     connect(BitBtn1, &QPushButton::clicked, this, &TForm4::BitBtn1Click);
 
+    NewRegisterLabel = new QLabel(this);
+    NewRegisterLabel->setObjectName(QStringLiteral("NewRegisterLabel"));
+    QFont small = NewRegisterLabel->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    NewRegisterLabel->setFont(small);
+    NewRegisterLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    NewRegisterLabel->setGeometry(16, 196, 298, 16);
+    NewRegisterLabel->hide();
+
     setTabOrder(RzNumericEdit1, Edit1);
     setTabOrder(Edit1, BitBtn1);
 
@@ -77,6 +87,17 @@ TForm4::TForm4(Dialogs& dialogs, Dataset& ayar, QWidget* parent) : QDialog(paren
                qobject_cast<const QComboBox*>(w);
     });
     FormCreate();
+}
+
+void TForm4::showNewRegister(const QString& path)
+{
+    NewRegisterLabel->setText(QStringLiteral("Yeni kayıt dosyası oluşturuldu: %1").arg(QDir::toNativeSeparators(path)));
+    // One line: the window grows to carry the whole path.
+    const int needed = NewRegisterLabel->sizeHint().width();
+    const int width = std::max(330, needed + 32);
+    setFixedSize(width, 222);
+    NewRegisterLabel->setGeometry(16, 196, width - 32, 16);
+    NewRegisterLabel->show();
 }
 
 void TForm4::FormCreate()

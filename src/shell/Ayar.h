@@ -5,6 +5,7 @@
 
 class Dataset;
 class Dialogs;
+class QLabel;
 class QPushButton;
 
 // The facility code field: digits only, at most five, the whole text selected
@@ -28,6 +29,10 @@ class TForm4 : public QDialog
 public:
     TForm4(Dialogs& dialogs, Dataset& ayar, QWidget* parent = nullptr);
 
+    // Names the register that this start has made, so that a register made
+    // in the wrong folder does not go unnoticed.
+    void showNewRegister(const QString& path);
+
     void FormCreate();
     void FormShow();
     void BitBtn1Click();
@@ -36,6 +41,7 @@ public:
     NumericEdit* RzNumericEdit1;
     QLineEdit* Edit1;
     QPushButton* BitBtn1;
+    QLabel* NewRegisterLabel;
 
 Q_SIGNALS:
     // Code and name are stored; the window closes right after.

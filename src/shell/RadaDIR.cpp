@@ -75,6 +75,8 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
     program->form2 = std::make_unique<TForm2>();
     program->form3 = std::make_unique<TForm3>();
     program->form4 = std::make_unique<TForm4>(platform.dialogs, *program->tables->ayar);
+    if (program->database.createdNew())
+        program->form4->showNewRegister(program->database.path());
     program->form1->setWindows(program->form2.get(), program->form3.get(), program->form4.get());
 
     TForm1* main = program->form1.get();

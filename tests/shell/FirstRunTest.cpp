@@ -8,6 +8,7 @@
 #include "shell/LedDisplay.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -121,6 +122,31 @@ TEST(FirstRun, EscDoesNotCloseTheWindowAndATransferRunWaitsForTheFacility)
               u"Tesis bilgileri henüz girilmemiş.\rTransfer dosyası oluşturmadan önce lütfen Tesis Kodu'nu ve "
               u"Tesis Adı'nı giriniz."_s);
     EXPECT_EQ(p.dialogs().messages[0].caption, u"Rirede Zarevave Rurored"_s);
+}
+
+TEST(FirstRun, ANewRegisterIsNamedWithItsFullPath)
+{
+    for (const bool existing : {false, true}) {
+        SCOPED_TRACE(existing ? "register there before" : "new register");
+        ProgramFixture p;
+        if (existing) {
+            Database db(Database::kFileName);
+            db.open();
+        }
+        QString shown;
+        bool visible = false;
+        runFirstRun(p, [&](TForm4& f) {
+            auto* label = f.findChild<QLabel*>(u"NewRegisterLabel"_s);
+            ASSERT_NE(label, nullptr);
+            visible = label->isVisible();
+            shown = label->text();
+            EXPECT_LE(label->sizeHint().width(), label->width());
+        });
+        EXPECT_EQ(visible, !existing);
+        if (!existing) {
+            EXPECT_EQ(shown, u"Yeni kayıt dosyası oluşturuldu: "_s + QDir::toNativeSeparators(p.dir.databasePath()));
+        }
+    }
 }
 
 TEST(FirstRun, CodeIsCheckedBeforeNameAndBothBeforeStoring)
