@@ -7,15 +7,37 @@
 #include "customers/MusteriBilgileri.h"
 #include "LedDisplay.h"
 #include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
+#include "platform/RegisterLock.h"
 #include "platform/SingleInstance.h"
 #include "register/Tables.h"
 #include "transfer/Compaction.h"
 #include "transfer/TransferRun.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 Program::Program(Platform& p, const QString& databasePath) : platform(p), database(databasePath)
 {
+    lock = std::make_unique<RegisterLock>(database.path());
+    switch (lock->acquire()) {
+    case RegisterLock::Result::Acquired:
+        break;
+    case RegisterLock::Result::HeldByOther: {
+        QString text = QStringLiteral("Kayıt dosyası şu anda başka bir programda açık:\r%1")
+                           .arg(QDir::toNativeSeparators(database.path()));
+        if (!lock->detail().isEmpty())
+            text += QStringLiteral("\rKullanan: %1").arg(lock->detail());
+        text += QStringLiteral("\rAynı kayıt dosyası aynı anda yalnızca bir programda kullanılabilir.");
+        throw DatabaseOpenError(text);
+    }
+    case RegisterLock::Result::Failed:
+        throw DatabaseOpenError(QStringLiteral("Veritabanı açılamadı: %1\n%2")
+                                    .arg(QDir::toNativeSeparators(database.path()), lock->detail()));
+    }
+    // A copy that a compaction killed half-way left behind holds guests
+    // nobody needs; only the lock holder may take it away.
+    platform.fs.remove(Compaction::compactionPathFor(database.path()));
     database.open();
     tables = std::make_unique<Tables>(database);
     compaction = std::make_unique<Compaction>(database, platform.fs, platform.dialogs);
@@ -36,6 +58,7 @@ Program::~Program()
     transfer.reset();
     tables.reset();
     database.close();
+    lock.reset();
 }
 
 std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard, const QString& databasePath,

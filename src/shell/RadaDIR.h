@@ -6,6 +6,7 @@
 #include <memory>
 
 class Compaction;
+class RegisterLock;
 class SingleInstance;
 class Tables;
 class TransferRun;
@@ -21,12 +22,15 @@ class TForm5;
 class Program
 {
 public:
-    // Opens (or creates) the database and every table; throws
-    // DatabaseOpenError.
+    // Takes the register's lock, removes a compaction copy that a crash left
+    // behind, opens (or creates) the database and every table. Throws
+    // DatabaseOpenError, also when another copy holds the register.
     Program(Platform& platform, const QString& databasePath);
     ~Program();
 
     Platform& platform;
+    // Held for as long as the database is open.
+    std::unique_ptr<RegisterLock> lock;
     Database database;
     std::unique_ptr<Tables> tables;
     std::unique_ptr<Compaction> compaction;

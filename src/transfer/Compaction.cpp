@@ -18,7 +18,12 @@ Compaction::Compaction(Database& connection, FileSystem& fs, Dialogs& dialogs)
 
 QString Compaction::compactionPath() const
 {
-    return QFileInfo(m_connection.path()).absoluteDir().filePath(QStringLiteral("radadir.dvb"));
+    return compactionPathFor(m_connection.path());
+}
+
+QString Compaction::compactionPathFor(const QString& liveFile)
+{
+    return QFileInfo(liveFile).absoluteDir().filePath(QStringLiteral("radadir.dvb"));
 }
 
 bool Compaction::JetCompact(const QString& source, const QString& destination)

@@ -19,6 +19,7 @@ public:
 
     // "radadir.dvb" beside the live file.
     QString compactionPath() const;
+    static QString compactionPathFor(const QString& liveFile);
 
     // Compacts source into destination and checks the copy (integrity, the
     // same rows in every table). Shows no message.

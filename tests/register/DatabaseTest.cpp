@@ -10,16 +10,6 @@
 
 namespace {
 
-QString sqlcipherCli(const QString& dbPath, const QString& script)
-{
-    QProcess p;
-    p.start(QStringLiteral("sqlcipher"), {dbPath});
-    p.write(script.toUtf8());
-    p.closeWriteChannel();
-    p.waitForFinished(20000);
-    return QString::fromUtf8(p.readAllStandardOutput()) + QString::fromUtf8(p.readAllStandardError());
-}
-
 } // namespace
 
 TEST(Database, NewFileIsEncryptedAndHoldsTheSchemaAndLookupRows)

@@ -1,6 +1,7 @@
 #include "support/GuiInput.h"
 #include "support/ProgramFixture.h"
 
+#include "platform/RegisterLock.h"
 #include "platform/SingleInstance.h"
 #include "register/Dataset.h"
 #include "shell/AnaForm.h"
@@ -10,7 +11,9 @@
 #include "register/Tables.h"
 #include "shell/LedDisplay.h"
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QGroupBox>
 #include <QSignalSpy>
 #include <QLCDNumber>
@@ -89,6 +92,70 @@ TEST(Startup, SecondCopyIsRefusedWithoutTouchingTheDatabase)
     EXPECT_EQ(TForm5::last(), first.program->splash.get());
     // The running copy is asked to come forward.
     EXPECT_TRUE(waitFor([&] { return woken.count() == 1; }, 5000));
+}
+
+// Another user, or another machine over a shared folder: not the same
+// single-instance guard, but the same register.
+TEST(Startup, ASecondCopyOnTheSameRegisterIsRefusedWithoutTouchingIt)
+{
+    Started first;
+    first.start();
+    ASSERT_TRUE(first.program);
+    QFile stale(first.dir.path(QStringLiteral("radadir.dvb")));
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write("a copy being written");
+    stale.close();
+    const QByteArray before = fileHead(first.dir.databasePath(), 1 << 20);
+
+    FakePlatform fake;
+    SingleInstance guard(uniqueGuardKey(), first.dir.path());
+    int exitCode = -1;
+    EXPECT_FALSE(startProgram(fake.platform, guard, Database::kFileName, exitCode));
+    EXPECT_EQ(exitCode, 1);
+    ASSERT_EQ(fake.dialogs.messages.size(), 1);
+    EXPECT_EQ(fake.dialogs.messages[0].icon, Dialogs::Icon::Error);
+    EXPECT_EQ(fake.dialogs.messages[0].text,
+              QStringLiteral("Kayıt dosyası şu anda başka bir programda açık:\r%1\rKullanan: %2\r"
+                             "Aynı kayıt dosyası aynı anda yalnızca bir programda kullanılabilir.")
+                  .arg(QDir::toNativeSeparators(first.dir.databasePath()), RegisterLock::thisHolder()));
+    EXPECT_EQ(fileHead(first.dir.databasePath(), 1 << 20), before);
+    // The running copy's compaction file is not the refused copy's to remove.
+    EXPECT_TRUE(QFile::exists(first.dir.path(QStringLiteral("radadir.dvb"))));
+    // Tools still read the register while it is held.
+    EXPECT_TRUE(sqlcipherCli(first.dir.databasePath(),
+                             QStringLiteral("PRAGMA key = 'vorpalquintezbrask';\nSELECT count(*) FROM Iller;\n"))
+                    .contains(QStringLiteral("81")));
+}
+
+TEST(Startup, TheRegisterLockGoesWithAProcessThatDies)
+{
+    TestDir dir;
+    QProcess holder;
+    holder.start(QStringLiteral(RADADIR_CRASH_CHILD), {dir.path(), QStringLiteral("hold")});
+    ASSERT_TRUE(holder.waitForReadyRead(30000));
+    RegisterLock lock(dir.databasePath());
+    EXPECT_EQ(lock.acquire(), RegisterLock::Result::HeldByOther);
+    EXPECT_TRUE(lock.detail().contains(QStringLiteral("(pid %1)").arg(holder.processId()))) << lock.detail().toStdString();
+    holder.kill();
+    ASSERT_TRUE(holder.waitForFinished(30000));
+    EXPECT_EQ(lock.acquire(), RegisterLock::Result::Acquired);
+    EXPECT_TRUE(lock.isHeld());
+}
+
+TEST(Startup, ACompactionCopyLeftByACrashIsRemovedAtStart)
+{
+    Started s;
+    {
+        Database db(Database::kFileName);
+        db.open();
+    }
+    QFile stale(s.dir.path(QStringLiteral("radadir.dvb")));
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write("left by a crash");
+    stale.close();
+    s.start();
+    ASSERT_TRUE(s.program);
+    EXPECT_FALSE(QFile::exists(s.dir.path(QStringLiteral("radadir.dvb"))));
 }
 
 TEST(Startup, MainWindowFrame)

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 
 TestDir::TestDir() : m_previous(QDir::currentPath())
 {
@@ -32,6 +33,16 @@ QByteArray fileHead(const QString& path, int bytes)
     if (!f.open(QIODevice::ReadOnly))
         return {};
     return f.read(bytes);
+}
+
+QString sqlcipherCli(const QString& dbPath, const QString& script)
+{
+    QProcess p;
+    p.start(QStringLiteral("sqlcipher"), {dbPath});
+    p.write(script.toUtf8());
+    p.closeWriteChannel();
+    p.waitForFinished(20000);
+    return QString::fromUtf8(p.readAllStandardOutput()) + QString::fromUtf8(p.readAllStandardError());
 }
 
 void storeFacility(Database& db, const QString& code, const QString& name)

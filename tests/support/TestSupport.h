@@ -41,6 +41,9 @@ struct FakePlatform
 // The first 16 bytes of a file.
 QByteArray fileHead(const QString& path, int bytes = 16);
 
+// What the sqlcipher command-line tool prints for a script on a register.
+QString sqlcipherCli(const QString& dbPath, const QString& script);
+
 // Stores a set-up facility.
 void storeFacility(Database& db, const QString& code = QStringLiteral("12345"),
                    const QString& name = QStringLiteral("Otel Deniz"));

@@ -163,7 +163,7 @@ TEST_F(CompactionFixture, ReopenRefusesToCreateAnEmptyDatabase)
 TEST_F(CompactionFixture, AProcessKilledDuringCompactionLosesNothing)
 {
     db.close();
-    const QString child = QStringLiteral(RADADIR_COMPACTION_CHILD);
+    const QString child = QStringLiteral(RADADIR_CRASH_CHILD);
     for (const char* step : {"RemoveStale", "Export", "Verify", "Replace"}) {
         SCOPED_TRACE(step);
         QProcess p;

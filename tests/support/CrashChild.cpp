@@ -1,8 +1,11 @@
-// A process that compacts the database in the given directory and dies on
-// purpose: at a named step ("RemoveStale", "Export", "Verify", "Replace"), or
-// never, compacting again and again until it is killed ("loop").
+// A process that works on the register in the given directory and dies on
+// purpose, for the tests of what survives a crash:
+//   RemoveStale, Export, Verify, Replace: compacts and dies at that step;
+//   loop: compacts again and again until it is killed;
+//   hold: takes the register's lock and waits until it is killed.
 #include "doubles/FaultyFileSystem.h"
 #include "doubles/ScriptedDialogs.h"
+#include "platform/RegisterLock.h"
 #include "register/Database.h"
 #include "transfer/Compaction.h"
 
@@ -10,6 +13,7 @@
 #include <QDir>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 int main(int argc, char** argv)
 {
@@ -18,6 +22,15 @@ int main(int argc, char** argv)
         return 2;
     const QString dir = QString::fromLocal8Bit(argv[1]);
     const QString mode = QString::fromLocal8Bit(argv[2]);
+    if (mode == QStringLiteral("hold")) {
+        RegisterLock lock(QDir(dir).filePath(Database::kFileName));
+        if (lock.acquire() != RegisterLock::Result::Acquired)
+            return 4;
+        std::puts("ready");
+        std::fflush(stdout);
+        for (;;)
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+    }
     Database db(QDir(dir).filePath(Database::kFileName));
     db.open(Database::Missing::Refuse);
     LocalFileSystem fs;
