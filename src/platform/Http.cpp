@@ -76,6 +76,7 @@ NetworkHttp::Response NetworkHttp::get(const QUrl& url, bool wantBody, QDeadline
     QEventLoop loop;
     QTimer limit;
     limit.setSingleShot(true);
+    limit.setTimerType(Qt::PreciseTimer);
     std::unique_ptr<QNetworkReply> reply(m_network->get(request));
     QNetworkReply* r = reply.get();
     // The transfer timeout does not cover every stage (a connect that never

