@@ -249,12 +249,6 @@ TEST(Announcement, UnwritableProgramFolderShowsTheBannerFromMemoryOnce)
     EXPECT_FALSE(QFile::exists(s.banner()));
 }
 
-TEST(Announcement, PageAddress)
-{
-    EXPECT_EQ(Announcement::pageAddress(QStringLiteral("duyuru.radadir.com.tr"), QStringLiteral("01234")),
-              QStringLiteral("http://duyuru.radadir.com.tr/kbs/01234.html"));
-}
-
 namespace {
 
 // The attributes of the next start element named name.
