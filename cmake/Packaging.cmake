@@ -21,15 +21,17 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Kelvane.NET")
 set(CPACK_PACKAGE_CONTACT "destek@radadir.com.tr")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Rirede Zarevave Rurored, guest register for small hotels")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Records each arriving guest's identity and stay, keeps regular customers on file and writes the notification file for the identity notification system. The register is an encrypted database in ~/.local/share/RadaDIR/.")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Records each arriving guest's identity and stay, keeps regular customers
+on file and writes the notification file for the identity notification
+system. Each user's register is an encrypted database in
+~/.local/share/RadaDIR/.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The libraries the program links come from dpkg-shlibdeps; the network
-# library's plugins and the database library are named as well.
+# Dependencies come from dpkg-shlibdeps: libsqlcipher0 and the Qt 6 runtime
+# (libqt6gui6 carries the platform plugins, libqt6network6 the reachability
+# backends).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsqlcipher0, libqt6network6, libqt6gui6, libqt6widgets6")
 include(CPack)
