@@ -8,6 +8,8 @@ packages=(
   libgtest-dev googletest
   iso-codes python3
   libxml2-utils
+  desktop-file-utils
+  dpkg-dev file
 )
 missing=()
 for p in "${packages[@]}"; do

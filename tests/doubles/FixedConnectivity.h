@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/Http.h"
+
+// Test double: a settable answer.
+class FixedConnectivity : public Connectivity
+{
+public:
+    explicit FixedConnectivity(bool answer = true) : online(answer) {}
+    bool isOnline() override
+    {
+        ++asked;
+        return online;
+    }
+    bool online;
+    int asked = 0;
+};

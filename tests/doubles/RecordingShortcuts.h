@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/Shortcuts.h"
+
+#include <QList>
+
+// Test double: records what would have been created.
+class RecordingShortcuts : public Shortcuts
+{
+public:
+    bool create(const ShortcutTarget& target, ShortcutPlace place) override
+    {
+        created.append({target, place});
+        return true;
+    }
+    struct Created
+    {
+        ShortcutTarget target;
+        ShortcutPlace place;
+    };
+    QList<Created> created;
+};
