@@ -1,14 +1,51 @@
 #include "FileSystem.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QTemporaryFile>
 
 #ifdef Q_OS_WIN
+#include <io.h>
 #include <windows.h>
 #else
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 #endif
+
+namespace {
+
+// The file's bytes on the disk, not only in the system's cache.
+bool syncFile(QFile& file)
+{
+    if (!file.flush())
+        return false;
+#ifdef Q_OS_WIN
+    return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle()))) != 0;
+#else
+    return ::fsync(file.handle()) == 0;
+#endif
+}
+
+// The directory entry of a file just renamed into place, on the disk. On
+// Windows the rename itself writes through.
+bool syncDirectoryOf(const QString& path)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(path);
+    return true;
+#else
+    const int fd = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+#endif
+}
+
+} // namespace
 
 bool LocalFileSystem::exists(const QString& path)
 {
@@ -28,18 +65,30 @@ bool LocalFileSystem::replace(const QString& from, const QString& to)
     return MoveFileExW(reinterpret_cast<LPCWSTR>(from.utf16()), reinterpret_cast<LPCWSTR>(to.utf16()),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 #else
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+        return false;
+    return syncDirectoryOf(to);
 #endif
 }
 
 bool LocalFileSystem::writeAtomically(const QString& path, const QByteArray& content)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    const QFileInfo target(path);
+    QTemporaryFile file(target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
+    if (!file.open())
         return false;
-    if (file.write(content) != content.size()) {
-        file.cancelWriting();
+    // A temporary file is private to its owner; the file it becomes is not.
+    file.setPermissions(target.exists() ? target.permissions()
+                                        : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                              QFileDevice::ReadOther);
+    const bool written = file.write(content) == content.size() && syncFile(file);
+    file.close();
+    if (!written)
         return false;
-    }
-    return file.commit();
+    // The whole file is on the disk before it takes the name, and its name
+    // is on the disk before this returns.
+    if (!replace(file.fileName(), target.absoluteFilePath()))
+        return false;
+    file.setAutoRemove(false);
+    return true;
 }

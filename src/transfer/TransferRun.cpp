@@ -22,6 +22,10 @@ const QString TransferRun::kNotSetUpText =
 const QString TransferRun::kSuccessText = QStringLiteral("Dosya Başarılı Şekilde Oluşturuldu.\rDosyanın Konumu :\r");
 const QString TransferRun::kFailureText =
     QStringLiteral("Dosya Oluşturulurken Hata Oluştu. Lütfen Program Satıcınız İle Temasa Geçiniz.");
+const QString TransferRun::kPurgedText = QStringLiteral(
+    "Bildirim dosyası eksiksiz yazıldı ve ayrılan misafirler kayıttan silindi.\rDosya: %1\r"
+    "Dosyadaki misafir sayısı: %2\rLütfen bu dosyayı bildiriniz: ayrılan bu misafirler yeni bir transfer "
+    "dosyasında yer almaz.");
 const QString TransferRun::kDialogTitle = QStringLiteral("Veri Dosyası Kaydet...");
 
 namespace {
@@ -143,9 +147,13 @@ bool TransferRun::runTo(const QString& path)
         return false;
     }
     lastTimings.writeMs = clock.restart();
+    step(Step::Written);
 
+    const int written = guests->recordCount();
+    bool purged = false;
     try {
         Sil();
+        purged = true;
         lastTimings.purgeMs = clock.restart();
 
         m_tables.closeAll();
@@ -157,7 +165,9 @@ bool TransferRun::runTo(const QString& path)
         guests->first();
         Q_EMIT walkEnded();
     } catch (const RadaError&) {
-        fail(kFailureText);
+        // The departures are in this file and nowhere else now: the next
+        // run would not carry them.
+        fail(kFailureText, purged ? kPurgedText.arg(QDir::toNativeSeparators(path)).arg(written) : QString());
         return false;
     }
     m_platform.dialogs.message(QStringLiteral("Information"), kSuccessText + path, Dialogs::Icon::Information,
@@ -176,17 +186,34 @@ void TransferRun::Sil()
     m_purgeList.clear();
 }
 
+void TransferRun::step(Step s)
+{
+    if (onStep)
+        onStep(s);
+}
+
 void TransferRun::VeriSil(const QList<qint64>& ids)
 {
     // The purge asks nobody; the toolbar's delete asks again.
     m_tables.noConfirmDelete = true;
-    if (!ids.isEmpty())
+    if (ids.isEmpty())
+        return;
+    m_connection.begin();
+    try {
         m_connection.remove(m_tables.kisi->table().name, ids);
+        step(Step::Purging);
+        m_connection.commit();
+    } catch (...) {
+        m_connection.rollback();
+        throw;
+    }
 }
 
-void TransferRun::fail(const QString& text)
+void TransferRun::fail(const QString& text, const QString& afterwards)
 {
     m_platform.dialogs.message(QStringLiteral("Error"), text, Dialogs::Icon::Error, Dialogs::Ok, Dialogs::Ok);
+    if (!afterwards.isEmpty())
+        m_platform.dialogs.message(kAppTitle, afterwards, Dialogs::Icon::Warning, Dialogs::Ok, Dialogs::Ok);
     restoreTables();
 }
 

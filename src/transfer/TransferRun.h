@@ -38,6 +38,8 @@ public:
 
     static const QString kNotSetUpText;
     static const QString kSuccessText;
+    // After the failure message, when the purge had already been committed.
+    static const QString kPurgedText;
     static const QString kFailureText;
     static const QString kDialogTitle;
 
@@ -50,6 +52,11 @@ public:
         qint64 compactMs = 0;
     };
     Timings lastTimings;
+
+    // For the tests of what survives a crash: called when the file has been
+    // written, and inside the purge's transaction before it commits.
+    enum class Step { Written, Purging };
+    std::function<void(Step)> onStep;
 
 Q_SIGNALS:
     // The run was refused because the facility is not set up yet: the
@@ -71,7 +78,9 @@ private:
     void VeriSil(const QList<qint64>& ids);
     // Gives the guest window its data back, whatever state the run left.
     void restoreTables();
-    void fail(const QString& text);
+    // The failure message, and a further one when there is one to give.
+    void fail(const QString& text, const QString& afterwards = QString());
+    void step(Step s);
 
     Platform& m_platform;
     Database& m_connection;

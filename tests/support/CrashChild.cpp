@@ -2,12 +2,19 @@
 // purpose, for the tests of what survives a crash:
 //   RemoveStale, Export, Verify, Replace: compacts and dies at that step;
 //   loop: compacts again and again until it is killed;
-//   hold: takes the register's lock and waits until it is killed.
+//   hold: takes the register's lock and waits until it is killed;
+//   Written, Purging: runs a transfer into kbs.xml and dies once the file is
+//   written, or inside the purge before it commits.
 #include "doubles/FaultyFileSystem.h"
 #include "doubles/ScriptedDialogs.h"
 #include "platform/RegisterLock.h"
+#include "platform/Platform.h"
+#include "doubles/ManualClock.h"
+#include "doubles/RecordingShell.h"
 #include "register/Database.h"
+#include "register/Tables.h"
 #include "transfer/Compaction.h"
+#include "transfer/TransferRun.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -36,6 +43,20 @@ int main(int argc, char** argv)
     LocalFileSystem fs;
     ScriptedDialogs dialogs;
     Compaction compaction(db, fs, dialogs);
+    if (mode == QStringLiteral("Written") || mode == QStringLiteral("Purging")) {
+        ManualClock clock;
+        RecordingShell shell;
+        Platform platform{dialogs, clock, shell, fs};
+        Tables tables(db);
+        tables.openAll();
+        TransferRun run(platform, db, tables, compaction, [] { return QStringLiteral("12345"); });
+        run.onStep = [&](TransferRun::Step step) {
+            if ((step == TransferRun::Step::Written) == (mode == QStringLiteral("Written")))
+                std::_Exit(9);
+        };
+        run.runTo(QDir(dir).filePath(QStringLiteral("kbs.xml")));
+        return 0;
+    }
     const char* names[] = {"RemoveStale", "Export", "Verify", "Replace"};
     compaction.beforeStep = [&](Compaction::Step step) {
         if (mode == QString::fromLatin1(names[int(step)]))

@@ -147,6 +147,16 @@ TEST_F(CompactionFixture, AFailureAtAnyStepLeavesTheLiveFileAsItWas)
     }
 }
 
+TEST_F(CompactionFixture, AutoNumbersAreNotReusedAfterACompaction)
+{
+    const qint64 highest = db.column(QStringLiteral("SELECT max(ID) FROM Kisi")).value(0).toLongLong();
+    db.remove(QStringLiteral("Kisi"), {highest});
+    Compaction c(db, fs, dialogs);
+    c.VeritabaniOnar();
+    ASSERT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_GT(insertGuest(db, QStringLiteral("Yeni")), highest);
+}
+
 TEST_F(CompactionFixture, ReopenRefusesToCreateAnEmptyDatabase)
 {
     Compaction c(db, fs, dialogs);

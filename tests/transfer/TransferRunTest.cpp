@@ -149,6 +149,30 @@ TEST_F(TransferFixture, ARefusedNewGuestKeepsWhatWasTypedAndPurgesNothing)
     EXPECT_TRUE(p.entry().DataSource1()->enabled());
 }
 
+TEST_F(TransferFixture, APendingNewGuestIsWrittenWithItsTypedStayAndPurgedWhenDeparted)
+{
+    p.entry().SpeedButton6Click();
+    Dataset& ds = guests();
+    for (const auto& [column, value] : {std::pair{"Adi", "Yeni"}, {"Soyadi", "Gelen"}, {"Uyrugu", "DEU"},
+                                        {"KimlikBelgesiTuru", "P"}, {"KimlikSeriNo", "5566"}, {"Cinsiyet", "K"},
+                                        {"IkametAdresi", "Köln"}})
+        ds.setText(QString::fromLatin1(column), QString::fromUtf8(value));
+    p.entry().DateTimePicker2->setDate(QDate(2024, 3, 6));
+    p.entry().DateTimePicker3->setTime(QTime(8, 15, 0));
+    QTest::mouseClick(p.entry().DBCheckBox1, Qt::LeftButton, {}, QPoint(8, p.entry().DBCheckBox1->height() / 2));
+    p.entry().DateTimePicker4->setDate(QDate(2024, 3, 7));
+    p.entry().DateTimePicker5->setTime(QTime(9, 0, 0));
+    ASSERT_EQ(ds.state(), Dataset::State::Insert);
+
+    p.fake.dialogs.setNextFileName(target());
+    p.form().SpeedButton11Click();
+    EXPECT_EQ(lastMessage().text, kSuccess + QDir::toNativeSeparators(target()));
+    const QByteArray file = readAll(target());
+    EXPECT_TRUE(file.contains(R"(<Kisi SiraNo="6" TCKimlikNo="" Adi="Yeni" Soyadi="Gelen")")) << file.toStdString();
+    EXPECT_TRUE(file.contains(R"(GelisTarihi="2024-03-06 08:15:00" VerilenOdaNo="" AyrilisTarihi="2024-03-07 09:00:00")"));
+    EXPECT_FALSE(storedNames(p.program->database).contains(QStringLiteral("Yeni")));
+}
+
 TEST_F(TransferFixture, AFileThatCannotBeWrittenPurgesNobody)
 {
     p.fake.fs.before = [](FaultyFileSystem::Op op, const QString&) { return op != FaultyFileSystem::Op::Write; };
