@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include <QFile>
+#include <algorithm>
 #include <QFileInfo>
 #include <QTextStream>
 
@@ -296,11 +297,24 @@ void Database::update(const QString& table, qint64 key, const QList<QVariant>& v
 void Database::remove(const QString& table, const QList<qint64>& keys)
 {
     const TableDef& t = Schema::table(table);
-    const QString sql = QStringLiteral("DELETE FROM \"%1\" WHERE rowid = ?").arg(t.name);
+    // Many keys per statement: a purge of thousands of guests is a few
+    // dozen statements, not thousands.
+    constexpr qsizetype kChunk = 500;
+    auto statement = [&t](qsizetype n) {
+        QStringList marks(n, QStringLiteral("?"));
+        return QStringLiteral("DELETE FROM \"%1\" WHERE rowid IN (%2)").arg(t.name, marks.join(QLatin1Char(',')));
+    };
+    const QString full = statement(kChunk);
     begin();
     try {
-        for (qint64 key : keys)
-            exec(sql, {key});
+        for (qsizetype at = 0; at < keys.size(); at += kChunk) {
+            const qsizetype n = std::min(kChunk, keys.size() - at);
+            QList<QVariant> bound;
+            bound.reserve(n);
+            for (qsizetype i = at; i < at + n; ++i)
+                bound << keys[i];
+            exec(n == kChunk ? full : statement(n), bound);
+        }
         commit();
     } catch (...) {
         rollback();
