@@ -2,10 +2,42 @@
 
 #include <QDialog>
 
-// The guest search window, hidden until called.
+class DataSource;
+class DBGrid;
+class FocusHighlighter;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+
+// The guest search window: finds a guest by first name or surname. Its list
+// is the guest window's own guest dataset, so every move in it moves the
+// guest window (settling a pending guest edit first); closing it leaves the
+// guest window on the guest last selected.
 class TForm2 : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TForm2(QWidget* parent = nullptr);
+    explicit TForm2(DataSource* guests, QWidget* parent = nullptr);
+
+    void FormActivate();
+    void LabeledEdit1Change();
+    void LabeledEdit2Change();
+
+    QLineEdit* LabeledEdit1;   // "Adı :"
+    QLineEdit* LabeledEdit2;   // "Soyadı :"
+    DBGrid* DBGrid1;
+    QLabel* StatusBar1;
+
+    static const QString kStatusText;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool previewKey(QKeyEvent* key);
+    void search(const QString& column, const QString& text);
+
+    DataSource* m_guests;
+    FocusHighlighter* m_highlighter;
 };

@@ -45,8 +45,11 @@ Dialogs::Button QtDialogs::message(const QString& caption, const QString& text, 
         }
         ++i;
     }
-    // Esc answers No on a question and OK on a plain message.
-    if (buttons.testFlag(No))
+    // Esc answers Cancel where there is one, No on a question and OK on a
+    // plain message.
+    if (buttons.testFlag(Cancel))
+        box.setEscapeButton(pressedFor[3]);
+    else if (buttons.testFlag(No))
         box.setEscapeButton(pressedFor[1]);
     else if (buttons.testFlag(Ok))
         box.setEscapeButton(pressedFor[2]);

@@ -2,8 +2,12 @@
 
 #include "CodePage.h"
 #include "Dataset.h"
+#include "DatasetModel.h"
 
+#include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTimer>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <algorithm>
@@ -235,4 +239,76 @@ void DBCheckBox::refresh()
     Dataset* ds = m_source->dataset();
     if (m_source->enabled() && ds->isOpen())
         setChecked(ds->boolean(m_column));
+}
+
+DBGrid::DBGrid(DataSource* source, const QStringList& columns, const QStringList& captions, QWidget* parent)
+    : QTableView(parent), m_source(source), m_model(new DatasetModel(source->dataset(), columns, captions, this))
+{
+    setModel(m_model);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
+    verticalHeader()->hide();
+    // Every row as high as the first: a list of many thousands of rows
+    // never asks each row for its height.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setHighlightSections(false);
+    // The selected row stays visible while the list has no focus.
+    QPalette p = palette();
+    p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
+    setPalette(p);
+
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
+        Q_EMIT titleClicked(m_model->columns().value(section));
+    });
+    connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.isValid())
+            Q_EMIT rowDoubleClicked();
+    });
+    connect(source->dataset(), &Dataset::rowChanged, this, &DBGrid::followDataset);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &DBGrid::followDataset);
+    followDataset();
+}
+
+Dataset* DBGrid::dataset() const
+{
+    return m_source->dataset();
+}
+
+void DBGrid::setRowIndicator(bool on)
+{
+    m_model->setRowIndicator(on);
+    verticalHeader()->setVisible(on);
+    if (on)
+        verticalHeader()->setFixedWidth(14);
+}
+
+void DBGrid::followDataset()
+{
+    const QScopedValueRollback<bool> following(m_following, true);
+    const int row = dataset()->isOpen() && dataset()->state() != Dataset::State::Insert ? dataset()->recNo() : -1;
+    if (row < 0 || row >= m_model->rowCount()) {
+        selectionModel()->clearSelection();
+        return;
+    }
+    const QModelIndex at = m_model->index(row, std::max(0, currentIndex().column()));
+    selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(at);
+}
+
+void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QTableView::currentChanged(current, previous);
+    if (m_following || !current.isValid() || !dataset()->isOpen() || current.row() == dataset()->recNo())
+        return;
+    if (!dataset()->moveToRow(current.row())) {
+        // The pending edit was refused (its message has been shown): back to
+        // the row that is still current, once this change has run its course.
+        QTimer::singleShot(0, this, &DBGrid::followDataset);
+    }
 }

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPointer>
+#include <QTableView>
 
 class DataSource;
 class Dataset;
@@ -94,4 +95,35 @@ private:
     DataSource* m_source;
     QString m_column;
     bool m_writing = false;
+};
+
+class DatasetModel;
+
+// A read-only list of a dataset's rows, one row selected as a whole: the
+// dataset's current row. Moving in the list moves the dataset, which first
+// settles a pending edit; when that is refused the list stays where it was.
+class DBGrid : public QTableView
+{
+    Q_OBJECT
+public:
+    DBGrid(DataSource* source, const QStringList& columns, const QStringList& captions, QWidget* parent = nullptr);
+
+    Dataset* dataset() const;
+    DatasetModel* datasetModel() const { return m_model; }
+    // A marker for the current row in a narrow column at the left.
+    void setRowIndicator(bool on);
+    // Selects the dataset's current row.
+    void followDataset();
+
+Q_SIGNALS:
+    void titleClicked(const QString& column);
+    void rowDoubleClicked();
+
+protected:
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+    DataSource* m_source;
+    DatasetModel* m_model;
+    bool m_following = false;
 };

@@ -136,6 +136,24 @@ bool Dataset::first()
     return moveTo(0);
 }
 
+bool Dataset::moveToRow(int visibleRow)
+{
+    if (!isOpen())
+        throw RadaError(kClosed);
+    if (visibleRow < 0 || visibleRow >= m_visible.size())
+        return false;
+    // Settling may store the pending row and reorder the rows: the row asked
+    // for is found again by its key.
+    const qint64 target = m_rows[m_visible[visibleRow]].key;
+    if (!settle())
+        return false;
+    const int at = visibleIndexOfKey(target);
+    if (at < 0)
+        return false;
+    m_bof = m_eof = false;
+    return moveTo(at);
+}
+
 bool Dataset::last()
 {
     if (!settle())

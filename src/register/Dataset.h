@@ -52,6 +52,9 @@ public:
     bool eof() const { return m_eof; }
 
     bool first();
+    // Moves to a visible row, as a click in a grid does. False when the row
+    // does not exist or a pending post was refused.
+    bool moveToRow(int visibleRow);
     bool prior();
     bool next();
     bool last();

@@ -15,6 +15,24 @@ DatasetModel::DatasetModel(Dataset* dataset, QStringList columns, QStringList ca
         beginResetModel();
         endResetModel();
     });
+    connect(dataset, &Dataset::rowChanged, this, [this] {
+        if (!m_indicator)
+            return;
+        const int before = m_marked;
+        m_marked = m_dataset->recNo();
+        if (before >= 0 && before < rowCount())
+            Q_EMIT headerDataChanged(Qt::Vertical, before, before);
+        if (m_marked >= 0 && m_marked < rowCount())
+            Q_EMIT headerDataChanged(Qt::Vertical, m_marked, m_marked);
+    });
+}
+
+void DatasetModel::setRowIndicator(bool on)
+{
+    m_indicator = on;
+    m_marked = m_dataset->recNo();
+    if (rowCount() > 0)
+        Q_EMIT headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
 }
 
 int DatasetModel::rowCount(const QModelIndex& parent) const
@@ -40,6 +58,8 @@ QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int 
         return {};
     if (orientation == Qt::Horizontal)
         return m_captions.value(section, m_columns.value(section));
+    if (m_indicator)
+        return section == m_dataset->recNo() ? QStringLiteral("►") : QString();
     return section + 1;
 }
 

@@ -20,10 +20,15 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     const QStringList& columns() const { return m_columns; }
+    // The vertical header marks the dataset's current row with "►" (a row
+    // indicator) instead of numbering the rows.
+    void setRowIndicator(bool on);
 
 private:
     Dataset* m_dataset;
     QStringList m_columns;
     QList<int> m_indexes;
     QStringList m_captions;
+    bool m_indicator = false;
+    int m_marked = -1;
 };

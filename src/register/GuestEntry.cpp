@@ -21,8 +21,6 @@
 #include <QTimer>
 #include <QToolButton>
 
-const QString GuestEntry::kQueryPage = QStringLiteral("https://tckimlik.nvi.gov.tr/Web/QueryIdentityNumber.aspx");
-
 namespace {
 
 const QString kDateHint = QStringLiteral("[Yıl-Ay-Gün] CTRL+Enter'a basarak şu anki tarihi girebilirsiniz.");
@@ -56,6 +54,11 @@ GuestEntry::GuestEntry(Platform& platform, Tables& tables, const Parents& parent
     m_table->beforePost = [this] { return ADOTable1BeforePost(); };
     m_table->beforeDelete = [this] { return ADOTable1BeforeDelete(); };
     m_table->onPostError = [this](const StoreError&) { ADOTable1PostError(); };
+    // A picker change counts until the guest is stored or dropped.
+    connect(m_table, &Dataset::stateChanged, this, [this] {
+        if (!m_table->isEditing())
+            m_pickersChanged = false;
+    });
     // Until a guest is shown the pickers hold a new guest's values.
     ADOTable1AfterScroll();
 }
@@ -369,7 +372,7 @@ void GuestEntry::SpeedButton10Click()
 
 void GuestEntry::SpeedButton1Click()
 {
-    m_platform.shell.openUrl(QUrl(kQueryPage));
+    m_platform.shell.openUrl(QUrl(kIdentityQueryPage));
 }
 
 void GuestEntry::DBEdit4Exit()
@@ -387,8 +390,30 @@ void GuestEntry::DBEdit15Exit()
         DBEdit15->setText(*plate);
 }
 
+void GuestEntry::setBirthPicker(const QDate& date)
+{
+    m_settingPickers = true;
+    DateTimePicker1->setDate(date);
+    m_settingPickers = false;
+}
+
+void GuestEntry::stampArrival()
+{
+    const QDateTime now = pickerNow();
+    m_settingPickers = true;
+    DateTimePicker2->setDate(now.date());
+    DateTimePicker3->setTime(now.time());
+    m_settingPickers = false;
+}
+
+bool GuestEntry::hasUnsavedChanges() const
+{
+    return m_table->isEditing() && (m_table->isModified() || m_pickersChanged);
+}
+
 void GuestEntry::DateTimePicker1Change()
 {
+    m_pickersChanged = true;
     if (m_table->isOpen() && !m_table->isEditing())
         m_table->edit();
 }

@@ -69,6 +69,12 @@ public:
     void DateTimePicker1Change();
     // Sets the pickers to zero and ticks Kalıcı without touching a record.
     void zeroPickers();
+    // The customer copy: the birth-date box, and the arrival stamped now.
+    void setBirthPicker(const QDate& date);
+    void stampArrival();
+    // The guest is being edited or inserted with something changed: a
+    // column, or one of the date and time boxes.
+    bool hasUnsavedChanges() const;
 
     // Commands that live in other windows, wired by the main window.
     std::function<void()> openSearch;
@@ -92,7 +98,6 @@ public:
     // Every focusable control in tab order.
     QList<QWidget*> tabOrder;
 
-    static const QString kQueryPage;
 
 private:
     void build(const Parents& parents);
@@ -114,4 +119,5 @@ private:
     Dataset* m_table;
     QList<QToolButton*> m_buttons;
     bool m_settingPickers = false;
+    bool m_pickersChanged = false;
 };

@@ -8,6 +8,9 @@ class Dataset;
 // Rules shared by the guest and the customer window.
 
 inline const QString kInvalidIdentityNumber = QStringLiteral("TC Kimlik No Geçersiz Görünüyor");
+// The population registry's identity-number query page, opened in the
+// default browser by the button beside an identity-number box.
+inline const QString kIdentityQueryPage = QStringLiteral("https://tckimlik.nvi.gov.tr/Web/QueryIdentityNumber.aspx");
 
 // The Turkish identity-number check: eleven decimal digits whose tenth and
 // eleventh are the check digits of the first nine. Throws RadaError

@@ -9,6 +9,7 @@
 #include "Splash.h"
 #include "Version.h"
 #include "customers/AramaFormu.h"
+#include "customers/CustomerCopy.h"
 #include "customers/MusteriBilgileri.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -22,6 +23,7 @@
 
 #include <QAbstractSpinBox>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QGroupBox>
@@ -74,6 +76,7 @@ TForm1::TForm1(Platform& platform, Tables& tables, TransferRun& transfer, QWidge
     entry = new GuestEntry(platform, tables, {GroupBox1, GroupBox3, GroupBox4, Panel1}, this);
     entry->openSearch = [this] { openSearchWindow(); };
     entry->showCustomers = [this] { showCustomerWindow(); };
+    entry->Edit1->installEventFilter(this);
     entry->transferRun = [this] { SpeedButton11Click(); };
     connect(&m_transfer, &TransferRun::walkStarting, entry, &GuestEntry::zeroPickers);
     connect(&m_transfer, &TransferRun::walkEnded, entry, &GuestEntry::ADOTable1AfterScroll);
@@ -92,7 +95,9 @@ TForm1::TForm1(Platform& platform, Tables& tables, TransferRun& transfer, QWidge
         },
         entry->Edit1);
     connect(esisAdnDeitir1, &QAction::triggered, this, &TForm1::esisAdnDeitir1Click);
-    qApp->installEventFilter(this);
+    // Keyboard preview: the window sees every key before the focused control.
+    new KeyPreview::Filter(this, [this](QKeyEvent* key) { return previewKey(key); });
+    m_enter = new KeyPreview::EnterMover(this, [this] { focusNextChild(); });
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - QPoint(688 / 2, 550 / 2));
@@ -114,6 +119,70 @@ void TForm1::setWindows(TForm2* search, TForm3* customers, TForm4* firstRun)
     m_firstRun = firstRun;
     if (m_firstRun)
         connect(m_firstRun, &TForm4::facilityStored, this, &TForm1::facilityStored);
+    if (m_customers)
+        connect(m_customers, &TForm3::transferRequested, this, &TForm1::Aktar);
+}
+
+void TForm1::Aktar()
+{
+    if (!m_customers)
+        return;
+    copyCustomerToGuest(*ADOTable1, *m_tables.musteriler, *m_customers,
+                        {[this](const QDate& birth) { entry->setBirthPicker(birth); },
+                         [this] { entry->stampArrival(); }});
+}
+
+void TForm1::Edit1KeyDown()
+{
+    const QString code = entry->Edit1->text();
+    if (code.isEmpty() || !m_customers)
+        return;
+    Dataset& customers = *m_tables.musteriler;
+    // Restricting the customers settles a pending customer edit first; a
+    // refusal has shown the customer window's message and ends the lookup.
+    if (!customers.setFilter(QStringLiteral("musteriKodu"), code))
+        return;
+    if (customers.recordCount() > 0)
+        Aktar();
+    else
+        m_platform.dialogs.inform(CustomerCopy::kCodeNotFound);
+    customers.clearFilter();
+}
+
+bool TForm1::hasUnsavedChanges() const
+{
+    return entry->hasUnsavedChanges() || (m_customers && m_customers->hasUnsavedChanges());
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    // Typed data are not lost without a word: with something unsaved the
+    // clerk is asked once.
+    if (!hasUnsavedChanges()) {
+        QMainWindow::closeEvent(event);
+        return;
+    }
+    const Dialogs::Button answer =
+        m_platform.dialogs.message(kAppTitle, kUnsavedQuestion, Dialogs::Icon::Question,
+                                   Dialogs::Buttons(Dialogs::Yes) | Dialogs::No | Dialogs::Cancel, Dialogs::Yes);
+    bool close = false;
+    if (answer == Dialogs::Yes) {
+        close = true;
+        if (entry->hasUnsavedChanges()) {
+            entry->SpeedButton8Click();
+            close = !ADOTable1->isEditing();
+        }
+        if (close && m_customers && m_customers->hasUnsavedChanges())
+            close = m_customers->settlePendingEdit();
+    } else if (answer == Dialogs::No) {
+        ADOTable1->cancel();
+        m_tables.musteriler->cancel();
+        close = true;
+    }
+    if (close)
+        QMainWindow::closeEvent(event);
+    else
+        event->ignore();
 }
 
 void TForm1::facilityStored()
@@ -299,23 +368,34 @@ void TForm1::showCustomerWindow()
     }
 }
 
+void TForm1::bringToFront()
+{
+    if (isHidden())
+        show();
+    if (isMinimized())
+        showNormal();
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    raise();
+    activateWindow();
+}
+
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
-    // Keyboard preview: the window sees every key before the focused control.
-    if (event->type() != QEvent::KeyPress || !isActiveWindow())
-        return false;
-    QWidget* focus = QApplication::focusWidget();
-    if (watched != (focus ? static_cast<QObject*>(focus) : static_cast<QObject*>(this)))
-        return false;
-    if (focus && focus->window() != this)
-        return false;
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (KeyPreview::isAltGrCharacter(*key))
-        return false;
+    // Edit1DblClick: the customer window, to pick the customer by hand.
+    if (watched == entry->Edit1 && event->type() == QEvent::MouseButtonDblClick) {
+        showCustomerWindow();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TForm1::previewKey(QKeyEvent* key)
+{
+    // The customer code lookup runs on Enter in its box, before the move.
+    if (KeyPreview::isPlainEnter(*key) && QApplication::focusWidget() == entry->Edit1)
+        Edit1KeyDown();
     FormKeyDown(key);
-    // Ctrl+Del has deleted the guest, or the deletion was declined: a text
-    // box must not go on to delete a word of the guest that is current now.
-    if (key->key() == Qt::Key_Delete && key->modifiers().testFlag(Qt::ControlModifier))
+    if (KeyPreview::isCtrlDelete(*key))
         return true;
     if (KeyPreview::isPlainEnter(*key)) {
         FormKeyPress(key);
@@ -356,17 +436,7 @@ void TForm1::FormKeyDown(QKeyEvent* event)
 
 void TForm1::FormKeyPress(QKeyEvent*)
 {
-    // Queued, so that whatever the key set off runs to its end first.
-    if (m_enterPending)
-        return;
-    m_enterPending = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_enterPending = false;
-            focusNextChild();
-        },
-        Qt::QueuedConnection);
+    m_enter->queueMove();
 }
 
 void TForm1::Timer1Timer()

@@ -19,6 +19,9 @@ class QFrame;
 class TForm2;
 class TForm3;
 class TForm4;
+namespace KeyPreview {
+class EnterMover;
+}
 
 // The main window: frame, menu, status bar with its clock, facility displays
 // and the guest entry area.
@@ -46,6 +49,15 @@ public:
     // F3: the search window, with a pending edit left as it is.
     void openSearchWindow();
     void showCustomerWindow();
+    // Copies the customer window's current customer into the guest record.
+    void Aktar();
+    // Enter in the customer code box: the customer with exactly that code
+    // is copied into the guest record.
+    void Edit1KeyDown();
+    // A guest or a customer being edited with something changed.
+    bool hasUnsavedChanges() const;
+    // Shown, restored and raised, as far as the window system allows.
+    void bringToFront();
     // The transfer run: notification file, purge, compaction.
     void SpeedButton11Click();
     // The first-run window stored the facility: the set-up runs again
@@ -80,14 +92,20 @@ public:
     QString aboutTitle() const;
     QString aboutDetails() const;
 
+    static inline const QString kUnsavedQuestion =
+        QStringLiteral("Kaydedilmemiş bilgiler var.\rProgramı kapatmadan önce kaydetmek ister misiniz?");
+
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildFrame();
     void buildMenu();
     void buildStatusBar();
+    // The keyboard preview: true keeps the key from the focused control.
+    bool previewKey(QKeyEvent* key);
 
     Platform& m_platform;
     Tables& m_tables;
@@ -96,5 +114,5 @@ private:
     TForm3* m_customers = nullptr;
     TForm4* m_firstRun = nullptr;
     bool m_shown = false;
-    bool m_enterPending = false;
+    KeyPreview::EnterMover* m_enter;
 };

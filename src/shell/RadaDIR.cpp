@@ -95,8 +95,13 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
                                                           return prog->form1->TesisKoduLed->text();
                                                       });
     program->form1 = std::make_unique<TForm1>(platform, *program->tables, *program->transfer);
-    program->form2 = std::make_unique<TForm2>();
-    program->form3 = std::make_unique<TForm3>();
+    // The search and customer windows belong to the main window: no
+    // taskbar entries of their own, and closing the main window ends the
+    // program whatever else is open.
+    program->form2 = std::make_unique<TForm2>(program->tables->kisiSource, program->form1.get());
+    program->form3 = std::make_unique<TForm3>(platform, *program->tables, program->form1.get());
+    TForm3* customers = program->form3.get();
+    program->transfer->settleOtherWindows = [customers] { return customers->settlePendingEdit(); };
     program->form4 = std::make_unique<TForm4>(platform.dialogs, *program->tables->ayar);
     if (program->database.createdNew())
         program->form4->showNewRegister(program->database.path());
@@ -104,11 +109,6 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
 
     TForm1* main = program->form1.get();
     guard.listen();
-    QObject::connect(&guard, &SingleInstance::activationRequested, main, [main] {
-        if (main->isMinimized())
-            main->showNormal();
-        main->raise();
-        main->activateWindow();
-    });
+    QObject::connect(&guard, &SingleInstance::activationRequested, main, &TForm1::bringToFront);
     return program;
 }

@@ -92,6 +92,10 @@ bool TransferRun::run()
         Q_EMIT facilityMissing();
         return false;
     }
+    // The compaction closes every table: a customer being edited would be
+    // dropped silently.
+    if (settleOtherWindows && !settleOtherWindows())
+        return false;
     Dataset* guests = m_tables.kisi;
     // An existing row being edited is stored first, with its checks.
     if (guests->state() == Dataset::State::Edit && !guests->post())

@@ -53,6 +53,10 @@ public:
     };
     Timings lastTimings;
 
+    // Settles what other windows have pending on the tables the run closes
+    // (a customer being edited); false stops the run before its dialog.
+    std::function<bool()> settleOtherWindows;
+
     // For the tests of what survives a crash: called when the file has been
     // written, and inside the purge's transaction before it commits.
     enum class Step { Written, Purging };
