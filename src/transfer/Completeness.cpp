@@ -26,18 +26,6 @@ struct Columns
     int tcKimlikNo, adi, soyadi, dogumTarihi, uyrugu, belgeTuru, seriNo, gelisTarihi, gelisSaati, kalici;
 };
 
-// A stored date, by its first ten characters; nothing for an empty, an
-// unreadable or the day-zero date.
-std::optional<QDate> storedDate(const QString& text)
-{
-    if (text.isEmpty())
-        return std::nullopt;
-    const auto d = Formats::parseDate(text.left(10));
-    if (!d || *d == Formats::dayZero())
-        return std::nullopt;
-    return d;
-}
-
 bool isElevenDigits(const QString& text)
 {
     if (text.size() != 11)
@@ -55,17 +43,52 @@ bool validIdentityNumber(const QString& text)
     return isElevenDigits(text) && TCKNoKontrol(text);
 }
 
-bool arrivesAfter(const QString& dateText, const QString& timeText, const QDateTime& moment)
+// Stored dates and times read once per distinct text: parsing dominates the
+// check, and a register holds far fewer distinct dates than guests.
+class StoredTimes
 {
-    const auto date = storedDate(dateText);
+public:
+    // A date by its first ten characters; nothing for an empty, an
+    // unreadable or the day-zero date.
+    std::optional<QDate> date(const QString& text)
+    {
+        if (text.isEmpty())
+            return std::nullopt;
+        const QString day = text.left(10);
+        auto it = m_dates.constFind(day);
+        if (it == m_dates.constEnd()) {
+            auto d = Formats::parseDate(day);
+            if (d && *d == Formats::dayZero())
+                d.reset();
+            it = m_dates.insert(day, d);
+        }
+        return *it;
+    }
+
+    // An unreadable time counts as midnight.
+    QTime time(const QString& text)
+    {
+        auto it = m_times.constFind(text);
+        if (it == m_times.constEnd())
+            it = m_times.insert(text, Formats::parseTime(text).value_or(QTime(0, 0)));
+        return *it;
+    }
+
+private:
+    QHash<QString, std::optional<QDate>> m_dates;
+    QHash<QString, QTime> m_times;
+};
+
+bool arrivesAfter(StoredTimes& stored, const QString& dateText, const QString& timeText, const QDateTime& moment)
+{
+    const auto date = stored.date(dateText);
     if (!date)
         return false;
     if (*date != moment.date())
         return *date > moment.date();
     // Compared as date and time of day, whatever the clock's daylight saving
-    // does in between; an unreadable time counts as midnight.
-    const QTime time = Formats::parseTime(timeText).value_or(QTime(0, 0));
-    return time > moment.time();
+    // does in between.
+    return stored.time(timeText) > moment.time();
 }
 
 // The first two rows that share a value; second is -1 while there is one.
@@ -106,6 +129,8 @@ QList<Finding> check(const Dataset& guests, const QDateTime& moment)
     QList<QString> documents(n);
     QHash<QString, Pair> byNumber;
     QHash<QString, Pair> byDocument;
+    byNumber.reserve(n);
+    byDocument.reserve(n);
     for (int row = 0; row < n; ++row) {
         if (!guests.rowBoolean(row, col.kalici))
             continue;
@@ -124,6 +149,7 @@ QList<Finding> check(const Dataset& guests, const QDateTime& moment)
         }
     }
 
+    StoredTimes stored;
     QList<Finding> findings;
     for (int row = 0; row < n; ++row) {
         QStringList problems;
@@ -131,7 +157,7 @@ QList<Finding> check(const Dataset& guests, const QDateTime& moment)
         if (citizen && !validIdentityNumber(guests.rowText(row, col.tcKimlikNo)))
             problems << kIdentityNumber;
 
-        const auto birth = storedDate(guests.rowText(row, col.dogumTarihi));
+        const auto birth = stored.date(guests.rowText(row, col.dogumTarihi));
         if (!citizen && !birth)
             problems << kNoBirthDate;
         if (birth && *birth > today)
@@ -143,7 +169,7 @@ QList<Finding> check(const Dataset& guests, const QDateTime& moment)
                 problems << kCitizenDocument;
         }
 
-        if (arrivesAfter(guests.rowText(row, col.gelisTarihi), guests.rowText(row, col.gelisSaati), moment))
+        if (arrivesAfter(stored, guests.rowText(row, col.gelisTarihi), guests.rowText(row, col.gelisSaati), moment))
             problems << kFutureArrival;
 
         if (!numbers[row].isEmpty()) {
