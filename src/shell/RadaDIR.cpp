@@ -12,6 +12,7 @@
 #include "platform/SingleInstance.h"
 #include "register/Tables.h"
 #include "transfer/Compaction.h"
+#include "transfer/CompletenessDialog.h"
 #include "transfer/TransferRun.h"
 
 #include <QCoreApplication>
@@ -102,6 +103,10 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
     program->form3 = std::make_unique<TForm3>(platform, *program->tables, program->form1.get());
     TForm3* customers = program->form3.get();
     program->transfer->settleOtherWindows = [customers] { return customers->settlePendingEdit(); };
+    TForm1* mainWindow = program->form1.get();
+    program->transfer->reviewFindings = [mainWindow](const QList<Completeness::Finding>& findings) {
+        return CompletenessDialog::ask(findings, mainWindow);
+    };
     program->form4 = std::make_unique<TForm4>(platform.dialogs, *program->tables->ayar);
     if (program->database.createdNew())
         program->form4->showNewRegister(program->database.path());

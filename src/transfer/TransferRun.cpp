@@ -117,10 +117,23 @@ bool TransferRun::runTo(const QString& path)
     if (!guests->first())
         return false;
 
+    // The rows of the file are final: what is likely to be refused is shown
+    // before anything is written.
+    const QDateTime tarih = m_platform.clock.now();
+    if (reviewFindings) {
+        const QList<Completeness::Finding> findings = Completeness::check(*guests, tarih);
+        if (!findings.isEmpty()) {
+            const Completeness::Decision decision = reviewFindings(findings);
+            if (decision.choice == Completeness::Decision::GoToGuest) {
+                showGuest(decision.key);
+                return false;
+            }
+        }
+    }
+
     // Detach the guest window while the table is walked.
     m_tables.kisiSource->setEnabled(false);
     Q_EMIT walkStarting();
-    const QDateTime tarih = m_platform.clock.now();
     clock.start();
     KonaklamaWriter writer;
     QByteArray file;
@@ -188,6 +201,17 @@ void TransferRun::Sil()
         ids << id.toLongLong();
     VeriSil(ids);
     m_purgeList.clear();
+}
+
+void TransferRun::showGuest(qint64 key)
+{
+    Dataset* guests = m_tables.kisi;
+    for (int row = 0; row < guests->recordCount(); ++row) {
+        if (guests->rowKey(row) == key) {
+            guests->moveToRow(row);
+            return;
+        }
+    }
 }
 
 void TransferRun::step(Step s)

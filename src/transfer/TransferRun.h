@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Completeness.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QObject>
@@ -53,6 +55,11 @@ public:
     };
     Timings lastTimings;
 
+    // Shown the guests the notification system is likely to refuse, once the
+    // rows of the file are final and before anything is written; without it
+    // the run goes on.
+    Completeness::Ask reviewFindings;
+
     // Settles what other windows have pending on the tables the run closes
     // (a customer being edited); false stops the run before its dialog.
     std::function<bool()> settleOtherWindows;
@@ -85,6 +92,8 @@ private:
     // The failure message, and a further one when there is one to give.
     void fail(const QString& text, const QString& afterwards = QString());
     void step(Step s);
+    // Makes the guest with this key the current one.
+    void showGuest(qint64 key);
 
     Platform& m_platform;
     Database& m_connection;

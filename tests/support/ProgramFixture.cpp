@@ -5,6 +5,7 @@
 #include "register/GuestEntry.h"
 #include "register/Schema.h"
 #include "register/Tables.h"
+#include "transfer/TransferRun.h"
 #include "shell/AnaForm.h"
 
 #include <QApplication>
@@ -37,6 +38,17 @@ void ProgramFixture::setUpFacility(const QString& code, const QString& name)
 void ProgramFixture::start()
 {
     program = startProgram(fake.platform, *guard, Database::kFileName, exitCode);
+    if (!program)
+        return;
+    program->transfer->reviewFindings = [this](const QList<Completeness::Finding>& findings) {
+        reviewed << findings;
+        Completeness::Decision answer{Completeness::Decision::GoOn, 0};
+        if (!decisions.empty()) {
+            answer = decisions.front();
+            decisions.pop_front();
+        }
+        return answer;
+    };
 }
 
 void ProgramFixture::show()

@@ -5,11 +5,13 @@
 #include "platform/SingleInstance.h"
 #include "shell/AnaForm.h"
 #include "shell/RadaDIR.h"
+#include "transfer/Completeness.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QStringList>
 #include <QWidget>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -37,6 +39,11 @@ struct ProgramFixture
     QString facilityCode = QStringLiteral("12345");
     // Record numbers of the guests stored by open().
     QList<qint64> ids;
+    // The findings the check before a transfer run showed, and the clerk's
+    // answers to give (going on with the run when none is queued). Tests
+    // that want the real dialog set program->transfer->reviewFindings.
+    QList<QList<Completeness::Finding>> reviewed;
+    std::deque<Completeness::Decision> decisions;
 
     ProgramFixture();
     ~ProgramFixture();

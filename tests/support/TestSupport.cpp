@@ -64,7 +64,10 @@ qint64 insertGuest(Database& db, const QString& adi, bool kalici)
     set("Soyadi", QStringLiteral("Yılmaz"));
     set("Uyrugu", QStringLiteral("DEU"));
     set("KimlikBelgesiTuru", QStringLiteral("P"));
-    set("KimlikSeriNo", QStringLiteral("123456"));
+    // Every guest its own passport: the same document twice is a finding of
+    // the check before a transfer run.
+    static int serial = 100000;
+    set("KimlikSeriNo", QString::number(serial++));
     set("Cinsiyet", QStringLiteral("E"));
     set("IkametAdresi", QStringLiteral("Berlin"));
     set("DogumTarihi", QStringLiteral("1980-01-02"));

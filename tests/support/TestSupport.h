@@ -48,7 +48,8 @@ QString sqlcipherCli(const QString& dbPath, const QString& script);
 void storeFacility(Database& db, const QString& code = QStringLiteral("12345"),
                    const QString& name = QStringLiteral("Otel Deniz"));
 
-// Inserts a guest row with every column that the database requires.
+// Inserts a guest row with every column that the database requires: a
+// foreigner ("DEU") with a passport of a serial number no other guest has.
 qint64 insertGuest(Database& db, const QString& adi, bool kalici = true);
 
 // Readable failure messages.

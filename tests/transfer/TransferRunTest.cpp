@@ -6,13 +6,17 @@
 #include "register/GuestEntry.h"
 #include "register/Tables.h"
 #include "shell/AnaForm.h"
+#include "transfer/CompletenessDialog.h"
 #include "transfer/KonaklamaWriter.h"
+#include "transfer/TransferRun.h"
 
 #include <QCryptographicHash>
 #include <QDateEdit>
 #include <QFile>
 #include <QTest>
 #include <QToolButton>
+#include <QPushButton>
+#include <QTreeView>
 #include <gtest/gtest.h>
 
 namespace {
@@ -263,4 +267,70 @@ TEST_F(TransferFixture, AfterARunTheToolbarDeleteAsksAgain)
     ASSERT_EQ(p.fake.dialogs.messages.size(), 1);
     EXPECT_EQ(lastMessage().text, QString::fromUtf8("Bu Kaydı Silmek İstediğinize Emin Misiniz ?"));
     EXPECT_EQ(guests().recordCount(), 3);
+}
+
+// Ayşe and Cem, both staying, carry the same passport: the check shows them
+// in its own window before anything is written.
+TEST_F(TransferFixture, TheCheckBeforeTheRunGoesToAGuestOrGoesOn)
+{
+    p.program->database.exec(QStringLiteral("UPDATE Kisi SET KimlikSeriNo = 'U777' WHERE Adi IN ('Ayşe', 'Cem')"));
+    guests().open();
+    p.program->transfer->reviewFindings = [this](const QList<Completeness::Finding>& findings) {
+        return CompletenessDialog::ask(findings, &p.form());
+    };
+    // Kayda Git on the second guest listed: nothing written, the guest window on Cem.
+    QStringList listed;
+    onNextModal([&](QDialog* dialog) {
+        auto* check = qobject_cast<CompletenessDialog*>(dialog);
+        ASSERT_NE(check, nullptr);
+        for (int row = 0; row < check->list()->model()->rowCount(); ++row)
+            listed << check->list()->model()->index(row, 1).data().toString();
+        QTest::keyClick(check->list(), Qt::Key_Down);
+        QTest::keyClick(check->list(), Qt::Key_Return);
+    });
+    p.fake.dialogs.setNextFileName(target());
+    p.form().SpeedButton11Click();
+    EXPECT_EQ(listed, (QStringList{QStringLiteral("Ayşe Yılmaz"), QStringLiteral("Cem Yılmaz")}));
+    EXPECT_FALSE(QFile::exists(target()));
+    EXPECT_TRUE(p.fake.dialogs.messages.isEmpty());
+    EXPECT_EQ(storedNames(p.program->database).size(), 5);
+    EXPECT_TRUE(p.entry().DataSource1()->enabled());
+    EXPECT_EQ(p.entry().DBEdit1->text(), QStringLiteral("Cem"));
+    EXPECT_EQ(guests().text(QStringLiteral("Adi")), QStringLiteral("Cem"));
+
+    // Devam Et: the same file as a run on the same register without the check.
+    ProgramFixture plain;
+    plain.facilityCode = QStringLiteral("01234");
+    plain.open({QStringLiteral("Ayşe"), QStringLiteral("Bora"), QStringLiteral("Cem"), QStringLiteral("Deniz"),
+                QStringLiteral("Ece")},
+               true, {kDeparted});
+    // Every guest's serial alike in both registers.
+    plain.program->database.exec(QStringLiteral("UPDATE Kisi SET KimlikSeriNo = 'U777'"));
+    p.program->database.exec(QStringLiteral("UPDATE Kisi SET KimlikSeriNo = 'U777'"));
+    plain.guests().open();
+    guests().open();
+    plain.program->transfer->reviewFindings = nullptr;
+    const QDateTime moment(QDate(2024, 3, 7), QTime(9, 5, 30));
+    plain.fake.clock.set(moment);
+    p.fake.clock.set(moment);
+    plain.fake.dialogs.setNextFileName(plain.dir.path(QStringLiteral("kbs.xml")));
+    plain.program->transfer->run();
+
+    bool shown = false;
+    onNextModal([&](QDialog* dialog) {
+        auto* check = qobject_cast<CompletenessDialog*>(dialog);
+        shown = check != nullptr;
+        if (check)
+            QTest::mouseClick(check->goOnButton(), Qt::LeftButton);
+        else
+            dialog->reject();
+    });
+    p.fake.dialogs.setNextFileName(target());
+    p.form().activateWindow();
+    p.form().SpeedButton11Click();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(lastMessage().text, kSuccess + QDir::toNativeSeparators(target()));
+    const QByteArray withCheck = readAll(target());
+    EXPECT_FALSE(withCheck.isEmpty());
+    EXPECT_EQ(withCheck, readAll(plain.dir.path(QStringLiteral("kbs.xml"))));
 }
