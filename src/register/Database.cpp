@@ -176,6 +176,26 @@ void Database::open(Missing missing)
         return;
     }
 
+    // A register made by an earlier version gets the tables added since, in
+    // one transaction; nothing else in it changes.
+    QList<const TableDef*> added;
+    for (const TableDef* t : Schema::laterTables()) {
+        if (columnNames(t->name).isEmpty())
+            added << t;
+    }
+    if (!added.isEmpty()) {
+        try {
+            begin();
+            for (const TableDef* t : added)
+                exec(Schema::createStatement(*t));
+            commit();
+        } catch (const RadaError& e) {
+            rollback();
+            close();
+            throw DatabaseOpenError(heading + e.text());
+        }
+    }
+
     // The file must hold every table with every column the program uses.
     QStringList absent;
     for (const TableDef* t : Schema::allTables()) {

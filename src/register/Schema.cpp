@@ -138,11 +138,31 @@ const TableDef& ayar()
     return t;
 }
 
+const TableDef& transferGecmisi()
+{
+    static const TableDef t{QStringLiteral("TransferGecmisi"),
+                            {{QStringLiteral("ID"), ColumnType::AutoId},
+                             text(QStringLiteral("Zaman"), 19, true),
+                             text(QStringLiteral("DosyaYolu"), 4096, true),
+                             text(QStringLiteral("Ozet"), 32),
+                             {QStringLiteral("YazilanSayisi"), ColumnType::Integer},
+                             {QStringLiteral("SilinenSayisi"), ColumnType::Integer},
+                             text(QStringLiteral("Sonuc"), 40, true),
+                             text(QStringLiteral("Hata"), 200)}};
+    return t;
+}
+
 const QList<const TableDef*>& allTables()
 {
-    static const QList<const TableDef*> all = {&kisi(), &musteriler(), &ulke(), &kimlikTuru(),
-                                               &cinsiyet(), &iller(), &medeniHali(), &ayar()};
+    static const QList<const TableDef*> all = {&kisi(),   &musteriler(), &ulke(), &kimlikTuru(),     &cinsiyet(),
+                                               &iller(), &medeniHali(), &ayar(), &transferGecmisi()};
     return all;
+}
+
+const QList<const TableDef*>& laterTables()
+{
+    static const QList<const TableDef*> later = {&transferGecmisi()};
+    return later;
 }
 
 const TableDef& table(const QString& name)

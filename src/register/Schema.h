@@ -37,8 +37,13 @@ const TableDef& cinsiyet();
 const TableDef& iller();
 const TableDef& medeniHali();
 const TableDef& ayar();
+// The record of the transfer runs.
+const TableDef& transferGecmisi();
 
 const QList<const TableDef*>& allTables();
+// Tables that registers made by an earlier version lack: added, empty, when
+// such a register is opened.
+const QList<const TableDef*>& laterTables();
 const TableDef& table(const QString& name); // throws RadaError when unknown
 
 // CREATE TABLE statement of a table.

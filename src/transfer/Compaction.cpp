@@ -59,7 +59,7 @@ bool Compaction::JetCompact(const QString& source, const QString& destination)
     }
 }
 
-void Compaction::VeritabaniOnar()
+bool Compaction::VeritabaniOnar()
 {
     const QString live = m_connection.path();
     const QString compacted = compactionPath();
@@ -72,4 +72,5 @@ void Compaction::VeritabaniOnar()
         m_dialogs.message(QStringLiteral("Error"), kFailureText, Dialogs::Icon::Error, Dialogs::Ok, Dialogs::Ok);
     }
     m_connection.open(Database::Missing::Refuse);
+    return ok;
 }

@@ -27,8 +27,9 @@ public:
 
     // Closes the connection, compacts, replaces the live file and opens the
     // connection again. A failed compaction shows its message and leaves the
-    // live file alone; an open that fails afterwards throws.
-    void VeritabaniOnar();
+    // live file alone; an open that fails afterwards throws. False when the
+    // compaction failed (and its message was shown).
+    bool VeritabaniOnar();
 
     // Runs before each step, for tests that make a step fail (by returning
     // false) or stop the process there.

@@ -2,6 +2,7 @@
 
 #include "Compaction.h"
 #include "KonaklamaWriter.h"
+#include "RunHistory.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 const QString TransferRun::kNotSetUpText =
     QStringLiteral("Tesis bilgileri henüz girilmemiş.\rTransfer dosyası oluşturmadan önce lütfen Tesis Kodu'nu ve "
@@ -131,6 +133,14 @@ bool TransferRun::runTo(const QString& path)
         }
     }
 
+    // From here on every run leaves its record, whatever becomes of it; as
+    // the last step, once every message has been shown.
+    RunHistory::Run history;
+    history.moment = tarih;
+    history.path = path;
+    history.outcome = RunHistory::kNothingWritten;
+    const auto recordRun = qScopeGuard([this, &history] { RunHistory::record(m_connection, history); });
+
     // Detach the guest window while the table is walked.
     m_tables.kisiSource->setEnabled(false);
     Q_EMIT walkStarting();
@@ -152,6 +162,7 @@ bool TransferRun::runTo(const QString& path)
         file = TransferFileText(std::move(root), writer.digest());
     } catch (const TransferRefused& e) {
         // Nothing has been written or deleted.
+        history.failure = RunHistory::kUnwritableValue;
         m_platform.dialogs.message(QStringLiteral("Error"), e.text(), Dialogs::Icon::Error, Dialogs::Ok, Dialogs::Ok);
         restoreTables();
         return false;
@@ -160,6 +171,7 @@ bool TransferRun::runTo(const QString& path)
 
     // The file first, whole, in one rename: a failure here deletes nobody.
     if (!m_platform.fs.writeAtomically(path, file)) {
+        history.failure = RunHistory::kWriteFailed;
         fail(kFailureText);
         return false;
     }
@@ -167,20 +179,29 @@ bool TransferRun::runTo(const QString& path)
     step(Step::Written);
 
     const int written = guests->recordCount();
+    history.written = written;
+    history.digest = QString::fromLatin1(writer.digest());
+    history.outcome = RunHistory::kPurgeFailed;
+    history.failure = RunHistory::kPurgeRefused;
     bool purged = false;
     try {
+        const int departed = int(m_purgeList.size());
         Sil();
         purged = true;
+        history.purged = departed;
+        history.outcome = RunHistory::kWrittenAndPurged;
+        history.failure = RunHistory::kReopenFailed;
         lastTimings.purgeMs = clock.restart();
 
         m_tables.closeAll();
-        m_compaction.VeritabaniOnar();
+        const bool compacted = m_compaction.VeritabaniOnar();
         lastTimings.compactMs = clock.restart();
 
         m_tables.kisiSource->setEnabled(true);
         m_tables.openAll();
         guests->first();
         Q_EMIT walkEnded();
+        history.failure = compacted ? QString() : RunHistory::kCompactionFailed;
     } catch (const RadaError&) {
         // The departures are in this file and nowhere else now: the next
         // run would not carry them.
