@@ -113,6 +113,12 @@ struct CustomerWindow
         QTest::mouseClick(e().button(12), Qt::LeftButton);
         ASSERT_TRUE(QTest::qWaitForWindowActive(&form3()));
     }
+    // The guest window active again, as after a modal window closes.
+    void backToGuestWindow()
+    {
+        form1().activateWindow();
+        ASSERT_TRUE(waitFor([this] { return QApplication::activeWindow() == &form1(); }));
+    }
     // A click on a customer toolbar button (SpeedButton<number>).
     void click(int number) { QTest::mouseClick(form3().button(number), Qt::LeftButton); }
 
@@ -129,10 +135,12 @@ struct CustomerWindow
         const QRect cell = grid->visualRect(grid->model()->index(row, column));
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
     }
+    // The events of a real double click: a click, then the double click.
     static void doubleClickRow(DBGrid* grid, int row, int column = 1)
     {
-        const QRect cell = grid->visualRect(grid->model()->index(row, column));
-        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+        const QPoint at = grid->visualRect(grid->model()->index(row, column)).center();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
     }
     // The list's column as it shows it, top to bottom.
     static QStringList listed(DBGrid* grid, int column)
