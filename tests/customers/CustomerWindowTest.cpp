@@ -13,6 +13,39 @@ class CustomerWindowTest : public ::testing::Test, public CustomerWindow
 {
 };
 
+TEST(CustomerWindowCases, OpensFromTheGuestWindowBesideIt)
+{
+    struct Case { const char* name; std::function<void(CustomerWindow&)> open; };
+    const Case cases[] = {
+        {"button", [](CustomerWindow& t) { QTest::mouseClick(t.e().button(12), Qt::LeftButton); }},
+        {"F5", [](CustomerWindow& t) {
+             ASSERT_TRUE(focusOn(t.e().DBEdit1));
+             press(Qt::Key_F5);
+         }},
+        {"double click on the code box", [](CustomerWindow& t) { QTest::mouseDClick(t.e().Edit1, Qt::LeftButton); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CustomerWindow t;
+        t.start(fourCustomers(), {u"Ali"_s, u"Veli"_s});
+        EXPECT_EQ(t.e().button(12)->toolTip(), u"Müşteriler [F5]"_s);
+        ASSERT_FALSE(t.form3().isVisible());
+        c.open(t);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&t.form3()));
+        EXPECT_FALSE(t.form3().isModal());
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+        EXPECT_EQ(t.form3().DBEdit14->text(), u"K1"_s);
+        // The guest window stays usable beside it.
+        t.backToGuestWindow();
+        EXPECT_TRUE(t.form3().isVisible());
+        ASSERT_TRUE(focusOn(t.e().DBEdit1));
+        press(Qt::Key_Right, Qt::ControlModifier);
+        EXPECT_EQ(t.guests().recNo(), 1);
+        EXPECT_EQ(t.form3().DBEdit14->text(), u"K1"_s);
+        EXPECT_TRUE(t.dialogs().messages.isEmpty());
+    }
+}
+
 TEST_F(CustomerWindowTest, ANewCustomerWithoutACodeIsRefusedAndStoredOnceACodeIsTyped)
 {
     start();
@@ -257,6 +290,19 @@ TEST_F(CustomerWindowTest, ATitleClickSortsTheListAndASecondClickChangesNothing)
     EXPECT_EQ(listed(grid, 2), (QStringList{u"Aksoy"_s, u"Demir"_s, u"Demirel"_s, u"Kayax"_s}));
     click(3);
     EXPECT_EQ(form3().DBEdit14->text(), u"K3"_s);
+
+    // A click that stores a change which reorders the list: the list shows
+    // the customer clicked, at its new place.
+    box("DBEdit2")->selectAll();
+    typeText(box("DBEdit2"), u"Zengin"_s);
+    clickRow(grid, 2);
+    QTest::qWait(20);
+    EXPECT_EQ(listed(grid, 2), (QStringList{u"Demir"_s, u"Demirel"_s, u"Kayax"_s, u"Zengin"_s}));
+    EXPECT_EQ(form3().DBEdit14->text(), u"K4"_s);
+    EXPECT_EQ(grid->currentIndex().row(), 1);
+    const QModelIndexList selected = grid->selectionModel()->selectedRows();
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected[0].row(), 1);
 }
 
 TEST_F(CustomerWindowTest, SaveOnABrowsedCustomerStoresThePlateWithoutBlanks)
@@ -306,10 +352,17 @@ TEST(CustomerWindowCases, DeleteAsksForAStoredCustomerOnly)
     }
 }
 
-TEST_F(CustomerWindowTest, WithNoCustomersSaveStartsANewOneThatTheStoreRefuses)
+TEST_F(CustomerWindowTest, WithNoCustomersDeleteIsRefusedAndSaveStartsANewOneThatTheStoreRefuses)
 {
+    ErrorReports reports(dialogs());
     start({});
     showCustomers();
+    click(8);
+    ASSERT_EQ(dialogs().texts(), QStringList{u"Cannot perform this operation on an empty dataset"_s});
+    EXPECT_EQ(dialogs().messages[0].icon, Dialogs::Icon::Error);
+    EXPECT_EQ(customers().state(), State::Browse);
+    dialogs().clear();
+
     EXPECT_EQ(birthBox()->date(), kDayZero);
     click(9);
     EXPECT_EQ(dialogs().texts(), QStringList{kCodeMessage});
