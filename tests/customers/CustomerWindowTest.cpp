@@ -256,6 +256,27 @@ TEST_F(CustomerWindowTest, QuickSearchMovesToTheFirstCustomerTheTextBeginsAndLea
     EXPECT_EQ(customers().recNo(), 3);
     EXPECT_EQ(customers().state(), State::Browse);
     EXPECT_TRUE(dialogs().messages.isEmpty());
+
+    // An emptied text finds nobody, but settles a pending edit as every
+    // search does.
+    box("DBEdit1")->end(false);
+    typeText(box("DBEdit1"), u"x"_s);
+    ASSERT_EQ(customers().state(), State::Edit);
+    text->selectAll();
+    QTest::keyClick(text, Qt::Key_Backspace);
+    EXPECT_EQ(customers().state(), State::Browse);
+    EXPECT_EQ(customers().recNo(), 3);
+    EXPECT_EQ(storedCustomer(u"Adi"_s, u"K4"_s).toString(), u"Aylax"_s);
+    EXPECT_TRUE(dialogs().messages.isEmpty());
+
+    typeText(text, u"Ay"_s);
+    form3().DBEdit14->selectAll();
+    QTest::keyClick(form3().DBEdit14, Qt::Key_Backspace);
+    text->selectAll();
+    QTest::keyClick(text, Qt::Key_Backspace);
+    EXPECT_EQ(dialogs().texts(), QStringList{kCodeMessage});
+    EXPECT_EQ(customers().state(), State::Edit);
+    EXPECT_EQ(box("DBEdit1")->text(), u"Aylax"_s);
 }
 
 TEST_F(CustomerWindowTest, ATitleClickSortsTheListAndASecondClickChangesNothing)
@@ -493,14 +514,15 @@ TEST_F(CustomerWindowTest, EnterMovesAlongTheTabOrder)
     for (const char* name : names)
         order << box<QWidget>(name);
     EXPECT_EQ(order, form3().tabOrder);
-    // On a stored customer, and on a new one: passing through the list is no move.
+    // On a stored customer, and on a new one: passing through the list is no
+    // move. From the last box Enter goes round to the first.
     for (const State state : {State::Browse, State::Insert}) {
         SCOPED_TRACE(int(state));
         if (state == State::Insert)
             click(7);
         ASSERT_TRUE(focusOn(order.first()));
-        for (int i = 0; i + 1 < order.size(); ++i) {
-            QWidget* next = order[i + 1];
+        for (int i = 0; i < order.size(); ++i) {
+            QWidget* next = order[(i + 1) % order.size()];
             press(Qt::Key_Return);
             EXPECT_TRUE(waitFor([next] { return FocusHighlighter::controlOf(QApplication::focusWidget()) == next; }))
                 << "after " << order[i]->objectName().toStdString();
