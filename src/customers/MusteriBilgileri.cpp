@@ -325,10 +325,16 @@ void TForm3::SpeedButton1Click()
 void TForm3::Edit1Change()
 {
     // A customer holds no empty text (an empty box stores nothing), so an
-    // empty search text finds nobody and the list stays.
+    // empty search text finds nobody and the list stays; like every search
+    // it settles a pending edit first.
     const QString text = Edit1->text();
-    if (text.isEmpty())
+    if (text.isEmpty()) {
+        if (ADOTable1->isModified())
+            ADOTable1->post();
+        else
+            ADOTable1->cancel();
         return;
+    }
     ADOTable1->locate(ComboBox1->currentData().toString(), text, Qt::CaseInsensitive);
 }
 

@@ -293,7 +293,9 @@ void DBGrid::followDataset()
     const QScopedValueRollback<bool> following(m_following, true);
     const int row = dataset()->isOpen() && dataset()->state() != Dataset::State::Insert ? dataset()->recNo() : -1;
     if (row < 0 || row >= m_model->rowCount()) {
-        selectionModel()->clearSelection();
+        // No row of the list is current (a new row is being built): a click
+        // on any row, the one shown before included, is a move.
+        selectionModel()->clear();
         return;
     }
     const QModelIndex at = m_model->index(row, std::max(0, currentIndex().column()));
@@ -301,10 +303,22 @@ void DBGrid::followDataset()
     scrollTo(at);
 }
 
+void DBGrid::focusInEvent(QFocusEvent* event)
+{
+    // Taking the focus is no move, even where no row is current.
+    {
+        const QScopedValueRollback<bool> following(m_following, true);
+        QTableView::focusInEvent(event);
+    }
+    followDataset();
+}
+
 void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
     QTableView::currentChanged(current, previous);
-    if (m_following || !current.isValid() || !dataset()->isOpen() || current.row() == dataset()->recNo())
+    if (m_following || !current.isValid() || !dataset()->isOpen())
+        return;
+    if (dataset()->state() != Dataset::State::Insert && current.row() == dataset()->recNo())
         return;
     if (!dataset()->moveToRow(current.row())) {
         // The pending edit was refused (its message has been shown): back to

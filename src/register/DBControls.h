@@ -121,6 +121,7 @@ Q_SIGNALS:
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     DataSource* m_source;

@@ -1,0 +1,562 @@
+#include "CustomerWindow.h"
+
+#include "shell/FocusHighlight.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using namespace CustomerTests;
+
+namespace {
+
+class CustomerWindowTest : public ::testing::Test, public CustomerWindow
+{
+};
+
+TEST(CustomerWindowCases, OpensFromTheGuestWindowBesideIt)
+{
+    struct Case { const char* name; std::function<void(CustomerWindow&)> open; };
+    const Case cases[] = {
+        {"button", [](CustomerWindow& t) { QTest::mouseClick(t.e().button(12), Qt::LeftButton); }},
+        {"F5", [](CustomerWindow& t) {
+             ASSERT_TRUE(focusOn(t.e().DBEdit1));
+             press(Qt::Key_F5);
+         }},
+        {"double click on the code box", [](CustomerWindow& t) { QTest::mouseDClick(t.e().Edit1, Qt::LeftButton); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CustomerWindow t;
+        t.start(fourCustomers(), {u"Ali"_s, u"Veli"_s});
+        EXPECT_EQ(t.e().button(12)->toolTip(), u"Müşteriler [F5]"_s);
+        ASSERT_FALSE(t.form3().isVisible());
+        c.open(t);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&t.form3()));
+        EXPECT_FALSE(t.form3().isModal());
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+        EXPECT_EQ(t.form3().DBEdit14->text(), u"K1"_s);
+        // The guest window stays usable beside it.
+        t.backToGuestWindow();
+        EXPECT_TRUE(t.form3().isVisible());
+        ASSERT_TRUE(focusOn(t.e().DBEdit1));
+        press(Qt::Key_Right, Qt::ControlModifier);
+        EXPECT_EQ(t.guests().recNo(), 1);
+        EXPECT_EQ(t.form3().DBEdit14->text(), u"K1"_s);
+        EXPECT_TRUE(t.dialogs().messages.isEmpty());
+    }
+}
+
+TEST_F(CustomerWindowTest, ANewCustomerWithoutACodeIsRefusedAndStoredOnceACodeIsTyped)
+{
+    start();
+    showCustomers();
+    EXPECT_EQ(form3().windowTitle(), u"Müşteri Bilgileri"_s);
+    click(7);
+    EXPECT_EQ(customers().state(), State::Insert);
+    EXPECT_TRUE(waitFor([this] { return form3().DBEdit14->hasFocus(); }));
+    EXPECT_EQ(birthBox()->date(), kDayZero);
+
+    typeText(box("DBEdit1"), u"Deniz"_s);
+    typeText(box("DBEdit2"), u"Er"_s);
+    typeText(box("DBEdit15"), u"06 K 1"_s);
+    auto* uyrugu = box<QComboBox>("DBLookupComboBox1");
+    ASSERT_TRUE(focusOn(uyrugu));
+    typeText(uyrugu, u"Alma"_s);
+    ASSERT_EQ(uyrugu->currentData().toString(), u"DEU"_s);
+    ASSERT_TRUE(focusOn(birthBox()));
+    birthBox()->setDate(QDate(1999, 9, 9));
+
+    click(9);
+    ASSERT_EQ(dialogs().texts(), QStringList{kCodeMessage});
+    EXPECT_EQ(dialogs().messages[0].caption, kAppCaption);
+    EXPECT_EQ(customers().state(), State::Insert);
+    EXPECT_EQ(customerCount(), 4);
+    EXPECT_EQ(box("DBEdit1")->text(), u"Deniz"_s);
+    EXPECT_EQ(box("DBEdit2")->text(), u"Er"_s);
+    EXPECT_EQ(uyrugu->currentData().toString(), u"DEU"_s);
+    EXPECT_EQ(birthBox()->date(), QDate(1999, 9, 9));
+
+    typeText(form3().DBEdit14, u"K9"_s);
+    click(9);
+    EXPECT_EQ(dialogs().messages.size(), 1);
+    EXPECT_EQ(customers().state(), State::Browse);
+    EXPECT_EQ(customerCount(), 5);
+    EXPECT_EQ(storedCustomer(u"Adi"_s, u"K9"_s).toString(), u"Deniz"_s);
+    EXPECT_EQ(storedCustomer(u"Soyadi"_s, u"K9"_s).toString(), u"Er"_s);
+    EXPECT_EQ(storedCustomer(u"Uyrugu"_s, u"K9"_s).toString(), u"DEU"_s);
+    EXPECT_EQ(storedCustomer(u"DogumTarihi"_s, u"K9"_s).toString(), u"1999-09-09"_s);
+    EXPECT_EQ(storedCustomer(u"AracPlakaNo"_s, u"K9"_s).toString(), u"06K1"_s);
+    EXPECT_EQ(form3().DBEdit14->text(), u"K9"_s);
+}
+
+// A move that settles the new customer meets the same refusal; what was
+// typed stays, and once a code is there the same move stores it.
+TEST(CustomerWindowCases, AMoveOrASearchThatSettlesANewCustomerWithoutACodeIsRefused)
+{
+    struct Case { const char* name; std::function<void(CustomerWindow&)> move; };
+    const Case cases[] = {
+        {"a click on another row", [](CustomerWindow& t) { CustomerWindow::clickRow(t.form3().DBGrid1, 2); }},
+        {"a click on the row shown before", [](CustomerWindow& t) { CustomerWindow::clickRow(t.form3().DBGrid1, 0); }},
+        {"Alt+Right", [](CustomerWindow& t) {
+             ASSERT_TRUE(focusOn(t.box("DBEdit2")));
+             press(Qt::Key_Right, Qt::AltModifier);
+         }},
+        {"the quick search", [](CustomerWindow& t) {
+             t.form3().Edit1->clear();
+             typeText(t.form3().Edit1, u"K"_s);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CustomerWindow t;
+        t.start();
+        t.showCustomers();
+        ASSERT_EQ(t.customers().recNo(), 0);
+        t.click(7);
+        ASSERT_TRUE(waitFor([&t] { return t.form3().DBEdit14->hasFocus(); }));
+        typeText(t.box("DBEdit1"), u"Deniz"_s);
+        typeText(t.box("DBEdit6"), u"Hatice"_s);
+        c.move(t);
+        QTest::qWait(20);
+        EXPECT_EQ(t.dialogs().texts(), QStringList{kCodeMessage});
+        EXPECT_EQ(t.customers().state(), State::Insert);
+        EXPECT_EQ(t.box("DBEdit1")->text(), u"Deniz"_s);
+        EXPECT_EQ(t.box("DBEdit6")->text(), u"Hatice"_s);
+        EXPECT_EQ(t.customerCount(), 4);
+
+        typeText(t.form3().DBEdit14, u"K9"_s);
+        c.move(t);
+        EXPECT_EQ(t.dialogs().messages.size(), 1);
+        EXPECT_EQ(t.customers().state(), State::Browse);
+        EXPECT_EQ(t.customerCount(), 5);
+        EXPECT_EQ(t.storedCustomer(u"AnaAdi"_s, u"K9"_s).toString(), u"Hatice"_s);
+    }
+}
+
+TEST_F(CustomerWindowTest, ACodeThatAnotherCustomerHasIsRefused)
+{
+    start();
+    showCustomers();
+    click(7);
+    typeText(form3().DBEdit14, u"K2"_s);
+    typeText(box("DBEdit1"), u"Deniz"_s);
+    click(9);
+    EXPECT_EQ(dialogs().texts(), QStringList{kCodeMessage});
+    EXPECT_EQ(customers().state(), State::Insert);
+    EXPECT_EQ(form3().DBEdit14->text(), u"K2"_s);
+    click(10);
+
+    // Changing a stored customer's code to a taken one.
+    click(6);
+    ASSERT_EQ(form3().DBEdit14->text(), u"K4"_s);
+    form3().DBEdit14->selectAll();
+    typeText(form3().DBEdit14, u"K1"_s);
+    click(9);
+    EXPECT_EQ(dialogs().texts(), (QStringList{kCodeMessage, kCodeMessage}));
+    EXPECT_EQ(customers().state(), State::Edit);
+    EXPECT_EQ(customerCount(), 4);
+    EXPECT_EQ(storedCustomer(u"Adi"_s, u"K4"_s).toString(), u"Ayla"_s);
+}
+
+TEST_F(CustomerWindowTest, TheBirthDateBoxFollowsTheCurrentCustomer)
+{
+    start();
+    showCustomers();
+    EXPECT_EQ(birthBox()->date(), QDate(1970, 1, 2));
+    click(5);
+    ASSERT_EQ(form3().DBEdit14->text(), u"K2"_s);
+    EXPECT_EQ(birthBox()->text(), u"1899-12-30"_s);
+    // "Kaydet" on the customer without a birth date stores day zero, not
+    // the date the box showed before.
+    click(9);
+    EXPECT_TRUE(dialogs().messages.isEmpty());
+    EXPECT_EQ(storedCustomer(u"DogumTarihi"_s, u"K2"_s).toString(), u"1899-12-30"_s);
+    click(5);
+    EXPECT_EQ(birthBox()->date(), QDate(1985, 7, 8));
+    click(4);
+    EXPECT_EQ(birthBox()->date(), kDayZero);
+    click(3);
+    EXPECT_EQ(birthBox()->date(), QDate(1970, 1, 2));
+}
+
+TEST_F(CustomerWindowTest, ABirthDateOnlyChangeIsUndoneByEscDroppedByAMoveAndStoredBySave)
+{
+    start();
+    showCustomers();
+    const QDate stored(1970, 1, 2);
+    ASSERT_TRUE(focusOn(birthBox()));
+    press(Qt::Key_Up);
+    const QDate changed = birthBox()->date();
+    ASSERT_NE(changed, stored);
+    EXPECT_EQ(customers().state(), State::Edit);
+
+    press(Qt::Key_Escape);
+    EXPECT_EQ(customers().state(), State::Browse);
+    EXPECT_EQ(birthBox()->date(), stored);
+    EXPECT_TRUE(form3().isVisible());
+
+    press(Qt::Key_Up);
+    ASSERT_EQ(birthBox()->date(), changed);
+    click(5);
+    EXPECT_EQ(birthBox()->date(), kDayZero);
+    click(4);
+    EXPECT_EQ(birthBox()->date(), stored);
+    EXPECT_EQ(storedCustomer(u"DogumTarihi"_s, u"K1"_s).toString(), u"1970-01-02"_s);
+
+    ASSERT_TRUE(focusOn(birthBox()));
+    press(Qt::Key_Up);
+    click(9);
+    EXPECT_EQ(customers().state(), State::Browse);
+    EXPECT_EQ(storedCustomer(u"DogumTarihi"_s, u"K1"_s).toString(), changed.toString(u"yyyy-MM-dd"_s));
+    EXPECT_EQ(birthBox()->date(), changed);
+    EXPECT_TRUE(dialogs().messages.isEmpty());
+}
+
+TEST_F(CustomerWindowTest, QuickSearchMovesToTheFirstCustomerTheTextBeginsAndLeavesTheListOnNoMatch)
+{
+    start();
+    showCustomers();
+    QLineEdit* text = form3().Edit1;
+    QComboBox* field = form3().ComboBox1;
+    EXPECT_EQ(field->currentText(), u"Kodu'na Göre"_s);
+    typeText(text, u"K3"_s);
+    EXPECT_EQ(customers().recNo(), 2);
+    EXPECT_EQ(box("DBEdit1")->text(), u"Ali"_s);
+
+    // A new field alone moves nothing; the focus goes back to the text.
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(focusOn(field));
+        press(Qt::Key_Down);
+        EXPECT_TRUE(waitFor([text] { return text->hasFocus(); }));
+    }
+    EXPECT_EQ(field->currentText(), u"Soyadı'na Göre"_s);
+    EXPECT_TRUE(waitFor([text] { return text->hasFocus(); }));
+    EXPECT_EQ(customers().recNo(), 2);
+
+    text->clear();
+    EXPECT_EQ(customers().recNo(), 2);
+    struct Step { QString typed; int row; };
+    const Step steps[] = {{u"D"_s, 1}, {u"e"_s, 1}, {u"mire"_s, 3}, {u"x"_s, 3}, {u"l"_s, 3}};
+    for (const Step& s : steps) {
+        typeText(text, s.typed);
+        EXPECT_EQ(customers().recNo(), s.row) << text->text().toStdString();
+    }
+    EXPECT_EQ(box("DBEdit2")->text(), u"Demirel"_s);
+
+    // Upper and lower case are alike.
+    ASSERT_TRUE(focusOn(field));
+    press(Qt::Key_Up);
+    ASSERT_EQ(field->currentText(), u"Adı'na Göre"_s);
+    click(3);
+    text->clear();
+    typeText(text, u"ali"_s);
+    EXPECT_EQ(customers().recNo(), 2);
+    text->clear();
+    typeText(text, u"AYL"_s);
+    EXPECT_EQ(customers().recNo(), 3);
+    EXPECT_EQ(customers().state(), State::Browse);
+    EXPECT_TRUE(dialogs().messages.isEmpty());
+
+    // An emptied text finds nobody, but settles a pending edit as every
+    // search does.
+    box("DBEdit1")->end(false);
+    typeText(box("DBEdit1"), u"x"_s);
+    ASSERT_EQ(customers().state(), State::Edit);
+    text->selectAll();
+    QTest::keyClick(text, Qt::Key_Backspace);
+    EXPECT_EQ(customers().state(), State::Browse);
+    EXPECT_EQ(customers().recNo(), 3);
+    EXPECT_EQ(storedCustomer(u"Adi"_s, u"K4"_s).toString(), u"Aylax"_s);
+    EXPECT_TRUE(dialogs().messages.isEmpty());
+
+    typeText(text, u"Ay"_s);
+    form3().DBEdit14->selectAll();
+    QTest::keyClick(form3().DBEdit14, Qt::Key_Backspace);
+    text->selectAll();
+    QTest::keyClick(text, Qt::Key_Backspace);
+    EXPECT_EQ(dialogs().texts(), QStringList{kCodeMessage});
+    EXPECT_EQ(customers().state(), State::Edit);
+    EXPECT_EQ(box("DBEdit1")->text(), u"Aylax"_s);
+}
+
+TEST_F(CustomerWindowTest, ATitleClickSortsTheListAndASecondClickChangesNothing)
+{
+    start();
+    showCustomers();
+    DBGrid* grid = form3().DBGrid1;
+    QHeaderView* header = grid->horizontalHeader();
+    auto clickTitle = [header](int section) {
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(section) + 5, header->height() / 2));
+    };
+    EXPECT_EQ(listed(grid, 1), (QStringList{u"Cem"_s, u"Bora"_s, u"Ali"_s, u"Ayla"_s}));
+
+    clickTitle(1);
+    EXPECT_EQ(listed(grid, 1), (QStringList{u"Ali"_s, u"Ayla"_s, u"Bora"_s, u"Cem"_s}));
+    EXPECT_EQ(form3().DBEdit14->text(), u"K1"_s);
+    EXPECT_EQ(grid->currentIndex().row(), 3);
+
+    box("DBEdit2")->end(false);
+    typeText(box("DBEdit2"), u"x"_s);
+    ASSERT_EQ(customers().state(), State::Edit);
+    clickTitle(1);
+    EXPECT_EQ(listed(grid, 1), (QStringList{u"Ali"_s, u"Ayla"_s, u"Bora"_s, u"Cem"_s}));
+    EXPECT_EQ(customers().state(), State::Edit);
+    EXPECT_EQ(box("DBEdit2")->text(), u"Kayax"_s);
+
+    // Another title settles the edit, then orders by its field.
+    clickTitle(2);
+    EXPECT_EQ(customers().state(), State::Browse);
+    EXPECT_EQ(storedCustomer(u"Soyadi"_s, u"K1"_s).toString(), u"Kayax"_s);
+    EXPECT_EQ(listed(grid, 2), (QStringList{u"Aksoy"_s, u"Demir"_s, u"Demirel"_s, u"Kayax"_s}));
+    click(3);
+    EXPECT_EQ(form3().DBEdit14->text(), u"K3"_s);
+
+    // A click that stores a change which reorders the list: the list shows
+    // the customer clicked, at its new place.
+    box("DBEdit2")->selectAll();
+    typeText(box("DBEdit2"), u"Zengin"_s);
+    clickRow(grid, 2);
+    QTest::qWait(20);
+    EXPECT_EQ(listed(grid, 2), (QStringList{u"Demir"_s, u"Demirel"_s, u"Kayax"_s, u"Zengin"_s}));
+    EXPECT_EQ(form3().DBEdit14->text(), u"K4"_s);
+    EXPECT_EQ(grid->currentIndex().row(), 1);
+    const QModelIndexList selected = grid->selectionModel()->selectedRows();
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected[0].row(), 1);
+}
+
+TEST_F(CustomerWindowTest, SaveOnABrowsedCustomerStoresThePlateWithoutBlanks)
+{
+    start();
+    showCustomers();
+    ASSERT_EQ(form3().DBEdit15->text(), u"34 AB 12"_s);
+    ASSERT_EQ(customers().state(), State::Browse);
+    click(9);
+    EXPECT_EQ(customers().state(), State::Browse);
+    EXPECT_EQ(storedCustomer(u"AracPlakaNo"_s, u"K1"_s).toString(), u"34AB12"_s);
+    EXPECT_EQ(form3().DBEdit15->text(), u"34AB12"_s);
+    EXPECT_EQ(storedCustomer(u"DogumTarihi"_s, u"K1"_s).toString(), u"1970-01-02"_s);
+    EXPECT_TRUE(dialogs().messages.isEmpty());
+}
+
+TEST(CustomerWindowCases, DeleteAsksForAStoredCustomerOnly)
+{
+    struct Case { const char* name; bool newCustomer; Dialogs::Button answer; int asked; int left; QString shown; };
+    const Case cases[] = {
+        {"new customer", true, Dialogs::NoButton, 0, 4, u"K2"_s},
+        {"Yes", false, Dialogs::Yes, 1, 3, u"K3"_s},
+        {"No", false, Dialogs::No, 1, 4, u"K2"_s},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CustomerWindow t;
+        t.start();
+        t.showCustomers();
+        t.click(5);
+        if (c.newCustomer) {
+            t.click(7);
+            typeText(t.box("DBEdit1"), u"Deniz"_s);
+        }
+        t.dialogs().setNextAnswer(c.answer);
+        t.click(8);
+        ASSERT_EQ(t.dialogs().messages.size(), c.asked);
+        if (c.asked) {
+            const ScriptedDialogs::Shown& box = t.dialogs().messages[0];
+            EXPECT_EQ(box.text, kDeleteQuestion);
+            EXPECT_EQ(box.caption, u"Warning"_s);
+            EXPECT_EQ(box.buttons, Dialogs::Buttons(Dialogs::Yes) | Dialogs::No);
+        }
+        EXPECT_EQ(t.customerCount(), c.left);
+        EXPECT_EQ(t.customers().state(), State::Browse);
+        EXPECT_EQ(t.form3().DBEdit14->text(), c.shown);
+    }
+}
+
+TEST_F(CustomerWindowTest, WithNoCustomersDeleteIsRefusedAndSaveStartsANewOneThatTheStoreRefuses)
+{
+    ErrorReports reports(dialogs());
+    start({});
+    showCustomers();
+    click(8);
+    ASSERT_EQ(dialogs().texts(), QStringList{u"Cannot perform this operation on an empty dataset"_s});
+    EXPECT_EQ(dialogs().messages[0].icon, Dialogs::Icon::Error);
+    EXPECT_EQ(customers().state(), State::Browse);
+    dialogs().clear();
+
+    EXPECT_EQ(birthBox()->date(), kDayZero);
+    click(9);
+    EXPECT_EQ(dialogs().texts(), QStringList{kCodeMessage});
+    EXPECT_EQ(customers().state(), State::Insert);
+    EXPECT_TRUE(waitFor([this] { return form3().DBEdit14->hasFocus(); }));
+    EXPECT_EQ(customerCount(), 0);
+
+    typeText(form3().DBEdit14, u"K1"_s);
+    click(9);
+    EXPECT_EQ(customerCount(), 1);
+    EXPECT_EQ(storedCustomer(u"DogumTarihi"_s, u"K1"_s).toString(), u"1899-12-30"_s);
+}
+
+TEST_F(CustomerWindowTest, LeavingTheIdentityNumberBoxWarnsAboutAnInvalidNumber)
+{
+    struct Case { QString typed; QStringList messages; bool focusBack; };
+    const Case cases[] = {
+        {u"12345678951"_s, {kInvalidTckn}, true},
+        {u"12345678950"_s, {}, false},
+        {u""_s, {}, false},
+    };
+    start();
+    showCustomers();
+    click(5);   // a customer without a number
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        dialogs().clear();
+        ASSERT_TRUE(focusOn(form3().DBEdit4));
+        form3().DBEdit4->home(false);
+        typeText(form3().DBEdit4, c.typed);
+        press(Qt::Key_Tab);
+        QTest::qWait(20);
+        EXPECT_EQ(dialogs().texts(), c.messages);
+        if (!c.messages.isEmpty()) {
+            EXPECT_EQ(dialogs().messages[0].caption, kAppCaption);
+        }
+        EXPECT_EQ(form3().DBEdit4->hasFocus(), c.focusBack);
+        click(10);
+    }
+    // Only a warning: the number is stored all the same.
+    ASSERT_TRUE(focusOn(form3().DBEdit4));
+    form3().DBEdit4->home(false);
+    typeText(form3().DBEdit4, u"12345678951"_s);
+    click(9);
+    EXPECT_EQ(storedCustomer(u"TCKimlikNo"_s, u"K2"_s).toString(), u"12345678951"_s);
+}
+
+TEST_F(CustomerWindowTest, CommandKeysRunTheToolbarCommandsAndEscKeepsTheWindowOpen)
+{
+    start();
+    showCustomers();
+    EXPECT_EQ(form3().SpeedButton2->toolTip(), u"[F5]"_s);
+    EXPECT_EQ(form3().SpeedButton2->text(), u"Bilgileri Aktar     >>>>>"_s);
+
+    struct Move { Qt::Key key; Qt::KeyboardModifiers modifiers; int button; const char* tip; int from; int to; };
+    const Move moves[] = {
+        {Qt::Key_Right, Qt::AltModifier, 5, "Sonraki Kayıt [Alt+Sağ Ok]", 0, 1},
+        {Qt::Key_Left, Qt::AltModifier, 4, "Önceki Kayıt [Alt+Sol Ok]", 2, 1},
+        {Qt::Key_Right, Qt::ControlModifier, 6, "Son Kayıt [Ctrl+Sağ Ok]", 0, 3},
+        {Qt::Key_Left, Qt::ControlModifier, 3, "İlk Kayıt [Ctrl+Sol Ok]", 2, 0},
+    };
+    for (const Move& m : moves) {
+        SCOPED_TRACE(m.tip);
+        EXPECT_EQ(form3().button(m.button)->toolTip(), QString::fromUtf8(m.tip));
+        customers().first();
+        for (int i = 0; i < m.from; ++i)
+            customers().next();
+        ASSERT_TRUE(focusOn(box("DBEdit2")));
+        press(m.key, m.modifiers);
+        EXPECT_EQ(customers().recNo(), m.to);
+        EXPECT_EQ(box("DBEdit14")->text(), u"K%1"_s.arg(m.to + 1));
+    }
+
+    EXPECT_EQ(form3().button(9)->toolTip(), u"Kaydet [Ctrl+S]"_s);
+    EXPECT_EQ(form3().button(7)->toolTip(), u"Yeni Kayıt [Ctrl+N]"_s);
+    EXPECT_EQ(form3().button(8)->toolTip(), u"Kayıt Sil [Ctrl+Del]"_s);
+    EXPECT_EQ(form3().button(10)->toolTip(), u"İptal [ESC]"_s);
+    customers().first();
+    QLineEdit* soyadi = box("DBEdit2");
+    ASSERT_TRUE(focusOn(soyadi));
+    soyadi->end(false);
+    typeText(soyadi, u"x"_s);
+    press(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(customers().state(), State::Browse);
+    EXPECT_EQ(storedCustomer(u"Soyadi"_s, u"K1"_s).toString(), u"Kayax"_s);
+
+    typeText(soyadi, u"y"_s);
+    press(Qt::Key_Escape);
+    EXPECT_EQ(customers().state(), State::Browse);
+    EXPECT_EQ(soyadi->text(), u"Kayax"_s);
+    EXPECT_TRUE(form3().isVisible());
+
+    press(Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(customers().state(), State::Insert);
+    EXPECT_TRUE(waitFor([this] { return form3().DBEdit14->hasFocus(); }));
+    press(Qt::Key_Escape);
+    EXPECT_EQ(customers().state(), State::Browse);
+    EXPECT_TRUE(form3().isVisible());
+
+    ASSERT_TRUE(focusOn(soyadi));
+    dialogs().setNextAnswer(Dialogs::No);
+    press(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(dialogs().texts(), QStringList{kDeleteQuestion});
+    EXPECT_EQ(customerCount(), 4);
+    dialogs().setNextAnswer(Dialogs::Yes);
+    press(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(customerCount(), 3);
+    EXPECT_EQ(form3().DBEdit14->text(), u"K2"_s);
+    // The key went no further: the surname shown is the new current one's, whole.
+    EXPECT_EQ(soyadi->text(), u"Demir"_s);
+    EXPECT_EQ(customers().state(), State::Browse);
+
+    press(Qt::Key_F5);
+    EXPECT_FALSE(form3().isVisible());
+    EXPECT_EQ(guests().state(), State::Insert);
+    EXPECT_EQ(e().DBEdit1->text(), u"Bora"_s);
+}
+
+TEST_F(CustomerWindowTest, EnterMovesAlongTheTabOrder)
+{
+    start();
+    showCustomers();
+    const char* names[] = {"DBEdit14", "DBEdit1", "DBEdit2", "DateTimePicker1", "DBLookupComboBox1",
+                           "DBLookupComboBox2", "DBEdit16", "DBLookupComboBox3", "DBEdit3", "DBEdit4", "DBEdit5",
+                           "DBEdit6", "DBLookupComboBox4", "DBEdit7", "DBEdit8", "DBEdit9", "DBEdit10", "DBEdit11",
+                           "DBEdit12", "DBLookupComboBox6", "DBEdit13", "DBEdit15", "DBGrid1", "ComboBox1", "Edit1"};
+    QList<QWidget*> order;
+    for (const char* name : names)
+        order << box<QWidget>(name);
+    EXPECT_EQ(order, form3().tabOrder);
+    // On a stored customer, and on a new one: passing through the list is no
+    // move. From the last box Enter goes round to the first.
+    for (const State state : {State::Browse, State::Insert}) {
+        SCOPED_TRACE(int(state));
+        if (state == State::Insert)
+            click(7);
+        ASSERT_TRUE(focusOn(order.first()));
+        for (int i = 0; i < order.size(); ++i) {
+            QWidget* next = order[(i + 1) % order.size()];
+            press(Qt::Key_Return);
+            EXPECT_TRUE(waitFor([next] { return FocusHighlighter::controlOf(QApplication::focusWidget()) == next; }))
+                << "after " << order[i]->objectName().toStdString();
+        }
+        EXPECT_EQ(customers().state(), state);
+        EXPECT_EQ(customers().recNo(), 0);
+        EXPECT_TRUE(dialogs().messages.isEmpty());
+    }
+}
+
+TEST_F(CustomerWindowTest, ClosingOnlyHidesTheWindowAndKeepsThePendingEdit)
+{
+    start();
+    showCustomers();
+    click(5);
+    QLineEdit* adi = box("DBEdit1");
+    adi->end(false);
+    typeText(adi, u"han"_s);
+    ASSERT_EQ(customers().state(), State::Edit);
+    EXPECT_TRUE(form3().close());
+    EXPECT_FALSE(form3().isVisible());
+    EXPECT_TRUE(form1().isVisible());
+    EXPECT_EQ(customers().state(), State::Edit);
+    EXPECT_EQ(customers().text(u"Adi"_s), u"Borahan"_s);
+
+    form1().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form1()));
+    ASSERT_TRUE(focusOn(e().DBEdit1));
+    press(Qt::Key_F5);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&form3()));
+    EXPECT_EQ(adi->text(), u"Borahan"_s);
+    EXPECT_EQ(customers().state(), State::Edit);
+    EXPECT_EQ(storedCustomer(u"Adi"_s, u"K2"_s).toString(), u"Bora"_s);
+    EXPECT_TRUE(dialogs().messages.isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,217 @@
+#include "CustomerWindow.h"
+
+#include <QLabel>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using namespace CustomerTests;
+
+namespace {
+
+const QString kStatus = u"Enter'a Basarak Seçtiğiniz Kaydı Ana Ekrana Aktarabilirsiniz."_s;
+const QString kGuestPostError = u"Veri Girişi Problemi: Lütfen Eksik Bölümleri Doldurup Tekrar Deneyiniz."_s;
+
+class GuestSearchTest : public ::testing::Test, public CustomerWindow
+{
+protected:
+    // Four guests in stored order; the last one born on another day.
+    void SetUp() override
+    {
+        start({}, {u"Ali"_s, u"Burak"_s, u"Can"_s, u"Alper"_s},
+              {u"UPDATE Kisi SET Soyadi = 'Kaya' WHERE Adi = 'Ali'"_s,
+               u"UPDATE Kisi SET Soyadi = 'Demir' WHERE Adi = 'Burak'"_s,
+               u"UPDATE Kisi SET Soyadi = 'Aksoy' WHERE Adi = 'Can'"_s,
+               u"UPDATE Kisi SET Soyadi = 'Demirel', DogumTarihi = '1977-04-05' WHERE Adi = 'Alper'"_s});
+        ASSERT_TRUE(focusOn(e().DBEdit2));
+    }
+
+    // Opens the search window with F3 (or the toolbar button) and runs the
+    // steps in it; the window is closed afterwards if the steps left it open.
+    // True when the steps ran.
+    bool search(const std::function<void(TForm2&)>& steps, bool byButton = false)
+    {
+        bool ran = false;
+        onNextModal([&](QDialog* d) {
+            auto* f = qobject_cast<TForm2*>(d);
+            if (!f) {
+                d->reject();
+                return;
+            }
+            ran = true;
+            EXPECT_TRUE(waitFor([f] { return QApplication::activeWindow() == f; }));
+            steps(*f);
+            if (f->isVisible())
+                f->reject();
+        });
+        if (byButton)
+            QTest::mouseClick(e().button(10), Qt::LeftButton);
+        else
+            press(Qt::Key_F3);
+        return ran;
+    }
+};
+
+TEST_F(GuestSearchTest, OpensFromF3AndTheToolbarButtonWithEmptyTexts)
+{
+    for (const bool byButton : {false, true}) {
+        SCOPED_TRACE(byButton ? "button" : "F3");
+        ASSERT_TRUE(search(
+            [&](TForm2& f) {
+                EXPECT_EQ(f.windowTitle(), u"Müşteri Arama Formu"_s);
+                EXPECT_TRUE(f.isModal());
+                EXPECT_EQ(p.widget<QLabel>(u"StatusBar1"_s, &f)->text(), kStatus);
+                EXPECT_EQ(f.LabeledEdit1->text(), QString());
+                EXPECT_EQ(f.LabeledEdit2->text(), QString());
+                EXPECT_TRUE(waitFor([&f] { return f.LabeledEdit1->hasFocus(); }));
+                EXPECT_EQ(listed(f.DBGrid1, 0), (QStringList{u"Ali"_s, u"Burak"_s, u"Can"_s, u"Alper"_s}));
+                EXPECT_EQ(listed(f.DBGrid1, 1), (QStringList{u"Kaya"_s, u"Demir"_s, u"Aksoy"_s, u"Demirel"_s}));
+                typeText(f.LabeledEdit1, u"Bu"_s);
+                typeText(f.LabeledEdit2, u"Ak"_s);
+            },
+            byButton));
+        // Closed by its close button: the guest window stays on the guest
+        // the list showed last.
+        EXPECT_EQ(e().DBEdit1->text(), u"Can"_s);
+        backToGuestWindow();
+        ASSERT_TRUE(focusOn(e().DBEdit2));
+    }
+    EXPECT_TRUE(dialogs().messages.isEmpty());
+}
+
+TEST_F(GuestSearchTest, EachTextMovesTheListByItsOwnFieldAndANoMatchLeavesIt)
+{
+    guests().last();
+    ASSERT_TRUE(focusOn(e().DBEdit2));
+    ASSERT_TRUE(search([&](TForm2& f) {
+        // The list starts at the guest window's guest.
+        EXPECT_EQ(f.DBGrid1->currentIndex().row(), 3);
+        struct Step { QLineEdit* box; QString typed; int row; };
+        const Step steps[] = {
+            {f.LabeledEdit1, u"A"_s, 0},     {f.LabeledEdit1, u"l"_s, 0},     {f.LabeledEdit1, u"p"_s, 3},
+            {f.LabeledEdit1, u"x"_s, 3},     {f.LabeledEdit2, u"D"_s, 1},     {f.LabeledEdit2, u"emire"_s, 3},
+            {f.LabeledEdit2, u"z"_s, 3},     {f.LabeledEdit1, u"\b\b\b"_s, 0}, {f.LabeledEdit2, u"\b\b\b\b\b\b\b"_s, 1},
+        };
+        for (const Step& s : steps) {
+            for (QChar c : s.typed) {
+                if (c == u'\b')
+                    QTest::keyClick(s.box, Qt::Key_Backspace);
+                else
+                    typeText(s.box, QString(c));
+            }
+            SCOPED_TRACE(s.box->text().toStdString());
+            EXPECT_EQ(guests().recNo(), s.row);
+            EXPECT_EQ(f.DBGrid1->currentIndex().row(), s.row);
+            EXPECT_EQ(e().DBEdit1->text(), guests().rowText(s.row, u"Adi"_s));
+        }
+        EXPECT_EQ(f.LabeledEdit1->text(), u"A"_s);
+        EXPECT_EQ(f.LabeledEdit2->text(), QString());
+    }));
+    EXPECT_EQ(guests().recNo(), 1);
+    EXPECT_EQ(guests().state(), State::Browse);
+    EXPECT_TRUE(dialogs().messages.isEmpty());
+}
+
+TEST_F(GuestSearchTest, DownGoesIntoTheListAndEnterThereTakesTheGuest)
+{
+    ASSERT_TRUE(search([&](TForm2& f) {
+        ASSERT_TRUE(waitFor([&f] { return f.LabeledEdit1->hasFocus(); }));
+        press(Qt::Key_Down);
+        EXPECT_TRUE(waitFor([&f] { return f.DBGrid1->hasFocus(); }));
+        EXPECT_EQ(guests().recNo(), 0);
+        press(Qt::Key_Down);
+        press(Qt::Key_Down);
+        press(Qt::Key_Down);
+        EXPECT_EQ(guests().recNo(), 3);
+        press(Qt::Key_Return);
+        EXPECT_FALSE(f.isVisible());
+    }));
+    EXPECT_EQ(e().DBEdit1->text(), u"Alper"_s);
+    EXPECT_EQ(e().DateTimePicker1->date(), QDate(1977, 4, 5));
+
+    // From the surname text too; Enter there closes at once.
+    backToGuestWindow();
+    ASSERT_TRUE(focusOn(e().DBEdit2));
+    ASSERT_TRUE(search([&](TForm2& f) {
+        ASSERT_TRUE(focusOn(f.LabeledEdit2));
+        typeText(f.LabeledEdit2, u"Ka"_s);
+        press(Qt::Key_Return);
+        EXPECT_FALSE(f.isVisible());
+    }));
+    EXPECT_EQ(e().DBEdit1->text(), u"Ali"_s);
+    EXPECT_EQ(e().DateTimePicker1->date(), QDate(1980, 1, 2));
+    EXPECT_TRUE(dialogs().messages.isEmpty());
+}
+
+TEST_F(GuestSearchTest, ADoubleClickOnARowTakesTheGuest)
+{
+    ASSERT_TRUE(search([&](TForm2& f) {
+        doubleClickRow(f.DBGrid1, 2, 0);
+        EXPECT_TRUE(waitFor([&f] { return !f.isVisible(); }));
+        EXPECT_EQ(f.result(), int(QDialog::Accepted));
+    }));
+    EXPECT_EQ(guests().recNo(), 2);
+    EXPECT_EQ(e().DBEdit1->text(), u"Can"_s);
+}
+
+TEST_F(GuestSearchTest, F3LeavesAChangedGuestToTheFirstMoveWhichSavesIt)
+{
+    QLineEdit* soyadi = p.widget<QLineEdit>(u"DBEdit2"_s);
+    soyadi->end(false);
+    typeText(soyadi, u"oğlu"_s);
+    ASSERT_EQ(guests().state(), State::Edit);
+    ASSERT_TRUE(search([&](TForm2& f) {
+        EXPECT_EQ(guests().state(), State::Edit);
+        typeText(f.LabeledEdit1, u"B"_s);
+        EXPECT_EQ(guests().state(), State::Browse);
+        EXPECT_EQ(guests().recNo(), 1);
+    }));
+    EXPECT_EQ(p.stored(u"Soyadi"_s, p.ids[0]).toString(), u"Kayaoğlu"_s);
+    EXPECT_EQ(e().DBEdit1->text(), u"Burak"_s);
+    EXPECT_TRUE(dialogs().messages.isEmpty());
+}
+
+TEST_F(GuestSearchTest, ARefusedSaveKeepsTheListWhereItWas)
+{
+    // A guest without a first name: the database refuses it.
+    ASSERT_TRUE(focusOn(e().DBEdit1));
+    e().DBEdit1->selectAll();
+    QTest::keyClick(e().DBEdit1, Qt::Key_Backspace);
+    ASSERT_EQ(guests().state(), State::Edit);
+    ASSERT_TRUE(search([&](TForm2& f) {
+        typeText(f.LabeledEdit1, u"B"_s);
+        EXPECT_EQ(dialogs().texts(), QStringList{kGuestPostError});
+        EXPECT_EQ(guests().recNo(), 0);
+        EXPECT_EQ(guests().state(), State::Edit);
+
+        // Nor does the list move by its arrow keys.
+        press(Qt::Key_Down);
+        ASSERT_TRUE(waitFor([&f] { return f.DBGrid1->hasFocus(); }));
+        press(Qt::Key_Down);
+        QTest::qWait(20);
+        EXPECT_EQ(dialogs().texts(), (QStringList{kGuestPostError, kGuestPostError}));
+        EXPECT_EQ(guests().recNo(), 0);
+        EXPECT_EQ(f.DBGrid1->currentIndex().row(), 0);
+        EXPECT_EQ(guests().state(), State::Edit);
+    }));
+    EXPECT_EQ(e().DBEdit1->text(), QString());
+    EXPECT_EQ(p.stored(u"Adi"_s, p.ids[0]).toString(), u"Ali"_s);
+}
+
+TEST_F(GuestSearchTest, TheToolbarButtonDropsTheChangeFirst)
+{
+    QLineEdit* soyadi = p.widget<QLineEdit>(u"DBEdit2"_s);
+    soyadi->end(false);
+    typeText(soyadi, u"oğlu"_s);
+    ASSERT_TRUE(search(
+        [&](TForm2& f) {
+            EXPECT_EQ(guests().state(), State::Browse);
+            typeText(f.LabeledEdit1, u"C"_s);
+            EXPECT_EQ(guests().recNo(), 2);
+        },
+        true));
+    EXPECT_EQ(p.stored(u"Soyadi"_s, p.ids[0]).toString(), u"Kaya"_s);
+    EXPECT_EQ(e().DBEdit1->text(), u"Can"_s);
+    EXPECT_TRUE(dialogs().messages.isEmpty());
+}
+
+} // namespace
