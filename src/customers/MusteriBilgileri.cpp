@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
@@ -186,7 +187,10 @@ void TForm3::build()
     for (const ButtonDef& b : buttons) {
         QToolButton* button = flatButton(this, QStringLiteral("SpeedButton%1").arg(b.number).toLatin1().constData(),
                                          QString::fromUtf8(b.hint), b.icon, QRect(424 + i * 37, 470, 34, 34));
-        connect(button, &QToolButton::clicked, this, b.slot);
+        connect(button, &QToolButton::clicked, this, [this, slot = b.slot] {
+            const QScopedValueRollback<bool> command(m_runningCommand, true);
+            (this->*slot)();
+        });
         m_buttons[b.number] = button;
         ++i;
     }
@@ -245,7 +249,10 @@ void TForm3::setBirthBox(const QDate& date)
 bool TForm3::ADOTable1BeforeInsert()
 {
     setBirthBox(Formats::dayZero());
-    QTimer::singleShot(0, DBEdit14, [box = DBEdit14] { box->setFocus(Qt::OtherFocusReason); });
+    // A new customer begun by a command starts at its code; one begun by
+    // typing into a box of an empty list leaves the clerk in that box.
+    if (m_runningCommand)
+        QTimer::singleShot(0, DBEdit14, [box = DBEdit14] { box->setFocus(Qt::OtherFocusReason); });
     return true;
 }
 
@@ -375,7 +382,10 @@ void TForm3::DBEdit15Exit()
 
 bool TForm3::previewKey(QKeyEvent* key)
 {
-    FormKeyDown(key);
+    {
+        const QScopedValueRollback<bool> command(m_runningCommand, true);
+        FormKeyDown(key);
+    }
     if (KeyPreview::isCtrlDelete(*key))
         return true;
     if (KeyPreview::isPlainEnter(*key)) {

@@ -102,5 +102,6 @@ private:
     QString m_sortColumn;
     bool m_settingBirth = false;
     bool m_birthChanged = false;
+    bool m_runningCommand = false;
     KeyPreview::EnterMover* m_enter = nullptr;
 };

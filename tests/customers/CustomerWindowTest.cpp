@@ -397,6 +397,20 @@ TEST_F(CustomerWindowTest, WithNoCustomersDeleteIsRefusedAndSaveStartsANewOneTha
     EXPECT_EQ(storedCustomer(u"DogumTarihi"_s, u"K1"_s).toString(), u"1899-12-30"_s);
 }
 
+TEST_F(CustomerWindowTest, TypingIntoAnEmptyListBeginsACustomerWhereTheClerkTypes)
+{
+    start({});
+    showCustomers();
+    QLineEdit* adi = box("DBEdit1");
+    ASSERT_TRUE(focusOn(adi));
+    typeText(adi, u"Ada"_s);
+    QTest::qWait(20);
+    EXPECT_EQ(customers().state(), State::Insert);
+    EXPECT_TRUE(adi->hasFocus());
+    EXPECT_EQ(adi->text(), u"Ada"_s);
+    EXPECT_EQ(customers().text(u"Adi"_s), u"Ada"_s);
+}
+
 TEST_F(CustomerWindowTest, LeavingTheIdentityNumberBoxWarnsAboutAnInvalidNumber)
 {
     struct Case { QString typed; QStringList messages; bool focusBack; };
