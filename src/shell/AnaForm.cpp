@@ -19,6 +19,7 @@
 #include "register/Formats.h"
 #include "register/GuestEntry.h"
 #include "register/Tables.h"
+#include "transfer/HistoryWindow.h"
 #include "transfer/TransferRun.h"
 
 #include <QAbstractSpinBox>
@@ -214,6 +215,13 @@ void TForm1::buildMenu()
     k1->setObjectName(QStringLiteral("k1"));
     connect(k1, &QAction::triggered, this, &TForm1::k1Click);
 
+    // The program's own commands beyond the settings.
+    QMenu* islemler = menuBar()->addMenu(QStringLiteral("İşlemler"));
+    islemler->setObjectName(QStringLiteral("Islemler1"));
+    TransferGecmisi1 = islemler->addAction(QStringLiteral("Transfer Geçmişi"));
+    TransferGecmisi1->setObjectName(QStringLiteral("TransferGecmisi1"));
+    connect(TransferGecmisi1, &QAction::triggered, this, &TForm1::showHistory);
+
     Hakknda1 = menuBar()->addAction(QStringLiteral("Hakkında"));
     Hakknda1->setObjectName(QStringLiteral("Hakknda1"));
     Hakknda1->setShortcut(QKeySequence(Qt::Key_F1));
@@ -366,6 +374,13 @@ void TForm1::showCustomerWindow()
         m_customers->raise();
         m_customers->activateWindow();
     }
+}
+
+void TForm1::showHistory()
+{
+    if (!m_history)
+        m_history = new HistoryWindow(m_platform, m_tables.kisi->store(), this);
+    m_history->exec();
 }
 
 void TForm1::bringToFront()

@@ -19,6 +19,7 @@ class QFrame;
 class TForm2;
 class TForm3;
 class TForm4;
+class HistoryWindow;
 namespace KeyPreview {
 class EnterMover;
 }
@@ -58,6 +59,8 @@ public:
     bool hasUnsavedChanges() const;
     // Shown, restored and raised, as far as the window system allows.
     void bringToFront();
+    // The record of the transfer runs.
+    void showHistory();
     // The transfer run: notification file, purge, compaction.
     void SpeedButton11Click();
     // The first-run window stored the facility: the set-up runs again
@@ -85,6 +88,7 @@ public:
     QTimer* Timer1;
     QAction* esisAdnDeitir1;
     QAction* k1;
+    QAction* TransferGecmisi1;
     QAction* Hakknda1;
     QAction* Masastne1;
     QAction* HzlBalatubuuna1;
@@ -113,6 +117,7 @@ private:
     TForm2* m_search = nullptr;
     TForm3* m_customers = nullptr;
     TForm4* m_firstRun = nullptr;
+    HistoryWindow* m_history = nullptr;
     bool m_shown = false;
     KeyPreview::EnterMover* m_enter;
 };

@@ -186,7 +186,7 @@ TEST(Startup, MainWindowFrame)
     QStringList menus;
     for (QAction* a : f.menuBar()->actions())
         menus << a->text();
-    EXPECT_EQ(menus, (QStringList{QStringLiteral("Ayarlar"), QStringLiteral("Hakkında")}));
+    EXPECT_EQ(menus, (QStringList{QStringLiteral("Ayarlar"), QStringLiteral("İşlemler"), QStringLiteral("Hakkında")}));
     QStringList items;
     for (QAction* a : f.menuBar()->actions().first()->menu()->actions())
         items << (a->isSeparator() ? QStringLiteral("-") : a->text());

@@ -1,0 +1,247 @@
+#include "support/GuiInput.h"
+#include "support/ProgramFixture.h"
+
+#include "register/Database.h"
+#include "register/Dataset.h"
+#include "register/Schema.h"
+#include "register/Tables.h"
+#include "transfer/Compaction.h"
+#include "transfer/HistoryWindow.h"
+#include "transfer/RunHistory.h"
+#include "transfer/TransferRun.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A run over the tables alone, as in the run's own tests, with its record.
+struct RunRecord : ::testing::Test
+{
+    TestDir dir;
+    FakePlatform fake;
+    Database db{Database::kFileName};
+    std::unique_ptr<Tables> tables;
+    std::unique_ptr<Compaction> compaction;
+    std::unique_ptr<TransferRun> run;
+
+    void SetUp() override
+    {
+        db.open();
+        storeFacility(db);
+        for (const auto& [name, kalici] : {std::pair{u"Ayşe"_s, true}, {u"Bora"_s, false}, {u"Cem"_s, true}})
+            insertGuest(db, name, kalici);
+        tables = std::make_unique<Tables>(db);
+        tables->openAll();
+        compaction = std::make_unique<Compaction>(db, fake.fs, fake.dialogs);
+        run = std::make_unique<TransferRun>(fake.platform, db, *tables, *compaction, [] { return u"12345"_s; });
+        fake.clock.set(QDateTime(QDate(2024, 3, 7), QTime(9, 5, 30)));
+    }
+    QList<RunHistory::Run> runs() { return RunHistory::readAll(db); }
+    QByteArray hashOf(const QString& path)
+    {
+        QFile f(path);
+        const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        return bytes.mid(bytes.indexOf("<?hash ") + 7, 32);
+    }
+};
+
+} // namespace
+
+TEST_F(RunRecord, ASuccessfulRunIsRecordedWithItsFileAndCounts)
+{
+    fake.dialogs.setNextFileName(dir.path(u"a.xml"_s));
+    ASSERT_TRUE(run->run());
+    const QList<RunHistory::Run> all = runs();
+    ASSERT_EQ(all.size(), 1);
+    const RunHistory::Run& r = all[0];
+    EXPECT_EQ(r.moment, QDateTime(QDate(2024, 3, 7), QTime(9, 5, 30)));
+    EXPECT_EQ(r.path, QDir::toNativeSeparators(dir.path(u"a.xml"_s)));
+    EXPECT_EQ(r.digest.toLatin1(), hashOf(dir.path(u"a.xml"_s)));
+    EXPECT_EQ(r.written, 3);
+    EXPECT_EQ(r.purged, 1);
+    EXPECT_EQ(r.outcome, u"Yazıldı ve silindi"_s);
+    EXPECT_TRUE(r.failure.isEmpty());
+    // Nothing of a guest is kept.
+    const QString everything = db.column(u"SELECT Zaman || DosyaYolu || Ozet || Sonuc || ifnull(Hata, '') "
+                                         u"FROM TransferGecmisi"_s).value(0).toString();
+    for (const QString& name : {u"Ayşe"_s, u"Bora"_s, u"Cem"_s, u"Yılmaz"_s})
+        EXPECT_FALSE(everything.contains(name));
+}
+
+TEST_F(RunRecord, ARunThatStoppedBeforeWritingRecordsNothingOrWhyNothingWasWritten)
+{
+    // The dialog cancelled: no record.
+    EXPECT_FALSE(run->run());
+    // The check's "Kayda Git": no record.
+    db.exec(u"UPDATE Kisi SET KimlikSeriNo = 'AYNI'"_s);
+    tables->kisi->open();
+    run->reviewFindings = [](const QList<Completeness::Finding>& f) {
+        return Completeness::Decision{Completeness::Decision::GoToGuest, f.first().key};
+    };
+    fake.dialogs.setNextFileName(dir.path(u"b.xml"_s));
+    EXPECT_FALSE(run->run());
+    EXPECT_TRUE(runs().isEmpty());
+
+    // Going on, but the file cannot be written.
+    run->reviewFindings = [](const QList<Completeness::Finding>&) {
+        return Completeness::Decision{Completeness::Decision::GoOn, 0};
+    };
+    fake.fs.before = [](FaultyFileSystem::Op op, const QString&) { return op != FaultyFileSystem::Op::Write; };
+    fake.dialogs.setNextFileName(dir.path(u"c.xml"_s));
+    EXPECT_FALSE(run->run());
+    ASSERT_EQ(runs().size(), 1);
+    EXPECT_EQ(runs()[0].outcome, u"Yazılmadı"_s);
+    EXPECT_EQ(runs()[0].failure, u"Dosya yazılamadı"_s);
+    EXPECT_EQ(runs()[0].written, 0);
+    EXPECT_EQ(runs()[0].purged, 0);
+}
+
+TEST_F(RunRecord, AFailedPurgeAndAFailureAfterThePurgeAreRecorded)
+{
+    {
+        // Another connection holds the write lock until the failure has been
+        // reported.
+        Database other(Database::kFileName);
+        other.open();
+        other.begin();
+        fake.dialogs.onNextMessage([&] { other.rollback(); });
+        fake.dialogs.setNextFileName(dir.path(u"a.xml"_s));
+        EXPECT_FALSE(run->run());
+    }
+    ASSERT_EQ(runs().size(), 1);
+    EXPECT_EQ(runs()[0].outcome, u"Yazıldı, silinemedi"_s);
+    EXPECT_EQ(runs()[0].failure, u"Silme veritabanınca reddedildi"_s);
+    EXPECT_EQ(runs()[0].written, 3);
+    EXPECT_EQ(runs()[0].purged, 0);
+
+    // The register is away while the connection is opened again after the
+    // compaction, and back by the time the clerk has read the message.
+    const QString away = dir.path(u"away.dve"_s);
+    compaction->beforeStep = [&](Compaction::Step s) {
+        if (s == Compaction::Step::Replace)
+            QFile::rename(dir.databasePath(), away);
+        return s != Compaction::Step::Replace;
+    };
+    fake.dialogs.onNextMessage([] {});
+    fake.dialogs.onNextMessage([&] { QFile::rename(away, dir.databasePath()); });
+    fake.dialogs.setNextFileName(dir.path(u"b.xml"_s));
+    EXPECT_FALSE(run->run());
+    ASSERT_EQ(runs().size(), 2);
+    EXPECT_EQ(runs()[0].outcome, u"Yazıldı ve silindi"_s);
+    EXPECT_EQ(runs()[0].failure, u"Veritabanı yeniden açılamadı"_s);
+    EXPECT_EQ(runs()[0].purged, 1);
+}
+
+TEST_F(RunRecord, ARecordThatCannotBeWrittenChangesNothingElse)
+{
+    // Someone holds the (compacted) register's write lock from the run's
+    // last step on.
+    std::unique_ptr<Database> other;
+    QObject::connect(run.get(), &TransferRun::succeeded, [&] {
+        other = std::make_unique<Database>(Database::kFileName);
+        other->open();
+        other->begin();
+    });
+    fake.dialogs.setNextFileName(dir.path(u"a.xml"_s));
+    EXPECT_TRUE(run->run());
+    ASSERT_TRUE(other);
+    other->rollback();
+    EXPECT_EQ(fake.dialogs.messages.size(), 1);
+    EXPECT_EQ(fake.dialogs.messages[0].caption, u"Information"_s);
+    EXPECT_TRUE(runs().isEmpty());
+}
+
+TEST(RunHistory, TheTimeSinceTheLastSuccessfulRun)
+{
+    const QDateTime now(QDate(2024, 3, 10), QTime(12, 0));
+    auto at = [](const QDateTime& t, const QString& outcome) {
+        RunHistory::Run r;
+        r.moment = t;
+        r.outcome = outcome;
+        return r;
+    };
+    EXPECT_EQ(RunHistory::sinceLastSuccess({}, now), u"Henüz başarılı bir transfer yapılmamış."_s);
+    EXPECT_EQ(RunHistory::sinceLastSuccess({at(now.addSecs(-60), RunHistory::kNothingWritten)}, now),
+              u"Henüz başarılı bir transfer yapılmamış."_s);
+    // Newest first: the failed newer run does not count.
+    EXPECT_EQ(RunHistory::sinceLastSuccess({at(now.addSecs(-60), RunHistory::kPurgeFailed),
+                                            at(now.addSecs(-(2 * 86400 + 3 * 3600 + 59)), RunHistory::kWrittenAndPurged)},
+                                           now),
+              u"Son başarılı transfer: 2 gün 3 saat önce (2024-03-08 08:59:01)"_s);
+    EXPECT_EQ(RunHistory::sinceLastSuccess({at(now.addSecs(-(5 * 3600 + 7 * 60)), RunHistory::kWrittenAndPurged)}, now),
+              u"Son başarılı transfer: 5 saat 7 dakika önce (2024-03-10 06:53:00)"_s);
+    EXPECT_EQ(RunHistory::sinceLastSuccess({at(now.addSecs(-180), RunHistory::kWrittenAndPurged)}, now),
+              u"Son başarılı transfer: 3 dakika önce (2024-03-10 11:57:00)"_s);
+}
+
+// A register made before the record existed, kept as it was made.
+TEST(RunHistory, ARegisterMadeWithoutTheRecordGetsItAndNothingElseChanges)
+{
+    TestDir dir;
+    ASSERT_TRUE(QFile::copy(QStringLiteral(RADADIR_TEST_DATA "/register-without-history.dve"), dir.databasePath()));
+    QFile::setPermissions(dir.databasePath(), QFile::ReadOwner | QFile::WriteOwner);
+    const QString before = sqlcipherCli(dir.databasePath(),
+                                        u"PRAGMA key = 'vorpalquintezbrask';\nSELECT type, name, sql FROM sqlite_master "
+                                        u"ORDER BY name;\nSELECT * FROM Kisi;\nSELECT * FROM Musteriler;\nSELECT * FROM Ayar;\n"_s);
+    ASSERT_FALSE(before.contains(u"TransferGecmisi"_s));
+    ASSERT_TRUE(before.contains(u"Ayşe"_s));
+    {
+        Database db(Database::kFileName);
+        db.open(Database::Missing::Refuse);
+        EXPECT_FALSE(db.createdNew());
+        EXPECT_EQ(db.columnNames(u"TransferGecmisi"_s), Schema::transferGecmisi().columnNames());
+        EXPECT_EQ(db.count(u"TransferGecmisi"_s), 0);
+    }
+    const QString after = sqlcipherCli(dir.databasePath(),
+                                       u"PRAGMA key = 'vorpalquintezbrask';\nSELECT type, name, sql FROM sqlite_master "
+                                       u"WHERE name <> 'TransferGecmisi' ORDER BY name;\nSELECT * FROM Kisi;\n"
+                                       u"SELECT * FROM Musteriler;\nSELECT * FROM Ayar;\n"_s);
+    EXPECT_EQ(after, before);
+    // Opened again: nothing more is added.
+    Database again(Database::kFileName);
+    again.open(Database::Missing::Refuse);
+    EXPECT_EQ(again.count(u"Kisi"_s), 1);
+}
+
+TEST(RunHistoryWindow, ListsTheRunsNewestFirstAndOpensTheirFolder)
+{
+    ProgramFixture p;
+    p.open({u"Ali"_s}, false);
+    p.fake.dialogs.setNextFileName(p.dir.path(u"ilk.xml"_s));
+    p.program->transfer->run();
+    p.fake.clock.set(p.now.addSecs(3600));
+    QDir().mkpath(p.dir.path(u"arsiv"_s));
+    p.fake.dialogs.setNextFileName(p.dir.path(u"arsiv/ikinci.xml"_s));
+    p.program->transfer->run();
+    QFile::remove(p.dir.path(u"ilk.xml"_s));
+    p.fake.clock.set(p.now.addSecs(3600 + 25 * 60));
+
+    QStringList files;
+    QString since;
+    onNextModal([&](QDialog* dialog) {
+        auto* w = qobject_cast<HistoryWindow*>(dialog);
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->windowTitle(), u"Transfer Geçmişi"_s);
+        since = w->SinceLabel->text();
+        for (int i = 0; i < w->RunList->topLevelItemCount(); ++i)
+            files << w->RunList->topLevelItem(i)->text(1);
+        EXPECT_EQ(w->RunList->topLevelItem(0)->text(4), u"Yazıldı ve silindi"_s);
+        EXPECT_EQ(w->RunList->topLevelItem(1)->text(2), u"1"_s);
+        EXPECT_EQ(w->RunList->topLevelItem(1)->text(3), u"1"_s);
+        QTest::mouseClick(w->FolderButton, Qt::LeftButton);
+        dialog->reject();
+    });
+    p.form().TransferGecmisi1->trigger();
+    EXPECT_EQ(files, (QStringList{QDir::toNativeSeparators(p.dir.path(u"arsiv/ikinci.xml"_s)),
+                                  QDir::toNativeSeparators(p.dir.path(u"ilk.xml"_s)) + HistoryWindow::kGone}));
+    EXPECT_EQ(since, u"Son başarılı transfer: 25 dakika önce (2024-05-06 10:08:07)"_s);
+    ASSERT_EQ(p.fake.shell.opened.size(), 1);
+    EXPECT_EQ(p.fake.shell.opened[0], QUrl::fromLocalFile(p.dir.path(u"arsiv"_s)));
+}
