@@ -6,7 +6,10 @@
 // transaction, exporting a compacted copy, checking it and reading it back;
 // dd writing the file with fsync; md5sum over the file.
 
+#include "doubles/FixedConnectivity.h"
 #include "doubles/ManualClock.h"
+#include "doubles/RecordingShortcuts.h"
+#include "doubles/ScriptedHttp.h"
 #include "doubles/RecordingShell.h"
 #include "doubles/ScriptedDialogs.h"
 #include "platform/FileSystem.h"
@@ -135,7 +138,10 @@ Result measure(int guests)
     ManualClock clock;
     RecordingShell shell;
     LocalFileSystem fs;
-    Platform platform{dialogs, clock, shell, fs};
+    RecordingShortcuts shortcuts;
+    FixedConnectivity connectivity{false};
+    ScriptedHttp http;
+    Platform platform{dialogs, clock, shell, fs, shortcuts, connectivity, http};
     Result r{guests, 0, {}, 0};
     {
         Database database(Database::kFileName);

@@ -1,9 +1,12 @@
 #pragma once
 
 class Clock;
+class Connectivity;
 class Dialogs;
 class FileSystem;
+class Http;
 class Shell;
+class Shortcuts;
 
 // The operating-system adapters a window or a rule may use. Tests hand in
 // doubles.
@@ -13,4 +16,7 @@ struct Platform
     Clock& clock;
     Shell& shell;
     FileSystem& fs;
+    Shortcuts& shortcuts;
+    Connectivity& connectivity;
+    Http& http;
 };

@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "Ayar.h"
 #include "Facility.h"
+#include "AnnouncementPanel.h"
 #include "FocusHighlight.h"
 #include "KeyPreview.h"
 #include "LedDisplay.h"
@@ -13,7 +14,9 @@
 #include "customers/MusteriBilgileri.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "platform/AppPath.h"
 #include "platform/Platform.h"
+#include "platform/Shortcuts.h"
 #include "register/DBControls.h"
 #include "register/Dataset.h"
 #include "register/Formats.h"
@@ -34,7 +37,8 @@
 #include <QTableView>
 #include <QTextEdit>
 #include <QGuiApplication>
-#include <QLCDNumber>
+#include <QFileInfo>
+#include <QLocale>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
@@ -55,9 +59,9 @@ QGroupBox* groupBox(QWidget* parent, const char* name, const QString& caption, c
 
 } // namespace
 
-TForm1::TForm1(Platform& platform, Tables& tables, TransferRun& transfer, QWidget* parent)
+TForm1::TForm1(Platform& platform, Tables& tables, TransferRun& transfer, const Places& places, QWidget* parent)
     : QMainWindow(parent), ADOTable1(tables.kisi), ADOTable7(tables.ayar), m_platform(platform), m_tables(tables),
-      m_transfer(transfer)
+      m_transfer(transfer), m_places(places)
 {
     setObjectName(QStringLiteral("TForm1"));
     setWindowTitle(kAppTitle);
@@ -103,10 +107,14 @@ TForm1::TForm1(Platform& platform, Tables& tables, TransferRun& transfer, QWidge
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - QPoint(688 / 2, 550 / 2));
 
+    m_announcement = std::make_unique<Announcement>(platform.connectivity, platform.http, platform.fs, *WebBrowser1,
+                                                    m_places.programDir, kVersion);
+    connect(WebBrowser1, &AnnouncementPanel::documentComplete, this, &TForm1::WebBrowser1DocumentComplete);
     FormCreate();
 }
 
 TForm1::~TForm1() = default;
+
 
 void TForm1::SpeedButton11Click()
 {
@@ -204,8 +212,10 @@ void TForm1::buildMenu()
     kisayol->setObjectName(QStringLiteral("KsayolOlutur1"));
     Masastne1 = kisayol->addAction(QStringLiteral("Masaüstü'ne"));
     Masastne1->setObjectName(QStringLiteral("Masastne1"));
+    connect(Masastne1, &QAction::triggered, this, &TForm1::Masastne1Click);
     HzlBalatubuuna1 = kisayol->addAction(QStringLiteral("Hızlı Başlat Çubuğu'na"));
     HzlBalatubuuna1->setObjectName(QStringLiteral("HzlBalatubuuna1"));
+    connect(HzlBalatubuuna1, &QAction::triggered, this, &TForm1::HzlBalatubuuna1Click);
     ayarlar->addSeparator();
     esisAdnDeitir1 = ayarlar->addAction(QStringLiteral("Tesis Adını Değiştir"));
     esisAdnDeitir1->setObjectName(QStringLiteral("esisAdnDeitir1"));
@@ -255,16 +265,13 @@ void TForm1::buildFrame()
     TesisKoduLed->setObjectName(QStringLiteral("TesisKoduLed"));
     TesisKoduLed->setGeometry(384, 264, 65, 49);
 
-    AnnouncementPanel = new QFrame(central);
-    AnnouncementPanel->setObjectName(QStringLiteral("AnnouncementPanel"));
-    AnnouncementPanel->setFrameShape(QFrame::StyledPanel);
-    AnnouncementPanel->setGeometry(232, 320, 216, 90);
+    WebBrowser1 = new AnnouncementPanel(central);
+    WebBrowser1->setObjectName(QStringLiteral("AnnouncementPanel"));
+    WebBrowser1->setGeometry(232, 320, 216, 90);
 
-    TesisAdiLabel = new QLabel(central);
+    TesisAdiLabel = new EngravedLabel(central);
     TesisAdiLabel->setObjectName(QStringLiteral("TesisAdiLabel"));
     TesisAdiLabel->setGeometry(232, 416, 217, 57);
-    TesisAdiLabel->setAlignment(Qt::AlignCenter);
-    TesisAdiLabel->setWordWrap(true);
     QFont verdana(QStringLiteral("Verdana"));
     verdana.setPixelSize(13);
     verdana.setBold(true);
@@ -280,8 +287,27 @@ void TForm1::buildStatusBar()
     QFont tahoma(QStringLiteral("Tahoma"));
     tahoma.setPointSize(8);
     bar->setFont(tahoma);
-    const int widths[4] = {155, 60, 80, 50};
+    int widths[4] = {155, 60, 80, 50};
     const QString initial[4] = {QStringLiteral("00.00.0000"), QStringLiteral("00:00:00"), QString(), kSupportContact};
+    // The date panel fits the longest date the locale writes: its longest
+    // month and weekday names.
+    {
+        const QFontMetrics metrics(tahoma);
+        const QLocale locale = QLocale::system();
+        QString month, day;
+        for (int m = 1; m <= 12; ++m) {
+            if (metrics.horizontalAdvance(locale.monthName(m)) > metrics.horizontalAdvance(month))
+                month = locale.monthName(m);
+        }
+        for (int d = 1; d <= 7; ++d) {
+            if (metrics.horizontalAdvance(locale.dayName(d)) > metrics.horizontalAdvance(day))
+                day = locale.dayName(d);
+        }
+        const int longest = metrics.horizontalAdvance(QStringLiteral("28 %1 2028 %2").arg(month, day)) + 12;
+        widths[0] = std::max(widths[0], longest);
+        widths[1] = std::max(widths[1], metrics.horizontalAdvance(QStringLiteral("00:00:00")) + 12);
+        widths[2] = std::max(widths[2], metrics.horizontalAdvance(kVersion) + 12);
+    }
     for (int i = 0; i < 4; ++i) {
         auto* panel = new QLabel(initial[i], bar);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i + 1));
@@ -305,8 +331,9 @@ bool TForm1::facilitySetUp() const
 void TForm1::FormCreate()
 {
     FormProgramAyarlari();
-    if (facilitySetUp())
+    m_announcement->start(facilitySetUp(), Facility::code(*ADOTable7), [] {
         SetSplashStatus(QStringLiteral("Internet bağlantısı kontrol ediliyor..."), 500);
+    });
     if (TForm5* splash = TForm5::last()) {
         splash->repaint();
         splash->hide();
@@ -474,6 +501,29 @@ QString TForm1::aboutTitle() const
 QString TForm1::aboutDetails() const
 {
     return QStringLiteral("Konaklama tesisleri için Kimlik Bildirim Sistemi programı.\n") + kSupportContact;
+}
+
+void TForm1::CreateShortcut(ShortcutPlace place)
+{
+    // The shortcut starts the program in the folder of the register in use.
+    const ShortcutTarget target{shortcutName(kVersion), QCoreApplication::applicationFilePath(),
+                                QFileInfo(m_places.registerPath).absolutePath(), shortcutIcon(m_places.programDir)};
+    m_platform.shortcuts.create(target, place);
+}
+
+void TForm1::Masastne1Click()
+{
+    CreateShortcut(ShortcutPlace::Desktop);
+}
+
+void TForm1::HzlBalatubuuna1Click()
+{
+    CreateShortcut(ShortcutPlace::QuickLaunch);
+}
+
+void TForm1::WebBrowser1DocumentComplete()
+{
+    m_announcement->documentComplete();
 }
 
 void TForm1::Hakknda1Click()

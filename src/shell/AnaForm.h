@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <memory>
 
 struct Platform;
 class Dataset;
@@ -20,6 +21,10 @@ class TForm2;
 class TForm3;
 class TForm4;
 class HistoryWindow;
+class Announcement;
+class AnnouncementPanel;
+class EngravedLabel;
+enum class ShortcutPlace;
 namespace KeyPreview {
 class EnterMover;
 }
@@ -30,8 +35,16 @@ class TForm1 : public QMainWindow
 {
     Q_OBJECT
 public:
+    // Where the program keeps its files.
+    struct Places
+    {
+        QString programDir;    // transient files (GetAppPath())
+        QString registerPath;  // the register in use
+    };
+
     // The tables are open; runs FormCreate.
-    TForm1(Platform& platform, Tables& tables, TransferRun& transfer, QWidget* parent = nullptr);
+    TForm1(Platform& platform, Tables& tables, TransferRun& transfer, const Places& places,
+           QWidget* parent = nullptr);
     ~TForm1() override;
 
     void setWindows(TForm2* search, TForm3* customers, TForm4* firstRun);
@@ -42,6 +55,10 @@ public:
     void Timer1Timer();
     void k1Click();
     void Hakknda1Click();
+    void Masastne1Click();
+    void HzlBalatubuuna1Click();
+    void CreateShortcut(ShortcutPlace place);
+    void WebBrowser1DocumentComplete();
     void esisAdnDeitir1Click();
     // Command keys of the guest window, every matching line in order.
     void FormKeyDown(QKeyEvent* event);
@@ -82,8 +99,8 @@ public:
     LedDisplay* TesisKoduLed;
     GuestEntry* entry;
     FocusHighlighter* highlighter;
-    QLabel* TesisAdiLabel;
-    QFrame* AnnouncementPanel;
+    EngravedLabel* TesisAdiLabel;
+    AnnouncementPanel* WebBrowser1;
     QLabel* StatusPanels[4];
     QTimer* Timer1;
     QAction* esisAdnDeitir1;
@@ -118,6 +135,8 @@ private:
     TForm3* m_customers = nullptr;
     TForm4* m_firstRun = nullptr;
     HistoryWindow* m_history = nullptr;
+    std::unique_ptr<Announcement> m_announcement;
+    Places m_places;
     bool m_shown = false;
     KeyPreview::EnterMover* m_enter;
 };

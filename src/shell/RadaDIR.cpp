@@ -6,6 +6,7 @@
 #include "customers/AramaFormu.h"
 #include "customers/MusteriBilgileri.h"
 #include "LedDisplay.h"
+#include "platform/AppPath.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/RegisterLock.h"
@@ -63,7 +64,7 @@ Program::~Program()
 }
 
 std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard, const QString& databasePath,
-                                      int& exitCode)
+                                      int& exitCode, const QString& programDir)
 {
     exitCode = 0;
     if (!guard.tryAcquire()) {
@@ -95,7 +96,9 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
                                                       *program->compaction, [prog] {
                                                           return prog->form1->TesisKoduLed->text();
                                                       });
-    program->form1 = std::make_unique<TForm1>(platform, *program->tables, *program->transfer);
+    program->form1 = std::make_unique<TForm1>(
+        platform, *program->tables, *program->transfer,
+        TForm1::Places{programDir.isEmpty() ? GetAppPath() : programDir, program->database.path()});
     // The search and customer windows belong to the main window: no
     // taskbar entries of their own, and closing the main window ends the
     // program whatever else is open.

@@ -45,8 +45,10 @@ public:
 // The program's start: the single-instance guard, the splash, the database
 // and the windows. Returns null, with the process's exit code, when the
 // program must end instead of running.
+// programDir is where the program's transient files go; empty for the
+// program's own directory (GetAppPath()).
 std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard, const QString& databasePath,
-                                      int& exitCode);
+                                      int& exitCode, const QString& programDir = QString());
 
 inline const QString kAlreadyRunningCaption = QStringLiteral("Program Zaten Açık...");
 inline const QString kAlreadyRunningText = QStringLiteral(

@@ -1,21 +1,29 @@
+#include "AnaForm.h"
 #include "Application.h"
 #include "RadaDIR.h"
-#include "AnaForm.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
+#include "platform/Http.h"
 #include "platform/QtDialogs.h"
 #include "platform/Shell.h"
+#include "platform/Shortcuts.h"
 #include "platform/SingleInstance.h"
+
+#include <QIcon>
 
 int main(int argc, char** argv)
 {
     RadaApplication app(argc, argv);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/radadir.png")));
     QtDialogs dialogs;
     SystemClock clock;
     DesktopShell shell;
     LocalFileSystem fs;
     app.setErrorDialogs(&dialogs);
-    Platform platform{dialogs, clock, shell, fs};
+    DesktopShortcuts shortcuts;
+    SystemConnectivity connectivity;
+    NetworkHttp http;
+    Platform platform{dialogs, clock, shell, fs, shortcuts, connectivity, http};
 
     SingleInstance guard(SingleInstance::defaultKey(), SingleInstance::defaultLockDir());
     int exitCode = 0;

@@ -8,6 +8,7 @@
 #include "shell/Ayar.h"
 #include "shell/RadaDIR.h"
 #include "shell/Splash.h"
+#include "register/Formats.h"
 #include "register/Tables.h"
 #include "shell/LedDisplay.h"
 
@@ -207,6 +208,7 @@ TEST(Startup, MainWindowFrame)
 TEST(Startup, StatusBarClockTicksEverySecond)
 {
     Started s;
+    s.setUpFacility();
     s.fake.clock.set(QDateTime(QDate(2024, 3, 5), QTime(14, 5, 9)));
     s.start();
     ASSERT_TRUE(s.program);
@@ -216,9 +218,21 @@ TEST(Startup, StatusBarClockTicksEverySecond)
     EXPECT_EQ(f.StatusPanels[2]->text(), QStringLiteral("v1.4.5"));
     EXPECT_TRUE(f.StatusPanels[3]->text().startsWith(QStringLiteral("E-Mail : ")));
     EXPECT_TRUE(f.StatusPanels[3]->text().contains(QStringLiteral("    Tel. : ")));
-    EXPECT_EQ(f.StatusPanels[0]->width(), 155);
     EXPECT_EQ(f.Timer1->interval(), 1000);
     EXPECT_TRUE(f.Timer1->isActive());
+
+    // At least its 155 pixels, and every date of the year fits without being
+    // cut off; so do the other panels' texts.
+    s.show();
+    EXPECT_GE(f.StatusPanels[0]->width(), 155);
+    const QFontMetrics metrics(f.StatusPanels[0]->font());
+    for (QDate d(2028, 1, 1); d.year() == 2028; d = d.addDays(1))
+        ASSERT_LE(metrics.horizontalAdvance(Formats::longDate(d)), f.StatusPanels[0]->contentsRect().width())
+            << Formats::longDate(d).toStdString();
+    for (int i = 1; i < 4; ++i)
+        EXPECT_LE(QFontMetrics(f.StatusPanels[i]->font()).horizontalAdvance(f.StatusPanels[i]->text()),
+                  f.StatusPanels[i]->contentsRect().width())
+            << i;
 
     // The start-up pauses have moved the pinned clock on; pin it again.
     s.fake.clock.set(QDateTime(QDate(2024, 3, 5), QTime(14, 5, 9)));

@@ -9,7 +9,10 @@
 #include "doubles/ScriptedDialogs.h"
 #include "platform/RegisterLock.h"
 #include "platform/Platform.h"
+#include "doubles/FixedConnectivity.h"
 #include "doubles/ManualClock.h"
+#include "doubles/RecordingShortcuts.h"
+#include "doubles/ScriptedHttp.h"
 #include "doubles/RecordingShell.h"
 #include "register/Database.h"
 #include "register/Tables.h"
@@ -46,7 +49,10 @@ int main(int argc, char** argv)
     if (mode == QStringLiteral("Written") || mode == QStringLiteral("Purging")) {
         ManualClock clock;
         RecordingShell shell;
-        Platform platform{dialogs, clock, shell, fs};
+        RecordingShortcuts shortcuts;
+        FixedConnectivity connectivity{false};
+        ScriptedHttp http;
+        Platform platform{dialogs, clock, shell, fs, shortcuts, connectivity, http};
         Tables tables(db);
         tables.openAll();
         TransferRun run(platform, db, tables, compaction, [] { return QStringLiteral("12345"); });

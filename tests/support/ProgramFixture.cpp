@@ -37,7 +37,8 @@ void ProgramFixture::setUpFacility(const QString& code, const QString& name)
 
 void ProgramFixture::start()
 {
-    program = startProgram(fake.platform, *guard, Database::kFileName, exitCode);
+    // The program's transient files (the banner) go into the test's own folder.
+    program = startProgram(fake.platform, *guard, Database::kFileName, exitCode, dir.path() + QLatin1Char('/'));
     if (!program)
         return;
     program->transfer->reviewFindings = [this](const QList<Completeness::Finding>& findings) {

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "doubles/FaultyFileSystem.h"
+#include "doubles/FixedConnectivity.h"
+#include "doubles/RecordingShortcuts.h"
+#include "doubles/ScriptedHttp.h"
 #include "doubles/ManualClock.h"
 #include "doubles/RecordingShell.h"
 #include "doubles/ScriptedDialogs.h"
@@ -35,7 +38,11 @@ struct FakePlatform
     ManualClock clock;
     RecordingShell shell;
     FaultyFileSystem fs;
-    Platform platform{dialogs, clock, shell, fs};
+    RecordingShortcuts shortcuts;
+    // Offline, so that no test reaches for the network unless it asks to.
+    FixedConnectivity connectivity{false};
+    ScriptedHttp http;
+    Platform platform{dialogs, clock, shell, fs, shortcuts, connectivity, http};
 };
 
 // The first 16 bytes of a file.
