@@ -36,11 +36,14 @@ void Dataset::open()
 {
     if (isOpen())
         close();
-    const QList<StoreRow> loaded = m_store.load(m_table.name);
     m_rows.clear();
-    m_rows.reserve(loaded.size());
-    for (const StoreRow& r : loaded)
-        m_rows.append({r.key, r.values});
+    RowPacker packer(int(m_table.columns.size()));
+    m_store.scan(m_table.name, [&](qint64 key, std::span<const StoreValue> values) {
+        for (const StoreValue& v : values)
+            packer.add(v);
+        m_rows.push_back(packer.take(key));
+    });
+    m_rows.shrink_to_fit();
     m_buffer.clear();
     m_modified = false;
     rebuildVisible();
@@ -60,7 +63,9 @@ void Dataset::open()
 void Dataset::close()
 {
     m_rows.clear();
+    m_rows.shrink_to_fit();
     m_visible.clear();
+    m_visible.squeeze();
     m_buffer.clear();
     m_modified = false;
     m_cur = -1;
@@ -73,19 +78,32 @@ void Dataset::close()
 void Dataset::rebuildVisible()
 {
     m_visible.clear();
-    for (int i = 0; i < m_rows.size(); ++i) {
-        if (m_filterColumn >= 0 && textOf(m_rows[i].values.value(m_filterColumn),
-                                          m_table.columns[m_filterColumn].type) != m_filterValue)
-            continue;
-        m_visible.append(i);
+    m_visible.reserve(qsizetype(m_rows.size()));
+    if (m_filterColumn < 0) {
+        for (int i = 0; i < int(m_rows.size()); ++i)
+            m_visible.append(i);
+    } else {
+        const int col = m_filterColumn;
+        const bool plainText = m_table.columns[col].type != ColumnType::Bool;
+        // Equal texts are equal bytes, unless the value has a lone surrogate.
+        const QByteArray wanted = m_filterValue.toUtf8();
+        const bool exact = QString::fromUtf8(wanted) == m_filterValue;
+        for (int i = 0; i < int(m_rows.size()); ++i) {
+            const PackedRow::Field f = m_rows[std::size_t(i)].field(col);
+            const bool same = exact && plainText && f.kind == PackedRow::Kind::Text
+                                  ? f.bytes() == QByteArrayView(wanted)
+                                  : storedText(m_rows[std::size_t(i)], col) == m_filterValue;
+            if (same)
+                m_visible.append(i);
+        }
     }
     if (m_sortColumn >= 0) {
         const int col = m_sortColumn;
         const ColumnType type = m_table.columns[col].type;
         QCollator collator{QLocale(QLocale::Turkish, QLocale::Turkey)};
         std::stable_sort(m_visible.begin(), m_visible.end(), [&](int a, int b) {
-            const QVariant& va = m_rows[a].values[col];
-            const QVariant& vb = m_rows[b].values[col];
+            const QVariant va = m_rows[std::size_t(a)].value(col);
+            const QVariant vb = m_rows[std::size_t(b)].value(col);
             if (va.isNull() || vb.isNull())
                 return va.isNull() && !vb.isNull();
             if (isNumeric(type))
@@ -98,7 +116,7 @@ void Dataset::rebuildVisible()
 int Dataset::visibleIndexOfKey(qint64 key) const
 {
     for (int i = 0; i < m_visible.size(); ++i) {
-        if (m_rows[m_visible[i]].key == key)
+        if (m_rows[std::size_t(m_visible[i])].key == key)
             return i;
     }
     return -1;
@@ -179,7 +197,7 @@ bool Dataset::locate(const QString& column, const QString& prefix, Qt::CaseSensi
     if (!settle())
         return false;
     for (int i = 0; i < m_visible.size(); ++i) {
-        if (textOf(m_rows[m_visible[i]].values[col], m_table.columns[col].type).startsWith(prefix, cs)) {
+        if (storedText(m_rows[std::size_t(m_visible[i])], col).startsWith(prefix, cs)) {
             m_bof = m_eof = false;
             return moveTo(i);
         }
@@ -231,7 +249,11 @@ bool Dataset::edit()
         return true;
     if (m_visible.isEmpty())
         return append();
-    m_buffer = m_rows[m_visible[m_cur]].values;
+    const PackedRow& row = m_rows[std::size_t(m_visible[m_cur])];
+    m_buffer.clear();
+    m_buffer.reserve(m_table.columns.size());
+    for (int i = 0; i < m_table.columns.size(); ++i)
+        m_buffer.append(row.value(i));
     m_modified = false;
     setState(State::Edit);
     return true;
@@ -267,7 +289,7 @@ bool Dataset::post()
             if (!autoId.isEmpty())
                 m_buffer[m_table.indexOf(autoId)] = rowKey;
         } else {
-            rowKey = m_rows[m_visible[m_cur]].key;
+            rowKey = m_rows[std::size_t(m_visible[m_cur])].key;
             m_store.update(m_table.name, rowKey, m_buffer);
         }
     } catch (const StoreError& e) {
@@ -276,11 +298,10 @@ bool Dataset::post()
         onPostError(e);
         return false;
     }
-    if (inserting) {
-        m_rows.append({rowKey, m_buffer});
-    } else {
-        m_rows[m_visible[m_cur]].values = m_buffer;
-    }
+    if (inserting)
+        m_rows.push_back(pack(rowKey, m_buffer));
+    else
+        m_rows[std::size_t(m_visible[m_cur])] = pack(rowKey, m_buffer);
     m_buffer.clear();
     m_modified = false;
     rebuildVisible();
@@ -321,8 +342,8 @@ bool Dataset::remove()
     if (beforeDelete && !beforeDelete())
         return false;
     const int rowIndex = m_visible[m_cur];
-    m_store.remove(m_table.name, {m_rows[rowIndex].key});
-    m_rows.removeAt(rowIndex);
+    m_store.remove(m_table.name, {m_rows[std::size_t(rowIndex)].key});
+    m_rows.erase(m_rows.begin() + rowIndex);
     m_buffer.clear();
     m_modified = false;
     const int keep = m_cur;
@@ -346,13 +367,37 @@ int Dataset::columnIndex(const QString& column) const
     return i;
 }
 
-const QList<QVariant>* Dataset::currentValues() const
+QVariant Dataset::currentValue(int column) const
 {
     if (isEditing())
-        return &m_buffer;
+        return m_buffer.value(column);
     if (m_cur < 0 || m_cur >= m_visible.size())
-        return nullptr;
-    return &m_rows[m_visible[m_cur]].values;
+        return {};
+    return m_rows[std::size_t(m_visible[m_cur])].value(column);
+}
+
+PackedRow Dataset::pack(qint64 key, const QList<QVariant>& values)
+{
+    RowPacker packer(int(m_table.columns.size()));
+    for (int i = 0; i < m_table.columns.size(); ++i)
+        packer.add(values.value(i));
+    return packer.take(key);
+}
+
+QString Dataset::storedText(const PackedRow& row, int column) const
+{
+    const PackedRow::Field f = row.field(column);
+    if (f.isNull())
+        return {};
+    if (m_table.columns[column].type == ColumnType::Bool) {
+        const qint64 n = f.kind == PackedRow::Kind::Integer ? PackedRow::integerOf(f) : PackedRow::valueOf(f).toLongLong();
+        return n ? QStringLiteral("True") : QStringLiteral("False");
+    }
+    switch (f.kind) {
+    case PackedRow::Kind::Text: return PackedRow::textOf(f);
+    case PackedRow::Kind::Integer: return QString::fromLatin1(f.data, f.size);
+    default: return PackedRow::valueOf(f).toString();
+    }
 }
 
 QString Dataset::textOf(const QVariant& v, ColumnType type)
@@ -366,9 +411,7 @@ QString Dataset::textOf(const QVariant& v, ColumnType type)
 
 QVariant Dataset::value(const QString& column) const
 {
-    const int i = columnIndex(column);
-    const QList<QVariant>* values = currentValues();
-    return values ? values->value(i) : QVariant();
+    return currentValue(columnIndex(column));
 }
 
 bool Dataset::isNull(const QString& column) const
@@ -379,7 +422,12 @@ bool Dataset::isNull(const QString& column) const
 
 QString Dataset::text(const QString& column) const
 {
-    return textOf(value(column), m_table.columns[columnIndex(column)].type);
+    const int i = columnIndex(column);
+    if (isEditing())
+        return textOf(m_buffer.value(i), m_table.columns[i].type);
+    if (m_cur < 0 || m_cur >= m_visible.size())
+        return {};
+    return storedText(m_rows[std::size_t(m_visible[m_cur])], i);
 }
 
 std::optional<QDate> Dataset::date(const QString& column) const
@@ -424,7 +472,7 @@ qint64 Dataset::key() const
 {
     if (m_state == State::Insert || m_cur < 0 || m_cur >= m_visible.size())
         return 0;
-    return m_rows[m_visible[m_cur]].key;
+    return m_rows[std::size_t(m_visible[m_cur])].key;
 }
 
 void Dataset::requireEditing() const
@@ -494,14 +542,14 @@ QVariant Dataset::rowValue(int visibleRow, int column) const
 {
     if (visibleRow < 0 || visibleRow >= m_visible.size() || column < 0 || column >= m_table.columns.size())
         return {};
-    return m_rows[m_visible[visibleRow]].values.value(column);
+    return m_rows[std::size_t(m_visible[visibleRow])].value(column);
 }
 
 qint64 Dataset::rowKey(int visibleRow) const
 {
     if (visibleRow < 0 || visibleRow >= m_visible.size())
         return 0;
-    return m_rows[m_visible[visibleRow]].key;
+    return m_rows[std::size_t(m_visible[visibleRow])].key;
 }
 
 bool Dataset::rowBoolean(int visibleRow, int column) const
@@ -514,12 +562,21 @@ QString Dataset::rowText(int visibleRow, int column) const
 {
     if (visibleRow < 0 || visibleRow >= m_visible.size() || column < 0 || column >= m_table.columns.size())
         return {};
-    return textOf(m_rows[m_visible[visibleRow]].values.value(column), m_table.columns[column].type);
+    return storedText(m_rows[std::size_t(m_visible[visibleRow])], column);
 }
 
 QString Dataset::rowText(int visibleRow, const QString& column) const
 {
     return rowText(visibleRow, columnIndex(column));
+}
+
+qsizetype Dataset::memoryUsed() const
+{
+    qsizetype bytes = qsizetype(m_rows.capacity() * sizeof(PackedRow));
+    for (const PackedRow& r : m_rows)
+        bytes += r.blockSize();
+    bytes += m_visible.capacity() * qsizetype(sizeof(int));
+    return bytes;
 }
 
 DataSource::DataSource(Dataset* dataset, QObject* parent) : QObject(parent), m_dataset(dataset)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DatasetRow.h"
 #include "Schema.h"
 #include "Store.h"
 
@@ -9,6 +10,7 @@
 #include <QVariant>
 #include <functional>
 #include <optional>
+#include <vector>
 
 // A record cursor over one table, in the manner of a classic desktop
 // database: the whole table is loaded as a snapshot; one row is current; the
@@ -103,6 +105,10 @@ public:
     QString rowText(int visibleRow, const QString& column) const;
     QString rowText(int visibleRow, int column) const;
 
+    // Bytes the dataset holds for its rows: the packed values and the row
+    // and order lists; for measurements.
+    qsizetype memoryUsed() const;
+
 Q_SIGNALS:
     // The current row (or the whole table) is another one now.
     void rowChanged();
@@ -112,26 +118,22 @@ Q_SIGNALS:
     void rowsChanged();
 
 private:
-    struct Row
-    {
-        qint64 key = 0;
-        QList<QVariant> values;
-    };
-
     bool settle();
     bool moveTo(int visibleIndex);
     void rebuildVisible();
     int visibleIndexOfKey(qint64 key) const;
-    const QList<QVariant>* currentValues() const;
+    QVariant currentValue(int column) const;
+    QString storedText(const PackedRow& row, int column) const;
     int columnIndex(const QString& column) const;
     void requireEditing() const;
     void setState(State s);
+    PackedRow pack(qint64 key, const QList<QVariant>& values);
     static QString textOf(const QVariant& v, ColumnType type);
 
     Store& m_store;
     const TableDef& m_table;
     State m_state = State::Inactive;
-    QList<Row> m_rows;        // stored order
+    std::vector<PackedRow> m_rows; // stored order
     QList<int> m_visible;     // indexes into m_rows, filtered and sorted
     int m_cur = -1;           // index into m_visible
     bool m_bof = true;

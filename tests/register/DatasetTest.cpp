@@ -545,6 +545,168 @@ TEST_F(DatasetTest, DisabledDataSourceRelaysNothingUntilReEnabled)
     EXPECT_EQ(fields.at(0).at(0).toString(), kAdi);
 }
 
+TEST_F(DatasetTest, RowsReadBackWhatTheStoreHoldsWithTheSameTypes)
+{
+    guests({u"Ali"_s});
+    Dataset guest(db, Schema::kisi());
+    guest.open();
+    const struct
+    {
+        const char* column;
+        QMetaType::Type type;
+    } types[] = {{"ID", QMetaType::LongLong}, {"Kalici", QMetaType::LongLong}, {"Adi", QMetaType::QString},
+                 {"DogumTarihi", QMetaType::QString}, {"TCKimlikNo", QMetaType::UnknownType}};
+    for (const auto& t : types) {
+        const QString col = QString::fromLatin1(t.column);
+        EXPECT_EQ(guest.value(col).typeId(), t.type) << t.column;
+        EXPECT_EQ(guest.rowValue(0, Schema::kisi().indexOf(col)), guest.value(col)) << t.column;
+    }
+
+    // Values of other kinds than their columns', and texts Qt reads differently
+    // from their bytes, read as the store's own rows have them.
+    const QString wide(20000, u'ş');
+    const QStringList rows{
+        u"('A1', 'Otel', 1)"_s,
+        u"('', NULL, 'abc')"_s,                               // empty text; text in a number column
+        u"('B', X'00FF41', 2.5)"_s,                           // bytes; a fraction
+        u"('C', CAST(X'41FF42' AS TEXT), -7)"_s,              // not UTF-8
+        u"('D', CAST(X'EFBBBF41' AS TEXT), NULL)"_s,          // a byte-order mark
+        u"('E', CAST(X'EFBBBFEFBBBF41' AS TEXT), NULL)"_s,    // two of them
+        u"('F', 'İz', '%1')"_s.arg(wide),                     // longer than 16 KiB
+        u"('G', 'son', 0)"_s,
+    };
+    for (const QString& r : rows)
+        db.exec(u"INSERT INTO Ayar (tesiskodu, tesisadi, aktif) VALUES "_s + r);
+    QList<QList<QVariant>> want = storedRows(u"Ayar"_s);
+    ASSERT_EQ(want.size(), rows.size());
+    want[1][0] = QVariant(); // an empty text is held as empty
+    Dataset ds(db, Schema::ayar());
+    ds.open();
+    ASSERT_EQ(ds.recordCount(), rows.size());
+    for (int r = 0; r < ds.recordCount(); ++r) {
+        for (int c = 0; c < 3; ++c) {
+            const QVariant got = ds.rowValue(r, c);
+            EXPECT_EQ(got.typeId(), want[r][c].typeId()) << r << "," << c;
+            EXPECT_EQ(got, want[r][c]) << r << "," << c;
+            EXPECT_EQ(ds.rowText(r, c), want[r][c].toString()) << r << "," << c;
+        }
+    }
+    EXPECT_EQ(ds.rowValue(3, 1), QVariant(QString::fromUtf8("A\xFF" "B")));
+    EXPECT_EQ(ds.rowText(4, 1), u"A"_s);
+    EXPECT_EQ(ds.rowText(5, 1), u"\uFEFFA"_s);
+    EXPECT_EQ(ds.rowText(6, 2), wide);
+    EXPECT_EQ(ds.rowText(6, 1), u"İz"_s);
+    EXPECT_EQ(ds.rowValue(2, 2), QVariant(2.5));
+
+    // An edited row keeps what it was not told to change.
+    ds.locate(u"tesiskodu"_s, u"F"_s);
+    ds.edit();
+    ds.setText(u"tesisadi"_s, u"Ilıca"_s);
+    ASSERT_TRUE(ds.post());
+    EXPECT_EQ(ds.text(u"aktif"_s), wide);
+    ds.locate(u"tesiskodu"_s, u"B"_s);
+    EXPECT_THROW(ds.integer(u"tesiskodu"_s), RadaError);
+    ds.edit();
+    ds.setText(u"tesiskodu"_s, u"B2"_s);
+    ASSERT_TRUE(ds.post());
+    EXPECT_EQ(ds.value(u"tesisadi"_s), QVariant(QByteArray("\x00\xFF\x41", 3)));
+    EXPECT_EQ(ds.value(u"aktif"_s), QVariant(2.5));
+    ds.open();
+    EXPECT_EQ(ds.rowText(6, 1), u"Ilıca"_s);
+    EXPECT_EQ(ds.rowText(6, 2), wide);
+}
+
+TEST_F(DatasetTest, ARowOfGuestDataTakesAFewHundredBytes)
+{
+    const TableDef& t = Schema::kisi();
+    db.begin();
+    for (int i = 0; i < 500; ++i) {
+        QList<QVariant> v(t.columns.size());
+        const auto set = [&](const char* col, const QString& value) { v[t.indexOf(QString::fromLatin1(col))] = value; };
+        set("TCKimlikNo", QString::number(10000000000LL + i));
+        set("Adi", u"Ayşegül %1"_s.arg(i));
+        set("Soyadi", u"Çelikkaya"_s);
+        set("BabaAdi", u"Mehmet"_s);
+        set("AnaAdi", u"Fatma"_s);
+        set("DogumYeri", u"İzmir"_s);
+        set("DogumTarihi", u"1980-05-17"_s);
+        set("Uyrugu", u"TC"_s);
+        set("KimlikBelgesiTuru", u"N"_s);
+        set("KimlikSeriNo", u"A%1"_s.arg(400000 + i));
+        set("NufusaKayitliOlduguIl", u"İzmir"_s);
+        set("NufusaKayitliOlduguIlce", u"Karşıyaka"_s);
+        set("NufusaKayitliOlduguMahalle", u"Bostanlı"_s);
+        set("NufusCilt", u"12"_s);
+        set("NufusAileSira", u"345"_s);
+        set("NufusSiraNo", u"67"_s);
+        set("Cinsiyet", u"K"_s);
+        set("MedeniHali", u"E"_s);
+        set("Isi", u"Öğretmen"_s);
+        set("IkametAdresi", u"Cumhuriyet Bulvarı No: 12 Daire 4 Alsancak Konak İzmir"_s);
+        set("GelisTarihi", u"2024-03-01"_s);
+        set("GelisSaati", u"14:35:27"_s);
+        v[t.indexOf(u"Kalici"_s)] = qint64(1);
+        set("AyrilisTarihi", u"1899-12-30"_s);
+        set("AyrilisSaati", u"00:00:00"_s);
+        set("VerilenOdaNo", u"214"_s);
+        set("AracPlakaNo", u"35ABC123"_s);
+        db.insert(t.name, v);
+    }
+    db.commit();
+    Dataset ds(db, t);
+    ds.open();
+    ASSERT_EQ(ds.recordCount(), 500);
+    const qsizetype perRow = ds.memoryUsed() / ds.recordCount();
+    EXPECT_GT(perRow, 200); // the values themselves
+    EXPECT_LT(perRow, 400);
+    EXPECT_EQ(ds.rowText(499, u"IkametAdresi"_s), u"Cumhuriyet Bulvarı No: 12 Daire 4 Alsancak Konak İzmir"_s);
+    ds.close();
+    EXPECT_EQ(ds.memoryUsed(), 0);
+}
+
+namespace {
+
+// A store that hands out its rows only as lists, as a store that streams
+// nothing of its own would.
+class ListStore : public Store
+{
+public:
+    QList<StoreRow> rows;
+    QList<StoreRow> load(const QString&) override { return rows; }
+    qint64 insert(const QString&, const QList<QVariant>&) override { return 0; }
+    void update(const QString&, qint64, const QList<QVariant>&) override {}
+    void remove(const QString&, const QList<qint64>&) override {}
+    int count(const QString&) override { return int(rows.size()); }
+    void begin() override {}
+    void commit() override {}
+    void rollback() override {}
+};
+
+} // namespace
+
+TEST(DatasetOverAnyStore, ReadsTheRowsAStoreListsWithTheirTypes)
+{
+    ListStore store;
+    store.rows = {{7, {u"A1"_s, u"Otel Deniz"_s, qint64(1)}},
+                  {9, {u""_s, QVariant(), 2.5}},
+                  {12, {QByteArray("\x01\x02", 2), u"İ"_s, true}}};
+    Dataset ds(store, Schema::ayar());
+    ds.open();
+    ASSERT_EQ(ds.recordCount(), 3);
+    EXPECT_EQ(ds.rowKey(2), 12);
+    const QList<QList<QVariant>> want{{u"A1"_s, u"Otel Deniz"_s, qint64(1)},
+                                      {QVariant(), QVariant(), 2.5},
+                                      {QByteArray("\x01\x02", 2), u"İ"_s, qint64(1)}};
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 3; ++c) {
+            EXPECT_EQ(ds.rowValue(r, c).typeId(), want[r][c].typeId()) << r << "," << c;
+            EXPECT_EQ(ds.rowValue(r, c), want[r][c]) << r << "," << c;
+        }
+    }
+    EXPECT_TRUE(ds.locate(u"tesisadi"_s, u"İ"_s));
+    EXPECT_EQ(ds.key(), 12);
+}
+
 // Randomised comparison with a reference model: a cursor over Musteriler kept
 // as plainly as the rules allow, a list of rows with a state, an index into the
 // visible rows and a pending row.
