@@ -43,25 +43,16 @@ PackedRow::Field PackedRow::field(int column) const
 {
     const char* b = m_block.get();
     const quint16 head = readAt<quint16>(b);
-    const int n = head & ~kWide;
-    quint32 start = 0, end = 0;
-    Kind kind;
-    if (head & kWide) {
-        const char* ends = b + kHead;
-        const quint32 e = readAt<quint32>(ends + 4 * column);
-        kind = Kind(e >> 30);
-        end = e & kWideLimit;
-        if (column > 0)
-            start = readAt<quint32>(ends + 4 * (column - 1)) & kWideLimit;
-        return {kind, b + kHead + 4 * n + start, qsizetype(end - start)};
-    }
+    const int count = head & ~kWide;
     const char* ends = b + kHead;
+    if (head & kWide) {
+        const quint32 e = readAt<quint32>(ends + 4 * column);
+        const quint32 start = column > 0 ? readAt<quint32>(ends + 4 * (column - 1)) & kWideLimit : 0;
+        return {Kind(e >> 30), ends + 4 * count + start, qsizetype((e & kWideLimit) - start)};
+    }
     const quint16 e = readAt<quint16>(ends + 2 * column);
-    kind = Kind(e >> 14);
-    end = e & kNarrowLimit;
-    if (column > 0)
-        start = readAt<quint16>(ends + 2 * (column - 1)) & kNarrowLimit;
-    return {kind, b + kHead + 2 * n + start, qsizetype(end - start)};
+    const quint32 start = column > 0 ? readAt<quint16>(ends + 2 * (column - 1)) & kNarrowLimit : 0;
+    return {Kind(e >> 14), ends + 2 * count + start, qsizetype((e & kNarrowLimit) - start)};
 }
 
 qsizetype PackedRow::blockSize() const
