@@ -88,7 +88,7 @@ void TForm2::search(const QString& column, const QString& text)
     Dataset* guests = m_guests->dataset();
     if (text.isEmpty() || !guests->isOpen())
         return;
-    guests->locate(column, text, Qt::CaseInsensitive);
+    guests->locate(column, text, Dataset::Match::IgnoreTurkishCase);
 }
 
 void TForm2::LabeledEdit1Change()

@@ -342,7 +342,7 @@ void TForm3::Edit1Change()
             ADOTable1->cancel();
         return;
     }
-    ADOTable1->locate(ComboBox1->currentData().toString(), text, Qt::CaseInsensitive);
+    ADOTable1->locate(ComboBox1->currentData().toString(), text, Dataset::Match::IgnoreTurkishCase);
 }
 
 void TForm3::ComboBox1Change()

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <QFileInfo>
 #include <QTextStream>
+#include <QVarLengthArray>
 
 const QString Database::kFileName = QStringLiteral("radadir.dve");
 const QByteArray Database::kPassword = QByteArrayLiteral("vorpalquintezbrask");
@@ -49,6 +50,35 @@ public:
             }
         }
     }
+    // A value as SQLite holds it, without a copy: text and bytes stay valid
+    // until the next step or reset.
+    StoreValue raw(int col) const
+    {
+        StoreValue v;
+        switch (sqlite3_column_type(m_stmt, col)) {
+        case SQLITE_NULL:
+            break;
+        case SQLITE_INTEGER:
+            v.kind = StoreValue::Kind::Integer;
+            v.integer = sqlite3_column_int64(m_stmt, col);
+            break;
+        case SQLITE_FLOAT:
+            v.kind = StoreValue::Kind::Real;
+            v.real = sqlite3_column_double(m_stmt, col);
+            break;
+        case SQLITE_BLOB:
+            v.kind = StoreValue::Kind::Bytes;
+            v.data = static_cast<const char*>(sqlite3_column_blob(m_stmt, col));
+            v.size = sqlite3_column_bytes(m_stmt, col);
+            break;
+        default:
+            v.kind = StoreValue::Kind::Text;
+            v.data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, col));
+            v.size = sqlite3_column_bytes(m_stmt, col);
+        }
+        return v;
+    }
+    qint64 integer(int col) const { return sqlite3_column_int64(m_stmt, col); }
     // SQLITE_ROW, SQLITE_DONE or an error code.
     int step() { return sqlite3_step(m_stmt); }
     void reset() { sqlite3_reset(m_stmt); }
@@ -145,7 +175,9 @@ void Database::open(Missing missing)
 
     sqlite3* db = nullptr;
     // With CREATE, so that an attached copy (compaction) can be created too.
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    // The connection is used by one thread only: without the lock SQLite
+    // would otherwise take around every call, reading a table costs half.
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
     int rc = sqlite3_open_v2(QFile::encodeName(m_path).constData(), &db, flags, nullptr);
     if (rc == SQLITE_OK)
         rc = sqlite3_key(db, m_password.constData(), int(m_password.size()));
@@ -263,25 +295,39 @@ QList<QVariant> Database::column(const QString& sql, const QList<QVariant>& valu
 
 QList<StoreRow> Database::load(const QString& table)
 {
+    QList<StoreRow> rows;
+    scan(table, [&](qint64 key, std::span<const StoreValue> values) {
+        StoreRow row{key, {}};
+        row.values.reserve(qsizetype(values.size()));
+        for (const StoreValue& v : values)
+            row.values << v.toVariant();
+        rows << std::move(row);
+    });
+    return rows;
+}
+
+void Database::scan(const QString& table, const RowReader& row)
+{
     const TableDef& t = Schema::table(table);
     Statement& st = prepared(QStringLiteral("SELECT rowid, %1 FROM \"%2\" ORDER BY rowid")
                                  .arg(columnList(t, true), t.name));
     st.bind({});
-    QList<StoreRow> rows;
-    int rc;
+    // Ends the read also when a reader throws.
+    struct Reset
+    {
+        Statement& st;
+        ~Reset() { st.reset(); }
+    } reset{st};
     const int n = int(t.columns.size());
+    QVarLengthArray<StoreValue, 64> values(n);
+    int rc;
     while ((rc = st.step()) == SQLITE_ROW) {
-        StoreRow row;
-        row.key = st.value(0).toLongLong();
-        row.values.reserve(n);
         for (int i = 0; i < n; ++i)
-            row.values << st.value(i + 1);
-        rows << std::move(row);
+            values[i] = st.raw(i + 1);
+        row(st.integer(0), std::span<const StoreValue>(values.data(), std::size_t(n)));
     }
-    st.reset();
     if (rc != SQLITE_DONE)
         fail(QStringLiteral("Tablo okunamadı"));
-    return rows;
 }
 
 qint64 Database::insert(const QString& table, const QList<QVariant>& values)

@@ -44,6 +44,7 @@ public:
     const QByteArray& password() const { return m_password; }
 
     QList<StoreRow> load(const QString& table) override;
+    void scan(const QString& table, const RowReader& row) override;
     qint64 insert(const QString& table, const QList<QVariant>& values) override;
     void update(const QString& table, qint64 key, const QList<QVariant>& values) override;
     void remove(const QString& table, const QList<qint64>& keys) override;

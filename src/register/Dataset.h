@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DatasetRow.h"
 #include "Schema.h"
 #include "Store.h"
 
@@ -9,6 +10,7 @@
 #include <QVariant>
 #include <functional>
 #include <optional>
+#include <vector>
 
 // A record cursor over one table, in the manner of a classic desktop
 // database: the whole table is loaded as a snapshot; one row is current; the
@@ -58,15 +60,24 @@ public:
     bool prior();
     bool next();
     bool last();
+    // How locate compares a value with the text sought: character for
+    // character, or ignoring letter case the Turkish way (TurkishText::fold:
+    // "i" finds "İ", "ı" finds "I", but "i" never finds "I").
+    enum class Match { Exact, IgnoreTurkishCase };
     // Moves to the first row, in the current order, whose column begins with
     // the text. False (and no move) when none does or a pending post was refused.
+    // An empty value begins only with a null text; a null text is found at
+    // the first row, an empty text at the first row whose value is not empty.
     bool locate(const QString& column, const QString& prefix, Qt::CaseSensitivity cs = Qt::CaseSensitive);
+    bool locate(const QString& column, const QString& prefix, Match match);
     // Shows only the rows whose column equals the value exactly.
     bool setFilter(const QString& column, const QString& value);
     bool clearFilter();
     bool isFiltered() const { return m_filterColumn >= 0; }
     // Orders the rows ascending by one column (stable); an empty name restores
-    // the stored order. The current row stays current.
+    // the stored order. The current row stays current. Numbers and yes/no in
+    // numeric order; texts and dates in the order of the Turkish alphabet,
+    // ignoring case (TurkishText::compare). Empty values come first.
     bool setSort(const QString& column);
 
     // Begins editing the current row; on an empty dataset begins a new row.
@@ -106,6 +117,10 @@ public:
     QString rowText(int visibleRow, const QString& column) const;
     QString rowText(int visibleRow, int column) const;
 
+    // Bytes the dataset holds for its rows: the packed values, the row and
+    // order lists and the copy a search folds; for measurements.
+    qsizetype memoryUsed() const;
+
 Q_SIGNALS:
     // The current row (or the whole table) is another one now.
     void rowChanged();
@@ -115,26 +130,27 @@ Q_SIGNALS:
     void rowsChanged();
 
 private:
-    struct Row
-    {
-        qint64 key = 0;
-        QList<QVariant> values;
-    };
-
     bool settle();
     bool moveTo(int visibleIndex);
+    bool moveToFound(int visibleIndex);
     void rebuildVisible();
+    void sortVisible();
     int visibleIndexOfKey(qint64 key) const;
-    const QList<QVariant>* currentValues() const;
+    QVariant currentValue(int column) const;
+    QString storedText(const PackedRow& row, int column) const;
+    int findExact(int column, const QString& prefix) const;
+    int findFolded(int column, const QString& prefix);
+    void foldColumn(int column);
     int columnIndex(const QString& column) const;
     void requireEditing() const;
     void setState(State s);
+    PackedRow pack(qint64 key, const QList<QVariant>& values);
     static QString textOf(const QVariant& v, ColumnType type);
 
     Store& m_store;
     const TableDef& m_table;
     State m_state = State::Inactive;
-    QList<Row> m_rows;        // stored order
+    std::vector<PackedRow> m_rows; // stored order
     QList<int> m_visible;     // indexes into m_rows, filtered and sorted
     int m_cur = -1;           // index into m_visible
     bool m_bof = true;
@@ -144,6 +160,12 @@ private:
     int m_filterColumn = -1;
     QString m_filterValue;
     int m_sortColumn = -1;
+    // One column of the visible rows in Turkish upper case (UTF-8), in the
+    // current order, built by the first case-ignoring search on it and
+    // dropped whenever the rows or their order change.
+    int m_foldedColumn = -1;
+    QByteArray m_folded;
+    std::vector<quint32> m_foldedEnds; // where each visible row's text ends
 };
 
 // A thin switch between a dataset and the widgets bound to it: while it is

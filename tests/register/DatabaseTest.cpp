@@ -265,3 +265,38 @@ TEST(Database, ExportWritesAnEncryptedCopyWithTheSameRows)
     EXPECT_EQ(copy.count(QStringLiteral("Iller")), 81);
     EXPECT_NE(fileHead(dir.path(QStringLiteral("radadir.dvb"))), QByteArray("SQLite format 3\0", 16));
 }
+
+TEST(Database, ScanHandsOutEveryRowAsStoredAndEndsItsReadWhenTheReaderStops)
+{
+    TestDir dir;
+    Database db(Database::kFileName);
+    db.open();
+    const qint64 ali = insertGuest(db, QStringLiteral("Ali"));
+    const qint64 ayse = insertGuest(db, QStringLiteral("Ayşe"), false);
+    const TableDef& t = Schema::kisi();
+    const auto at = [&](const char* column) { return std::size_t(t.indexOf(QString::fromLatin1(column))); };
+    QList<qint64> keys;
+    db.scan(QStringLiteral("Kisi"), [&](qint64 key, std::span<const StoreValue> values) {
+        keys << key;
+        ASSERT_EQ(values.size(), std::size_t(t.columns.size()));
+        EXPECT_EQ(values[at("ID")].kind, StoreValue::Kind::Integer);
+        EXPECT_EQ(values[at("ID")].integer, key);
+        EXPECT_EQ(values[at("TCKimlikNo")].kind, StoreValue::Kind::Null);
+        EXPECT_EQ(values[at("Kalici")].kind, StoreValue::Kind::Integer);
+        EXPECT_EQ(values[at("Kalici")].integer, key == ali ? 1 : 0);
+        const StoreValue& adi = values[at("Adi")];
+        ASSERT_EQ(adi.kind, StoreValue::Kind::Text);
+        EXPECT_EQ(QByteArray(adi.data, adi.size), key == ali ? QByteArray("Ali") : QStringLiteral("Ayşe").toUtf8());
+        EXPECT_EQ(adi.toVariant(), QVariant(key == ali ? QStringLiteral("Ali") : QStringLiteral("Ayşe")));
+    });
+    EXPECT_EQ(keys, (QList<qint64>{ali, ayse}));
+
+    // A reader that stops half-way ends the read: another connection can
+    // write at once instead of waiting for a lock that is never given up.
+    EXPECT_THROW(db.scan(QStringLiteral("Kisi"), [](qint64, std::span<const StoreValue>) { throw RadaError(QStringLiteral("stop")); }),
+                 RadaError);
+    Database other(Database::kFileName);
+    other.open();
+    EXPECT_NO_THROW(insertGuest(other, QStringLiteral("Veli")));
+    EXPECT_EQ(db.count(QStringLiteral("Kisi")), 3);
+}

@@ -545,6 +545,337 @@ TEST_F(DatasetTest, DisabledDataSourceRelaysNothingUntilReEnabled)
     EXPECT_EQ(fields.at(0).at(0).toString(), kAdi);
 }
 
+// Customers (whose names may be empty) with these names, coded K1, K2, ...
+QList<qint64> customers(Database& db, const QStringList& names)
+{
+    const TableDef& t = Schema::musteriler();
+    QList<qint64> ids;
+    for (const QString& n : names) {
+        QList<QVariant> v(t.columns.size());
+        v[t.indexOf(u"musteriKodu"_s)] = u"K%1"_s.arg(ids.size() + 1);
+        v[t.indexOf(kAdi)] = n.isNull() ? QVariant() : QVariant(n);
+        ids << db.insert(t.name, v);
+    }
+    return ids;
+}
+
+TEST_F(DatasetTest, LocateIgnoresCaseTheTurkishWayOnlyWhenAsked)
+{
+    const QStringList names{u"Irmak"_s, u"ışıl"_s, u"İsmail"_s, u"ilker"_s, u"Sule"_s, u"şule"_s,
+                            u"Cem"_s,   u"Çağla"_s, u"ömer"_s,  u"Ümit"_s,  u"ALİ"_s};
+    const QList<qint64> ids = guests(names);
+    db.exec(u"UPDATE Kisi SET Kalici = 0 WHERE ID = ?"_s, {ids[3]});
+    const struct
+    {
+        QString column, prefix;
+        int folded, exact; // the row found either way, -1 for none
+    } cases[] = {
+        {kAdi, u"i"_s, 2, 3},     {kAdi, u"I"_s, 0, 0},      {kAdi, u"ı"_s, 0, 1},      {kAdi, u"İ"_s, 2, 2},
+        {kAdi, u"IŞ"_s, 1, -1},   {kAdi, u"is"_s, 2, -1},    {kAdi, u"irm"_s, -1, -1},  {kAdi, u"ş"_s, 5, 5},
+        {kAdi, u"s"_s, 4, -1},    {kAdi, u"ç"_s, 7, -1},     {kAdi, u"c"_s, 6, -1},     {kAdi, u"ÖM"_s, 8, -1},
+        {kAdi, u"o"_s, -1, -1},   {kAdi, u"ü"_s, 9, -1},     {kAdi, u"u"_s, -1, -1},    {kAdi, u"ali"_s, 10, -1},
+        {kAdi, u"alı"_s, -1, -1}, {kAdi, u"ALİ"_s, 10, 10},  {kAdi, u"ışıll"_s, -1, -1},
+        // Yes/no reads True or False; numbers read as their digits.
+        {u"Kalici"_s, u"f"_s, 3, -1}, {u"Kalici"_s, u"TRUE"_s, 0, -1}, {u"Kalici"_s, u"Fa"_s, 3, 3},
+        {u"ID"_s, QString::number(ids[7]), 7, 7},
+    };
+    for (const auto& c : cases) {
+        for (const Dataset::Match match : {Dataset::Match::IgnoreTurkishCase, Dataset::Match::Exact}) {
+            const int want = match == Dataset::Match::Exact ? c.exact : c.folded;
+            SCOPED_TRACE((c.column + u" '"_s + c.prefix + u"' "_s).toStdString()
+                         + (match == Dataset::Match::Exact ? "exact" : "ignoring case"));
+            Dataset ds(db, Schema::kisi());
+            ds.open();
+            ds.last();
+            int scrolls = 0;
+            ds.afterScroll = [&] { ++scrolls; };
+            EXPECT_EQ(ds.locate(c.column, c.prefix, match), want >= 0);
+            EXPECT_EQ(ds.recNo(), want >= 0 ? want : int(names.size()) - 1);
+            EXPECT_EQ(scrolls, want >= 0 ? 1 : 0);
+            if (match == Dataset::Match::Exact) {
+                // The case-sensitive default is the exact search.
+                ds.last();
+                EXPECT_EQ(ds.locate(c.column, c.prefix), want >= 0);
+                EXPECT_EQ(ds.recNo(), want >= 0 ? want : int(names.size()) - 1);
+            }
+        }
+    }
+}
+
+TEST_F(DatasetTest, LocateFindsEmptyValuesAsAStartsWithDoes)
+{
+    // A null text begins every value, an empty text every value but an empty one.
+    customers(db, {QString(), u"Ali"_s, QString(), u"Veli"_s});
+    const struct
+    {
+        QString prefix;
+        int folded, exact; // the row found either way, -1 for none
+    } cases[] = {{QString(), 0, 0}, {u""_s, 1, 1}, {u"v"_s, 3, -1}, {u"V"_s, 3, 3}, {u"x"_s, -1, -1}};
+    for (const auto& c : cases) {
+        for (const Dataset::Match match : {Dataset::Match::IgnoreTurkishCase, Dataset::Match::Exact}) {
+            const int want = match == Dataset::Match::Exact ? c.exact : c.folded;
+            SCOPED_TRACE((c.prefix.isNull() ? u"null"_s : u"'"_s + c.prefix + u"'"_s).toStdString()
+                         + (match == Dataset::Match::Exact ? " exact" : " ignoring case"));
+            Dataset ds(db, Schema::musteriler());
+            ds.open();
+            ds.last();
+            EXPECT_EQ(ds.locate(kAdi, c.prefix, match), want >= 0);
+            EXPECT_EQ(ds.recNo(), want >= 0 ? want : 3);
+        }
+    }
+    Dataset empty(db, Schema::kisi());
+    empty.open();
+    EXPECT_FALSE(empty.locate(kAdi, QString(), Dataset::Match::IgnoreTurkishCase));
+    EXPECT_FALSE(empty.locate(kAdi, u"a"_s, Dataset::Match::Exact));
+    EXPECT_EQ(empty.recNo(), -1);
+}
+
+TEST_F(DatasetTest, ACaseIgnoringSearchFollowsOrderFilterAndChanges)
+{
+    const QList<qint64> ids = guests({u"Zeki"_s, u"ali"_s, u"Ayşe"_s, u"ALİ"_s});
+    Dataset ds(db, Schema::kisi());
+    ds.open();
+    const auto find = [&](const QString& prefix) {
+        return ds.locate(kAdi, prefix, Dataset::Match::IgnoreTurkishCase) ? ds.key() : 0;
+    };
+    EXPECT_EQ(find(u"al"_s), ids[1]);
+    ASSERT_TRUE(ds.setSort(kAdi));
+    EXPECT_EQ(column(ds), (QStringList{u"ali"_s, u"ALİ"_s, u"Ayşe"_s, u"Zeki"_s}));
+    EXPECT_EQ(find(u"AY"_s), ids[2]);
+    EXPECT_EQ(ds.recNo(), 2);
+    EXPECT_EQ(find(u"al"_s), ids[1]);
+
+    // A posted change is seen by the next search.
+    ds.edit();
+    ds.setText(kAdi, u"Berk"_s);
+    ASSERT_TRUE(ds.post());
+    EXPECT_EQ(find(u"al"_s), ids[3]);
+    EXPECT_EQ(find(u"BE"_s), ids[1]);
+    EXPECT_EQ(ds.recNo(), 2);
+
+    // A pending change is posted before the search.
+    ds.edit();
+    ds.setText(kAdi, u"Can"_s);
+    EXPECT_EQ(find(u"c"_s), ids[1]);
+    EXPECT_EQ(storedName(ids[1]), u"Can"_s);
+
+    ASSERT_TRUE(ds.setFilter(kAdi, u"Zeki"_s));
+    EXPECT_EQ(find(u"a"_s), 0);
+    EXPECT_EQ(find(u"z"_s), ids[0]);
+    ASSERT_TRUE(ds.remove());
+    EXPECT_EQ(find(u"z"_s), 0);
+    ASSERT_TRUE(ds.clearFilter());
+    EXPECT_EQ(find(u"z"_s), 0);
+    EXPECT_EQ(find(u"ayş"_s), ids[2]);
+
+    ds.close();
+    ds.open();
+    EXPECT_EQ(find(u"can"_s), ids[1]);
+}
+
+TEST_F(DatasetTest, SortOrdersTextsByTheTurkishAlphabetAndNumbersByValue)
+{
+    const QStringList names{u"Zeynep"_s, u"çiğdem"_s, QString(),  u"Cem"_s,       u"ışık"_s,    u"ilknur"_s,
+                            u"Irmak"_s,  u"İlker"_s,  u"10 Numara"_s, u"2. Kat"_s, u"Öykü"_s,    u"Oya"_s,
+                            u"Şule"_s,   u"Sevgi"_s,  u"Ümit"_s,  u"Uğur"_s,      u"IŞIK"_s,    u"Ğ"_s,
+                            u"Gül"_s,    u"Işık"_s,   QString(),  u"Émile"_s,     u"DENİZ"_s,   u"deniz"_s,
+                            u"Ayşegül"_s, u"AYŞE"_s};
+    customers(db, names);
+    Dataset ds(db, Schema::musteriler());
+    ds.open();
+    ASSERT_TRUE(ds.setSort(kAdi));
+    // Empty values first; equal names (ignoring case) in stored order.
+    EXPECT_EQ(column(ds), (QStringList{QString(), QString(), u"10 Numara"_s, u"2. Kat"_s, u"AYŞE"_s, u"Ayşegül"_s,
+                                       u"Cem"_s, u"çiğdem"_s,
+                                       u"DENİZ"_s, u"deniz"_s, u"Gül"_s, u"Ğ"_s, u"Irmak"_s, u"ışık"_s, u"IŞIK"_s,
+                                       u"Işık"_s, u"İlker"_s, u"ilknur"_s, u"Oya"_s, u"Öykü"_s, u"Sevgi"_s, u"Şule"_s,
+                                       u"Uğur"_s, u"Ümit"_s, u"Zeynep"_s, u"Émile"_s}));
+    EXPECT_EQ(column(ds, u"musteriKodu"_s).mid(0, 2), (QStringList{u"K3"_s, u"K21"_s}));
+    EXPECT_EQ(column(ds, u"musteriKodu"_s).mid(12, 4), (QStringList{u"K7"_s, u"K5"_s, u"K17"_s, u"K20"_s}));
+
+    // Numbers by value, empty first; the same digits as text by character.
+    const TableDef& ayar = Schema::ayar();
+    const QList<QVariant> numbers{10, QVariant(), 9, -1, 100, 9};
+    for (int i = 0; i < numbers.size(); ++i)
+        db.exec(u"INSERT INTO Ayar (tesiskodu, tesisadi, aktif) VALUES (?, ?, ?)"_s,
+                {u"T%1"_s.arg(i), numbers[i].isNull() ? QVariant() : QVariant(numbers[i].toString()), numbers[i]});
+    Dataset settings(db, ayar);
+    settings.open();
+    ASSERT_TRUE(settings.setSort(u"aktif"_s));
+    EXPECT_EQ(column(settings, u"tesiskodu"_s), (QStringList{u"T1"_s, u"T3"_s, u"T2"_s, u"T5"_s, u"T0"_s, u"T4"_s}));
+    ASSERT_TRUE(settings.setSort(u"tesisadi"_s));
+    EXPECT_EQ(column(settings, u"tesisadi"_s),
+              (QStringList{QString(), u"-1"_s, u"10"_s, u"100"_s, u"9"_s, u"9"_s}));
+}
+
+TEST_F(DatasetTest, RowsReadBackWhatTheStoreHoldsWithTheSameTypes)
+{
+    guests({u"Ali"_s});
+    Dataset guest(db, Schema::kisi());
+    guest.open();
+    const struct
+    {
+        const char* column;
+        QMetaType::Type type;
+    } types[] = {{"ID", QMetaType::LongLong}, {"Kalici", QMetaType::LongLong}, {"Adi", QMetaType::QString},
+                 {"DogumTarihi", QMetaType::QString}, {"TCKimlikNo", QMetaType::UnknownType}};
+    for (const auto& t : types) {
+        const QString col = QString::fromLatin1(t.column);
+        EXPECT_EQ(guest.value(col).typeId(), t.type) << t.column;
+        EXPECT_EQ(guest.rowValue(0, Schema::kisi().indexOf(col)), guest.value(col)) << t.column;
+    }
+
+    // Values of other kinds than their columns', and texts Qt reads differently
+    // from their bytes, read as the store's own rows have them.
+    const QString wide(20000, u'ş');
+    const QStringList rows{
+        u"('A1', 'Otel', 1)"_s,
+        u"('', NULL, 'abc')"_s,                               // empty text; text in a number column
+        u"('B', X'00FF41', 2.5)"_s,                           // bytes; a fraction
+        u"('C', CAST(X'41FF42' AS TEXT), -7)"_s,              // not UTF-8
+        u"('D', CAST(X'EFBBBF41' AS TEXT), NULL)"_s,          // a byte-order mark
+        u"('E', CAST(X'EFBBBFEFBBBF41' AS TEXT), NULL)"_s,    // two of them
+        u"('F', 'İz', '%1')"_s.arg(wide),                     // longer than 16 KiB
+        u"('G', 'son', 0)"_s,
+    };
+    for (const QString& r : rows)
+        db.exec(u"INSERT INTO Ayar (tesiskodu, tesisadi, aktif) VALUES "_s + r);
+    QList<QList<QVariant>> want = storedRows(u"Ayar"_s);
+    ASSERT_EQ(want.size(), rows.size());
+    want[1][0] = QVariant(); // an empty text is held as empty
+    Dataset ds(db, Schema::ayar());
+    ds.open();
+    ASSERT_EQ(ds.recordCount(), rows.size());
+    for (int r = 0; r < ds.recordCount(); ++r) {
+        for (int c = 0; c < 3; ++c) {
+            const QVariant got = ds.rowValue(r, c);
+            EXPECT_EQ(got.typeId(), want[r][c].typeId()) << r << "," << c;
+            EXPECT_EQ(got, want[r][c]) << r << "," << c;
+            EXPECT_EQ(ds.rowText(r, c), want[r][c].toString()) << r << "," << c;
+        }
+    }
+    EXPECT_EQ(ds.rowValue(3, 1), QVariant(QString::fromUtf8("A\xFF" "B")));
+    EXPECT_EQ(ds.rowText(4, 1), u"A"_s);
+    EXPECT_EQ(ds.rowText(5, 1), u"\uFEFFA"_s);
+    EXPECT_EQ(ds.rowText(6, 2), wide);
+    EXPECT_EQ(ds.rowText(6, 1), u"İz"_s);
+    EXPECT_EQ(ds.rowValue(2, 2), QVariant(2.5));
+
+    // An edited row keeps what it was not told to change.
+    ds.locate(u"tesiskodu"_s, u"F"_s);
+    ds.edit();
+    ds.setText(u"tesisadi"_s, u"Ilıca"_s);
+    ASSERT_TRUE(ds.post());
+    EXPECT_EQ(ds.text(u"aktif"_s), wide);
+    ds.locate(u"tesiskodu"_s, u"B"_s);
+    EXPECT_THROW(ds.integer(u"tesiskodu"_s), RadaError);
+    ds.edit();
+    ds.setText(u"tesiskodu"_s, u"B2"_s);
+    ASSERT_TRUE(ds.post());
+    EXPECT_EQ(ds.value(u"tesisadi"_s), QVariant(QByteArray("\x00\xFF\x41", 3)));
+    EXPECT_EQ(ds.value(u"aktif"_s), QVariant(2.5));
+    ds.open();
+    EXPECT_EQ(ds.rowText(6, 1), u"Ilıca"_s);
+    EXPECT_EQ(ds.rowText(6, 2), wide);
+}
+
+TEST_F(DatasetTest, ARowOfGuestDataTakesAFewHundredBytes)
+{
+    const TableDef& t = Schema::kisi();
+    db.begin();
+    for (int i = 0; i < 500; ++i) {
+        QList<QVariant> v(t.columns.size());
+        const auto set = [&](const char* col, const QString& value) { v[t.indexOf(QString::fromLatin1(col))] = value; };
+        set("TCKimlikNo", QString::number(10000000000LL + i));
+        set("Adi", u"Ayşegül %1"_s.arg(i));
+        set("Soyadi", u"Çelikkaya"_s);
+        set("BabaAdi", u"Mehmet"_s);
+        set("AnaAdi", u"Fatma"_s);
+        set("DogumYeri", u"İzmir"_s);
+        set("DogumTarihi", u"1980-05-17"_s);
+        set("Uyrugu", u"TC"_s);
+        set("KimlikBelgesiTuru", u"N"_s);
+        set("KimlikSeriNo", u"A%1"_s.arg(400000 + i));
+        set("NufusaKayitliOlduguIl", u"İzmir"_s);
+        set("NufusaKayitliOlduguIlce", u"Karşıyaka"_s);
+        set("NufusaKayitliOlduguMahalle", u"Bostanlı"_s);
+        set("NufusCilt", u"12"_s);
+        set("NufusAileSira", u"345"_s);
+        set("NufusSiraNo", u"67"_s);
+        set("Cinsiyet", u"K"_s);
+        set("MedeniHali", u"E"_s);
+        set("Isi", u"Öğretmen"_s);
+        set("IkametAdresi", u"Cumhuriyet Bulvarı No: 12 Daire 4 Alsancak Konak İzmir"_s);
+        set("GelisTarihi", u"2024-03-01"_s);
+        set("GelisSaati", u"14:35:27"_s);
+        v[t.indexOf(u"Kalici"_s)] = qint64(1);
+        set("AyrilisTarihi", u"1899-12-30"_s);
+        set("AyrilisSaati", u"00:00:00"_s);
+        set("VerilenOdaNo", u"214"_s);
+        set("AracPlakaNo", u"35ABC123"_s);
+        db.insert(t.name, v);
+    }
+    db.commit();
+    Dataset ds(db, t);
+    ds.open();
+    ASSERT_EQ(ds.recordCount(), 500);
+    const qsizetype perRow = ds.memoryUsed() / ds.recordCount();
+    EXPECT_GT(perRow, 200); // the values themselves
+    EXPECT_LT(perRow, 400);
+    EXPECT_EQ(ds.rowText(499, u"IkametAdresi"_s), u"Cumhuriyet Bulvarı No: 12 Daire 4 Alsancak Konak İzmir"_s);
+
+    // The copy a case-ignoring search folds is counted while it is held.
+    const qsizetype before = ds.memoryUsed();
+    ASSERT_TRUE(ds.locate(kAdi, u"AYŞEGÜL 49"_s, Dataset::Match::IgnoreTurkishCase));
+    EXPECT_EQ(ds.recNo(), 49);
+    EXPECT_GT(ds.memoryUsed(), before + 500 * 10);
+    ds.close();
+    EXPECT_EQ(ds.memoryUsed(), 0);
+}
+
+namespace {
+
+// A store that hands out its rows only as lists, as a store that streams
+// nothing of its own would.
+class ListStore : public Store
+{
+public:
+    QList<StoreRow> rows;
+    QList<StoreRow> load(const QString&) override { return rows; }
+    qint64 insert(const QString&, const QList<QVariant>&) override { return 0; }
+    void update(const QString&, qint64, const QList<QVariant>&) override {}
+    void remove(const QString&, const QList<qint64>&) override {}
+    int count(const QString&) override { return int(rows.size()); }
+    void begin() override {}
+    void commit() override {}
+    void rollback() override {}
+};
+
+} // namespace
+
+TEST(DatasetOverAnyStore, ReadsTheRowsAStoreListsWithTheirTypes)
+{
+    ListStore store;
+    store.rows = {{7, {u"A1"_s, u"Otel Deniz"_s, qint64(1)}},
+                  {9, {u""_s, QVariant(), 2.5}},
+                  {12, {QByteArray("\x01\x02", 2), u"İ"_s, true}}};
+    Dataset ds(store, Schema::ayar());
+    ds.open();
+    ASSERT_EQ(ds.recordCount(), 3);
+    EXPECT_EQ(ds.rowKey(2), 12);
+    const QList<QList<QVariant>> want{{u"A1"_s, u"Otel Deniz"_s, qint64(1)},
+                                      {QVariant(), QVariant(), 2.5},
+                                      {QByteArray("\x01\x02", 2), u"İ"_s, qint64(1)}};
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 3; ++c) {
+            EXPECT_EQ(ds.rowValue(r, c).typeId(), want[r][c].typeId()) << r << "," << c;
+            EXPECT_EQ(ds.rowValue(r, c), want[r][c]) << r << "," << c;
+        }
+    }
+    EXPECT_TRUE(ds.locate(u"tesisadi"_s, u"i"_s, Dataset::Match::IgnoreTurkishCase));
+    EXPECT_EQ(ds.key(), 12);
+}
+
 // Randomised comparison with a reference model: a cursor over Musteriler kept
 // as plainly as the rules allow, a list of rows with a state, an index into the
 // visible rows and a pending row.
@@ -559,6 +890,34 @@ struct ModelRow
     QString& operator[](const QString& col) { return col == kKod ? kod : col == kAdi ? adi : plaka; }
     QString operator[](const QString& col) const { return col == kKod ? kod : col == kAdi ? adi : plaka; }
 };
+
+// Turkish upper case, letter by letter; a null text stays null.
+QString modelFold(const QString& s)
+{
+    if (s.isNull())
+        return s;
+    QString out = s;
+    for (QChar& c : out)
+        c = c == u'i' ? QChar(u'İ') : c == u'ı' ? QChar(u'I') : c.toUpper();
+    return out;
+}
+
+// Ascending by the Turkish alphabet ignoring case: characters below 'A'
+// first by code, then the alphabet's letters, then the rest by code.
+bool modelLess(const QString& a, const QString& b)
+{
+    static const QString alphabet = u"ABCÇDEFGĞHIİJKLMNOÖPQRSŞTUÜVWXYZ"_s;
+    const auto key = [](const QString& s) {
+        QList<std::pair<int, int>> k;
+        for (QChar c : modelFold(s)) {
+            const int letter = int(alphabet.indexOf(c));
+            k << (c < u'A' ? std::pair{0, int(c.unicode())} : letter >= 0 ? std::pair{1, letter} : std::pair{2, int(c.unicode())});
+        }
+        return k;
+    };
+    const auto ka = key(a), kb = key(b);
+    return std::lexicographical_compare(ka.begin(), ka.end(), kb.begin(), kb.end());
+}
 
 struct Model
 {
@@ -583,7 +942,7 @@ struct Model
                 v << i;
         }
         if (!sortColumn.isEmpty())
-            std::stable_sort(v.begin(), v.end(), [&](int a, int b) { return snapshot[a][sortColumn] < snapshot[b][sortColumn]; });
+            std::stable_sort(v.begin(), v.end(), [&](int a, int b) { return modelLess(snapshot[a][sortColumn], snapshot[b][sortColumn]); });
         return v;
     }
     int count() const { return int(visible().size()); }
@@ -664,13 +1023,14 @@ struct Model
         }
         return true;
     }
-    bool locate(const QString& prefix)
+    bool locate(const QString& prefix, bool ignoreCase)
     {
         if (!settle())
             return false;
         const QList<int> v = visible();
         for (int i = 0; i < v.size(); ++i) {
-            if (snapshot[v[i]].adi.startsWith(prefix)) {
+            const QString& adi = snapshot[v[i]].adi;
+            if (ignoreCase ? modelFold(adi).startsWith(modelFold(prefix)) : adi.startsWith(prefix)) {
                 scrollTo(i);
                 bof = eof = false;
                 return true;
@@ -786,7 +1146,10 @@ TEST_F(DatasetTest, RandomOperationSequencesFollowTheReferenceModel)
     const TableDef& table = Schema::musteriler();
     const QStringList codes{u"K1"_s, u"K2"_s, u"K3"_s, u"K4"_s, u"K5"_s, u"K6"_s, u"K7"_s,
                             u"K8"_s, u"K9"_s, QString(), QString(21, u'K')};
-    const QStringList names{QString(), u"A"_s, u"AB"_s, u"B"_s, u"BA"_s, u"C"_s, u"XA"_s, u"XC"_s};
+    const QStringList names{QString(), u"A"_s,     u"AB"_s,   u"B"_s,     u"BA"_s,  u"C"_s,    u"XA"_s,
+                            u"XC"_s,   u"ali"_s,   u"ALİ"_s,  u"alı"_s,   u"Işıl"_s, u"ışıl"_s, u"İlker"_s,
+                            u"ilkay"_s, u"Çağla"_s, u"cem"_s,  u"Şule"_s,  u"sule"_s, u"öykü"_s, u"Ümit"_s,
+                            u"1A"_s};
     const QStringList plates{QString(), u"06C1"_s, u"34AB12"_s, u"35D"_s, QString(21, u'9')};
     const auto values = [&](const ModelRow& r) {
         QList<QVariant> out(table.columns.size());
@@ -826,7 +1189,10 @@ TEST_F(DatasetTest, RandomOperationSequencesFollowTheReferenceModel)
                 m.refuseDelete = rng() % 4 == 0;
                 const QString col = pick({kKod, kAdi, kAdi, kPlaka});
                 const QString value = pick(col == kKod ? codes : col == kAdi ? names : plates);
-                const QString prefix = pick({u"A"_s, u"B"_s, u"C"_s, u"X"_s, u"AB"_s, u"Z"_s});
+                const QString prefix = pick({u"A"_s, u"B"_s, u"C"_s, u"X"_s, u"AB"_s, u"Z"_s, u"al"_s, u"AlI"_s,
+                                             u"i"_s, u"İL"_s, u"ı"_s, u"I"_s, u"ş"_s, u"S"_s, u"ç"_s, u"Ö"_s,
+                                             u"ü"_s, u"1"_s, u""_s, QString()});
+                const bool ignoreCase = rng() % 2;
                 const QString sort = pick({QString(), kKod, kAdi, kPlaka});
                 const QString filter = rng() % 2 ? m.current().adi : pick(names);
                 std::optional<bool> got, want; // return values, where there is one
@@ -858,7 +1224,11 @@ TEST_F(DatasetTest, RandomOperationSequencesFollowTheReferenceModel)
                     }
                     want = m.remove();
                     break;
-                case 15: log << u"locate "_s + prefix; got = ds.locate(kAdi, prefix); want = m.locate(prefix); break;
+                case 15:
+                    log << u"locate '%1'%2"_s.arg(prefix, ignoreCase ? u" ignoring case"_s : QString());
+                    got = ds.locate(kAdi, prefix, ignoreCase ? Dataset::Match::IgnoreTurkishCase : Dataset::Match::Exact);
+                    want = m.locate(prefix, ignoreCase);
+                    break;
                 case 16: log << u"clearFilter"_s; got = ds.clearFilter(); want = m.setFilter(std::nullopt); break;
                 case 17: log << u"setFilter '%1'"_s.arg(filter); got = ds.setFilter(kAdi, filter); want = m.setFilter(filter); break;
                 case 18: log << u"setSort "_s + sort; got = ds.setSort(sort); want = m.setSort(sort); break;
