@@ -215,3 +215,59 @@ TEST_F(GuestSearchTest, TheToolbarButtonDropsTheChangeFirst)
 }
 
 } // namespace
+
+// A clerk types "ış" and expects "IŞIK": the searches ignore case the
+// Turkish way, and the customer list sorts by the Turkish alphabet.
+TEST(TurkishCase, SearchesFoldTurkishLettersAndTheListSortsByTheTurkishAlphabet)
+{
+    CustomerWindow t;
+    auto customer = [](const QString& code, const QString& adi, const QString& soyadi) {
+        return CustomerTests::Columns{{u"musteriKodu"_s, code}, {u"Adi"_s, adi}, {u"Soyadi"_s, soyadi}};
+    };
+    t.start({customer(u"K1"_s, u"İsmail"_s, u"Uçar"_s), customer(u"K2"_s, u"Irmak"_s, u"Işık"_s),
+             customer(u"K3"_s, u"Şule"_s, u"Çelik"_s), customer(u"K4"_s, u"Ilgaz"_s, u"Cengiz"_s)},
+            {u"Selin"_s, u"IŞIK"_s, u"İLKER"_s},
+            {u"UPDATE Kisi SET Soyadi = Adi"_s});
+    t.showCustomers();
+    QLineEdit* text = t.form3().Edit1;
+    auto searchBy = [&](const QString& field, const QString& typed) {
+        t.form3().ComboBox1->setCurrentIndex(t.form3().ComboBox1->findText(field));
+        text->clear();
+        typeText(text, typed);
+        return t.customers().text(u"musteriKodu"_s);
+    };
+    EXPECT_EQ(searchBy(u"Soyadı'na Göre"_s, u"ış"_s), u"K2"_s);
+    EXPECT_EQ(searchBy(u"Soyadı'na Göre"_s, u"çe"_s), u"K3"_s);
+    EXPECT_EQ(searchBy(u"Adı'na Göre"_s, u"is"_s), u"K1"_s);   // i finds İ
+    EXPECT_EQ(searchBy(u"Adı'na Göre"_s, u"ıl"_s), u"K4"_s);   // ı finds I
+    EXPECT_EQ(searchBy(u"Adı'na Göre"_s, u"şu"_s), u"K3"_s);
+    // "i" never finds a dotless "I": "i" goes to İsmail, and "irm" finds no
+    // Irmak there.
+    EXPECT_EQ(searchBy(u"Adı'na Göre"_s, u"irm"_s), u"K1"_s);
+
+    // Sorting by surname: C, Ç, I, U (Ç after C, I before İ and U).
+    t.form3().DBGrid1TitleClick(u"Soyadi"_s);
+    QStringList order;
+    for (int i = 0; i < t.customers().recordCount(); ++i)
+        order << t.customers().rowText(i, u"Soyadi"_s);
+    EXPECT_EQ(order, (QStringList{u"Cengiz"_s, u"Çelik"_s, u"Işık"_s, u"Uçar"_s}));
+
+    // The guest search: "ış" finds the guest "IŞIK".
+    t.backToGuestWindow();
+    ASSERT_TRUE(focusOn(t.e().DBEdit2));
+    bool ran = false;
+    onNextModal([&](QDialog* d) {
+        auto* f = qobject_cast<TForm2*>(d);
+        ran = f != nullptr;
+        if (f) {
+            typeText(f->LabeledEdit1, u"ış"_s);
+            EXPECT_EQ(t.guests().text(u"Adi"_s), u"IŞIK"_s);
+            f->LabeledEdit1->clear();
+            typeText(f->LabeledEdit1, u"il"_s);
+            EXPECT_EQ(t.guests().text(u"Adi"_s), u"İLKER"_s);
+        }
+        d->reject();
+    });
+    press(Qt::Key_F3);
+    EXPECT_TRUE(ran);
+}
