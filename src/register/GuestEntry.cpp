@@ -406,6 +406,21 @@ void GuestEntry::stampArrival()
     m_settingPickers = false;
 }
 
+bool GuestEntry::fillFromZone(const Mrz::Guest& guest, bool nationalityKnown)
+{
+    if (!m_table->isEditing() && !m_table->append())
+        return false;
+    for (const auto& [column, value] : guest.columns()) {
+        if (column == QStringLiteral("DogumTarihi"))
+            setBirthPicker(value.isNull() ? Formats::dayZero() : value.toDate());
+        else if (column == QStringLiteral("Uyrugu") && !nationalityKnown)
+            m_table->clearField(column);
+        else
+            m_table->setText(column, value.toString());
+    }
+    return true;
+}
+
 bool GuestEntry::hasUnsavedChanges() const
 {
     return m_table->isEditing() && (m_table->isModified() || m_pickersChanged);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "GuestRules.h"
+#include "Mrz.h"
 
 #include <QDate>
 #include <QObject>
@@ -72,6 +73,10 @@ public:
     // The customer copy: the birth-date box, and the arrival stamped now.
     void setBirthPicker(const QDate& date);
     void stampArrival();
+    // Fills the guest from a document's zone: a stored guest shown is not
+    // overwritten, a new guest begins instead (a scan is a new arrival);
+    // a guest being edited or inserted is filled. Nothing is stored.
+    bool fillFromZone(const Mrz::Guest& guest, bool nationalityKnown);
     // The guest is being edited or inserted with something changed: a
     // column, or one of the date and time boxes.
     bool hasUnsavedChanges() const;

@@ -21,6 +21,7 @@
 #include "register/Dataset.h"
 #include "register/Formats.h"
 #include "register/GuestEntry.h"
+#include "register/KimlikOku.h"
 #include "register/Tables.h"
 #include "transfer/HistoryWindow.h"
 #include "transfer/TransferRun.h"
@@ -228,6 +229,10 @@ void TForm1::buildMenu()
     // The program's own commands beyond the settings.
     QMenu* islemler = menuBar()->addMenu(QStringLiteral("İşlemler"));
     islemler->setObjectName(QStringLiteral("Islemler1"));
+    KimlikOku1 = islemler->addAction(QStringLiteral("Kimlik / Pasaport Oku"));
+    KimlikOku1->setObjectName(QStringLiteral("KimlikOku1"));
+    KimlikOku1->setToolTip(QStringLiteral("Kimlik / Pasaport Oku [F8]"));
+    connect(KimlikOku1, &QAction::triggered, this, &TForm1::openZoneReader);
     TransferGecmisi1 = islemler->addAction(QStringLiteral("Transfer Geçmişi"));
     TransferGecmisi1->setObjectName(QStringLiteral("TransferGecmisi1"));
     connect(TransferGecmisi1, &QAction::triggered, this, &TForm1::showHistory);
@@ -403,6 +408,16 @@ void TForm1::showCustomerWindow()
     }
 }
 
+void TForm1::openZoneReader()
+{
+    if (!m_zoneReader) {
+        m_zoneReader = new KimlikOku(m_tables, m_platform.clock, [this](const Mrz::Guest& guest, bool known) {
+            entry->fillFromZone(guest, known);
+        }, this);
+    }
+    m_zoneReader->exec();
+}
+
 void TForm1::showHistory()
 {
     if (!m_history)
@@ -474,6 +489,8 @@ void TForm1::FormKeyDown(QKeyEvent* event)
         showCustomerWindow();
     if (k == Qt::Key_Escape)
         entry->SpeedButton9Click();
+    if (k == Qt::Key_F8)
+        openZoneReader();
 }
 
 void TForm1::FormKeyPress(QKeyEvent*)

@@ -21,6 +21,7 @@ class TForm2;
 class TForm3;
 class TForm4;
 class HistoryWindow;
+class KimlikOku;
 class Announcement;
 class AnnouncementPanel;
 class EngravedLabel;
@@ -78,6 +79,8 @@ public:
     void bringToFront();
     // The record of the transfer runs.
     void showHistory();
+    // F8: a document's machine-readable zone fills the guest record.
+    void openZoneReader();
     // The transfer run: notification file, purge, compaction.
     void SpeedButton11Click();
     // The first-run window stored the facility: the set-up runs again
@@ -106,6 +109,7 @@ public:
     QAction* esisAdnDeitir1;
     QAction* k1;
     QAction* TransferGecmisi1;
+    QAction* KimlikOku1;
     QAction* Hakknda1;
     QAction* Masastne1;
     QAction* HzlBalatubuuna1;
@@ -135,6 +139,7 @@ private:
     TForm3* m_customers = nullptr;
     TForm4* m_firstRun = nullptr;
     HistoryWindow* m_history = nullptr;
+    KimlikOku* m_zoneReader = nullptr;
     std::unique_ptr<Announcement> m_announcement;
     Places m_places;
     bool m_shown = false;

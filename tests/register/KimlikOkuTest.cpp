@@ -1,0 +1,177 @@
+#include "support/GuiInput.h"
+#include "support/ProgramFixture.h"
+
+#include "register/DBControls.h"
+#include "register/Dataset.h"
+#include "register/GuestEntry.h"
+#include "register/KimlikOku.h"
+
+#include <QDateEdit>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using State = Dataset::State;
+
+namespace {
+
+// Zones built by the rules of ICAO Doc 9303, check digits included.
+const QStringList kGermanPassport = {u"P<D<<MUSTERMANN<<ERIKA<<<<<<<<<<<<<<<<<<<<<<"_s,
+                                     u"C01X00T478D<<6408125F3108011<<<<<<<<<<<<<<<2"_s};
+const QStringList kTurkishPassport = {u"P<TUROZTURK<<AYSE<NUR<<<<<<<<<<<<<<<<<<<<<<<"_s,
+                                      u"U123456784TUR8503150F330101812345678950<<<26"_s};
+// The specimen of Doc 9303: "UTO" is no country of the register.
+const QStringList kSpecimen = {u"P<UTOERIKSSON<<ANNA<MARIA<<<<<<<<<<<<<<<<<<<"_s,
+                               u"L898902C36UTO7408122F1204159ZE184226B<<<<<10"_s};
+
+struct ZoneReader : ::testing::Test
+{
+    ProgramFixture p;
+
+    // Opens the reader with F8, types the lines as a desk reader does (each
+    // followed by Enter), runs the steps, and closes it if it is still open.
+    void scan(const QStringList& lines, const std::function<void(KimlikOku&)>& steps)
+    {
+        bool ran = false;
+        onNextModal([&](QDialog* d) {
+            auto* reader = qobject_cast<KimlikOku*>(d);
+            if (!reader) {
+                d->reject();
+                return;
+            }
+            ran = true;
+            EXPECT_EQ(reader->windowTitle(), u"Kimlik / Pasaport Oku"_s);
+            EXPECT_TRUE(waitFor([reader] { return reader->ZoneBox->hasFocus(); }));
+            for (const QString& line : lines) {
+                QTest::keyClicks(reader->ZoneBox, line);
+                QTest::keyClick(reader->ZoneBox, Qt::Key_Return);
+            }
+            steps(*reader);
+            if (reader->isVisible())
+                reader->reject();
+        });
+        p.form().activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&p.form()));
+        if (!QApplication::focusWidget()) {
+            ASSERT_TRUE(focusOn(e().DBEdit2));
+        }
+        press(Qt::Key_F8);
+        EXPECT_TRUE(ran);
+        p.form().activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&p.form()));
+    }
+    static void takeOver(KimlikOku& reader) { QTest::keyClick(reader.ZoneBox, Qt::Key_Return); }
+    GuestEntry& e() { return p.entry(); }
+    Dataset& ds() { return p.guests(); }
+};
+
+} // namespace
+
+TEST_F(ZoneReader, APassportFillsTheNewGuestAfterItsReadBack)
+{
+    p.open({u"Ali"_s});
+    ASSERT_TRUE(focusOn(e().DBEdit1));
+    press(Qt::Key_N, Qt::ControlModifier);
+    ASSERT_EQ(ds().state(), State::Insert);
+    QString readBack;
+    bool enabledBeforeEnter = false;
+    scan(kGermanPassport, [&](KimlikOku& reader) {
+        readBack = reader.ReadBack->text();
+        enabledBeforeEnter = reader.AktarButton->isEnabled();
+        // The Enter that ended the last line did not take the zone over.
+        EXPECT_TRUE(reader.isVisible());
+        takeOver(reader);
+        EXPECT_FALSE(reader.isVisible());
+    });
+    EXPECT_TRUE(enabledBeforeEnter);
+    EXPECT_EQ(readBack, u"Soyadı: MUSTERMANN\nAdı: ERIKA\nUyruğu: Almanya\nDoğum Tarihi: 1964-08-12\n"
+                        u"Cinsiyet: Kadın\nBelge: Pasaport, No: C01X00T47"_s);
+    EXPECT_EQ(ds().state(), State::Insert);
+    const std::map<QString, QString> expected = {
+        {u"Soyadi"_s, u"MUSTERMANN"_s}, {u"Adi"_s, u"ERIKA"_s},           {u"Uyrugu"_s, u"DEU"_s},
+        {u"Cinsiyet"_s, u"K"_s},        {u"KimlikBelgesiTuru"_s, u"P"_s}, {u"KimlikSeriNo"_s, u"C01X00T47"_s},
+        {u"TCKimlikNo"_s, QString()},   {u"IkametAdresi"_s, QString()},
+    };
+    for (const auto& [column, value] : expected)
+        EXPECT_EQ(ds().text(column), value) << column.toStdString();
+    EXPECT_EQ(e().DBEdit1->text(), u"ERIKA"_s);
+    EXPECT_EQ(e().DateTimePicker1->date(), QDate(1964, 8, 12));
+    EXPECT_EQ(e().DateTimePicker2->date(), p.now.date());
+    EXPECT_EQ(p.storedCount(), 1);
+    EXPECT_TRUE(p.dialogs().messages.isEmpty());
+}
+
+TEST_F(ZoneReader, AScanWhileAStoredGuestIsShownStartsANewGuestAndEscDropsIt)
+{
+    p.open({u"Ali"_s});
+    ASSERT_TRUE(focusOn(e().DBEdit2));
+    ASSERT_EQ(ds().state(), State::Browse);
+    scan(kTurkishPassport, [&](KimlikOku& reader) {
+        EXPECT_TRUE(reader.ReadBack->text().contains(u"Uyruğu: Türkiye\n"_s));
+        EXPECT_TRUE(reader.ReadBack->text().contains(u"T.C. Kimlik No: 12345678950"_s));
+        EXPECT_TRUE(reader.ReadBack->text().endsWith(
+            u"Okuma bölgesinde Türkçe harf bulunmaz: adı ve soyadı Türkçe harfleriyle düzeltiniz (OZTURK → Öztürk)."_s));
+        QTest::mouseClick(reader.AktarButton, Qt::LeftButton);
+    });
+    EXPECT_EQ(ds().state(), State::Insert);
+    EXPECT_EQ(ds().text(u"Soyadi"_s), u"OZTURK"_s);
+    EXPECT_EQ(ds().text(u"Adi"_s), u"AYSE NUR"_s);
+    EXPECT_EQ(ds().text(u"Uyrugu"_s), u"TC"_s);
+    EXPECT_EQ(ds().text(u"TCKimlikNo"_s), u"12345678950"_s);
+    EXPECT_EQ(p.stored(u"Adi"_s, p.ids[0]).toString(), u"Ali"_s);
+
+    ASSERT_TRUE(focusOn(e().DBEdit2));
+    press(Qt::Key_Escape);
+    EXPECT_EQ(ds().state(), State::Browse);
+    EXPECT_EQ(e().DBEdit1->text(), u"Ali"_s);
+    EXPECT_EQ(e().DateTimePicker1->date(), QDate(1980, 1, 2));
+    EXPECT_EQ(p.storedCount(), 1);
+}
+
+TEST_F(ZoneReader, AFailedCheckDigitCannotBeTakenOverAndAnUnknownCountryIsLeftOut)
+{
+    p.open();
+    QStringList broken = kGermanPassport;
+    broken[1][13] = u'5';   // a birth-date digit
+    QString failed;
+    scan(broken, [&](KimlikOku& reader) {
+        failed = reader.ReadBack->text();
+        EXPECT_FALSE(reader.AktarButton->isEnabled());
+        takeOver(reader);
+        EXPECT_TRUE(reader.isVisible());
+    });
+    EXPECT_EQ(failed, u"Okunamadı:\nDoğum tarihinin kontrol hanesi tutmuyor.\nGenel kontrol hanesi tutmuyor."_s);
+    EXPECT_EQ(ds().state(), State::Browse);
+    EXPECT_EQ(ds().recordCount(), 0);
+
+    scan(kSpecimen, [&](KimlikOku& reader) {
+        EXPECT_TRUE(reader.ReadBack->text().contains(u"Uyruğu: UTO\n"_s));
+        EXPECT_TRUE(reader.ReadBack->text().endsWith(u"Uyruk kodu UTO ülke listesinde yok: Uyruğu elle seçiniz."_s));
+        takeOver(reader);
+    });
+    EXPECT_EQ(ds().state(), State::Insert);
+    EXPECT_EQ(ds().text(u"Soyadi"_s), u"ERIKSSON"_s);
+    EXPECT_EQ(ds().text(u"Uyrugu"_s), QString());
+    EXPECT_EQ(ds().text(u"KimlikSeriNo"_s), u"L898902C3"_s);
+}
+
+TEST_F(ZoneReader, TheMenuOpensItAndNothingOfTheZoneIsKept)
+{
+    p.open();
+    KimlikOku* reader = nullptr;
+    onNextModal([&](QDialog* d) {
+        reader = qobject_cast<KimlikOku*>(d);
+        if (reader) {
+            QTest::keyClicks(reader->ZoneBox, kSpecimen[0]);
+            EXPECT_EQ(reader->ReadBack->text(), QString());
+        }
+        d->reject();
+    });
+    p.form().KimlikOku1->trigger();
+    ASSERT_NE(reader, nullptr);
+    EXPECT_EQ(p.form().KimlikOku1->text(), u"Kimlik / Pasaport Oku"_s);
+    EXPECT_TRUE(reader->ZoneBox->toPlainText().isEmpty());
+    EXPECT_TRUE(reader->ReadBack->text().isEmpty());
+}
