@@ -1,6 +1,7 @@
 #include "Clock.h"
 
-#include <QThread>
+#include <QEventLoop>
+#include <QTimer>
 
 QDateTime SystemClock::now() const
 {
@@ -9,5 +10,7 @@ QDateTime SystemClock::now() const
 
 void SystemClock::sleep(int ms)
 {
-    QThread::msleep(static_cast<unsigned long>(ms));
+    QEventLoop pause;
+    QTimer::singleShot(ms, &pause, &QEventLoop::quit);
+    pause.exec(QEventLoop::ExcludeUserInputEvents);
 }

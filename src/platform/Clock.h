@@ -9,7 +9,10 @@ class Clock
 public:
     virtual ~Clock() = default;
     virtual QDateTime now() const = 0;
-    // Blocks the calling thread (used while the splash is up).
+    // Pauses the caller for ms (used while the splash is up). The real clock
+    // keeps handling the thread's events other than user input meanwhile,
+    // so windows paint and timers run while nothing the user does is acted
+    // on until the pause is over.
     virtual void sleep(int ms) = 0;
 };
 

@@ -2,14 +2,18 @@
 
 #include "platform/Clock.h"
 
+#include <QCoreApplication>
 #include <QLabel>
+#include <QTimer>
 #include <QPainter>
 #include <QScreen>
 #include <QGuiApplication>
 
 namespace {
 TForm5* g_last = nullptr;
-}
+} // namespace
+
+const QRect TForm5::kBusyArea{366, 64, 20, 21};
 
 TForm5::TForm5(Clock& clock, QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_clock(clock)
@@ -43,6 +47,26 @@ TForm5::TForm5(Clock& clock, QWidget* parent)
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     g_last = this;
+
+    // The busy picture turns while the splash is up.
+    m_busy = new QTimer(this);
+    m_busy->setInterval(80);
+    connect(m_busy, &QTimer::timeout, this, [this] {
+        ++m_frames;
+        update(kBusyArea);
+    });
+}
+
+void TForm5::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    m_busy->start();
+}
+
+void TForm5::hideEvent(QHideEvent* event)
+{
+    m_busy->stop();
+    QWidget::hideEvent(event);
 }
 
 TForm5::~TForm5()
@@ -65,6 +89,8 @@ void TForm5::SetSplashStatus(const QString& text, int ms)
 {
     m_status->setText(text);
     repaint();
+    // Hands the painted window to the window system before the pause.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     m_clock.sleep(ms);
 }
 
@@ -78,10 +104,21 @@ void TForm5::paintEvent(QPaintEvent*)
     pen.setJoinStyle(Qt::MiterJoin);
     p.setPen(pen);
     p.drawRect(rect().adjusted(frame / 2, frame / 2, -(frame + 1) / 2, -(frame + 1) / 2));
-    // Busy mark beside the status line.
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 128));
-    p.drawEllipse(QRect(366, 64, 20, 21));
+    // Busy picture beside the status line: twelve spokes, one bright, the
+    // bright one moving round a step each time.
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPointF centre = QRectF(kBusyArea).center();
+    for (int i = 0; i < 12; ++i) {
+        const int age = (i - m_frames % 12 + 12) % 12;
+        QColor c(0, 0, 128);
+        c.setAlpha(255 - age * 18);
+        p.save();
+        p.translate(centre);
+        p.rotate(i * 30.0);
+        p.setPen(QPen(c, 2, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(0, -4), QPointF(0, -9));
+        p.restore();
+    }
 }
 
 void SetSplashStatus(const QString& text, int ms)

@@ -70,6 +70,20 @@ TEST(Startup, SplashStatusesRepaintAndPauseInOrder)
     }
 }
 
+TEST(Startup, TheSplashBusyPictureTurnsWhileTheSplashIsUp)
+{
+    ManualClock clock;
+    TForm5 splash(clock);
+    splash.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&splash));
+    const int before = splash.busyFrames();
+    EXPECT_TRUE(waitFor([&] { return splash.busyFrames() >= before + 3; }));
+    splash.hide();
+    const int hidden = splash.busyFrames();
+    QTest::qWait(300);
+    EXPECT_EQ(splash.busyFrames(), hidden);
+}
+
 TEST(Startup, SecondCopyIsRefusedWithoutTouchingTheDatabase)
 {
     Started first;
