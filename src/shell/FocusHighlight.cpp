@@ -45,9 +45,11 @@ QColor FocusHighlighter::colourOf(const QWidget* control)
 void FocusHighlighter::CMFocusChanged(QWidget* control)
 {
     if (control && m_highlightable(control)) {
+        // This window's controls only: the windows it owns (the customer and
+        // search windows) keep their own colours.
         const QList<QWidget*> all = m_window->findChildren<QWidget*>();
         for (QWidget* w : all) {
-            if (m_highlightable(w) && controlOf(w) == w)
+            if (w->window() == m_window && m_highlightable(w) && controlOf(w) == w)
                 paint(w, FocusColors::kWhite);
         }
         paint(control, FocusColors::kSkyBlue);

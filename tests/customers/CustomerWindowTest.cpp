@@ -574,3 +574,30 @@ TEST_F(CustomerWindowTest, ClosingOnlyHidesTheWindowAndKeepsThePendingEdit)
 }
 
 } // namespace
+
+namespace {
+
+QColor baseOf(const QWidget* w)
+{
+    return w->palette().color(QPalette::Base);
+}
+
+} // namespace
+
+// The customer window highlights nothing, and the guest window's focus
+// colours never reach it: its code box stays money green.
+TEST_F(CustomerWindowTest, TheCodeBoxStaysGreenAndNothingIsHighlighted)
+{
+    start();
+    showCustomers();
+    const QColor green(192, 220, 192);
+    EXPECT_EQ(baseOf(form3().DBEdit14), green);
+    ASSERT_TRUE(focusOn(box("DBEdit1")));
+    EXPECT_NE(baseOf(box("DBEdit1")), FocusColors::kSkyBlue);
+
+    backToGuestWindow();
+    for (QWidget* w : {static_cast<QWidget*>(e().DBEdit1), static_cast<QWidget*>(e().DBEdit2), e().tabOrder[5]})
+        ASSERT_TRUE(focusOn(w));
+    EXPECT_EQ(FocusHighlighter::colourOf(e().tabOrder[5]), FocusColors::kSkyBlue);
+    EXPECT_EQ(baseOf(form3().DBEdit14), green);
+}
