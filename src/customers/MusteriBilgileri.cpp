@@ -131,7 +131,7 @@ void TForm3::build()
     auto* adres = left.edit(QStringLiteral("İkâmet Adresi :"), "DBEdit3", src, QStringLiteral("IkametAdresi"));
     const QRect tcRect = left.next(QStringLiteral("T.C. Kimlik No :"), kWidth - 28);
     DBEdit4 = place(new DBMaskEdit(src, QStringLiteral("TCKimlikNo"), this), "DBEdit4", tcRect);
-    DBEdit4->installEventFilter(this);
+    onLeave(DBEdit4, [this] { DBEdit4Exit(); });
     auto* query = flatButton(this, "SpeedButton1", QStringLiteral("Internet'te Ara..."), QStyle::SP_BrowserReload,
                              QRect(tcRect.right() + 5, tcRect.top(), 24, 21));
     connect(query, &QToolButton::clicked, this, &TForm3::SpeedButton1Click);
@@ -156,7 +156,7 @@ void TForm3::build()
                                  QStringLiteral("MedeniHali"));
     auto* isi = middle.edit(QStringLiteral("İşi :"), "DBEdit13", src, QStringLiteral("Isi"));
     DBEdit15 = middle.edit(QStringLiteral("Araç Plaka No :"), "DBEdit15", src, QStringLiteral("AracPlakaNo"));
-    DBEdit15->installEventFilter(this);
+    onLeave(DBEdit15, [this] { DBEdit15Exit(); });
 
     caption(this, QStringLiteral("Müşteri Listesi :"), 424, 48);
     DBGrid1 = place(new DBGrid(src, {QStringLiteral("musteriKodu"), QStringLiteral("Adi"), QStringLiteral("Soyadi"),
@@ -314,9 +314,7 @@ void TForm3::SpeedButton8Click()
 void TForm3::SpeedButton9Click()
 {
     DBEdit15Exit();
-    if (!ADOTable1->isEditing() && !ADOTable1->edit())
-        return;
-    ADOTable1->post();
+    saveRecord(*ADOTable1);
 }
 
 void TForm3::SpeedButton10Click()
@@ -419,18 +417,4 @@ void TForm3::FormKeyDown(QKeyEvent* event)
         SpeedButton8Click();
     if (k == Qt::Key_Escape)
         SpeedButton10Click();
-}
-
-bool TForm3::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
-            return false;
-        if (watched == DBEdit4)
-            DBEdit4Exit();
-        else if (watched == DBEdit15)
-            DBEdit15Exit();
-    }
-    return QWidget::eventFilter(watched, event);
 }

@@ -94,7 +94,6 @@ private:
     void build();
     bool previewKey(QKeyEvent* key);
     void setBirthBox(const QDate& date);
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
     Platform& m_platform;
     Tables& m_tables;

@@ -108,7 +108,7 @@ void GuestEntry::build(const Parents& parents)
     Column middle(g3, kLeft, 18, kWidth);
     DBEdit4 = place(new DBMaskEdit(src, QStringLiteral("TCKimlikNo"), g3), "DBEdit4",
                     middle.next(QStringLiteral("T.C. Kimlik No :"), kWidth - 28));
-    DBEdit4->installEventFilter(this);
+    onLeave(DBEdit4, [this] { DBEdit4Exit(); });
     auto* query = flatButton(g3, "SpeedButton1", QStringLiteral("Internet'te Ara..."), QStyle::SP_BrowserReload,
                              QRect(kLeft + kWidth - 24, 32, 24, 21));
     connect(query, &QToolButton::clicked, this, &GuestEntry::SpeedButton1Click);
@@ -134,7 +134,7 @@ void GuestEntry::build(const Parents& parents)
     auto* isi = right.edit(QStringLiteral("İşi :"), "DBEdit13", src, QStringLiteral("Isi"));
     auto* oda = right.edit(QStringLiteral("Oda No :"), "DBEdit14", src, QStringLiteral("VerilenOdaNo"));
     DBEdit15 = right.edit(QStringLiteral("Araç Plaka No :"), "DBEdit15", src, QStringLiteral("AracPlakaNo"));
-    DBEdit15->installEventFilter(this);
+    onLeave(DBEdit15, [this] { DBEdit15Exit(); });
 
     auto* g5 = place(new QGroupBox(QStringLiteral(" [ Ayrılış Zamanı ] "), g4), "GroupBox5", QRect(4, right.y(), 207, 90));
     g5->setStyleSheet(QStringLiteral("QGroupBox { color: red; }"));
@@ -353,9 +353,7 @@ void GuestEntry::SpeedButton7Click()
 void GuestEntry::SpeedButton8Click()
 {
     DBEdit15Exit();
-    if (!m_table->isEditing() && !m_table->edit())
-        return;
-    m_table->post();
+    saveRecord(*m_table);
 }
 
 void GuestEntry::SpeedButton9Click()
@@ -472,14 +470,6 @@ bool GuestEntry::eventFilter(QObject* watched, QEvent* event)
                 return true;
             }
         }
-    } else if (event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
-            return false;
-        if (watched == DBEdit4)
-            DBEdit4Exit();
-        else if (watched == DBEdit15)
-            DBEdit15Exit();
     }
     return false;
 }

@@ -58,3 +58,10 @@ std::optional<QString> normalisePlate(Dataset& record, const QString& boxText)
     record.setText(column, plate);
     return plate;
 }
+
+bool saveRecord(Dataset& record)
+{
+    if (!record.isEditing() && !record.edit())
+        return false;
+    return record.post();
+}

@@ -29,3 +29,7 @@ std::optional<QString> identityNumberWarning(const QString& boxText);
 // Writes the result into the record's AracPlakaNo and returns it for the
 // box; nothing when the rule does not apply.
 std::optional<QString> normalisePlate(Dataset& record, const QString& boxText);
+
+// The Save command of the guest and customer windows: a record only browsed
+// is stored again (its checks run), one being edited is stored.
+bool saveRecord(Dataset& record);

@@ -4,6 +4,7 @@
 #include "register/Formats.h"
 
 #include <QDateEdit>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QTimeEdit>
 #include <QToolButton>
@@ -44,6 +45,38 @@ QTimeEdit* timePicker(QWidget* parent, const char* name, const QRect& geometry, 
     p->setDisplayFormat(Formats::kShortTime);
     p->setToolTip(hint);
     return p;
+}
+
+namespace {
+
+class LeaveWatch : public QObject
+{
+public:
+    LeaveWatch(QWidget* box, std::function<void()> handler) : QObject(box), m_handler(std::move(handler))
+    {
+        box->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusOut) {
+            const auto reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                m_handler();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_handler;
+};
+
+} // namespace
+
+void onLeave(QWidget* box, std::function<void()> handler)
+{
+    new LeaveWatch(box, std::move(handler));
 }
 
 QToolButton* flatButton(QWidget* parent, const char* name, const QString& hint, QStyle::StandardPixmap icon,

@@ -3,6 +3,7 @@
 #include <QRect>
 #include <QString>
 #include <QStyle>
+#include <functional>
 
 class DataSource;
 class Dataset;
@@ -35,6 +36,10 @@ W* place(W* widget, const char* name, const QRect& geometry)
 QDateEdit* datePicker(QWidget* parent, const char* name, const QRect& geometry, const QString& hint);
 // A time picker showing "HH:mm"; it keeps the seconds it is given.
 QTimeEdit* timePicker(QWidget* parent, const char* name, const QRect& geometry, const QString& hint);
+
+// Runs the handler each time the focus leaves the box for another control
+// (not when another window or a popup takes it): an OnExit handler.
+void onLeave(QWidget* box, std::function<void()> handler);
 
 // A flat button that takes no focus.
 QToolButton* flatButton(QWidget* parent, const char* name, const QString& hint, QStyle::StandardPixmap icon,
