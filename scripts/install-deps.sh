@@ -8,7 +8,7 @@ packages=(
   libgtest-dev googletest
   iso-codes python3
   libxml2-utils
-  desktop-file-utils
+  desktop-file-utils xdg-user-dirs
   dpkg-dev file
 )
 missing=()

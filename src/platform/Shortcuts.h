@@ -52,7 +52,7 @@ private:
     QString m_menuDir;
 };
 
-// "Rirede Zarevave Rurored " followed by the version text ("v1.4.5").
+// "Rirede Zarevave Rurored " followed by the version text (kVersion).
 QString shortcutName(const QString& version);
 // The program's icon for a shortcut: the picture beside the program when there
 // is one (a build tree), otherwise the installed theme icon "radadir".

@@ -29,6 +29,7 @@ KimlikOku::KimlikOku(Tables& tables, Clock& clock, Take take, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     auto* prompt = new QLabel(kPrompt, this);
+    prompt->setObjectName(QStringLiteral("Prompt"));
     prompt->setWordWrap(true);
     layout->addWidget(prompt);
 

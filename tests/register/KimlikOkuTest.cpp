@@ -164,6 +164,9 @@ TEST_F(ZoneReader, TheMenuOpensItAndNothingOfTheZoneIsKept)
     onNextModal([&](QDialog* d) {
         reader = qobject_cast<KimlikOku*>(d);
         if (reader) {
+            EXPECT_EQ(p.widget<QLabel>(u"Prompt"_s, reader)->text(),
+                      u"Belgenin okuma bölgesini (alttaki 2 ya da 3 satır) okutun ya da her satırın sonunda Enter'a "
+                      u"basarak yazın."_s);
             QTest::keyClicks(reader->ZoneBox, kSpecimen[0]);
             EXPECT_EQ(reader->ReadBack->text(), QString());
         }
