@@ -6,14 +6,8 @@
 // transaction, exporting a compacted copy, checking it and reading it back;
 // dd writing the file with fsync; md5sum over the file.
 
-#include "doubles/FixedConnectivity.h"
-#include "doubles/ManualClock.h"
-#include "doubles/RecordingShortcuts.h"
-#include "doubles/ScriptedHttp.h"
-#include "doubles/RecordingShell.h"
-#include "doubles/ScriptedDialogs.h"
 #include "platform/FileSystem.h"
-#include "platform/Platform.h"
+#include "doubles/FakePlatform.h"
 #include "register/Database.h"
 #include "register/Dataset.h"
 #include "register/Schema.h"
@@ -134,14 +128,8 @@ Result measure(int guests)
     }
     const QString registerCopy = dir.filePath(QStringLiteral("tool.dve"));
     QFile::copy(Database::kFileName, registerCopy);
-    ScriptedDialogs dialogs;
-    ManualClock clock;
-    RecordingShell shell;
-    LocalFileSystem fs;
-    RecordingShortcuts shortcuts;
-    FixedConnectivity connectivity{false};
-    ScriptedHttp http;
-    Platform platform{dialogs, clock, shell, fs, shortcuts, connectivity, http};
+    FakePlatform fake;
+    ScriptedDialogs& dialogs = fake.dialogs;
     Result r{guests, 0, {}, 0};
     {
         Database database(Database::kFileName);
@@ -156,8 +144,8 @@ Result measure(int guests)
         }
         Tables tables(database);
         tables.openAll();
-        Compaction compaction(database, fs, dialogs);
-        TransferRun run(platform, database, tables, compaction, [] { return QStringLiteral("12345"); });
+        Compaction compaction(database, fake.fs, dialogs);
+        TransferRun run(fake.platform, database, tables, compaction, [] { return QStringLiteral("12345"); });
         QElapsedTimer timer;
         timer.start();
         run.runTo(dir.filePath(QStringLiteral("kbs.xml")));

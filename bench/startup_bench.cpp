@@ -6,14 +6,7 @@
 
 #include "BenchRegister.h"
 
-#include "doubles/FaultyFileSystem.h"
-#include "doubles/FixedConnectivity.h"
-#include "doubles/ManualClock.h"
-#include "doubles/RecordingShell.h"
-#include "doubles/RecordingShortcuts.h"
-#include "doubles/ScriptedDialogs.h"
-#include "doubles/ScriptedHttp.h"
-#include "platform/Platform.h"
+#include "doubles/FakePlatform.h"
 #include "platform/SingleInstance.h"
 #include "register/Database.h"
 #include "register/Tables.h"
@@ -79,23 +72,17 @@ int child(int argc, char** argv)
         f.peakKib = peakResidentKib();
     } else {
         RadaApplication app(argc, argv);
-        ScriptedDialogs dialogs;
-        ManualClock clock;
-        RecordingShell shell;
-        FaultyFileSystem fs;
-        RecordingShortcuts shortcuts;
         // Offline: the start shows the banner, as a facility without a
         // connection sees it.
-        FixedConnectivity connectivity{false};
-        ScriptedHttp http;
-        Platform platform{dialogs, clock, shell, fs, shortcuts, connectivity, http};
+        FakePlatform fake;
+        ScriptedDialogs& dialogs = fake.dialogs;
         SingleInstance guard(QStringLiteral("radadir-bench-%1").arg(QCoreApplication::applicationPid()),
                              QFileInfo(path).absolutePath());
         int exitCode = 0;
         QElapsedTimer timer;
         timer.start();
         std::unique_ptr<Program> program =
-            startProgram(platform, guard, path, exitCode, QFileInfo(path).absolutePath() + QLatin1Char('/'));
+            startProgram(fake.platform, guard, path, exitCode, QFileInfo(path).absolutePath() + QLatin1Char('/'));
         if (!program) {
             std::fprintf(stderr, "the program did not start\n");
             return 1;

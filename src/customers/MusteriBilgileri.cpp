@@ -365,11 +365,7 @@ void TForm3::DateTimePicker1Change()
 
 void TForm3::DBEdit4Exit()
 {
-    const auto warning = identityNumberWarning(DBEdit4->boxText());
-    if (!warning)
-        return;
-    m_platform.dialogs.inform(*warning);
-    QTimer::singleShot(0, DBEdit4, [box = DBEdit4] { box->setFocus(Qt::OtherFocusReason); });
+    DBEdit4->warnIfInvalid(m_platform.dialogs);
 }
 
 void TForm3::DBEdit15Exit()

@@ -3,6 +3,8 @@
 #include "CodePage.h"
 #include "Dataset.h"
 #include "DatasetModel.h"
+#include "Validation.h"
+#include "platform/Dialogs.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -146,6 +148,15 @@ QString DBMaskEdit::fieldText() const
 {
     const QString shown = boxText();
     return shown.trimmed().isEmpty() ? QString() : shown;
+}
+
+void DBMaskEdit::warnIfInvalid(Dialogs& dialogs)
+{
+    const auto warning = identityNumberWarning(boxText());
+    if (!warning)
+        return;
+    dialogs.inform(*warning);
+    QTimer::singleShot(0, this, [this] { setFocus(Qt::OtherFocusReason); });
 }
 
 void DBMaskEdit::showValue(const QString& value)

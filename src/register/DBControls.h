@@ -7,6 +7,7 @@
 #include <QTableView>
 
 class DataSource;
+class Dialogs;
 class Dataset;
 
 // Makes a plain text box drop, as it is typed or pasted, every character that
@@ -54,6 +55,9 @@ public:
     QString boxText() const;
     // A box with no digit stores nothing.
     QString fieldText() const override;
+    // On leaving the box: an eleven-digit number that fails the check is
+    // warned about and the focus comes back; an empty box is not checked.
+    void warnIfInvalid(Dialogs& dialogs);
 
 protected:
     // Each digit at its own position, so that a gap stays a gap.

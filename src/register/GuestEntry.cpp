@@ -375,11 +375,7 @@ void GuestEntry::SpeedButton1Click()
 
 void GuestEntry::DBEdit4Exit()
 {
-    const auto warning = identityNumberWarning(DBEdit4->boxText());
-    if (!warning)
-        return;
-    m_platform.dialogs.inform(*warning);
-    QTimer::singleShot(0, DBEdit4, [box = DBEdit4] { box->setFocus(Qt::OtherFocusReason); });
+    DBEdit4->warnIfInvalid(m_platform.dialogs);
 }
 
 void GuestEntry::DBEdit15Exit()

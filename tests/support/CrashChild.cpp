@@ -5,15 +5,8 @@
 //   hold: takes the register's lock and waits until it is killed;
 //   Written, Purging: runs a transfer into kbs.xml and dies once the file is
 //   written, or inside the purge before it commits.
-#include "doubles/FaultyFileSystem.h"
-#include "doubles/ScriptedDialogs.h"
+#include "doubles/FakePlatform.h"
 #include "platform/RegisterLock.h"
-#include "platform/Platform.h"
-#include "doubles/FixedConnectivity.h"
-#include "doubles/ManualClock.h"
-#include "doubles/RecordingShortcuts.h"
-#include "doubles/ScriptedHttp.h"
-#include "doubles/RecordingShell.h"
 #include "register/Database.h"
 #include "register/Tables.h"
 #include "transfer/Compaction.h"
@@ -43,19 +36,12 @@ int main(int argc, char** argv)
     }
     Database db(QDir(dir).filePath(Database::kFileName));
     db.open(Database::Missing::Refuse);
-    LocalFileSystem fs;
-    ScriptedDialogs dialogs;
-    Compaction compaction(db, fs, dialogs);
+    FakePlatform fake;
+    Compaction compaction(db, fake.fs, fake.dialogs);
     if (mode == QStringLiteral("Written") || mode == QStringLiteral("Purging")) {
-        ManualClock clock;
-        RecordingShell shell;
-        RecordingShortcuts shortcuts;
-        FixedConnectivity connectivity{false};
-        ScriptedHttp http;
-        Platform platform{dialogs, clock, shell, fs, shortcuts, connectivity, http};
         Tables tables(db);
         tables.openAll();
-        TransferRun run(platform, db, tables, compaction, [] { return QStringLiteral("12345"); });
+        TransferRun run(fake.platform, db, tables, compaction, [] { return QStringLiteral("12345"); });
         run.onStep = [&](TransferRun::Step step) {
             if ((step == TransferRun::Step::Written) == (mode == QStringLiteral("Written")))
                 std::_Exit(9);
@@ -73,7 +59,7 @@ int main(int argc, char** argv)
     std::fflush(stdout);
     do {
         compaction.VeritabaniOnar();
-        if (!dialogs.messages.isEmpty())
+        if (!fake.dialogs.messages.isEmpty())
             return 3;
     } while (mode == QStringLiteral("loop"));
     return 0;

@@ -1,13 +1,6 @@
 #pragma once
 
-#include "doubles/FaultyFileSystem.h"
-#include "doubles/FixedConnectivity.h"
-#include "doubles/RecordingShortcuts.h"
-#include "doubles/ScriptedHttp.h"
-#include "doubles/ManualClock.h"
-#include "doubles/RecordingShell.h"
-#include "doubles/ScriptedDialogs.h"
-#include "platform/Platform.h"
+#include "doubles/FakePlatform.h"
 
 #include <QDate>
 #include <QTemporaryDir>
@@ -29,20 +22,6 @@ public:
 private:
     QTemporaryDir m_dir;
     QString m_previous;
-};
-
-// The platform doubles a window test hands to the program.
-struct FakePlatform
-{
-    ScriptedDialogs dialogs;
-    ManualClock clock;
-    RecordingShell shell;
-    FaultyFileSystem fs;
-    RecordingShortcuts shortcuts;
-    // Offline, so that no test reaches for the network unless it asks to.
-    FixedConnectivity connectivity{false};
-    ScriptedHttp http;
-    Platform platform{dialogs, clock, shell, fs, shortcuts, connectivity, http};
 };
 
 // The first 16 bytes of a file.

@@ -1,5 +1,6 @@
 #include "support/GuiInput.h"
 #include "support/ProgramFixture.h"
+#include "support/RunFixture.h"
 
 #include "register/Database.h"
 #include "register/Dataset.h"
@@ -21,26 +22,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A run over the tables alone, as in the run's own tests, with its record.
-struct RunRecord : ::testing::Test
+// A run over the tables alone, with its record.
+struct RunRecord : RunFixture
 {
-    TestDir dir;
-    FakePlatform fake;
-    Database db{Database::kFileName};
-    std::unique_ptr<Tables> tables;
-    std::unique_ptr<Compaction> compaction;
-    std::unique_ptr<TransferRun> run;
-
     void SetUp() override
     {
-        db.open();
-        storeFacility(db);
-        for (const auto& [name, kalici] : {std::pair{u"Ayşe"_s, true}, {u"Bora"_s, false}, {u"Cem"_s, true}})
-            insertGuest(db, name, kalici);
-        tables = std::make_unique<Tables>(db);
-        tables->openAll();
-        compaction = std::make_unique<Compaction>(db, fake.fs, fake.dialogs);
-        run = std::make_unique<TransferRun>(fake.platform, db, *tables, *compaction, [] { return u"12345"_s; });
+        RunFixture::SetUp();
         fake.clock.set(QDateTime(QDate(2024, 3, 7), QTime(9, 5, 30)));
     }
     QList<RunHistory::Run> runs() { return RunHistory::readAll(db); }

@@ -1,4 +1,4 @@
-#include "support/TestSupport.h"
+#include "support/RunFixture.h"
 
 #include "register/Database.h"
 #include "register/Dataset.h"
@@ -15,27 +15,14 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The run over the tables alone: no window exists.
-struct TransferRunAlone : ::testing::Test
+// The run over the tables alone, with what it tells the window.
+struct TransferRunAlone : RunFixture
 {
-    TestDir dir;
-    FakePlatform fake;
-    Database db{Database::kFileName};
-    std::unique_ptr<Tables> tables;
-    std::unique_ptr<Compaction> compaction;
-    std::unique_ptr<TransferRun> run;
     QStringList heard;
 
     void SetUp() override
     {
-        db.open();
-        storeFacility(db, u"01234"_s);
-        for (const auto& [name, kalici] : {std::pair{u"Ayşe"_s, true}, {u"Bora"_s, false}, {u"Cem"_s, true}})
-            insertGuest(db, name, kalici);
-        tables = std::make_unique<Tables>(db);
-        tables->openAll();
-        compaction = std::make_unique<Compaction>(db, fake.fs, fake.dialogs);
-        run = std::make_unique<TransferRun>(fake.platform, db, *tables, *compaction, [] { return u"01234"_s; });
+        RunFixture::SetUp();
         QObject::connect(run.get(), &TransferRun::walkStarting, [this] {
             heard << u"walkStarting"_s;
             EXPECT_FALSE(tables->kisiSource->enabled());
