@@ -28,6 +28,10 @@ const QString TransferRun::kPurgedText = QStringLiteral(
     "Bildirim dosyası eksiksiz yazıldı ve ayrılan misafirler kayıttan silindi.\rDosya: %1\r"
     "Dosyadaki misafir sayısı: %2\rLütfen bu dosyayı bildiriniz: ayrılan bu misafirler yeni bir transfer "
     "dosyasında yer almaz.");
+const QString TransferRun::kNotPurgedText = QStringLiteral(
+    "Bildirim dosyası eksiksiz yazıldı, ancak ayrılan misafirler kayıttan silinemedi.\rDosya: %1\r"
+    "Ayrılan misafirler kayıtta duruyor ve bir sonraki transfer dosyasında da yer alacak.");
+const QString TransferRun::kNotRecordedText = QStringLiteral("Bu işlem kayda geçirilemedi.");
 const QString TransferRun::kDialogTitle = QStringLiteral("Veri Dosyası Kaydet...");
 
 namespace {
@@ -133,13 +137,21 @@ bool TransferRun::runTo(const QString& path)
         }
     }
 
-    // From here on every run leaves its record, whatever becomes of it; as
-    // the last step, once every message has been shown.
+    // From here on every run leaves its record, whatever becomes of it.
+    // Where the outcome is known while the register is open, the record is
+    // made before the clerk is told; otherwise as the last step, once the
+    // tables have been opened again.
     RunHistory::Run history;
     history.moment = tarih;
     history.path = path;
     history.outcome = RunHistory::kNothingWritten;
-    const auto recordRun = qScopeGuard([this, &history] { RunHistory::record(m_connection, history); });
+    bool recorded = false;
+    auto recordRun = [this, &history, &recorded] {
+        if (!recorded)
+            recorded = RunHistory::record(m_connection, history);
+        return recorded;
+    };
+    const auto recordAtLast = qScopeGuard(recordRun);
 
     // Detach the guest window while the table is walked.
     m_tables.kisiSource->setEnabled(false);
@@ -203,11 +215,23 @@ bool TransferRun::runTo(const QString& path)
         Q_EMIT walkEnded();
         history.failure = compacted ? QString() : RunHistory::kCompactionFailed;
     } catch (const RadaError&) {
-        // The departures are in this file and nowhere else now: the next
-        // run would not carry them.
-        fail(kFailureText, purged ? kPurgedText.arg(QDir::toNativeSeparators(path)).arg(written) : QString());
+        const QString file = QDir::toNativeSeparators(path);
+        if (purged) {
+            // The departures are in this file and nowhere else now: the next
+            // run would not carry them.
+            fail(kFailureText, kPurgedText.arg(file).arg(written));
+        } else {
+            // The file is complete, and every guest is still in the register.
+            QString text = kNotPurgedText.arg(file);
+            if (!recordRun())
+                text += QLatin1Char('\r') + kNotRecordedText;
+            fail(kFailureText, text);
+        }
         return false;
     }
+    // Recorded before the message: a program ended while it is shown has
+    // still recorded its run.
+    recordRun();
     m_platform.dialogs.message(QStringLiteral("Information"), kSuccessText + path, Dialogs::Icon::Information,
                                Dialogs::Ok, Dialogs::Ok);
     Q_EMIT succeeded();

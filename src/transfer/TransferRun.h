@@ -43,6 +43,10 @@ public:
     // After the failure message, when the purge had already been committed.
     static const QString kPurgedText;
     static const QString kFailureText;
+    // After the failure message, when the file was written but the purge was
+    // refused; kNotRecordedText follows when the run could not be recorded.
+    static const QString kNotPurgedText;
+    static const QString kNotRecordedText;
     static const QString kDialogTitle;
 
     // What the last run spent where, for the benchmark.

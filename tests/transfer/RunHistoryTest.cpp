@@ -41,10 +41,14 @@ struct RunRecord : RunFixture
 
 } // namespace
 
-TEST_F(RunRecord, ASuccessfulRunIsRecordedWithItsFileAndCounts)
+TEST_F(RunRecord, ASuccessfulRunIsRecordedWithItsFileAndCountsBeforeTheMessage)
 {
+    // A program ended while the success message is up has recorded its run.
+    int recordedAtMessage = -1;
+    fake.dialogs.onNextMessage([&] { recordedAtMessage = int(runs().size()); });
     fake.dialogs.setNextFileName(dir.path(u"a.xml"_s));
     ASSERT_TRUE(run->run());
+    EXPECT_EQ(recordedAtMessage, 1);
     const QList<RunHistory::Run> all = runs();
     ASSERT_EQ(all.size(), 1);
     const RunHistory::Run& r = all[0];
@@ -90,24 +94,46 @@ TEST_F(RunRecord, ARunThatStoppedBeforeWritingRecordsNothingOrWhyNothingWasWritt
     EXPECT_EQ(runs()[0].purged, 0);
 }
 
-TEST_F(RunRecord, AFailedPurgeAndAFailureAfterThePurgeAreRecorded)
+TEST_F(RunRecord, AFailedPurgeIsRecordedBeforeTheClerkIsToldOrSaidNotToBe)
 {
-    {
-        // Another connection holds the write lock until the failure has been
-        // reported.
-        Database other(Database::kFileName);
-        other.open();
-        other.begin();
-        fake.dialogs.onNextMessage([&] { other.rollback(); });
-        fake.dialogs.setNextFileName(dir.path(u"a.xml"_s));
-        EXPECT_FALSE(run->run());
-    }
+    const QString notPurged = u"Bildirim dosyası eksiksiz yazıldı, ancak ayrılan misafirler kayıttan silinemedi."
+                              u"\rDosya: %1\rAyrılan misafirler kayıtta duruyor ve bir sonraki transfer dosyasında "
+                              u"da yer alacak."_s;
+    // The database refuses the deletion itself: the record still goes in.
+    db.exec(u"CREATE TRIGGER refuse BEFORE DELETE ON Kisi BEGIN SELECT RAISE(ABORT, 'no'); END"_s);
+    int recordedAtMessage = -1;
+    fake.dialogs.onNextMessage([&] { recordedAtMessage = int(runs().size()); });
+    fake.dialogs.setNextFileName(dir.path(u"a.xml"_s));
+    EXPECT_FALSE(run->run());
+    EXPECT_EQ(recordedAtMessage, 1);
+    ASSERT_EQ(fake.dialogs.messages.size(), 2);
+    EXPECT_EQ(fake.dialogs.messages[1].text, notPurged.arg(QDir::toNativeSeparators(dir.path(u"a.xml"_s))));
     ASSERT_EQ(runs().size(), 1);
     EXPECT_EQ(runs()[0].outcome, u"Yazıldı, silinemedi"_s);
     EXPECT_EQ(runs()[0].failure, u"Silme veritabanınca reddedildi"_s);
     EXPECT_EQ(runs()[0].written, 3);
     EXPECT_EQ(runs()[0].purged, 0);
+    db.exec(u"DROP TRIGGER refuse"_s);
 
+    {
+        // Another connection holds the write lock through the whole run: the
+        // record is refused as well, and the clerk is told so.
+        Database other(Database::kFileName);
+        other.open();
+        other.begin();
+        fake.dialogs.clear();
+        fake.dialogs.setNextFileName(dir.path(u"b.xml"_s));
+        EXPECT_FALSE(run->run());
+        other.rollback();
+    }
+    ASSERT_EQ(fake.dialogs.messages.size(), 2);
+    EXPECT_EQ(fake.dialogs.messages[1].text, notPurged.arg(QDir::toNativeSeparators(dir.path(u"b.xml"_s))) +
+                                                 u"\rBu işlem kayda geçirilemedi."_s);
+    EXPECT_EQ(runs().size(), 1);
+}
+
+TEST_F(RunRecord, AFailureAfterThePurgeIsRecorded)
+{
     // The register is away while the connection is opened again after the
     // compaction, and back by the time the clerk has read the message.
     const QString away = dir.path(u"away.dve"_s);
@@ -120,7 +146,7 @@ TEST_F(RunRecord, AFailedPurgeAndAFailureAfterThePurgeAreRecorded)
     fake.dialogs.onNextMessage([&] { QFile::rename(away, dir.databasePath()); });
     fake.dialogs.setNextFileName(dir.path(u"b.xml"_s));
     EXPECT_FALSE(run->run());
-    ASSERT_EQ(runs().size(), 2);
+    ASSERT_EQ(runs().size(), 1);
     EXPECT_EQ(runs()[0].outcome, u"Yazıldı ve silindi"_s);
     EXPECT_EQ(runs()[0].failure, u"Veritabanı yeniden açılamadı"_s);
     EXPECT_EQ(runs()[0].purged, 1);
@@ -128,10 +154,10 @@ TEST_F(RunRecord, AFailedPurgeAndAFailureAfterThePurgeAreRecorded)
 
 TEST_F(RunRecord, ARecordThatCannotBeWrittenChangesNothingElse)
 {
-    // Someone holds the (compacted) register's write lock from the run's
-    // last step on.
+    // Someone holds the (compacted) register's write lock from the moment
+    // the tables are open again.
     std::unique_ptr<Database> other;
-    QObject::connect(run.get(), &TransferRun::succeeded, [&] {
+    QObject::connect(run.get(), &TransferRun::walkEnded, [&] {
         other = std::make_unique<Database>(Database::kFileName);
         other->open();
         other->begin();
