@@ -80,6 +80,9 @@ public:
     // ignoring case (TurkishText::compare). Empty values come first.
     bool setSort(const QString& column);
 
+    // What every move does first: a pending edit is posted when a field was
+    // changed, cancelled otherwise. False when the post was refused.
+    bool settle();
     // Begins editing the current row; on an empty dataset begins a new row.
     bool edit();
     // Settles, asks beforeInsert, then begins a new blank row.
@@ -130,7 +133,6 @@ Q_SIGNALS:
     void rowsChanged();
 
 private:
-    bool settle();
     bool moveTo(int visibleIndex);
     bool moveToFound(int visibleIndex);
     void rebuildVisible();

@@ -400,9 +400,16 @@ void GuestEntry::stampArrival()
     m_settingPickers = false;
 }
 
+bool GuestEntry::settleStoredGuest()
+{
+    return m_table->state() != Dataset::State::Edit || m_table->settle();
+}
+
 bool GuestEntry::fillFromZone(const Mrz::Guest& guest, bool nationalityKnown)
 {
-    if (!m_table->isEditing() && !m_table->append())
+    // A document never lands in a stored stay: only a guest still being
+    // built is filled in place; otherwise a new one begins.
+    if (m_table->state() != Dataset::State::Insert && !m_table->append())
         return false;
     for (const auto& [column, value] : guest.columns()) {
         if (column == QStringLiteral("DogumTarihi"))

@@ -73,9 +73,12 @@ public:
     // The customer copy: the birth-date box, and the arrival stamped now.
     void setBirthPicker(const QDate& date);
     void stampArrival();
-    // Fills the guest from a document's zone: a stored guest shown is not
-    // overwritten, a new guest begins instead (a scan is a new arrival);
-    // a guest being edited or inserted is filled. Nothing is stored.
+    // A change pending on a stored guest is settled as a move would settle
+    // it; a new guest being built stays as it is. False when refused.
+    bool settleStoredGuest();
+    // Fills the guest from a document's zone: a new guest being built is
+    // filled in place; otherwise a new guest begins (a scan is a new
+    // arrival) and a stored stay is never written. Nothing is stored.
     bool fillFromZone(const Mrz::Guest& guest, bool nationalityKnown);
     // The guest is being edited or inserted with something changed: a
     // column, or one of the date and time boxes.

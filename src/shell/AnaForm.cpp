@@ -259,16 +259,24 @@ void TForm1::buildFrame()
     Panel1->setFrameShape(QFrame::StyledPanel);
     Panel1->setGeometry(232, 250, 147, 63);
 
+    TesisKoduLed = new LedDisplay(central);
+    TesisKoduLed->setObjectName(QStringLiteral("TesisKoduLed"));
+    TesisKoduLed->setGeometry(384, 264, 65, 49);
+
+    // The label stands whole right above the display and no wider than it,
+    // whatever font stands in for Arial.
     auto* kodLabel = new QLabel(QStringLiteral("Tesis Kodu"), central);
     kodLabel->setObjectName(QStringLiteral("Label30"));
     QFont arialBold(QStringLiteral("Arial"));
     arialBold.setBold(true);
+    arialBold.setPixelSize(13);
+    while (arialBold.pixelSize() > 8 &&
+           QFontMetrics(arialBold).horizontalAdvance(kodLabel->text()) > TesisKoduLed->width())
+        arialBold.setPixelSize(arialBold.pixelSize() - 1);
     kodLabel->setFont(arialBold);
-    kodLabel->move(385, 250);
-
-    TesisKoduLed = new LedDisplay(central);
-    TesisKoduLed->setObjectName(QStringLiteral("TesisKoduLed"));
-    TesisKoduLed->setGeometry(384, 264, 65, 49);
+    kodLabel->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+    const int labelHeight = QFontMetrics(arialBold).height();
+    kodLabel->setGeometry(TesisKoduLed->x(), TesisKoduLed->y() - labelHeight - 1, TesisKoduLed->width(), labelHeight);
 
     WebBrowser1 = new AnnouncementPanel(central);
     WebBrowser1->setObjectName(QStringLiteral("AnnouncementPanel"));
@@ -382,9 +390,7 @@ void TForm1::FormShow()
 void TForm1::esisAdnDeitir1Click()
 {
     const QString current = Facility::name(*ADOTable7);
-    const QString name = m_platform.dialogs
-                             .inputText(QStringLiteral("Tesis Adı Değiştir"), QStringLiteral("Yeni Tesis Adını Giriniz:"), current)
-                             .value_or(current);
+    const QString name = m_platform.dialogs.inputText(Facility::renameRequest(current)).value_or(current);
     if (const auto refused = Facility::checkNewName(name)) {
         m_platform.dialogs.inform(*refused);
         return;
@@ -403,6 +409,8 @@ void TForm1::showCustomerWindow()
 {
     if (m_customers) {
         m_customers->show();
+        if (m_customers->isMinimized())
+            m_customers->showNormal();
         m_customers->raise();
         m_customers->activateWindow();
     }
@@ -410,6 +418,10 @@ void TForm1::showCustomerWindow()
 
 void TForm1::openZoneReader()
 {
+    // A change to the guest shown is stored (or refused, with its message)
+    // before a document is read.
+    if (!entry->settleStoredGuest())
+        return;
     if (!m_zoneReader) {
         m_zoneReader = new KimlikOku(m_tables, m_platform.clock, [this](const Mrz::Guest& guest, bool known) {
             entry->fillFromZone(guest, known);

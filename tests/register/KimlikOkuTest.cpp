@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -128,6 +129,40 @@ TEST_F(ZoneReader, AScanWhileAStoredGuestIsShownStartsANewGuestAndEscDropsIt)
     EXPECT_EQ(e().DBEdit1->text(), u"Ali"_s);
     EXPECT_EQ(e().DateTimePicker1->date(), QDate(1980, 1, 2));
     EXPECT_EQ(p.storedCount(), 1);
+}
+
+TEST_F(ZoneReader, AStoredGuestBeingEditedIsSettledFirstAndNeverOverwritten)
+{
+    p.open({u"Ali"_s});
+    auto* room = p.widget<DBEdit>(u"DBEdit14"_s);
+    ASSERT_TRUE(focusOn(room));
+    QTest::keyClicks(room, u"7"_s);
+    ASSERT_EQ(ds().state(), State::Edit);
+    scan(kGermanPassport, takeOver);
+    // The room was stored with Ali; the document began a new guest.
+    EXPECT_EQ(p.stored(u"VerilenOdaNo"_s, p.ids[0]).toString().right(1), u"7"_s);
+    EXPECT_EQ(p.stored(u"Adi"_s, p.ids[0]).toString(), u"Ali"_s);
+    EXPECT_EQ(ds().state(), State::Insert);
+    EXPECT_EQ(ds().text(u"Soyadi"_s), u"MUSTERMANN"_s);
+    press(Qt::Key_Escape);
+
+    // A change the register refuses keeps the reader closed.
+    ASSERT_TRUE(focusOn(e().DBEdit1));
+    QTest::keyClick(e().DBEdit1, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(e().DBEdit1, Qt::Key_Delete);
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            opened = true;
+            d->reject();
+        }
+    });
+    p.form().KimlikOku1->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(ds().state(), State::Edit);
+    EXPECT_EQ(p.dialogs().texts().size(), 1);
+    EXPECT_EQ(p.stored(u"Adi"_s, p.ids[0]).toString(), u"Ali"_s);
 }
 
 TEST_F(ZoneReader, AFailedCheckDigitCannotBeTakenOverAndAnUnknownCountryIsLeftOut)
