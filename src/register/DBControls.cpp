@@ -6,6 +6,7 @@
 #include "Validation.h"
 #include "platform/Dialogs.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -150,13 +151,44 @@ QString DBMaskEdit::fieldText() const
     return shown.trimmed().isEmpty() ? QString() : shown;
 }
 
+namespace {
+
+// Swallows the mouse buttons until it is deleted: the click that took the
+// focus from a box whose leaving was refused does nothing more (a click on a
+// list would otherwise move to another record).
+class ClickSwallower : public QObject
+{
+public:
+    explicit ClickSwallower(QObject* parent) : QObject(parent) { qApp->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+
+} // namespace
+
 void DBMaskEdit::warnIfInvalid(Dialogs& dialogs)
 {
     const auto warning = identityNumberWarning(boxText());
     if (!warning)
         return;
     dialogs.inform(*warning);
-    QTimer::singleShot(0, this, [this] { setFocus(Qt::OtherFocusReason); });
+    // Only after the warning is answered: its own buttons take clicks.
+    auto* swallow = new ClickSwallower(this);
+    QTimer::singleShot(0, this, [this, swallow] {
+        delete swallow;
+        setFocus(Qt::OtherFocusReason);
+    });
 }
 
 void DBMaskEdit::showValue(const QString& value)

@@ -56,7 +56,8 @@ public:
     // A box with no digit stores nothing.
     QString fieldText() const override;
     // On leaving the box: an eleven-digit number that fails the check is
-    // warned about and the focus comes back; an empty box is not checked.
+    // warned about and the focus comes back, and a click that took the
+    // focus away does nothing more; an empty box is not checked.
     void warnIfInvalid(Dialogs& dialogs);
 
 protected:

@@ -2,6 +2,7 @@
 
 #include "shell/FocusHighlight.h"
 
+#include <QScrollBar>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -43,6 +44,12 @@ TEST(CustomerWindowCases, OpensFromTheGuestWindowBesideIt)
         EXPECT_EQ(t.guests().recNo(), 1);
         EXPECT_EQ(t.form3().DBEdit14->text(), u"K1"_s);
         EXPECT_TRUE(t.dialogs().messages.isEmpty());
+        // A minimised customer window comes back the same way.
+        t.form3().showMinimized();
+        ASSERT_TRUE(t.form3().isMinimized());
+        c.open(t);
+        EXPECT_FALSE(t.form3().isMinimized());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&t.form3()));
     }
 }
 
@@ -437,6 +444,20 @@ TEST_F(CustomerWindowTest, LeavingTheIdentityNumberBoxWarnsAboutAnInvalidNumber)
         EXPECT_EQ(form3().DBEdit4->hasFocus(), c.focusBack);
         click(10);
     }
+    // Left by a click on another customer in the list: the list stays on
+    // the customer being edited, unsaved, and the box gets the focus back.
+    ASSERT_TRUE(focusOn(form3().DBEdit4));
+    form3().DBEdit4->home(false);
+    typeText(form3().DBEdit4, u"12345678951"_s);
+    dialogs().clear();
+    clickRow(form3().DBGrid1, 3);
+    QTest::qWait(20);
+    EXPECT_EQ(dialogs().texts(), QStringList{kInvalidTckn});
+    EXPECT_EQ(customers().state(), State::Edit);
+    EXPECT_EQ(form3().DBEdit14->text(), u"K2"_s);
+    EXPECT_TRUE(form3().DBEdit4->hasFocus());
+    EXPECT_TRUE(storedCustomer(u"TCKimlikNo"_s, u"K2"_s).toString().isEmpty());
+    click(10);
     // Only a warning: the number is stored all the same.
     ASSERT_TRUE(focusOn(form3().DBEdit4));
     form3().DBEdit4->home(false);
@@ -600,4 +621,24 @@ TEST_F(CustomerWindowTest, TheCodeBoxStaysGreenAndNothingIsHighlighted)
         ASSERT_TRUE(focusOn(w));
     EXPECT_EQ(FocusHighlighter::colourOf(e().tabOrder[5]), FocusColors::kSkyBlue);
     EXPECT_EQ(baseOf(form3().DBEdit14), green);
+}
+
+TEST(CustomerWindowCases, TheListShowsEveryTitleWholeAndNeverScrollsSideways)
+{
+    QList<Columns> many;
+    for (int i = 0; i < 40; ++i)
+        many << Columns{{u"musteriKodu"_s, u"K%1"_s.arg(i)}, {u"Adi"_s, u"Ad"_s}, {u"Soyadi"_s, u"Soyad"_s}};
+    for (const QList<Columns>& rows : {QList<Columns>{}, many}) {
+        SCOPED_TRACE(rows.size());
+        CustomerWindow t;
+        t.start(rows);
+        t.showCustomers();
+        DBGrid* grid = t.form3().DBGrid1;
+        QHeaderView* titles = grid->horizontalHeader();
+        for (int column = 0; column < 4; ++column)
+            EXPECT_GE(titles->sectionSize(column), titles->sectionSizeHint(column)) << column;
+        EXPECT_GE(titles->sectionSize(3), grid->fontMetrics().horizontalAdvance(u"00000000000"_s));
+        EXPECT_FALSE(grid->horizontalScrollBar()->isVisible());
+        EXPECT_EQ(grid->verticalScrollBar()->isVisible(), !rows.isEmpty());
+    }
 }
