@@ -16,6 +16,7 @@
 #include <QDateEdit>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,6 +25,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 
 const QString TForm3::kPostErrorText =
     QStringLiteral("Müşteri Kodu boş geçilmiş veya daha önce kullanılmış!\rLütfen Müşteri Kodu'nu tekrar giriniz.");
@@ -166,9 +168,15 @@ void TForm3::build()
                                this),
                     "DBGrid1", QRect(424, 62, 299, 400));
     DBGrid1->setRowIndicator(true);
+    // The code and the identity number whole; names share the rest, so the
+    // list never scrolls sideways, with or without its vertical bar.
+    QHeaderView* titles = DBGrid1->horizontalHeader();
+    titles->setMinimumSectionSize(24);
     DBGrid1->setColumnWidth(0, 60);
-    DBGrid1->setColumnWidth(1, 70);
-    DBGrid1->setColumnWidth(2, 70);
+    DBGrid1->setColumnWidth(3, std::max(titles->sectionSizeHint(3),
+                                        DBGrid1->fontMetrics().horizontalAdvance(QString(11, QLatin1Char('0'))) + 12));
+    titles->setSectionResizeMode(1, QHeaderView::Stretch);
+    titles->setSectionResizeMode(2, QHeaderView::Stretch);
     connect(DBGrid1, &DBGrid::titleClicked, this, &TForm3::DBGrid1TitleClick);
     connect(DBGrid1, &DBGrid::rowDoubleClicked, this, &TForm3::SpeedButton2Click);
 

@@ -2,6 +2,7 @@
 
 #include <QFlags>
 #include <QString>
+#include <functional>
 #include <optional>
 
 // Every modal dialog of the program goes through this adapter, so that tests
@@ -22,6 +23,16 @@ public:
         QString directory;       // where the dialog opens; empty for the current one
     };
 
+    struct TextRequest
+    {
+        QString caption;
+        QString prompt;
+        QString preset;
+        int maxLength = 32767;
+        // What the box keeps of a typed or pasted text; everything when unset.
+        std::function<QString(const QString&)> keep;
+    };
+
     virtual ~Dialogs() = default;
 
     // Shows a message box and returns the button pressed; NoButton when the
@@ -31,9 +42,9 @@ public:
     // Returns the chosen path, or an empty text when the dialog was cancelled.
     // It does not ask before an existing file is replaced: the caller does.
     virtual QString saveFileName(const SaveFileRequest& request) = 0;
-    // Returns the edited text on OK, nothing on Cancel.
-    virtual std::optional<QString> inputText(const QString& caption, const QString& prompt,
-                                             const QString& preset) = 0;
+    // Returns the edited text on OK, nothing on Cancel. The box is wide
+    // enough to show its longest text whole.
+    virtual std::optional<QString> inputText(const TextRequest& request) = 0;
     virtual void about(const QString& title, const QString& details) = 0;
 
     // Plain message with an OK button, captioned with the application title.

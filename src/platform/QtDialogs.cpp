@@ -4,8 +4,10 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <algorithm>
 
 namespace {
 
@@ -78,15 +80,36 @@ QString QtDialogs::saveFileName(const SaveFileRequest& request)
     return dlg.selectedFiles().constFirst();
 }
 
-std::optional<QString> QtDialogs::inputText(const QString& caption, const QString& prompt,
-                                            const QString& preset)
+std::optional<QString> QtDialogs::inputText(const TextRequest& request)
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(QApplication::activeWindow(), caption, prompt,
-                                               QLineEdit::Normal, preset, &ok);
-    if (!ok)
+    QInputDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(request.caption);
+    dialog.setLabelText(request.prompt);
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextValue(request.preset);
+    if (auto* box = dialog.findChild<QLineEdit*>()) {
+        box->setMaxLength(request.maxLength);
+        if (request.keep) {
+            QObject::connect(box, &QLineEdit::textEdited, box, [box, keep = request.keep](const QString& text) {
+                const QString kept = keep(text);
+                if (kept == text)
+                    return;
+                const int pos = box->cursorPosition() - int(text.size() - kept.size());
+                box->setText(kept);
+                box->setCursorPosition(std::clamp(pos, 0, int(kept.size())));
+            });
+        }
+        // Wide enough for the text shown and for a box filled with average
+        // letters; a longer text scrolls.
+        const QFontMetrics metrics(box->font());
+        const int letters = std::min(request.maxLength, 60);
+        const int frameAndMargins = 16;
+        box->setMinimumWidth(std::max(metrics.horizontalAdvance(request.preset), metrics.averageCharWidth() * letters) +
+                             frameAndMargins);
+    }
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return text;
+    return dialog.textValue();
 }
 
 void QtDialogs::about(const QString& title, const QString& details)

@@ -11,7 +11,6 @@ public:
     Button message(const QString& caption, const QString& text, Icon icon, Buttons buttons,
                    Button defaultButton) override;
     QString saveFileName(const SaveFileRequest& request) override;
-    std::optional<QString> inputText(const QString& caption, const QString& prompt,
-                                     const QString& preset) override;
+    std::optional<QString> inputText(const TextRequest& request) override;
     void about(const QString& title, const QString& details) override;
 };

@@ -1,5 +1,6 @@
 #include "Facility.h"
 
+#include "register/CodePage.h"
 #include "register/Dataset.h"
 
 namespace Facility {
@@ -8,6 +9,7 @@ namespace {
 const QString kCode = QStringLiteral("tesiskodu");
 const QString kName = QStringLiteral("tesisadi");
 const QString kActive = QStringLiteral("aktif");
+constexpr int kNameMaxLength = 50;
 } // namespace
 
 bool isSetUp(const Dataset& ayar)
@@ -41,9 +43,20 @@ std::optional<QString> checkName(const QString& name)
 
 std::optional<QString> checkNewName(const QString& name)
 {
-    if (name.size() < 5 || name.size() > 50)
+    if (name.size() < 5 || name.size() > kNameMaxLength)
         return kBadNewName;
     return std::nullopt;
+}
+
+Dialogs::TextRequest renameRequest(const QString& current)
+{
+    Dialogs::TextRequest request;
+    request.caption = QStringLiteral("Tesis Adı Değiştir");
+    request.prompt = QStringLiteral("Yeni Tesis Adını Giriniz:");
+    request.preset = current;
+    request.maxLength = kNameMaxLength;
+    request.keep = [](const QString& text) { return CodePage::keepFitting(text); };
+    return request;
 }
 
 bool store(Dataset& ayar, const QString& code, const QString& name)

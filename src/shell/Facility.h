@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Dialogs.h"
+
 #include <QString>
 #include <optional>
 
@@ -24,6 +26,9 @@ std::optional<QString> checkCode(const QString& code);
 std::optional<QString> checkName(const QString& name);
 // A name changed later: 5 to 50 characters.
 std::optional<QString> checkNewName(const QString& name);
+// The box that asks for a new name: it takes what the first-run window's
+// name box takes.
+Dialogs::TextRequest renameRequest(const QString& current);
 
 // Stores code and name and marks the facility set up. False when the store
 // refused (its message has been shown by the dataset's hooks).

@@ -72,7 +72,9 @@ void LedDisplay::paintEvent(QPaintEvent*)
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
     const QColor unlit = palette().color(QPalette::ButtonText);
-    const qreal gap = 3;
+    // Two pixels between digits leave the same margin either side of the
+    // row, so the outer segments stay clear of the panel's edges.
+    const qreal gap = 2;
     const qreal total = kDigits * kDigitWidth + (kDigits - 1) * gap;
     const qreal left = (width() - total) / 2;
     const qreal top = (height() - kDigitHeight) / 2.0;

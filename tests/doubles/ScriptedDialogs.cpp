@@ -29,10 +29,9 @@ QString ScriptedDialogs::saveFileName(const SaveFileRequest& request)
     return path;
 }
 
-std::optional<QString> ScriptedDialogs::inputText(const QString& caption, const QString& prompt,
-                                                  const QString& preset)
+std::optional<QString> ScriptedDialogs::inputText(const TextRequest& request)
 {
-    inputRequests.append({caption, prompt, preset});
+    inputRequests.append({request.caption, request.prompt, request.preset});
     std::optional<QString> answer;
     if (!m_inputs.empty()) {
         answer = std::move(m_inputs.front());

@@ -3,13 +3,16 @@
 
 #include "register/Database.h"
 #include "register/Dataset.h"
+#include "platform/QtDialogs.h"
 #include "shell/AnaForm.h"
 #include "shell/Ayar.h"
+#include "shell/Facility.h"
 #include "shell/LedDisplay.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -278,3 +281,49 @@ TEST(FacilityName, ChangeAcceptsFiveToFiftyCharacters)
 }
 
 } // namespace
+
+TEST(FacilityName, TheRenameBoxShowsALongNameWholeAndTakesWhatTheFirstRunBoxTakes)
+{
+    const QString current = u"Otel Güneşli Deniz Manzaralı Ev"_s;
+    QtDialogs dialogs;
+    int shownWidth = 0;
+    int needed = -1;
+    onNextModal([&](QDialog* d) {
+        auto* box = d->findChild<QLineEdit*>();
+        if (!box) {
+            d->reject();
+            return;
+        }
+        needed = box->fontMetrics().horizontalAdvance(current);
+        shownWidth = box->contentsRect().width() - box->textMargins().left() - box->textMargins().right();
+        box->end(false);
+        typeText(box, u" – Şile"_s);
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    const std::optional<QString> name = dialogs.inputText(Facility::renameRequest(current));
+    EXPECT_GE(shownWidth, needed);
+    EXPECT_EQ(name, current + u"  Şile"_s);
+}
+
+TEST(FacilityCode, TheDisplayShowsEveryDigitWithTheSameMarginEitherSide)
+{
+    LedDisplay led;
+    led.resize(65, 49);
+    led.setText(u"88888"_s);
+    const QImage image = led.grab().toImage();
+    int first = image.width();
+    int last = -1;
+    for (int x = 0; x < image.width(); ++x) {
+        for (int y = 0; y < image.height(); ++y) {
+            if (qGreen(image.pixel(x, y)) > 128) {
+                first = std::min(first, x);
+                last = std::max(last, x);
+            }
+        }
+    }
+    ASSERT_GE(last, 0);
+    const int right = image.width() - 1 - last;
+    EXPECT_GE(first, 2);
+    EXPECT_GE(right, 2);
+    EXPECT_LE(std::abs(first - right), 1);
+}

@@ -193,6 +193,13 @@ TEST(Startup, MainWindowFrame)
         ASSERT_NE(w, nullptr) << r.name;
         EXPECT_EQ(w->geometry(), r.geometry) << r.name;
     }
+    // "Tesis Kodu" whole, right above the code display, clear of the right group.
+    auto* codeLabel = f.findChild<QLabel*>(QStringLiteral("Label30"));
+    ASSERT_NE(codeLabel, nullptr);
+    EXPECT_GE(codeLabel->width(), codeLabel->fontMetrics().horizontalAdvance(codeLabel->text()));
+    EXPECT_GE(codeLabel->height(), codeLabel->fontMetrics().height());
+    EXPECT_LT(codeLabel->geometry().bottom(), f.TesisKoduLed->geometry().top());
+    EXPECT_LT(codeLabel->geometry().right(), 456);
     EXPECT_EQ(f.findChild<QGroupBox*>(QStringLiteral("GroupBox1"))->title(), QStringLiteral(" [ Herkes İçin Zorunlu ] "));
     EXPECT_EQ(f.findChild<QGroupBox*>(QStringLiteral("GroupBox3"))->title(), QStringLiteral(" [ T.C. Vatandaşları İçin Zorunlu ] "));
     EXPECT_EQ(f.findChild<QGroupBox*>(QStringLiteral("GroupBox4"))->title(), QStringLiteral(" [ Diğer Bilgiler ] "));
