@@ -47,6 +47,20 @@ bool syncDirectoryOf(const QString& path)
 
 } // namespace
 
+QString resolvedFilePath(const QString& path)
+{
+    QFileInfo info(path);
+    // A link to a file not made yet has no canonical path; follow it by
+    // hand, a bounded number of times in case the links go round.
+    for (int hops = 0; hops < 40 && info.isSymLink() && !info.exists(); ++hops)
+        info = QFileInfo(info.symLinkTarget());
+    const QString canonical = info.canonicalFilePath();
+    if (!canonical.isEmpty())
+        return canonical;
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? info.absoluteFilePath() : QDir(folder).filePath(info.fileName());
+}
+
 bool LocalFileSystem::exists(const QString& path)
 {
     return QFileInfo::exists(path);

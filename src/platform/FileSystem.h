@@ -3,6 +3,10 @@
 #include <QByteArray>
 #include <QString>
 
+// The file a path stands for: absolute, with every symbolic link on the way
+// followed, the file's own included, also when the file is not there yet.
+QString resolvedFilePath(const QString& path);
+
 // File operations whose failure must not cost data.
 class FileSystem
 {

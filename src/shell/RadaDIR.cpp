@@ -21,7 +21,9 @@
 
 Program::Program(Platform& p, const QString& databasePath) : platform(p), database(databasePath)
 {
-    lock = std::make_unique<RegisterLock>(database.path());
+    // The lock, like the compaction, goes with the file itself: a copy that
+    // reaches it through a link, or not, must meet the same lock.
+    lock = std::make_unique<RegisterLock>(database.filePath());
     switch (lock->acquire()) {
     case RegisterLock::Result::Acquired:
         break;
@@ -39,7 +41,7 @@ Program::Program(Platform& p, const QString& databasePath) : platform(p), databa
     }
     // A copy that a compaction killed half-way left behind holds guests
     // nobody needs; only the lock holder may take it away.
-    platform.fs.remove(Compaction::compactionPathFor(database.path()));
+    platform.fs.remove(Compaction::compactionPathFor(database.filePath()));
     database.open();
     tables = std::make_unique<Tables>(database);
     compaction = std::make_unique<Compaction>(database, platform.fs, platform.dialogs);

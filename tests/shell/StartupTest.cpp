@@ -157,6 +157,34 @@ TEST(Startup, TheRegisterLockGoesWithAProcessThatDies)
     EXPECT_TRUE(lock.isHeld());
 }
 
+// A copy that opens the register itself and one that reaches it through a
+// link meet the same lock; the message names the register as it was given.
+TEST(Startup, ARegisterReachedThroughALinkIsLockedAtTheFileItself)
+{
+    Started s;
+    ASSERT_TRUE(QDir().mkpath(s.dir.path(QStringLiteral("elsewhere"))));
+    {
+        Database db(s.dir.path(QStringLiteral("elsewhere/radadir.dve")));
+        db.open();
+    }
+    ASSERT_TRUE(QFile::link(s.dir.path(QStringLiteral("elsewhere/radadir.dve")), s.dir.databasePath()));
+    QProcess holder;
+    holder.start(QStringLiteral(RADADIR_CRASH_CHILD), {s.dir.path(QStringLiteral("elsewhere")), QStringLiteral("hold")});
+    ASSERT_TRUE(holder.waitForReadyRead(30000));
+
+    s.start();
+    holder.kill();
+    holder.waitForFinished(30000);
+    EXPECT_FALSE(s.program);
+    EXPECT_EQ(s.exitCode, 1);
+    ASSERT_EQ(s.fake.dialogs.messages.size(), 1);
+    EXPECT_TRUE(s.fake.dialogs.messages[0].text.startsWith(
+        QStringLiteral("Kayıt dosyası şu anda başka bir programda açık:\r%1\rKullanan: ")
+            .arg(QDir::toNativeSeparators(s.dir.databasePath()))))
+        << s.fake.dialogs.messages[0].text.toStdString();
+    EXPECT_FALSE(QFile::exists(s.dir.path(QStringLiteral("radadir.dve.lock"))));
+}
+
 TEST(Startup, ACompactionCopyLeftByACrashIsRemovedAtStart)
 {
     Started s;
