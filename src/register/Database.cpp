@@ -6,6 +6,7 @@
 #define SQLITE_HAS_CODEC 1
 #include <sqlite3.h>
 
+#include <QDir>
 #include <QFile>
 #include <algorithm>
 #include <QFileInfo>
@@ -190,6 +191,13 @@ void Database::open(Missing missing)
     if (rc != SQLITE_OK) {
         sqlite3_close(db);
         throw DatabaseOpenError(heading + openFailureReason(rc));
+    }
+    // A file that cannot be written (its mode, a read-only mount) is opened
+    // for reading without a word; the first save would fail.
+    if (sqlite3_db_readonly(db, "main") != 0) {
+        sqlite3_close(db);
+        throw DatabaseOpenError(QStringLiteral("Veritabanı açılamadı: %1\rBu dosyaya yazma izni yok: kayıtlar saklanamaz.")
+                                    .arg(QDir::toNativeSeparators(m_path)));
     }
     m_db = db;
     m_createdNew = false;

@@ -39,10 +39,11 @@ Program::Program(Platform& p, const QString& databasePath) : platform(p), databa
         throw DatabaseOpenError(QStringLiteral("Veritabanı açılamadı: %1\n%2")
                                     .arg(QDir::toNativeSeparators(database.path()), lock->detail()));
     }
+    // Nothing is touched before the register is known to be writable.
+    database.open();
     // A copy that a compaction killed half-way left behind holds guests
     // nobody needs; only the lock holder may take it away.
     platform.fs.remove(Compaction::compactionPathFor(database.filePath()));
-    database.open();
     tables = std::make_unique<Tables>(database);
     compaction = std::make_unique<Compaction>(database, platform.fs, platform.dialogs);
     try {

@@ -315,6 +315,65 @@ TEST(Startup, UnopenableDatabaseEndsWithAReason)
     EXPECT_EQ(fileHead(s.dir.databasePath(), 4096), QByteArray(2048, 'z'));
 }
 
+namespace {
+// Runs the crash child's open of the register in dir as a user who may not
+// write the register. Root writes any file whatever its mode, so there the
+// child runs as nobody; null when neither way is open here.
+std::unique_ptr<QProcess> openAsUserWithoutWriteAccess(const QString& dir)
+{
+    const QString child = QStringLiteral(RADADIR_CRASH_CHILD);
+    const QStringList dropToNobody = {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                      QStringLiteral("--clear-groups"), QStringLiteral("--")};
+    auto p = std::make_unique<QProcess>();
+    QFile probe(QDir(dir).filePath(Database::kFileName));
+    if (!probe.open(QIODevice::ReadWrite)) {
+        p->start(child, {dir, QStringLiteral("open")});
+    } else {
+        probe.close();
+        QProcess canDrop;
+        canDrop.start(QStringLiteral("setpriv"), dropToNobody + QStringList{QStringLiteral("true")});
+        if (!canDrop.waitForFinished(10000) || canDrop.exitStatus() != QProcess::NormalExit || canDrop.exitCode() != 0)
+            return nullptr;
+        p->start(QStringLiteral("setpriv"), dropToNobody + QStringList{child, dir, QStringLiteral("open")});
+    }
+    if (!p->waitForFinished(60000))
+        p->kill();
+    return p;
+}
+} // namespace
+
+// A register the clerk's user cannot write (its mode, a read-only mount)
+// would open for reading only and fail at the first save: the start refuses
+// it, naming the file and the missing permission, and changes nothing.
+TEST(Startup, ARegisterThatCannotBeWrittenIsRefusedAndLeftAsItIs)
+{
+    TestDir dir;
+    {
+        Database db(dir.databasePath());
+        db.open();
+        insertGuest(db, QStringLiteral("Misafir"));
+    }
+    const QFileDevice::Permissions readOnly =
+        QFileDevice::ReadOwner | QFileDevice::ReadUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    ASSERT_TRUE(QFile::setPermissions(dir.databasePath(), readOnly));
+    ASSERT_TRUE(QFile::setPermissions(dir.path(), readOnly | QFileDevice::ExeOwner | QFileDevice::ExeUser |
+                                                      QFileDevice::ExeGroup | QFileDevice::ExeOther |
+                                                      QFileDevice::WriteOwner | QFileDevice::WriteUser));
+    const QByteArray before = fileHead(dir.databasePath(), 1 << 20);
+    const QStringList filesBefore = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+
+    const std::unique_ptr<QProcess> child = openAsUserWithoutWriteAccess(dir.path());
+    if (!child)
+        GTEST_SKIP() << "running as root and setpriv cannot drop to the user nobody here";
+    ASSERT_EQ(child->exitStatus(), QProcess::NormalExit) << child->readAllStandardError().toStdString();
+    EXPECT_EQ(QString::fromUtf8(child->readAllStandardOutput()),
+              QStringLiteral("Veritabanı açılamadı: %1\rBu dosyaya yazma izni yok: kayıtlar saklanamaz.")
+                  .arg(QDir::toNativeSeparators(dir.databasePath())));
+    EXPECT_EQ(child->exitCode(), 5);
+    EXPECT_EQ(fileHead(dir.databasePath(), 1 << 20), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), filesBefore);
+}
+
 TEST(Startup, AboutBoxOpensWithF1AndExitClosesTheWindow)
 {
     Started s;
