@@ -123,3 +123,17 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
     QObject::connect(&guard, &SingleInstance::activationRequested, main, &TForm1::bringToFront);
     return program;
 }
+
+int reportDataFolderFailure(Platform& platform, const QString& folder)
+{
+    // The launcher's attempt is made again to learn the reason; a folder
+    // that is not absolute was to be in a home folder nobody named.
+    QString reason;
+    if (!QDir::isAbsolutePath(folder))
+        reason = QStringLiteral("Ev klasörü (HOME) belirlenemedi.");
+    else if (makePrivateFolder(folder, &reason))
+        reason = QStringLiteral("Klasöre erişilemedi.");
+    platform.dialogs.reportError(
+        QStringLiteral("Veri klasörü oluşturulamadı: %1\r%2").arg(QDir::toNativeSeparators(folder), reason));
+    return 1;
+}

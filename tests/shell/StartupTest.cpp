@@ -25,6 +25,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QUuid>
+#include <cerrno>
+#include <cstring>
 #include <gtest/gtest.h>
 
 using Started = ProgramFixture;
@@ -372,6 +374,33 @@ TEST(Startup, ARegisterThatCannotBeWrittenIsRefusedAndLeftAsItIs)
     EXPECT_EQ(child->exitCode(), 5);
     EXPECT_EQ(fileHead(dir.databasePath(), 1 << 20), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), filesBefore);
+}
+
+// What the launcher could not make is shown with the reason, and the
+// program ends.
+TEST(Startup, ADataFolderTheLauncherCouldNotMakeIsReported)
+{
+    TestDir dir;
+    QFile file(dir.path(QStringLiteral("home-file")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    const struct
+    {
+        QString folder;
+        QString reason;
+    } cases[] = {
+        {dir.path(QStringLiteral("home-file/.local/share/RadaDIR")), QString::fromLocal8Bit(std::strerror(ENOTDIR))},
+        {QStringLiteral("$HOME/.local/share/RadaDIR"), QStringLiteral("Ev klasörü (HOME) belirlenemedi.")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.folder.toStdString());
+        FakePlatform fake;
+        EXPECT_NE(reportDataFolderFailure(fake.platform, c.folder), 0);
+        ASSERT_EQ(fake.dialogs.messages.size(), 1);
+        EXPECT_EQ(fake.dialogs.messages[0].icon, Dialogs::Icon::Error);
+        EXPECT_EQ(fake.dialogs.messages[0].text,
+                  QStringLiteral("Veri klasörü oluşturulamadı: %1\r%2").arg(c.folder, c.reason));
+    }
 }
 
 TEST(Startup, AboutBoxOpensWithF1AndExitClosesTheWindow)
