@@ -70,7 +70,14 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
                                       int& exitCode, const QString& programDir)
 {
     exitCode = 0;
-    if (!guard.tryAcquire()) {
+    switch (guard.tryAcquire()) {
+    case SingleInstance::Result::Acquired:
+        break;
+    case SingleInstance::Result::Failed:
+        platform.dialogs.reportError(QStringLiteral("Program başlatılamadı.\r%1").arg(guard.error()));
+        exitCode = 1;
+        return nullptr;
+    case SingleInstance::Result::Running:
         platform.dialogs.message(kAlreadyRunningCaption, kAlreadyRunningText, Dialogs::Icon::Error, Dialogs::Ok,
                                  Dialogs::Ok);
         guard.activateRunningCopy();

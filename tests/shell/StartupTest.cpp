@@ -111,6 +111,29 @@ TEST(Startup, SecondCopyIsRefusedWithoutTouchingTheDatabase)
     EXPECT_TRUE(waitFor([&] { return woken.count() == 1; }, 5000));
 }
 
+// A guard that cannot be used is reported as what it is, not as a copy
+// already running: here a socket path longer than a socket address holds,
+// which the system would otherwise cut short.
+TEST(Startup, AGuardThatCannotBeUsedIsReportedAndEndsTheStart)
+{
+    TestDir dir;
+    const QString deep = dir.path(QString(100, QLatin1Char('k')));
+    FakePlatform fake;
+    SingleInstance guard(uniqueGuardKey(), deep);
+    int exitCode = -1;
+    EXPECT_FALSE(startProgram(fake.platform, guard, Database::kFileName, exitCode));
+    EXPECT_EQ(exitCode, 1);
+    ASSERT_EQ(fake.dialogs.messages.size(), 1);
+    EXPECT_EQ(fake.dialogs.messages[0].icon, Dialogs::Icon::Error);
+    const QString socket = guard.socketPath();
+    ASSERT_TRUE(socket.startsWith(deep));
+    EXPECT_EQ(fake.dialogs.messages[0].text,
+              QStringLiteral("Program başlatılamadı.\rYerel soket yolu çok uzun (%1 bayt; en çok 107 olabilir):\r%2")
+                  .arg(QFile::encodeName(socket).size())
+                  .arg(socket));
+    EXPECT_FALSE(QFile::exists(dir.databasePath()));
+}
+
 // Another user, or another machine over a shared folder: not the same
 // single-instance guard, but the same register.
 TEST(Startup, ASecondCopyOnTheSameRegisterIsRefusedWithoutTouchingIt)
