@@ -37,6 +37,17 @@ struct Installed
     ProcessRun install = run(QStringLiteral(RADADIR_CMAKE),
                       {QStringLiteral("--install"), QStringLiteral(RADADIR_BUILD_DIR), QStringLiteral("--prefix"), prefix});
     QString path(const QString& name) const { return QDir(prefix).filePath(name); }
+    // The program replaced by a script that writes its working directory
+    // and its arguments, a line each, into the file $SEEN.
+    bool replaceProgramWithStandIn() const
+    {
+        QFile standIn(path(QStringLiteral("lib/radadir/radadir")));
+        if (!standIn.remove() || !standIn.open(QIODevice::WriteOnly))
+            return false;
+        standIn.write("#!/bin/sh\npwd > \"$SEEN\"\nfor a in \"$@\"; do echo \"$a\" >> \"$SEEN\"; done\n");
+        standIn.close();
+        return standIn.setPermissions(standIn.permissions() | QFileDevice::ExeOwner);
+    }
 };
 
 } // namespace
@@ -80,14 +91,8 @@ TEST(Install, LauncherStartsTheProgramInTheUsersDataFolder)
 {
     Installed i;
     ASSERT_EQ(i.install.code, 0) << i.install.output.toStdString();
-    const QString program = i.path(QStringLiteral("lib/radadir/radadir"));
     const QString seen = i.dir.path(QStringLiteral("seen.txt"));
-    QFile::remove(program);
-    QFile standIn(program);
-    ASSERT_TRUE(standIn.open(QIODevice::WriteOnly));
-    standIn.write("#!/bin/sh\npwd > \"$SEEN\"\nfor a in \"$@\"; do echo \"$a\" >> \"$SEEN\"; done\n");
-    standIn.close();
-    standIn.setPermissions(standIn.permissions() | QFileDevice::ExeOwner);
+    ASSERT_TRUE(i.replaceProgramWithStandIn());
 
     const struct
     {
@@ -132,14 +137,8 @@ TEST(Install, LauncherHandsAFolderItCannotMakeToTheProgram)
 {
     Installed i;
     ASSERT_EQ(i.install.code, 0) << i.install.output.toStdString();
-    const QString program = i.path(QStringLiteral("lib/radadir/radadir"));
     const QString seen = i.dir.path(QStringLiteral("seen.txt"));
-    QFile::remove(program);
-    QFile standIn(program);
-    ASSERT_TRUE(standIn.open(QIODevice::WriteOnly));
-    standIn.write("#!/bin/sh\nfor a in \"$@\"; do echo \"$a\" >> \"$SEEN\"; done\n");
-    standIn.close();
-    standIn.setPermissions(standIn.permissions() | QFileDevice::ExeOwner);
+    ASSERT_TRUE(i.replaceProgramWithStandIn());
     // Even root cannot make a folder inside a file.
     const QString notAFolder = i.dir.path(QStringLiteral("home-file"));
     QFile file(notAFolder);
@@ -156,7 +155,6 @@ TEST(Install, LauncherHandsAFolderItCannotMakeToTheProgram)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.home ? c.home : "(unset)");
-        QFile::remove(seen);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("SEEN"), seen);
         env.remove(QStringLiteral("XDG_DATA_HOME"));
@@ -169,7 +167,7 @@ TEST(Install, LauncherHandsAFolderItCannotMakeToTheProgram)
         EXPECT_TRUE(launched.output.isEmpty()) << launched.output.toStdString();
         QFile out(seen);
         ASSERT_TRUE(out.open(QIODevice::ReadOnly));
-        EXPECT_EQ(QString::fromUtf8(out.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+        EXPECT_EQ(QString::fromUtf8(out.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(1),
                   (QStringList{QStringLiteral("--data-folder-failed"), c.folder}));
     }
 }
