@@ -9,8 +9,11 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -46,6 +49,56 @@ bool syncDirectoryOf(const QString& path)
 }
 
 } // namespace
+
+QString resolvedFilePath(const QString& path)
+{
+    QFileInfo info(path);
+    // A link to a file not made yet has no canonical path; follow it by
+    // hand, a bounded number of times in case the links go round.
+    for (int hops = 0; hops < 40 && info.isSymLink() && !info.exists(); ++hops)
+        info = QFileInfo(info.symLinkTarget());
+    const QString canonical = info.canonicalFilePath();
+    if (!canonical.isEmpty())
+        return canonical;
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? info.absoluteFilePath() : QDir(folder).filePath(info.fileName());
+}
+
+#ifndef Q_OS_WIN
+namespace {
+
+// mkdir with its missing parents, which get the usual mode.
+bool makeFolder(const QString& absolute, mode_t mode, QString* reason)
+{
+    const QString parent = QFileInfo(absolute).absolutePath();
+    if (parent != absolute && !QFileInfo::exists(parent) && !makeFolder(parent, 0777, reason))
+        return false;
+    if (::mkdir(QFile::encodeName(absolute).constData(), mode) == 0)
+        return true;
+    const int err = errno;
+    if (err == EEXIST && QFileInfo(absolute).isDir())
+        return true;
+    if (reason)
+        *reason = QString::fromLocal8Bit(std::strerror(err));
+    return false;
+}
+
+} // namespace
+#endif
+
+bool makePrivateFolder(const QString& path, QString* reason)
+{
+    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+#ifdef Q_OS_WIN
+    if (QDir().mkpath(absolute))
+        return true;
+    if (reason)
+        *reason = QStringLiteral("Klasör oluşturulamadı.");
+    return false;
+#else
+    return makeFolder(absolute, 0700, reason);
+#endif
+}
 
 bool LocalFileSystem::exists(const QString& path)
 {

@@ -3,6 +3,15 @@
 #include <QByteArray>
 #include <QString>
 
+// The file a path stands for: absolute, with every symbolic link on the way
+// followed, the file's own included, also when the file is not there yet.
+QString resolvedFilePath(const QString& path);
+
+// Makes a folder and its missing parents; the folder itself is made
+// private to its owner (mode 0700). False, with the system's reason, when
+// it cannot be made.
+bool makePrivateFolder(const QString& path, QString* reason);
+
 // File operations whose failure must not cost data.
 class FileSystem
 {

@@ -1,10 +1,12 @@
 #include "Database.h"
 
 #include "Schema.h"
+#include "platform/FileSystem.h"
 
 #define SQLITE_HAS_CODEC 1
 #include <sqlite3.h>
 
+#include <QDir>
 #include <QFile>
 #include <algorithm>
 #include <QFileInfo>
@@ -148,7 +150,7 @@ QList<QVariant> withoutAuto(const TableDef& t, const QList<QVariant>& values)
 } // namespace
 
 Database::Database(const QString& path, QByteArray password)
-    : m_path(QFileInfo(path).absoluteFilePath()), m_password(std::move(password))
+    : m_path(QFileInfo(path).absoluteFilePath()), m_filePath(resolvedFilePath(m_path)), m_password(std::move(password))
 {
 }
 
@@ -167,7 +169,7 @@ void Database::open(Missing missing)
 {
     if (m_db)
         return;
-    const QFileInfo info(m_path);
+    const QFileInfo info(m_filePath);
     const bool fresh = !info.exists() || (info.isFile() && info.size() == 0);
     const QString heading = QStringLiteral("Veritabanı açılamadı: %1\n").arg(m_path);
     if (fresh && missing == Missing::Refuse)
@@ -178,7 +180,7 @@ void Database::open(Missing missing)
     // The connection is used by one thread only: without the lock SQLite
     // would otherwise take around every call, reading a table costs half.
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
-    int rc = sqlite3_open_v2(QFile::encodeName(m_path).constData(), &db, flags, nullptr);
+    int rc = sqlite3_open_v2(QFile::encodeName(m_filePath).constData(), &db, flags, nullptr);
     if (rc == SQLITE_OK)
         rc = sqlite3_key(db, m_password.constData(), int(m_password.size()));
     if (rc == SQLITE_OK) {
@@ -189,6 +191,13 @@ void Database::open(Missing missing)
     if (rc != SQLITE_OK) {
         sqlite3_close(db);
         throw DatabaseOpenError(heading + openFailureReason(rc));
+    }
+    // A file that cannot be written (its mode, a read-only mount) is opened
+    // for reading without a word; the first save would fail.
+    if (sqlite3_db_readonly(db, "main") != 0) {
+        sqlite3_close(db);
+        throw DatabaseOpenError(QStringLiteral("Veritabanı açılamadı: %1\rBu dosyaya yazma izni yok: kayıtlar saklanamaz.")
+                                    .arg(QDir::toNativeSeparators(m_path)));
     }
     m_db = db;
     m_createdNew = false;
@@ -201,7 +210,7 @@ void Database::open(Missing missing)
             commit();
         } catch (const RadaError& e) {
             close();
-            QFile::remove(m_path);
+            QFile::remove(m_filePath);
             throw DatabaseOpenError(heading + e.text());
         }
         m_createdNew = true;

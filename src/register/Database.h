@@ -25,7 +25,8 @@ public:
     static const QString kFileName;     // "radadir.dve"
     static const QByteArray kPassword;
 
-    // Resolves the path once to an absolute path.
+    // Resolves the path once: to an absolute path as given, for messages,
+    // and to the file it stands for behind any symbolic links.
     explicit Database(const QString& path, QByteArray password = kPassword);
     ~Database() override;
     Database(const Database&) = delete;
@@ -40,7 +41,11 @@ public:
     bool isOpen() const { return m_db != nullptr; }
     // True when the last open made a new file.
     bool createdNew() const { return m_createdNew; }
+    // The register as it was named (absolute), for what the clerk reads.
     const QString& path() const { return m_path; }
+    // The file itself: what is opened, locked, compacted and replaced, so
+    // that a register reached through a link stays one file.
+    const QString& filePath() const { return m_filePath; }
     const QByteArray& password() const { return m_password; }
 
     QList<StoreRow> load(const QString& table) override;
@@ -76,6 +81,7 @@ private:
     [[noreturn]] void fail(const QString& what) const;
 
     QString m_path;
+    QString m_filePath;
     QByteArray m_password;
     sqlite3* m_db = nullptr;
     QHash<QString, std::shared_ptr<Statement>> m_statements;

@@ -21,7 +21,9 @@
 
 Program::Program(Platform& p, const QString& databasePath) : platform(p), database(databasePath)
 {
-    lock = std::make_unique<RegisterLock>(database.path());
+    // The lock, like the compaction, goes with the file itself: a copy that
+    // reaches it through a link, or not, must meet the same lock.
+    lock = std::make_unique<RegisterLock>(database.filePath());
     switch (lock->acquire()) {
     case RegisterLock::Result::Acquired:
         break;
@@ -37,10 +39,11 @@ Program::Program(Platform& p, const QString& databasePath) : platform(p), databa
         throw DatabaseOpenError(QStringLiteral("Veritabanı açılamadı: %1\n%2")
                                     .arg(QDir::toNativeSeparators(database.path()), lock->detail()));
     }
+    // Nothing is touched before the register is known to be writable.
+    database.open();
     // A copy that a compaction killed half-way left behind holds guests
     // nobody needs; only the lock holder may take it away.
-    platform.fs.remove(Compaction::compactionPathFor(database.path()));
-    database.open();
+    platform.fs.remove(Compaction::compactionPathFor(database.filePath()));
     tables = std::make_unique<Tables>(database);
     compaction = std::make_unique<Compaction>(database, platform.fs, platform.dialogs);
     try {
@@ -67,7 +70,14 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
                                       int& exitCode, const QString& programDir)
 {
     exitCode = 0;
-    if (!guard.tryAcquire()) {
+    switch (guard.tryAcquire()) {
+    case SingleInstance::Result::Acquired:
+        break;
+    case SingleInstance::Result::Failed:
+        platform.dialogs.reportError(QStringLiteral("Program başlatılamadı.\r%1").arg(guard.error()));
+        exitCode = 1;
+        return nullptr;
+    case SingleInstance::Result::Running:
         platform.dialogs.message(kAlreadyRunningCaption, kAlreadyRunningText, Dialogs::Icon::Error, Dialogs::Ok,
                                  Dialogs::Ok);
         guard.activateRunningCopy();
@@ -119,4 +129,18 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
     guard.listen();
     QObject::connect(&guard, &SingleInstance::activationRequested, main, &TForm1::bringToFront);
     return program;
+}
+
+int reportDataFolderFailure(Platform& platform, const QString& folder)
+{
+    // The launcher's attempt is made again to learn the reason; a folder
+    // that is not absolute was to be in a home folder nobody named.
+    QString reason;
+    if (!QDir::isAbsolutePath(folder))
+        reason = QStringLiteral("Ev klasörü (HOME) belirlenemedi.");
+    else if (makePrivateFolder(folder, &reason))
+        reason = QStringLiteral("Klasöre erişilemedi.");
+    platform.dialogs.reportError(
+        QStringLiteral("Veri klasörü oluşturulamadı: %1\r%2").arg(QDir::toNativeSeparators(folder), reason));
+    return 1;
 }

@@ -50,6 +50,13 @@ public:
 std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard, const QString& databasePath,
                                       int& exitCode, const QString& programDir = QString());
 
+// The launcher could not make the user's data folder and started the
+// program with this option and the folder, so that the clerk learns why
+// nothing opens: shows the folder and the system's reason through the
+// start's error report and returns the exit code.
+inline const QString kDataFolderFailedOption = QStringLiteral("--data-folder-failed");
+int reportDataFolderFailure(Platform& platform, const QString& folder);
+
 inline const QString kAlreadyRunningCaption = QStringLiteral("Program Zaten Açık...");
 inline const QString kAlreadyRunningText = QStringLiteral(
     "Aynı anda yalnızca bir Rirede Zarevave Rurored programı kullanılabilir.\r\n\r\n"

@@ -9,7 +9,9 @@
 #include "platform/Shortcuts.h"
 #include "platform/SingleInstance.h"
 
+#include <QCoreApplication>
 #include <QIcon>
+#include <QStringList>
 
 int main(int argc, char** argv)
 {
@@ -24,6 +26,11 @@ int main(int argc, char** argv)
     SystemConnectivity connectivity;
     NetworkHttp http;
     Platform platform{dialogs, clock, shell, fs, shortcuts, connectivity, http};
+
+    const QStringList args = QCoreApplication::arguments();
+    const qsizetype failed = args.indexOf(kDataFolderFailedOption);
+    if (failed > 0)
+        return reportDataFolderFailure(platform, args.value(failed + 1));
 
     SingleInstance guard(SingleInstance::defaultKey(), SingleInstance::defaultLockDir());
     int exitCode = 0;

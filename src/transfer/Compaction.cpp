@@ -18,7 +18,7 @@ Compaction::Compaction(Database& connection, FileSystem& fs, Dialogs& dialogs)
 
 QString Compaction::compactionPath() const
 {
-    return compactionPathFor(m_connection.path());
+    return compactionPathFor(m_connection.filePath());
 }
 
 QString Compaction::compactionPathFor(const QString& liveFile)
@@ -61,7 +61,8 @@ bool Compaction::JetCompact(const QString& source, const QString& destination)
 
 bool Compaction::VeritabaniOnar()
 {
-    const QString live = m_connection.path();
+    // The file itself: a link to it stays a link to the compacted register.
+    const QString live = m_connection.filePath();
     const QString compacted = compactionPath();
     m_connection.close();
     bool ok = JetCompact(live, compacted);

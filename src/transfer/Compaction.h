@@ -17,7 +17,7 @@ class Compaction
 public:
     Compaction(Database& connection, FileSystem& fs, Dialogs& dialogs);
 
-    // "radadir.dvb" beside the live file.
+    // "radadir.dvb" beside the live file (the file itself, not a link to it).
     QString compactionPath() const;
     static QString compactionPathFor(const QString& liveFile);
 

@@ -37,6 +37,17 @@ struct Installed
     ProcessRun install = run(QStringLiteral(RADADIR_CMAKE),
                       {QStringLiteral("--install"), QStringLiteral(RADADIR_BUILD_DIR), QStringLiteral("--prefix"), prefix});
     QString path(const QString& name) const { return QDir(prefix).filePath(name); }
+    // The program replaced by a script that writes its working directory
+    // and its arguments, a line each, into the file $SEEN.
+    bool replaceProgramWithStandIn() const
+    {
+        QFile standIn(path(QStringLiteral("lib/radadir/radadir")));
+        if (!standIn.remove() || !standIn.open(QIODevice::WriteOnly))
+            return false;
+        standIn.write("#!/bin/sh\npwd > \"$SEEN\"\nfor a in \"$@\"; do echo \"$a\" >> \"$SEEN\"; done\n");
+        standIn.close();
+        return standIn.setPermissions(standIn.permissions() | QFileDevice::ExeOwner);
+    }
 };
 
 } // namespace
@@ -80,14 +91,8 @@ TEST(Install, LauncherStartsTheProgramInTheUsersDataFolder)
 {
     Installed i;
     ASSERT_EQ(i.install.code, 0) << i.install.output.toStdString();
-    const QString program = i.path(QStringLiteral("lib/radadir/radadir"));
     const QString seen = i.dir.path(QStringLiteral("seen.txt"));
-    QFile::remove(program);
-    QFile standIn(program);
-    ASSERT_TRUE(standIn.open(QIODevice::WriteOnly));
-    standIn.write("#!/bin/sh\npwd > \"$SEEN\"\nfor a in \"$@\"; do echo \"$a\" >> \"$SEEN\"; done\n");
-    standIn.close();
-    standIn.setPermissions(standIn.permissions() | QFileDevice::ExeOwner);
+    ASSERT_TRUE(i.replaceProgramWithStandIn());
 
     const struct
     {
@@ -119,5 +124,50 @@ TEST(Install, LauncherStartsTheProgramInTheUsersDataFolder)
         EXPECT_EQ(QString::fromUtf8(out.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts),
                   (QStringList{c.folder, QStringLiteral("bir iki"), QStringLiteral("üç")}));
         EXPECT_TRUE(QFileInfo(c.folder).isDir());
+        // Private to its user, as the register in it is.
+        EXPECT_EQ(QFileInfo(c.folder).permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser),
+                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+}
+
+// A menu entry shows nobody what a script writes: when the data folder
+// cannot be made (the home folder is no folder, or there is none), the
+// launcher starts the program with the folder, for it to tell the clerk.
+TEST(Install, LauncherHandsAFolderItCannotMakeToTheProgram)
+{
+    Installed i;
+    ASSERT_EQ(i.install.code, 0) << i.install.output.toStdString();
+    const QString seen = i.dir.path(QStringLiteral("seen.txt"));
+    ASSERT_TRUE(i.replaceProgramWithStandIn());
+    // Even root cannot make a folder inside a file.
+    const QString notAFolder = i.dir.path(QStringLiteral("home-file"));
+    QFile file(notAFolder);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+
+    const struct
+    {
+        const char* home;  // null for unset
+        QString folder;
+    } cases[] = {
+        {"file", notAFolder + QStringLiteral("/.local/share/RadaDIR")},
+        {nullptr, QStringLiteral("$HOME/.local/share/RadaDIR")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.home ? c.home : "(unset)");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("SEEN"), seen);
+        env.remove(QStringLiteral("XDG_DATA_HOME"));
+        env.remove(QStringLiteral("HOME"));
+        if (c.home)
+            env.insert(QStringLiteral("HOME"), notAFolder);
+
+        const ProcessRun launched = run(i.path(QStringLiteral("bin/radadir")), {QStringLiteral("bir")}, env);
+        EXPECT_EQ(launched.code, 0) << launched.output.toStdString();
+        EXPECT_TRUE(launched.output.isEmpty()) << launched.output.toStdString();
+        QFile out(seen);
+        ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+        EXPECT_EQ(QString::fromUtf8(out.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(1),
+                  (QStringList{QStringLiteral("--data-folder-failed"), c.folder}));
     }
 }

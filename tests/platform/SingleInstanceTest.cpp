@@ -2,6 +2,10 @@
 
 #include "platform/SingleInstance.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -20,12 +24,12 @@ TEST(SingleInstance, SecondCopyIsRefusedAndWakesTheFirst)
     TestDir dir;
     const QString key = uniqueKey();
     SingleInstance first(key, dir.path());
-    ASSERT_TRUE(first.tryAcquire());
+    ASSERT_EQ(first.tryAcquire(), SingleInstance::Result::Acquired);
     ASSERT_TRUE(first.listen());
     QSignalSpy woken(&first, &SingleInstance::activationRequested);
 
     SingleInstance second(key, dir.path());
-    EXPECT_FALSE(second.tryAcquire());
+    EXPECT_EQ(second.tryAcquire(), SingleInstance::Result::Running);
     // The running copy answers on the event loop; let it run while we wait.
     bool answered = false;
     QTimer::singleShot(0, [&] { answered = second.activateRunningCopy(2000); });
@@ -39,10 +43,10 @@ TEST(SingleInstance, GuardIsFreeAgainWhenTheFirstCopyEnds)
     const QString key = uniqueKey();
     {
         SingleInstance first(key, dir.path());
-        ASSERT_TRUE(first.tryAcquire());
+        ASSERT_EQ(first.tryAcquire(), SingleInstance::Result::Acquired);
     }
     SingleInstance next(key, dir.path());
-    EXPECT_TRUE(next.tryAcquire());
+    EXPECT_EQ(next.tryAcquire(), SingleInstance::Result::Acquired);
 }
 
 TEST(SingleInstance, StaleLockOfADeadCopyIsRecovered)
@@ -55,11 +59,110 @@ TEST(SingleInstance, StaleLockOfADeadCopyIsRecovered)
     lock.write("999999\nradadir\n" + QSysInfo::machineHostName().toUtf8() + "\n");
     lock.close();
     SingleInstance guard(key, dir.path());
-    EXPECT_TRUE(guard.tryAcquire());
+    EXPECT_EQ(guard.tryAcquire(), SingleInstance::Result::Acquired);
 }
 
 TEST(SingleInstance, NobodyAnswersWhenNoCopyRuns)
 {
     SingleInstance lone(uniqueKey(), QDir::tempPath());
     EXPECT_FALSE(lone.activateRunningCopy(200));
+}
+
+namespace {
+// Sets an environment variable (unsets it for null) until the end of scope.
+struct EnvironmentVariable
+{
+    const char* name;
+    QByteArray old;
+    bool wasSet;
+    EnvironmentVariable(const char* n, const QString* value) : name(n), old(qgetenv(n)), wasSet(qEnvironmentVariableIsSet(n))
+    {
+        if (value)
+            qputenv(name, QFile::encodeName(*value));
+        else
+            qunsetenv(name);
+    }
+    ~EnvironmentVariable()
+    {
+        if (wasSet)
+            qputenv(name, old);
+        else
+            qunsetenv(name);
+    }
+};
+} // namespace
+
+// The guard lives where only its user can reach: the runtime folder the
+// session gives, else a folder of the user's cache made private, never the
+// shared temporary folder, where another user could take the name first.
+TEST(SingleInstance, TheGuardLivesInAFolderOnlyItsUserReaches)
+{
+    TestDir dir;
+    const QString runtime = dir.path(QStringLiteral("run"));
+    const QString cache = dir.path(QStringLiteral("cache"));
+    ASSERT_TRUE(QDir().mkpath(runtime));
+    const struct
+    {
+        const QString* runtimeDir;
+        QString expected;
+    } cases[] = {
+        {&runtime, runtime},
+        {nullptr, cache + QStringLiteral("/RadaDIR")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected.toStdString());
+        EnvironmentVariable xdgRuntime("XDG_RUNTIME_DIR", c.runtimeDir);
+        EnvironmentVariable xdgCache("XDG_CACHE_HOME", &cache);
+        ASSERT_EQ(SingleInstance::defaultLockDir(), c.expected);
+        SingleInstance guard(uniqueKey(), SingleInstance::defaultLockDir());
+        ASSERT_EQ(guard.tryAcquire(), SingleInstance::Result::Acquired) << guard.error().toStdString();
+        ASSERT_TRUE(guard.listen());
+        EXPECT_EQ(QFileInfo(guard.lockPath()).absolutePath(), c.expected);
+        EXPECT_EQ(QFileInfo(guard.socketPath()).absolutePath(), c.expected);
+        EXPECT_TRUE(QFileInfo(guard.socketPath()).exists());
+        EXPECT_EQ(QFileInfo(c.expected).permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser),
+                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+}
+
+// A lock file that some other user put where the guard's lock goes, even one
+// naming a live copy of this program, is not taken for a running copy.
+TEST(SingleInstance, ALockFileOfAnotherUserIsNoRunningCopy)
+{
+    TestDir dir;
+    const QString key = uniqueKey();
+    const QString lockPath = dir.path(key + QStringLiteral(".lock"));
+    QFile lock(lockPath);
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.write(QByteArray::number(QCoreApplication::applicationPid()) + '\n' + QCoreApplication::applicationName().toUtf8() +
+               '\n' + QSysInfo::machineHostName().toUtf8() + '\n');
+    lock.close();
+    QProcess chown;
+    chown.start(QStringLiteral("chown"), {QStringLiteral("nobody"), lockPath});
+    ASSERT_TRUE(chown.waitForFinished(10000));
+    ASSERT_EQ(chown.exitCode(), 0) << chown.readAllStandardError().toStdString();
+    // Its maker keeps it locked, as a running copy would.
+    QProcess holder;
+    holder.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("exec 9>>\"$0\"; flock 9; echo ready; exec sleep 60"),
+                                        lockPath});
+    ASSERT_TRUE(holder.waitForReadyRead(10000));
+    struct Stop
+    {
+        QProcess& p;
+        ~Stop()
+        {
+            p.kill();
+            p.waitForFinished(10000);
+        }
+    } stop{holder};
+    // As the file stands, the lock itself takes it for a running copy.
+    {
+        QLockFile owned(lockPath);
+        ASSERT_FALSE(owned.tryLock(0));
+        ASSERT_FALSE(owned.removeStaleLockFile());
+    }
+
+    SingleInstance guard(key, dir.path());
+    EXPECT_EQ(guard.tryAcquire(), SingleInstance::Result::Acquired) << guard.error().toStdString();
+    EXPECT_EQ(QFileInfo(lockPath).ownerId(), QFileInfo(dir.path()).ownerId());
 }

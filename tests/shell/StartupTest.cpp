@@ -25,6 +25,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QUuid>
+#include <cerrno>
+#include <cstring>
 #include <gtest/gtest.h>
 
 using Started = ProgramFixture;
@@ -109,6 +111,29 @@ TEST(Startup, SecondCopyIsRefusedWithoutTouchingTheDatabase)
     EXPECT_TRUE(waitFor([&] { return woken.count() == 1; }, 5000));
 }
 
+// A guard that cannot be used is reported as what it is, not as a copy
+// already running: here a socket path longer than a socket address holds,
+// which the system would otherwise cut short.
+TEST(Startup, AGuardThatCannotBeUsedIsReportedAndEndsTheStart)
+{
+    TestDir dir;
+    const QString deep = dir.path(QString(100, QLatin1Char('k')));
+    FakePlatform fake;
+    SingleInstance guard(uniqueGuardKey(), deep);
+    int exitCode = -1;
+    EXPECT_FALSE(startProgram(fake.platform, guard, Database::kFileName, exitCode));
+    EXPECT_EQ(exitCode, 1);
+    ASSERT_EQ(fake.dialogs.messages.size(), 1);
+    EXPECT_EQ(fake.dialogs.messages[0].icon, Dialogs::Icon::Error);
+    const QString socket = guard.socketPath();
+    ASSERT_TRUE(socket.startsWith(deep));
+    EXPECT_EQ(fake.dialogs.messages[0].text,
+              QStringLiteral("Program başlatılamadı.\rYerel soket yolu çok uzun (%1 bayt; en çok 107 olabilir):\r%2")
+                  .arg(QFile::encodeName(socket).size())
+                  .arg(socket));
+    EXPECT_FALSE(QFile::exists(dir.databasePath()));
+}
+
 // Another user, or another machine over a shared folder: not the same
 // single-instance guard, but the same register.
 TEST(Startup, ASecondCopyOnTheSameRegisterIsRefusedWithoutTouchingIt)
@@ -155,6 +180,34 @@ TEST(Startup, TheRegisterLockGoesWithAProcessThatDies)
     ASSERT_TRUE(holder.waitForFinished(30000));
     EXPECT_EQ(lock.acquire(), RegisterLock::Result::Acquired);
     EXPECT_TRUE(lock.isHeld());
+}
+
+// A copy that opens the register itself and one that reaches it through a
+// link meet the same lock; the message names the register as it was given.
+TEST(Startup, ARegisterReachedThroughALinkIsLockedAtTheFileItself)
+{
+    Started s;
+    ASSERT_TRUE(QDir().mkpath(s.dir.path(QStringLiteral("elsewhere"))));
+    {
+        Database db(s.dir.path(QStringLiteral("elsewhere/radadir.dve")));
+        db.open();
+    }
+    ASSERT_TRUE(QFile::link(s.dir.path(QStringLiteral("elsewhere/radadir.dve")), s.dir.databasePath()));
+    QProcess holder;
+    holder.start(QStringLiteral(RADADIR_CRASH_CHILD), {s.dir.path(QStringLiteral("elsewhere")), QStringLiteral("hold")});
+    ASSERT_TRUE(holder.waitForReadyRead(30000));
+
+    s.start();
+    holder.kill();
+    holder.waitForFinished(30000);
+    EXPECT_FALSE(s.program);
+    EXPECT_EQ(s.exitCode, 1);
+    ASSERT_EQ(s.fake.dialogs.messages.size(), 1);
+    EXPECT_TRUE(s.fake.dialogs.messages[0].text.startsWith(
+        QStringLiteral("Kayıt dosyası şu anda başka bir programda açık:\r%1\rKullanan: ")
+            .arg(QDir::toNativeSeparators(s.dir.databasePath()))))
+        << s.fake.dialogs.messages[0].text.toStdString();
+    EXPECT_FALSE(QFile::exists(s.dir.path(QStringLiteral("radadir.dve.lock"))));
 }
 
 TEST(Startup, ACompactionCopyLeftByACrashIsRemovedAtStart)
@@ -292,6 +345,92 @@ TEST(Startup, UnopenableDatabaseEndsWithAReason)
     EXPECT_TRUE(s.fake.dialogs.messages[0].text.startsWith(QStringLiteral("Veritabanı açılamadı: ")));
     EXPECT_EQ(s.fake.dialogs.messages[0].icon, Dialogs::Icon::Error);
     EXPECT_EQ(fileHead(s.dir.databasePath(), 4096), QByteArray(2048, 'z'));
+}
+
+namespace {
+// Runs the crash child's open of the register in dir as a user who may not
+// write the register. Root writes any file whatever its mode, so there the
+// child runs as nobody; null when neither way is open here.
+std::unique_ptr<QProcess> openAsUserWithoutWriteAccess(const QString& dir)
+{
+    const QString child = QStringLiteral(RADADIR_CRASH_CHILD);
+    const QStringList dropToNobody = {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                      QStringLiteral("--clear-groups"), QStringLiteral("--")};
+    auto p = std::make_unique<QProcess>();
+    QFile probe(QDir(dir).filePath(Database::kFileName));
+    if (!probe.open(QIODevice::ReadWrite)) {
+        p->start(child, {dir, QStringLiteral("open")});
+    } else {
+        probe.close();
+        QProcess canDrop;
+        canDrop.start(QStringLiteral("setpriv"), dropToNobody + QStringList{QStringLiteral("true")});
+        if (!canDrop.waitForFinished(10000) || canDrop.exitStatus() != QProcess::NormalExit || canDrop.exitCode() != 0)
+            return nullptr;
+        p->start(QStringLiteral("setpriv"), dropToNobody + QStringList{child, dir, QStringLiteral("open")});
+    }
+    if (!p->waitForFinished(60000))
+        p->kill();
+    return p;
+}
+} // namespace
+
+// A register the clerk's user cannot write (its mode, a read-only mount)
+// would open for reading only and fail at the first save: the start refuses
+// it, naming the file and the missing permission, and changes nothing.
+TEST(Startup, ARegisterThatCannotBeWrittenIsRefusedAndLeftAsItIs)
+{
+    TestDir dir;
+    {
+        Database db(dir.databasePath());
+        db.open();
+        insertGuest(db, QStringLiteral("Misafir"));
+    }
+    const QFileDevice::Permissions readOnly =
+        QFileDevice::ReadOwner | QFileDevice::ReadUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    ASSERT_TRUE(QFile::setPermissions(dir.databasePath(), readOnly));
+    ASSERT_TRUE(QFile::setPermissions(dir.path(), readOnly | QFileDevice::ExeOwner | QFileDevice::ExeUser |
+                                                      QFileDevice::ExeGroup | QFileDevice::ExeOther |
+                                                      QFileDevice::WriteOwner | QFileDevice::WriteUser));
+    const QByteArray before = fileHead(dir.databasePath(), 1 << 20);
+    const QStringList filesBefore = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+
+    const std::unique_ptr<QProcess> child = openAsUserWithoutWriteAccess(dir.path());
+    if (!child)
+        GTEST_SKIP() << "running as root and setpriv cannot drop to the user nobody here";
+    ASSERT_EQ(child->exitStatus(), QProcess::NormalExit) << child->readAllStandardError().toStdString();
+    EXPECT_EQ(QString::fromUtf8(child->readAllStandardOutput()),
+              QStringLiteral("Veritabanı açılamadı: %1\rBu dosyaya yazma izni yok: kayıtlar saklanamaz.")
+                  .arg(QDir::toNativeSeparators(dir.databasePath())));
+    EXPECT_EQ(child->exitCode(), 5);
+    EXPECT_EQ(fileHead(dir.databasePath(), 1 << 20), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), filesBefore);
+}
+
+// What the launcher could not make is shown with the reason, and the
+// program ends.
+TEST(Startup, ADataFolderTheLauncherCouldNotMakeIsReported)
+{
+    TestDir dir;
+    QFile file(dir.path(QStringLiteral("home-file")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    const struct
+    {
+        QString folder;
+        QString reason;
+    } cases[] = {
+        {dir.path(QStringLiteral("home-file/.local/share/RadaDIR")), QString::fromLocal8Bit(std::strerror(ENOTDIR))},
+        {QStringLiteral("$HOME/.local/share/RadaDIR"), QStringLiteral("Ev klasörü (HOME) belirlenemedi.")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.folder.toStdString());
+        FakePlatform fake;
+        EXPECT_NE(reportDataFolderFailure(fake.platform, c.folder), 0);
+        ASSERT_EQ(fake.dialogs.messages.size(), 1);
+        EXPECT_EQ(fake.dialogs.messages[0].icon, Dialogs::Icon::Error);
+        EXPECT_EQ(fake.dialogs.messages[0].text,
+                  QStringLiteral("Veri klasörü oluşturulamadı: %1\r%2").arg(c.folder, c.reason));
+    }
 }
 
 TEST(Startup, AboutBoxOpensWithF1AndExitClosesTheWindow)

@@ -3,6 +3,8 @@
 //   RemoveStale, Export, Verify, Replace: compacts and dies at that step;
 //   loop: compacts again and again until it is killed;
 //   hold: takes the register's lock and waits until it is killed;
+//   open: opens the register as the program's start does and prints "opened"
+//   or the reason it was refused (exit code 5);
 //   Written, Purging: runs a transfer into kbs.xml and dies once the file is
 //   written, or inside the purge before it commits.
 #include "doubles/FakePlatform.h"
@@ -35,6 +37,16 @@ int main(int argc, char** argv)
             std::this_thread::sleep_for(std::chrono::seconds(1));
     }
     Database db(QDir(dir).filePath(Database::kFileName));
+    if (mode == QStringLiteral("open")) {
+        try {
+            db.open();
+        } catch (const DatabaseOpenError& e) {
+            std::fputs(e.text().toUtf8().constData(), stdout);
+            return 5;
+        }
+        std::fputs("opened", stdout);
+        return 0;
+    }
     db.open(Database::Missing::Refuse);
     FakePlatform fake;
     Compaction compaction(db, fake.fs, fake.dialogs);

@@ -199,3 +199,35 @@ TEST_F(CompactionFixture, AProcessKilledDuringCompactionLosesNothing)
     EXPECT_TRUE(dialogs.messages.isEmpty());
     EXPECT_FALSE(QFile::exists(dvb()));
 }
+
+// A register reached through a symbolic link: the copy is made beside the
+// file itself and renamed over it, so the link stays a link to the one
+// compacted register, and rows written afterwards land in that file.
+TEST(Compaction, ARegisterReachedThroughALinkStaysOneFile)
+{
+    TestDir dir;
+    ASSERT_TRUE(QDir().mkpath(dir.path(QStringLiteral("elsewhere"))));
+    const QString real = dir.path(QStringLiteral("elsewhere/radadir.dve"));
+    // The link comes first: the register is made through it.
+    ASSERT_TRUE(QFile::link(real, dir.databasePath()));
+    Database db(Database::kFileName);
+    db.open();
+    db.begin();
+    for (int i = 0; i < 50; ++i)
+        insertGuest(db, QStringLiteral("Misafir %1").arg(i));
+    db.commit();
+    db.exec(QStringLiteral("DELETE FROM Kisi WHERE ID % 2 = 0"));
+    ScriptedDialogs dialogs;
+    FaultyFileSystem fs;
+    Compaction c(db, fs, dialogs);
+
+    EXPECT_TRUE(c.VeritabaniOnar());
+    insertGuest(db, QStringLiteral("Sonra"));
+    db.close();
+
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_TRUE(QFileInfo(dir.databasePath()).isSymLink());
+    EXPECT_EQ(QFileInfo(dir.databasePath()).symLinkTarget(), real);
+    EXPECT_EQ(counts(real)[0], 26);
+    EXPECT_FALSE(QFile::exists(dir.path(QStringLiteral("radadir.dvb"))));
+}
