@@ -11,7 +11,8 @@ class Dialogs
 {
 public:
     enum class Icon { None, Information, Warning, Error, Question };
-    enum Button { NoButton = 0x0, Ok = 0x1, Yes = 0x2, No = 0x4, Cancel = 0x8 };
+    // Evet and Hayır answer as Yes and No do, for the program's own questions.
+    enum Button { NoButton = 0x0, Ok = 0x1, Yes = 0x2, No = 0x4, Cancel = 0x8, Evet = 0x10, Hayir = 0x20 };
     Q_DECLARE_FLAGS(Buttons, Button)
 
     struct SaveFileRequest
@@ -29,6 +30,8 @@ public:
         QString prompt;
         QString preset;
         int maxLength = 32767;
+        // Typed characters are not shown (a password).
+        bool secret = false;
         // What the box keeps of a typed or pasted text; everything when unset.
         std::function<QString(const QString&)> keep;
     };

@@ -35,8 +35,10 @@ Dialogs::Button QtDialogs::message(const QString& caption, const QString& text, 
         {No, QStringLiteral("&No"), QMessageBox::NoRole},
         {Ok, QStringLiteral("OK"), QMessageBox::AcceptRole},
         {Cancel, QStringLiteral("Cancel"), QMessageBox::RejectRole},
+        {Evet, QStringLiteral("&Evet"), QMessageBox::YesRole},
+        {Hayir, QStringLiteral("&Hayır"), QMessageBox::NoRole},
     };
-    QAbstractButton* pressedFor[4] = {};
+    QAbstractButton* pressedFor[6] = {};
     int i = 0;
     for (const Choice& c : choices) {
         if (buttons.testFlag(c.ours)) {
@@ -53,11 +55,13 @@ Dialogs::Button QtDialogs::message(const QString& caption, const QString& text, 
         box.setEscapeButton(pressedFor[3]);
     else if (buttons.testFlag(No))
         box.setEscapeButton(pressedFor[1]);
+    else if (buttons.testFlag(Hayir))
+        box.setEscapeButton(pressedFor[5]);
     else if (buttons.testFlag(Ok))
         box.setEscapeButton(pressedFor[2]);
     box.exec();
     QAbstractButton* clicked = box.clickedButton();
-    for (int k = 0; k < 4; ++k) {
+    for (int k = 0; k < 6; ++k) {
         if (clicked && clicked == pressedFor[k])
             return choices[k].ours;
     }
@@ -87,6 +91,8 @@ std::optional<QString> QtDialogs::inputText(const TextRequest& request)
     dialog.setLabelText(request.prompt);
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setTextValue(request.preset);
+    if (request.secret)
+        dialog.setTextEchoMode(QLineEdit::Password);
     if (auto* box = dialog.findChild<QLineEdit*>()) {
         box->setMaxLength(request.maxLength);
         if (request.keep) {

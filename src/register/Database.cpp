@@ -190,7 +190,9 @@ void Database::open(Missing missing)
     }
     if (rc != SQLITE_OK) {
         sqlite3_close(db);
-        throw DatabaseOpenError(heading + openFailureReason(rc));
+        throw DatabaseOpenError(heading + openFailureReason(rc), rc == SQLITE_NOTADB
+                                                                     ? DatabaseOpenError::Reason::WrongKey
+                                                                     : DatabaseOpenError::Reason::Other);
     }
     // A file that cannot be written (its mode, a read-only mount) is opened
     // for reading without a word; the first save would fail.
@@ -504,4 +506,50 @@ QString Database::integrityCheck()
     for (const QVariant& v : result)
         lines << v.toString();
     return lines.join(QLatin1Char('\n'));
+}
+
+void Database::setPassword(const QByteArray& password)
+{
+    if (m_db)
+        throw StoreError(QStringLiteral("Açık bir veritabanının anahtarı değiştirilemez."));
+    m_password = password;
+}
+
+bool Database::opensWith(const QString& path, const QByteArray& password)
+{
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_key(db, password.constData(), int(password.size()));
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(db, 2000);
+        rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    }
+    sqlite3_close(db);
+    return rc == SQLITE_OK;
+}
+
+void Database::rekey(const QByteArray& password)
+{
+    if (!m_db)
+        throw StoreError(QStringLiteral("Veritabanı bağlantısı kapalı."));
+    if (m_txDepth > 0)
+        throw StoreError(QStringLiteral("Bir işlem sürerken anahtar değiştirilemez."));
+    const QByteArray old = m_password;
+    m_statements.clear();
+    const int rc = sqlite3_rekey(m_db, password.constData(), int(password.size()));
+    QString reason = rc == SQLITE_OK ? QString() : QString::fromUtf8(sqlite3_errmsg(m_db));
+    // SQLCipher answers OK even when the rewrite was rolled back: only the
+    // file itself tells which key it now has.
+    if (reason.isEmpty() && (!opensWith(m_filePath, password) || (old != password && opensWith(m_filePath, old))))
+        reason = QStringLiteral("kayıt dosyası yeni parolayla açılamadı");
+    close();
+    if (reason.isEmpty()) {
+        m_password = password;
+        open(Missing::Refuse);
+        return;
+    }
+    m_password = opensWith(m_filePath, password) && !opensWith(m_filePath, old) ? password : old;
+    open(Missing::Refuse);
+    throw StoreError(reason);
 }

@@ -13,7 +13,16 @@ struct sqlite3_stmt;
 class DatabaseOpenError : public RadaError
 {
 public:
-    using RadaError::RadaError;
+    enum class Reason { Other, WrongKey };
+    explicit DatabaseOpenError(const QString& text, Reason reason = Reason::Other)
+        : RadaError(text), m_reason(reason)
+    {
+    }
+    // The file is no database, or not one this key opens.
+    bool wrongKey() const { return m_reason == Reason::WrongKey; }
+
+private:
+    Reason m_reason;
 };
 
 // One SQLCipher connection to the encrypted database file. Prepared
@@ -47,6 +56,19 @@ public:
     // that a register reached through a link stays one file.
     const QString& filePath() const { return m_filePath; }
     const QByteArray& password() const { return m_password; }
+    // The key the next open uses; only while closed.
+    void setPassword(const QByteArray& password);
+    // True when the register is keyed with the built-in key.
+    bool hasOwnPassword() const { return m_password != kPassword; }
+    // Encrypts the open register anew with another key, all or nothing (the
+    // rollback journal), and proves it: a fresh connection must open the
+    // file with the new key and be refused with the old one. On failure the
+    // connection is opened again with the key that still opens the file and
+    // StoreError says why.
+    void rekey(const QByteArray& password);
+    // Whether the file at path opens with this key (a separate, read-only
+    // connection; nothing is created).
+    static bool opensWith(const QString& path, const QByteArray& password);
 
     QList<StoreRow> load(const QString& table) override;
     void scan(const QString& table, const RowReader& row) override;

@@ -22,6 +22,7 @@
 #include "register/Formats.h"
 #include "register/GuestEntry.h"
 #include "register/KimlikOku.h"
+#include "register/PasswordWindow.h"
 #include "register/Tables.h"
 #include "transfer/HistoryWindow.h"
 #include "transfer/TransferRun.h"
@@ -60,9 +61,10 @@ QGroupBox* groupBox(QWidget* parent, const char* name, const QString& caption, c
 
 } // namespace
 
-TForm1::TForm1(Platform& platform, Tables& tables, TransferRun& transfer, const Places& places, QWidget* parent)
+TForm1::TForm1(Platform& platform, Database& database, Tables& tables, TransferRun& transfer, const Places& places,
+               QWidget* parent)
     : QMainWindow(parent), ADOTable1(tables.kisi), ADOTable7(tables.ayar), m_platform(platform), m_tables(tables),
-      m_transfer(transfer), m_places(places)
+      m_transfer(transfer), m_database(database), m_places(places)
 {
     setObjectName(QStringLiteral("TForm1"));
     setWindowTitle(kAppTitle);
@@ -236,6 +238,10 @@ void TForm1::buildMenu()
     TransferGecmisi1 = islemler->addAction(QStringLiteral("Transfer Geçmişi"));
     TransferGecmisi1->setObjectName(QStringLiteral("TransferGecmisi1"));
     connect(TransferGecmisi1, &QAction::triggered, this, &TForm1::showHistory);
+    islemler->addSeparator();
+    KayitParolasi1 = islemler->addAction(QStringLiteral("Kayıt &Parolası..."));
+    KayitParolasi1->setObjectName(QStringLiteral("KayitParolasi1"));
+    connect(KayitParolasi1, &QAction::triggered, this, &TForm1::changePassword);
 
     Hakknda1 = menuBar()->addAction(QStringLiteral("Hakkında"));
     Hakknda1->setObjectName(QStringLiteral("Hakknda1"));
@@ -435,6 +441,12 @@ void TForm1::showHistory()
     if (!m_history)
         m_history = new HistoryWindow(m_platform, m_tables.kisi->store(), this);
     m_history->exec();
+}
+
+void TForm1::changePassword()
+{
+    PasswordWindow window(m_database, m_platform.dialogs, this);
+    window.exec();
 }
 
 void TForm1::bringToFront()

@@ -4,6 +4,7 @@
 #include <memory>
 
 struct Platform;
+class Database;
 class Dataset;
 class Tables;
 class QAction;
@@ -44,7 +45,7 @@ public:
     };
 
     // The tables are open; runs FormCreate.
-    TForm1(Platform& platform, Tables& tables, TransferRun& transfer, const Places& places,
+    TForm1(Platform& platform, Database& database, Tables& tables, TransferRun& transfer, const Places& places,
            QWidget* parent = nullptr);
     ~TForm1() override;
 
@@ -79,6 +80,9 @@ public:
     void bringToFront();
     // The record of the transfer runs.
     void showHistory();
+    // "Kayıt Parolası...": the window that sets, changes or removes the
+    // register's password.
+    void changePassword();
     // F8: a document's machine-readable zone fills the guest record.
     void openZoneReader();
     // The transfer run: notification file, purge, compaction.
@@ -109,6 +113,7 @@ public:
     QAction* esisAdnDeitir1;
     QAction* k1;
     QAction* TransferGecmisi1;
+    QAction* KayitParolasi1;
     QAction* KimlikOku1;
     QAction* Hakknda1;
     QAction* Masastne1;
@@ -135,6 +140,7 @@ private:
     Platform& m_platform;
     Tables& m_tables;
     TransferRun& m_transfer;
+    Database& m_database;
     TForm2* m_search = nullptr;
     TForm3* m_customers = nullptr;
     TForm4* m_firstRun = nullptr;

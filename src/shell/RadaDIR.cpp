@@ -11,6 +11,7 @@
 #include "platform/FileSystem.h"
 #include "platform/RegisterLock.h"
 #include "platform/SingleInstance.h"
+#include "register/RegisterPassword.h"
 #include "register/Tables.h"
 #include "transfer/Compaction.h"
 #include "transfer/CompletenessDialog.h"
@@ -40,7 +41,7 @@ Program::Program(Platform& p, const QString& databasePath) : platform(p), databa
                                     .arg(QDir::toNativeSeparators(database.path()), lock->detail()));
     }
     // Nothing is touched before the register is known to be writable.
-    database.open();
+    RegisterPassword::openAsking(database, platform.dialogs);
     // A copy that a compaction killed half-way left behind holds guests
     // nobody needs; only the lock holder may take it away.
     platform.fs.remove(Compaction::compactionPathFor(database.filePath()));
@@ -107,7 +108,7 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
                                                           return prog->form1->TesisKoduLed->text();
                                                       });
     program->form1 = std::make_unique<TForm1>(
-        platform, *program->tables, *program->transfer,
+        platform, program->database, *program->tables, *program->transfer,
         TForm1::Places{programDir.isEmpty() ? GetAppPath() : programDir, program->database.path()});
     // The search and customer windows belong to the main window: no
     // taskbar entries of their own, and closing the main window ends the

@@ -6,7 +6,9 @@
 //   open: opens the register as the program's start does and prints "opened"
 //   or the reason it was refused (exit code 5);
 //   Written, Purging: runs a transfer into kbs.xml and dies once the file is
-//   written, or inside the purge before it commits.
+//   written, or inside the purge before it commits;
+//   rekey: changes the register's key back and forth between the built-in
+//   one and "parola-12345" until it is killed.
 #include "doubles/FakePlatform.h"
 #include "platform/RegisterLock.h"
 #include "register/Database.h"
@@ -46,6 +48,16 @@ int main(int argc, char** argv)
         }
         std::fputs("opened", stdout);
         return 0;
+    }
+    if (mode == QStringLiteral("rekey")) {
+        const QByteArray other = QByteArrayLiteral("parola-12345");
+        if (!Database::opensWith(db.filePath(), Database::kPassword))
+            db.setPassword(other);
+        db.open(Database::Missing::Refuse);
+        std::puts("ready");
+        std::fflush(stdout);
+        for (;;)
+            db.rekey(db.hasOwnPassword() ? Database::kPassword : other);
     }
     db.open(Database::Missing::Refuse);
     FakePlatform fake;

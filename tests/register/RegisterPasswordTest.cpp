@@ -1,0 +1,207 @@
+#include "support/GuiInput.h"
+#include "support/ProgramFixture.h"
+#include "support/TestSupport.h"
+
+#include "register/Database.h"
+#include "register/PasswordWindow.h"
+#include "register/RegisterPassword.h"
+#include "shell/AnaForm.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QThread>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+namespace RP = RegisterPassword;
+
+namespace {
+
+const QString kNew = u"Çam-Ağacı 42"_s;
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A register with a few guests, closed.
+struct Register : ::testing::Test
+{
+    TestDir dir;
+    void SetUp() override
+    {
+        Database db(Database::kFileName);
+        db.open();
+        for (const QString& name : {u"Ayşe"_s, u"Bora"_s, u"Cem"_s})
+            insertGuest(db, name);
+    }
+    bool opensWith(const QByteArray& key) const { return Database::opensWith(dir.databasePath(), key); }
+};
+
+} // namespace
+
+TEST(RegisterPasswordRules, TheBoxesAreCheckedInOrder)
+{
+    TestDir dir;
+    Database plain(Database::kFileName);
+    Database own(Database::kFileName, RP::keyFor(u"eski-parola"_s));
+    struct Case { const Database* db; QString current, next, again; std::optional<RP::Box> refused; };
+    const Case cases[] = {
+        {&plain, {}, u"12345678"_s, u"12345678"_s, std::nullopt},
+        {&plain, {}, u"1234567"_s, u"1234567"_s, RP::Box::New},
+        {&plain, {}, u"12345678"_s, u"12345679"_s, RP::Box::Again},
+        {&plain, {}, {}, {}, std::nullopt},
+        {&own, u"yanlış"_s, u"12345678"_s, u"12345678"_s, RP::Box::Current},
+        {&own, u"eski-parola"_s, {}, {}, std::nullopt},
+        {&own, u"eski-parola"_s, u"kısa"_s, u"kısa"_s, RP::Box::New},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE((c.current + u'|' + c.next + u'|' + c.again).toStdString());
+        const auto refusal = RP::check(*c.db, c.current, c.next, c.again);
+        EXPECT_EQ(refusal ? std::optional(refusal->box) : std::nullopt, c.refused);
+    }
+    EXPECT_TRUE(RP::needsWarning(plain, u"12345678"_s));
+    EXPECT_FALSE(RP::needsWarning(own, u"12345678"_s));
+    EXPECT_EQ(RP::keyFor({}), Database::kPassword);
+}
+
+TEST_F(Register, ASetPasswordIsAskedAtStartThreeTimesAtMost)
+{
+    {
+        Database db(Database::kFileName);
+        db.open();
+        ASSERT_EQ(RP::change(db, kNew), std::nullopt);
+        EXPECT_TRUE(db.hasOwnPassword());
+        EXPECT_EQ(db.count(u"Kisi"_s), 3);
+    }
+    EXPECT_TRUE(opensWith(kNew.toUtf8()));
+    EXPECT_FALSE(opensWith(Database::kPassword));
+
+    // Right at the second try.
+    FakePlatform fake;
+    {
+        Database db(Database::kFileName);
+        fake.dialogs.setNextInput(u"yanlış parola"_s);
+        fake.dialogs.setNextInput(kNew);
+        RP::openAsking(db, fake.dialogs);
+        EXPECT_EQ(db.count(u"Kisi"_s), 3);
+        EXPECT_EQ(fake.dialogs.texts(), QStringList{u"Parola yanlış."_s});
+        ASSERT_EQ(fake.dialogs.inputRequests.size(), 2);
+        EXPECT_EQ(fake.dialogs.inputRequests[0][0], u"Kayıt Parolası"_s);
+    }
+
+    // Wrong three times: the program ends and the file is as it was.
+    const QByteArray before = bytesOf(dir.databasePath());
+    fake.dialogs.clear();
+    Database db(Database::kFileName);
+    for (int i = 0; i < 3; ++i)
+        fake.dialogs.setNextInput(u"yanlış %1"_s.arg(i));
+    try {
+        RP::openAsking(db, fake.dialogs);
+        ADD_FAILURE() << "opened with a wrong password";
+    } catch (const DatabaseOpenError& e) {
+        EXPECT_EQ(e.text(), u"Kayıt dosyası açılamadı: "_s + QDir::toNativeSeparators(dir.databasePath()) +
+                                u"\rParola yanlış ya da dosya bir kayıt dosyası değil."_s);
+    }
+    EXPECT_EQ(fake.dialogs.texts(), (QStringList{u"Parola yanlış."_s, u"Parola yanlış."_s}));
+    EXPECT_EQ(bytesOf(dir.databasePath()), before);
+
+    // Removed again: the register opens without a question.
+    Database again(Database::kFileName, kNew.toUtf8());
+    again.open(Database::Missing::Refuse);
+    ASSERT_EQ(RP::change(again, QString()), std::nullopt);
+    EXPECT_FALSE(again.hasOwnPassword());
+    EXPECT_TRUE(opensWith(Database::kPassword));
+    EXPECT_FALSE(opensWith(kNew.toUtf8()));
+}
+
+TEST_F(Register, AChangeTheFileRefusesKeepsTheOldPasswordAndAWorkingConnection)
+{
+    Database db(Database::kFileName);
+    db.open();
+    // Another reader holds the file: the rewrite cannot take it.
+    Database reader(Database::kFileName);
+    reader.open();
+    reader.begin();
+    reader.column(u"SELECT count(*) FROM Kisi"_s);
+    const std::optional<QString> failed = RP::change(db, kNew);
+    reader.rollback();
+    ASSERT_TRUE(failed);
+    EXPECT_TRUE(failed->startsWith(u"Parola değiştirilemedi: "_s)) << failed->toStdString();
+    EXPECT_FALSE(db.hasOwnPassword());
+    EXPECT_TRUE(opensWith(Database::kPassword));
+    EXPECT_FALSE(opensWith(kNew.toUtf8()));
+    EXPECT_EQ(db.count(u"Kisi"_s), 3);
+    insertGuest(db, u"Dora"_s);
+    EXPECT_EQ(db.count(u"Kisi"_s), 4);
+}
+
+TEST_F(Register, KilledWhileChangingTheRegisterOpensWithExactlyOneKey)
+{
+    {
+        Database db(Database::kFileName);
+        db.open();
+        db.begin();
+        for (int i = 0; i < 3000; ++i)
+            insertGuest(db, u"Misafir %1"_s.arg(i));
+        db.commit();
+    }
+    const QByteArray other = QByteArrayLiteral("parola-12345");
+    for (int delay : {5, 20, 45, 80, 130, 200}) {
+        SCOPED_TRACE(delay);
+        QProcess child;
+        child.start(QStringLiteral(RADADIR_CRASH_CHILD), {dir.path(), u"rekey"_s});
+        ASSERT_TRUE(child.waitForReadyRead(20000));
+        QThread::msleep(delay);
+        child.kill();
+        child.waitForFinished();
+        const bool builtIn = opensWith(Database::kPassword);
+        ASSERT_NE(builtIn, opensWith(other));
+        Database db(Database::kFileName, builtIn ? Database::kPassword : other);
+        db.open(Database::Missing::Refuse);
+        EXPECT_EQ(db.integrityCheck(), u"ok"_s);
+        EXPECT_EQ(db.count(u"Kisi"_s), 3003);
+    }
+}
+
+TEST(PasswordWindow, EnterGoesFromBoxToBoxAndAFirstPasswordIsAskedAbout)
+{
+    ProgramFixture p;
+    p.setUpFacility();
+    p.show();
+    struct Step { Dialogs::Button answer; bool set; };
+    for (const Step& step : {Step{Dialogs::Hayir, false}, Step{Dialogs::Evet, true}}) {
+        SCOPED_TRACE(step.set);
+        p.dialogs().clear();
+        p.dialogs().setNextAnswer(step.answer);
+        bool shown = false;
+        onNextModal([&](QDialog* d) {
+            auto* w = qobject_cast<PasswordWindow*>(d);
+            if (!w) {
+                d->reject();
+                return;
+            }
+            shown = true;
+            EXPECT_EQ(w->windowTitle(), u"Kayıt Parolasını Değiştir"_s);
+            EXPECT_EQ(w->CurrentPassword, nullptr);
+            ASSERT_TRUE(focusOn(w->NewPassword));
+            typeText(w->NewPassword, kNew);
+            QTest::keyClick(w->NewPassword, Qt::Key_Return);
+            EXPECT_TRUE(w->NewPasswordAgain->hasFocus());
+            typeText(w->NewPasswordAgain, kNew);
+            QTest::keyClick(w->NewPasswordAgain, Qt::Key_Return);
+            if (w->isVisible())
+                w->reject();
+        });
+        p.form().KayitParolasi1->trigger();
+        EXPECT_TRUE(shown);
+        ASSERT_FALSE(p.dialogs().messages.isEmpty());
+        EXPECT_EQ(p.dialogs().messages[0].text, RP::kFirstWarning);
+        EXPECT_EQ(p.dialogs().messages[0].defaultButton, Dialogs::Hayir);
+        EXPECT_EQ(p.program->database.hasOwnPassword(), step.set);
+    }
+    EXPECT_EQ(p.dialogs().texts().last(), u"Kayıt parolası değiştirildi."_s);
+    EXPECT_TRUE(Database::opensWith(p.program->database.filePath(), kNew.toUtf8()));
+}
