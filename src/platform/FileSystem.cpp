@@ -100,6 +100,33 @@ bool makePrivateFolder(const QString& path, QString* reason)
 #endif
 }
 
+bool createPrivateFile(const QString& path, QString* reason)
+{
+#ifdef Q_OS_WIN
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return true;
+    if (reason)
+        *reason = file.errorString();
+    return false;
+#else
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        if (reason)
+            *reason = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    // An existing file keeps its mode through open(): narrow it. A file
+    // system without modes refuses, which is no failure.
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && (st.st_mode & 0077) != 0)
+        (void)::fchmod(fd, st.st_mode & 0700);
+    ::close(fd);
+    return true;
+#endif
+}
+
 bool LocalFileSystem::exists(const QString& path)
 {
     return QFileInfo::exists(path);

@@ -12,6 +12,13 @@ QString resolvedFilePath(const QString& path);
 // it cannot be made.
 bool makePrivateFolder(const QString& path, QString* reason);
 
+// Makes an empty file that only its owner may read and write (mode 0600, or
+// stricter where the umask says so), replacing what is at path; a database
+// made into it keeps that mode, and so does its journal. Where the file
+// system has no modes the file is made all the same. False, with the
+// system's reason, when it cannot be made.
+bool createPrivateFile(const QString& path, QString* reason);
+
 // File operations whose failure must not cost data.
 class FileSystem
 {
