@@ -4,6 +4,7 @@
 #include "register/Dataset.h"
 #include "register/Schema.h"
 #include "transfer/Completeness.h"
+#include "transfer/KonaklamaWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -214,6 +215,96 @@ TEST(Completeness, NumbersGuestsInTheDatasetsOrderWithoutMovingIt)
     EXPECT_EQ(guests.recNo(), at);
     EXPECT_EQ(guests.text(u"Adi"_s), u"Cem"_s);
     EXPECT_EQ(scrolls, 0);
+}
+
+// A character that the notification file cannot carry is found in every
+// value the writer reads, read as the writer reads it, and named with the
+// box it is in; the check blocks exactly the guests the writer would refuse.
+TEST(Completeness, FindsWhatTheFileCannotCarryWhereTheWriterWould)
+{
+    const QString dash = u"\"–\" (U+2013)"_s;
+    const struct
+    {
+        QString column;
+        QString value;
+        bool kalici;
+        QString found;  // the box and the character; empty: nothing to find
+    } cases[] = {
+        {u"TCKimlikNo"_s, u"1234567895–"_s, true, u"T.C. Kimlik No : "_s + dash},
+        {u"Adi"_s, u"Ali–Can"_s, true, u"Adı : "_s + dash},
+        {u"Soyadi"_s, u"Kaya–"_s, true, u"Soyadı : "_s + dash},
+        {u"BabaAdi"_s, u"–"_s, true, u"Baba Adı : "_s + dash},
+        {u"AnaAdi"_s, u"–"_s, true, u"Ana Adı : "_s + dash},
+        {u"DogumYeri"_s, u"–"_s, true, u"Doğum Yeri : "_s + dash},
+        {u"DogumTarihi"_s, u"1980-01-0–"_s, true, u"Doğum Tarihi : "_s + dash},
+        {u"DogumTarihi"_s, u"1980-01-01 –"_s, true, {}},
+        {u"Uyrugu"_s, u"D–"_s, true, u"Uyruğu : "_s + dash},
+        {u"KimlikBelgesiTuru"_s, u"–"_s, true, u"Kimlik Belgesi Türü : "_s + dash},
+        {u"KimlikSeriNo"_s, u"A–1"_s, true, u"Kimlik Seri No : "_s + dash},
+        {u"NufusaKayitliOlduguIl"_s, u"–"_s, true, u"Nüfusa Kayıtlı Olduğu İl : "_s + dash},
+        {u"NufusaKayitliOlduguIlce"_s, u"–"_s, true, u"Nüfusa Kayıtlı Olduğu İlçe : "_s + dash},
+        {u"NufusaKayitliOlduguMahalle"_s, u"–"_s, true, u"Nüfusa Kayıtlı Olduğu Mahalle : "_s + dash},
+        {u"Cinsiyet"_s, u"–"_s, true, u"Cinsiyet : "_s + dash},
+        {u"Isi"_s, u"–"_s, true, u"İşi : "_s + dash},
+        {u"IkametAdresi"_s, u"No 5–7 €"_s, true, u"İkâmet Adresi : "_s + dash},
+        {u"GelisTarihi"_s, u"2024-05-0–"_s, true, u"Geliş Tarihi : "_s + dash},
+        {u"GelisSaati"_s, u"09:0–"_s, true, u"Geliş Saati : "_s + dash},
+        {u"VerilenOdaNo"_s, u"1–2"_s, true, u"Oda No : "_s + dash},
+        {u"AyrilisTarihi"_s, u"2024-05-0–"_s, false, u"Ayrılış Tarihi : "_s + dash},
+        {u"AyrilisTarihi"_s, u"2024-05-0–"_s, true, {}},
+        {u"AyrilisSaati"_s, u"10:0–"_s, false, u"Ayrılış Saati : "_s + dash},
+        {u"AyrilisSaati"_s, u"10:0–"_s, true, {}},
+        {u"AracPlakaNo"_s, u"34 AB–1"_s, true, u"Araç Plaka No : "_s + dash},
+        {u"NufusCilt"_s, u"1\u00012"_s, true, u"Nüfus Cilt No : (U+0001)"_s},
+        {u"NufusCilt"_s, u"\u000112\u0001"_s, true, {}},
+        {u"NufusAileSira"_s, u"–"_s, true, u"Nüfus Aile Sıra No : "_s + dash},
+        {u"NufusSiraNo"_s, u"–"_s, true, u"Nüfus Sıra No : "_s + dash},
+        {u"MedeniHali"_s, u"–"_s, true, u"Medeni Hali : "_s + dash},
+        {u"Adi"_s, u"Çağrı Ünal"_s, true, {}},
+    };
+    TestDir dir;
+    Database db(Database::kFileName);
+    db.open();
+    QList<Guest> stored;
+    for (const auto& c : cases)
+        stored.append({u"Misafir"_s, {{c.column, c.value}}, c.kalici});
+    store(db, stored);
+    Dataset guests(db, Schema::kisi());
+    guests.open();
+    const QList<Completeness::Finding> found = Completeness::check(guests, kMoment);
+    QHash<int, Completeness::Finding> bySiraNo;
+    for (const Completeness::Finding& f : found)
+        bySiraNo.insert(f.siraNo, f);
+
+    for (int row = 0; row < int(std::size(cases)); ++row) {
+        const auto& c = cases[row];
+        SCOPED_TRACE(testing::Message() << c.column.toStdString() << " = " << c.value.toStdString());
+        const Completeness::Finding f = bySiraNo.value(row + 1);
+        QStringList unwritable;
+        for (const QString& problem : f.problems) {
+            if (problem.endsWith(u" karakteri bildirim dosyasına yazılamaz."_s))
+                unwritable << problem;
+        }
+        if (c.found.isEmpty())
+            EXPECT_TRUE(unwritable.isEmpty()) << unwritable.join(u'\n').toStdString();
+        else
+            EXPECT_EQ(unwritable, QStringList{c.found + u" karakteri bildirim dosyasına yazılamaz."_s});
+        EXPECT_EQ(f.blocksRun, !c.found.isEmpty());
+
+        // The writer refuses the same guests.
+        guests.first();
+        for (int i = 0; i < row; ++i)
+            guests.next();
+        KonaklamaWriter writer;
+        writer.BeginKonaklama(u"12345"_s, kMoment, u"v1.4.5"_s);
+        bool refused = false;
+        try {
+            writer.AddKisi(row + 1, DatasetFields(guests));
+        } catch (const TransferRefused&) {
+            refused = true;
+        }
+        EXPECT_EQ(refused, !c.found.isEmpty());
+    }
 }
 
 } // namespace
