@@ -97,8 +97,9 @@ bool arrivesAfter(StoredTimes& stored, const QString& dateText, const QString& t
 enum class Reading {
     Whole,
     Trimmed,   // without leading and trailing characters up to code 32
-    DatePart,  // the first ten characters
-    Departure, // whole, and not at all for a staying guest
+    DatePart,      // the first ten characters
+    DepartureDate, // the first ten characters, and not at all for a staying guest
+    DepartureTime, // whole, and not at all for a staying guest
 };
 
 // Every column the file writer reads, with the label of its box in the guest
@@ -131,8 +132,8 @@ constexpr WrittenColumn kWrittenColumns[] = {
     {u"GelisTarihi", u"Geliş Tarihi :", Reading::DatePart},
     {u"GelisSaati", u"Geliş Saati :", Reading::Whole},
     {u"VerilenOdaNo", u"Oda No :", Reading::Whole},
-    {u"AyrilisTarihi", u"Ayrılış Tarihi :", Reading::Departure},
-    {u"AyrilisSaati", u"Ayrılış Saati :", Reading::Departure},
+    {u"AyrilisTarihi", u"Ayrılış Tarihi :", Reading::DepartureDate},
+    {u"AyrilisSaati", u"Ayrılış Saati :", Reading::DepartureTime},
     {u"AracPlakaNo", u"Araç Plaka No :", Reading::Whole},
     {u"NufusCilt", u"Nüfus Cilt No :", Reading::Trimmed},
     {u"NufusAileSira", u"Nüfus Aile Sıra No :", Reading::Trimmed},
@@ -198,12 +199,14 @@ bool findUnwritable(const RowValues& values, bool staying, QStringList& problems
     bool found = false;
     for (std::size_t i = 0; i < kWrittenCount; ++i) {
         const WrittenColumn& column = kWrittenColumns[i];
-        if (staying && column.reading == Reading::Departure)
+        const bool departure =
+            column.reading == Reading::DepartureDate || column.reading == Reading::DepartureTime;
+        if (staying && departure)
             continue;
         QStringView read = values[i];
         if (column.reading == Reading::Trimmed)
             read = trimmedBlanks(read);
-        else if (column.reading == Reading::DatePart)
+        else if (column.reading == Reading::DatePart || column.reading == Reading::DepartureDate)
             read = read.left(10);
         if (CodePage::fits(read))
             continue;
