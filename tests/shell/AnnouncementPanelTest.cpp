@@ -11,9 +11,8 @@
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
 namespace {
@@ -55,50 +54,38 @@ QByteArray pageWithImage(const QString& source)
         .toUtf8();
 }
 
-// Unless cancelled in time, opens the named pipe as a writer would, again
-// and again until cancelled: every reader blocked on it gets to its end, and
-// the test fails instead of hanging.
-class PipeWatchdog
+// Unless stopped within ten seconds, opens the named pipe as a writer would,
+// again and again until stopped: every reader blocked on it gets to its end,
+// and the test fails instead of hanging.
+struct PipeWatchdog
 {
-public:
-    PipeWatchdog(const QString& path, std::chrono::milliseconds after)
-        : m_thread([this, path, after] {
-              std::unique_lock lock(m_mutex);
-              if (m_wake.wait_for(lock, after, [this] { return m_cancelled; }))
-                  return;
-              m_fired = true;
-              do {
-                  lock.unlock();
-                  // Opening a pipe for both reading and writing does not wait for a partner.
+    explicit PipeWatchdog(const QString& path)
+        : thread([this, path] {
+              const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+              while (!stopped && std::chrono::steady_clock::now() < deadline)
+                  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+              while (!stopped) {
+                  fired = true;
+                  // For reading and writing: this open does not wait for a partner.
                   QFile pipe(path);
                   pipe.open(QIODevice::ReadWrite);
                   std::this_thread::sleep_for(std::chrono::milliseconds(50));
-                  pipe.close();
-                  lock.lock();
-              } while (!m_wake.wait_for(lock, std::chrono::milliseconds(10), [this] { return m_cancelled; }));
+              }
           })
     {
     }
-    ~PipeWatchdog() { cancel(); }
+    ~PipeWatchdog() { stop(); }
     // Whether it had to step in.
-    bool cancel()
+    bool stop()
     {
-        {
-            std::lock_guard lock(m_mutex);
-            m_cancelled = true;
-        }
-        m_wake.notify_all();
-        if (m_thread.joinable())
-            m_thread.join();
-        return m_fired;
+        stopped = true;
+        if (thread.joinable())
+            thread.join();
+        return fired;
     }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_cancelled = false;
-    bool m_fired = false;
-    std::thread m_thread;
+    std::atomic<bool> stopped = false;
+    std::atomic<bool> fired = false;
+    std::thread thread;
 };
 
 } // namespace
@@ -292,11 +279,11 @@ TEST(AnnouncementPanel, AnImageNamingAPipeDoesNotHangTheStart)
     const QString pipe = dir.path(QStringLiteral("boru"));
     ASSERT_EQ(QProcess::execute(QStringLiteral("mkfifo"), {pipe}), 0);
     const QUrl address(QStringLiteral("http://127.0.0.1/kbs/12345.html"));
-    PipeWatchdog watchdog(pipe, std::chrono::seconds(10));
+    PipeWatchdog watchdog(pipe);
     AnnouncementPanel panel;
     panel.showPage(address, WebPage{address, pageWithImage(QUrl::fromLocalFile(pipe).toString()), "text/html"});
     panel.show();
     QCoreApplication::processEvents();
-    EXPECT_FALSE(watchdog.cancel()) << "the pipe was opened";
+    EXPECT_FALSE(watchdog.stop()) << "the pipe was opened";
     EXPECT_TRUE(panel.browser()->toPlainText().contains(QStringLiteral("Duyuru")));
 }
