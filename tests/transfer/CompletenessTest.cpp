@@ -218,10 +218,10 @@ TEST(Completeness, NumbersGuestsInTheDatasetsOrderWithoutMovingIt)
     EXPECT_EQ(scrolls, 0);
 }
 
-// Every column of a guest, with characters the
-// file cannot carry where the writer reads them and where it does not (past a
-// date's first ten characters, controls around a trimmed number): the check
-// blocks exactly the guests the writer refuses, and names box and character.
+// Every column of a guest, with characters the file cannot carry where the
+// writer reads them and where it does not (past a date's first ten
+// characters, controls around a trimmed number): the check blocks exactly the
+// guests the writer refuses, and names the box and the character.
 TEST(Completeness, BlocksExactlyTheGuestsTheWriterRefuses)
 {
     const QString sentence = u" karakteri bildirim dosyasına yazılamaz."_s;
