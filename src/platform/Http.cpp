@@ -83,7 +83,31 @@ NetworkHttp::Response NetworkHttp::get(const QUrl& url, bool wantBody, QDeadline
     // completes, a name lookup): this ends the request in any case.
     QObject::connect(&limit, &QTimer::timeout, r, &QNetworkReply::abort);
     QObject::connect(r, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    if (!wantBody) {
+    // The body is taken as it arrives and never past the limit: a page that
+    // says it is larger is refused before any of it is read, one that turns
+    // out larger (without a length, or once decompressed) as soon as it does.
+    bool oversized = false;
+    const auto takeBody = [r, &response, &oversized, &loop] {
+        if (oversized)
+            return;
+        const QVariant declared = r->header(QNetworkRequest::ContentLengthHeader);
+        if (declared.isValid() && declared.toLongLong() > Http::kMaxPageBytes)
+            oversized = true;
+        while (!oversized && r->bytesAvailable() > 0) {
+            response.body += r->read(Http::kMaxPageBytes + 1 - response.body.size());
+            oversized = response.body.size() > Http::kMaxPageBytes;
+        }
+        if (oversized) {
+            response.body.clear();
+            loop.quit();
+        }
+    };
+    if (wantBody) {
+        // Qt would otherwise buffer the whole body on its own.
+        r->setReadBufferSize(Http::kMaxPageBytes);
+        QObject::connect(r, &QNetworkReply::metaDataChanged, &loop, takeBody);
+        QObject::connect(r, &QNetworkReply::readyRead, &loop, takeBody);
+    } else {
         QObject::connect(r, &QNetworkReply::readyRead, r, [r] { r->readAll(); });
         QObject::connect(r, &QNetworkReply::metaDataChanged, &loop, [r, &loop] {
             if (r->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid())
@@ -102,10 +126,12 @@ NetworkHttp::Response NetworkHttp::get(const QUrl& url, bool wantBody, QDeadline
             response.location = url.resolved(location);
     }
     if (wantBody && r->isFinished() && r->error() == QNetworkReply::NoError) {
-        response.complete = true;
-        response.body = r->readAll();
+        takeBody();
+        response.complete = !oversized;
         response.contentType = r->rawHeader("Content-Type");
     }
+    if (!response.complete)
+        response.body.clear();
     QObject::disconnect(r, nullptr, &loop, nullptr);
     if (r->isRunning())
         r->abort();

@@ -42,12 +42,16 @@ struct WebPage
 class Http
 {
 public:
+    // The largest page body taken, counted after any decompression.
+    static constexpr qint64 kMaxPageBytes = 256 * 1024;
+
     virtual ~Http() = default;
     // True when the address answers with status 200 or 302 (the redirect is
     // not followed). "http://" is put in front of an address without it.
     virtual bool urlExists(const QString& address, QDeadlineTimer deadline) = 0;
     // The page behind address with status 200, after redirects to allowed
-    // hosts only ("host" for any port, or "host:port"); nothing on any failure.
+    // hosts only ("host" for any port, or "host:port"); nothing on any failure,
+    // and nothing for a page larger than kMaxPageBytes.
     virtual std::optional<WebPage> fetchPage(const QUrl& address, const QStringList& allowedHosts,
                                              QDeadlineTimer deadline) = 0;
 };
@@ -72,14 +76,15 @@ public:
 private:
     struct Response
     {
-        bool complete = false;  // the whole body arrived without an error
+        bool complete = false;  // the whole body arrived without an error, within kMaxPageBytes
         int status = 0;         // 0 when no status line came
         QUrl location;          // resolved Location header of a redirect
         QByteArray body;
         QByteArray contentType;
     };
     // One GET without following redirects. Without wantBody it ends as soon
-    // as the status is known.
+    // as the status is known. A body that is announced or grows beyond
+    // kMaxPageBytes ends the request at once, incomplete.
     Response get(const QUrl& url, bool wantBody, QDeadlineTimer deadline);
 
     int m_requestTimeoutMs;

@@ -8,6 +8,7 @@
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -19,6 +20,7 @@ const QString KimlikOku::kTurkishNames =
     QStringLiteral("Okuma bölgesinde Türkçe harf bulunmaz: adı ve soyadı Türkçe harfleriyle düzeltiniz (OZTURK → Öztürk).");
 const QString KimlikOku::kUnknownNationality =
     QStringLiteral("Uyruk kodu %1 ülke listesinde yok: Uyruğu elle seçiniz.");
+const QString KimlikOku::kExpired = QStringLiteral("Dikkat: Belgenin geçerlilik süresi dolmuş.");
 
 KimlikOku::KimlikOku(Tables& tables, Clock& clock, Take take, QWidget* parent)
     : QDialog(parent), m_tables(tables), m_clock(clock), m_take(std::move(take))
@@ -48,7 +50,6 @@ KimlikOku::KimlikOku(Tables& tables, Clock& clock, Take take, QWidget* parent)
     ReadBack = new QLabel(this);
     ReadBack->setObjectName(QStringLiteral("ReadBack"));
     ReadBack->setWordWrap(true);
-    ReadBack->setMinimumHeight(QFontMetrics(ReadBack->font()).lineSpacing() * 7);
     ReadBack->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     layout->addWidget(ReadBack);
 
@@ -100,10 +101,15 @@ void KimlikOku::readZone()
     }
     const Mrz::ParseResult result = Mrz::parse(text);
     if (!result.isValid()) {
-        ReadBack->setText(QStringLiteral("Okunamadı:\n") + result.messages().join(QLatin1Char('\n')));
+        showReadBack(QStringLiteral("Okunamadı:\n") + result.messages().join(QLatin1Char('\n')));
         return;
     }
     const Mrz::Guest guest = Mrz::guestFields(*result.zone, m_clock.now().date());
+    const QString refusal = Mrz::registerRefusal(guest);
+    if (!refusal.isEmpty()) {
+        showReadBack(refusal);
+        return;
+    }
     const QString country = lookupName(m_tables.ulke, guest.uyrugu);
     m_nationalityKnown = !country.isEmpty();
     const QString sex = guest.cinsiyet.isEmpty() ? QStringLiteral("-") : lookupName(m_tables.cinsiyet, guest.cinsiyet);
@@ -116,16 +122,29 @@ void KimlikOku::readZone()
         QStringLiteral("Cinsiyet: %1").arg(sex),
         QStringLiteral("Belge: %1, No: %2")
             .arg(lookupName(m_tables.kimlikTuru, guest.kimlikBelgesiTuru), guest.kimlikSeriNo),
+        QStringLiteral("Son Geçerlilik Tarihi: %1").arg(Formats::dateText(guest.gecerlilikTarihi)),
     };
+    if (guest.expired)
+        lines << kExpired;
     if (!guest.tcKimlikNo.isEmpty())
         lines << QStringLiteral("T.C. Kimlik No: %1").arg(guest.tcKimlikNo);
     if (!m_nationalityKnown)
         lines << kUnknownNationality.arg(guest.nationalityCode);
     if (guest.turkish)
         lines << kTurkishNames;
-    ReadBack->setText(lines.join(QLatin1Char('\n')));
+    showReadBack(lines.join(QLatin1Char('\n')));
     m_read = guest;
     AktarButton->setEnabled(true);
+}
+
+void KimlikOku::showReadBack(const QString& text)
+{
+    ReadBack->setText(text);
+    // The read-back may run to a dozen lines. A wrapped text asks for no more
+    // height than its lines unwrapped: the dialog is given the height that
+    // its texts take at its width, and grows to it.
+    layout()->activate();
+    setMinimumHeight(layout()->totalHeightForWidth(width()));
 }
 
 void KimlikOku::Aktar()

@@ -41,6 +41,7 @@ public:
     static const QString kPrompt;
     static const QString kTurkishNames;
     static const QString kUnknownNationality;  // %1: the code
+    static const QString kExpired;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -48,6 +49,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Shows the text whole, however many lines it takes.
+    void showReadBack(const QString& text);
     // The name of a lookup row with this key, or the key itself.
     QString lookupName(Dataset* table, const QString& key) const;
 

@@ -1,5 +1,6 @@
 #include "Mrz.h"
 
+#include "register/Schema.h"
 #include "register/Validation.h"
 
 #include <array>
@@ -572,7 +573,16 @@ Guest guestFields(const Zone& zone, const QDate& today)
     guest.nationalityCode = zone.nationality;
     guest.documentCode = zone.documentCode;
     guest.gecerlilikTarihi = expiryDate(zone.expiryDate, today);
+    guest.expired = guest.gecerlilikTarihi.isValid() && guest.gecerlilikTarihi < today;
     return guest;
+}
+
+QString registerRefusal(const Guest& guest)
+{
+    static const int longest = Schema::kisi().column(QStringLiteral("KimlikSeriNo")).size;
+    if (guest.kimlikSeriNo.size() > longest)
+        return kDocumentNumberTooLong.arg(guest.kimlikSeriNo.size()).arg(longest);
+    return {};
 }
 
 } // namespace Mrz

@@ -24,7 +24,8 @@
 //
 // A scan dialog: on every change of its box, inputState(); once that is not
 // Incomplete, parse(). Show messages() when the result is not valid; else
-// guestFields(*zone, the clock's date) for the read-back, and on acceptance
+// guestFields(*zone, the clock's date) for the read-back, refused when
+// registerRefusal() says why, and on acceptance
 // write its columns() into the open guest record, telling the clerk to put
 // the Turkish letters into a Turkish holder's names.
 //
@@ -144,6 +145,8 @@ struct Guest
     QString nationalityCode; // as in the zone
     QString documentCode;    // as in the zone
     QDate gecerlilikTarihi;  // expiry: the century within 50 years of today
+    // The expiry date lies before today. The clerk is told, not stopped.
+    bool expired = false;
 
     // The Kisi columns a zone sets, each with its value, in the guest
     // window's order: Adi, Soyadi, DogumTarihi (a QDate, or a null QVariant
@@ -156,5 +159,14 @@ struct Guest
 // Pure: the result depends on the zone and today only. Meant for a zone
 // that parsed without problems.
 Guest guestFields(const Zone& zone, const QDate& today);
+
+// %1: the document number's length, %2: the most the register holds.
+inline const QString kDocumentNumberTooLong =
+    QStringLiteral("Belge numarası kayıt için çok uzun: %1 karakter; en çok %2 karakter olabilir. Belge aktarılamaz.");
+
+// Why the guest fields cannot go into the register as they are, or empty
+// when they can: a document number (a TD1 or TD2 number continued into the
+// optional data) longer than the column KimlikSeriNo.
+QString registerRefusal(const Guest& guest);
 
 } // namespace Mrz

@@ -2,6 +2,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
+#include <QImage>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -127,6 +128,27 @@ void fitTableHeights(QTextDocument* doc, const QString& html)
 
 } // namespace
 
+// ---- Resources ----------------------------------------------------------------
+
+QVariant ClosedDocument::standIn(int type)
+{
+    if (type == QTextDocument::ImageResource) {
+        static const QImage transparent = [] {
+            QImage image(1, 1, QImage::Format_ARGB32);
+            image.fill(Qt::transparent);
+            return image;
+        }();
+        return transparent;
+    }
+    return QString();
+}
+
+QVariant ClosedDocument::loadResource(int type, const QUrl& name)
+{
+    refused.append(name);
+    return standIn(type);
+}
+
 // ---- Ticker -----------------------------------------------------------------
 
 Ticker::Ticker(QWidget* parent) : QWidget(parent)
@@ -148,6 +170,7 @@ Ticker::Ticker(QWidget* parent) : QWidget(parent)
 
 void Ticker::setContent(const QString& html, const QColor& background)
 {
+    m_text.refused.clear();
     m_text.setHtml(QStringLiteral("<body>") + html + QStringLiteral("</body>"));
     m_background = background;
     m_x = width();
@@ -198,10 +221,10 @@ AnnouncementBrowser::AnnouncementBrowser(QWidget* parent) : QTextBrowser(parent)
     document()->setDocumentMargin(0);
 }
 
-QVariant AnnouncementBrowser::loadResource(int, const QUrl& name)
+QVariant AnnouncementBrowser::loadResource(int type, const QUrl& name)
 {
     refused.append(name);
-    return {};
+    return ClosedDocument::standIn(type);
 }
 
 // ---- Panel --------------------------------------------------------------------

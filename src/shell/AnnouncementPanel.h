@@ -7,6 +7,26 @@
 #include <QTextDocument>
 #include <QTimer>
 
+// A document that loads nothing: every resource it names (an image, a style
+// sheet, anything a link points to) is answered from memory, so that no page
+// can make the program open a file, a device or a pipe by naming it.
+class ClosedDocument : public QTextDocument
+{
+    Q_OBJECT
+public:
+    using QTextDocument::QTextDocument;
+
+    // What stands in for a resource of this type: a transparent 1 x 1 image,
+    // or empty text. Never a null value, which would let Qt open the name.
+    static QVariant standIn(int type);
+
+    // Resources the document asked for (and did not get).
+    QList<QUrl> refused;
+
+protected:
+    QVariant loadResource(int type, const QUrl& name) override;
+};
+
 // A line of rich text that runs from right to left, kStepPx pixels every
 // kIntervalMs, and starts again at the right once it has gone: the panel's
 // stand-in for a page's <marquee>, which the view cannot show.
@@ -23,6 +43,7 @@ public:
     void clear();
 
     QString text() const { return m_text.toPlainText(); }
+    const ClosedDocument& document() const { return m_text; }
     int position() const { return m_x; }  // left edge of the text
     int textWidth() const;
     // One move; the timer calls it.
@@ -33,14 +54,14 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QTextDocument m_text;
+    ClosedDocument m_text;
     QColor m_background;
     QTimer m_timer;
     int m_x = 0;
 };
 
 // The view inside the panel: it loads nothing by itself, neither images nor
-// style sheets nor anything a link names.
+// style sheets nor anything a link names (see ClosedDocument).
 class AnnouncementBrowser : public QTextBrowser
 {
     Q_OBJECT

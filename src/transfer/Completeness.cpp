@@ -1,29 +1,31 @@
 #include "Completeness.h"
 
+#include "register/CodePage.h"
 #include "register/Dataset.h"
 #include "register/Formats.h"
 #include "register/GuestRules.h"
 #include "register/Validation.h"
 
 #include <QHash>
+#include <algorithm>
+#include <array>
 #include <optional>
+#include <string_view>
 
 namespace Completeness {
 
 namespace {
 
-// Column positions of the guest table, looked up once per check.
+// Column positions the search for duplicates reads, looked up once per check.
 struct Columns
 {
     explicit Columns(const TableDef& t)
-        : tcKimlikNo(t.indexOf(QStringLiteral("TCKimlikNo"))), adi(t.indexOf(QStringLiteral("Adi"))),
-          soyadi(t.indexOf(QStringLiteral("Soyadi"))), dogumTarihi(t.indexOf(QStringLiteral("DogumTarihi"))),
-          uyrugu(t.indexOf(QStringLiteral("Uyrugu"))), belgeTuru(t.indexOf(QStringLiteral("KimlikBelgesiTuru"))),
-          seriNo(t.indexOf(QStringLiteral("KimlikSeriNo"))), gelisTarihi(t.indexOf(QStringLiteral("GelisTarihi"))),
-          gelisSaati(t.indexOf(QStringLiteral("GelisSaati"))), kalici(t.indexOf(QStringLiteral("Kalici")))
+        : tcKimlikNo(t.indexOf(QStringLiteral("TCKimlikNo"))),
+          belgeTuru(t.indexOf(QStringLiteral("KimlikBelgesiTuru"))),
+          seriNo(t.indexOf(QStringLiteral("KimlikSeriNo"))), kalici(t.indexOf(QStringLiteral("Kalici")))
     {
     }
-    int tcKimlikNo, adi, soyadi, dogumTarihi, uyrugu, belgeTuru, seriNo, gelisTarihi, gelisSaati, kalici;
+    int tcKimlikNo, belgeTuru, seriNo, kalici;
 };
 
 bool isElevenDigits(const QString& text)
@@ -91,6 +93,130 @@ bool arrivesAfter(StoredTimes& stored, const QString& dateText, const QString& t
     return stored.time(timeText) > moment.time();
 }
 
+// How the file writer reads a column's text.
+enum class Reading {
+    Whole,
+    Trimmed,   // without leading and trailing characters up to code 32
+    DatePart,      // the first ten characters
+    DepartureDate, // the first ten characters, and not at all for a staying guest
+    DepartureTime, // whole, and not at all for a staying guest
+};
+
+// Every column the file writer reads, with the label of its box in the guest
+// window. The two times sit beside their dates under the same "Saati :": the
+// date's word goes with it, so that the clerk knows which.
+struct WrittenColumn
+{
+    const char16_t* name;
+    const char16_t* label;
+    Reading reading;
+};
+
+constexpr WrittenColumn kWrittenColumns[] = {
+    {u"TCKimlikNo", u"T.C. Kimlik No :", Reading::Trimmed},
+    {u"Adi", u"Adı :", Reading::Whole},
+    {u"Soyadi", u"Soyadı :", Reading::Whole},
+    {u"BabaAdi", u"Baba Adı :", Reading::Whole},
+    {u"AnaAdi", u"Ana Adı :", Reading::Whole},
+    {u"DogumYeri", u"Doğum Yeri :", Reading::Whole},
+    {u"DogumTarihi", u"Doğum Tarihi :", Reading::DatePart},
+    {u"Uyrugu", u"Uyruğu :", Reading::Whole},
+    {u"KimlikBelgesiTuru", u"Kimlik Belgesi Türü :", Reading::Whole},
+    {u"KimlikSeriNo", u"Kimlik Seri No :", Reading::Whole},
+    {u"NufusaKayitliOlduguIl", u"Nüfusa Kayıtlı Olduğu İl :", Reading::Whole},
+    {u"NufusaKayitliOlduguIlce", u"Nüfusa Kayıtlı Olduğu İlçe :", Reading::Whole},
+    {u"NufusaKayitliOlduguMahalle", u"Nüfusa Kayıtlı Olduğu Mahalle :", Reading::Whole},
+    {u"Cinsiyet", u"Cinsiyet :", Reading::Whole},
+    {u"Isi", u"İşi :", Reading::Whole},
+    {u"IkametAdresi", u"İkâmet Adresi :", Reading::Whole},
+    {u"GelisTarihi", u"Geliş Tarihi :", Reading::DatePart},
+    {u"GelisSaati", u"Geliş Saati :", Reading::Whole},
+    {u"VerilenOdaNo", u"Oda No :", Reading::Whole},
+    {u"AyrilisTarihi", u"Ayrılış Tarihi :", Reading::DepartureDate},
+    {u"AyrilisSaati", u"Ayrılış Saati :", Reading::DepartureTime},
+    {u"AracPlakaNo", u"Araç Plaka No :", Reading::Whole},
+    {u"NufusCilt", u"Nüfus Cilt No :", Reading::Trimmed},
+    {u"NufusAileSira", u"Nüfus Aile Sıra No :", Reading::Trimmed},
+    {u"NufusSiraNo", u"Nüfus Sıra No :", Reading::Trimmed},
+    {u"MedeniHali", u"Medeni Hali :", Reading::Whole},
+};
+
+QStringView trimmedBlanks(QStringView s)
+{
+    qsizetype b = 0;
+    qsizetype e = s.size();
+    while (b < e && s[b].unicode() <= 32)
+        ++b;
+    while (e > b && s[e - 1].unicode() <= 32)
+        --e;
+    return s.sliced(b, e - b);
+}
+
+// The first character the file cannot carry, or -1.
+qsizetype firstUnfitting(QStringView text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!CodePage::fits(text.sliced(i, 1)))
+            return i;
+    }
+    return -1;
+}
+
+// "–" (U+2013), or only the code of a character that does not print.
+QString describeCharacter(QStringView text, qsizetype at)
+{
+    char32_t code = text[at].unicode();
+    qsizetype units = 1;
+    if (QChar::isHighSurrogate(code) && at + 1 < text.size() && text[at + 1].isLowSurrogate()) {
+        code = QChar::surrogateToUcs4(text[at], text[at + 1]);
+        units = 2;
+    }
+    const QString hex = QStringLiteral("U+%1").arg(static_cast<uint>(code), 4, 16, QLatin1Char('0')).toUpper();
+    if (!QChar::isPrint(code))
+        return QStringLiteral("(%1)").arg(hex);
+    return QStringLiteral("\"%1\" (%2)").arg(text.sliced(at, units), hex);
+}
+
+constexpr std::size_t kWrittenCount = std::size(kWrittenColumns);
+
+// The place of a column in kWrittenColumns.
+constexpr std::size_t written(std::u16string_view name)
+{
+    for (std::size_t i = 0; i < kWrittenCount; ++i) {
+        if (name == kWrittenColumns[i].name)
+            return i;
+    }
+    throw "not a column the writer reads";
+}
+
+// One row's values of the written columns, each read once for every check.
+using RowValues = std::array<QString, kWrittenCount>;
+
+// Adds a sentence for every box of the row holding a value the file cannot
+// carry; true when there was one.
+bool findUnwritable(const RowValues& values, bool staying, QStringList& problems)
+{
+    bool found = false;
+    for (std::size_t i = 0; i < kWrittenCount; ++i) {
+        const WrittenColumn& column = kWrittenColumns[i];
+        const bool departure =
+            column.reading == Reading::DepartureDate || column.reading == Reading::DepartureTime;
+        if (staying && departure)
+            continue;
+        QStringView read = values[i];
+        if (column.reading == Reading::Trimmed)
+            read = trimmedBlanks(read);
+        else if (column.reading == Reading::DatePart || column.reading == Reading::DepartureDate)
+            read = read.left(10);
+        if (CodePage::fits(read))
+            continue;
+        problems << kUnwritableCharacter.arg(QString::fromUtf16(column.label),
+                                             describeCharacter(read, firstUnfitting(read)));
+        found = true;
+    }
+    return found;
+}
+
 // The first two rows that share a value; second is -1 while there is one.
 struct Pair
 {
@@ -149,27 +275,38 @@ QList<Finding> check(const Dataset& guests, const QDateTime& moment)
         }
     }
 
+    std::array<int, kWrittenCount> columns{};
+    for (std::size_t i = 0; i < kWrittenCount; ++i)
+        columns[i] = guests.table().indexOf(QString::fromUtf16(kWrittenColumns[i].name));
+    constexpr std::size_t tcKimlikNo = written(u"TCKimlikNo"), adi = written(u"Adi"), soyadi = written(u"Soyadi"),
+                          dogumTarihi = written(u"DogumTarihi"), uyrugu = written(u"Uyrugu"),
+                          belgeTuru = written(u"KimlikBelgesiTuru"), gelisTarihi = written(u"GelisTarihi"),
+                          gelisSaati = written(u"GelisSaati");
+
     StoredTimes stored;
     QList<Finding> findings;
+    RowValues values;
     for (int row = 0; row < n; ++row) {
+        for (std::size_t i = 0; i < kWrittenCount; ++i)
+            values[i] = guests.rowText(row, columns[i]);
         QStringList problems;
-        const bool citizen = guests.rowText(row, col.uyrugu) == GuestRules::kCitizenNationality;
-        if (citizen && !validIdentityNumber(guests.rowText(row, col.tcKimlikNo)))
+        const bool citizen = values[uyrugu] == GuestRules::kCitizenNationality;
+        if (citizen && !validIdentityNumber(values[tcKimlikNo]))
             problems << kIdentityNumber;
 
-        const auto birth = stored.date(guests.rowText(row, col.dogumTarihi));
+        const auto birth = stored.date(values[dogumTarihi]);
         if (!citizen && !birth)
             problems << kNoBirthDate;
         if (birth && *birth > today)
             problems << kFutureBirthDate;
 
         if (!citizen) {
-            const QString type = guests.rowText(row, col.belgeTuru);
+            const QString& type = values[belgeTuru];
             if (type == QLatin1String("N") || type == QLatin1String("K"))
                 problems << kCitizenDocument;
         }
 
-        if (arrivesAfter(stored, guests.rowText(row, col.gelisTarihi), guests.rowText(row, col.gelisSaati), moment))
+        if (arrivesAfter(stored, values[gelisTarihi], values[gelisSaati], moment))
             problems << kFutureArrival;
 
         if (!numbers[row].isEmpty()) {
@@ -183,11 +320,17 @@ QList<Finding> check(const Dataset& guests, const QDateTime& moment)
                 problems << kSameDocument.arg(other + 1);
         }
 
+        const bool blocks = findUnwritable(values, guests.rowBoolean(row, col.kalici), problems);
+
         if (!problems.isEmpty())
-            findings.append({row + 1, guests.rowKey(row), guests.rowText(row, col.adi),
-                             guests.rowText(row, col.soyadi), problems});
+            findings.append({row + 1, guests.rowKey(row), values[adi], values[soyadi], problems, blocks});
     }
     return findings;
+}
+
+bool blocksRun(const QList<Finding>& findings)
+{
+    return std::any_of(findings.cbegin(), findings.cend(), [](const Finding& f) { return f.blocksRun; });
 }
 
 } // namespace Completeness

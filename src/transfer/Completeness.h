@@ -39,6 +39,9 @@ inline const QString kSameIdentityNumber =
     QStringLiteral("Aynı T.C. Kimlik No ile kalan başka bir misafir var (sıra no %1).");
 inline const QString kSameDocument =
     QStringLiteral("Aynı kimlik belgesiyle kalan başka bir misafir var (sıra no %1).");
+// %1: the box's label as the guest window shows it ("İkâmet Adresi :"),
+// %2: the character ("\"–\" (U+2013)", or only its code when it does not print).
+inline const QString kUnwritableCharacter = QStringLiteral("%1 %2 karakteri bildirim dosyasına yazılamaz.");
 
 // One guest with something wrong.
 struct Finding
@@ -48,14 +51,20 @@ struct Finding
     QString adi;
     QString soyadi;
     QStringList problems; // one sentence each, in the order the checks run
+    // A value holds a character the notification file cannot carry: the
+    // writer would refuse the guest, so the run cannot go on past it.
+    bool blocksRun = false;
 };
+
+// True when a finding stops the run: "go on" is no answer then.
+bool blocksRun(const QList<Finding>& findings);
 
 // What the clerk chose after seeing the findings.
 struct Decision
 {
     enum Choice {
         GoToGuest, // stop the run before anything is written and show the guest
-        GoOn,      // write the file as it is
+        GoOn,      // write the file as it is; never offered when blocksRun()
     };
     Choice choice = GoToGuest;
     qint64 key = 0; // the guest to show, with GoToGuest
@@ -75,7 +84,12 @@ using Ask = std::function<Decision(const QList<Finding>&)>;
 //   second;
 // - two staying guests (Kalici) with the same identity number, or with the
 //   same document type and serial number (trimmed; empty ones and a number of
-//   blanks do not count): each names the first other one.
+//   blanks do not count): each names the first other one;
+// - a character that the notification file cannot carry (CodePage::fits) in
+//   any value the file writer reads, read as the writer reads it (the date
+//   part of a date, the trimmed number columns, no departure for a staying
+//   guest): the first such character of each box, and the finding blocks
+//   the run.
 // Returns the guests with at least one problem, in file order. Linear in the
 // number of rows.
 QList<Finding> check(const Dataset& guests, const QDateTime& moment);

@@ -12,6 +12,8 @@
 
 const QString CompletenessDialog::kIntroText = QStringLiteral(
     "Aşağıdaki misafirlerin bilgileri bildirim sisteminde reddedilebilir ya da hatalı görünüyor:");
+const QString CompletenessDialog::kCannotGoOnText = QStringLiteral(
+    "Bildirim dosyasına yazılamayan karakterler düzeltilmeden transfer yapılamaz.");
 
 namespace {
 
@@ -125,9 +127,19 @@ CompletenessDialog::CompletenessDialog(const QList<Completeness::Finding>& findi
     setTabOrder(m_list, m_goTo);
     setTabOrder(m_goTo, m_goOn);
 
+    // A value the file cannot carry: the run cannot go on, so it is not offered.
+    const bool blocked = Completeness::blocksRun(m_findings);
+    m_goOn->setEnabled(!blocked);
+    m_goOn->setVisible(!blocked);
+    if (blocked)
+        m_intro->setText(kIntroText + QLatin1Char('\n') + kCannotGoOnText);
+
     if (!m_findings.isEmpty()) {
-        m_list->setCurrentIndex(m_model->index(0, 0));
-        m_decision = {Completeness::Decision::GoToGuest, m_findings.first().key};
+        int first = 0;
+        while (blocked && !m_findings[first].blocksRun)
+            ++first;
+        m_list->setCurrentIndex(m_model->index(first, 0));
+        m_decision = {Completeness::Decision::GoToGuest, m_findings[first].key};
     }
     m_list->setFocus(Qt::OtherFocusReason);
 }
@@ -162,6 +174,8 @@ void CompletenessDialog::goTo(int row)
 
 void CompletenessDialog::goOn()
 {
+    if (Completeness::blocksRun(m_findings))
+        return;
     m_decision = {Completeness::Decision::GoOn, 0};
     done(QDialog::Accepted);
 }

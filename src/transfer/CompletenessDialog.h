@@ -17,6 +17,8 @@ class QTreeView;
 // line and closing the window) chooses GoToGuest with the key of the selected
 // guest (of the clicked one for a double click); "Devam Et" (Alt+D) chooses
 // GoOn. The first line is selected and the list has the focus when it opens.
+// When a finding blocks the run (a character the file cannot carry), "Devam
+// Et" is not offered, a line says why, and the first such guest is selected.
 //
 // The transfer run takes CompletenessDialog::ask as its Completeness::Ask:
 //
@@ -26,6 +28,7 @@ class CompletenessDialog : public QDialog
     Q_OBJECT
 public:
     static const QString kIntroText;
+    static const QString kCannotGoOnText;
 
     explicit CompletenessDialog(const QList<Completeness::Finding>& findings, QWidget* parent = nullptr);
 

@@ -154,3 +154,43 @@ TEST(FetchPage, CarriesTheContentType)
     ASSERT_TRUE(page.has_value());
     EXPECT_EQ(page->contentType, "text/html; charset=windows-1254");
 }
+
+// A page larger than the limit is refused however its size shows: announced
+// (then before its body is read: here the body never comes), only as it
+// streams in without a length, or only once it is decompressed.
+TEST(FetchPage, RefusesPagesLargerThanTheLimit)
+{
+    using Answer = TestHttpServer::Answer;
+    const qint64 limit = Http::kMaxPageBytes;
+    const QByteArray atLimit(limit, 'a');
+    const QByteArray over(limit + 1, 'a');
+    const struct
+    {
+        const char* name;
+        Answer answer;
+        bool taken;
+    } cases[] = {
+        {"announced, body never sent", Answer{200, {{"Content-Length", QByteArray::number(limit + 1)}}, {}, false, false, true}, false},
+        {"announced and sent", Answer{200, {}, over, false}, false},
+        {"no length, ends when closed", Answer{200, {}, QByteArray(8 * limit, 'a'), false, false}, false},
+        {"small on the wire, too large unpacked",
+         Answer{200, {{"Content-Encoding", "deflate"}}, qCompress(over).mid(4), false}, false},
+        {"at the limit", Answer{200, {}, atLimit, false}, true},
+        {"at the limit without a length", Answer{200, {}, atLimit, false, false}, true},
+    };
+    TestHttpServer server;
+    NetworkHttp http(20000);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        server.answer("/kbs/1.html", c.answer);
+        QElapsedTimer sanity;
+        sanity.start();
+        const auto page = http.fetchPage(QUrl(server.url("/kbs/1.html")), {server.host()}, forever());
+        EXPECT_EQ(page.has_value(), c.taken);
+        if (page) {
+            EXPECT_TRUE(page->body == atLimit);
+        }
+        // Refused at once, not when the request times out.
+        EXPECT_LT(sanity.elapsed(), 10000);
+    }
+}

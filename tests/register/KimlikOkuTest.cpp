@@ -27,6 +27,10 @@ const QStringList kTurkishPassport = {u"P<TUROZTURK<<AYSE<NUR<<<<<<<<<<<<<<<<<<<
 const QStringList kSpecimen = {u"P<UTOERIKSSON<<ANNA<MARIA<<<<<<<<<<<<<<<<<<<"_s,
                                u"L898902C36UTO7408122F1204159ZE184226B<<<<<10"_s};
 
+// An identity card whose number (23 characters) runs on into the optional data.
+const QStringList kLongNumberCard = {u"I<UTOD23145890<ABCDEFGH1234564"_s, u"7408122F3004157UTO<<<<<<<<<<<4"_s,
+                                     u"ERIKSSON<<ANNA<MARIA<<<<<<<<<<"_s};
+
 struct ZoneReader : ::testing::Test
 {
     ProgramFixture p;
@@ -88,7 +92,7 @@ TEST_F(ZoneReader, APassportFillsTheNewGuestAfterItsReadBack)
     });
     EXPECT_TRUE(enabledBeforeEnter);
     EXPECT_EQ(readBack, u"Soyadı: MUSTERMANN\nAdı: ERIKA\nUyruğu: Almanya\nDoğum Tarihi: 1964-08-12\n"
-                        u"Cinsiyet: Kadın\nBelge: Pasaport, No: C01X00T47"_s);
+                        u"Cinsiyet: Kadın\nBelge: Pasaport, No: C01X00T47\nSon Geçerlilik Tarihi: 2031-08-01"_s);
     EXPECT_EQ(ds().state(), State::Insert);
     const std::map<QString, QString> expected = {
         {u"Soyadi"_s, u"MUSTERMANN"_s}, {u"Adi"_s, u"ERIKA"_s},           {u"Uyrugu"_s, u"DEU"_s},
@@ -212,4 +216,52 @@ TEST_F(ZoneReader, TheMenuOpensItAndNothingOfTheZoneIsKept)
     EXPECT_EQ(p.form().KimlikOku1->text(), u"Kimlik / Pasaport Oku"_s);
     EXPECT_TRUE(reader->ZoneBox->toPlainText().isEmpty());
     EXPECT_TRUE(reader->ReadBack->text().isEmpty());
+}
+
+// Every line of the read-back is in sight, the expiry date among them; an
+// expired document is marked, and can still be taken over.
+TEST_F(ZoneReader, TheReadBackShowsEveryLineAndMarksAnExpiredDocument)
+{
+    p.open();
+    const struct
+    {
+        const char* name;
+        QStringList zone;
+        QString expiry;
+        bool expired;
+    } cases[] = {
+        {"Turkish passport", kTurkishPassport, u"Son Geçerlilik Tarihi: 2033-01-01\n"_s, false},
+        {"specimen, expired in 2012", kSpecimen, u"Son Geçerlilik Tarihi: 2012-04-15\n"_s, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        scan(c.zone, [&](KimlikOku& reader) {
+            QLabel* readBack = reader.ReadBack;
+            const QString text = readBack->text();
+            EXPECT_TRUE(text.contains(c.expiry));
+            EXPECT_EQ(text.contains(u"\nDikkat: Belgenin geçerlilik süresi dolmuş.\n"_s), c.expired);
+            EXPECT_TRUE(reader.AktarButton->isEnabled());
+            // The label is as high as its text at its width, and inside the dialog.
+            const bool whole = waitFor([&] {
+                return readBack->height() >= readBack->heightForWidth(readBack->width())
+                       && readBack->geometry().bottom() < reader.AktarButton->geometry().top()
+                       && reader.rect().contains(reader.AktarButton->geometry());
+            });
+            EXPECT_TRUE(whole) << readBack->height() << " of " << readBack->heightForWidth(readBack->width());
+        });
+    }
+}
+
+TEST_F(ZoneReader, ADocumentNumberTooLongForTheRegisterIsNotTakenOver)
+{
+    p.open();
+    scan(kLongNumberCard, [&](KimlikOku& reader) {
+        EXPECT_EQ(reader.ReadBack->text(),
+                  u"Belge numarası kayıt için çok uzun: 23 karakter; en çok 20 karakter olabilir. Belge aktarılamaz."_s);
+        EXPECT_FALSE(reader.AktarButton->isEnabled());
+        takeOver(reader);
+        EXPECT_TRUE(reader.isVisible());
+    });
+    EXPECT_EQ(ds().state(), State::Browse);
+    EXPECT_EQ(ds().recordCount(), 0);
 }

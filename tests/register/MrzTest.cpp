@@ -595,7 +595,36 @@ TEST(Mrz, ExpiryCenturyLiesWithinFiftyYearsOfToday)
     }
 }
 
+// Valid through the expiry date itself.
+TEST(Mrz, TellsWhetherTheDocumentHasExpired)
+{
+    struct Case { QString expiry; bool expired; };
+    const Case cases[] = {
+        {u"240505"_s, true}, {u"240506"_s, false}, {u"990101"_s, true}, {u"310801"_s, false},
+    };
+    for (const Case& c : cases) {
+        const Mrz::Zone zone = parsed(td3({.expiry = c.expiry}));
+        EXPECT_EQ(Mrz::guestFields(zone, kToday).expired, c.expired) << c.expiry.toStdString();
+    }
+}
+
 // ---- The guest record ------------------------------------------------------------
+
+// An identity card's number continued into the optional data may run to 23
+// characters; the register holds 20.
+TEST(Mrz, ADocumentNumberLongerThanTheRegisterHoldsIsRefused)
+{
+    for (int length : {9, 20, 21, 23}) {
+        SCOPED_TRACE(length);
+        const QString number = u"D23145890ABCDEFGH1234567"_s.left(length);
+        const Mrz::Guest g = Mrz::guestFields(parsed(td1({.code = u"I"_s, .number = number})), kToday);
+        EXPECT_EQ(g.kimlikSeriNo, number);
+        EXPECT_EQ(Mrz::registerRefusal(g),
+                  length > 20 ? u"Belge numarası kayıt için çok uzun: %1 karakter; en çok 20 karakter olabilir. "
+                                u"Belge aktarılamaz."_s.arg(length)
+                              : QString());
+    }
+}
 
 TEST(Mrz, SetsItsColumnsAndNoOthers)
 {

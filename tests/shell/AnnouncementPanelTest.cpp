@@ -3,10 +3,17 @@
 
 #include "shell/AnnouncementPanel.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <QLineEdit>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -37,6 +44,49 @@ QString bannerFile(const TestDir& dir)
         f.write(Announcement::bannerPage(QStringLiteral("v1.4.5")));
     return path;
 }
+
+// A page with the same image in the view and in the ticker.
+QByteArray pageWithImage(const QString& source)
+{
+    return QStringLiteral("<html><body><p>Duyuru</p><img src=\"%1\"><p>Son</p>"
+                          "<marquee>Kayan <img src=\"%1\"> yazı</marquee></body></html>")
+        .arg(source)
+        .toUtf8();
+}
+
+// Unless stopped within ten seconds, opens the named pipe as a writer would,
+// again and again until stopped: every reader blocked on it gets to its end,
+// and the test fails instead of hanging.
+struct PipeWatchdog
+{
+    explicit PipeWatchdog(const QString& path)
+        : thread([this, path] {
+              const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+              while (!stopped && std::chrono::steady_clock::now() < deadline)
+                  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+              while (!stopped) {
+                  fired = true;
+                  // For reading and writing: this open does not wait for a partner.
+                  QFile pipe(path);
+                  pipe.open(QIODevice::ReadWrite);
+                  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+              }
+          })
+    {
+    }
+    ~PipeWatchdog() { stop(); }
+    // Whether it had to step in.
+    bool stop()
+    {
+        stopped = true;
+        if (thread.joinable())
+            thread.join();
+        return fired;
+    }
+    std::atomic<bool> stopped = false;
+    std::atomic<bool> fired = false;
+    std::thread thread;
+};
 
 } // namespace
 
@@ -177,4 +227,63 @@ TEST(AnnouncementPanel, BannerFromMemory)
     ASSERT_EQ(complete.count(), 1);
     EXPECT_TRUE(complete[0][0].toUrl().isEmpty());
     EXPECT_TRUE(panel.ticker()->text().contains(QStringLiteral("görüşleriniz")));
+}
+
+// Whatever an image names, a file by its address, a file by a path relative to
+// the working directory or the image itself in a data: address, the view and
+// the ticker draw nothing of it: the page lays out as with an image that
+// does not exist.
+TEST(AnnouncementPanel, ImagesAreNeverLoaded)
+{
+    TestDir dir;
+    QImage picture(200, 200, QImage::Format_ARGB32);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(dir.path(QStringLiteral("resim.png")), "PNG"));
+    QByteArray png;
+    QBuffer buffer(&png);
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "PNG"));
+
+    const QUrl address(QStringLiteral("http://127.0.0.1/kbs/12345.html"));
+    // Laid out with an image that nobody has.
+    AnnouncementPanel baseline;
+    baseline.showPage(address, WebPage{address, pageWithImage(QStringLiteral("yok.png")), "text/html"});
+    const qreal viewHeight = baseline.browser()->document()->size().height();
+    const qreal tickerHeight = baseline.ticker()->document().size().height();
+
+    const struct
+    {
+        const char* name;
+        QString source;
+        QUrl address;  // where the page is shown from
+    } cases[] = {
+        {"file address", QUrl::fromLocalFile(dir.path(QStringLiteral("resim.png"))).toString(), address},
+        // Without an address a relative name would be looked up in the working directory.
+        {"relative path", QStringLiteral("resim.png"), QUrl()},
+        {"data address", QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png.toBase64()), address},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        AnnouncementPanel panel;
+        panel.showPage(c.address, WebPage{c.address, pageWithImage(c.source), "text/html"});
+        EXPECT_EQ(panel.browser()->document()->size().height(), viewHeight);
+        EXPECT_EQ(panel.ticker()->document().size().height(), tickerHeight);
+        EXPECT_FALSE(panel.browser()->refused.isEmpty());
+        EXPECT_FALSE(panel.ticker()->document().refused.isEmpty());
+    }
+}
+
+// An image that names a pipe with no writer: opening it would wait forever.
+TEST(AnnouncementPanel, AnImageNamingAPipeDoesNotHangTheStart)
+{
+    TestDir dir;
+    const QString pipe = dir.path(QStringLiteral("boru"));
+    ASSERT_EQ(QProcess::execute(QStringLiteral("mkfifo"), {pipe}), 0);
+    const QUrl address(QStringLiteral("http://127.0.0.1/kbs/12345.html"));
+    PipeWatchdog watchdog(pipe);
+    AnnouncementPanel panel;
+    panel.showPage(address, WebPage{address, pageWithImage(QUrl::fromLocalFile(pipe).toString()), "text/html"});
+    panel.show();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(watchdog.stop()) << "the pipe was opened";
+    EXPECT_TRUE(panel.browser()->toPlainText().contains(QStringLiteral("Duyuru")));
 }

@@ -102,11 +102,13 @@ void TestHttpServer::onReadyRead(QTcpSocket* socket)
     if (a.stall)
         return;
     QByteArray reply = "HTTP/1.1 " + QByteArray::number(a.status) + ' ' + reason(a.status) + "\r\n";
-    reply += "Content-Length: " + QByteArray::number(a.body.size()) + "\r\n";
+    if (a.sendLength)
+        reply += "Content-Length: " + QByteArray::number(a.body.size()) + "\r\n";
     reply += "Connection: close\r\n";
     for (const auto& [name, value] : a.headers)
         reply += name + ": " + value + "\r\n";
     reply += "\r\n" + a.body;
     socket->write(reply);
-    socket->disconnectFromHost();
+    if (!a.holdOpen)
+        socket->disconnectFromHost();
 }

@@ -22,6 +22,11 @@ public:
         QList<QPair<QByteArray, QByteArray>> headers;
         QByteArray body;
         bool stall = false;  // take the request, never answer
+        // Without it no Content-Length goes out (one among the headers still
+        // does) and the body ends when the connection closes.
+        bool sendLength = true;
+        // Send the answer, then leave the connection open.
+        bool holdOpen = false;
     };
     struct Request
     {

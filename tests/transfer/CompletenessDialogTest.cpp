@@ -171,6 +171,29 @@ TEST(CompletenessDialog, OpensOnAThousandGuests)
     EXPECT_EQ(decision.key, 2000);
 }
 
+// A guest whose values the file cannot carry: the run cannot go on, so
+// "Devam Et" is not offered and no key gives it; "Kayda Git" goes to that guest.
+TEST(CompletenessDialog, AValueTheFileCannotCarryLeavesOnlyKaydaGit)
+{
+    QList<Finding> findings = kFindings;
+    findings.insert(2, {6, 44, u"Can"_s, u"Demir"_s,
+                        {Completeness::kUnwritableCharacter.arg(u"İkâmet Adresi :"_s, u"\"–\" (U+2013)"_s)}, true});
+    const Decision decision = askWith(findings, [](CompletenessDialog& d) {
+        EXPECT_FALSE(d.goOnButton()->isVisible());
+        EXPECT_FALSE(d.goOnButton()->isEnabled());
+        EXPECT_EQ(d.findChild<QLabel*>(u"IntroLabel"_s)->text(),
+                  u"Aşağıdaki misafirlerin bilgileri bildirim sisteminde reddedilebilir ya da hatalı görünüyor:\n"
+                  u"Bildirim dosyasına yazılamayan karakterler düzeltilmeden transfer yapılamaz."_s);
+        EXPECT_EQ(cell(d, 2, 2), u"İkâmet Adresi : \"–\" (U+2013) karakteri bildirim dosyasına yazılamaz."_s);
+        EXPECT_EQ(selectedRow(d), 2);
+        press(Qt::Key_D, Qt::AltModifier);
+        EXPECT_TRUE(d.isVisible());
+        press(Qt::Key_Return);
+    });
+    EXPECT_EQ(decision.choice, Decision::GoToGuest);
+    EXPECT_EQ(decision.key, 44);
+}
+
 TEST(CompletenessDialog, NothingFoundGoesOnWithoutAWindow)
 {
     const Decision decision = CompletenessDialog::ask({}, nullptr);

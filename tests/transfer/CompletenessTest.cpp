@@ -4,8 +4,10 @@
 #include "register/Dataset.h"
 #include "register/Schema.h"
 #include "transfer/Completeness.h"
+#include "transfer/KonaklamaWriter.h"
 
 #include <gtest/gtest.h>
+#include <map>
 
 using namespace Qt::StringLiterals;
 
@@ -214,6 +216,64 @@ TEST(Completeness, NumbersGuestsInTheDatasetsOrderWithoutMovingIt)
     EXPECT_EQ(guests.recNo(), at);
     EXPECT_EQ(guests.text(u"Adi"_s), u"Cem"_s);
     EXPECT_EQ(scrolls, 0);
+}
+
+// Every column of a guest, with characters the file cannot carry where the
+// writer reads them and where it does not (past a date's first ten
+// characters, controls around a trimmed number): the check blocks exactly the
+// guests the writer refuses, and names the box and the character.
+TEST(Completeness, BlocksExactlyTheGuestsTheWriterRefuses)
+{
+    const QString sentence = u" karakteri bildirim dosyasına yazılamaz."_s;
+    const std::map<std::pair<QString, QString>, QString> named = {
+        {{u"IkametAdresi"_s, u"No 5–7"_s}, u"İkâmet Adresi : \"–\" (U+2013)"_s + sentence},
+        {{u"NufusCilt"_s, u"1\u00012"_s}, u"Nüfus Cilt No : (U+0001)"_s + sentence},
+        {{u"GelisSaati"_s, u"No 5–7"_s}, u"Geliş Saati : \"–\" (U+2013)"_s + sentence},
+    };
+    QList<Guest> stored;
+    for (const ColumnDef& c : Schema::kisi().columns) {
+        if (c.type != ColumnType::Text && c.type != ColumnType::Date)
+            continue;
+        for (const QString& value : {u"No 5–7"_s, u"1980-01-01 –"_s, u"\u000112\u0001"_s, u"1\u00012"_s}) {
+            // A staying guest's departure is not written.
+            for (bool kalici : {true, false}) {
+                if (kalici || c.name.startsWith(u"Ayrilis"_s))
+                    stored.append({c.name, {{c.name, c.size > 0 ? value.left(c.size) : value}}, kalici});
+            }
+        }
+    }
+    TestDir dir;
+    Database db(Database::kFileName);
+    db.open();
+    store(db, stored);
+    Dataset guests(db, Schema::kisi());
+    guests.open();
+    QHash<int, Completeness::Finding> found;
+    for (const Completeness::Finding& f : Completeness::check(guests, kMoment))
+        found.insert(f.siraNo, f);
+
+    int refusedCount = 0;
+    guests.first();
+    for (int row = 0; row < stored.size(); ++row, guests.next()) {
+        const auto& [column, value] = stored[row].changes.first();
+        SCOPED_TRACE(testing::Message() << column.toStdString() << " = " << value.toString().toStdString()
+                                        << (stored[row].kalici ? ", staying" : ", departed"));
+        KonaklamaWriter writer;
+        writer.BeginKonaklama(u"12345"_s, kMoment, u"v1.4.5"_s);
+        bool refused = false;
+        try {
+            writer.AddKisi(row + 1, DatasetFields(guests));
+        } catch (const TransferRefused&) {
+            refused = true;
+        }
+        refusedCount += refused;
+        EXPECT_EQ(found.value(row + 1).blocksRun, refused);
+        const auto it = named.find({column, value.toString()});
+        if (it != named.end()) {
+            EXPECT_TRUE(found.value(row + 1).problems.contains(it->second));
+        }
+    }
+    EXPECT_GT(refusedCount, 50);
 }
 
 } // namespace
