@@ -67,11 +67,11 @@ QString resolvedFilePath(const QString& path)
 #ifndef Q_OS_WIN
 namespace {
 
-// mkdir with its missing parents, which get the usual mode.
+// mkdir with its missing parents, all of the same mode.
 bool makeFolder(const QString& absolute, mode_t mode, QString* reason)
 {
     const QString parent = QFileInfo(absolute).absolutePath();
-    if (parent != absolute && !QFileInfo::exists(parent) && !makeFolder(parent, 0777, reason))
+    if (parent != absolute && !QFileInfo::exists(parent) && !makeFolder(parent, mode, reason))
         return false;
     if (::mkdir(QFile::encodeName(absolute).constData(), mode) == 0)
         return true;
@@ -155,12 +155,10 @@ bool LocalFileSystem::writeAtomically(const QString& path, const QByteArray& con
 {
     const QFileInfo target(path);
     QTemporaryFile file(target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
+    // Made with mode 0600 less the umask, never wider, and the file keeps
+    // that mode when it takes the name: no moment in which others may read.
     if (!file.open())
         return false;
-    // A temporary file is private to its owner; the file it becomes is not.
-    file.setPermissions(target.exists() ? target.permissions()
-                                        : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                                              QFileDevice::ReadOther);
     const bool written = file.write(content) == content.size() && syncFile(file);
     file.close();
     if (!written)
@@ -171,4 +169,19 @@ bool LocalFileSystem::writeAtomically(const QString& path, const QByteArray& con
         return false;
     file.setAutoRemove(false);
     return true;
+}
+
+bool LocalFileSystem::copyMode(const QString& from, const QString& to)
+{
+#ifdef Q_OS_WIN
+    // Files inherit the folder's permissions; there are no modes to copy.
+    Q_UNUSED(from);
+    Q_UNUSED(to);
+    return true;
+#else
+    struct stat st {};
+    if (::stat(QFile::encodeName(from).constData(), &st) != 0)
+        return false;
+    return ::chmod(QFile::encodeName(to).constData(), st.st_mode & 07777) == 0;
+#endif
 }

@@ -7,9 +7,9 @@
 // followed, the file's own included, also when the file is not there yet.
 QString resolvedFilePath(const QString& path);
 
-// Makes a folder and its missing parents; the folder itself is made
-// private to its owner (mode 0700). False, with the system's reason, when
-// it cannot be made.
+// Makes a folder and its missing parents, each private to its owner (mode
+// 0700, or stricter where the umask says so); a folder already there is
+// left as it is. False, with the system's reason, when it cannot be made.
 bool makePrivateFolder(const QString& path, QString* reason);
 
 // Makes an empty file that only its owner may read and write (mode 0600, or
@@ -31,8 +31,15 @@ public:
     // new file, never a half of either.
     virtual bool replace(const QString& from, const QString& to) = 0;
     // Writes the whole content to a temporary file beside path and renames it
-    // into place; on failure path is as it was.
+    // into place; on failure path is as it was. The file is private to its
+    // owner from its first byte (mode 0600, or stricter where the umask says
+    // so), also when it replaces a file of another mode.
     virtual bool writeAtomically(const QString& path, const QByteArray& content) = 0;
+    // Gives to the permissions of from, as a file that takes the place of
+    // another keeps that one's mode. False where the file system keeps no
+    // modes (a FAT disk, some shares): nothing to keep there, and no reason
+    // to fail what the file is made for.
+    virtual bool copyMode(const QString& from, const QString& to) = 0;
 };
 
 class LocalFileSystem : public FileSystem
@@ -42,4 +49,5 @@ public:
     bool remove(const QString& path) override;
     bool replace(const QString& from, const QString& to) override;
     bool writeAtomically(const QString& path, const QByteArray& content) override;
+    bool copyMode(const QString& from, const QString& to) override;
 };

@@ -1,6 +1,7 @@
 #include "Shortcuts.h"
 
 #include "Dialogs.h"
+#include "FileSystem.h"
 
 #include <QDir>
 #include <QFile>
@@ -149,7 +150,7 @@ bool DesktopShortcuts::create(const ShortcutTarget& target, ShortcutPlace place)
     return false;
 #else
     const QString dir = folder(place);
-    if (place == ShortcutPlace::QuickLaunch && !QDir().mkpath(dir))
+    if (place == ShortcutPlace::QuickLaunch && !makePrivateFolder(dir, nullptr))
         return false;
     if (!QFileInfo(dir).isDir())
         return false;

@@ -175,6 +175,11 @@ void Database::open(Missing missing)
     if (fresh && missing == Missing::Refuse)
         throw DatabaseOpenError(heading + QStringLiteral("Dosya bulunamadı."));
 
+    // A new register is private from its first byte: the empty file is made
+    // with mode 0600 and SQLCipher fills it, giving its journal the same mode.
+    if (fresh && !createPrivateFile(m_filePath, nullptr))
+        throw DatabaseOpenError(heading + openFailureReason(SQLITE_CANTOPEN));
+
     sqlite3* db = nullptr;
     // With CREATE, so that an attached copy (compaction) can be created too.
     // The connection is used by one thread only: without the lock SQLite

@@ -32,6 +32,10 @@ bool Compaction::JetCompact(const QString& source, const QString& destination)
         // A copy left by an earlier run must not be mistaken for this one's.
         if (!step(Step::RemoveStale) || !m_fs.remove(destination))
             return false;
+        // The copy holds every guest: private from its first byte, filled by
+        // SQLCipher.
+        if (!createPrivateFile(destination, nullptr))
+            return false;
         QList<int> counts;
         {
             if (!step(Step::Export))
@@ -66,8 +70,12 @@ bool Compaction::VeritabaniOnar()
     const QString compacted = compactionPath();
     m_connection.close();
     bool ok = JetCompact(live, compacted);
-    if (ok)
+    if (ok) {
+        // The compacted register takes the mode of the one it replaces; a
+        // file system without modes has none to keep.
+        (void)m_fs.copyMode(live, compacted);
         ok = step(Step::Replace) && m_fs.replace(compacted, live);
+    }
     if (!ok) {
         m_fs.remove(compacted);
         m_dialogs.message(QStringLiteral("Error"), kFailureText, Dialogs::Icon::Error, Dialogs::Ok, Dialogs::Ok);

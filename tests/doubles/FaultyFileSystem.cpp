@@ -25,3 +25,8 @@ bool FaultyFileSystem::writeAtomically(const QString& path, const QByteArray& co
 {
     return allow(Op::Write, path) && LocalFileSystem::writeAtomically(path, content);
 }
+
+bool FaultyFileSystem::copyMode(const QString& from, const QString& to)
+{
+    return allow(Op::Mode, to) && LocalFileSystem::copyMode(from, to);
+}

@@ -9,7 +9,7 @@
 class FaultyFileSystem : public LocalFileSystem
 {
 public:
-    enum class Op { Exists, Remove, Replace, Write };
+    enum class Op { Exists, Remove, Replace, Write, Mode };
     // Called before each operation; returning false fails the operation.
     std::function<bool(Op, const QString& path)> before;
     int calls = 0;
@@ -18,6 +18,8 @@ public:
     bool remove(const QString& path) override;
     bool replace(const QString& from, const QString& to) override;
     bool writeAtomically(const QString& path, const QByteArray& content) override;
+    // Refused, it stands for a file system that keeps no modes.
+    bool copyMode(const QString& from, const QString& to) override;
 
 private:
     bool allow(Op op, const QString& path);

@@ -54,6 +54,17 @@ struct CompactionFixture : ::testing::Test
 
 } // namespace
 
+TEST_F(CompactionFixture, AFileSystemWithoutModesDoesNotFailIt)
+{
+    fs.before = [](FaultyFileSystem::Op op, const QString&) { return op != FaultyFileSystem::Op::Mode; };
+    Compaction c(db, fs, dialogs);
+    EXPECT_TRUE(c.VeritabaniOnar());
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_FALSE(QFile::exists(dvb()));
+    db.close();
+    EXPECT_EQ(counts(dir.databasePath()), before);
+}
+
 TEST_F(CompactionFixture, ReplacesTheLiveFileWithACheckedSmallerCopy)
 {
     const qint64 sizeBefore = QFileInfo(dir.databasePath()).size();

@@ -1,0 +1,172 @@
+#include "support/TestSupport.h"
+
+#include "platform/FileSystem.h"
+#include "register/Database.h"
+#include "transfer/Compaction.h"
+
+#include <QDir>
+#include <QFile>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+
+namespace {
+
+// The umask is the process's: set for one case, put back afterwards.
+class UmaskGuard
+{
+public:
+    explicit UmaskGuard(mode_t mask) : m_previous(::umask(mask)) {}
+    ~UmaskGuard() { ::umask(m_previous); }
+    UmaskGuard(const UmaskGuard&) = delete;
+    UmaskGuard& operator=(const UmaskGuard&) = delete;
+
+private:
+    mode_t m_previous;
+};
+
+// A file's permission bits as a number (0600), -1 when it is not there.
+int modeOf(const QString& path)
+{
+    if (!QFileInfo::exists(path))
+        return -1;
+    const QFileDevice::Permissions p = QFile::permissions(path);
+    const std::pair<QFileDevice::Permission, int> bits[] = {
+        {QFileDevice::ReadOwner, 0400}, {QFileDevice::WriteOwner, 0200}, {QFileDevice::ExeOwner, 0100},
+        {QFileDevice::ReadGroup, 0040}, {QFileDevice::WriteGroup, 0020}, {QFileDevice::ExeGroup, 0010},
+        {QFileDevice::ReadOther, 0004}, {QFileDevice::WriteOther, 0002}, {QFileDevice::ExeOther, 0001},
+    };
+    int mode = 0;
+    for (const auto& [flag, bit] : bits) {
+        if (p.testFlag(flag))
+            mode |= bit;
+    }
+    return mode;
+}
+
+std::string octal(int mode)
+{
+    return mode < 0 ? std::string("none") : QString::number(mode, 8).rightJustified(4, QLatin1Char('0')).toStdString();
+}
+
+const QFileDevice::Permissions kOwnerAndGroupRead =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+const QFileDevice::Permissions kEveryoneReads = kOwnerAndGroupRead | QFileDevice::ReadOther;
+
+// The real file system, noting the mode of each file just before it is
+// renamed into place: the temporary a file is written to.
+struct ModeAtRename : LocalFileSystem
+{
+    int mode = -1;
+    bool replace(const QString& from, const QString& to) override
+    {
+        mode = modeOf(from);
+        return LocalFileSystem::replace(from, to);
+    }
+};
+
+QString writeNotification(FileSystem& fs)
+{
+    return fs.writeAtomically(QStringLiteral("Konaklama.xml"), "<KONAKLAMA/>") ? QStringLiteral("Konaklama.xml")
+                                                                               : QString();
+}
+
+// A register with a guest, compacted; its mode afterwards. The register is
+// given the mode first, the copy's mode is noted when it has been made.
+int compactedRegisterMode(QFileDevice::Permissions registerMode, int* copyMode = nullptr)
+{
+    Database db(Database::kFileName);
+    db.open();
+    insertGuest(db, QStringLiteral("Misafir"));
+    QFile::setPermissions(Database::kFileName, registerMode);
+    ScriptedDialogs dialogs;
+    LocalFileSystem fs;
+    Compaction c(db, fs, dialogs);
+    c.beforeStep = [&](Compaction::Step s) {
+        if (s == Compaction::Step::Verify && copyMode)
+            *copyMode = modeOf(c.compactionPath());
+        return true;
+    };
+    if (!c.VeritabaniOnar())
+        return -1;
+    return modeOf(Database::kFileName);
+}
+
+} // namespace
+
+TEST(PrivateFiles, EveryFileOfGuestsIsTheOwnersAloneWhateverTheUmask)
+{
+    struct Case
+    {
+        const char* what;
+        std::function<int()> mode;
+        int expected;
+    };
+    const Case cases[] = {
+        {"a new register", [] {
+             Database(Database::kFileName).open();
+             return modeOf(Database::kFileName);
+         }, 0600},
+        {"the register's journal", [] {
+             Database db(Database::kFileName);
+             db.open();
+             db.begin();
+             insertGuest(db, QStringLiteral("Misafir"));
+             const int mode = modeOf(Database::kFileName + QStringLiteral("-journal"));
+             db.rollback();
+             return mode;
+         }, 0600},
+        {"a register left empty, made into a register", [] {
+             QFile empty(Database::kFileName);
+             empty.open(QIODevice::WriteOnly);
+             empty.setPermissions(kEveryoneReads);
+             empty.close();
+             Database(Database::kFileName).open();
+             return modeOf(Database::kFileName);
+         }, 0600},
+        {"the compaction copy", [] {
+             int copy = -1;
+             compactedRegisterMode(QFileDevice::ReadOwner | QFileDevice::WriteOwner, &copy);
+             return copy;
+         }, 0600},
+        {"a register the group may read, compacted", [] { return compactedRegisterMode(kOwnerAndGroupRead); }, 0640},
+        {"a new notification file", [] {
+             LocalFileSystem fs;
+             return modeOf(writeNotification(fs));
+         }, 0600},
+        {"the notification file's temporary", [] {
+             ModeAtRename fs;
+             writeNotification(fs);
+             return fs.mode;
+         }, 0600},
+        {"a notification file replacing one everyone could read", [] {
+             LocalFileSystem fs;
+             writeNotification(fs);
+             QFile::setPermissions(QStringLiteral("Konaklama.xml"), kEveryoneReads);
+             return modeOf(writeNotification(fs));
+         }, 0600},
+        {"a folder made", [] {
+             return makePrivateFolder(QStringLiteral("a/b"), nullptr) ? modeOf(QStringLiteral("a/b")) : -1;
+         }, 0700},
+        {"a missing parent made with it", [] {
+             return makePrivateFolder(QStringLiteral("a/b"), nullptr) ? modeOf(QStringLiteral("a")) : -1;
+         }, 0700},
+    };
+    for (const mode_t mask : {mode_t(022), mode_t(077)}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << c.what << ", umask 0" << std::oct << mask);
+            TestDir dir;
+            int mode = -1;
+            {
+                UmaskGuard umask(mask);
+                mode = c.mode();
+            }
+            EXPECT_EQ(octal(mode), octal(c.expected));
+        }
+    }
+}
+
+#endif
