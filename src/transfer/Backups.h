@@ -84,6 +84,8 @@ private:
     std::optional<QString> backUp(const QString& keep);
     std::optional<QString> buildReplacement(const QString& backup, const QByteArray& key,
                                             const QList<int>& backupCounts, const QString& replacement);
+    // An encrypted, compacted copy of the register through its connection.
+    void exportTo(const QString& path);
     void rotate(const QString& keep);
     void removeTemporary(const QString& path);
 
