@@ -313,7 +313,10 @@ std::optional<QString> Backups::buildReplacement(const QString& backup, const QB
                                                  const QList<int>& backupCounts, const QString& replacement)
 {
     QString why;
-    if (!m_fs.remove(replacement))
+    // One left by a restore cut short, with its journal, which must not be
+    // played into the new copy.
+    removeTemporary(replacement);
+    if (m_fs.exists(replacement) || m_fs.exists(replacement + QStringLiteral("-journal")))
         return kNotCreated.arg(native(replacement));
     if (!createPrivateFile(replacement, &why))
         return kNotCreated.arg(why);
