@@ -127,6 +127,16 @@ bool createPrivateFile(const QString& path, QString* reason)
 #endif
 }
 
+bool syncToDisk(const QString& path, QString* reason)
+{
+    QFile file(path);
+    if (file.open(QIODevice::ReadWrite) && syncFile(file))
+        return true;
+    if (reason)
+        *reason = file.errorString();
+    return false;
+}
+
 bool LocalFileSystem::exists(const QString& path)
 {
     return QFileInfo::exists(path);

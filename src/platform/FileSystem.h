@@ -19,6 +19,10 @@ bool makePrivateFolder(const QString& path, QString* reason);
 // system's reason, when it cannot be made.
 bool createPrivateFile(const QString& path, QString* reason);
 
+// Puts a file's bytes on the disk, not only in the system's cache. False,
+// with the reason, when it cannot.
+bool syncToDisk(const QString& path, QString* reason);
+
 // File operations whose failure must not cost data.
 class FileSystem
 {

@@ -259,6 +259,33 @@ void Database::open(Missing missing)
     }
 }
 
+void Database::openForReading()
+{
+    if (m_db)
+        return;
+    const QString heading = QStringLiteral("Veritabanı açılamadı: %1\n").arg(m_path);
+    const QFileInfo info(m_filePath);
+    if (!info.exists() || (info.isFile() && info.size() == 0))
+        throw DatabaseOpenError(heading + QStringLiteral("Dosya bulunamadı."));
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(m_filePath).constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
+                             nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_key(db, m_password.constData(), int(m_password.size()));
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(db, 2000);
+        rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    }
+    if (rc != SQLITE_OK) {
+        sqlite3_close(db);
+        throw DatabaseOpenError(heading + openFailureReason(rc), rc == SQLITE_NOTADB
+                                                                     ? DatabaseOpenError::Reason::WrongKey
+                                                                     : DatabaseOpenError::Reason::Other);
+    }
+    m_db = db;
+    m_createdNew = false;
+}
+
 void Database::close()
 {
     m_statements.clear();

@@ -46,6 +46,10 @@ public:
     // reason otherwise.
     enum class Missing { Create, Refuse };
     void open(Missing missing = Missing::Create);
+    // Opens an existing file for reading only: nothing is created, added or
+    // checked beyond the key, so a copy made by an earlier version stays as
+    // it is and a copy on a read-only disk opens. Throws DatabaseOpenError.
+    void openForReading();
     void close();
     bool isOpen() const { return m_db != nullptr; }
     // True when the last open made a new file.

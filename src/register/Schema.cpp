@@ -152,16 +152,22 @@ const TableDef& transferGecmisi()
     return t;
 }
 
+const TableDef& yedekAyar()
+{
+    static const TableDef t{QStringLiteral("YedekAyar"), {text(QStringLiteral("Klasor"), 4096)}};
+    return t;
+}
+
 const QList<const TableDef*>& allTables()
 {
-    static const QList<const TableDef*> all = {&kisi(),   &musteriler(), &ulke(), &kimlikTuru(),     &cinsiyet(),
-                                               &iller(), &medeniHali(), &ayar(), &transferGecmisi()};
+    static const QList<const TableDef*> all = {&kisi(),  &musteriler(), &ulke(), &kimlikTuru(),      &cinsiyet(),
+                                               &iller(), &medeniHali(), &ayar(), &transferGecmisi(), &yedekAyar()};
     return all;
 }
 
 const QList<const TableDef*>& laterTables()
 {
-    static const QList<const TableDef*> later = {&transferGecmisi()};
+    static const QList<const TableDef*> later = {&transferGecmisi(), &yedekAyar()};
     return later;
 }
 

@@ -39,6 +39,9 @@ const TableDef& medeniHali();
 const TableDef& ayar();
 // The record of the transfer runs.
 const TableDef& transferGecmisi();
+// Where the backups go: one row, its folder; empty or no row means the
+// folder "Yedekler" beside the register.
+const TableDef& yedekAyar();
 
 const QList<const TableDef*>& allTables();
 // Tables that registers made by an earlier version lack: added, empty, when

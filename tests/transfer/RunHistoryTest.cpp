@@ -211,10 +211,11 @@ TEST(RunHistory, ARegisterMadeWithoutTheRecordGetsItAndNothingElseChanges)
         EXPECT_FALSE(db.createdNew());
         EXPECT_EQ(db.columnNames(u"TransferGecmisi"_s), Schema::transferGecmisi().columnNames());
         EXPECT_EQ(db.count(u"TransferGecmisi"_s), 0);
+        EXPECT_EQ(db.columnNames(u"YedekAyar"_s), Schema::yedekAyar().columnNames());
     }
     const QString after = sqlcipherCli(dir.databasePath(),
                                        u"PRAGMA key = 'vorpalquintezbrask';\nSELECT type, name, sql FROM sqlite_master "
-                                       u"WHERE name <> 'TransferGecmisi' ORDER BY name;\nSELECT * FROM Kisi;\n"
+                                       u"WHERE name NOT IN ('TransferGecmisi', 'YedekAyar') ORDER BY name;\nSELECT * FROM Kisi;\n"
                                        u"SELECT * FROM Musteriler;\nSELECT * FROM Ayar;\n"_s);
     EXPECT_EQ(after, before);
     // Opened again: nothing more is added.

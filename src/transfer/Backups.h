@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <optional>
+
+class Clock;
+class Database;
+class FileSystem;
+
+// Encrypted backups of the register: compacted copies under the register's
+// key at that moment, checked and on the disk before they take their name,
+// kept for a month at most and ten at most. Every backup goes through the
+// program's own connection, which must be open with no transaction pending.
+class Backups
+{
+public:
+    Backups(Database& db, FileSystem& fs, Clock& clock);
+
+    static constexpr int kKeepDays = 30;
+    static constexpr int kKeepCount = 10;
+    // The folder beside the register when none is chosen.
+    static const QString kDefaultFolderName; // "Yedekler"
+    // %1: the folder, %2: the reason.
+    static const QString kFailure;
+    // %1: the backup, %2: the reason.
+    static const QString kRestoreFailure;
+    static const QString kWrongKey;
+
+    // Where backups go: the folder chosen, or "Yedekler" beside the register.
+    QString folder();
+    // Stores the choice (an empty folder: beside the register). False, with
+    // the reason, when it cannot be stored.
+    bool setFolder(const QString& folder, QString* reason = nullptr);
+
+    // Makes one backup now and deletes those past keeping. The message
+    // naming the folder and the reason, or nothing when the backup is made.
+    // A failed backup leaves no file behind.
+    std::optional<QString> make();
+
+    // The newest backup's moment, from the names in the folder.
+    std::optional<QDateTime> newest();
+    // True when no backup is younger than 24 hours.
+    bool isDue(const QDateTime& now);
+    // True when a backup was made on that day.
+    bool madeOn(const QDate& day);
+
+    struct Entry
+    {
+        QString path;
+        QDateTime moment;
+        int guests = -1;
+        int customers = -1;
+        bool opensWithKey = false;
+    };
+    // Every backup, newest first; the guests and customers it holds when it
+    // opens with the key (else -1 and opensWithKey false).
+    QList<Entry> list(const QByteArray& key);
+
+    // Puts a backup in the register's place: the current register is backed
+    // up first, the backup's copy keeps the current run history and backup
+    // folder, is checked and renamed over the register, and the connection
+    // opens it with backupKey, the register's key from then on. The caller
+    // closes every table before and opens them after. The message, or
+    // nothing; on failure the register is as it was and open.
+    std::optional<QString> restore(const Entry& backup, const QByteArray& backupKey);
+
+    // "radadir-yyyyMMdd-HHmmss.dve".
+    static QString fileNameFor(const QDateTime& moment);
+    // The replacement built beside the register while restoring.
+    static QString restorePathFor(const QString& liveFile);
+
+private:
+    struct Found
+    {
+        QString path;
+        QDateTime moment;
+    };
+    QList<Found> found();
+    // The reason of a failure, or nothing; never deletes keep.
+    std::optional<QString> backUp(const QString& keep);
+    std::optional<QString> buildReplacement(const QString& backup, const QByteArray& key,
+                                            const QList<int>& backupCounts, const QString& replacement);
+    // An encrypted, compacted copy of the register through its connection.
+    void exportTo(const QString& path);
+    void rotate(const QString& keep);
+    void removeTemporary(const QString& path);
+
+    Database& m_db;
+    FileSystem& m_fs;
+    Clock& m_clock;
+};

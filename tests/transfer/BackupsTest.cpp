@@ -1,0 +1,239 @@
+#include "support/TestSupport.h"
+
+#include "register/Database.h"
+#include "register/RegisterPassword.h"
+#include "register/Schema.h"
+#include "transfer/Backups.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QByteArray kOwnKey = "Çam-Ağacı 42"_ba;
+const QByteArray kLaterKey = "Kestane 2027"_ba;
+
+QStringList guestNames(Database& db)
+{
+    QStringList names;
+    for (const QVariant& v : db.column(u"SELECT Adi FROM Kisi ORDER BY Adi"_s))
+        names << v.toString();
+    return names;
+}
+
+// The message, or an empty text when there is none.
+QString messageOf(const std::optional<QString>& message)
+{
+    return message.value_or(QString());
+}
+
+// The mode's owner, group and other bits.
+int modeOf(const QString& path)
+{
+    return int(QFileInfo(path).permissions() & QFileDevice::Permissions(0x7077));
+}
+
+// Files in a folder, sorted.
+QStringList filesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+void touch(const QString& path)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+}
+
+// A register with two guests and a customer, open, its clock pinned.
+struct BackupsFixture : ::testing::Test
+{
+    TestDir dir;
+    const QDateTime now{QDate(2026, 12, 9), QTime(15, 45, 12)};
+    ManualClock clock{now};
+    FaultyFileSystem fs;
+    Database db{Database::kFileName};
+    Backups backups{db, fs, clock};
+
+    void SetUp() override
+    {
+        db.open();
+        insertGuest(db, u"Ayşe"_s);
+        insertGuest(db, u"Bora"_s);
+        db.exec(u"INSERT INTO Musteriler (musteriKodu) VALUES ('K1')"_s);
+    }
+    QString beside() const { return dir.path(u"Yedekler"_s); }
+};
+
+} // namespace
+
+TEST_F(BackupsFixture, ABackupOpensWithTheRegistersKeyOnlyAndHoldsItsRows)
+{
+    EXPECT_TRUE(backups.isDue(now));
+    for (const QByteArray& key : {Database::kPassword, kOwnKey}) {
+        SCOPED_TRACE(key.toStdString());
+        if (key != db.password())
+            db.rekey(key);
+        // What a backup cut short left goes with the next one.
+        if (QFileInfo::exists(beside()))
+            touch(beside() + u"/radadir-20261201-101010.dve.part"_s);
+
+        ASSERT_EQ(messageOf(backups.make()), QString());
+
+        const QString file = beside() + u"/"_s + Backups::fileNameFor(clock.now());
+        EXPECT_EQ(filesIn(beside()).filter(u".part"_s), QStringList());
+        EXPECT_EQ(modeOf(beside()), int(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        EXPECT_EQ(modeOf(file), int(QFile::ReadOwner | QFile::WriteOwner));
+        EXPECT_NE(fileHead(file), QByteArray("SQLite format 3\0", 16));
+        EXPECT_EQ(Database::opensWith(file, Database::kPassword), key == Database::kPassword);
+        {
+            Database copy(file, key);
+            copy.openForReading();
+            EXPECT_EQ(guestNames(copy), (QStringList{u"Ayşe"_s, u"Bora"_s}));
+        }
+        const Backups::Entry e = backups.list(key).value(0);
+        EXPECT_EQ(e.path, file);
+        EXPECT_EQ((QList<int>{e.opensWithKey, e.guests, e.customers}), (QList<int>{true, 2, 1}));
+        const Backups::Entry other = backups.list(kLaterKey).value(0);
+        EXPECT_EQ((QList<int>{other.opensWithKey, other.guests, other.customers}), (QList<int>{false, -1, -1}));
+        clock.advanceSeconds(3600);
+    }
+    // The newest is an hour old now.
+    EXPECT_EQ(backups.newest().value_or(QDateTime()), clock.now().addSecs(-3600));
+    EXPECT_TRUE(backups.madeOn(now.date()));
+    EXPECT_FALSE(backups.madeOn(now.date().addDays(1)));
+    EXPECT_FALSE(backups.isDue(clock.now().addSecs(23 * 3600 - 1)));
+    EXPECT_TRUE(backups.isDue(clock.now().addSecs(23 * 3600)));
+}
+
+// Backups older than 30 days and all but the newest 10 go when one is made;
+// nothing else in the folder is touched.
+TEST_F(BackupsFixture, RotationByAgeAndByCount)
+{
+    const qint64 hour = 3600, day = 24 * hour;
+    struct Case { const char* name; QList<qint64> ages, kept; QString folder; }; // ages: seconds before now
+    const QList<Case> cases = {
+        {"age", {2 * day, 30 * day - hour, 30 * day + 1, 31 * day}, {2 * day, 30 * day - hour}, {}},
+        {"count", {hour, 2 * hour, 3 * hour, 4 * hour, 5 * hour, 6 * hour, 7 * hour, 8 * hour, 9 * hour, 10 * hour, 11 * hour},
+         {hour, 2 * hour, 3 * hour, 4 * hour, 5 * hour, 6 * hour, 7 * hour, 8 * hour, 9 * hour}, dir.path(u"usb/RadaDIR"_s)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString folder = c.folder.isEmpty() ? beside() : c.folder;
+        ASSERT_TRUE(backups.setFolder(c.folder));
+        ASSERT_EQ(backups.folder(), folder);
+        QDir().mkpath(folder);
+        QStringList expected = {u"notlar.txt"_s, u"radadir-eski.dve"_s, Backups::fileNameFor(now)};
+        for (const QString& other : expected.mid(0, 2))
+            touch(folder + u"/"_s + other);
+        for (qint64 age : c.ages)
+            touch(folder + u"/"_s + Backups::fileNameFor(now.addSecs(-age)));
+
+        ASSERT_EQ(messageOf(backups.make()), QString());
+
+        for (qint64 age : c.kept)
+            expected << Backups::fileNameFor(now.addSecs(-age));
+        expected.sort();
+        EXPECT_EQ(filesIn(folder), expected);
+    }
+}
+
+TEST_F(BackupsFixture, AFailedBackupIsReportedWithItsFolderAndLeavesNothing)
+{
+    touch(dir.path(u"dosya.txt"_s));
+    struct Case { const char* name; QString folder; bool refuseRename; QString reason; }; // reason: empty for the system's
+    const QList<Case> cases = {
+        {"folder under a file", dir.path(u"dosya.txt/Yedekler"_s), false, {}},
+        {"rename refused", {}, true, u"Dosyaya son adı verilemedi."_s},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(backups.setFolder(c.folder));
+        const QString folder = c.folder.isEmpty() ? beside() : c.folder;
+        fs.before = [&](FaultyFileSystem::Op op, const QString&) { return !(c.refuseRename && op == FaultyFileSystem::Op::Replace); };
+
+        const QString message = messageOf(backups.make());
+
+        const QString heading = u"Yedek alınamadı: "_s + QDir::toNativeSeparators(folder) + u"\r"_s;
+        EXPECT_TRUE(message.startsWith(heading) && message.size() > heading.size()) << message.toStdString();
+        EXPECT_TRUE(c.reason.isEmpty() || message == heading + c.reason) << message.toStdString();
+        EXPECT_EQ(filesIn(folder), QStringList());
+        fs.before = nullptr;
+    }
+    // Tried again at the next occasion.
+    EXPECT_EQ(messageOf(backups.make()), QString());
+}
+
+// The backup's guests come back under the backup's key; the run history and
+// the backup folder stay as they are now, and the register as it was is
+// backed up first.
+TEST_F(BackupsFixture, RestorePutsTheBackupsGuestsBackAndKeepsTheRunHistory)
+{
+    struct Case
+    {
+        const char* name;
+        QByteArray backupKey;
+        QByteArray currentKey;
+    };
+    const QList<Case> cases = {
+        {"same key", Database::kPassword, Database::kPassword},
+        {"an older password", kOwnKey, kLaterKey},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestDir own;
+        Database live(Database::kFileName);
+        live.open();
+        insertGuest(live, u"Ayşe"_s);
+        insertGuest(live, u"Bora"_s);
+        if (c.backupKey != live.password())
+            live.rekey(c.backupKey);
+        ManualClock ownClock{now};
+        Backups b(live, fs, ownClock);
+        ASSERT_EQ(messageOf(b.make()), QString());
+        // Since the backup: a guest in, one out, a run, another password.
+        insertGuest(live, u"Cem"_s);
+        live.exec(u"DELETE FROM Kisi WHERE Adi = ?"_s, {u"Ayşe"_s});
+        live.exec(u"INSERT INTO TransferGecmisi (Zaman, DosyaYolu, Sonuc) VALUES ('2026-12-09 16:00:00', '/arsiv/a.xml', 'Yazıldı')"_s);
+        const QString usb = own.path(u"usb"_s);
+        ASSERT_TRUE(b.setFolder(usb));
+        ASSERT_TRUE(QFile::rename(own.path(u"Yedekler"_s), usb));
+        if (c.currentKey != live.password()) {
+            ASSERT_EQ(messageOf(RegisterPassword::change(live, QString::fromUtf8(c.currentKey))), QString());
+        }
+        const Backups::Entry chosen = b.list(live.password()).value(0);
+        ASSERT_FALSE(chosen.path.isEmpty());
+
+        // A wrong password and a refused rename change nothing.
+        EXPECT_EQ(messageOf(b.restore(chosen, "yanlış parola"_ba)),
+                  Backups::kRestoreFailure.arg(QDir::toNativeSeparators(chosen.path), Backups::kWrongKey));
+        fs.before = [&](FaultyFileSystem::Op op, const QString& to) {
+            return !(op == FaultyFileSystem::Op::Replace && to == live.filePath());
+        };
+        ASSERT_TRUE(b.restore(chosen, c.backupKey).has_value());
+        fs.before = nullptr;
+        ASSERT_TRUE(live.isOpen());
+        EXPECT_EQ(live.password(), c.currentKey);
+        EXPECT_EQ(guestNames(live), (QStringList{u"Bora"_s, u"Cem"_s}));
+        EXPECT_FALSE(QFile::exists(Backups::restorePathFor(live.filePath())));
+
+        ownClock.advanceSeconds(60);
+        ASSERT_EQ(messageOf(b.restore(chosen, c.backupKey)), QString());
+
+        ASSERT_TRUE(live.isOpen());
+        EXPECT_EQ(live.password(), c.backupKey);
+        EXPECT_EQ(guestNames(live), (QStringList{u"Ayşe"_s, u"Bora"_s}));
+        EXPECT_EQ(live.column(u"SELECT DosyaYolu FROM TransferGecmisi"_s), QList<QVariant>{u"/arsiv/a.xml"_s});
+        EXPECT_EQ(b.folder(), usb);
+        EXPECT_EQ(Database::opensWith(own.databasePath(), c.currentKey), c.backupKey == c.currentKey);
+        // The register as it was before the restore, under the key it had.
+        const QList<Backups::Entry> after = b.list(c.currentKey);
+        ASSERT_EQ(after.size(), 3) << "the chosen one, and one before each restore";
+        EXPECT_EQ((QList<int>{after[0].opensWithKey, after[0].guests}), (QList<int>{true, 2}));
+        EXPECT_EQ(after[2].path, chosen.path);
+    }
+}
