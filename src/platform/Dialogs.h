@@ -49,6 +49,8 @@ public:
     // enough to show its longest text whole.
     virtual std::optional<QString> inputText(const TextRequest& request) = 0;
     virtual void about(const QString& title, const QString& details) = 0;
+    // A folder chosen by the user, starting at start; empty when cancelled.
+    virtual QString folderName(const QString& title, const QString& start) = 0;
 
     // Plain message with an OK button, captioned with the application title.
     void inform(const QString& text);

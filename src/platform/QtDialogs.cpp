@@ -122,3 +122,8 @@ void QtDialogs::about(const QString& title, const QString& details)
 {
     QMessageBox::about(nullptr, title, details);
 }
+
+QString QtDialogs::folderName(const QString& title, const QString& start)
+{
+    return QFileDialog::getExistingDirectory(QApplication::activeWindow(), title, start);
+}

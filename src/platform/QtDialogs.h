@@ -13,4 +13,5 @@ public:
     QString saveFileName(const SaveFileRequest& request) override;
     std::optional<QString> inputText(const TextRequest& request) override;
     void about(const QString& title, const QString& details) override;
+    QString folderName(const QString& title, const QString& start) override;
 };

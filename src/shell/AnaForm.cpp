@@ -18,11 +18,15 @@
 #include "platform/Platform.h"
 #include "platform/Shortcuts.h"
 #include "register/DBControls.h"
+#include "register/Database.h"
 #include "register/Dataset.h"
 #include "register/Formats.h"
 #include "register/GuestEntry.h"
 #include "register/KimlikOku.h"
 #include "register/PasswordWindow.h"
+#include "register/RegisterPassword.h"
+#include "transfer/BackupSchedule.h"
+#include "transfer/RestoreWindow.h"
 #include "register/Tables.h"
 #include "transfer/HistoryWindow.h"
 #include "transfer/TransferRun.h"
@@ -39,6 +43,7 @@
 #include <QTableView>
 #include <QTextEdit>
 #include <QGuiApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 #include <QLabel>
@@ -242,6 +247,14 @@ void TForm1::buildMenu()
     KayitParolasi1 = islemler->addAction(QStringLiteral("Kayıt &Parolası..."));
     KayitParolasi1->setObjectName(QStringLiteral("KayitParolasi1"));
     connect(KayitParolasi1, &QAction::triggered, this, &TForm1::changePassword);
+    YedeklemeKlasoru1 = islemler->addAction(QStringLiteral("&Yedekleme Klasörü..."));
+    YedeklemeKlasoru1->setObjectName(QStringLiteral("YedeklemeKlasoru1"));
+    YedeklemeKlasoru1->setEnabled(false);
+    connect(YedeklemeKlasoru1, &QAction::triggered, this, &TForm1::chooseBackupFolder);
+    YedektenGeriYukle1 = islemler->addAction(QStringLiteral("Yedekten &Geri Yükle..."));
+    YedektenGeriYukle1->setObjectName(QStringLiteral("YedektenGeriYukle1"));
+    YedektenGeriYukle1->setEnabled(false);
+    connect(YedektenGeriYukle1, &QAction::triggered, this, &TForm1::restoreBackup);
 
     Hakknda1 = menuBar()->addAction(QStringLiteral("Hakkında"));
     Hakknda1->setObjectName(QStringLiteral("Hakknda1"));
@@ -447,6 +460,83 @@ void TForm1::changePassword()
 {
     PasswordWindow window(m_database, m_platform.dialogs, this);
     window.exec();
+}
+
+void TForm1::setBackups(Backups* backups)
+{
+    m_backups = backups;
+    YedeklemeKlasoru1->setEnabled(backups != nullptr);
+    YedektenGeriYukle1->setEnabled(backups != nullptr);
+}
+
+bool TForm1::editPending() const
+{
+    return m_tables.kisi->isEditing() || m_tables.musteriler->isEditing();
+}
+
+void TForm1::chooseBackupFolder()
+{
+    const QString folder = m_platform.dialogs.folderName(QStringLiteral("Yedekleme Klasörü"), m_backups->folder());
+    if (folder.isEmpty())
+        return;
+    QString reason;
+    if (!m_backups->setFolder(folder, &reason)) {
+        m_platform.dialogs.reportError(QStringLiteral("Yedekleme klasörü kaydedilemedi: %1").arg(reason));
+        return;
+    }
+    if (const auto failure = m_backups->make()) {
+        m_platform.dialogs.reportError(*failure);
+        return;
+    }
+    m_platform.dialogs.inform(
+        QStringLiteral("Yedekler bundan sonra bu klasöre alınacak:\r%1").arg(QDir::toNativeSeparators(folder)));
+}
+
+void TForm1::restoreBackup()
+{
+    const QString title = QStringLiteral("Yedekten Geri Yükle");
+    // The tables are replaced: what is being edited is stored (or refused)
+    // first, as before a transfer run.
+    if (m_customers && !m_customers->settlePendingEdit())
+        return;
+    if (m_tables.kisi->isEditing() && !m_tables.kisi->settle())
+        return;
+    RestoreWindow window(m_backups->list(m_database.password()), this);
+    if (window.exec() != QDialog::Accepted)
+        return;
+    const std::optional<Backups::Entry> backup = window.chosen();
+    if (!backup)
+        return;
+    QByteArray key = m_database.password();
+    if (!backup->opensWithKey) {
+        Dialogs::TextRequest request;
+        request.caption = title;
+        request.prompt = QStringLiteral("Bu yedek başka bir parolayla alınmış. Yedeğin parolasını giriniz:");
+        request.secret = true;
+        const std::optional<QString> typed = m_platform.dialogs.inputText(request);
+        if (!typed)
+            return;
+        key = RegisterPassword::keyFor(*typed);
+        if (!Database::opensWith(backup->path, key)) {
+            m_platform.dialogs.inform(RegisterPassword::kWrong);
+            return;
+        }
+    }
+    const QString question =
+        QStringLiteral("%1 tarihli yedek geri yüklenecek.\rBu yedekten sonra bildirilen misafirler bir sonraki "
+                       "transfer dosyasında yeniden yer alacak; bu yedekten sonra girilen ve değiştirilen kayıtlar "
+                       "kaybolacak (şu anki kayıt önce yedeklenir).\rDevam edilsin mi?")
+            .arg(Formats::dateTimeText(backup->moment));
+    if (m_platform.dialogs.message(title, question, Dialogs::Icon::Warning, Dialogs::Buttons(Dialogs::Evet) | Dialogs::Hayir,
+                                   Dialogs::Hayir) != Dialogs::Evet)
+        return;
+    const std::optional<QString> failure = ::restoreBackup(*m_backups, m_tables, *backup, key);
+    entry->ADOTable1AfterScroll();
+    if (failure) {
+        m_platform.dialogs.reportError(*failure);
+        return;
+    }
+    m_platform.dialogs.inform(QStringLiteral("Yedek geri yüklendi."));
 }
 
 void TForm1::bringToFront()

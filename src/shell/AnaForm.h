@@ -4,6 +4,7 @@
 #include <memory>
 
 struct Platform;
+class Backups;
 class Database;
 class Dataset;
 class Tables;
@@ -50,6 +51,9 @@ public:
     ~TForm1() override;
 
     void setWindows(TForm2* search, TForm3* customers, TForm4* firstRun);
+    // The register's backups, for the backup menu items; without them the
+    // items are disabled.
+    void setBackups(Backups* backups);
 
     void FormCreate();
     void FormShow();
@@ -83,6 +87,14 @@ public:
     // "Kayıt Parolası...": the window that sets, changes or removes the
     // register's password.
     void changePassword();
+    // "Yedekleme Klasörü...": where backups go from now on; one is made
+    // there at once, so that a folder that cannot be used shows now.
+    void chooseBackupFolder();
+    // "Yedekten Geri Yükle...": pending edits settled, a backup chosen,
+    // asked about, and put in place of the register.
+    void restoreBackup();
+    // Whether a guest or a customer is being edited.
+    bool editPending() const;
     // F8: a document's machine-readable zone fills the guest record.
     void openZoneReader();
     // The transfer run: notification file, purge, compaction.
@@ -114,6 +126,8 @@ public:
     QAction* k1;
     QAction* TransferGecmisi1;
     QAction* KayitParolasi1;
+    QAction* YedeklemeKlasoru1;
+    QAction* YedektenGeriYukle1;
     QAction* KimlikOku1;
     QAction* Hakknda1;
     QAction* Masastne1;
@@ -143,6 +157,7 @@ private:
     Database& m_database;
     TForm2* m_search = nullptr;
     TForm3* m_customers = nullptr;
+    Backups* m_backups = nullptr;
     TForm4* m_firstRun = nullptr;
     HistoryWindow* m_history = nullptr;
     KimlikOku* m_zoneReader = nullptr;

@@ -13,11 +13,14 @@
 #include "platform/SingleInstance.h"
 #include "register/RegisterPassword.h"
 #include "register/Tables.h"
+#include "transfer/BackupSchedule.h"
+#include "transfer/Backups.h"
 #include "transfer/Compaction.h"
 #include "transfer/CompletenessDialog.h"
 #include "transfer/TransferRun.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <QDir>
 
 Program::Program(Platform& p, const QString& databasePath) : platform(p), database(databasePath)
@@ -61,7 +64,10 @@ Program::~Program()
     form2.reset();
     form1.reset();
     splash.reset();
+    backupTimer.reset();
     transfer.reset();
+    backupSchedule.reset();
+    backups.reset();
     tables.reset();
     database.close();
     lock.reset();
@@ -125,6 +131,25 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
     if (program->database.createdNew())
         program->form4->showNewRegister(program->database.path());
     program->form1->setWindows(program->form2.get(), program->form3.get(), program->form4.get());
+
+    // Backups: one at the first start of a day, one after every successful
+    // run, and one whenever the newest is a day old and nothing is edited.
+    program->backups = std::make_unique<Backups>(program->database, platform.fs, platform.clock);
+    program->backupSchedule = std::make_unique<BackupSchedule>(*program->backups, platform.clock);
+    BackupSchedule* schedule = program->backupSchedule.get();
+    program->form1->setBackups(program->backups.get());
+    program->transfer->backUp = [schedule] { return schedule->afterRun(); };
+    if (const auto failure = schedule->atStart())
+        platform.dialogs.message(kAppTitle, *failure, Dialogs::Icon::Warning, Dialogs::Ok, Dialogs::Ok);
+    program->backupTimer = std::make_unique<QTimer>();
+    program->backupTimer->setObjectName(QStringLiteral("BackupTimer"));
+    program->backupTimer->setInterval(BackupSchedule::kCheckIntervalMs);
+    Platform* adapters = &platform;
+    QObject::connect(program->backupTimer.get(), &QTimer::timeout, mainWindow, [schedule, mainWindow, adapters] {
+        if (const auto failure = schedule->whileRunning(mainWindow->editPending()))
+            adapters->dialogs.message(kAppTitle, *failure, Dialogs::Icon::Warning, Dialogs::Ok, Dialogs::Ok);
+    });
+    program->backupTimer->start();
 
     TForm1* main = program->form1.get();
     guard.listen();

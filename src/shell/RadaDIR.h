@@ -5,7 +5,10 @@
 
 #include <memory>
 
+class BackupSchedule;
+class Backups;
 class Compaction;
+class QTimer;
 class RegisterLock;
 class SingleInstance;
 class Tables;
@@ -35,6 +38,10 @@ public:
     std::unique_ptr<Tables> tables;
     std::unique_ptr<Compaction> compaction;
     std::unique_ptr<TransferRun> transfer;
+    std::unique_ptr<Backups> backups;
+    std::unique_ptr<BackupSchedule> backupSchedule;
+    // Asks now and then whether a backup is due while the program runs.
+    std::unique_ptr<QTimer> backupTimer;
     std::unique_ptr<TForm5> splash;
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TForm2> form2;

@@ -232,8 +232,11 @@ bool TransferRun::runTo(const QString& path)
     // Recorded before the message: a program ended while it is shown has
     // still recorded its run.
     recordRun();
+    const std::optional<QString> backupFailure = backUp ? backUp() : std::nullopt;
     m_platform.dialogs.message(QStringLiteral("Information"), kSuccessText + path, Dialogs::Icon::Information,
                                Dialogs::Ok, Dialogs::Ok);
+    if (backupFailure)
+        m_platform.dialogs.message(kAppTitle, *backupFailure, Dialogs::Icon::Warning, Dialogs::Ok, Dialogs::Ok);
     Q_EMIT succeeded();
     return true;
 }

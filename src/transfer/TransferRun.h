@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 struct Platform;
 class Compaction;
@@ -67,6 +68,10 @@ public:
     // Settles what other windows have pending on the tables the run closes
     // (a customer being edited); false stops the run before its dialog.
     std::function<bool()> settleOtherWindows;
+
+    // Makes a backup once the run has purged and compacted the register;
+    // its failure message, or nothing. Without it no backup is made.
+    std::function<std::optional<QString>()> backUp;
 
     // For the tests of what survives a crash: called when the file has been
     // written, and inside the purge's transaction before it commits.

@@ -61,3 +61,13 @@ void ScriptedDialogs::clear()
     aboutBoxes.clear();
     unansweredQuestions = 0;
 }
+
+QString ScriptedDialogs::folderName(const QString& title, const QString& start)
+{
+    folderRequests.append({title, start});
+    if (m_folders.empty())
+        return {};
+    QString path = m_folders.front();
+    m_folders.pop_front();
+    return path;
+}

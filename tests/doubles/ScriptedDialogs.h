@@ -27,9 +27,11 @@ public:
     QString saveFileName(const SaveFileRequest& request) override;
     std::optional<QString> inputText(const TextRequest& request) override;
     void about(const QString& title, const QString& details) override;
+    QString folderName(const QString& title, const QString& start) override;
 
     void setNextAnswer(Button answer) { m_answers.push_back(answer); }
     void setNextFileName(const QString& path) { m_fileNames.push_back(path); }
+    void setNextFolder(const QString& path) { m_folders.push_back(path); }
     void setNextInput(std::optional<QString> text) { m_inputs.push_back(std::move(text)); }
     // Runs when the next message box shows, before it is answered.
     void onNextMessage(std::function<void()> action) { m_onMessage.push_back(std::move(action)); }
@@ -38,6 +40,7 @@ public:
     QList<SaveFileRequest> saveRequests;
     QList<QStringList> inputRequests;   // caption, prompt, preset
     QList<QStringList> aboutBoxes;      // title, details
+    QList<QStringList> folderRequests;  // title, start
     int unansweredQuestions = 0;
 
     QStringList texts() const;
@@ -46,6 +49,7 @@ public:
 private:
     std::deque<Button> m_answers;
     std::deque<QString> m_fileNames;
+    std::deque<QString> m_folders;
     std::deque<std::optional<QString>> m_inputs;
     std::deque<std::function<void()>> m_onMessage;
 };

@@ -164,3 +164,19 @@ TEST_F(TransferRunAlone, AProcessKilledBetweenTheWriteAndThePurgeLosesNobody)
         EXPECT_EQ(storedNames(after), (QStringList{u"Ayşe"_s, u"Bora"_s, u"Cem"_s}));
     }
 }
+
+TEST_F(TransferRunAlone, ABackupFollowsTheCompactionAndItsFailureFollowsTheSuccessMessage)
+{
+    int backups = 0;
+    run->backUp = [&] {
+        ++backups;
+        EXPECT_TRUE(tables->allOpen());
+        EXPECT_EQ(db.count(u"Kisi"_s), 2);
+        return std::optional<QString>(u"Yedek alınamadı"_s);
+    };
+    ASSERT_TRUE(run->runTo(dir.path(u"a.xml"_s)));
+    EXPECT_EQ(backups, 1);
+    ASSERT_EQ(fake.dialogs.messages.size(), 2);
+    EXPECT_EQ(fake.dialogs.messages[0].caption, u"Information"_s);
+    EXPECT_EQ(fake.dialogs.messages[1].text, u"Yedek alınamadı"_s);
+}

@@ -244,7 +244,7 @@ TEST_F(TransferFixture, EmptyRegisterStillWritesTheFileAndCompacts)
 TEST_F(TransferFixture, AFailedCompactionIsReportedAndTheRunStillSucceeds)
 {
     p.fake.fs.before = [](FaultyFileSystem::Op op, const QString& path) {
-        return !(op == FaultyFileSystem::Op::Replace && path.endsWith(QStringLiteral(".dve")));
+        return !(op == FaultyFileSystem::Op::Replace && path.endsWith(QStringLiteral("/radadir.dve")));
     };
     p.fake.dialogs.setNextFileName(target());
     p.form().SpeedButton11Click();

@@ -1,0 +1,120 @@
+#include "support/GuiInput.h"
+#include "support/ProgramFixture.h"
+#include "support/TestSupport.h"
+
+#include "register/DBControls.h"
+#include "register/Dataset.h"
+#include "register/GuestEntry.h"
+#include "register/Tables.h"
+#include "transfer/BackupSchedule.h"
+#include "transfer/Backups.h"
+#include "transfer/RestoreWindow.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+int backupsIn(const QString& folder)
+{
+    return int(QDir(folder).entryList({u"radadir-*.dve"_s}, QDir::Files).size());
+}
+
+} // namespace
+
+TEST(BackupSchedule, OneADayAfterEveryRunAndADayAfterTheNewestAndAFailureReportedOnce)
+{
+    TestDir dir;
+    FakePlatform fake;
+    Database db(Database::kFileName);
+    db.open();
+    Backups backups(db, fake.fs, fake.clock);
+    BackupSchedule schedule(backups, fake.clock);
+    const QString folder = dir.path(u"Yedekler"_s);
+    QDateTime now(QDate(2026, 12, 9), QTime(8, 0));
+    const auto at = [&](qint64 seconds) {
+        now = now.addSecs(seconds);
+        fake.clock.set(now);
+    };
+    at(0);
+
+    struct Step { const char* what; qint64 after; std::function<std::optional<QString>()> occasion; int made; };
+    const Step steps[] = {
+        {"first start of the day", 0, [&] { return schedule.atStart(); }, 1},
+        {"another start that day", 60, [&] { return schedule.atStart(); }, 1},
+        {"running, newest an hour old", 3600, [&] { return schedule.whileRunning(false); }, 1},
+        {"a day on, but an edit is pending", 86400, [&] { return schedule.whileRunning(true); }, 1},
+        {"a day on, nothing edited", 1, [&] { return schedule.whileRunning(false); }, 2},
+        {"after a run", 60, [&] { return schedule.afterRun(); }, 3},
+        {"next morning's start", 86400, [&] { return schedule.atStart(); }, 4},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.what);
+        at(s.after);
+        EXPECT_EQ(s.occasion(), std::nullopt);
+        EXPECT_EQ(backupsIn(folder), s.made);
+    }
+
+    // A folder that cannot be made: said once, tried again each time, said
+    // again after a success.
+    QFile plain(dir.path(u"plain"_s));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(backups.setFolder(dir.path(u"plain/Yedekler"_s)));
+    at(60);
+    EXPECT_TRUE(schedule.afterRun());
+    at(60);
+    EXPECT_EQ(schedule.afterRun(), std::nullopt);
+    ASSERT_TRUE(backups.setFolder(QString()));
+    at(60);
+    EXPECT_EQ(schedule.afterRun(), std::nullopt);
+    EXPECT_EQ(backupsIn(folder), 5);
+    ASSERT_TRUE(backups.setFolder(dir.path(u"plain/Yedekler"_s)));
+    at(60);
+    EXPECT_TRUE(schedule.afterRun());
+}
+
+TEST(BackupMenu, AChosenFolderGetsABackupAtOnceAndARestoreBringsItsGuestsBack)
+{
+    ProgramFixture p;
+    p.open({u"Ali"_s, u"Veli"_s});
+    const QString usb = p.dir.path(u"usb"_s);
+    p.dialogs().setNextFolder(usb);
+    p.form().YedeklemeKlasoru1->trigger();
+    EXPECT_EQ(p.dialogs().texts(), QStringList{u"Yedekler bundan sonra bu klasöre alınacak:\r"_s +
+                                               QDir::toNativeSeparators(usb)});
+    ASSERT_EQ(backupsIn(usb), 1);
+
+    // A guest stored after the backup, and one being typed.
+    insertGuest(p.program->database, u"Cem"_s);
+    p.guests().open();
+    ASSERT_EQ(p.guests().recordCount(), 3);
+    p.fake.clock.set(p.now.addSecs(60));
+    p.dialogs().clear();
+    p.dialogs().setNextAnswer(Dialogs::Evet);
+    int listed = -1;
+    onNextModal([&](QDialog* d) {
+        auto* w = qobject_cast<RestoreWindow*>(d);
+        if (!w) {
+            d->reject();
+            return;
+        }
+        listed = w->BackupList->topLevelItemCount();
+        EXPECT_EQ(w->BackupList->topLevelItem(0)->text(1), u"2"_s);
+        QTest::keyClick(w->BackupList, Qt::Key_Return);
+    });
+    p.form().YedektenGeriYukle1->trigger();
+    EXPECT_EQ(listed, 1);
+    ASSERT_EQ(p.dialogs().messages.size(), 2);
+    EXPECT_TRUE(p.dialogs().messages[0].text.contains(u"bir sonraki transfer dosyasında yeniden yer alacak"_s));
+    EXPECT_EQ(p.dialogs().messages[0].defaultButton, Dialogs::Hayir);
+    EXPECT_EQ(p.dialogs().messages[1].text, u"Yedek geri yüklendi."_s);
+    EXPECT_EQ(p.guests().recordCount(), 2);
+    EXPECT_EQ(p.storedCount(), 2);
+    EXPECT_EQ(p.entry().DBEdit1->text(), u"Ali"_s);
+    // The register as it was before the restore is a backup of its own.
+    EXPECT_EQ(backupsIn(usb), 2);
+}
