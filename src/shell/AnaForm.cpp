@@ -508,7 +508,12 @@ void TForm1::restoreBackup()
     if (!backup)
         return;
     QByteArray key = m_database.password();
-    if (!backup->opensWithKey) {
+    // A backup made before the register had a password opens with the
+    // built-in key, which nobody could type.
+    const bool withoutPassword = !backup->opensWithKey && Database::opensWith(backup->path, Database::kPassword);
+    if (withoutPassword)
+        key = Database::kPassword;
+    if (!backup->opensWithKey && !withoutPassword) {
         Dialogs::TextRequest request;
         request.caption = title;
         request.prompt = QStringLiteral("Bu yedek başka bir parolayla alınmış. Yedeğin parolasını giriniz:");
@@ -536,7 +541,10 @@ void TForm1::restoreBackup()
         m_platform.dialogs.reportError(*failure);
         return;
     }
-    m_platform.dialogs.inform(QStringLiteral("Yedek geri yüklendi."));
+    QString done = QStringLiteral("Yedek geri yüklendi.");
+    if (withoutPassword)
+        done += QStringLiteral("\rBu yedek kayıt parolası konulmadan önce alınmıştı: kayıt dosyasının artık parolası yok.");
+    m_platform.dialogs.inform(done);
 }
 
 void TForm1::bringToFront()
