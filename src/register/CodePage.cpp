@@ -90,4 +90,18 @@ QString keepFitting(QStringView text)
     return out;
 }
 
+QString describe(QStringView text, qsizetype at)
+{
+    char32_t code = text[at].unicode();
+    qsizetype units = 1;
+    if (QChar::isHighSurrogate(code) && at + 1 < text.size() && text[at + 1].isLowSurrogate()) {
+        code = QChar::surrogateToUcs4(text[at], text[at + 1]);
+        units = 2;
+    }
+    const QString hex = QStringLiteral("U+%1").arg(static_cast<uint>(code), 4, 16, QLatin1Char('0')).toUpper();
+    if (!QChar::isPrint(code))
+        return QStringLiteral("(%1)").arg(hex);
+    return QStringLiteral("\"%1\" (%2)").arg(text.sliced(at, units), hex);
+}
+
 } // namespace CodePage

@@ -36,4 +36,8 @@ bool fits(QStringView text);
 // The text without the characters the file cannot carry.
 QString keepFitting(QStringView text);
 
+// The character at that place as a message names it: "ş" (U+015F), or only
+// the code of a character that does not print.
+QString describe(QStringView text, qsizetype at);
+
 } // namespace CodePage

@@ -127,6 +127,28 @@ QString openFailureReason(int rc)
     }
 }
 
+// A connection to the file keyed and read once: a wrong key or a file that
+// is no database shows at the first read. Throws DatabaseOpenError with the
+// heading and the reason.
+sqlite3* openKeyed(const QString& path, int flags, const QByteArray& key, const QString& heading)
+{
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_key(db, key.constData(), int(key.size()));
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(db, 2000);
+        rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    }
+    if (rc != SQLITE_OK) {
+        sqlite3_close(db);
+        throw DatabaseOpenError(heading + openFailureReason(rc), rc == SQLITE_NOTADB
+                                                                     ? DatabaseOpenError::Reason::WrongKey
+                                                                     : DatabaseOpenError::Reason::Other);
+    }
+    return db;
+}
+
 QString columnList(const TableDef& t, bool withAuto)
 {
     QStringList names;
@@ -180,25 +202,11 @@ void Database::open(Missing missing)
     if (fresh && !createPrivateFile(m_filePath, nullptr))
         throw DatabaseOpenError(heading + openFailureReason(SQLITE_CANTOPEN));
 
-    sqlite3* db = nullptr;
     // With CREATE, so that an attached copy (compaction) can be created too.
     // The connection is used by one thread only: without the lock SQLite
     // would otherwise take around every call, reading a table costs half.
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
-    int rc = sqlite3_open_v2(QFile::encodeName(m_filePath).constData(), &db, flags, nullptr);
-    if (rc == SQLITE_OK)
-        rc = sqlite3_key(db, m_password.constData(), int(m_password.size()));
-    if (rc == SQLITE_OK) {
-        sqlite3_busy_timeout(db, 2000);
-        // A wrong key or a file that is no database shows at the first read.
-        rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
-    }
-    if (rc != SQLITE_OK) {
-        sqlite3_close(db);
-        throw DatabaseOpenError(heading + openFailureReason(rc), rc == SQLITE_NOTADB
-                                                                     ? DatabaseOpenError::Reason::WrongKey
-                                                                     : DatabaseOpenError::Reason::Other);
-    }
+    sqlite3* db = openKeyed(m_filePath, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, m_password,
+                            heading);
     // A file that cannot be written (its mode, a read-only mount) is opened
     // for reading without a word; the first save would fail.
     if (sqlite3_db_readonly(db, "main") != 0) {
@@ -267,21 +275,7 @@ void Database::openForReading()
     const QFileInfo info(m_filePath);
     if (!info.exists() || (info.isFile() && info.size() == 0))
         throw DatabaseOpenError(heading + QStringLiteral("Dosya bulunamadı."));
-    sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(QFile::encodeName(m_filePath).constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
-                             nullptr);
-    if (rc == SQLITE_OK)
-        rc = sqlite3_key(db, m_password.constData(), int(m_password.size()));
-    if (rc == SQLITE_OK) {
-        sqlite3_busy_timeout(db, 2000);
-        rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
-    }
-    if (rc != SQLITE_OK) {
-        sqlite3_close(db);
-        throw DatabaseOpenError(heading + openFailureReason(rc), rc == SQLITE_NOTADB
-                                                                     ? DatabaseOpenError::Reason::WrongKey
-                                                                     : DatabaseOpenError::Reason::Other);
-    }
+    sqlite3* db = openKeyed(m_filePath, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, m_password, heading);
     m_db = db;
     m_createdNew = false;
 }
@@ -549,16 +543,12 @@ void Database::setPassword(const QByteArray& password)
 
 bool Database::opensWith(const QString& path, const QByteArray& password)
 {
-    sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    if (rc == SQLITE_OK)
-        rc = sqlite3_key(db, password.constData(), int(password.size()));
-    if (rc == SQLITE_OK) {
-        sqlite3_busy_timeout(db, 2000);
-        rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    try {
+        sqlite3_close(openKeyed(path, SQLITE_OPEN_READONLY, password, QString()));
+        return true;
+    } catch (const DatabaseOpenError&) {
+        return false;
     }
-    sqlite3_close(db);
-    return rc == SQLITE_OK;
 }
 
 void Database::rekey(const QByteArray& password)

@@ -162,20 +162,6 @@ qsizetype firstUnfitting(QStringView text)
     return -1;
 }
 
-// "–" (U+2013), or only the code of a character that does not print.
-QString describeCharacter(QStringView text, qsizetype at)
-{
-    char32_t code = text[at].unicode();
-    qsizetype units = 1;
-    if (QChar::isHighSurrogate(code) && at + 1 < text.size() && text[at + 1].isLowSurrogate()) {
-        code = QChar::surrogateToUcs4(text[at], text[at + 1]);
-        units = 2;
-    }
-    const QString hex = QStringLiteral("U+%1").arg(static_cast<uint>(code), 4, 16, QLatin1Char('0')).toUpper();
-    if (!QChar::isPrint(code))
-        return QStringLiteral("(%1)").arg(hex);
-    return QStringLiteral("\"%1\" (%2)").arg(text.sliced(at, units), hex);
-}
 
 constexpr std::size_t kWrittenCount = std::size(kWrittenColumns);
 
@@ -211,7 +197,7 @@ bool findUnwritable(const RowValues& values, bool staying, QStringList& problems
         if (CodePage::fits(read))
             continue;
         problems << kUnwritableCharacter.arg(QString::fromUtf16(column.label),
-                                             describeCharacter(read, firstUnfitting(read)));
+                                             CodePage::describe(read, firstUnfitting(read)));
         found = true;
     }
     return found;

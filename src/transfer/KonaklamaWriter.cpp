@@ -83,20 +83,6 @@ Q_ALWAYS_INLINE char* put(char* out, std::string_view s)
     return out + s.size();
 }
 
-// "ş" (U+015F), or just the code for a character that does not print.
-QString describeCharacter(QStringView value, qsizetype at)
-{
-    char32_t code = value[at].unicode();
-    qsizetype units = 1;
-    if (QChar::isHighSurrogate(code) && at + 1 < value.size() && value[at + 1].isLowSurrogate()) {
-        code = QChar::surrogateToUcs4(value[at], value[at + 1]);
-        units = 2;
-    }
-    const QString hex = QStringLiteral("U+%1").arg(static_cast<uint>(code), 4, 16, QLatin1Char('0')).toUpper();
-    if (!QChar::isPrint(code))
-        return QStringLiteral("(%1)").arg(hex);
-    return QStringLiteral("\"%1\" (%2)").arg(value.sliced(at, units), hex);
-}
 
 // Without the leading and trailing blanks and control characters.
 Q_ALWAYS_INLINE QStringView trimmedBlanks(QStringView s)
@@ -355,7 +341,7 @@ void KonaklamaWriter::BeginKonaklama(const QString& tesisKodu, const QDateTime& 
             throw TransferRefused(
                 QStringLiteral("Transfer dosyası oluşturulamadı: tesis bilgilerinin %1 alanındaki %2 "
                                "karakteri dosyaya yazılamıyor.")
-                    .arg(QLatin1String(part.attribute), describeCharacter(part.value, bad)));
+                    .arg(QLatin1String(part.attribute), CodePage::describe(part.value, bad)));
         }
         out = next;
     }
@@ -393,7 +379,7 @@ void KonaklamaWriter::AddKisi(int siraNo, const KisiFields& row)
             QStringLiteral("Transfer dosyası oluşturulamadı: %1 sıra numaralı misafirin (%2) %3 alanındaki %4 "
                            "karakteri dosyaya yazılamıyor. Lütfen kaydı düzeltip yeniden deneyin.")
                 .arg(QString::number(siraNo), guestName(values[Adi], values[Soyadi]),
-                     columnNames()[element.failedColumn], describeCharacter(element.failedValue, element.failedAt)));
+                     columnNames()[element.failedColumn], CodePage::describe(element.failedValue, element.failedAt)));
     }
     m_length = put(out, kKisiEnd) - m_root.constData();
     if (m_length - m_publishedAt >= kPublishEvery) {
