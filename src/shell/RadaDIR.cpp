@@ -19,6 +19,7 @@
 #include "transfer/CompletenessDialog.h"
 #include "transfer/TransferRun.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QTimer>
 #include <QDir>
@@ -145,8 +146,13 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
     program->backupTimer->setObjectName(QStringLiteral("BackupTimer"));
     program->backupTimer->setInterval(BackupSchedule::kCheckIntervalMs);
     Platform* adapters = &platform;
-    QObject::connect(program->backupTimer.get(), &QTimer::timeout, mainWindow, [schedule, mainWindow, adapters] {
-        if (const auto failure = schedule->whileRunning(mainWindow->editPending()))
+    Tables* tables = program->tables.get();
+    QObject::connect(program->backupTimer.get(), &QTimer::timeout, mainWindow, [schedule, mainWindow, adapters, tables] {
+        // Not in the middle of anything: no edit pending, no dialog open
+        // (a transfer run or a restore may be waiting in one), every table open.
+        const bool busy =
+            mainWindow->editPending() || QApplication::activeModalWidget() != nullptr || !tables->allOpen();
+        if (const auto failure = schedule->whileRunning(busy))
             adapters->dialogs.message(kAppTitle, *failure, Dialogs::Icon::Warning, Dialogs::Ok, Dialogs::Ok);
     });
     program->backupTimer->start();

@@ -34,9 +34,9 @@ std::optional<QString> BackupSchedule::afterRun()
     return attempt();
 }
 
-std::optional<QString> BackupSchedule::whileRunning(bool editPending)
+std::optional<QString> BackupSchedule::whileRunning(bool busy)
 {
-    if (editPending || !m_backups.isDue(m_clock.now()))
+    if (busy || !m_backups.isDue(m_clock.now()))
         return std::nullopt;
     return attempt();
 }

@@ -10,7 +10,7 @@ class Tables;
 
 // When a backup is made: after every successful transfer run, at the first
 // start of a day that has none yet, and while the program runs once the
-// newest is more than a day old, never while an edit is pending. A failure
+// newest is more than a day old, never while the clerk is busy. A failure
 // is reported once, and tried again at the next occasion; the next success
 // makes a later failure worth a report again.
 class BackupSchedule
@@ -21,7 +21,7 @@ public:
     // Each returns the message to show, or nothing.
     std::optional<QString> atStart();
     std::optional<QString> afterRun();
-    std::optional<QString> whileRunning(bool editPending);
+    std::optional<QString> whileRunning(bool busy);
 
     // How often the running program asks.
     static constexpr int kCheckIntervalMs = 10 * 60 * 1000;

@@ -31,20 +31,8 @@ private:
 // A file's permission bits as a number (0600), -1 when it is not there.
 int modeOf(const QString& path)
 {
-    if (!QFileInfo::exists(path))
-        return -1;
-    const QFileDevice::Permissions p = QFile::permissions(path);
-    const std::pair<QFileDevice::Permission, int> bits[] = {
-        {QFileDevice::ReadOwner, 0400}, {QFileDevice::WriteOwner, 0200}, {QFileDevice::ExeOwner, 0100},
-        {QFileDevice::ReadGroup, 0040}, {QFileDevice::WriteGroup, 0020}, {QFileDevice::ExeGroup, 0010},
-        {QFileDevice::ReadOther, 0004}, {QFileDevice::WriteOther, 0002}, {QFileDevice::ExeOther, 0001},
-    };
-    int mode = 0;
-    for (const auto& [flag, bit] : bits) {
-        if (p.testFlag(flag))
-            mode |= bit;
-    }
-    return mode;
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
 }
 
 std::string octal(int mode)
