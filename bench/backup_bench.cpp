@@ -7,9 +7,9 @@
 
 #include "BenchRegister.h"
 #include "doubles/ManualClock.h"
-#include "platform/FileSystem.h"
-#include "register/Database.h"
-#include "transfer/Backups.h"
+#include "platform/core/FileSystem.h"
+#include "core/register/Database.h"
+#include "core/transfer/Backups.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -3,10 +3,10 @@
 // in memory. Linear: about ten times the time for ten times the guests (a
 // little more once the rows no longer fit the processor's caches).
 
-#include "register/Dataset.h"
-#include "register/Schema.h"
-#include "register/Validation.h"
-#include "transfer/Completeness.h"
+#include "core/register/Dataset.h"
+#include "core/register/Schema.h"
+#include "core/register/Validation.h"
+#include "core/transfer/Completeness.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

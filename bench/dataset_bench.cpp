@@ -5,9 +5,9 @@
 
 #include "BenchRegister.h"
 
-#include "register/Database.h"
-#include "register/Dataset.h"
-#include "register/Schema.h"
+#include "core/register/Database.h"
+#include "core/register/Dataset.h"
+#include "core/register/Schema.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -6,14 +6,14 @@
 // transaction, exporting a compacted copy, checking it and reading it back;
 // dd writing the file with fsync; md5sum over the file.
 
-#include "platform/FileSystem.h"
+#include "platform/core/FileSystem.h"
 #include "doubles/FakePlatform.h"
-#include "register/Database.h"
-#include "register/Dataset.h"
-#include "register/Schema.h"
-#include "register/Tables.h"
-#include "transfer/Compaction.h"
-#include "transfer/TransferRun.h"
+#include "core/register/Database.h"
+#include "core/register/Dataset.h"
+#include "core/register/Schema.h"
+#include "core/register/Tables.h"
+#include "core/transfer/Compaction.h"
+#include "core/transfer/TransferRun.h"
 
 #include <QCoreApplication>
 #include <QDir>

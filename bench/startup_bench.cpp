@@ -7,13 +7,13 @@
 #include "BenchRegister.h"
 
 #include "doubles/FakePlatform.h"
-#include "platform/SingleInstance.h"
-#include "register/Database.h"
-#include "register/Tables.h"
-#include "customers/MusteriBilgileri.h"
-#include "shell/AnaForm.h"
-#include "shell/Application.h"
-#include "shell/RadaDIR.h"
+#include "platform/core/SingleInstance.h"
+#include "core/register/Database.h"
+#include "core/register/Tables.h"
+#include "gui/customers/MusteriBilgileri.h"
+#include "gui/shell/AnaForm.h"
+#include "gui/shell/Application.h"
+#include "gui/shell/RadaDIR.h"
 
 #include <QDir>
 #include <QElapsedTimer>

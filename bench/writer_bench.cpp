@@ -2,8 +2,8 @@
 // same bytes. Target: compose + hash within 1.5 times md5sum's time.
 
 #include "Version.h"
-#include "register/Schema.h"
-#include "transfer/KonaklamaWriter.h"
+#include "core/register/Schema.h"
+#include "core/transfer/KonaklamaWriter.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>

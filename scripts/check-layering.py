@@ -3,6 +3,8 @@
 
 - No two units (a header with its source file) may depend on each other,
   directly or through others.
+- No two folders may depend on each other, directly or through others.
+- No folder holds sources of both libraries.
 - No file of the library without widgets may include, directly or through
   other project headers, a unit of the widget library or a Qt Widgets or
   Qt GUI header.
@@ -28,6 +30,41 @@ def qt_headers(module):
         if os.path.isdir(d):
             return set(os.listdir(d))
     return set()
+
+
+def cycles(graph):
+    """The strongly connected components of more than one node (Tarjan)."""
+    index, low, stack, on, found = {}, {}, [], set(), []
+    counter = [0]
+
+    def strong(v):
+        index[v] = low[v] = counter[0]
+        counter[0] += 1
+        stack.append(v)
+        on.add(v)
+        for w in sorted(graph[v]):
+            if w not in graph:
+                continue
+            if w not in index:
+                strong(w)
+                low[v] = min(low[v], low[w])
+            elif w in on:
+                low[v] = min(low[v], index[w])
+        if low[v] == index[v]:
+            comp = []
+            while True:
+                w = stack.pop()
+                on.discard(w)
+                comp.append(w)
+                if w == v:
+                    break
+            if len(comp) > 1:
+                found.append(sorted(comp))
+
+    for v in sorted(graph):
+        if v not in index:
+            strong(v)
+    return found
 
 
 def main():
@@ -68,46 +105,23 @@ def main():
 
     problems = []
 
-    # Cycles between units (Tarjan's strongly connected components).
-    index, low, stack, on, sccs = {}, {}, [], set(), []
-    counter = [0]
-
-    def strong(v):
-        index[v] = low[v] = counter[0]
-        counter[0] += 1
-        stack.append(v)
-        on.add(v)
-        for w in sorted(deps[v]):
-            if w not in deps:
-                continue
-            if w not in index:
-                strong(w)
-                low[v] = min(low[v], low[w])
-            elif w in on:
-                low[v] = min(low[v], index[w])
-        if low[v] == index[v]:
-            comp = []
-            while True:
-                w = stack.pop()
-                on.discard(w)
-                comp.append(w)
-                if w == v:
-                    break
-            if len(comp) > 1:
-                sccs.append(sorted(comp))
-
     sys.setrecursionlimit(10000)
-    for v in sorted(deps):
-        if v not in index:
-            strong(v)
-    for comp in sccs:
+    for comp in cycles(deps):
         problems.append('units depend on each other: ' + ', '.join(comp))
+    folder_deps = {}
+    for u, targets in deps.items():
+        here = os.path.dirname(u)
+        folder_deps.setdefault(here, set()).update(os.path.dirname(t) for t in targets if os.path.dirname(t) != here)
+    for comp in cycles(folder_deps):
+        problems.append('folders depend on each other: ' + ', '.join(comp))
 
     # The library without widgets.
     with open(os.path.join(src, 'CMakeLists.txt'), encoding='utf-8') as f:
         cmake = f.read()
     core = sources_of(cmake, 'radadir_core')
     gui_units = {unit(s) for s in sources_of(cmake, 'radadir_gui')}
+    for folder in sorted({os.path.dirname(c) for c in core} & {os.path.dirname(g) for g in gui_units}):
+        problems.append('folder %s holds sources of both libraries' % folder)
     if not core:
         problems.append('no sources found for radadir_core')
     forbidden_qt = qt_headers('QtWidgets') | qt_headers('QtGui')

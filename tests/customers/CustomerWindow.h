@@ -3,13 +3,13 @@
 #include "support/GuiInput.h"
 #include "support/ProgramFixture.h"
 
-#include "customers/AramaFormu.h"
-#include "customers/MusteriBilgileri.h"
-#include "register/DBControls.h"
-#include "register/Dataset.h"
-#include "register/GuestEntry.h"
-#include "register/Tables.h"
-#include "shell/Application.h"
+#include "gui/customers/AramaFormu.h"
+#include "gui/customers/MusteriBilgileri.h"
+#include "gui/widgets/DBControls.h"
+#include "core/register/Dataset.h"
+#include "gui/register/GuestEntry.h"
+#include "core/register/Tables.h"
+#include "gui/shell/Application.h"
 
 #include <QComboBox>
 #include <QDateEdit>

@@ -1,6 +1,6 @@
 #include "CustomerWindow.h"
 
-#include "shell/FocusHighlight.h"
+#include "gui/widgets/FocusHighlight.h"
 
 #include <QScrollBar>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "CustomerWindow.h"
 
-#include "shell/AnaForm.h"
+#include "gui/shell/AnaForm.h"
 
 #include <QAction>
 #include <QFile>

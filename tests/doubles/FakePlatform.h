@@ -7,7 +7,7 @@
 #include "doubles/RecordingShortcuts.h"
 #include "doubles/ScriptedDialogs.h"
 #include "doubles/ScriptedHttp.h"
-#include "platform/Platform.h"
+#include "platform/core/Platform.h"
 
 // Every platform adapter as its double, for tests, benchmarks and the
 // crash child. The file system is the real one until a test hooks it.

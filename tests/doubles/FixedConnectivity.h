@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Http.h"
+#include "platform/core/Http.h"
 
 // Test double: a settable answer.
 class FixedConnectivity : public Connectivity

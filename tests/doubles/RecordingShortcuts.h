@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Shortcuts.h"
+#include "platform/core/Shortcuts.h"
 
 #include <QList>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Http.h"
+#include "platform/core/Http.h"
 
 #include <QHash>
 #include <QList>

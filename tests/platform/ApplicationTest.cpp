@@ -1,7 +1,7 @@
 #include "support/TestSupport.h"
 
-#include "platform/RadaError.h"
-#include "shell/Application.h"
+#include "platform/core/RadaError.h"
+#include "gui/shell/Application.h"
 
 #include <QPushButton>
 #include <QTest>

@@ -1,6 +1,6 @@
 #include "support/GuiInput.h"
 
-#include "platform/Clock.h"
+#include "platform/core/Clock.h"
 
 #include <QElapsedTimer>
 #include <QTimer>

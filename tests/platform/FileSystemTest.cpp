@@ -1,8 +1,8 @@
 #include "support/TestSupport.h"
 
-#include "platform/FileSystem.h"
-#include "register/Database.h"
-#include "transfer/Compaction.h"
+#include "platform/core/FileSystem.h"
+#include "core/register/Database.h"
+#include "core/transfer/Compaction.h"
 
 #include <QDir>
 #include <QFile>

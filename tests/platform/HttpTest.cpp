@@ -1,7 +1,7 @@
 #include "support/TestHttpServer.h"
 #include "support/TestSupport.h"
 
-#include "platform/Http.h"
+#include "platform/core/Http.h"
 
 #include <QElapsedTimer>
 #include <QTcpServer>

@@ -1,6 +1,6 @@
 #include "support/TestSupport.h"
 
-#include "platform/Shortcuts.h"
+#include "platform/core/Shortcuts.h"
 
 #include <QDir>
 #include <QFile>

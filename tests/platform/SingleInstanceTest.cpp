@@ -1,6 +1,6 @@
 #include "support/GuiInput.h"
 
-#include "platform/SingleInstance.h"
+#include "platform/core/SingleInstance.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "support/TestSupport.h"
 
-#include "register/Database.h"
-#include "register/Schema.h"
+#include "core/register/Database.h"
+#include "core/register/Schema.h"
 
 #include <QFile>
 #include <QProcess>

@@ -1,8 +1,8 @@
 #include "support/TestSupport.h"
 
-#include "register/Database.h"
-#include "register/Dataset.h"
-#include "register/DatasetModel.h"
+#include "core/register/Database.h"
+#include "core/register/Dataset.h"
+#include "core/register/DatasetModel.h"
 
 #include <gtest/gtest.h>
 

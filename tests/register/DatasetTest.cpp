@@ -1,7 +1,7 @@
 #include "support/TestSupport.h"
 
-#include "register/Database.h"
-#include "register/Dataset.h"
+#include "core/register/Database.h"
+#include "core/register/Dataset.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>

@@ -1,12 +1,12 @@
 #include "support/GuiInput.h"
 #include "support/ProgramFixture.h"
 
-#include "register/DBControls.h"
-#include "register/Database.h"
-#include "register/Dataset.h"
-#include "register/GuestEntry.h"
-#include "register/Tables.h"
-#include "shell/Application.h"
+#include "gui/widgets/DBControls.h"
+#include "core/register/Database.h"
+#include "core/register/Dataset.h"
+#include "gui/register/GuestEntry.h"
+#include "core/register/Tables.h"
+#include "gui/shell/Application.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,12 +1,12 @@
 #include "support/TestSupport.h"
 
-#include "platform/RadaError.h"
-#include "register/Database.h"
-#include "register/Dataset.h"
-#include "register/GuestRules.h"
-#include "register/Schema.h"
-#include "register/Validation.h"
-#include "shell/Facility.h"
+#include "platform/core/RadaError.h"
+#include "core/register/Database.h"
+#include "core/register/Dataset.h"
+#include "core/register/GuestRules.h"
+#include "core/register/Schema.h"
+#include "core/register/Validation.h"
+#include "core/shell/Facility.h"
 
 #include <gtest/gtest.h>
 

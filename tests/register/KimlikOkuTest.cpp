@@ -1,10 +1,10 @@
 #include "support/GuiInput.h"
 #include "support/ProgramFixture.h"
 
-#include "register/DBControls.h"
-#include "register/Dataset.h"
-#include "register/GuestEntry.h"
-#include "register/KimlikOku.h"
+#include "gui/widgets/DBControls.h"
+#include "core/register/Dataset.h"
+#include "gui/register/GuestEntry.h"
+#include "gui/register/KimlikOku.h"
 
 #include <QDateEdit>
 #include <QLabel>

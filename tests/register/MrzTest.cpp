@@ -1,7 +1,7 @@
 #include "support/TestSupport.h"
 
-#include "register/Mrz.h"
-#include "register/Schema.h"
+#include "core/register/Mrz.h"
+#include "core/register/Schema.h"
 
 #include <gtest/gtest.h>
 

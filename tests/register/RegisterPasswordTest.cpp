@@ -2,10 +2,10 @@
 #include "support/ProgramFixture.h"
 #include "support/TestSupport.h"
 
-#include "register/Database.h"
-#include "register/PasswordWindow.h"
-#include "register/RegisterPassword.h"
-#include "shell/AnaForm.h"
+#include "core/register/Database.h"
+#include "gui/register/PasswordWindow.h"
+#include "core/register/RegisterPassword.h"
+#include "gui/shell/AnaForm.h"
 
 #include <QFile>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #include "support/TestSupport.h"
 
-#include "register/TurkishText.h"
+#include "core/register/TurkishText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "platform/RadaError.h"
-#include "register/Validation.h"
+#include "platform/core/RadaError.h"
+#include "core/register/Validation.h"
 
 #include <gtest/gtest.h>
 

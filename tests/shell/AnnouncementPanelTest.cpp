@@ -1,7 +1,7 @@
 #include "support/GuiInput.h"
 #include "support/TestHttpServer.h"
 
-#include "shell/AnnouncementPanel.h"
+#include "gui/shell/AnnouncementPanel.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -3,7 +3,7 @@
 
 #include "doubles/FixedConnectivity.h"
 #include "doubles/ScriptedHttp.h"
-#include "shell/Announcement.h"
+#include "core/shell/Announcement.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "support/GuiInput.h"
 #include "support/ProgramFixture.h"
 
-#include "shell/AnnouncementPanel.h"
+#include "gui/shell/AnnouncementPanel.h"
 
 #include <QAction>
 #include <QCoreApplication>

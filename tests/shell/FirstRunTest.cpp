@@ -1,13 +1,13 @@
 #include "support/GuiInput.h"
 #include "support/ProgramFixture.h"
 
-#include "register/Database.h"
-#include "register/Dataset.h"
-#include "platform/QtDialogs.h"
-#include "shell/AnaForm.h"
-#include "shell/Ayar.h"
-#include "shell/Facility.h"
-#include "shell/LedDisplay.h"
+#include "core/register/Database.h"
+#include "core/register/Dataset.h"
+#include "platform/gui/QtDialogs.h"
+#include "gui/shell/AnaForm.h"
+#include "gui/shell/Ayar.h"
+#include "core/shell/Facility.h"
+#include "gui/widgets/LedDisplay.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,14 +1,14 @@
 #include "support/GuiInput.h"
 #include "support/ProgramFixture.h"
 
-#include "register/DBControls.h"
-#include "register/Database.h"
-#include "register/Dataset.h"
-#include "register/GuestEntry.h"
-#include "shell/AnaForm.h"
-#include "shell/Ayar.h"
-#include "shell/LedDisplay.h"
-#include "shell/FocusHighlight.h"
+#include "gui/widgets/DBControls.h"
+#include "core/register/Database.h"
+#include "core/register/Dataset.h"
+#include "gui/register/GuestEntry.h"
+#include "gui/shell/AnaForm.h"
+#include "gui/shell/Ayar.h"
+#include "gui/widgets/LedDisplay.h"
+#include "gui/widgets/FocusHighlight.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,16 +1,16 @@
 #include "support/GuiInput.h"
 #include "support/ProgramFixture.h"
 
-#include "platform/RegisterLock.h"
-#include "platform/SingleInstance.h"
-#include "register/Dataset.h"
-#include "shell/AnaForm.h"
-#include "shell/Ayar.h"
-#include "shell/RadaDIR.h"
-#include "shell/Splash.h"
-#include "register/Formats.h"
-#include "register/Tables.h"
-#include "shell/LedDisplay.h"
+#include "platform/core/RegisterLock.h"
+#include "platform/core/SingleInstance.h"
+#include "core/register/Dataset.h"
+#include "gui/shell/AnaForm.h"
+#include "gui/shell/Ayar.h"
+#include "gui/shell/RadaDIR.h"
+#include "gui/shell/Splash.h"
+#include "core/register/Formats.h"
+#include "core/register/Tables.h"
+#include "gui/widgets/LedDisplay.h"
 
 #include <QDir>
 #include <QFile>

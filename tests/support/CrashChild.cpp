@@ -10,11 +10,11 @@
 //   rekey: changes the register's key back and forth between the built-in
 //   one and "parola-12345" until it is killed.
 #include "doubles/FakePlatform.h"
-#include "platform/RegisterLock.h"
-#include "register/Database.h"
-#include "register/Tables.h"
-#include "transfer/Compaction.h"
-#include "transfer/TransferRun.h"
+#include "platform/core/RegisterLock.h"
+#include "core/register/Database.h"
+#include "core/register/Tables.h"
+#include "core/transfer/Compaction.h"
+#include "core/transfer/TransferRun.h"
 
 #include <QCoreApplication>
 #include <QDir>

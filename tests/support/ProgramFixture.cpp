@@ -1,12 +1,12 @@
 #include "ProgramFixture.h"
 
-#include "register/Database.h"
-#include "register/Dataset.h"
-#include "register/GuestEntry.h"
-#include "register/Schema.h"
-#include "register/Tables.h"
-#include "transfer/TransferRun.h"
-#include "shell/AnaForm.h"
+#include "core/register/Database.h"
+#include "core/register/Dataset.h"
+#include "gui/register/GuestEntry.h"
+#include "core/register/Schema.h"
+#include "core/register/Tables.h"
+#include "core/transfer/TransferRun.h"
+#include "gui/shell/AnaForm.h"
 
 #include <QApplication>
 #include <QTest>

@@ -2,10 +2,10 @@
 
 #include "TestSupport.h"
 
-#include "platform/SingleInstance.h"
-#include "shell/AnaForm.h"
-#include "shell/RadaDIR.h"
-#include "transfer/Completeness.h"
+#include "platform/core/SingleInstance.h"
+#include "gui/shell/AnaForm.h"
+#include "gui/shell/RadaDIR.h"
+#include "core/transfer/Completeness.h"
 
 #include <QApplication>
 #include <QDialog>

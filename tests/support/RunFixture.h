@@ -2,10 +2,10 @@
 
 #include "TestSupport.h"
 
-#include "register/Database.h"
-#include "register/Tables.h"
-#include "transfer/Compaction.h"
-#include "transfer/TransferRun.h"
+#include "core/register/Database.h"
+#include "core/register/Tables.h"
+#include "core/transfer/Compaction.h"
+#include "core/transfer/TransferRun.h"
 
 #include <gtest/gtest.h>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "shell/Application.h"
+#include "gui/shell/Application.h"
 
 #include <gtest/gtest.h>
 

@@ -2,13 +2,13 @@
 #include "support/ProgramFixture.h"
 #include "support/TestSupport.h"
 
-#include "register/DBControls.h"
-#include "register/Dataset.h"
-#include "register/GuestEntry.h"
-#include "register/Tables.h"
-#include "transfer/BackupSchedule.h"
-#include "transfer/Backups.h"
-#include "transfer/RestoreWindow.h"
+#include "gui/widgets/DBControls.h"
+#include "core/register/Dataset.h"
+#include "gui/register/GuestEntry.h"
+#include "core/register/Tables.h"
+#include "core/transfer/BackupSchedule.h"
+#include "core/transfer/Backups.h"
+#include "gui/transfer/RestoreWindow.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "support/TestSupport.h"
 
-#include "register/Database.h"
-#include "register/RegisterPassword.h"
-#include "register/Schema.h"
-#include "transfer/Backups.h"
+#include "core/register/Database.h"
+#include "core/register/RegisterPassword.h"
+#include "core/register/Schema.h"
+#include "core/transfer/Backups.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "support/TestSupport.h"
 
-#include "register/Database.h"
-#include "register/Schema.h"
-#include "transfer/Compaction.h"
+#include "core/register/Database.h"
+#include "core/register/Schema.h"
+#include "core/transfer/Compaction.h"
 
 #include <QDir>
 #include <QFile>

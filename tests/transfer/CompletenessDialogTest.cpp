@@ -1,8 +1,8 @@
 #include "support/GuiInput.h"
 #include "support/ProgramFixture.h"
 
-#include "transfer/Completeness.h"
-#include "transfer/CompletenessDialog.h"
+#include "core/transfer/Completeness.h"
+#include "gui/transfer/CompletenessDialog.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>

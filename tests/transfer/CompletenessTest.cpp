@@ -1,10 +1,10 @@
 #include "support/TestSupport.h"
 
-#include "register/Database.h"
-#include "register/Dataset.h"
-#include "register/Schema.h"
-#include "transfer/Completeness.h"
-#include "transfer/KonaklamaWriter.h"
+#include "core/register/Database.h"
+#include "core/register/Dataset.h"
+#include "core/register/Schema.h"
+#include "core/transfer/Completeness.h"
+#include "core/transfer/KonaklamaWriter.h"
 
 #include <gtest/gtest.h>
 #include <map>

@@ -1,9 +1,9 @@
 #include "support/TestSupport.h"
 
-#include "register/Database.h"
-#include "register/Dataset.h"
-#include "register/Schema.h"
-#include "transfer/KonaklamaWriter.h"
+#include "core/register/Database.h"
+#include "core/register/Dataset.h"
+#include "core/register/Schema.h"
+#include "core/transfer/KonaklamaWriter.h"
 
 #include <QCryptographicHash>
 #include <QHash>

@@ -2,14 +2,14 @@
 #include "support/ProgramFixture.h"
 #include "support/RunFixture.h"
 
-#include "register/Database.h"
-#include "register/Dataset.h"
-#include "register/Schema.h"
-#include "register/Tables.h"
-#include "transfer/Compaction.h"
-#include "transfer/HistoryWindow.h"
-#include "transfer/RunHistory.h"
-#include "transfer/TransferRun.h"
+#include "core/register/Database.h"
+#include "core/register/Dataset.h"
+#include "core/register/Schema.h"
+#include "core/register/Tables.h"
+#include "core/transfer/Compaction.h"
+#include "gui/transfer/HistoryWindow.h"
+#include "core/transfer/RunHistory.h"
+#include "core/transfer/TransferRun.h"
 
 #include <QDir>
 #include <QFile>

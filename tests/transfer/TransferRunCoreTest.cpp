@@ -1,10 +1,10 @@
 #include "support/RunFixture.h"
 
-#include "register/Database.h"
-#include "register/Dataset.h"
-#include "register/Tables.h"
-#include "transfer/Compaction.h"
-#include "transfer/TransferRun.h"
+#include "core/register/Database.h"
+#include "core/register/Dataset.h"
+#include "core/register/Tables.h"
+#include "core/transfer/Compaction.h"
+#include "core/transfer/TransferRun.h"
 
 #include <QDir>
 #include <QFile>

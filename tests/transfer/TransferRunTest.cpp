@@ -1,14 +1,14 @@
 #include "support/ProgramFixture.h"
 
-#include "register/DBControls.h"
-#include "register/Database.h"
-#include "register/Dataset.h"
-#include "register/GuestEntry.h"
-#include "register/Tables.h"
-#include "shell/AnaForm.h"
-#include "transfer/CompletenessDialog.h"
-#include "transfer/KonaklamaWriter.h"
-#include "transfer/TransferRun.h"
+#include "gui/widgets/DBControls.h"
+#include "core/register/Database.h"
+#include "core/register/Dataset.h"
+#include "gui/register/GuestEntry.h"
+#include "core/register/Tables.h"
+#include "gui/shell/AnaForm.h"
+#include "gui/transfer/CompletenessDialog.h"
+#include "core/transfer/KonaklamaWriter.h"
+#include "core/transfer/TransferRun.h"
 
 #include <QCryptographicHash>
 #include <QDateEdit>

@@ -1,0 +1,53 @@
+#include "core/customers/CustomerCopy.h"
+
+#include "core/register/Dataset.h"
+
+bool copyCustomerToGuest(Dataset& guest, const Dataset& customer, const CustomerView& view, const GuestBoxes& boxes)
+{
+    if (!guest.isEditing() && !guest.edit())
+        return false;
+    enum class From { Shown, Stored, BirthBox, Arrival };
+    struct Item { const char* column; From from; };
+    static const Item items[] = {
+        {"Adi", From::Shown},
+        {"Soyadi", From::Shown},
+        {"DogumTarihi", From::BirthBox},
+        {"Uyrugu", From::Stored},
+        {"KimlikBelgesiTuru", From::Stored},
+        {"KimlikSeriNo", From::Shown},
+        {"Cinsiyet", From::Stored},
+        {"IkametAdresi", From::Shown},
+        {"GelisTarihi", From::Arrival},
+        {"TCKimlikNo", From::Shown},
+        {"BabaAdi", From::Shown},
+        {"AnaAdi", From::Shown},
+        {"NufusaKayitliOlduguIl", From::Stored},
+        {"NufusaKayitliOlduguIlce", From::Shown},
+        {"DogumYeri", From::Shown},
+        {"NufusaKayitliOlduguMahalle", From::Shown},
+        {"NufusCilt", From::Shown},
+        {"NufusAileSira", From::Shown},
+        {"NufusSiraNo", From::Shown},
+        {"MedeniHali", From::Stored},
+        {"Isi", From::Shown},
+        {"AracPlakaNo", From::Shown},
+    };
+    for (const Item& item : items) {
+        const QString column = QString::fromLatin1(item.column);
+        switch (item.from) {
+        case From::Shown:
+            guest.setText(column, view.shownText(column));
+            break;
+        case From::Stored:
+            guest.setText(column, customer.text(column));
+            break;
+        case From::BirthBox:
+            boxes.setBirthDate(view.birthDate());
+            break;
+        case From::Arrival:
+            boxes.stampArrival();
+            break;
+        }
+    }
+    return true;
+}

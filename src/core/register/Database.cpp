@@ -1,0 +1,577 @@
+#include "core/register/Database.h"
+
+#include "core/register/Schema.h"
+#include "platform/core/FileSystem.h"
+
+#define SQLITE_HAS_CODEC 1
+#include <sqlite3.h>
+
+#include <QDir>
+#include <QFile>
+#include <algorithm>
+#include <QFileInfo>
+#include <QTextStream>
+#include <QVarLengthArray>
+
+const QString Database::kFileName = QStringLiteral("radadir.dve");
+const QByteArray Database::kPassword = QByteArrayLiteral("vorpalquintezbrask");
+
+class Database::Statement
+{
+public:
+    Statement(sqlite3* db, const QString& sql) : m_db(db)
+    {
+        const QByteArray utf8 = sql.toUtf8();
+        m_rc = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, nullptr);
+    }
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    int prepareResult() const { return m_rc; }
+
+    void bind(const QList<QVariant>& values)
+    {
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+        for (int i = 0; i < values.size(); ++i) {
+            const QVariant& v = values[i];
+            const int pos = i + 1;
+            if (v.isNull()) {
+                sqlite3_bind_null(m_stmt, pos);
+            } else if (v.typeId() == QMetaType::Bool || v.typeId() == QMetaType::Int ||
+                       v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::UInt ||
+                       v.typeId() == QMetaType::ULongLong) {
+                sqlite3_bind_int64(m_stmt, pos, v.toLongLong());
+            } else if (v.typeId() == QMetaType::QByteArray) {
+                const QByteArray b = v.toByteArray();
+                sqlite3_bind_blob(m_stmt, pos, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+            } else {
+                const QByteArray utf8 = v.toString().toUtf8();
+                sqlite3_bind_text(m_stmt, pos, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+            }
+        }
+    }
+    // A value as SQLite holds it, without a copy: text and bytes stay valid
+    // until the next step or reset.
+    StoreValue raw(int col) const
+    {
+        StoreValue v;
+        switch (sqlite3_column_type(m_stmt, col)) {
+        case SQLITE_NULL:
+            break;
+        case SQLITE_INTEGER:
+            v.kind = StoreValue::Kind::Integer;
+            v.integer = sqlite3_column_int64(m_stmt, col);
+            break;
+        case SQLITE_FLOAT:
+            v.kind = StoreValue::Kind::Real;
+            v.real = sqlite3_column_double(m_stmt, col);
+            break;
+        case SQLITE_BLOB:
+            v.kind = StoreValue::Kind::Bytes;
+            v.data = static_cast<const char*>(sqlite3_column_blob(m_stmt, col));
+            v.size = sqlite3_column_bytes(m_stmt, col);
+            break;
+        default:
+            v.kind = StoreValue::Kind::Text;
+            v.data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, col));
+            v.size = sqlite3_column_bytes(m_stmt, col);
+        }
+        return v;
+    }
+    qint64 integer(int col) const { return sqlite3_column_int64(m_stmt, col); }
+    // SQLITE_ROW, SQLITE_DONE or an error code.
+    int step() { return sqlite3_step(m_stmt); }
+    void reset() { sqlite3_reset(m_stmt); }
+    int columnCount() const { return sqlite3_column_count(m_stmt); }
+    QVariant value(int col) const
+    {
+        switch (sqlite3_column_type(m_stmt, col)) {
+        case SQLITE_NULL: return QVariant();
+        case SQLITE_INTEGER: return QVariant(qint64(sqlite3_column_int64(m_stmt, col)));
+        case SQLITE_FLOAT: return QVariant(sqlite3_column_double(m_stmt, col));
+        case SQLITE_BLOB:
+            return QByteArray(static_cast<const char*>(sqlite3_column_blob(m_stmt, col)),
+                              sqlite3_column_bytes(m_stmt, col));
+        default:
+            return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, col)),
+                                     sqlite3_column_bytes(m_stmt, col));
+        }
+    }
+
+private:
+    sqlite3* m_db;
+    sqlite3_stmt* m_stmt = nullptr;
+    int m_rc;
+};
+
+namespace {
+
+QString openFailureReason(int rc)
+{
+    switch (rc) {
+    case SQLITE_NOTADB:
+        return QStringLiteral("Dosya bir veritabanı değil ya da parolası yanlış.");
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("Dosya başka bir program tarafından kilitlenmiş.");
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+    case SQLITE_READONLY:
+        return QStringLiteral("Dosya açılamıyor ya da bu dosyaya erişim izni yok.");
+    case SQLITE_CORRUPT:
+        return QStringLiteral("Dosya bozuk.");
+    default:
+        return QString::fromUtf8(sqlite3_errstr(rc));
+    }
+}
+
+// A connection to the file keyed and read once: a wrong key or a file that
+// is no database shows at the first read. Throws DatabaseOpenError with the
+// heading and the reason.
+sqlite3* openKeyed(const QString& path, int flags, const QByteArray& key, const QString& heading)
+{
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_key(db, key.constData(), int(key.size()));
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(db, 2000);
+        rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    }
+    if (rc != SQLITE_OK) {
+        sqlite3_close(db);
+        throw DatabaseOpenError(heading + openFailureReason(rc), rc == SQLITE_NOTADB
+                                                                     ? DatabaseOpenError::Reason::WrongKey
+                                                                     : DatabaseOpenError::Reason::Other);
+    }
+    return db;
+}
+
+QString columnList(const TableDef& t, bool withAuto)
+{
+    QStringList names;
+    for (const ColumnDef& c : t.columns) {
+        if (withAuto || c.type != ColumnType::AutoId)
+            names << QLatin1Char('"') + c.name + QLatin1Char('"');
+    }
+    return names.join(QStringLiteral(", "));
+}
+
+QList<QVariant> withoutAuto(const TableDef& t, const QList<QVariant>& values)
+{
+    QList<QVariant> out;
+    for (int i = 0; i < t.columns.size(); ++i) {
+        if (t.columns[i].type != ColumnType::AutoId)
+            out << values.value(i);
+    }
+    return out;
+}
+
+} // namespace
+
+Database::Database(const QString& path, QByteArray password)
+    : m_path(QFileInfo(path).absoluteFilePath()), m_filePath(resolvedFilePath(m_path)), m_password(std::move(password))
+{
+}
+
+Database::~Database()
+{
+    close();
+}
+
+void Database::fail(const QString& what) const
+{
+    const QString detail = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
+    throw StoreError(detail.isEmpty() ? what : what + QStringLiteral(": ") + detail);
+}
+
+void Database::open(Missing missing)
+{
+    if (m_db)
+        return;
+    const QFileInfo info(m_filePath);
+    const bool fresh = !info.exists() || (info.isFile() && info.size() == 0);
+    const QString heading = QStringLiteral("Veritabanı açılamadı: %1\n").arg(m_path);
+    if (fresh && missing == Missing::Refuse)
+        throw DatabaseOpenError(heading + QStringLiteral("Dosya bulunamadı."));
+
+    // A new register is private from its first byte: the empty file is made
+    // with mode 0600 and SQLCipher fills it, giving its journal the same mode.
+    if (fresh && !createPrivateFile(m_filePath, nullptr))
+        throw DatabaseOpenError(heading + openFailureReason(SQLITE_CANTOPEN));
+
+    // With CREATE, so that an attached copy (compaction) can be created too.
+    // The connection is used by one thread only: without the lock SQLite
+    // would otherwise take around every call, reading a table costs half.
+    sqlite3* db = openKeyed(m_filePath, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, m_password,
+                            heading);
+    // A file that cannot be written (its mode, a read-only mount) is opened
+    // for reading without a word; the first save would fail.
+    if (sqlite3_db_readonly(db, "main") != 0) {
+        sqlite3_close(db);
+        throw DatabaseOpenError(QStringLiteral("Veritabanı açılamadı: %1\rBu dosyaya yazma izni yok: kayıtlar saklanamaz.")
+                                    .arg(QDir::toNativeSeparators(m_path)));
+    }
+    m_db = db;
+    m_createdNew = false;
+
+    if (fresh) {
+        try {
+            begin();
+            createSchema();
+            seedLookups();
+            commit();
+        } catch (const RadaError& e) {
+            close();
+            QFile::remove(m_filePath);
+            throw DatabaseOpenError(heading + e.text());
+        }
+        m_createdNew = true;
+        return;
+    }
+
+    // A register made by an earlier version gets the tables added since, in
+    // one transaction; nothing else in it changes.
+    QList<const TableDef*> added;
+    for (const TableDef* t : Schema::laterTables()) {
+        if (columnNames(t->name).isEmpty())
+            added << t;
+    }
+    if (!added.isEmpty()) {
+        try {
+            begin();
+            for (const TableDef* t : added)
+                exec(Schema::createStatement(*t));
+            commit();
+        } catch (const RadaError& e) {
+            rollback();
+            close();
+            throw DatabaseOpenError(heading + e.text());
+        }
+    }
+
+    // The file must hold every table with every column the program uses.
+    QStringList absent;
+    for (const TableDef* t : Schema::allTables()) {
+        const QStringList present = columnNames(t->name);
+        for (const QString& c : t->columnNames()) {
+            if (!present.contains(c))
+                absent << t->name + QLatin1Char('.') + c;
+        }
+    }
+    if (!absent.isEmpty()) {
+        close();
+        throw DatabaseOpenError(heading + QStringLiteral("Eksik tablo ya da sütunlar: %1").arg(absent.join(QStringLiteral(", "))));
+    }
+}
+
+void Database::openForReading()
+{
+    if (m_db)
+        return;
+    const QString heading = QStringLiteral("Veritabanı açılamadı: %1\n").arg(m_path);
+    const QFileInfo info(m_filePath);
+    if (!info.exists() || (info.isFile() && info.size() == 0))
+        throw DatabaseOpenError(heading + QStringLiteral("Dosya bulunamadı."));
+    sqlite3* db = openKeyed(m_filePath, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, m_password, heading);
+    m_db = db;
+    m_createdNew = false;
+}
+
+void Database::close()
+{
+    m_statements.clear();
+    m_txDepth = 0;
+    if (m_db) {
+        sqlite3_close(m_db);
+        m_db = nullptr;
+    }
+}
+
+Database::Statement& Database::prepared(const QString& sql)
+{
+    if (!m_db)
+        throw StoreError(QStringLiteral("Veritabanı bağlantısı kapalı."));
+    auto it = m_statements.find(sql);
+    if (it == m_statements.end()) {
+        auto st = std::make_shared<Statement>(m_db, sql);
+        if (st->prepareResult() != SQLITE_OK)
+            fail(QStringLiteral("SQL hazırlanamadı"));
+        it = m_statements.insert(sql, st);
+    }
+    return *it.value();
+}
+
+void Database::exec(const QString& sql, const QList<QVariant>& values)
+{
+    Statement& st = prepared(sql);
+    st.bind(values);
+    int rc;
+    while ((rc = st.step()) == SQLITE_ROW) {
+    }
+    st.reset();
+    if (rc != SQLITE_DONE)
+        fail(QStringLiteral("Kayıt yazılamadı"));
+}
+
+QList<QVariant> Database::column(const QString& sql, const QList<QVariant>& values)
+{
+    Statement& st = prepared(sql);
+    st.bind(values);
+    QList<QVariant> out;
+    int rc;
+    while ((rc = st.step()) == SQLITE_ROW)
+        out << st.value(0);
+    st.reset();
+    if (rc != SQLITE_DONE)
+        fail(QStringLiteral("Kayıtlar okunamadı"));
+    return out;
+}
+
+QList<StoreRow> Database::load(const QString& table)
+{
+    QList<StoreRow> rows;
+    scan(table, [&](qint64 key, std::span<const StoreValue> values) {
+        StoreRow row{key, {}};
+        row.values.reserve(qsizetype(values.size()));
+        for (const StoreValue& v : values)
+            row.values << v.toVariant();
+        rows << std::move(row);
+    });
+    return rows;
+}
+
+void Database::scan(const QString& table, const RowReader& row)
+{
+    const TableDef& t = Schema::table(table);
+    Statement& st = prepared(QStringLiteral("SELECT rowid, %1 FROM \"%2\" ORDER BY rowid")
+                                 .arg(columnList(t, true), t.name));
+    st.bind({});
+    // Ends the read also when a reader throws.
+    struct Reset
+    {
+        Statement& st;
+        ~Reset() { st.reset(); }
+    } reset{st};
+    const int n = int(t.columns.size());
+    QVarLengthArray<StoreValue, 64> values(n);
+    int rc;
+    while ((rc = st.step()) == SQLITE_ROW) {
+        for (int i = 0; i < n; ++i)
+            values[i] = st.raw(i + 1);
+        row(st.integer(0), std::span<const StoreValue>(values.data(), std::size_t(n)));
+    }
+    if (rc != SQLITE_DONE)
+        fail(QStringLiteral("Tablo okunamadı"));
+}
+
+qint64 Database::insert(const QString& table, const QList<QVariant>& values)
+{
+    const TableDef& t = Schema::table(table);
+    QStringList marks;
+    for (const ColumnDef& c : t.columns) {
+        if (c.type != ColumnType::AutoId)
+            marks << QStringLiteral("?");
+    }
+    exec(QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
+             .arg(t.name, columnList(t, false), marks.join(QStringLiteral(", "))),
+         withoutAuto(t, values));
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+void Database::update(const QString& table, qint64 key, const QList<QVariant>& values)
+{
+    const TableDef& t = Schema::table(table);
+    QStringList sets;
+    for (const ColumnDef& c : t.columns) {
+        if (c.type != ColumnType::AutoId)
+            sets << QStringLiteral("\"%1\" = ?").arg(c.name);
+    }
+    QList<QVariant> bound = withoutAuto(t, values);
+    bound << key;
+    exec(QStringLiteral("UPDATE \"%1\" SET %2 WHERE rowid = ?").arg(t.name, sets.join(QStringLiteral(", "))),
+         bound);
+    if (sqlite3_changes(m_db) != 1)
+        throw StoreError(QStringLiteral("Kayıt bulunamadı; başka bir program tarafından silinmiş olabilir."));
+}
+
+void Database::remove(const QString& table, const QList<qint64>& keys)
+{
+    const TableDef& t = Schema::table(table);
+    // Many keys per statement: a purge of thousands of guests is a few
+    // dozen statements, not thousands.
+    constexpr qsizetype kChunk = 500;
+    auto statement = [&t](qsizetype n) {
+        QStringList marks(n, QStringLiteral("?"));
+        return QStringLiteral("DELETE FROM \"%1\" WHERE rowid IN (%2)").arg(t.name, marks.join(QLatin1Char(',')));
+    };
+    const QString full = statement(kChunk);
+    begin();
+    try {
+        for (qsizetype at = 0; at < keys.size(); at += kChunk) {
+            const qsizetype n = std::min(kChunk, keys.size() - at);
+            QList<QVariant> bound;
+            bound.reserve(n);
+            for (qsizetype i = at; i < at + n; ++i)
+                bound << keys[i];
+            exec(n == kChunk ? full : statement(n), bound);
+        }
+        commit();
+    } catch (...) {
+        rollback();
+        throw;
+    }
+}
+
+int Database::count(const QString& table)
+{
+    const TableDef& t = Schema::table(table);
+    return column(QStringLiteral("SELECT count(*) FROM \"%1\"").arg(t.name)).value(0).toInt();
+}
+
+void Database::begin()
+{
+    // Counted only once it has started: a BEGIN that failed leaves no
+    // transaction for later work to hide in.
+    if (m_txDepth == 0)
+        exec(QStringLiteral("BEGIN IMMEDIATE"));
+    ++m_txDepth;
+}
+
+void Database::commit()
+{
+    if (m_txDepth <= 0)
+        return;
+    if (m_txDepth == 1) {
+        exec(QStringLiteral("COMMIT"));
+    }
+    --m_txDepth;
+}
+
+void Database::rollback()
+{
+    if (m_txDepth <= 0)
+        return;
+    if (--m_txDepth == 0 && m_db && !sqlite3_get_autocommit(m_db))
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void Database::createSchema()
+{
+    for (const TableDef* t : Schema::allTables())
+        exec(Schema::createStatement(*t));
+}
+
+void Database::seedLookups()
+{
+    struct Seed { const TableDef* table; const char* file; };
+    const Seed seeds[] = {
+        {&Schema::ulke(), ":/data/ulke.tsv"},
+        {&Schema::kimlikTuru(), ":/data/kimlikturu.tsv"},
+        {&Schema::cinsiyet(), ":/data/cinsiyet.tsv"},
+        {&Schema::iller(), ":/data/iller.tsv"},
+        {&Schema::medeniHali(), ":/data/medenihali.tsv"},
+    };
+    for (const Seed& s : seeds) {
+        QFile f(QString::fromLatin1(s.file));
+        if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+            throw StoreError(QStringLiteral("Veri dosyası okunamadı: %1").arg(f.fileName()));
+        QTextStream in(&f);
+        in.setEncoding(QStringConverter::Utf8);
+        const qsizetype columns = s.table->columns.size();
+        while (!in.atEnd()) {
+            const QString line = in.readLine();
+            if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+                continue;
+            const QStringList parts = line.split(QLatin1Char('\t'));
+            if (parts.size() != columns)
+                throw StoreError(QStringLiteral("Veri dosyasında hatalı satır: %1").arg(line));
+            QList<QVariant> values;
+            for (const QString& p : parts)
+                values << p;
+            insert(s.table->name, values);
+        }
+    }
+}
+
+QStringList Database::columnNames(const QString& table)
+{
+    // Table names come from the fixed schema only.
+    Statement& st = prepared(QStringLiteral("PRAGMA table_info(\"%1\")").arg(Schema::table(table).name));
+    st.bind({});
+    QStringList names;
+    int rc;
+    while ((rc = st.step()) == SQLITE_ROW)
+        names << st.value(1).toString();
+    st.reset();
+    if (rc != SQLITE_DONE)
+        fail(QStringLiteral("Tablo bilgisi okunamadı"));
+    return names;
+}
+
+void Database::exportTo(const QString& path)
+{
+    exec(QStringLiteral("ATTACH DATABASE ? AS compacted KEY ?"),
+         {QFileInfo(path).absoluteFilePath(), QString::fromUtf8(m_password)});
+    try {
+        column(QStringLiteral("SELECT sqlcipher_export('compacted')"));
+    } catch (...) {
+        sqlite3_exec(m_db, "DETACH DATABASE compacted", nullptr, nullptr, nullptr);
+        throw;
+    }
+    m_statements.clear();
+    exec(QStringLiteral("DETACH DATABASE compacted"));
+}
+
+QString Database::integrityCheck()
+{
+    const QList<QVariant> result = column(QStringLiteral("PRAGMA integrity_check"));
+    QStringList lines;
+    for (const QVariant& v : result)
+        lines << v.toString();
+    return lines.join(QLatin1Char('\n'));
+}
+
+void Database::setPassword(const QByteArray& password)
+{
+    if (m_db)
+        throw StoreError(QStringLiteral("Açık bir veritabanının anahtarı değiştirilemez."));
+    m_password = password;
+}
+
+bool Database::opensWith(const QString& path, const QByteArray& password)
+{
+    try {
+        sqlite3_close(openKeyed(path, SQLITE_OPEN_READONLY, password, QString()));
+        return true;
+    } catch (const DatabaseOpenError&) {
+        return false;
+    }
+}
+
+void Database::rekey(const QByteArray& password)
+{
+    if (!m_db)
+        throw StoreError(QStringLiteral("Veritabanı bağlantısı kapalı."));
+    if (m_txDepth > 0)
+        throw StoreError(QStringLiteral("Bir işlem sürerken anahtar değiştirilemez."));
+    const QByteArray old = m_password;
+    m_statements.clear();
+    const int rc = sqlite3_rekey(m_db, password.constData(), int(password.size()));
+    QString reason = rc == SQLITE_OK ? QString() : QString::fromUtf8(sqlite3_errmsg(m_db));
+    // SQLCipher answers OK even when the rewrite was rolled back: only the
+    // file itself tells which key it now has.
+    if (reason.isEmpty() && (!opensWith(m_filePath, password) || (old != password && opensWith(m_filePath, old))))
+        reason = QStringLiteral("kayıt dosyası yeni parolayla açılamadı");
+    close();
+    if (reason.isEmpty()) {
+        m_password = password;
+        open(Missing::Refuse);
+        return;
+    }
+    m_password = opensWith(m_filePath, password) && !opensWith(m_filePath, old) ? password : old;
+    open(Missing::Refuse);
+    throw StoreError(reason);
+}

@@ -1,0 +1,74 @@
+#include "core/register/RegisterPassword.h"
+
+#include "core/register/Database.h"
+#include "platform/core/Dialogs.h"
+
+#include <QDir>
+
+namespace RegisterPassword {
+
+std::optional<Refusal> check(const Database& db, const QString& current, const QString& newPassword,
+                             const QString& again)
+{
+    if (db.hasOwnPassword() && keyFor(current) != db.password())
+        return Refusal{kWrongCurrent, Box::Current};
+    if (!newPassword.isEmpty() && newPassword.size() < kMinimumLength)
+        return Refusal{kTooShort, Box::New};
+    if (newPassword != again)
+        return Refusal{kMismatch, Box::Again};
+    return std::nullopt;
+}
+
+QByteArray keyFor(const QString& password)
+{
+    return password.isEmpty() ? Database::kPassword : password.toUtf8();
+}
+
+bool needsWarning(const Database& db, const QString& newPassword)
+{
+    return !db.hasOwnPassword() && !newPassword.isEmpty();
+}
+
+std::optional<QString> change(Database& db, const QString& newPassword)
+{
+    try {
+        db.rekey(keyFor(newPassword));
+    } catch (const RadaError& e) {
+        return kFailed.arg(e.text());
+    }
+    return std::nullopt;
+}
+
+void openAsking(Database& db, Dialogs& dialogs)
+{
+    try {
+        db.open();
+        return;
+    } catch (const DatabaseOpenError& e) {
+        if (!e.wrongKey())
+            throw;
+        Dialogs::TextRequest request;
+        request.caption = kPromptTitle;
+        request.prompt = kPrompt;
+        request.secret = true;
+        for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+            const std::optional<QString> typed = dialogs.inputText(request);
+            if (!typed)
+                throw;
+            db.setPassword(keyFor(*typed));
+            try {
+                db.open(Database::Missing::Refuse);
+                return;
+            } catch (const DatabaseOpenError& again) {
+                if (!again.wrongKey())
+                    throw;
+            }
+            if (attempt < kAttempts)
+                dialogs.inform(kWrong);
+        }
+        db.setPassword(Database::kPassword);
+        throw DatabaseOpenError(kGivenUp.arg(QDir::toNativeSeparators(db.path())), DatabaseOpenError::Reason::WrongKey);
+    }
+}
+
+} // namespace RegisterPassword

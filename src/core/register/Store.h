@@ -1,0 +1,123 @@
+#pragma once
+
+#include "platform/core/RadaError.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+#include <span>
+#include <vector>
+
+// A row as the store hands it out: an opaque key and the values of the
+// table's columns in schema order. A null QVariant is an empty value.
+struct StoreRow
+{
+    qint64 key = 0;
+    QList<QVariant> values;
+};
+
+// One value of a row being streamed out of the store, as the store holds it.
+// Text (UTF-8) and bytes point into the store's own buffer: they are valid
+// only during the call that hands the row out.
+struct StoreValue
+{
+    enum class Kind : quint8 { Null, Integer, Real, Text, Bytes };
+    Kind kind = Kind::Null;
+    qint64 integer = 0;
+    double real = 0;
+    const char* data = nullptr;
+    qsizetype size = 0;
+
+    QVariant toVariant() const
+    {
+        switch (kind) {
+        case Kind::Null: return {};
+        case Kind::Integer: return QVariant(integer);
+        case Kind::Real: return QVariant(real);
+        case Kind::Bytes: return QVariant(QByteArray(data, size));
+        case Kind::Text: return QVariant(QString::fromUtf8(data, size));
+        }
+        return {};
+    }
+};
+
+// The database refused a write (constraint, I/O).
+class StoreError : public RadaError
+{
+public:
+    using RadaError::RadaError;
+};
+
+// What the datasets need of a database. Free of any engine's types, so that
+// another database could stand behind it.
+class Store
+{
+public:
+    virtual ~Store() = default;
+
+    // Every row of a table in stored order.
+    virtual QList<StoreRow> load(const QString& table) = 0;
+    // Every row of a table in stored order, one call per row with its key and
+    // its values in schema order, without making a copy of the table first.
+    using RowReader = std::function<void(qint64 key, std::span<const StoreValue> values)>;
+    virtual void scan(const QString& table, const RowReader& row)
+    {
+        std::vector<QByteArray> held;
+        std::vector<StoreValue> values;
+        for (const StoreRow& r : load(table)) {
+            held.clear();
+            values.clear();
+            held.reserve(std::size_t(r.values.size()));
+            for (const QVariant& v : r.values)
+                values.push_back(fromVariant(v, held));
+            row(r.key, values);
+        }
+    }
+    // Inserts a row (values in schema order; the auto-number column is
+    // ignored) and returns its key, which is also its auto-number.
+    virtual qint64 insert(const QString& table, const QList<QVariant>& values) = 0;
+    virtual void update(const QString& table, qint64 key, const QList<QVariant>& values) = 0;
+    // Deletes the rows with these keys, all or none.
+    virtual void remove(const QString& table, const QList<qint64>& keys) = 0;
+    virtual int count(const QString& table) = 0;
+
+    virtual void begin() = 0;
+    virtual void commit() = 0;
+    virtual void rollback() = 0;
+
+protected:
+    // A loaded value in streamed form; its text or bytes are kept in held.
+    static StoreValue fromVariant(const QVariant& v, std::vector<QByteArray>& held)
+    {
+        StoreValue out;
+        if (v.isNull())
+            return out;
+        switch (v.typeId()) {
+        case QMetaType::Bool:
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+            out.kind = StoreValue::Kind::Integer;
+            out.integer = v.toLongLong();
+            return out;
+        case QMetaType::Double:
+            out.kind = StoreValue::Kind::Real;
+            out.real = v.toDouble();
+            return out;
+        case QMetaType::QByteArray:
+            out.kind = StoreValue::Kind::Bytes;
+            held.push_back(v.toByteArray());
+            break;
+        default:
+            out.kind = StoreValue::Kind::Text;
+            held.push_back(v.toString().toUtf8());
+        }
+        out.data = held.back().constData();
+        out.size = held.back().size();
+        return out;
+    }
+};

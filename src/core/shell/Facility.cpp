@@ -1,0 +1,80 @@
+#include "core/shell/Facility.h"
+
+#include "core/register/CodePage.h"
+#include "core/register/Dataset.h"
+
+namespace Facility {
+
+namespace {
+const QString kCode = QStringLiteral("tesiskodu");
+const QString kName = QStringLiteral("tesisadi");
+const QString kActive = QStringLiteral("aktif");
+constexpr int kNameMaxLength = 50;
+} // namespace
+
+bool isSetUp(const Dataset& ayar)
+{
+    return ayar.isOpen() && !ayar.isEmpty() && ayar.integer(kActive) == 1;
+}
+
+QString code(const Dataset& ayar)
+{
+    return ayar.text(kCode);
+}
+
+QString name(const Dataset& ayar)
+{
+    return ayar.text(kName);
+}
+
+std::optional<QString> checkCode(const QString& code)
+{
+    if (code.size() != 5)
+        return kBadCode;
+    return std::nullopt;
+}
+
+std::optional<QString> checkName(const QString& name)
+{
+    if (name.size() < 5)
+        return kShortName;
+    return std::nullopt;
+}
+
+std::optional<QString> checkNewName(const QString& name)
+{
+    if (name.size() < 5 || name.size() > kNameMaxLength)
+        return kBadNewName;
+    return std::nullopt;
+}
+
+Dialogs::TextRequest renameRequest(const QString& current)
+{
+    Dialogs::TextRequest request;
+    request.caption = QStringLiteral("Tesis Adı Değiştir");
+    request.prompt = QStringLiteral("Yeni Tesis Adını Giriniz:");
+    request.preset = current;
+    request.maxLength = kNameMaxLength;
+    request.keep = [](const QString& text) { return CodePage::keepFitting(text); };
+    return request;
+}
+
+bool store(Dataset& ayar, const QString& code, const QString& name)
+{
+    if (!ayar.edit())
+        return false;
+    ayar.setText(kName, name);
+    ayar.setText(kCode, code);
+    ayar.setInteger(kActive, 1);
+    return ayar.post();
+}
+
+bool rename(Dataset& ayar, const QString& name)
+{
+    if (!ayar.edit())
+        return false;
+    ayar.setText(kName, name);
+    return ayar.post();
+}
+
+} // namespace Facility

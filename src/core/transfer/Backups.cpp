@@ -1,0 +1,384 @@
+#include "core/transfer/Backups.h"
+
+#include "platform/core/Clock.h"
+#include "platform/core/FileSystem.h"
+#include "core/register/Database.h"
+#include "core/register/Formats.h"
+#include "core/register/Schema.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <algorithm>
+#include <future>
+#include <cstdio>
+
+const QString Backups::kDefaultFolderName = QStringLiteral("Yedekler");
+const QString Backups::kFailure = QStringLiteral("Yedek alınamadı: %1\r%2");
+const QString Backups::kRestoreFailure = QStringLiteral("Yedekten geri yüklenemedi: %1\r%2");
+const QString Backups::kWrongKey = QStringLiteral("Yedek bu parolayla açılamıyor.");
+
+namespace {
+
+const QString kNameFormat = QStringLiteral("yyyyMMdd-HHmmss");
+const QString kPartial = QStringLiteral(".part");
+
+const QString kNoFolder = QStringLiteral("Klasör oluşturulamadı: %1");
+const QString kNotCreated = QStringLiteral("Dosya oluşturulamadı: %1");
+const QString kNotCopied = QStringLiteral("Yedek kopyalanamadı: %1");
+const QString kNotVerified = QStringLiteral("Yazılan kopya denetimden geçmedi.");
+const QString kNotSynced = QStringLiteral("Dosya diske yazılamadı: %1");
+const QString kNotNamed = QStringLiteral("Dosyaya son adı verilemedi.");
+const QString kNotReplaced = QStringLiteral("Kayıt dosyası yedekle değiştirilemedi.");
+const QString kCurrentNotSaved = QStringLiteral("Şu anki kaydın yedeği alınamadı: %1");
+
+QString native(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// Every table's rows; a table an earlier version's file lacks has none.
+QList<int> rowCounts(Database& db)
+{
+    QList<int> counts;
+    for (const TableDef* t : Schema::allTables())
+        counts << (db.columnNames(t->name).isEmpty() ? 0 : db.count(t->name));
+    return counts;
+}
+
+// The file, read afresh, is sound and holds the rows counted. SQLite's
+// quick check reads and decrypts every page (each one's authentication
+// code checked), walks every b-tree and checks every record; only the
+// comparison of each index with its table is left out, which costs as much
+// again and checks what the export itself wrote through the same engine.
+bool verified(const QString& path, const QByteArray& key, const QList<int>& counts)
+{
+    Database copy(path, key);
+    copy.openForReading();
+    // The pages the check reads stay at hand for the counts; the cache goes
+    // with the connection.
+    copy.exec(QStringLiteral("PRAGMA cache_size = -262144"));
+    const QList<QVariant> check = copy.column(QStringLiteral("PRAGMA quick_check"));
+    return check == QList<QVariant>{QStringLiteral("ok")} && rowCounts(copy) == counts;
+}
+
+bool copyBytes(const QString& from, const QString& to, QString* reason)
+{
+    QFile in(from);
+    QFile out(to);
+    if (!in.open(QIODevice::ReadOnly)) {
+        *reason = in.errorString();
+        return false;
+    }
+    // The file is there already, private: its mode stays.
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        *reason = out.errorString();
+        return false;
+    }
+    while (!in.atEnd()) {
+        const QByteArray chunk = in.read(1 << 20);
+        if (chunk.isEmpty() && in.error() != QFileDevice::NoError) {
+            *reason = in.errorString();
+            return false;
+        }
+        if (out.write(chunk) != chunk.size()) {
+            *reason = out.errorString();
+            return false;
+        }
+    }
+    if (!out.flush()) {
+        *reason = out.errorString();
+        return false;
+    }
+    return true;
+}
+
+// Replaces a table's rows in copy with those rows, row ids included.
+void replaceRows(Database& copy, const TableDef& t, const QList<StoreRow>& rows)
+{
+    QStringList names;
+    for (const QString& c : t.columnNames())
+        names << QLatin1Char('"') + c + QLatin1Char('"');
+    const QString insert = QStringLiteral("INSERT INTO \"%1\" (rowid, %2) VALUES (?%3)")
+                               .arg(t.name, names.join(QStringLiteral(", ")),
+                                    QStringLiteral(", ?").repeated(names.size()));
+    copy.exec(QStringLiteral("DELETE FROM \"%1\"").arg(t.name));
+    for (const StoreRow& row : rows)
+        copy.exec(insert, QList<QVariant>{row.key} + row.values);
+}
+
+} // namespace
+
+Backups::Backups(Database& db, FileSystem& fs, Clock& clock) : m_db(db), m_fs(fs), m_clock(clock)
+{
+}
+
+QString Backups::fileNameFor(const QDateTime& moment)
+{
+    return QStringLiteral("radadir-%1.dve").arg(moment.toString(kNameFormat));
+}
+
+QString Backups::restorePathFor(const QString& liveFile)
+{
+    return QFileInfo(liveFile).absoluteDir().filePath(QStringLiteral("radadir.dvr"));
+}
+
+QString Backups::folder()
+{
+    const QDir beside = QFileInfo(m_db.filePath()).absoluteDir();
+    QString chosen;
+    try {
+        chosen = m_db.column(QStringLiteral("SELECT Klasor FROM YedekAyar")).value(0).toString();
+    } catch (const RadaError&) {
+        // Unreadable: the backup goes where it goes without a choice.
+    }
+    if (chosen.isEmpty())
+        return beside.filePath(kDefaultFolderName);
+    return QDir::cleanPath(beside.absoluteFilePath(chosen));
+}
+
+bool Backups::setFolder(const QString& folder, QString* reason)
+{
+    const QString stored = folder.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    try {
+        m_db.begin();
+        m_db.exec(QStringLiteral("DELETE FROM YedekAyar"));
+        m_db.exec(QStringLiteral("INSERT INTO YedekAyar (Klasor) VALUES (?)"), {stored});
+        m_db.commit();
+        return true;
+    } catch (const RadaError& e) {
+        m_db.rollback();
+        if (reason)
+            *reason = e.text();
+        return false;
+    }
+}
+
+QList<Backups::Found> Backups::found()
+{
+    static const QRegularExpression name(QStringLiteral("^radadir-(\\d{8}-\\d{6})\\.dve$"));
+    const QDir dir(folder());
+    QList<Found> out;
+    for (const QString& file : dir.entryList({QStringLiteral("radadir-*.dve")}, QDir::Files)) {
+        const QRegularExpressionMatch m = name.match(file);
+        if (!m.hasMatch())
+            continue;
+        const QDateTime moment = QDateTime::fromString(m.captured(1), kNameFormat);
+        if (moment.isValid())
+            out << Found{dir.filePath(file), moment};
+    }
+    std::sort(out.begin(), out.end(), [](const Found& a, const Found& b) { return a.moment > b.moment; });
+    return out;
+}
+
+std::optional<QDateTime> Backups::newest()
+{
+    const QList<Found> all = found();
+    if (all.isEmpty())
+        return std::nullopt;
+    return all.first().moment;
+}
+
+bool Backups::isDue(const QDateTime& now)
+{
+    const std::optional<QDateTime> last = newest();
+    return !last || last->secsTo(now) >= 24 * 3600;
+}
+
+bool Backups::madeOn(const QDate& day)
+{
+    const QList<Found> all = found();
+    return std::any_of(all.begin(), all.end(), [&](const Found& f) { return f.moment.date() == day; });
+}
+
+QList<Backups::Entry> Backups::list(const QByteArray& key)
+{
+    QList<Entry> out;
+    for (const Found& f : found()) {
+        Entry e{f.path, f.moment};
+        try {
+            Database copy(f.path, key);
+            copy.openForReading();
+            const int guests = copy.count(Schema::kisi().name);
+            const int customers = copy.count(Schema::musteriler().name);
+            e.guests = guests;
+            e.customers = customers;
+            e.opensWithKey = true;
+        } catch (const RadaError&) {
+            // Another key, or no register: listed without its rows.
+        }
+        out << e;
+    }
+    return out;
+}
+
+std::optional<QString> Backups::make()
+{
+    if (const std::optional<QString> reason = backUp({}))
+        return kFailure.arg(native(folder()), *reason);
+    return std::nullopt;
+}
+
+void Backups::removeTemporary(const QString& path)
+{
+    m_fs.remove(path);
+    m_fs.remove(path + QStringLiteral("-journal"));
+}
+
+std::optional<QString> Backups::backUp(const QString& keep)
+{
+    const QDir dir(folder());
+    QString why;
+    if (!makePrivateFolder(dir.path(), &why))
+        return kNoFolder.arg(why);
+
+    // What a backup cut short (the program ended, the power went) left.
+    for (const QString& file : dir.entryList({QStringLiteral("radadir-*.dve") + kPartial + QLatin1Char('*')}, QDir::Files))
+        m_fs.remove(dir.filePath(file));
+
+    // Two backups within one second (one just before a restore) keep apart.
+    QDateTime moment = m_clock.now();
+    moment.setTime(Formats::wholeSeconds(moment.time()));
+    QString target = dir.filePath(fileNameFor(moment));
+    while (m_fs.exists(target)) {
+        moment = moment.addSecs(1);
+        target = dir.filePath(fileNameFor(moment));
+    }
+    const QString partial = target + kPartial;
+    auto failed = [&](const QString& reason) {
+        removeTemporary(partial);
+        return reason;
+    };
+
+    // Made private and empty first: SQLCipher fills it and keeps its mode.
+    if (!createPrivateFile(partial, &why))
+        return failed(kNotCreated.arg(why));
+    try {
+        // The live rows are counted on a connection of their own while the
+        // export runs: both read the same file, which nothing writes
+        // meanwhile.
+        std::future<QList<int>> counting =
+            std::async(std::launch::async, [live = m_db.filePath(), key = m_db.password()] {
+                Database source(live, key);
+                source.openForReading();
+                return rowCounts(source);
+            });
+        exportTo(partial);
+        const QList<int> counts = counting.get();
+        if (!verified(partial, m_db.password(), counts))
+            return failed(kNotVerified);
+    } catch (const RadaError& e) {
+        return failed(e.text());
+    }
+    if (!syncToDisk(partial, &why))
+        return failed(kNotSynced.arg(why));
+    // The rename writes the folder's entry to the disk as well.
+    if (!m_fs.replace(partial, target))
+        return failed(kNotNamed);
+    rotate(keep);
+    return std::nullopt;
+}
+
+void Backups::exportTo(const QString& path)
+{
+    // Attached without a key of its own, the copy takes the register's key
+    // as the connection holds it, derived already: the same password opens
+    // both, and the copy is made without deriving the key once more.
+    m_db.exec(QStringLiteral("ATTACH DATABASE ? AS backup"), {QFileInfo(path).absoluteFilePath()});
+    try {
+        m_db.column(QStringLiteral("SELECT sqlcipher_export('backup')"));
+    } catch (const RadaError&) {
+        try {
+            m_db.exec(QStringLiteral("DETACH DATABASE backup"));
+        } catch (const RadaError&) {
+            // The export's own error is the one to report.
+        }
+        throw;
+    }
+    m_db.exec(QStringLiteral("DETACH DATABASE backup"));
+}
+
+void Backups::rotate(const QString& keep)
+{
+    const QDateTime oldest = m_clock.now().addDays(-kKeepDays);
+    const QList<Found> all = found();
+    for (int i = 0; i < all.size(); ++i) {
+        if (all[i].path != keep && (i >= kKeepCount || all[i].moment < oldest))
+            m_fs.remove(all[i].path);
+    }
+}
+
+std::optional<QString> Backups::buildReplacement(const QString& backup, const QByteArray& key,
+                                                 const QList<int>& backupCounts, const QString& replacement)
+{
+    QString why;
+    // One left by a restore cut short, with its journal, which must not be
+    // played into the new copy.
+    removeTemporary(replacement);
+    if (m_fs.exists(replacement) || m_fs.exists(replacement + QStringLiteral("-journal")))
+        return kNotCreated.arg(native(replacement));
+    if (!createPrivateFile(replacement, &why))
+        return kNotCreated.arg(why);
+    if (!copyBytes(backup, replacement, &why))
+        return kNotCopied.arg(why);
+    // What belongs to the program rather than to the guests stays as it is
+    // now: the run history (which files went out) and the backup folder.
+    const QList<const TableDef*> kept = {&Schema::transferGecmisi(), &Schema::yedekAyar()};
+    try {
+        QList<int> expected = backupCounts;
+        {
+            Database copy(replacement, key);
+            copy.open(Database::Missing::Refuse);
+            copy.begin();
+            for (const TableDef* t : kept) {
+                const QList<StoreRow> rows = m_db.load(t->name);
+                replaceRows(copy, *t, rows);
+                expected[Schema::allTables().indexOf(t)] = int(rows.size());
+            }
+            copy.commit();
+        }
+        if (!verified(replacement, key, expected))
+            return kNotVerified;
+    } catch (const RadaError& e) {
+        return e.text();
+    }
+    if (!syncToDisk(replacement, &why))
+        return kNotSynced.arg(why);
+    return std::nullopt;
+}
+
+std::optional<QString> Backups::restore(const Entry& backup, const QByteArray& backupKey)
+{
+    const auto failed = [&](const QString& reason) { return kRestoreFailure.arg(native(backup.path), reason); };
+    // The backup must open before anything is touched.
+    QList<int> backupCounts;
+    try {
+        Database copy(backup.path, backupKey);
+        copy.openForReading();
+        backupCounts = rowCounts(copy);
+    } catch (const DatabaseOpenError& e) {
+        return failed(e.wrongKey() ? kWrongKey : e.text());
+    } catch (const RadaError& e) {
+        return failed(e.text());
+    }
+    // The chosen backup outlives the rotation of the one made now.
+    if (const std::optional<QString> reason = backUp(backup.path))
+        return failed(kCurrentNotSaved.arg(*reason));
+
+    const QString live = m_db.filePath();
+    const QString replacement = restorePathFor(live);
+    std::optional<QString> reason = buildReplacement(backup.path, backupKey, backupCounts, replacement);
+    if (!reason) {
+        m_db.close();
+        if (m_fs.replace(replacement, live)) {
+            m_db.setPassword(backupKey);
+            m_db.open(Database::Missing::Refuse);
+            return std::nullopt;
+        }
+        reason = kNotReplaced;
+        m_db.open(Database::Missing::Refuse);
+    }
+    removeTemporary(replacement);
+    return failed(*reason);
+}

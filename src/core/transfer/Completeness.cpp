@@ -1,0 +1,322 @@
+#include "core/transfer/Completeness.h"
+
+#include "core/register/CodePage.h"
+#include "core/register/Dataset.h"
+#include "core/register/Formats.h"
+#include "core/register/GuestRules.h"
+#include "core/register/Validation.h"
+
+#include <QHash>
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <string_view>
+
+namespace Completeness {
+
+namespace {
+
+// Column positions the search for duplicates reads, looked up once per check.
+struct Columns
+{
+    explicit Columns(const TableDef& t)
+        : tcKimlikNo(t.indexOf(QStringLiteral("TCKimlikNo"))),
+          belgeTuru(t.indexOf(QStringLiteral("KimlikBelgesiTuru"))),
+          seriNo(t.indexOf(QStringLiteral("KimlikSeriNo"))), kalici(t.indexOf(QStringLiteral("Kalici")))
+    {
+    }
+    int tcKimlikNo, belgeTuru, seriNo, kalici;
+};
+
+bool isElevenDigits(const QString& text)
+{
+    if (text.size() != 11)
+        return false;
+    for (const QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    }
+    return true;
+}
+
+bool validIdentityNumber(const QString& text)
+{
+    // TCKNoKontrol throws on anything but an integer: only digits reach it.
+    return isElevenDigits(text) && TCKNoKontrol(text);
+}
+
+// Stored dates and times read once per distinct text: parsing dominates the
+// check, and a register holds far fewer distinct dates than guests.
+class StoredTimes
+{
+public:
+    // A date by its first ten characters; nothing for an empty, an
+    // unreadable or the day-zero date.
+    std::optional<QDate> date(const QString& text)
+    {
+        if (text.isEmpty())
+            return std::nullopt;
+        const QString day = text.left(10);
+        auto it = m_dates.constFind(day);
+        if (it == m_dates.constEnd()) {
+            auto d = Formats::parseDate(day);
+            if (d && *d == Formats::dayZero())
+                d.reset();
+            it = m_dates.insert(day, d);
+        }
+        return *it;
+    }
+
+    // An unreadable time counts as midnight.
+    QTime time(const QString& text)
+    {
+        auto it = m_times.constFind(text);
+        if (it == m_times.constEnd())
+            it = m_times.insert(text, Formats::parseTime(text).value_or(QTime(0, 0)));
+        return *it;
+    }
+
+private:
+    QHash<QString, std::optional<QDate>> m_dates;
+    QHash<QString, QTime> m_times;
+};
+
+bool arrivesAfter(StoredTimes& stored, const QString& dateText, const QString& timeText, const QDateTime& moment)
+{
+    const auto date = stored.date(dateText);
+    if (!date)
+        return false;
+    if (*date != moment.date())
+        return *date > moment.date();
+    // Compared as date and time of day, whatever the clock's daylight saving
+    // does in between.
+    return stored.time(timeText) > moment.time();
+}
+
+// How the file writer reads a column's text.
+enum class Reading {
+    Whole,
+    Trimmed,   // without leading and trailing characters up to code 32
+    DatePart,      // the first ten characters
+    DepartureDate, // the first ten characters, and not at all for a staying guest
+    DepartureTime, // whole, and not at all for a staying guest
+};
+
+// Every column the file writer reads, with the label of its box in the guest
+// window. The two times sit beside their dates under the same "Saati :": the
+// date's word goes with it, so that the clerk knows which.
+struct WrittenColumn
+{
+    const char16_t* name;
+    const char16_t* label;
+    Reading reading;
+};
+
+constexpr WrittenColumn kWrittenColumns[] = {
+    {u"TCKimlikNo", u"T.C. Kimlik No :", Reading::Trimmed},
+    {u"Adi", u"Adı :", Reading::Whole},
+    {u"Soyadi", u"Soyadı :", Reading::Whole},
+    {u"BabaAdi", u"Baba Adı :", Reading::Whole},
+    {u"AnaAdi", u"Ana Adı :", Reading::Whole},
+    {u"DogumYeri", u"Doğum Yeri :", Reading::Whole},
+    {u"DogumTarihi", u"Doğum Tarihi :", Reading::DatePart},
+    {u"Uyrugu", u"Uyruğu :", Reading::Whole},
+    {u"KimlikBelgesiTuru", u"Kimlik Belgesi Türü :", Reading::Whole},
+    {u"KimlikSeriNo", u"Kimlik Seri No :", Reading::Whole},
+    {u"NufusaKayitliOlduguIl", u"Nüfusa Kayıtlı Olduğu İl :", Reading::Whole},
+    {u"NufusaKayitliOlduguIlce", u"Nüfusa Kayıtlı Olduğu İlçe :", Reading::Whole},
+    {u"NufusaKayitliOlduguMahalle", u"Nüfusa Kayıtlı Olduğu Mahalle :", Reading::Whole},
+    {u"Cinsiyet", u"Cinsiyet :", Reading::Whole},
+    {u"Isi", u"İşi :", Reading::Whole},
+    {u"IkametAdresi", u"İkâmet Adresi :", Reading::Whole},
+    {u"GelisTarihi", u"Geliş Tarihi :", Reading::DatePart},
+    {u"GelisSaati", u"Geliş Saati :", Reading::Whole},
+    {u"VerilenOdaNo", u"Oda No :", Reading::Whole},
+    {u"AyrilisTarihi", u"Ayrılış Tarihi :", Reading::DepartureDate},
+    {u"AyrilisSaati", u"Ayrılış Saati :", Reading::DepartureTime},
+    {u"AracPlakaNo", u"Araç Plaka No :", Reading::Whole},
+    {u"NufusCilt", u"Nüfus Cilt No :", Reading::Trimmed},
+    {u"NufusAileSira", u"Nüfus Aile Sıra No :", Reading::Trimmed},
+    {u"NufusSiraNo", u"Nüfus Sıra No :", Reading::Trimmed},
+    {u"MedeniHali", u"Medeni Hali :", Reading::Whole},
+};
+
+QStringView trimmedBlanks(QStringView s)
+{
+    qsizetype b = 0;
+    qsizetype e = s.size();
+    while (b < e && s[b].unicode() <= 32)
+        ++b;
+    while (e > b && s[e - 1].unicode() <= 32)
+        --e;
+    return s.sliced(b, e - b);
+}
+
+// The first character the file cannot carry, or -1.
+qsizetype firstUnfitting(QStringView text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!CodePage::fits(text.sliced(i, 1)))
+            return i;
+    }
+    return -1;
+}
+
+
+constexpr std::size_t kWrittenCount = std::size(kWrittenColumns);
+
+// The place of a column in kWrittenColumns.
+constexpr std::size_t written(std::u16string_view name)
+{
+    for (std::size_t i = 0; i < kWrittenCount; ++i) {
+        if (name == kWrittenColumns[i].name)
+            return i;
+    }
+    throw "not a column the writer reads";
+}
+
+// One row's values of the written columns, each read once for every check.
+using RowValues = std::array<QString, kWrittenCount>;
+
+// Adds a sentence for every box of the row holding a value the file cannot
+// carry; true when there was one.
+bool findUnwritable(const RowValues& values, bool staying, QStringList& problems)
+{
+    bool found = false;
+    for (std::size_t i = 0; i < kWrittenCount; ++i) {
+        const WrittenColumn& column = kWrittenColumns[i];
+        const bool departure =
+            column.reading == Reading::DepartureDate || column.reading == Reading::DepartureTime;
+        if (staying && departure)
+            continue;
+        QStringView read = values[i];
+        if (column.reading == Reading::Trimmed)
+            read = trimmedBlanks(read);
+        else if (column.reading == Reading::DatePart || column.reading == Reading::DepartureDate)
+            read = read.left(10);
+        if (CodePage::fits(read))
+            continue;
+        problems << kUnwritableCharacter.arg(QString::fromUtf16(column.label),
+                                             CodePage::describe(read, firstUnfitting(read)));
+        found = true;
+    }
+    return found;
+}
+
+// The first two rows that share a value; second is -1 while there is one.
+struct Pair
+{
+    int first = -1;
+    int second = -1;
+};
+
+void note(QHash<QString, Pair>& seen, const QString& value, int row)
+{
+    Pair& p = seen[value];
+    if (p.first < 0)
+        p.first = row;
+    else if (p.second < 0)
+        p.second = row;
+}
+
+// The first row other than this one that shares its value, or -1.
+int firstOther(const QHash<QString, Pair>& seen, const QString& value, int row)
+{
+    const auto it = seen.constFind(value);
+    if (it == seen.constEnd() || it->second < 0)
+        return -1;
+    return it->first == row ? it->second : it->first;
+}
+
+} // namespace
+
+QList<Finding> check(const Dataset& guests, const QDateTime& moment)
+{
+    const Columns col(guests.table());
+    const int n = guests.recordCount();
+    const QDate today = moment.date();
+
+    // Staying guests by identity number and by document, for the duplicates.
+    QList<QString> numbers(n);
+    QList<QString> documents(n);
+    QHash<QString, Pair> byNumber;
+    QHash<QString, Pair> byDocument;
+    byNumber.reserve(n);
+    byDocument.reserve(n);
+    for (int row = 0; row < n; ++row) {
+        if (!guests.rowBoolean(row, col.kalici))
+            continue;
+        const QString number = guests.rowText(row, col.tcKimlikNo).trimmed();
+        if (!number.isEmpty()) {
+            note(byNumber, number, row);
+            numbers[row] = number;
+        }
+        const QString type = guests.rowText(row, col.belgeTuru).trimmed();
+        const QString serial = guests.rowText(row, col.seriNo).trimmed();
+        if (!type.isEmpty() && !serial.isEmpty()) {
+            // The type is one character wide, but keep the two apart anyway.
+            const QString document = type + QChar(0x1F) + serial;
+            note(byDocument, document, row);
+            documents[row] = document;
+        }
+    }
+
+    std::array<int, kWrittenCount> columns{};
+    for (std::size_t i = 0; i < kWrittenCount; ++i)
+        columns[i] = guests.table().indexOf(QString::fromUtf16(kWrittenColumns[i].name));
+    constexpr std::size_t tcKimlikNo = written(u"TCKimlikNo"), adi = written(u"Adi"), soyadi = written(u"Soyadi"),
+                          dogumTarihi = written(u"DogumTarihi"), uyrugu = written(u"Uyrugu"),
+                          belgeTuru = written(u"KimlikBelgesiTuru"), gelisTarihi = written(u"GelisTarihi"),
+                          gelisSaati = written(u"GelisSaati");
+
+    StoredTimes stored;
+    QList<Finding> findings;
+    RowValues values;
+    for (int row = 0; row < n; ++row) {
+        for (std::size_t i = 0; i < kWrittenCount; ++i)
+            values[i] = guests.rowText(row, columns[i]);
+        QStringList problems;
+        const bool citizen = values[uyrugu] == GuestRules::kCitizenNationality;
+        if (citizen && !validIdentityNumber(values[tcKimlikNo]))
+            problems << kIdentityNumber;
+
+        const auto birth = stored.date(values[dogumTarihi]);
+        if (!citizen && !birth)
+            problems << kNoBirthDate;
+        if (birth && *birth > today)
+            problems << kFutureBirthDate;
+
+        if (!citizen) {
+            const QString& type = values[belgeTuru];
+            if (type == QLatin1String("N") || type == QLatin1String("K"))
+                problems << kCitizenDocument;
+        }
+
+        if (arrivesAfter(stored, values[gelisTarihi], values[gelisSaati], moment))
+            problems << kFutureArrival;
+
+        if (!numbers[row].isEmpty()) {
+            const int other = firstOther(byNumber, numbers[row], row);
+            if (other >= 0)
+                problems << kSameIdentityNumber.arg(other + 1);
+        }
+        if (!documents[row].isEmpty()) {
+            const int other = firstOther(byDocument, documents[row], row);
+            if (other >= 0)
+                problems << kSameDocument.arg(other + 1);
+        }
+
+        const bool blocks = findUnwritable(values, guests.rowBoolean(row, col.kalici), problems);
+
+        if (!problems.isEmpty())
+            findings.append({row + 1, guests.rowKey(row), values[adi], values[soyadi], problems, blocks});
+    }
+    return findings;
+}
+
+bool blocksRun(const QList<Finding>& findings)
+{
+    return std::any_of(findings.cbegin(), findings.cend(), [](const Finding& f) { return f.blocksRun; });
+}
+
+} // namespace Completeness

@@ -1,0 +1,309 @@
+#include "core/transfer/TransferRun.h"
+
+#include "core/transfer/Compaction.h"
+#include "core/transfer/KonaklamaWriter.h"
+#include "core/transfer/RunHistory.h"
+#include "platform/core/Clock.h"
+#include "platform/core/Dialogs.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/Platform.h"
+#include "Version.h"
+#include "core/register/Database.h"
+#include "core/register/Dataset.h"
+#include "core/register/Tables.h"
+#include "core/shell/Facility.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QScopeGuard>
+
+const QString TransferRun::kNotSetUpText =
+    QStringLiteral("Tesis bilgileri henüz girilmemiş.\rTransfer dosyası oluşturmadan önce lütfen Tesis Kodu'nu ve "
+                   "Tesis Adı'nı giriniz.");
+const QString TransferRun::kSuccessText = QStringLiteral("Dosya Başarılı Şekilde Oluşturuldu.\rDosyanın Konumu :\r");
+const QString TransferRun::kFailureText =
+    QStringLiteral("Dosya Oluşturulurken Hata Oluştu. Lütfen Program Satıcınız İle Temasa Geçiniz.");
+const QString TransferRun::kPurgedText = QStringLiteral(
+    "Bildirim dosyası eksiksiz yazıldı ve ayrılan misafirler kayıttan silindi.\rDosya: %1\r"
+    "Dosyadaki misafir sayısı: %2\rLütfen bu dosyayı bildiriniz: ayrılan bu misafirler yeni bir transfer "
+    "dosyasında yer almaz.");
+const QString TransferRun::kNotPurgedText = QStringLiteral(
+    "Bildirim dosyası eksiksiz yazıldı, ancak ayrılan misafirler kayıttan silinemedi.\rDosya: %1\r"
+    "Ayrılan misafirler kayıtta duruyor ve bir sonraki transfer dosyasında da yer alacak.");
+const QString TransferRun::kNotRecordedText = QStringLiteral("Bu işlem kayda geçirilemedi.");
+const QString TransferRun::kDialogTitle = QStringLiteral("Veri Dosyası Kaydet...");
+
+namespace {
+
+// A row of the guest table read in place, without moving the cursor.
+class RowFields final : public KisiFields
+{
+public:
+    RowFields(const Dataset& ds, int row) : m_ds(ds), m_row(row) {}
+    QString text(const QString& column) const override { return m_ds.rowText(m_row, column); }
+    bool isTrue(const QString& column) const override
+    {
+        return m_ds.rowBoolean(m_row, m_ds.table().indexOf(column));
+    }
+
+private:
+    const Dataset& m_ds;
+    int m_row;
+};
+
+const QString kOverwriteText = QStringLiteral("%1 zaten var.\nDeğiştirmek istiyor musunuz?");
+
+} // namespace
+
+TransferRun::TransferRun(Platform& platform, Database& connection, Tables& tables, Compaction& compaction,
+                         std::function<QString()> facilityCode, QObject* parent)
+    : QObject(parent), m_platform(platform), m_connection(connection), m_tables(tables), m_compaction(compaction),
+      m_facilityCode(std::move(facilityCode))
+{
+}
+
+QString TransferRun::defaultFileName(const QDateTime& moment)
+{
+    return moment.toString(QStringLiteral("yyyy-MM-dd HH-mm-ss"));
+}
+
+QString TransferRun::askPath()
+{
+    Dialogs::SaveFileRequest request{kDialogTitle, QStringLiteral("XML Dosyası (*.xml)"), QStringLiteral("xml"),
+                                     defaultFileName(m_platform.clock.now()), QString()};
+    for (;;) {
+        QString path = m_platform.dialogs.saveFileName(request);
+        if (path.isEmpty())
+            return {};
+        if (QFileInfo(path).suffix().isEmpty())
+            path += QStringLiteral(".xml");
+        path = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+        if (!m_platform.fs.exists(path))
+            return path;
+        const auto answer = m_platform.dialogs.message(kDialogTitle, kOverwriteText.arg(QFileInfo(path).fileName()),
+                                                       Dialogs::Icon::Warning, Dialogs::Buttons(Dialogs::Yes) | Dialogs::No,
+                                                       Dialogs::No);
+        if (answer == Dialogs::Yes)
+            return path;
+        request.proposedName = QFileInfo(path).fileName();
+        request.directory = QFileInfo(path).absolutePath();
+    }
+}
+
+bool TransferRun::run()
+{
+    if (!Facility::isSetUp(*m_tables.ayar)) {
+        m_platform.dialogs.inform(kNotSetUpText);
+        Q_EMIT facilityMissing();
+        return false;
+    }
+    // The compaction closes every table: a customer being edited would be
+    // dropped silently.
+    if (settleOtherWindows && !settleOtherWindows())
+        return false;
+    Dataset* guests = m_tables.kisi;
+    // An existing row being edited is stored first, with its checks.
+    if (guests->state() == Dataset::State::Edit && !guests->post())
+        return false;
+    const QString path = askPath();
+    if (path.isEmpty())
+        return false;
+    return runTo(path);
+}
+
+bool TransferRun::runTo(const QString& path)
+{
+    Dataset* guests = m_tables.kisi;
+    lastTimings = {};
+    QElapsedTimer clock;
+
+    // A new row still being built is settled like any move would, while
+    // the pickers still hold what the clerk entered for it.
+    if (!guests->first())
+        return false;
+
+    // The rows of the file are final: what is likely to be refused is shown
+    // before anything is written.
+    const QDateTime tarih = m_platform.clock.now();
+    if (reviewFindings) {
+        const QList<Completeness::Finding> findings = Completeness::check(*guests, tarih);
+        if (!findings.isEmpty()) {
+            const Completeness::Decision decision = reviewFindings(findings);
+            if (decision.choice == Completeness::Decision::GoToGuest) {
+                showGuest(decision.key);
+                return false;
+            }
+        }
+    }
+
+    // From here on every run leaves its record, whatever becomes of it.
+    // Where the outcome is known while the register is open, the record is
+    // made before the clerk is told; otherwise as the last step, once the
+    // tables have been opened again.
+    RunHistory::Run history;
+    history.moment = tarih;
+    history.path = path;
+    history.outcome = RunHistory::kNothingWritten;
+    bool recorded = false;
+    auto recordRun = [this, &history, &recorded] {
+        if (!recorded)
+            recorded = RunHistory::record(m_connection, history);
+        return recorded;
+    };
+    const auto recordAtLast = qScopeGuard(recordRun);
+
+    // Detach the guest window while the table is walked.
+    m_tables.kisiSource->setEnabled(false);
+    Q_EMIT walkStarting();
+    clock.start();
+    KonaklamaWriter writer;
+    QByteArray file;
+    m_purgeList.clear();
+    try {
+        writer.BeginKonaklama(m_facilityCode(), tarih, kVersion);
+        const int n = guests->recordCount();
+        writer.reserve(n);
+        const int kalici = guests->table().indexOf(QStringLiteral("Kalici"));
+        for (int i = 0; i < n; ++i) {
+            writer.AddKisi(i + 1, RowFields(*guests, i));
+            if (!guests->rowBoolean(i, kalici))
+                m_purgeList << QString::number(guests->rowKey(i));
+        }
+        QByteArray root = writer.EndKonaklama();
+        file = TransferFileText(std::move(root), writer.digest());
+    } catch (const TransferRefused& e) {
+        // Nothing has been written or deleted.
+        history.failure = RunHistory::kUnwritableValue;
+        m_platform.dialogs.message(QStringLiteral("Error"), e.text(), Dialogs::Icon::Error, Dialogs::Ok, Dialogs::Ok);
+        restoreTables();
+        return false;
+    }
+    lastTimings.composeMs = clock.restart();
+
+    // The file first, whole, in one rename: a failure here deletes nobody.
+    if (!m_platform.fs.writeAtomically(path, file)) {
+        history.failure = RunHistory::kWriteFailed;
+        fail(kFailureText);
+        return false;
+    }
+    lastTimings.writeMs = clock.restart();
+    step(Step::Written);
+
+    const int written = guests->recordCount();
+    history.written = written;
+    history.digest = QString::fromLatin1(writer.digest());
+    history.outcome = RunHistory::kPurgeFailed;
+    history.failure = RunHistory::kPurgeRefused;
+    bool purged = false;
+    try {
+        const int departed = int(m_purgeList.size());
+        Sil();
+        purged = true;
+        history.purged = departed;
+        history.outcome = RunHistory::kWrittenAndPurged;
+        history.failure = RunHistory::kReopenFailed;
+        lastTimings.purgeMs = clock.restart();
+
+        m_tables.closeAll();
+        const bool compacted = m_compaction.VeritabaniOnar();
+        lastTimings.compactMs = clock.restart();
+
+        m_tables.kisiSource->setEnabled(true);
+        m_tables.openAll();
+        guests->first();
+        Q_EMIT walkEnded();
+        history.failure = compacted ? QString() : RunHistory::kCompactionFailed;
+    } catch (const RadaError&) {
+        const QString file = QDir::toNativeSeparators(path);
+        if (purged) {
+            // The departures are in this file and nowhere else now: the next
+            // run would not carry them.
+            fail(kFailureText, kPurgedText.arg(file).arg(written));
+        } else {
+            // The file is complete, and every guest is still in the register.
+            QString text = kNotPurgedText.arg(file);
+            if (!recordRun())
+                text += QLatin1Char('\r') + kNotRecordedText;
+            fail(kFailureText, text);
+        }
+        return false;
+    }
+    // Recorded before the message: a program ended while it is shown has
+    // still recorded its run.
+    recordRun();
+    const std::optional<QString> backupFailure = backUp ? backUp() : std::nullopt;
+    m_platform.dialogs.message(QStringLiteral("Information"), kSuccessText + path, Dialogs::Icon::Information,
+                               Dialogs::Ok, Dialogs::Ok);
+    if (backupFailure)
+        m_platform.dialogs.message(kAppTitle, *backupFailure, Dialogs::Icon::Warning, Dialogs::Ok, Dialogs::Ok);
+    Q_EMIT succeeded();
+    return true;
+}
+
+void TransferRun::Sil()
+{
+    QList<qint64> ids;
+    ids.reserve(m_purgeList.size());
+    for (const QString& id : m_purgeList)
+        ids << id.toLongLong();
+    VeriSil(ids);
+    m_purgeList.clear();
+}
+
+void TransferRun::showGuest(qint64 key)
+{
+    Dataset* guests = m_tables.kisi;
+    for (int row = 0; row < guests->recordCount(); ++row) {
+        if (guests->rowKey(row) == key) {
+            guests->moveToRow(row);
+            return;
+        }
+    }
+}
+
+void TransferRun::step(Step s)
+{
+    if (onStep)
+        onStep(s);
+}
+
+void TransferRun::VeriSil(const QList<qint64>& ids)
+{
+    // The purge asks nobody; the toolbar's delete asks again.
+    m_tables.noConfirmDelete = true;
+    if (ids.isEmpty())
+        return;
+    m_connection.begin();
+    try {
+        m_connection.remove(m_tables.kisi->table().name, ids);
+        step(Step::Purging);
+        m_connection.commit();
+    } catch (...) {
+        m_connection.rollback();
+        throw;
+    }
+}
+
+void TransferRun::fail(const QString& text, const QString& afterwards)
+{
+    m_platform.dialogs.message(QStringLiteral("Error"), text, Dialogs::Icon::Error, Dialogs::Ok, Dialogs::Ok);
+    if (!afterwards.isEmpty())
+        m_platform.dialogs.message(kAppTitle, afterwards, Dialogs::Icon::Warning, Dialogs::Ok, Dialogs::Ok);
+    restoreTables();
+}
+
+void TransferRun::restoreTables()
+{
+    try {
+        if (!m_connection.isOpen())
+            m_connection.open(Database::Missing::Refuse);
+        m_tables.kisiSource->setEnabled(true);
+        m_tables.openClosed();
+        m_tables.kisi->first();
+    } catch (const RadaError& e) {
+        m_tables.kisiSource->setEnabled(true);
+        m_platform.dialogs.reportError(e.text());
+    }
+    Q_EMIT walkEnded();
+}

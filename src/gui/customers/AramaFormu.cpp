@@ -1,0 +1,123 @@
+#include "gui/customers/AramaFormu.h"
+
+#include "gui/widgets/DBControls.h"
+#include "core/register/Dataset.h"
+#include "gui/widgets/FocusHighlight.h"
+#include "gui/widgets/FormKit.h"
+#include "gui/widgets/KeyPreview.h"
+
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTextEdit>
+
+const QString TForm2::kStatusText = QStringLiteral("Enter'a Basarak Seçtiğiniz Kaydı Ana Ekrana Aktarabilirsiniz.");
+
+TForm2::TForm2(DataSource* guests, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_guests(guests)
+{
+    using namespace FormKit;
+    setObjectName(QStringLiteral("TForm2"));
+    setWindowTitle(QStringLiteral("Müşteri Arama Formu"));
+    setModal(true);
+    setFixedSize(419, 421);
+
+    caption(this, QStringLiteral("Adı :"), 8, 6);
+    LabeledEdit1 = place(new QLineEdit(this), "LabeledEdit1", QRect(8, 22, 198, 22));
+    caption(this, QStringLiteral("Soyadı :"), 213, 6);
+    LabeledEdit2 = place(new QLineEdit(this), "LabeledEdit2", QRect(213, 22, 198, 22));
+    for (QLineEdit* box : {LabeledEdit1, LabeledEdit2}) {
+        keepToCodePage1254(box);
+        box->installEventFilter(this);
+    }
+    connect(LabeledEdit1, &QLineEdit::textEdited, this, &TForm2::LabeledEdit1Change);
+    connect(LabeledEdit2, &QLineEdit::textEdited, this, &TForm2::LabeledEdit2Change);
+
+    DBGrid1 = place(new DBGrid(guests, {QStringLiteral("Adi"), QStringLiteral("Soyadi")},
+                               {QStringLiteral("Adı"), QStringLiteral("Soyadı")}, this),
+                    "DBGrid1", QRect(0, 52, 419, 347));
+    DBGrid1->setColumnWidth(0, 200);
+    DBGrid1->setColumnWidth(1, 200);
+    DBGrid1->horizontalHeader()->setStyleSheet(QStringLiteral("QHeaderView::section { background-color: silver; }"));
+    connect(DBGrid1, &DBGrid::rowDoubleClicked, this, &QDialog::accept);
+
+    StatusBar1 = place(new QLabel(kStatusText, this), "StatusBar1", QRect(0, 401, 419, 20));
+    StatusBar1->setFrameShape(QFrame::Panel);
+    StatusBar1->setFrameShadow(QFrame::Sunken);
+
+    setTabOrder(LabeledEdit1, LabeledEdit2);
+    setTabOrder(LabeledEdit2, DBGrid1);
+
+    m_highlighter = new FocusHighlighter(this, [](const QWidget* w) {
+        return qobject_cast<const QLineEdit*>(w) || qobject_cast<const QComboBox*>(w) ||
+               qobject_cast<const QListView*>(w) || qobject_cast<const QTextEdit*>(w) ||
+               qobject_cast<const QPlainTextEdit*>(w) || qobject_cast<const DBCheckBox*>(w) ||
+               qobject_cast<const QTableView*>(w);
+    });
+    new KeyPreview::Filter(this, [this](QKeyEvent* key) { return previewKey(key); });
+}
+
+void TForm2::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    FormActivate();
+}
+
+void TForm2::FormActivate()
+{
+    LabeledEdit1->clear();
+    LabeledEdit2->clear();
+    DBGrid1->followDataset();
+    LabeledEdit1->setFocus(Qt::OtherFocusReason);
+}
+
+void TForm2::search(const QString& column, const QString& text)
+{
+    // No guest holds an empty text (an empty box stores nothing): an empty
+    // search text finds nobody and the list stays.
+    Dataset* guests = m_guests->dataset();
+    if (text.isEmpty() || !guests->isOpen())
+        return;
+    guests->locate(column, text, Dataset::Match::IgnoreTurkishCase);
+}
+
+void TForm2::LabeledEdit1Change()
+{
+    search(QStringLiteral("Adi"), LabeledEdit1->text());
+}
+
+void TForm2::LabeledEdit2Change()
+{
+    search(QStringLiteral("Soyadi"), LabeledEdit2->text());
+}
+
+bool TForm2::previewKey(QKeyEvent* key)
+{
+    // Enter closes the window wherever the focus is.
+    if (KeyPreview::isPlainEnter(*key)) {
+        accept();
+        return true;
+    }
+    return false;
+}
+
+bool TForm2::eventFilter(QObject* watched, QEvent* event)
+{
+    // The Down arrow in a search text goes into the list.
+    if (event->type() == QEvent::KeyPress && (watched == LabeledEdit1 || watched == LabeledEdit2) &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down) {
+        DBGrid1->setFocus(Qt::OtherFocusReason);
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}

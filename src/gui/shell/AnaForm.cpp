@@ -1,0 +1,671 @@
+#include "gui/shell/AnaForm.h"
+
+#include "gui/shell/Application.h"
+#include "gui/shell/Ayar.h"
+#include "core/shell/Facility.h"
+#include "gui/shell/AnnouncementPanel.h"
+#include "gui/widgets/FocusHighlight.h"
+#include "gui/widgets/KeyPreview.h"
+#include "gui/widgets/LedDisplay.h"
+#include "gui/shell/Splash.h"
+#include "Version.h"
+#include "gui/customers/AramaFormu.h"
+#include "core/customers/CustomerCopy.h"
+#include "gui/customers/MusteriBilgileri.h"
+#include "platform/core/Clock.h"
+#include "platform/core/Dialogs.h"
+#include "platform/core/AppPath.h"
+#include "platform/core/Platform.h"
+#include "platform/core/Shortcuts.h"
+#include "gui/widgets/DBControls.h"
+#include "core/register/Database.h"
+#include "core/register/Dataset.h"
+#include "core/register/Formats.h"
+#include "gui/register/GuestEntry.h"
+#include "gui/register/KimlikOku.h"
+#include "gui/register/PasswordWindow.h"
+#include "core/register/RegisterPassword.h"
+#include "core/transfer/BackupSchedule.h"
+#include "gui/transfer/RestoreWindow.h"
+#include "core/register/Tables.h"
+#include "gui/transfer/HistoryWindow.h"
+#include "core/transfer/TransferRun.h"
+
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QTableView>
+#include <QTextEdit>
+#include <QGuiApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+
+namespace {
+
+const QString kSupportContact = QStringLiteral("E-Mail : destek@radadir.com.tr    Tel. : 0 (212) 555 01 45");
+
+QGroupBox* groupBox(QWidget* parent, const char* name, const QString& caption, const QRect& geometry)
+{
+    auto* box = new QGroupBox(caption, parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setGeometry(geometry);
+    return box;
+}
+
+} // namespace
+
+TForm1::TForm1(Platform& platform, Database& database, Tables& tables, TransferRun& transfer, const Places& places,
+               QWidget* parent)
+    : QMainWindow(parent), ADOTable1(tables.kisi), ADOTable7(tables.ayar), m_platform(platform), m_tables(tables),
+      m_transfer(transfer), m_database(database), m_places(places)
+{
+    setObjectName(QStringLiteral("TForm1"));
+    setWindowTitle(kAppTitle);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+
+    buildMenu();
+    buildFrame();
+    buildStatusBar();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    Timer1->start();
+
+    entry = new GuestEntry(platform, tables, {GroupBox1, GroupBox3, GroupBox4, Panel1}, this);
+    entry->openSearch = [this] { openSearchWindow(); };
+    entry->showCustomers = [this] { showCustomerWindow(); };
+    entry->Edit1->installEventFilter(this);
+    entry->transferRun = [this] { SpeedButton11Click(); };
+    connect(&m_transfer, &TransferRun::walkStarting, entry, &GuestEntry::zeroPickers);
+    connect(&m_transfer, &TransferRun::walkEnded, entry, &GuestEntry::ADOTable1AfterScroll);
+    connect(&m_transfer, &TransferRun::succeeded, this, [this] { entry->DBEdit1->setFocus(Qt::OtherFocusReason); });
+    connect(&m_transfer, &TransferRun::facilityMissing, this, [this] {
+        if (m_firstRun)
+            m_firstRun->exec();
+    });
+    highlighter = new FocusHighlighter(
+        this,
+        [](const QWidget* w) {
+            return qobject_cast<const QLineEdit*>(w) || qobject_cast<const QComboBox*>(w) ||
+                   qobject_cast<const QListView*>(w) || qobject_cast<const QTextEdit*>(w) ||
+                   qobject_cast<const QPlainTextEdit*>(w) || qobject_cast<const DBCheckBox*>(w) ||
+                   qobject_cast<const QTableView*>(w) || qobject_cast<const QDateTimeEdit*>(w);
+        },
+        entry->Edit1);
+    connect(esisAdnDeitir1, &QAction::triggered, this, &TForm1::esisAdnDeitir1Click);
+    // Keyboard preview: the window sees every key before the focused control.
+    new KeyPreview::Filter(this, [this](QKeyEvent* key) { return previewKey(key); });
+    m_enter = new KeyPreview::EnterMover(this, [this] { focusNextChild(); });
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(688 / 2, 550 / 2));
+
+    m_announcement = std::make_unique<Announcement>(platform.connectivity, platform.http, platform.fs, *WebBrowser1,
+                                                    m_places.programDir, kVersion);
+    connect(WebBrowser1, &AnnouncementPanel::documentComplete, this, &TForm1::WebBrowser1DocumentComplete);
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+
+void TForm1::SpeedButton11Click()
+{
+    m_transfer.run();
+}
+
+void TForm1::setWindows(TForm2* search, TForm3* customers, TForm4* firstRun)
+{
+    m_search = search;
+    m_customers = customers;
+    m_firstRun = firstRun;
+    if (m_firstRun)
+        connect(m_firstRun, &TForm4::facilityStored, this, &TForm1::facilityStored);
+    if (m_customers)
+        connect(m_customers, &TForm3::transferRequested, this, &TForm1::Aktar);
+}
+
+void TForm1::Aktar()
+{
+    if (!m_customers)
+        return;
+    copyCustomerToGuest(*ADOTable1, *m_tables.musteriler, *m_customers,
+                        {[this](const QDate& birth) { entry->setBirthPicker(birth); },
+                         [this] { entry->stampArrival(); }});
+}
+
+void TForm1::Edit1KeyDown()
+{
+    const QString code = entry->Edit1->text();
+    if (code.isEmpty() || !m_customers)
+        return;
+    Dataset& customers = *m_tables.musteriler;
+    // Restricting the customers settles a pending customer edit first; a
+    // refusal has shown the customer window's message and ends the lookup.
+    if (!customers.setFilter(QStringLiteral("musteriKodu"), code))
+        return;
+    if (customers.recordCount() > 0)
+        Aktar();
+    else
+        m_platform.dialogs.inform(CustomerCopy::kCodeNotFound);
+    customers.clearFilter();
+}
+
+bool TForm1::hasUnsavedChanges() const
+{
+    return entry->hasUnsavedChanges() || (m_customers && m_customers->hasUnsavedChanges());
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    // Typed data are not lost without a word: with something unsaved the
+    // clerk is asked once.
+    if (!hasUnsavedChanges()) {
+        QMainWindow::closeEvent(event);
+        return;
+    }
+    const Dialogs::Button answer =
+        m_platform.dialogs.message(kAppTitle, kUnsavedQuestion, Dialogs::Icon::Question,
+                                   Dialogs::Buttons(Dialogs::Yes) | Dialogs::No | Dialogs::Cancel, Dialogs::Yes);
+    bool close = false;
+    if (answer == Dialogs::Yes) {
+        close = true;
+        if (entry->hasUnsavedChanges()) {
+            entry->SpeedButton8Click();
+            close = !ADOTable1->isEditing();
+        }
+        if (close && m_customers && m_customers->hasUnsavedChanges())
+            close = m_customers->settlePendingEdit();
+    } else if (answer == Dialogs::No) {
+        ADOTable1->cancel();
+        m_tables.musteriler->cancel();
+        close = true;
+    }
+    if (close)
+        QMainWindow::closeEvent(event);
+    else
+        event->ignore();
+}
+
+void TForm1::facilityStored()
+{
+    auto* splash = new TForm5(m_platform.clock);
+    splash->setAttribute(Qt::WA_DeleteOnClose);
+    splash->show();
+    splash->repaint();
+    FormCreate();
+    splash->close();
+}
+
+void TForm1::buildMenu()
+{
+    QMenu* ayarlar = menuBar()->addMenu(QStringLiteral("Ayarlar"));
+    ayarlar->setObjectName(QStringLiteral("Ayarlar1"));
+    QMenu* kisayol = ayarlar->addMenu(QStringLiteral("Kısayol Oluştur"));
+    kisayol->setObjectName(QStringLiteral("KsayolOlutur1"));
+    Masastne1 = kisayol->addAction(QStringLiteral("Masaüstü'ne"));
+    Masastne1->setObjectName(QStringLiteral("Masastne1"));
+    connect(Masastne1, &QAction::triggered, this, &TForm1::Masastne1Click);
+    HzlBalatubuuna1 = kisayol->addAction(QStringLiteral("Hızlı Başlat Çubuğu'na"));
+    HzlBalatubuuna1->setObjectName(QStringLiteral("HzlBalatubuuna1"));
+    connect(HzlBalatubuuna1, &QAction::triggered, this, &TForm1::HzlBalatubuuna1Click);
+    ayarlar->addSeparator();
+    esisAdnDeitir1 = ayarlar->addAction(QStringLiteral("Tesis Adını Değiştir"));
+    esisAdnDeitir1->setObjectName(QStringLiteral("esisAdnDeitir1"));
+    esisAdnDeitir1->setEnabled(false);
+    ayarlar->addSeparator();
+    k1 = ayarlar->addAction(QStringLiteral("Çıkış"));
+    k1->setObjectName(QStringLiteral("k1"));
+    connect(k1, &QAction::triggered, this, &TForm1::k1Click);
+
+    // The program's own commands beyond the settings.
+    QMenu* islemler = menuBar()->addMenu(QStringLiteral("İşlemler"));
+    islemler->setObjectName(QStringLiteral("Islemler1"));
+    KimlikOku1 = islemler->addAction(QStringLiteral("Kimlik / Pasaport Oku"));
+    KimlikOku1->setObjectName(QStringLiteral("KimlikOku1"));
+    KimlikOku1->setToolTip(QStringLiteral("Kimlik / Pasaport Oku [F8]"));
+    connect(KimlikOku1, &QAction::triggered, this, &TForm1::openZoneReader);
+    TransferGecmisi1 = islemler->addAction(QStringLiteral("Transfer Geçmişi"));
+    TransferGecmisi1->setObjectName(QStringLiteral("TransferGecmisi1"));
+    connect(TransferGecmisi1, &QAction::triggered, this, &TForm1::showHistory);
+    islemler->addSeparator();
+    KayitParolasi1 = islemler->addAction(QStringLiteral("Kayıt &Parolası..."));
+    KayitParolasi1->setObjectName(QStringLiteral("KayitParolasi1"));
+    connect(KayitParolasi1, &QAction::triggered, this, &TForm1::changePassword);
+    YedeklemeKlasoru1 = islemler->addAction(QStringLiteral("&Yedekleme Klasörü..."));
+    YedeklemeKlasoru1->setObjectName(QStringLiteral("YedeklemeKlasoru1"));
+    YedeklemeKlasoru1->setEnabled(false);
+    connect(YedeklemeKlasoru1, &QAction::triggered, this, &TForm1::chooseBackupFolder);
+    YedektenGeriYukle1 = islemler->addAction(QStringLiteral("Yedekten &Geri Yükle..."));
+    YedektenGeriYukle1->setObjectName(QStringLiteral("YedektenGeriYukle1"));
+    YedektenGeriYukle1->setEnabled(false);
+    connect(YedektenGeriYukle1, &QAction::triggered, this, &TForm1::restoreBackup);
+
+    Hakknda1 = menuBar()->addAction(QStringLiteral("Hakkında"));
+    Hakknda1->setObjectName(QStringLiteral("Hakknda1"));
+    Hakknda1->setShortcut(QKeySequence(Qt::Key_F1));
+    Hakknda1->setShortcutContext(Qt::WindowShortcut);
+    connect(Hakknda1, &QAction::triggered, this, &TForm1::Hakknda1Click);
+}
+
+void TForm1::buildFrame()
+{
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("ClientArea"));
+    setCentralWidget(central);
+
+    GroupBox1 = groupBox(central, "GroupBox1", QStringLiteral(" [ Herkes İçin Zorunlu ] "), {8, 11, 217, 465});
+    GroupBox3 = groupBox(central, "GroupBox3", QStringLiteral(" [ T.C. Vatandaşları İçin Zorunlu ] "), {232, 11, 217, 233});
+    GroupBox4 = groupBox(central, "GroupBox4", QStringLiteral(" [ Diğer Bilgiler ] "), {456, 11, 215, 465});
+
+    Panel1 = new QFrame(central);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameShape(QFrame::StyledPanel);
+    Panel1->setGeometry(232, 250, 147, 63);
+
+    TesisKoduLed = new LedDisplay(central);
+    TesisKoduLed->setObjectName(QStringLiteral("TesisKoduLed"));
+    TesisKoduLed->setGeometry(384, 264, 65, 49);
+
+    // The label stands whole right above the display and no wider than it,
+    // whatever font stands in for Arial.
+    auto* kodLabel = new QLabel(QStringLiteral("Tesis Kodu"), central);
+    kodLabel->setObjectName(QStringLiteral("Label30"));
+    QFont arialBold(QStringLiteral("Arial"));
+    arialBold.setBold(true);
+    arialBold.setPixelSize(13);
+    while (arialBold.pixelSize() > 8 &&
+           QFontMetrics(arialBold).horizontalAdvance(kodLabel->text()) > TesisKoduLed->width())
+        arialBold.setPixelSize(arialBold.pixelSize() - 1);
+    kodLabel->setFont(arialBold);
+    kodLabel->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+    const int labelHeight = QFontMetrics(arialBold).height();
+    kodLabel->setGeometry(TesisKoduLed->x(), TesisKoduLed->y() - labelHeight - 1, TesisKoduLed->width(), labelHeight);
+
+    WebBrowser1 = new AnnouncementPanel(central);
+    WebBrowser1->setObjectName(QStringLiteral("AnnouncementPanel"));
+    WebBrowser1->setGeometry(232, 320, 216, 90);
+
+    TesisAdiLabel = new EngravedLabel(central);
+    TesisAdiLabel->setObjectName(QStringLiteral("TesisAdiLabel"));
+    TesisAdiLabel->setGeometry(232, 416, 217, 57);
+    QFont verdana(QStringLiteral("Verdana"));
+    verdana.setPixelSize(13);
+    verdana.setBold(true);
+    TesisAdiLabel->setFont(verdana);
+}
+
+void TForm1::buildStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(false);
+    bar->setFixedHeight(22);
+    QFont tahoma(QStringLiteral("Tahoma"));
+    tahoma.setPointSize(8);
+    bar->setFont(tahoma);
+    int widths[4] = {155, 60, 80, 50};
+    const QString initial[4] = {QStringLiteral("00.00.0000"), QStringLiteral("00:00:00"), QString(), kSupportContact};
+    // The date panel fits the longest date the locale writes: its longest
+    // month and weekday names.
+    {
+        const QFontMetrics metrics(tahoma);
+        const QLocale locale = QLocale::system();
+        QString month, day;
+        for (int m = 1; m <= 12; ++m) {
+            if (metrics.horizontalAdvance(locale.monthName(m)) > metrics.horizontalAdvance(month))
+                month = locale.monthName(m);
+        }
+        for (int d = 1; d <= 7; ++d) {
+            if (metrics.horizontalAdvance(locale.dayName(d)) > metrics.horizontalAdvance(day))
+                day = locale.dayName(d);
+        }
+        const int longest = metrics.horizontalAdvance(QStringLiteral("28 %1 2028 %2").arg(month, day)) + 12;
+        widths[0] = std::max(widths[0], longest);
+        widths[1] = std::max(widths[1], metrics.horizontalAdvance(QStringLiteral("00:00:00")) + 12);
+        widths[2] = std::max(widths[2], metrics.horizontalAdvance(kVersion) + 12);
+    }
+    for (int i = 0; i < 4; ++i) {
+        auto* panel = new QLabel(initial[i], bar);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i + 1));
+        panel->setAlignment(Qt::AlignCenter);
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        if (i < 3)
+            panel->setFixedWidth(widths[i]);
+        else
+            panel->setMinimumWidth(widths[i]);
+        bar->addWidget(panel, i == 3 ? 1 : 0);
+        StatusPanels[i] = panel;
+    }
+}
+
+bool TForm1::facilitySetUp() const
+{
+    return Facility::isSetUp(*ADOTable7);
+}
+
+void TForm1::FormCreate()
+{
+    FormProgramAyarlari();
+    m_announcement->start(facilitySetUp(), Facility::code(*ADOTable7), [] {
+        SetSplashStatus(QStringLiteral("Internet bağlantısı kontrol ediliyor..."), 500);
+    });
+    if (TForm5* splash = TForm5::last()) {
+        splash->repaint();
+        splash->hide();
+    }
+}
+
+void TForm1::FormProgramAyarlari()
+{
+    SetSplashStatus(QStringLiteral("Program ayarları yapılıyor..."), 500);
+    installToolTipSettings();
+    SetSplashStatus(QStringLiteral("Ana Form ayarları yapılıyor..."), 500);
+    setFixedSize(688, 550);
+    StatusPanels[2]->setText(kVersion);
+    if (facilitySetUp()) {
+        esisAdnDeitir1->setEnabled(true);
+        TesisAdiLabel->setText(Facility::name(*ADOTable7));
+        TesisKoduLed->setText(Facility::code(*ADOTable7));
+    }
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        // After the window is on screen, so that the first-run window opens over it.
+        QMetaObject::invokeMethod(this, &TForm1::FormShow, Qt::QueuedConnection);
+    }
+}
+
+void TForm1::FormShow()
+{
+    if (!facilitySetUp()) {
+        if (m_firstRun)
+            m_firstRun->exec();
+        return;
+    }
+    TesisKoduLed->setText(Facility::code(*ADOTable7));
+}
+
+void TForm1::esisAdnDeitir1Click()
+{
+    const QString current = Facility::name(*ADOTable7);
+    const QString name = m_platform.dialogs.inputText(Facility::renameRequest(current)).value_or(current);
+    if (const auto refused = Facility::checkNewName(name)) {
+        m_platform.dialogs.inform(*refused);
+        return;
+    }
+    if (Facility::rename(*ADOTable7, name))
+        TesisAdiLabel->setText(name);
+}
+
+void TForm1::openSearchWindow()
+{
+    if (m_search)
+        m_search->exec();
+}
+
+void TForm1::showCustomerWindow()
+{
+    if (m_customers) {
+        m_customers->show();
+        if (m_customers->isMinimized())
+            m_customers->showNormal();
+        m_customers->raise();
+        m_customers->activateWindow();
+    }
+}
+
+void TForm1::openZoneReader()
+{
+    // A change to the guest shown is stored (or refused, with its message)
+    // before a document is read.
+    if (!entry->settleStoredGuest())
+        return;
+    if (!m_zoneReader) {
+        m_zoneReader = new KimlikOku(m_tables, m_platform.clock, [this](const Mrz::Guest& guest, bool known) {
+            entry->fillFromZone(guest, known);
+        }, this);
+    }
+    m_zoneReader->exec();
+}
+
+void TForm1::showHistory()
+{
+    if (!m_history)
+        m_history = new HistoryWindow(m_platform, m_tables.kisi->store(), this);
+    m_history->exec();
+}
+
+void TForm1::changePassword()
+{
+    PasswordWindow window(m_database, m_platform.dialogs, this);
+    window.exec();
+}
+
+void TForm1::setBackups(Backups* backups)
+{
+    m_backups = backups;
+    YedeklemeKlasoru1->setEnabled(backups != nullptr);
+    YedektenGeriYukle1->setEnabled(backups != nullptr);
+}
+
+bool TForm1::editPending() const
+{
+    return m_tables.kisi->isEditing() || m_tables.musteriler->isEditing();
+}
+
+void TForm1::chooseBackupFolder()
+{
+    const QString folder = m_platform.dialogs.folderName(QStringLiteral("Yedekleme Klasörü"), m_backups->folder());
+    if (folder.isEmpty())
+        return;
+    QString reason;
+    if (!m_backups->setFolder(folder, &reason)) {
+        m_platform.dialogs.reportError(QStringLiteral("Yedekleme klasörü kaydedilemedi: %1").arg(reason));
+        return;
+    }
+    if (const auto failure = m_backups->make()) {
+        m_platform.dialogs.reportError(*failure);
+        return;
+    }
+    m_platform.dialogs.inform(
+        QStringLiteral("Yedekler bundan sonra bu klasöre alınacak:\r%1").arg(QDir::toNativeSeparators(folder)));
+}
+
+void TForm1::restoreBackup()
+{
+    const QString title = QStringLiteral("Yedekten Geri Yükle");
+    // The tables are replaced: what is being edited is stored (or refused)
+    // first, as before a transfer run.
+    if (m_customers && !m_customers->settlePendingEdit())
+        return;
+    if (m_tables.kisi->isEditing() && !m_tables.kisi->settle())
+        return;
+    RestoreWindow window(m_backups->list(m_database.password()), this);
+    if (window.exec() != QDialog::Accepted)
+        return;
+    const std::optional<Backups::Entry> backup = window.chosen();
+    if (!backup)
+        return;
+    QByteArray key = m_database.password();
+    // A backup made before the register had a password opens with the
+    // built-in key, which nobody could type.
+    const bool withoutPassword = !backup->opensWithKey && Database::opensWith(backup->path, Database::kPassword);
+    if (withoutPassword)
+        key = Database::kPassword;
+    if (!backup->opensWithKey && !withoutPassword) {
+        Dialogs::TextRequest request;
+        request.caption = title;
+        request.prompt = QStringLiteral("Bu yedek başka bir parolayla alınmış. Yedeğin parolasını giriniz:");
+        request.secret = true;
+        const std::optional<QString> typed = m_platform.dialogs.inputText(request);
+        if (!typed)
+            return;
+        key = RegisterPassword::keyFor(*typed);
+        if (!Database::opensWith(backup->path, key)) {
+            m_platform.dialogs.inform(RegisterPassword::kWrong);
+            return;
+        }
+    }
+    const QString question =
+        QStringLiteral("%1 tarihli yedek geri yüklenecek.\rBu yedekten sonra bildirilen misafirler bir sonraki "
+                       "transfer dosyasında yeniden yer alacak; bu yedekten sonra girilen ve değiştirilen kayıtlar "
+                       "kaybolacak (şu anki kayıt önce yedeklenir).\rDevam edilsin mi?")
+            .arg(Formats::dateTimeText(backup->moment));
+    if (m_platform.dialogs.message(title, question, Dialogs::Icon::Warning, Dialogs::Buttons(Dialogs::Evet) | Dialogs::Hayir,
+                                   Dialogs::Hayir) != Dialogs::Evet)
+        return;
+    const std::optional<QString> failure = ::restoreBackup(*m_backups, m_tables, *backup, key);
+    entry->ADOTable1AfterScroll();
+    if (failure) {
+        m_platform.dialogs.reportError(*failure);
+        return;
+    }
+    QString done = QStringLiteral("Yedek geri yüklendi.");
+    if (withoutPassword)
+        done += QStringLiteral("\rBu yedek kayıt parolası konulmadan önce alınmıştı: kayıt dosyasının artık parolası yok.");
+    m_platform.dialogs.inform(done);
+}
+
+void TForm1::bringToFront()
+{
+    if (isHidden())
+        show();
+    if (isMinimized())
+        showNormal();
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    raise();
+    activateWindow();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    // Edit1DblClick: the customer window, to pick the customer by hand.
+    if (watched == entry->Edit1 && event->type() == QEvent::MouseButtonDblClick) {
+        showCustomerWindow();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TForm1::previewKey(QKeyEvent* key)
+{
+    // The customer code lookup runs on Enter in its box, before the move.
+    if (KeyPreview::isPlainEnter(*key) && QApplication::focusWidget() == entry->Edit1)
+        Edit1KeyDown();
+    FormKeyDown(key);
+    if (KeyPreview::isCtrlDelete(*key))
+        return true;
+    if (KeyPreview::isPlainEnter(*key)) {
+        FormKeyPress(key);
+        return true;
+    }
+    return false;
+}
+
+void TForm1::FormKeyDown(QKeyEvent* event)
+{
+    const int k = event->key();
+    const Qt::KeyboardModifiers m = event->modifiers();
+    const bool ctrl = m.testFlag(Qt::ControlModifier);
+    const bool alt = m.testFlag(Qt::AltModifier);
+    if (k == Qt::Key_F3)
+        openSearchWindow();
+    if (alt && k == Qt::Key_Right)
+        entry->SpeedButton4Click();
+    if (alt && k == Qt::Key_Left)
+        entry->SpeedButton3Click();
+    if (ctrl && k == Qt::Key_Right)
+        entry->SpeedButton5Click();
+    if (ctrl && k == Qt::Key_Left)
+        entry->SpeedButton2Click();
+    if (ctrl && k == Qt::Key_S)
+        entry->SpeedButton8Click();
+    if (ctrl && k == Qt::Key_E)
+        SpeedButton11Click();
+    if (ctrl && k == Qt::Key_N)
+        entry->SpeedButton6Click();
+    if (ctrl && k == Qt::Key_Delete)
+        entry->SpeedButton7Click();
+    if (k == Qt::Key_F5)
+        showCustomerWindow();
+    if (k == Qt::Key_Escape)
+        entry->SpeedButton9Click();
+    if (k == Qt::Key_F8)
+        openZoneReader();
+}
+
+void TForm1::FormKeyPress(QKeyEvent*)
+{
+    m_enter->queueMove();
+}
+
+void TForm1::Timer1Timer()
+{
+    const QDateTime now = m_platform.clock.now();
+    StatusPanels[0]->setText(Formats::longDate(now.date()));
+    StatusPanels[1]->setText(Formats::timeText(now.time()));
+}
+
+void TForm1::k1Click()
+{
+    close();
+}
+
+QString TForm1::aboutTitle() const
+{
+    return kAppTitle + QLatin1Char(' ') + kVersion;
+}
+
+QString TForm1::aboutDetails() const
+{
+    return QStringLiteral("Konaklama tesisleri için Kimlik Bildirim Sistemi programı.\n") + kSupportContact;
+}
+
+void TForm1::CreateShortcut(ShortcutPlace place)
+{
+    // The shortcut starts the program in the folder of the register in use.
+    const ShortcutTarget target{shortcutName(kVersion), QCoreApplication::applicationFilePath(),
+                                QFileInfo(m_places.registerPath).absolutePath(), shortcutIcon(m_places.programDir)};
+    m_platform.shortcuts.create(target, place);
+}
+
+void TForm1::Masastne1Click()
+{
+    CreateShortcut(ShortcutPlace::Desktop);
+}
+
+void TForm1::HzlBalatubuuna1Click()
+{
+    CreateShortcut(ShortcutPlace::QuickLaunch);
+}
+
+void TForm1::WebBrowser1DocumentComplete()
+{
+    m_announcement->documentComplete();
+}
+
+void TForm1::Hakknda1Click()
+{
+    m_platform.dialogs.about(aboutTitle(), aboutDetails());
+}

@@ -1,0 +1,324 @@
+#include "gui/shell/AnnouncementPanel.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QTextCursor>
+#include <QTextTable>
+
+#include <algorithm>
+
+namespace {
+
+// Marks where a page's marquee stood, so the ticker can be laid over it.
+const QChar kTickerMark(0xE000);
+
+const QRegularExpression& marqueePattern()
+{
+    static const QRegularExpression re(QStringLiteral("<marquee\\b([^>]*)>(.*?)</marquee\\s*>"),
+                                       QRegularExpression::CaseInsensitiveOption
+                                           | QRegularExpression::DotMatchesEverythingOption);
+    return re;
+}
+
+QByteArray charsetIn(const QByteArray& text)
+{
+    static const QRegularExpression re(QStringLiteral("charset\\s*=\\s*[\"']?([A-Za-z0-9_.:-]+)"),
+                                       QRegularExpression::CaseInsensitiveOption);
+    const auto m = re.match(QString::fromLatin1(text));
+    return m.hasMatch() ? m.captured(1).toLatin1().toLower() : QByteArray();
+}
+
+// The heights in pixels that a page gives its first table and that table's
+// rows (0 where none is given).
+struct DeclaredHeights
+{
+    int table = 0;
+    QList<int> rows;
+};
+
+DeclaredHeights declaredHeights(const QString& html)
+{
+    static const QRegularExpression table(QStringLiteral("<table\\b([^>]*)>(.*?)</table\\s*>"),
+                                          QRegularExpression::CaseInsensitiveOption
+                                              | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression height(QStringLiteral("\\bheight\\s*=\\s*[\"']?(\\d+)[\"']?"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression cell(QStringLiteral("<t[dh]\\b([^>]*)>"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression row(QStringLiteral("<tr\\b"), QRegularExpression::CaseInsensitiveOption);
+    DeclaredHeights out;
+    const auto t = table.match(html);
+    if (!t.hasMatch())
+        return out;
+    out.table = height.match(t.captured(1)).captured(1).toInt();
+    const QStringList rows = t.captured(2).split(row);
+    for (qsizetype i = 1; i < rows.size(); ++i) {
+        int h = 0;
+        auto cells = cell.globalMatch(rows[i]);
+        while (cells.hasNext())
+            h = std::max(h, height.match(cells.next().captured(1)).captured(1).toInt());
+        out.rows.append(h);
+    }
+    return out;
+}
+
+// Adds room above and below the content of every cell in a row.
+void padRow(QTextTable* table, int row, double pad)
+{
+    for (int c = 0; c < table->columns(); ++c) {
+        QTextTableCell cell = table->cellAt(row, c);
+        QTextTableCellFormat format = cell.format().toTableCellFormat();
+        format.setTopPadding(format.topPadding() + pad / 2);
+        format.setBottomPadding(format.bottomPadding() + pad / 2);
+        cell.setFormat(format);
+    }
+}
+
+// The height of a row's content, from its first line to its last.
+double rowHeight(QTextDocument* doc, QTextTable* table, int row)
+{
+    QAbstractTextDocumentLayout* layout = doc->documentLayout();
+    double h = 0;
+    for (int c = 0; c < table->columns(); ++c) {
+        const QTextTableCell cell = table->cellAt(row, c);
+        const QRectF first = layout->blockBoundingRect(cell.firstCursorPosition().block());
+        const QRectF last = layout->blockBoundingRect(cell.lastCursorPosition().block());
+        h = std::max(h, last.bottom() - first.top());
+    }
+    return h;
+}
+
+// The view ignores table and cell heights: the rows of the page's first
+// table are given the room that the page asks for, fixed rows first, the
+// rest of the table's height shared by the others (content centred).
+void fitTableHeights(QTextDocument* doc, const QString& html)
+{
+    const DeclaredHeights declared = declaredHeights(html);
+    QTextTable* table = nullptr;
+    for (QTextFrame* frame : doc->rootFrame()->childFrames()) {
+        if ((table = qobject_cast<QTextTable*>(frame)))
+            break;
+    }
+    if (!table)
+        return;
+    QList<double> pads(table->rows(), 0);
+    QList<int> free;
+    double spare = declared.table;
+    for (int r = 0; r < table->rows(); ++r) {
+        const double have = rowHeight(doc, table, r);
+        const int want = declared.rows.value(r);
+        if (want == 0)
+            free.append(r);
+        else
+            pads[r] = std::max(0.0, want - have);
+        spare -= have + pads[r];
+    }
+    if (declared.table > 0 && spare > 0 && !free.isEmpty()) {
+        for (int r : free)
+            pads[r] = spare / free.size();
+    }
+    for (int r = 0; r < table->rows(); ++r) {
+        if (pads[r] > 0)
+            padRow(table, r, pads[r]);
+    }
+}
+
+} // namespace
+
+// ---- Resources ----------------------------------------------------------------
+
+QVariant ClosedDocument::standIn(int type)
+{
+    if (type == QTextDocument::ImageResource) {
+        static const QImage transparent = [] {
+            QImage image(1, 1, QImage::Format_ARGB32);
+            image.fill(Qt::transparent);
+            return image;
+        }();
+        return transparent;
+    }
+    return QString();
+}
+
+QVariant ClosedDocument::loadResource(int type, const QUrl& name)
+{
+    refused.append(name);
+    return standIn(type);
+}
+
+// ---- Ticker -----------------------------------------------------------------
+
+Ticker::Ticker(QWidget* parent) : QWidget(parent)
+{
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_text.setDocumentMargin(0);
+    QFont font(QStringLiteral("Verdana"));
+    font.setFamilies({QStringLiteral("Verdana"), QStringLiteral("Arial"), QStringLiteral("Helvetica")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(10);
+    font.setBold(true);
+    m_text.setDefaultFont(font);
+    m_text.setDefaultStyleSheet(QStringLiteral("body { color: #666666; white-space: nowrap; }"));
+    m_timer.setInterval(kIntervalMs);
+    connect(&m_timer, &QTimer::timeout, this, &Ticker::step);
+    hide();
+}
+
+void Ticker::setContent(const QString& html, const QColor& background)
+{
+    m_text.refused.clear();
+    m_text.setHtml(QStringLiteral("<body>") + html + QStringLiteral("</body>"));
+    m_background = background;
+    m_x = width();
+    m_timer.start();
+    show();
+    update();
+}
+
+void Ticker::clear()
+{
+    m_timer.stop();
+    m_text.clear();
+    hide();
+}
+
+int Ticker::textWidth() const
+{
+    return int(m_text.idealWidth());
+}
+
+void Ticker::step()
+{
+    m_x -= kStepPx;
+    if (m_x + textWidth() <= 0)
+        m_x = width();
+    update();
+}
+
+void Ticker::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    if (m_background.isValid())
+        painter.fillRect(rect(), m_background);
+    painter.translate(m_x, (height() - m_text.size().height()) / 2.0);
+    m_text.drawContents(&painter);
+}
+
+// ---- View ---------------------------------------------------------------------
+
+AnnouncementBrowser::AnnouncementBrowser(QWidget* parent) : QTextBrowser(parent)
+{
+    setOpenLinks(false);
+    setOpenExternalLinks(false);
+    setTextInteractionFlags(Qt::NoTextInteraction);
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    document()->setDocumentMargin(0);
+}
+
+QVariant AnnouncementBrowser::loadResource(int type, const QUrl& name)
+{
+    refused.append(name);
+    return ClosedDocument::standIn(type);
+}
+
+// ---- Panel --------------------------------------------------------------------
+
+AnnouncementPanel::AnnouncementPanel(QWidget* parent)
+    : QFrame(parent), m_browser(new AnnouncementBrowser(this)), m_ticker(new Ticker(m_browser->viewport()))
+{
+    setObjectName(QStringLiteral("AnnouncementPanel"));
+    setFrameShape(QFrame::NoFrame);
+    setFixedSize(216, 90);
+    m_browser->setGeometry(rect());
+    // Neither the keyboard nor the mouse reaches the panel.
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+    const auto children = findChildren<QWidget*>();
+    for (QWidget* w : children)
+        w->setFocusPolicy(Qt::NoFocus);
+}
+
+QString AnnouncementPanel::decodePage(const QByteArray& bytes, const QByteArray& contentType)
+{
+    QByteArray charset = charsetIn(contentType);
+    if (charset.isEmpty())
+        charset = charsetIn(bytes.left(2048));
+    if (charset == "iso-8859-9" || charset == "latin5" || charset == "iso8859-9")
+        charset = "windows-1254";
+    QStringDecoder decoder(charset.isEmpty() ? QByteArray("UTF-8") : charset);
+    if (!decoder.isValid())
+        decoder = QStringDecoder(QStringDecoder::Utf8);
+    return decoder.decode(bytes);
+}
+
+void AnnouncementPanel::showPage(const QUrl& address, const WebPage& page)
+{
+    load(address, decodePage(page.body, page.contentType));
+}
+
+void AnnouncementPanel::showFile(const QString& path)
+{
+    QFile file(path);
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    load(QUrl::fromLocalFile(path), decodePage(bytes));
+}
+
+void AnnouncementPanel::showContent(const QByteArray& html)
+{
+    load(QUrl(), decodePage(html));
+}
+
+void AnnouncementPanel::load(const QUrl& address, const QString& html)
+{
+    m_address = address;
+    QString shown = html;
+    const QRegularExpressionMatch marquee = marqueePattern().match(html);
+    if (marquee.hasMatch())
+        shown.replace(marquee.capturedStart(), marquee.capturedLength(), kTickerMark);
+    m_browser->refused.clear();
+    m_browser->document()->setBaseUrl(address);
+    m_browser->setHtml(shown);
+    // Laid out at the panel's width now, not at the first paint.
+    m_browser->document()->setTextWidth(width());
+    fitTableHeights(m_browser->document(), shown);
+    m_ticker->clear();
+    if (marquee.hasMatch()) {
+        static const QRegularExpression bg(QStringLiteral("bgcolor\\s*=\\s*[\"']?(#?[0-9A-Za-z]+)"),
+                                           QRegularExpression::CaseInsensitiveOption);
+        const auto colour = bg.match(marquee.captured(1));
+        placeTicker();
+        m_ticker->setContent(marquee.captured(2), colour.hasMatch() ? QColor(colour.captured(1)) : QColor());
+    }
+    Q_EMIT documentComplete(address);
+}
+
+void AnnouncementPanel::showEvent(QShowEvent* event)
+{
+    QFrame::showEvent(event);
+    // The page is laid out to its final width only now.
+    if (m_ticker->isVisibleTo(m_browser->viewport()))
+        placeTicker();
+}
+
+void AnnouncementPanel::placeTicker()
+{
+    QTextDocument* doc = m_browser->document();
+    const QTextCursor mark = doc->find(QString(kTickerMark));
+    QRect row = m_browser->cursorRect(mark);
+    // Over the whole width of the table holding it, if there is one.
+    if (QTextTable* table = mark.currentTable()) {
+        const QRectF frame = doc->documentLayout()->frameBoundingRect(table);
+        row.setLeft(int(frame.left()));
+        row.setRight(int(frame.right()) - 1);
+    } else {
+        row.setLeft(0);
+        row.setRight(width() - 1);
+    }
+    m_ticker->setGeometry(row);
+}

@@ -1,0 +1,178 @@
+#include "gui/shell/RadaDIR.h"
+
+#include "gui/shell/AnaForm.h"
+#include "gui/shell/Ayar.h"
+#include "gui/shell/Splash.h"
+#include "gui/customers/AramaFormu.h"
+#include "gui/customers/MusteriBilgileri.h"
+#include "gui/widgets/LedDisplay.h"
+#include "platform/core/AppPath.h"
+#include "platform/core/Dialogs.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/RegisterLock.h"
+#include "platform/core/SingleInstance.h"
+#include "core/register/RegisterPassword.h"
+#include "core/register/Tables.h"
+#include "core/transfer/BackupSchedule.h"
+#include "core/transfer/Backups.h"
+#include "core/transfer/Compaction.h"
+#include "gui/transfer/CompletenessDialog.h"
+#include "core/transfer/TransferRun.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QTimer>
+#include <QDir>
+
+Program::Program(Platform& p, const QString& databasePath) : platform(p), database(databasePath)
+{
+    // The lock, like the compaction, goes with the file itself: a copy that
+    // reaches it through a link, or not, must meet the same lock.
+    lock = std::make_unique<RegisterLock>(database.filePath());
+    switch (lock->acquire()) {
+    case RegisterLock::Result::Acquired:
+        break;
+    case RegisterLock::Result::HeldByOther: {
+        QString text = QStringLiteral("Kayıt dosyası şu anda başka bir programda açık:\r%1")
+                           .arg(QDir::toNativeSeparators(database.path()));
+        if (!lock->detail().isEmpty())
+            text += QStringLiteral("\rKullanan: %1").arg(lock->detail());
+        text += QStringLiteral("\rAynı kayıt dosyası aynı anda yalnızca bir programda kullanılabilir.");
+        throw DatabaseOpenError(text);
+    }
+    case RegisterLock::Result::Failed:
+        throw DatabaseOpenError(QStringLiteral("Veritabanı açılamadı: %1\n%2")
+                                    .arg(QDir::toNativeSeparators(database.path()), lock->detail()));
+    }
+    // Nothing is touched before the register is known to be writable.
+    RegisterPassword::openAsking(database, platform.dialogs);
+    // A copy that a compaction killed half-way left behind holds guests
+    // nobody needs; only the lock holder may take it away.
+    platform.fs.remove(Compaction::compactionPathFor(database.filePath()));
+    tables = std::make_unique<Tables>(database);
+    compaction = std::make_unique<Compaction>(database, platform.fs, platform.dialogs);
+    try {
+        tables->openAll();
+    } catch (const RadaError& e) {
+        throw DatabaseOpenError(QStringLiteral("Veritabanı açılamadı: %1\n%2").arg(database.path(), e.text()));
+    }
+}
+
+Program::~Program()
+{
+    form4.reset();
+    form3.reset();
+    form2.reset();
+    form1.reset();
+    splash.reset();
+    backupTimer.reset();
+    transfer.reset();
+    backupSchedule.reset();
+    backups.reset();
+    tables.reset();
+    database.close();
+    lock.reset();
+}
+
+std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard, const QString& databasePath,
+                                      int& exitCode, const QString& programDir)
+{
+    exitCode = 0;
+    switch (guard.tryAcquire()) {
+    case SingleInstance::Result::Acquired:
+        break;
+    case SingleInstance::Result::Failed:
+        platform.dialogs.reportError(QStringLiteral("Program başlatılamadı.\r%1").arg(guard.error()));
+        exitCode = 1;
+        return nullptr;
+    case SingleInstance::Result::Running:
+        platform.dialogs.message(kAlreadyRunningCaption, kAlreadyRunningText, Dialogs::Icon::Error, Dialogs::Ok,
+                                 Dialogs::Ok);
+        guard.activateRunningCopy();
+        return nullptr;
+    }
+
+    auto splash = std::make_unique<TForm5>(platform.clock);
+    splash->show();
+    splash->repaint();
+    QCoreApplication::setApplicationName(kAppTitle);
+
+    std::unique_ptr<Program> program;
+    try {
+        program = std::make_unique<Program>(platform, databasePath);
+    } catch (const DatabaseOpenError& e) {
+        splash->hide();
+        platform.dialogs.reportError(e.text());
+        exitCode = 1;
+        return nullptr;
+    }
+    program->splash = std::move(splash);
+    Program* prog = program.get();
+    // The code as the main window shows it, which is the stored code once
+    // the facility is set up.
+    program->transfer = std::make_unique<TransferRun>(platform, program->database, *program->tables,
+                                                      *program->compaction, [prog] {
+                                                          return prog->form1->TesisKoduLed->text();
+                                                      });
+    program->form1 = std::make_unique<TForm1>(
+        platform, program->database, *program->tables, *program->transfer,
+        TForm1::Places{programDir.isEmpty() ? GetAppPath() : programDir, program->database.path()});
+    // The search and customer windows belong to the main window: no
+    // taskbar entries of their own, and closing the main window ends the
+    // program whatever else is open.
+    program->form2 = std::make_unique<TForm2>(program->tables->kisiSource, program->form1.get());
+    program->form3 = std::make_unique<TForm3>(platform, *program->tables, program->form1.get());
+    TForm3* customers = program->form3.get();
+    program->transfer->settleOtherWindows = [customers] { return customers->settlePendingEdit(); };
+    TForm1* mainWindow = program->form1.get();
+    program->transfer->reviewFindings = [mainWindow](const QList<Completeness::Finding>& findings) {
+        return CompletenessDialog::ask(findings, mainWindow);
+    };
+    program->form4 = std::make_unique<TForm4>(platform.dialogs, *program->tables->ayar);
+    if (program->database.createdNew())
+        program->form4->showNewRegister(program->database.path());
+    program->form1->setWindows(program->form2.get(), program->form3.get(), program->form4.get());
+
+    // Backups: one at the first start of a day, one after every successful
+    // run, and one whenever the newest is a day old and nothing is edited.
+    program->backups = std::make_unique<Backups>(program->database, platform.fs, platform.clock);
+    program->backupSchedule = std::make_unique<BackupSchedule>(*program->backups, platform.clock);
+    BackupSchedule* schedule = program->backupSchedule.get();
+    program->form1->setBackups(program->backups.get());
+    program->transfer->backUp = [schedule] { return schedule->afterRun(); };
+    if (const auto failure = schedule->atStart())
+        platform.dialogs.message(kAppTitle, *failure, Dialogs::Icon::Warning, Dialogs::Ok, Dialogs::Ok);
+    program->backupTimer = std::make_unique<QTimer>();
+    program->backupTimer->setObjectName(QStringLiteral("BackupTimer"));
+    program->backupTimer->setInterval(BackupSchedule::kCheckIntervalMs);
+    Platform* adapters = &platform;
+    Tables* tables = program->tables.get();
+    QObject::connect(program->backupTimer.get(), &QTimer::timeout, mainWindow, [schedule, mainWindow, adapters, tables] {
+        // Not in the middle of anything: no edit pending, no dialog open
+        // (a transfer run or a restore may be waiting in one), every table open.
+        const bool busy =
+            mainWindow->editPending() || QApplication::activeModalWidget() != nullptr || !tables->allOpen();
+        if (const auto failure = schedule->whileRunning(busy))
+            adapters->dialogs.message(kAppTitle, *failure, Dialogs::Icon::Warning, Dialogs::Ok, Dialogs::Ok);
+    });
+    program->backupTimer->start();
+
+    TForm1* main = program->form1.get();
+    guard.listen();
+    QObject::connect(&guard, &SingleInstance::activationRequested, main, &TForm1::bringToFront);
+    return program;
+}
+
+int reportDataFolderFailure(Platform& platform, const QString& folder)
+{
+    // The launcher's attempt is made again to learn the reason; a folder
+    // that is not absolute was to be in a home folder nobody named.
+    QString reason;
+    if (!QDir::isAbsolutePath(folder))
+        reason = QStringLiteral("Ev klasörü (HOME) belirlenemedi.");
+    else if (makePrivateFolder(folder, &reason))
+        reason = QStringLiteral("Klasöre erişilemedi.");
+    platform.dialogs.reportError(
+        QStringLiteral("Veri klasörü oluşturulamadı: %1\r%2").arg(QDir::toNativeSeparators(folder), reason));
+    return 1;
+}

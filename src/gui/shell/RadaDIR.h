@@ -1,0 +1,70 @@
+#pragma once
+
+#include "platform/core/Platform.h"
+#include "core/register/Database.h"
+
+#include <memory>
+
+class BackupSchedule;
+class Backups;
+class Compaction;
+class QTimer;
+class RegisterLock;
+class SingleInstance;
+class Tables;
+class TransferRun;
+class TForm1;
+class TForm2;
+class TForm3;
+class TForm4;
+class TForm5;
+
+// The running program: its database connection, the tables over it, the
+// transfer run, and its windows, created in the order main window, search
+// window, customer window, first-run window.
+class Program
+{
+public:
+    // Takes the register's lock, removes a compaction copy that a crash left
+    // behind, opens (or creates) the database and every table. Throws
+    // DatabaseOpenError, also when another copy holds the register.
+    Program(Platform& platform, const QString& databasePath);
+    ~Program();
+
+    Platform& platform;
+    // Held for as long as the database is open.
+    std::unique_ptr<RegisterLock> lock;
+    Database database;
+    std::unique_ptr<Tables> tables;
+    std::unique_ptr<Compaction> compaction;
+    std::unique_ptr<TransferRun> transfer;
+    std::unique_ptr<Backups> backups;
+    std::unique_ptr<BackupSchedule> backupSchedule;
+    // Asks now and then whether a backup is due while the program runs.
+    std::unique_ptr<QTimer> backupTimer;
+    std::unique_ptr<TForm5> splash;
+    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<TForm2> form2;
+    std::unique_ptr<TForm3> form3;
+    std::unique_ptr<TForm4> form4;
+};
+
+// The program's start: the single-instance guard, the splash, the database
+// and the windows. Returns null, with the process's exit code, when the
+// program must end instead of running.
+// programDir is where the program's transient files go; empty for the
+// program's own directory (GetAppPath()).
+std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard, const QString& databasePath,
+                                      int& exitCode, const QString& programDir = QString());
+
+// The launcher could not make the user's data folder and started the
+// program with this option and the folder, so that the clerk learns why
+// nothing opens: shows the folder and the system's reason through the
+// start's error report and returns the exit code.
+inline const QString kDataFolderFailedOption = QStringLiteral("--data-folder-failed");
+int reportDataFolderFailure(Platform& platform, const QString& folder);
+
+inline const QString kAlreadyRunningCaption = QStringLiteral("Program Zaten Açık...");
+inline const QString kAlreadyRunningText = QStringLiteral(
+    "Aynı anda yalnızca bir Rirede Zarevave Rurored programı kullanılabilir.\r\n\r\n"
+    "Lütfen \"Tamam\" tuşuna basarak bu programı sonlandırınız.");

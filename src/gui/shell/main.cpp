@@ -1,0 +1,45 @@
+#include "gui/shell/AnaForm.h"
+#include "gui/shell/Application.h"
+#include "gui/shell/RadaDIR.h"
+#include "platform/core/Clock.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/Http.h"
+#include "platform/gui/QtDialogs.h"
+#include "platform/gui/Shell.h"
+#include "platform/core/Shortcuts.h"
+#include "platform/core/SingleInstance.h"
+
+#include <QCoreApplication>
+#include <QIcon>
+#include <QStringList>
+
+int main(int argc, char** argv)
+{
+    RadaApplication app(argc, argv);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/radadir.png")));
+    QtDialogs dialogs;
+    SystemClock clock;
+    DesktopShell shell;
+    LocalFileSystem fs;
+    app.setErrorDialogs(&dialogs);
+    DesktopShortcuts shortcuts;
+    SystemConnectivity connectivity;
+    NetworkHttp http;
+    Platform platform{dialogs, clock, shell, fs, shortcuts, connectivity, http};
+
+    const QStringList args = QCoreApplication::arguments();
+    const qsizetype failed = args.indexOf(kDataFolderFailedOption);
+    if (failed > 0)
+        return reportDataFolderFailure(platform, args.value(failed + 1));
+
+    SingleInstance guard(SingleInstance::defaultKey(), SingleInstance::defaultLockDir());
+    int exitCode = 0;
+    // The database is looked up in the working directory, as the shortcuts set it.
+    std::unique_ptr<Program> program = startProgram(platform, guard, Database::kFileName, exitCode);
+    if (!program)
+        return exitCode;
+    program->form1->show();
+    const int rc = app.exec();
+    program.reset();
+    return rc;
+}

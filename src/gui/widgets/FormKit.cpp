@@ -1,0 +1,116 @@
+#include "gui/widgets/FormKit.h"
+
+#include "gui/widgets/DBControls.h"
+#include "core/register/Formats.h"
+
+#include <QDateEdit>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QTimeEdit>
+#include <QToolButton>
+
+namespace FormKit {
+
+QLabel* caption(QWidget* parent, const QString& text, int x, int y)
+{
+    auto* l = new QLabel(text, parent);
+    QFont f(QStringLiteral("Arial"));
+    f.setBold(true);
+    f.setPointSize(8);
+    l->setFont(f);
+    l->move(x, y);
+    return l;
+}
+
+QWidget* place(QWidget* widget, const char* name, const QRect& geometry)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+QDateEdit* datePicker(QWidget* parent, const char* name, const QRect& geometry, const QString& hint)
+{
+    auto* p = place(new QDateEdit(parent), name, geometry);
+    p->setDisplayFormat(Formats::kDate);
+    p->setCalendarPopup(true);
+    p->setMinimumDate(QDate(1752, 9, 14));
+    p->setToolTip(hint);
+    return p;
+}
+
+QTimeEdit* timePicker(QWidget* parent, const char* name, const QRect& geometry, const QString& hint)
+{
+    auto* p = place(new QTimeEdit(parent), name, geometry);
+    p->setDisplayFormat(Formats::kShortTime);
+    p->setToolTip(hint);
+    return p;
+}
+
+namespace {
+
+class LeaveWatch : public QObject
+{
+public:
+    LeaveWatch(QWidget* box, std::function<void()> handler) : QObject(box), m_handler(std::move(handler))
+    {
+        box->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusOut) {
+            const auto reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                m_handler();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_handler;
+};
+
+} // namespace
+
+void onLeave(QWidget* box, std::function<void()> handler)
+{
+    new LeaveWatch(box, std::move(handler));
+}
+
+QToolButton* flatButton(QWidget* parent, const char* name, const QString& hint, QStyle::StandardPixmap icon,
+                        const QRect& geometry)
+{
+    auto* b = place(new QToolButton(parent), name, geometry);
+    b->setToolTip(hint);
+    b->setIcon(parent->style()->standardIcon(icon));
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::NoFocus);
+    return b;
+}
+
+Column::Column(QWidget* parent, int x, int y, int width, int step)
+    : m_parent(parent), m_x(x), m_y(y - step), m_width(width), m_step(step)
+{
+}
+
+QRect Column::next(const QString& text, int width)
+{
+    m_y += m_step;
+    caption(m_parent, text, m_x, m_y);
+    return QRect(m_x, m_y + 14, width < 0 ? m_width : width, 21);
+}
+
+DBEdit* Column::edit(const QString& text, const char* name, DataSource* source, const QString& column)
+{
+    return place(new DBEdit(source, column, m_parent), name, next(text));
+}
+
+DBLookupComboBox* Column::lookup(const QString& text, const char* name, DataSource* source, const QString& column,
+                                 Dataset* list, const QString& key, const QString& shown)
+{
+    return place(new DBLookupComboBox(source, column, list, key, shown, m_parent), name, next(text));
+}
+
+} // namespace FormKit

@@ -1,0 +1,197 @@
+#include "platform/core/FileSystem.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
+#else
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// The file's bytes on the disk, not only in the system's cache.
+bool syncFile(QFile& file)
+{
+    if (!file.flush())
+        return false;
+#ifdef Q_OS_WIN
+    return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle()))) != 0;
+#else
+    return ::fsync(file.handle()) == 0;
+#endif
+}
+
+// The directory entry of a file just renamed into place, on the disk. On
+// Windows the rename itself writes through.
+bool syncDirectoryOf(const QString& path)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(path);
+    return true;
+#else
+    const int fd = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+#endif
+}
+
+} // namespace
+
+QString resolvedFilePath(const QString& path)
+{
+    QFileInfo info(path);
+    // A link to a file not made yet has no canonical path; follow it by
+    // hand, a bounded number of times in case the links go round.
+    for (int hops = 0; hops < 40 && info.isSymLink() && !info.exists(); ++hops)
+        info = QFileInfo(info.symLinkTarget());
+    const QString canonical = info.canonicalFilePath();
+    if (!canonical.isEmpty())
+        return canonical;
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? info.absoluteFilePath() : QDir(folder).filePath(info.fileName());
+}
+
+#ifndef Q_OS_WIN
+namespace {
+
+// mkdir with its missing parents, all of the same mode.
+bool makeFolder(const QString& absolute, mode_t mode, QString* reason)
+{
+    const QString parent = QFileInfo(absolute).absolutePath();
+    if (parent != absolute && !QFileInfo::exists(parent) && !makeFolder(parent, mode, reason))
+        return false;
+    if (::mkdir(QFile::encodeName(absolute).constData(), mode) == 0)
+        return true;
+    const int err = errno;
+    if (err == EEXIST && QFileInfo(absolute).isDir())
+        return true;
+    if (reason)
+        *reason = QString::fromLocal8Bit(std::strerror(err));
+    return false;
+}
+
+} // namespace
+#endif
+
+bool makePrivateFolder(const QString& path, QString* reason)
+{
+    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+#ifdef Q_OS_WIN
+    if (QDir().mkpath(absolute))
+        return true;
+    if (reason)
+        *reason = QStringLiteral("Klasör oluşturulamadı.");
+    return false;
+#else
+    return makeFolder(absolute, 0700, reason);
+#endif
+}
+
+bool createPrivateFile(const QString& path, QString* reason)
+{
+#ifdef Q_OS_WIN
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return true;
+    if (reason)
+        *reason = file.errorString();
+    return false;
+#else
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        if (reason)
+            *reason = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    // An existing file keeps its mode through open(): narrow it. A file
+    // system without modes refuses, which is no failure.
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && (st.st_mode & 0077) != 0)
+        (void)::fchmod(fd, st.st_mode & 0700);
+    ::close(fd);
+    return true;
+#endif
+}
+
+bool syncToDisk(const QString& path, QString* reason)
+{
+    QFile file(path);
+    if (file.open(QIODevice::ReadWrite) && syncFile(file))
+        return true;
+    if (reason)
+        *reason = file.errorString();
+    return false;
+}
+
+bool LocalFileSystem::exists(const QString& path)
+{
+    return QFileInfo::exists(path);
+}
+
+bool LocalFileSystem::remove(const QString& path)
+{
+    if (!QFileInfo::exists(path))
+        return true;
+    return QFile::remove(path);
+}
+
+bool LocalFileSystem::replace(const QString& from, const QString& to)
+{
+#ifdef Q_OS_WIN
+    return MoveFileExW(reinterpret_cast<LPCWSTR>(from.utf16()), reinterpret_cast<LPCWSTR>(to.utf16()),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+#else
+    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+        return false;
+    return syncDirectoryOf(to);
+#endif
+}
+
+bool LocalFileSystem::writeAtomically(const QString& path, const QByteArray& content)
+{
+    const QFileInfo target(path);
+    QTemporaryFile file(target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
+    // Made with mode 0600 less the umask, never wider, and the file keeps
+    // that mode when it takes the name: no moment in which others may read.
+    if (!file.open())
+        return false;
+    const bool written = file.write(content) == content.size() && syncFile(file);
+    file.close();
+    if (!written)
+        return false;
+    // The whole file is on the disk before it takes the name, and its name
+    // is on the disk before this returns.
+    if (!replace(file.fileName(), target.absoluteFilePath()))
+        return false;
+    file.setAutoRemove(false);
+    return true;
+}
+
+bool LocalFileSystem::copyMode(const QString& from, const QString& to)
+{
+#ifdef Q_OS_WIN
+    // Files inherit the folder's permissions; there are no modes to copy.
+    Q_UNUSED(from);
+    Q_UNUSED(to);
+    return true;
+#else
+    struct stat st {};
+    if (::stat(QFile::encodeName(from).constData(), &st) != 0)
+        return false;
+    return ::chmod(QFile::encodeName(to).constData(), st.st_mode & 07777) == 0;
+#endif
+}

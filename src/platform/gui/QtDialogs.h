@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/core/Dialogs.h"
+
+class QWidget;
+
+// Real dialogs: QMessageBox, QFileDialog, QInputDialog.
+class QtDialogs : public Dialogs
+{
+public:
+    Button message(const QString& caption, const QString& text, Icon icon, Buttons buttons,
+                   Button defaultButton) override;
+    QString saveFileName(const SaveFileRequest& request) override;
+    std::optional<QString> inputText(const TextRequest& request) override;
+    void about(const QString& title, const QString& details) override;
+    QString folderName(const QString& title, const QString& start) override;
+};
