@@ -10,10 +10,10 @@
 #include "platform/core/SingleInstance.h"
 #include "core/register/Database.h"
 #include "core/register/Tables.h"
-#include "gui/customers/MusteriBilgileri.h"
-#include "gui/shell/AnaForm.h"
+#include "gui/customers/CustomerWindow.h"
+#include "gui/shell/MainWindow.h"
 #include "gui/shell/Application.h"
-#include "gui/shell/RadaDIR.h"
+#include "gui/shell/Program.h"
 
 #include <QDir>
 #include <QElapsedTimer>

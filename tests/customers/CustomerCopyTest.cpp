@@ -1,4 +1,4 @@
-#include "CustomerWindow.h"
+#include "CustomerFixture.h"
 
 #include <QCheckBox>
 #include <QTimeEdit>
@@ -57,7 +57,7 @@ const QString kDepartedInRoom101 =
     u"UPDATE Kisi SET Kalici = 0, AyrilisTarihi = '2024-03-05', AyrilisSaati = '10:30:00', VerilenOdaNo = '101', "
     u"TCKimlikNo = '10000000146'"_s;
 
-class CustomerCopyTest : public ::testing::Test, public CustomerWindow
+class CustomerCopyTest : public ::testing::Test, public CustomerFixture
 {
 protected:
     void SetUp() override { p.now = kNow; }
@@ -298,18 +298,18 @@ TEST_F(CustomerCopyTest, ARefusedCustomerSaveEndsTheLookupWithTheCustomerMessage
 // the window shows it, unsaved edits included, and hide the window.
 TEST(CustomerCopyCases, TheCustomerWindowCopiesItsCurrentCustomerAsShown)
 {
-    struct Case { const char* name; std::function<void(CustomerWindow&)> copy; };
+    struct Case { const char* name; std::function<void(CustomerFixture&)> copy; };
     const Case cases[] = {
-        {"button", [](CustomerWindow& t) { QTest::mouseClick(t.form3().SpeedButton2, Qt::LeftButton); }},
-        {"double click", [](CustomerWindow& t) { CustomerWindow::doubleClickRow(t.form3().DBGrid1, 1); }},
-        {"F5", [](CustomerWindow& t) {
+        {"button", [](CustomerFixture& t) { QTest::mouseClick(t.form3().SpeedButton2, Qt::LeftButton); }},
+        {"double click", [](CustomerFixture& t) { CustomerFixture::doubleClickRow(t.form3().DBGrid1, 1); }},
+        {"F5", [](CustomerFixture& t) {
              ASSERT_TRUE(focusOn(t.box("DBEdit2")));
              press(Qt::Key_F5);
          }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        CustomerWindow t;
+        CustomerFixture t;
         t.p.now = kNow;
         t.start(fourCustomers(), {u"Ali"_s});
         t.showCustomers();
@@ -340,7 +340,7 @@ TEST(CustomerCopyCases, WithNoStoredCustomerTheWindowSaysSoAndHidesAllTheSame)
 {
     for (const bool typing : {false, true}) {
         SCOPED_TRACE(typing ? "a new customer being typed" : "empty");
-        CustomerWindow t;
+        CustomerFixture t;
         t.start({}, {u"Ali"_s});
         t.showCustomers();
         if (typing) {

@@ -1,4 +1,4 @@
-#include "CustomerWindow.h"
+#include "CustomerFixture.h"
 
 #include "gui/widgets/FocusHighlight.h"
 
@@ -10,24 +10,24 @@ using namespace CustomerTests;
 
 namespace {
 
-class CustomerWindowTest : public ::testing::Test, public CustomerWindow
+class CustomerWindowTest : public ::testing::Test, public CustomerFixture
 {
 };
 
 TEST(CustomerWindowCases, OpensFromTheGuestWindowBesideIt)
 {
-    struct Case { const char* name; std::function<void(CustomerWindow&)> open; };
+    struct Case { const char* name; std::function<void(CustomerFixture&)> open; };
     const Case cases[] = {
-        {"button", [](CustomerWindow& t) { QTest::mouseClick(t.e().button(12), Qt::LeftButton); }},
-        {"F5", [](CustomerWindow& t) {
+        {"button", [](CustomerFixture& t) { QTest::mouseClick(t.e().button(12), Qt::LeftButton); }},
+        {"F5", [](CustomerFixture& t) {
              ASSERT_TRUE(focusOn(t.e().DBEdit1));
              press(Qt::Key_F5);
          }},
-        {"double click on the code box", [](CustomerWindow& t) { QTest::mouseDClick(t.e().Edit1, Qt::LeftButton); }},
+        {"double click on the code box", [](CustomerFixture& t) { QTest::mouseDClick(t.e().Edit1, Qt::LeftButton); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        CustomerWindow t;
+        CustomerFixture t;
         t.start(fourCustomers(), {u"Ali"_s, u"Veli"_s});
         EXPECT_EQ(t.e().button(12)->toolTip(), u"Müşteriler [F5]"_s);
         ASSERT_FALSE(t.form3().isVisible());
@@ -100,22 +100,22 @@ TEST_F(CustomerWindowTest, ANewCustomerWithoutACodeIsRefusedAndStoredOnceACodeIs
 // typed stays, and once a code is there the same move stores it.
 TEST(CustomerWindowCases, AMoveOrASearchThatSettlesANewCustomerWithoutACodeIsRefused)
 {
-    struct Case { const char* name; std::function<void(CustomerWindow&)> move; };
+    struct Case { const char* name; std::function<void(CustomerFixture&)> move; };
     const Case cases[] = {
-        {"a click on another row", [](CustomerWindow& t) { CustomerWindow::clickRow(t.form3().DBGrid1, 2); }},
-        {"a click on the row shown before", [](CustomerWindow& t) { CustomerWindow::clickRow(t.form3().DBGrid1, 0); }},
-        {"Alt+Right", [](CustomerWindow& t) {
+        {"a click on another row", [](CustomerFixture& t) { CustomerFixture::clickRow(t.form3().DBGrid1, 2); }},
+        {"a click on the row shown before", [](CustomerFixture& t) { CustomerFixture::clickRow(t.form3().DBGrid1, 0); }},
+        {"Alt+Right", [](CustomerFixture& t) {
              ASSERT_TRUE(focusOn(t.box("DBEdit2")));
              press(Qt::Key_Right, Qt::AltModifier);
          }},
-        {"the quick search", [](CustomerWindow& t) {
+        {"the quick search", [](CustomerFixture& t) {
              t.form3().Edit1->clear();
              typeText(t.form3().Edit1, u"K"_s);
          }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        CustomerWindow t;
+        CustomerFixture t;
         t.start();
         t.showCustomers();
         ASSERT_EQ(t.customers().recNo(), 0);
@@ -357,7 +357,7 @@ TEST(CustomerWindowCases, DeleteAsksForAStoredCustomerOnly)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        CustomerWindow t;
+        CustomerFixture t;
         t.start();
         t.showCustomers();
         t.click(5);
@@ -630,7 +630,7 @@ TEST(CustomerWindowCases, TheListShowsEveryTitleWholeAndNeverScrollsSideways)
         many << Columns{{u"musteriKodu"_s, u"K%1"_s.arg(i)}, {u"Adi"_s, u"Ad"_s}, {u"Soyadi"_s, u"Soyad"_s}};
     for (const QList<Columns>& rows : {QList<Columns>{}, many}) {
         SCOPED_TRACE(rows.size());
-        CustomerWindow t;
+        CustomerFixture t;
         t.start(rows);
         t.showCustomers();
         DBGrid* grid = t.form3().DBGrid1;

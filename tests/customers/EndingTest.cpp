@@ -1,6 +1,6 @@
-#include "CustomerWindow.h"
+#include "CustomerFixture.h"
 
-#include "gui/shell/AnaForm.h"
+#include "gui/shell/MainWindow.h"
 
 #include <QAction>
 #include <QFile>
@@ -17,7 +17,7 @@ const QString kUnsavedQuestion =
     u"Kaydedilmemiş bilgiler var.\rProgramı kapatmadan önce kaydetmek ister misiniz?"_s;
 const QString kGuestPostError = u"Veri Girişi Problemi: Lütfen Eksik Bölümleri Doldurup Tekrar Deneyiniz."_s;
 
-class EndingTest : public ::testing::Test, public CustomerWindow
+class EndingTest : public ::testing::Test, public CustomerFixture
 {
 protected:
     // Runs the application's own event loop until it ends by itself or
@@ -75,7 +75,7 @@ struct CloseCase
     QStringList afterQuestion;   // messages shown after the question
 };
 
-void makePending(CustomerWindow& t, Pending pending)
+void makePending(CustomerFixture& t, Pending pending)
 {
     auto typeInto = [](QLineEdit* box, const QString& text) {
         box->end(false);
@@ -131,7 +131,7 @@ TEST(EndingCases, ClosingWithSomethingUnsavedAsksOnce)
     };
     for (const CloseCase& c : cases) {
         SCOPED_TRACE(c.name);
-        CustomerWindow t;
+        CustomerFixture t;
         t.start(fourCustomers(), {u"Ali"_s});
         t.showCustomers();
         makePending(t, c.pending);
@@ -182,7 +182,7 @@ TEST(EndingCases, ClosingWithSomethingUnsavedAsksOnce)
     }
 }
 
-class RunWithCustomersTest : public ::testing::Test, public CustomerWindow
+class RunWithCustomersTest : public ::testing::Test, public CustomerFixture
 {
 protected:
     void SetUp() override

@@ -1,4 +1,4 @@
-#include "CustomerWindow.h"
+#include "CustomerFixture.h"
 
 #include <QLabel>
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@ namespace {
 const QString kStatus = u"Enter'a Basarak Seçtiğiniz Kaydı Ana Ekrana Aktarabilirsiniz."_s;
 const QString kGuestPostError = u"Veri Girişi Problemi: Lütfen Eksik Bölümleri Doldurup Tekrar Deneyiniz."_s;
 
-class GuestSearchTest : public ::testing::Test, public CustomerWindow
+class GuestSearchTest : public ::testing::Test, public CustomerFixture
 {
 protected:
     // Four guests in stored order; the last one born on another day.
@@ -28,11 +28,11 @@ protected:
     // Opens the search window with F3 (or the toolbar button) and runs the
     // steps in it; the window is closed afterwards if the steps left it open.
     // True when the steps ran.
-    bool search(const std::function<void(TForm2&)>& steps, bool byButton = false)
+    bool search(const std::function<void(GuestSearchWindow&)>& steps, bool byButton = false)
     {
         bool ran = false;
         onNextModal([&](QDialog* d) {
-            auto* f = qobject_cast<TForm2*>(d);
+            auto* f = qobject_cast<GuestSearchWindow*>(d);
             if (!f) {
                 d->reject();
                 return;
@@ -56,7 +56,7 @@ TEST_F(GuestSearchTest, OpensFromF3AndTheToolbarButtonWithEmptyTexts)
     for (const bool byButton : {false, true}) {
         SCOPED_TRACE(byButton ? "button" : "F3");
         ASSERT_TRUE(search(
-            [&](TForm2& f) {
+            [&](GuestSearchWindow& f) {
                 EXPECT_EQ(f.windowTitle(), u"Müşteri Arama Formu"_s);
                 EXPECT_TRUE(f.isModal());
                 EXPECT_EQ(p.widget<QLabel>(u"StatusBar1"_s, &f)->text(), kStatus);
@@ -82,7 +82,7 @@ TEST_F(GuestSearchTest, EachTextMovesTheListByItsOwnFieldAndANoMatchLeavesIt)
 {
     guests().last();
     ASSERT_TRUE(focusOn(e().DBEdit2));
-    ASSERT_TRUE(search([&](TForm2& f) {
+    ASSERT_TRUE(search([&](GuestSearchWindow& f) {
         // The list starts at the guest window's guest.
         EXPECT_EQ(f.DBGrid1->currentIndex().row(), 3);
         struct Step { QLineEdit* box; QString typed; int row; };
@@ -113,7 +113,7 @@ TEST_F(GuestSearchTest, EachTextMovesTheListByItsOwnFieldAndANoMatchLeavesIt)
 
 TEST_F(GuestSearchTest, DownGoesIntoTheListAndEnterThereTakesTheGuest)
 {
-    ASSERT_TRUE(search([&](TForm2& f) {
+    ASSERT_TRUE(search([&](GuestSearchWindow& f) {
         ASSERT_TRUE(waitFor([&f] { return f.LabeledEdit1->hasFocus(); }));
         press(Qt::Key_Down);
         EXPECT_TRUE(waitFor([&f] { return f.DBGrid1->hasFocus(); }));
@@ -131,7 +131,7 @@ TEST_F(GuestSearchTest, DownGoesIntoTheListAndEnterThereTakesTheGuest)
     // From the surname text too; Enter there closes at once.
     backToGuestWindow();
     ASSERT_TRUE(focusOn(e().DBEdit2));
-    ASSERT_TRUE(search([&](TForm2& f) {
+    ASSERT_TRUE(search([&](GuestSearchWindow& f) {
         ASSERT_TRUE(focusOn(f.LabeledEdit2));
         typeText(f.LabeledEdit2, u"Ka"_s);
         press(Qt::Key_Return);
@@ -144,7 +144,7 @@ TEST_F(GuestSearchTest, DownGoesIntoTheListAndEnterThereTakesTheGuest)
 
 TEST_F(GuestSearchTest, ADoubleClickOnARowTakesTheGuest)
 {
-    ASSERT_TRUE(search([&](TForm2& f) {
+    ASSERT_TRUE(search([&](GuestSearchWindow& f) {
         doubleClickRow(f.DBGrid1, 2, 0);
         EXPECT_TRUE(waitFor([&f] { return !f.isVisible(); }));
         EXPECT_EQ(f.result(), int(QDialog::Accepted));
@@ -159,7 +159,7 @@ TEST_F(GuestSearchTest, F3LeavesAChangedGuestToTheFirstMoveWhichSavesIt)
     soyadi->end(false);
     typeText(soyadi, u"oğlu"_s);
     ASSERT_EQ(guests().state(), State::Edit);
-    ASSERT_TRUE(search([&](TForm2& f) {
+    ASSERT_TRUE(search([&](GuestSearchWindow& f) {
         EXPECT_EQ(guests().state(), State::Edit);
         typeText(f.LabeledEdit1, u"B"_s);
         EXPECT_EQ(guests().state(), State::Browse);
@@ -177,7 +177,7 @@ TEST_F(GuestSearchTest, ARefusedSaveKeepsTheListWhereItWas)
     e().DBEdit1->selectAll();
     QTest::keyClick(e().DBEdit1, Qt::Key_Backspace);
     ASSERT_EQ(guests().state(), State::Edit);
-    ASSERT_TRUE(search([&](TForm2& f) {
+    ASSERT_TRUE(search([&](GuestSearchWindow& f) {
         typeText(f.LabeledEdit1, u"B"_s);
         EXPECT_EQ(dialogs().texts(), QStringList{kGuestPostError});
         EXPECT_EQ(guests().recNo(), 0);
@@ -203,7 +203,7 @@ TEST_F(GuestSearchTest, TheToolbarButtonDropsTheChangeFirst)
     soyadi->end(false);
     typeText(soyadi, u"oğlu"_s);
     ASSERT_TRUE(search(
-        [&](TForm2& f) {
+        [&](GuestSearchWindow& f) {
             EXPECT_EQ(guests().state(), State::Browse);
             typeText(f.LabeledEdit1, u"C"_s);
             EXPECT_EQ(guests().recNo(), 2);
@@ -220,7 +220,7 @@ TEST_F(GuestSearchTest, TheToolbarButtonDropsTheChangeFirst)
 // Turkish way, and the customer list sorts by the Turkish alphabet.
 TEST(TurkishCase, SearchesFoldTurkishLettersAndTheListSortsByTheTurkishAlphabet)
 {
-    CustomerWindow t;
+    CustomerFixture t;
     auto customer = [](const QString& code, const QString& adi, const QString& soyadi) {
         return CustomerTests::Columns{{u"musteriKodu"_s, code}, {u"Adi"_s, adi}, {u"Soyadi"_s, soyadi}};
     };
@@ -257,7 +257,7 @@ TEST(TurkishCase, SearchesFoldTurkishLettersAndTheListSortsByTheTurkishAlphabet)
     ASSERT_TRUE(focusOn(t.e().DBEdit2));
     bool ran = false;
     onNextModal([&](QDialog* d) {
-        auto* f = qobject_cast<TForm2*>(d);
+        auto* f = qobject_cast<GuestSearchWindow*>(d);
         ran = f != nullptr;
         if (f) {
             typeText(f->LabeledEdit1, u"ış"_s);

@@ -78,7 +78,7 @@ int compactedRegisterMode(QFileDevice::Permissions registerMode, int* copyMode =
             *copyMode = modeOf(c.compactionPath());
         return true;
     };
-    if (!c.VeritabaniOnar())
+    if (!c.compactRegister())
         return -1;
     return modeOf(Database::kFileName);
 }

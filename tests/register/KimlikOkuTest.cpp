@@ -4,7 +4,7 @@
 #include "gui/widgets/DBControls.h"
 #include "core/register/Dataset.h"
 #include "gui/register/GuestEntry.h"
-#include "gui/register/KimlikOku.h"
+#include "gui/register/DocumentReaderDialog.h"
 
 #include <QDateEdit>
 #include <QLabel>
@@ -37,11 +37,11 @@ struct ZoneReader : ::testing::Test
 
     // Opens the reader with F8, types the lines as a desk reader does (each
     // followed by Enter), runs the steps, and closes it if it is still open.
-    void scan(const QStringList& lines, const std::function<void(KimlikOku&)>& steps)
+    void scan(const QStringList& lines, const std::function<void(DocumentReaderDialog&)>& steps)
     {
         bool ran = false;
         onNextModal([&](QDialog* d) {
-            auto* reader = qobject_cast<KimlikOku*>(d);
+            auto* reader = qobject_cast<DocumentReaderDialog*>(d);
             if (!reader) {
                 d->reject();
                 return;
@@ -67,7 +67,7 @@ struct ZoneReader : ::testing::Test
         p.form().activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&p.form()));
     }
-    static void takeOver(KimlikOku& reader) { QTest::keyClick(reader.ZoneBox, Qt::Key_Return); }
+    static void takeOver(DocumentReaderDialog& reader) { QTest::keyClick(reader.ZoneBox, Qt::Key_Return); }
     GuestEntry& e() { return p.entry(); }
     Dataset& ds() { return p.guests(); }
 };
@@ -82,7 +82,7 @@ TEST_F(ZoneReader, APassportFillsTheNewGuestAfterItsReadBack)
     ASSERT_EQ(ds().state(), State::Insert);
     QString readBack;
     bool enabledBeforeEnter = false;
-    scan(kGermanPassport, [&](KimlikOku& reader) {
+    scan(kGermanPassport, [&](DocumentReaderDialog& reader) {
         readBack = reader.ReadBack->text();
         enabledBeforeEnter = reader.AktarButton->isEnabled();
         // The Enter that ended the last line did not take the zone over.
@@ -113,7 +113,7 @@ TEST_F(ZoneReader, AScanWhileAStoredGuestIsShownStartsANewGuestAndEscDropsIt)
     p.open({u"Ali"_s});
     ASSERT_TRUE(focusOn(e().DBEdit2));
     ASSERT_EQ(ds().state(), State::Browse);
-    scan(kTurkishPassport, [&](KimlikOku& reader) {
+    scan(kTurkishPassport, [&](DocumentReaderDialog& reader) {
         EXPECT_TRUE(reader.ReadBack->text().contains(u"Uyruğu: Türkiye\n"_s));
         EXPECT_TRUE(reader.ReadBack->text().contains(u"T.C. Kimlik No: 12345678950"_s));
         EXPECT_TRUE(reader.ReadBack->text().endsWith(
@@ -175,7 +175,7 @@ TEST_F(ZoneReader, AFailedCheckDigitCannotBeTakenOverAndAnUnknownCountryIsLeftOu
     QStringList broken = kGermanPassport;
     broken[1][13] = u'5';   // a birth-date digit
     QString failed;
-    scan(broken, [&](KimlikOku& reader) {
+    scan(broken, [&](DocumentReaderDialog& reader) {
         failed = reader.ReadBack->text();
         EXPECT_FALSE(reader.AktarButton->isEnabled());
         takeOver(reader);
@@ -185,7 +185,7 @@ TEST_F(ZoneReader, AFailedCheckDigitCannotBeTakenOverAndAnUnknownCountryIsLeftOu
     EXPECT_EQ(ds().state(), State::Browse);
     EXPECT_EQ(ds().recordCount(), 0);
 
-    scan(kSpecimen, [&](KimlikOku& reader) {
+    scan(kSpecimen, [&](DocumentReaderDialog& reader) {
         EXPECT_TRUE(reader.ReadBack->text().contains(u"Uyruğu: UTO\n"_s));
         EXPECT_TRUE(reader.ReadBack->text().endsWith(u"Uyruk kodu UTO ülke listesinde yok: Uyruğu elle seçiniz."_s));
         takeOver(reader);
@@ -199,9 +199,9 @@ TEST_F(ZoneReader, AFailedCheckDigitCannotBeTakenOverAndAnUnknownCountryIsLeftOu
 TEST_F(ZoneReader, TheMenuOpensItAndNothingOfTheZoneIsKept)
 {
     p.open();
-    KimlikOku* reader = nullptr;
+    DocumentReaderDialog* reader = nullptr;
     onNextModal([&](QDialog* d) {
-        reader = qobject_cast<KimlikOku*>(d);
+        reader = qobject_cast<DocumentReaderDialog*>(d);
         if (reader) {
             EXPECT_EQ(p.widget<QLabel>(u"Prompt"_s, reader)->text(),
                       u"Belgenin okuma bölgesini (alttaki 2 ya da 3 satır) okutun ya da her satırın sonunda Enter'a "
@@ -235,7 +235,7 @@ TEST_F(ZoneReader, TheReadBackShowsEveryLineAndMarksAnExpiredDocument)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        scan(c.zone, [&](KimlikOku& reader) {
+        scan(c.zone, [&](DocumentReaderDialog& reader) {
             QLabel* readBack = reader.ReadBack;
             const QString text = readBack->text();
             EXPECT_TRUE(text.contains(c.expiry));
@@ -255,7 +255,7 @@ TEST_F(ZoneReader, TheReadBackShowsEveryLineAndMarksAnExpiredDocument)
 TEST_F(ZoneReader, ADocumentNumberTooLongForTheRegisterIsNotTakenOver)
 {
     p.open();
-    scan(kLongNumberCard, [&](KimlikOku& reader) {
+    scan(kLongNumberCard, [&](DocumentReaderDialog& reader) {
         EXPECT_EQ(reader.ReadBack->text(),
                   u"Belge numarası kayıt için çok uzun: 23 karakter; en çok 20 karakter olabilir. Belge aktarılamaz."_s);
         EXPECT_FALSE(reader.AktarButton->isEnabled());

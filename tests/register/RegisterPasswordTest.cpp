@@ -5,7 +5,7 @@
 #include "core/register/Database.h"
 #include "gui/register/PasswordWindow.h"
 #include "core/register/RegisterPassword.h"
-#include "gui/shell/AnaForm.h"
+#include "gui/shell/MainWindow.h"
 
 #include <QFile>
 #include <QLineEdit>

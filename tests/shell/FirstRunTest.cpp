@@ -4,8 +4,8 @@
 #include "core/register/Database.h"
 #include "core/register/Dataset.h"
 #include "platform/gui/QtDialogs.h"
-#include "gui/shell/AnaForm.h"
-#include "gui/shell/Ayar.h"
+#include "gui/shell/MainWindow.h"
+#include "gui/shell/FacilitySetupWindow.h"
 #include "core/shell/Facility.h"
 #include "gui/widgets/LedDisplay.h"
 
@@ -31,11 +31,11 @@ const QString kNameLength = u"Tesis Adı bölümü 5 karakterden az, 50 karakter
 // Shows the main window of a facility that is not set up and runs action on
 // the first-run window it opens; whatever the action leaves open is closed.
 // Returns the window that opened, or null.
-TForm4* runFirstRun(ProgramFixture& p, const std::function<void(TForm4&)>& action)
+FacilitySetupWindow* runFirstRun(ProgramFixture& p, const std::function<void(FacilitySetupWindow&)>& action)
 {
-    TForm4* opened = nullptr;
+    FacilitySetupWindow* opened = nullptr;
     onNextModal([&](QDialog* dialog) {
-        opened = qobject_cast<TForm4*>(dialog);
+        opened = qobject_cast<FacilitySetupWindow*>(dialog);
         if (opened) {
             if (waitFor([opened] { return opened->RzNumericEdit1->hasFocus(); }))
                 action(*opened);
@@ -70,7 +70,7 @@ TEST(FirstRun, OpensModallyWhileTheFacilityIsNotSetUp)
     ProgramFixture p;
     QString title;
     bool modal = false;
-    TForm4* form = runFirstRun(p, [&](TForm4& f) {
+    FacilitySetupWindow* form = runFirstRun(p, [&](FacilitySetupWindow& f) {
         title = f.windowTitle();
         modal = f.isModal();
         EXPECT_EQ(f.RzNumericEdit1->text(), u"0"_s);
@@ -101,7 +101,7 @@ TEST(FirstRun, EscDoesNotCloseTheWindowAndATransferRunWaitsForTheFacility)
 {
     ProgramFixture p;
     bool stillOpen = false;
-    runFirstRun(p, [&](TForm4& f) {
+    runFirstRun(p, [&](FacilitySetupWindow& f) {
         QTest::keyClick(f.RzNumericEdit1, Qt::Key_Escape);
         QTest::keyClick(f.Edit1, Qt::Key_Escape);
         stillOpen = f.isVisible();
@@ -117,7 +117,7 @@ TEST(FirstRun, EscDoesNotCloseTheWindowAndATransferRunWaitsForTheFacility)
         dialog->reject();
         p.program->form1->activateWindow();
     });
-    p.form().SpeedButton11Click();
+    p.form().startTransfer();
     EXPECT_EQ(opened, u"TForm4"_s);
     EXPECT_TRUE(p.dialogs().saveRequests.isEmpty());
     ASSERT_EQ(p.dialogs().messages.size(), 1);
@@ -138,7 +138,7 @@ TEST(FirstRun, ANewRegisterIsNamedWithItsFullPath)
         }
         QString shown;
         bool visible = false;
-        runFirstRun(p, [&](TForm4& f) {
+        runFirstRun(p, [&](FacilitySetupWindow& f) {
             auto* label = f.findChild<QLabel*>(u"NewRegisterLabel"_s);
             ASSERT_NE(label, nullptr);
             visible = label->isVisible();
@@ -164,7 +164,7 @@ TEST(FirstRun, CodeIsCheckedBeforeNameAndBothBeforeStoring)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code.toStdString() + " / " + c.name.toStdString());
         ProgramFixture p;
-        runFirstRun(p, [&](TForm4& f) {
+        runFirstRun(p, [&](FacilitySetupWindow& f) {
             retype(f.RzNumericEdit1, c.code);
             retype(f.Edit1, c.name);
             QLineEdit* atFault = c.focusOnCode ? static_cast<QLineEdit*>(f.RzNumericEdit1) : f.Edit1;
@@ -185,7 +185,7 @@ TEST(FirstRun, CodeIsCheckedBeforeNameAndBothBeforeStoring)
 TEST(FirstRun, FiveBlanksAreAName)
 {
     ProgramFixture p;
-    runFirstRun(p, [&](TForm4& f) {
+    runFirstRun(p, [&](FacilitySetupWindow& f) {
         retype(f.RzNumericEdit1, u"54321"_s);
         retype(f.Edit1, u"     "_s);
         QTest::mouseClick(f.BitBtn1, Qt::LeftButton);
@@ -197,7 +197,7 @@ TEST(FirstRun, FiveBlanksAreAName)
 TEST(FirstRun, CodeFieldTakesDigitsOnly)
 {
     ProgramFixture p;
-    runFirstRun(p, [&](TForm4& f) {
+    runFirstRun(p, [&](FacilitySetupWindow& f) {
         NumericEdit* code = f.RzNumericEdit1;
         retype(code, u"12"_s);
         typeText(code, u"+-aZ"_s);
@@ -216,7 +216,7 @@ TEST(FirstRun, EnterConfirmsAndALeadingZeroIsKept)
 {
     ProgramFixture p;
     bool closedByEnter = false;
-    runFirstRun(p, [&](TForm4& f) {
+    runFirstRun(p, [&](FacilitySetupWindow& f) {
         retype(f.RzNumericEdit1, u"01234"_s);
         QTest::keyClick(f.RzNumericEdit1, Qt::Key_Tab);
         ASSERT_TRUE(waitFor([&f] { return f.Edit1->hasFocus(); }));
@@ -231,7 +231,7 @@ TEST(FirstRun, EnterConfirmsAndALeadingZeroIsKept)
     EXPECT_TRUE(p.fake.dialogs.messages.isEmpty());
     EXPECT_EQ(ayarRow(p), (QList<QVariant>{u"01234"_s, u"Çamlık Pansiyon"_s, qint64(1)}));
     // Shown at once, without a restart.
-    TForm1& main = p.form();
+    MainWindow& main = p.form();
     EXPECT_TRUE(main.facilitySetUp());
     EXPECT_TRUE(main.esisAdnDeitir1->isEnabled());
     EXPECT_EQ(main.TesisKoduLed->text(), u"01234"_s);
@@ -264,7 +264,7 @@ TEST(FacilityName, ChangeAcceptsFiveToFiftyCharacters)
         ProgramFixture p;
         p.setUpFacility(u"12345"_s, current);
         p.show();
-        TForm1& f = p.form();
+        MainWindow& f = p.form();
         QSignalSpy posts(f.ADOTable7, &Dataset::rowsChanged);
         p.fake.dialogs.setNextInput(c.input);
         f.esisAdnDeitir1->trigger();

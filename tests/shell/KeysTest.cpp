@@ -5,8 +5,8 @@
 #include "core/register/Database.h"
 #include "core/register/Dataset.h"
 #include "gui/register/GuestEntry.h"
-#include "gui/shell/AnaForm.h"
-#include "gui/shell/Ayar.h"
+#include "gui/shell/MainWindow.h"
+#include "gui/shell/FacilitySetupWindow.h"
 #include "gui/widgets/LedDisplay.h"
 #include "gui/widgets/FocusHighlight.h"
 
@@ -278,7 +278,7 @@ TEST(FirstRunKeys, NameFieldKeepsItsHighlightWhenTheCodeFieldHasTheFocus)
     ProgramFixture p;
     bool ran = false;
     onNextModal([&](QDialog* dialog) {
-        auto* f = qobject_cast<TForm4*>(dialog);
+        auto* f = qobject_cast<FacilitySetupWindow*>(dialog);
         if (!f) {
             dialog->reject();
             return;

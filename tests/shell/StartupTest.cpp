@@ -4,10 +4,10 @@
 #include "platform/core/RegisterLock.h"
 #include "platform/core/SingleInstance.h"
 #include "core/register/Dataset.h"
-#include "gui/shell/AnaForm.h"
-#include "gui/shell/Ayar.h"
-#include "gui/shell/RadaDIR.h"
-#include "gui/shell/Splash.h"
+#include "gui/shell/MainWindow.h"
+#include "gui/shell/FacilitySetupWindow.h"
+#include "gui/shell/Program.h"
+#include "gui/shell/SplashScreen.h"
 #include "core/register/Formats.h"
 #include "core/register/Tables.h"
 #include "gui/widgets/LedDisplay.h"
@@ -38,7 +38,7 @@ TEST(Startup, FirstStartCreatesTheDatabaseAndOpensEveryTable)
     ASSERT_TRUE(s.program);
     EXPECT_EQ(s.exitCode, 0);
     EXPECT_TRUE(QFile::exists(s.dir.databasePath()));
-    TForm1& f = *s.program->form1;
+    MainWindow& f = *s.program->form1;
     for (Dataset* t : s.tables().openingOrder())
         EXPECT_TRUE(t->isOpen()) << t->objectName().toStdString();
     EXPECT_EQ(s.tables().iller->recordCount(), 81);
@@ -54,7 +54,7 @@ TEST(Startup, SplashStatusesRepaintAndPauseInOrder)
             s.setUpFacility(QStringLiteral("01234"), QStringLiteral("Otel Deniz"));
         QStringList statuses;
         s.fake.clock.onSleep = [&](int ms) {
-            TForm5* splash = TForm5::last();
+            SplashScreen* splash = SplashScreen::last();
             ASSERT_NE(splash, nullptr);
             EXPECT_TRUE(splash->isVisible());
             statuses << QStringLiteral("%1 %2").arg(splash->status()).arg(ms);
@@ -75,7 +75,7 @@ TEST(Startup, SplashStatusesRepaintAndPauseInOrder)
 TEST(Startup, TheSplashBusyPictureTurnsWhileTheSplashIsUp)
 {
     ManualClock clock;
-    TForm5 splash(clock);
+    SplashScreen splash(clock);
     splash.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&splash));
     const int before = splash.busyFrames();
@@ -106,7 +106,7 @@ TEST(Startup, SecondCopyIsRefusedWithoutTouchingTheDatabase)
     EXPECT_EQ(box.icon, Dialogs::Icon::Error);
     EXPECT_EQ(box.buttons, Dialogs::Buttons(Dialogs::Ok));
     EXPECT_FALSE(QFile::exists(other.databasePath()));
-    EXPECT_EQ(TForm5::last(), first.program->splash.get());
+    EXPECT_EQ(SplashScreen::last(), first.program->splash.get());
     // The running copy is asked to come forward.
     EXPECT_TRUE(waitFor([&] { return woken.count() == 1; }, 5000));
 }
@@ -231,7 +231,7 @@ TEST(Startup, MainWindowFrame)
     Started s;
     s.start();
     ASSERT_TRUE(s.program);
-    TForm1& f = *s.program->form1;
+    MainWindow& f = *s.program->form1;
     EXPECT_EQ(f.size(), QSize(688, 550));
     EXPECT_EQ(f.minimumSize(), f.maximumSize());
 
@@ -286,7 +286,7 @@ TEST(Startup, StatusBarClockTicksEverySecond)
     s.fake.clock.set(QDateTime(QDate(2024, 3, 5), QTime(14, 5, 9)));
     s.start();
     ASSERT_TRUE(s.program);
-    TForm1& f = *s.program->form1;
+    MainWindow& f = *s.program->form1;
     EXPECT_EQ(f.StatusPanels[0]->text(), QStringLiteral("00.00.0000"));
     EXPECT_EQ(f.StatusPanels[1]->text(), QStringLiteral("00:00:00"));
     EXPECT_EQ(f.StatusPanels[2]->text(), QStringLiteral("v1.4.5"));
@@ -325,7 +325,7 @@ TEST(Startup, SetUpFacilityIsShownAndItsMenuEnabled)
     s.setUpFacility(QStringLiteral("01234"), QStringLiteral("Otel Deniz"));
     s.start();
     ASSERT_TRUE(s.program);
-    TForm1& f = *s.program->form1;
+    MainWindow& f = *s.program->form1;
     EXPECT_TRUE(f.esisAdnDeitir1->isEnabled());
     EXPECT_EQ(f.TesisAdiLabel->text(), QStringLiteral("Otel Deniz"));
     EXPECT_EQ(f.TesisKoduLed->text(), QStringLiteral("01234"));
@@ -438,7 +438,7 @@ TEST(Startup, AboutBoxOpensWithF1AndExitClosesTheWindow)
     Started s;
     s.setUpFacility();
     s.show();
-    TForm1& f = s.form();
+    MainWindow& f = s.form();
     QTest::keyClick(&f, Qt::Key_F1);
     ASSERT_EQ(s.fake.dialogs.aboutBoxes.size(), 1);
     EXPECT_EQ(s.fake.dialogs.aboutBoxes[0][0], QStringLiteral("Rirede Zarevave Rurored v1.4.5"));

@@ -82,7 +82,7 @@ int main(int argc, char** argv)
     std::puts("ready");
     std::fflush(stdout);
     do {
-        compaction.VeritabaniOnar();
+        compaction.compactRegister();
         if (!fake.dialogs.messages.isEmpty())
             return 3;
     } while (mode == QStringLiteral("loop"));

@@ -6,7 +6,7 @@
 #include "core/register/Schema.h"
 #include "core/register/Tables.h"
 #include "core/transfer/TransferRun.h"
-#include "gui/shell/AnaForm.h"
+#include "gui/shell/MainWindow.h"
 
 #include <QApplication>
 #include <QTest>
@@ -62,7 +62,7 @@ void ProgramFixture::show()
         qWarning("main window did not become active");
 }
 
-TForm1& ProgramFixture::form() const
+MainWindow& ProgramFixture::form() const
 {
     return *program->form1;
 }

@@ -3,8 +3,8 @@
 #include "TestSupport.h"
 
 #include "platform/core/SingleInstance.h"
-#include "gui/shell/AnaForm.h"
-#include "gui/shell/RadaDIR.h"
+#include "gui/shell/MainWindow.h"
+#include "gui/shell/Program.h"
 #include "core/transfer/Completeness.h"
 
 #include <QApplication>
@@ -21,7 +21,7 @@
 class Dataset;
 class GuestEntry;
 class Tables;
-class TForm1;
+class MainWindow;
 
 // The whole program started on a fresh database in a temporary directory,
 // with scripted dialogs and a pinned clock. Every window test stands on it.
@@ -61,7 +61,7 @@ struct ProgramFixture
     // 2024-03-01 12:00:00.
     void open(const QStringList& guests = {}, bool kalici = true, const QStringList& statements = {});
 
-    TForm1& form() const;
+    MainWindow& form() const;
     GuestEntry& entry() const;
     Tables& tables() const;
     Dataset& guests() const;

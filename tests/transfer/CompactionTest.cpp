@@ -58,7 +58,7 @@ TEST_F(CompactionFixture, AFileSystemWithoutModesDoesNotFailIt)
 {
     fs.before = [](FaultyFileSystem::Op op, const QString&) { return op != FaultyFileSystem::Op::Mode; };
     Compaction c(db, fs, dialogs);
-    EXPECT_TRUE(c.VeritabaniOnar());
+    EXPECT_TRUE(c.compactRegister());
     EXPECT_TRUE(dialogs.messages.isEmpty());
     EXPECT_FALSE(QFile::exists(dvb()));
     db.close();
@@ -77,7 +77,7 @@ TEST_F(CompactionFixture, ReplacesTheLiveFileWithACheckedSmallerCopy)
     TestDir elsewhere;
 
     Compaction c(db, fs, dialogs);
-    c.VeritabaniOnar();
+    c.compactRegister();
 
     EXPECT_TRUE(dialogs.messages.isEmpty());
     EXPECT_TRUE(db.isOpen());
@@ -140,7 +140,7 @@ TEST_F(CompactionFixture, AFailureAtAnyStepLeavesTheLiveFileAsItWas)
         fs.before = nullptr;
         Compaction c(db, fs, dialogs);
         k.arrange(c);
-        c.VeritabaniOnar();
+        c.compactRegister();
         fs.before = nullptr;
 
         ASSERT_EQ(dialogs.messages.size(), 1);
@@ -163,7 +163,7 @@ TEST_F(CompactionFixture, AutoNumbersAreNotReusedAfterACompaction)
     const qint64 highest = db.column(QStringLiteral("SELECT max(ID) FROM Kisi")).value(0).toLongLong();
     db.remove(QStringLiteral("Kisi"), {highest});
     Compaction c(db, fs, dialogs);
-    c.VeritabaniOnar();
+    c.compactRegister();
     ASSERT_TRUE(dialogs.messages.isEmpty());
     EXPECT_GT(insertGuest(db, QStringLiteral("Yeni")), highest);
 }
@@ -177,7 +177,7 @@ TEST_F(CompactionFixture, ReopenRefusesToCreateAnEmptyDatabase)
             QFile::remove(dir.databasePath());
         return op != FaultyFileSystem::Op::Replace;
     };
-    EXPECT_THROW(c.VeritabaniOnar(), DatabaseOpenError);
+    EXPECT_THROW(c.compactRegister(), DatabaseOpenError);
     EXPECT_FALSE(QFile::exists(dir.databasePath()));
 }
 
@@ -206,7 +206,7 @@ TEST_F(CompactionFixture, AProcessKilledDuringCompactionLosesNothing)
     // The next compaction clears whatever a killed one left behind.
     db.open();
     Compaction c(db, fs, dialogs);
-    c.VeritabaniOnar();
+    c.compactRegister();
     EXPECT_TRUE(dialogs.messages.isEmpty());
     EXPECT_FALSE(QFile::exists(dvb()));
 }
@@ -232,7 +232,7 @@ TEST(Compaction, ARegisterReachedThroughALinkStaysOneFile)
     FaultyFileSystem fs;
     Compaction c(db, fs, dialogs);
 
-    EXPECT_TRUE(c.VeritabaniOnar());
+    EXPECT_TRUE(c.compactRegister());
     insertGuest(db, QStringLiteral("Sonra"));
     db.close();
 

@@ -5,7 +5,7 @@
 #include "core/register/Dataset.h"
 #include "gui/register/GuestEntry.h"
 #include "core/register/Tables.h"
-#include "gui/shell/AnaForm.h"
+#include "gui/shell/MainWindow.h"
 #include "gui/transfer/CompletenessDialog.h"
 #include "core/transfer/KonaklamaWriter.h"
 #include "core/transfer/TransferRun.h"
@@ -113,7 +113,7 @@ TEST_F(TransferFixture, FromTheToolbarAndFromCtrlE)
 TEST_F(TransferFixture, CancellingTheDialogChangesNothing)
 {
     const QByteArray before = readAll(p.dir.databasePath());
-    p.form().SpeedButton11Click();
+    p.form().startTransfer();
     EXPECT_EQ(p.fake.dialogs.saveRequests.size(), 1);
     EXPECT_TRUE(p.fake.dialogs.messages.isEmpty());
     EXPECT_EQ(storedNames(p.program->database).size(), 5);
@@ -125,7 +125,7 @@ TEST_F(TransferFixture, ARefusedPendingEditStopsTheRunBeforeTheDialog)
 {
     guests().edit();
     guests().setText(QStringLiteral("Uyrugu"), QStringLiteral("TC"));
-    p.form().SpeedButton11Click();
+    p.form().startTransfer();
     EXPECT_TRUE(p.fake.dialogs.saveRequests.isEmpty());
     ASSERT_EQ(p.fake.dialogs.messages.size(), 1);
     EXPECT_TRUE(lastMessage().text.startsWith(QString::fromUtf8("T.C. Vatandaşları")));
@@ -140,7 +140,7 @@ TEST_F(TransferFixture, ARefusedNewGuestKeepsWhatWasTypedAndPurgesNothing)
     const QDate typedArrival(2024, 3, 6);
     p.entry().DateTimePicker2->setDate(typedArrival);
     p.fake.dialogs.setNextFileName(target());
-    p.form().SpeedButton11Click();
+    p.form().startTransfer();
     // The database refuses a guest without the required fields.
     ASSERT_EQ(p.fake.dialogs.messages.size(), 1);
     EXPECT_EQ(lastMessage().text,
@@ -169,7 +169,7 @@ TEST_F(TransferFixture, APendingNewGuestIsWrittenWithItsTypedStayAndPurgedWhenDe
     ASSERT_EQ(ds.state(), Dataset::State::Insert);
 
     p.fake.dialogs.setNextFileName(target());
-    p.form().SpeedButton11Click();
+    p.form().startTransfer();
     EXPECT_EQ(lastMessage().text, kSuccess + QDir::toNativeSeparators(target()));
     const QByteArray file = readAll(target());
     EXPECT_TRUE(file.contains(R"(<Kisi SiraNo="6" TCKimlikNo="" Adi="Yeni" Soyadi="Gelen")")) << file.toStdString();
@@ -181,7 +181,7 @@ TEST_F(TransferFixture, AFileThatCannotBeWrittenPurgesNobody)
 {
     p.fake.fs.before = [](FaultyFileSystem::Op op, const QString&) { return op != FaultyFileSystem::Op::Write; };
     p.fake.dialogs.setNextFileName(target());
-    p.form().SpeedButton11Click();
+    p.form().startTransfer();
     ASSERT_EQ(p.fake.dialogs.messages.size(), 1);
     EXPECT_EQ(lastMessage().caption, QStringLiteral("Error"));
     EXPECT_EQ(lastMessage().text, kFailure);
@@ -196,7 +196,7 @@ TEST_F(TransferFixture, AGuestTheFileCannotCarryStopsTheRunBeforeAnythingIsWritt
                              {QString::fromUtf8("Wang 王")});
     guests().open();
     p.fake.dialogs.setNextFileName(target());
-    p.form().SpeedButton11Click();
+    p.form().startTransfer();
     ASSERT_EQ(p.fake.dialogs.messages.size(), 1);
     EXPECT_TRUE(lastMessage().text.contains(QStringLiteral("Deniz"))) << lastMessage().text.toStdString();
     EXPECT_FALSE(QFile::exists(target()));
@@ -215,7 +215,7 @@ TEST_F(TransferFixture, FileNameGetsItsExtensionAndAnExistingFileIsReplacedOnlyW
     p.fake.dialogs.setNextAnswer(Dialogs::No);
     p.fake.dialogs.setNextFileName(p.dir.path(QStringLiteral("kbs")));
     p.fake.dialogs.setNextAnswer(Dialogs::Yes);
-    p.form().SpeedButton11Click();
+    p.form().startTransfer();
 
     ASSERT_EQ(p.fake.dialogs.saveRequests.size(), 2);
     ASSERT_EQ(p.fake.dialogs.messages.size(), 3);
@@ -234,7 +234,7 @@ TEST_F(TransferFixture, EmptyRegisterStillWritesTheFileAndCompacts)
     p.program->database.exec(QStringLiteral("DELETE FROM Kisi"));
     guests().open();
     p.fake.dialogs.setNextFileName(target());
-    p.form().SpeedButton11Click();
+    p.form().startTransfer();
     EXPECT_EQ(lastMessage().text, kSuccess + QDir::toNativeSeparators(target()));
     const QByteArray file = readAll(target());
     EXPECT_TRUE(file.endsWith("GonderenProgramVersiyon=\"v1.4.5\"></Konaklama>"));
@@ -247,7 +247,7 @@ TEST_F(TransferFixture, AFailedCompactionIsReportedAndTheRunStillSucceeds)
         return !(op == FaultyFileSystem::Op::Replace && path.endsWith(QStringLiteral("/radadir.dve")));
     };
     p.fake.dialogs.setNextFileName(target());
-    p.form().SpeedButton11Click();
+    p.form().startTransfer();
     ASSERT_EQ(p.fake.dialogs.messages.size(), 2);
     EXPECT_EQ(p.fake.dialogs.messages[0].text,
               QString::fromUtf8("Veri Tabanı Onarımınında Hata Oluştu.\rLütfen Program Satıcınız İle Temasa Geçiniz!"));
@@ -259,7 +259,7 @@ TEST_F(TransferFixture, AFailedCompactionIsReportedAndTheRunStillSucceeds)
 TEST_F(TransferFixture, AfterARunTheToolbarDeleteAsksAgain)
 {
     p.fake.dialogs.setNextFileName(target());
-    p.form().SpeedButton11Click();
+    p.form().startTransfer();
     EXPECT_TRUE(p.tables().noConfirmDelete);
     p.fake.dialogs.clear();
     p.fake.dialogs.setNextAnswer(Dialogs::No);
@@ -289,7 +289,7 @@ TEST_F(TransferFixture, TheCheckBeforeTheRunGoesToAGuestOrGoesOn)
         QTest::keyClick(check->list(), Qt::Key_Return);
     });
     p.fake.dialogs.setNextFileName(target());
-    p.form().SpeedButton11Click();
+    p.form().startTransfer();
     EXPECT_EQ(listed, (QStringList{QStringLiteral("Ayşe Yılmaz"), QStringLiteral("Cem Yılmaz")}));
     EXPECT_FALSE(QFile::exists(target()));
     EXPECT_TRUE(p.fake.dialogs.messages.isEmpty());
@@ -327,7 +327,7 @@ TEST_F(TransferFixture, TheCheckBeforeTheRunGoesToAGuestOrGoesOn)
     });
     p.fake.dialogs.setNextFileName(target());
     p.form().activateWindow();
-    p.form().SpeedButton11Click();
+    p.form().startTransfer();
     EXPECT_TRUE(shown);
     EXPECT_EQ(lastMessage().text, kSuccess + QDir::toNativeSeparators(target()));
     const QByteArray withCheck = readAll(target());

@@ -26,7 +26,7 @@ QString Compaction::compactionPathFor(const QString& liveFile)
     return QFileInfo(liveFile).absoluteDir().filePath(QStringLiteral("radadir.dvb"));
 }
 
-bool Compaction::JetCompact(const QString& source, const QString& destination)
+bool Compaction::exportCompactedCopy(const QString& source, const QString& destination)
 {
     try {
         // A copy left by an earlier run must not be mistaken for this one's.
@@ -63,13 +63,13 @@ bool Compaction::JetCompact(const QString& source, const QString& destination)
     }
 }
 
-bool Compaction::VeritabaniOnar()
+bool Compaction::compactRegister()
 {
     // The file itself: a link to it stays a link to the compacted register.
     const QString live = m_connection.filePath();
     const QString compacted = compactionPath();
     m_connection.close();
-    bool ok = JetCompact(live, compacted);
+    bool ok = exportCompactedCopy(live, compacted);
     if (ok) {
         // The compacted register takes the mode of the one it replaces; a
         // file system without modes has none to keep.

@@ -23,13 +23,13 @@ public:
 
     // Compacts source into destination and checks the copy (integrity, the
     // same rows in every table). Shows no message.
-    bool JetCompact(const QString& source, const QString& destination);
+    bool exportCompactedCopy(const QString& source, const QString& destination);
 
     // Closes the connection, compacts, replaces the live file and opens the
     // connection again. A failed compaction shows its message and leaves the
     // live file alone; an open that fails afterwards throws. False when the
     // compaction failed (and its message was shown).
-    bool VeritabaniOnar();
+    bool compactRegister();
 
     // Runs before each step, for tests that make a step fail (by returning
     // false) or stop the process there.

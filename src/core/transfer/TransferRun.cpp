@@ -198,7 +198,7 @@ bool TransferRun::runTo(const QString& path)
     bool purged = false;
     try {
         const int departed = int(m_purgeList.size());
-        Sil();
+        purgeDeparted();
         purged = true;
         history.purged = departed;
         history.outcome = RunHistory::kWrittenAndPurged;
@@ -206,7 +206,7 @@ bool TransferRun::runTo(const QString& path)
         lastTimings.purgeMs = clock.restart();
 
         m_tables.closeAll();
-        const bool compacted = m_compaction.VeritabaniOnar();
+        const bool compacted = m_compaction.compactRegister();
         lastTimings.compactMs = clock.restart();
 
         m_tables.kisiSource->setEnabled(true);
@@ -241,13 +241,13 @@ bool TransferRun::runTo(const QString& path)
     return true;
 }
 
-void TransferRun::Sil()
+void TransferRun::purgeDeparted()
 {
     QList<qint64> ids;
     ids.reserve(m_purgeList.size());
     for (const QString& id : m_purgeList)
         ids << id.toLongLong();
-    VeriSil(ids);
+    deleteGuests(ids);
     m_purgeList.clear();
 }
 
@@ -268,7 +268,7 @@ void TransferRun::step(Step s)
         onStep(s);
 }
 
-void TransferRun::VeriSil(const QList<qint64>& ids)
+void TransferRun::deleteGuests(const QList<qint64>& ids)
 {
     // The purge asks nobody; the toolbar's delete asks again.
     m_tables.noConfirmDelete = true;

@@ -94,8 +94,8 @@ Q_SIGNALS:
 private:
     QString askPath();
     // Deletes the guests of the purge list in one transaction.
-    void Sil();
-    void VeriSil(const QList<qint64>& ids);
+    void purgeDeparted();
+    void deleteGuests(const QList<qint64>& ids);
     // Gives the guest window its data back, whatever state the run left.
     void restoreTables();
     // The failure message, and a further one when there is one to give.

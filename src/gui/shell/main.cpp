@@ -1,6 +1,6 @@
-#include "gui/shell/AnaForm.h"
+#include "gui/shell/MainWindow.h"
 #include "gui/shell/Application.h"
-#include "gui/shell/RadaDIR.h"
+#include "gui/shell/Program.h"
 #include "platform/core/Clock.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Http.h"

@@ -1,10 +1,10 @@
-#include "gui/shell/RadaDIR.h"
+#include "gui/shell/Program.h"
 
-#include "gui/shell/AnaForm.h"
-#include "gui/shell/Ayar.h"
-#include "gui/shell/Splash.h"
-#include "gui/customers/AramaFormu.h"
-#include "gui/customers/MusteriBilgileri.h"
+#include "gui/shell/MainWindow.h"
+#include "gui/shell/FacilitySetupWindow.h"
+#include "gui/shell/SplashScreen.h"
+#include "gui/customers/GuestSearchWindow.h"
+#include "gui/customers/CustomerWindow.h"
 #include "gui/widgets/LedDisplay.h"
 #include "platform/core/AppPath.h"
 #include "platform/core/Dialogs.h"
@@ -92,7 +92,7 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
         return nullptr;
     }
 
-    auto splash = std::make_unique<TForm5>(platform.clock);
+    auto splash = std::make_unique<SplashScreen>(platform.clock);
     splash->show();
     splash->repaint();
     QCoreApplication::setApplicationName(kAppTitle);
@@ -114,21 +114,21 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
                                                       *program->compaction, [prog] {
                                                           return prog->form1->TesisKoduLed->text();
                                                       });
-    program->form1 = std::make_unique<TForm1>(
+    program->form1 = std::make_unique<MainWindow>(
         platform, program->database, *program->tables, *program->transfer,
-        TForm1::Places{programDir.isEmpty() ? GetAppPath() : programDir, program->database.path()});
+        MainWindow::Places{programDir.isEmpty() ? GetAppPath() : programDir, program->database.path()});
     // The search and customer windows belong to the main window: no
     // taskbar entries of their own, and closing the main window ends the
     // program whatever else is open.
-    program->form2 = std::make_unique<TForm2>(program->tables->kisiSource, program->form1.get());
-    program->form3 = std::make_unique<TForm3>(platform, *program->tables, program->form1.get());
-    TForm3* customers = program->form3.get();
+    program->form2 = std::make_unique<GuestSearchWindow>(program->tables->kisiSource, program->form1.get());
+    program->form3 = std::make_unique<CustomerWindow>(platform, *program->tables, program->form1.get());
+    CustomerWindow* customers = program->form3.get();
     program->transfer->settleOtherWindows = [customers] { return customers->settlePendingEdit(); };
-    TForm1* mainWindow = program->form1.get();
+    MainWindow* mainWindow = program->form1.get();
     program->transfer->reviewFindings = [mainWindow](const QList<Completeness::Finding>& findings) {
         return CompletenessDialog::ask(findings, mainWindow);
     };
-    program->form4 = std::make_unique<TForm4>(platform.dialogs, *program->tables->ayar);
+    program->form4 = std::make_unique<FacilitySetupWindow>(platform.dialogs, *program->tables->ayar);
     if (program->database.createdNew())
         program->form4->showNewRegister(program->database.path());
     program->form1->setWindows(program->form2.get(), program->form3.get(), program->form4.get());
@@ -157,9 +157,9 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
     });
     program->backupTimer->start();
 
-    TForm1* main = program->form1.get();
+    MainWindow* main = program->form1.get();
     guard.listen();
-    QObject::connect(&guard, &SingleInstance::activationRequested, main, &TForm1::bringToFront);
+    QObject::connect(&guard, &SingleInstance::activationRequested, main, &MainWindow::bringToFront);
     return program;
 }
 

@@ -19,11 +19,11 @@ class QKeyEvent;
 class QMenu;
 class QTimer;
 class QFrame;
-class TForm2;
-class TForm3;
-class TForm4;
+class GuestSearchWindow;
+class CustomerWindow;
+class FacilitySetupWindow;
 class HistoryWindow;
-class KimlikOku;
+class DocumentReaderDialog;
 class Announcement;
 class AnnouncementPanel;
 class EngravedLabel;
@@ -34,7 +34,7 @@ class EnterMover;
 
 // The main window: frame, menu, status bar with its clock, facility displays
 // and the guest entry area.
-class TForm1 : public QMainWindow
+class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
@@ -46,26 +46,26 @@ public:
     };
 
     // The tables are open; runs FormCreate.
-    TForm1(Platform& platform, Database& database, Tables& tables, TransferRun& transfer, const Places& places,
+    MainWindow(Platform& platform, Database& database, Tables& tables, TransferRun& transfer, const Places& places,
            QWidget* parent = nullptr);
-    ~TForm1() override;
+    ~MainWindow() override;
 
-    void setWindows(TForm2* search, TForm3* customers, TForm4* firstRun);
+    void setWindows(GuestSearchWindow* search, CustomerWindow* customers, FacilitySetupWindow* firstRun);
     // The register's backups, for the backup menu items; without them the
     // items are disabled.
     void setBackups(Backups* backups);
 
     void FormCreate();
     void FormShow();
-    void FormProgramAyarlari();
-    void Timer1Timer();
-    void k1Click();
-    void Hakknda1Click();
-    void Masastne1Click();
-    void HzlBalatubuuna1Click();
-    void CreateShortcut(ShortcutPlace place);
-    void WebBrowser1DocumentComplete();
-    void esisAdnDeitir1Click();
+    void applyFacilitySettings();
+    void showClock();
+    void quit();
+    void showAbout();
+    void createDesktopShortcut();
+    void createQuickLaunchShortcut();
+    void createShortcut(ShortcutPlace place);
+    void announcementLoaded();
+    void renameFacility();
     // Command keys of the guest window, every matching line in order.
     void FormKeyDown(QKeyEvent* event);
     // Enter moves to the next control once the key's own handling is done.
@@ -77,7 +77,7 @@ public:
     void Aktar();
     // Enter in the customer code box: the customer with exactly that code
     // is copied into the guest record.
-    void Edit1KeyDown();
+    void lookUpCustomerCode();
     // A guest or a customer being edited with something changed.
     bool hasUnsavedChanges() const;
     // Shown, restored and raised, as far as the window system allows.
@@ -98,7 +98,7 @@ public:
     // F8: a document's machine-readable zone fills the guest record.
     void openZoneReader();
     // The transfer run: notification file, purge, compaction.
-    void SpeedButton11Click();
+    void startTransfer();
     // The first-run window stored the facility: the set-up runs again
     // under a splash of its own.
     void facilityStored();
@@ -155,12 +155,12 @@ private:
     Tables& m_tables;
     TransferRun& m_transfer;
     Database& m_database;
-    TForm2* m_search = nullptr;
-    TForm3* m_customers = nullptr;
+    GuestSearchWindow* m_search = nullptr;
+    CustomerWindow* m_customers = nullptr;
     Backups* m_backups = nullptr;
-    TForm4* m_firstRun = nullptr;
+    FacilitySetupWindow* m_firstRun = nullptr;
     HistoryWindow* m_history = nullptr;
-    KimlikOku* m_zoneReader = nullptr;
+    DocumentReaderDialog* m_zoneReader = nullptr;
     std::unique_ptr<Announcement> m_announcement;
     Places m_places;
     bool m_shown = false;

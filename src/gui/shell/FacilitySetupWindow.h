@@ -23,11 +23,11 @@ protected:
 
 // The first-run window that asks for the facility code and name and stores
 // them in the settings row.
-class TForm4 : public QDialog
+class FacilitySetupWindow : public QDialog
 {
     Q_OBJECT
 public:
-    TForm4(Dialogs& dialogs, Dataset& ayar, QWidget* parent = nullptr);
+    FacilitySetupWindow(Dialogs& dialogs, Dataset& ayar, QWidget* parent = nullptr);
 
     // Names the register that this start has made, so that a register made
     // in the wrong folder does not go unnoticed.
@@ -35,7 +35,7 @@ public:
 
     void FormCreate();
     void FormShow();
-    void BitBtn1Click();
+    void storeFacility();
     void RzNumericEdit1Click();
 
     NumericEdit* RzNumericEdit1;

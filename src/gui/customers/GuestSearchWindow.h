@@ -13,11 +13,11 @@ class QLineEdit;
 // is the guest window's own guest dataset, so every move in it moves the
 // guest window (settling a pending guest edit first); closing it leaves the
 // guest window on the guest last selected.
-class TForm2 : public QDialog
+class GuestSearchWindow : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TForm2(DataSource* guests, QWidget* parent = nullptr);
+    explicit GuestSearchWindow(DataSource* guests, QWidget* parent = nullptr);
 
     void FormActivate();
     void LabeledEdit1Change();

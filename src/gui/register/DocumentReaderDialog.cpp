@@ -1,4 +1,4 @@
-#include "gui/register/KimlikOku.h"
+#include "gui/register/DocumentReaderDialog.h"
 
 #include "core/register/Dataset.h"
 #include "core/register/Formats.h"
@@ -13,16 +13,16 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-const QString KimlikOku::kTitle = QStringLiteral("Kimlik / Pasaport Oku");
-const QString KimlikOku::kPrompt =
+const QString DocumentReaderDialog::kTitle = QStringLiteral("Kimlik / Pasaport Oku");
+const QString DocumentReaderDialog::kPrompt =
     QStringLiteral("Belgenin okuma bölgesini (alttaki 2 ya da 3 satır) okutun ya da her satırın sonunda Enter'a basarak yazın.");
-const QString KimlikOku::kTurkishNames =
+const QString DocumentReaderDialog::kTurkishNames =
     QStringLiteral("Okuma bölgesinde Türkçe harf bulunmaz: adı ve soyadı Türkçe harfleriyle düzeltiniz (OZTURK → Öztürk).");
-const QString KimlikOku::kUnknownNationality =
+const QString DocumentReaderDialog::kUnknownNationality =
     QStringLiteral("Uyruk kodu %1 ülke listesinde yok: Uyruğu elle seçiniz.");
-const QString KimlikOku::kExpired = QStringLiteral("Dikkat: Belgenin geçerlilik süresi dolmuş.");
+const QString DocumentReaderDialog::kExpired = QStringLiteral("Dikkat: Belgenin geçerlilik süresi dolmuş.");
 
-KimlikOku::KimlikOku(Tables& tables, Clock& clock, Take take, QWidget* parent)
+DocumentReaderDialog::DocumentReaderDialog(Tables& tables, Clock& clock, Take take, QWidget* parent)
     : QDialog(parent), m_tables(tables), m_clock(clock), m_take(std::move(take))
 {
     setObjectName(QStringLiteral("KimlikOku"));
@@ -44,7 +44,7 @@ KimlikOku::KimlikOku(Tables& tables, Clock& clock, Take take, QWidget* parent)
     ZoneBox->setFixedHeight(QFontMetrics(fixed).lineSpacing() * 4 + 12);
     ZoneBox->setMinimumWidth(QFontMetrics(fixed).horizontalAdvance(QString(44, QLatin1Char('<'))) + 30);
     ZoneBox->installEventFilter(this);
-    connect(ZoneBox, &QPlainTextEdit::textChanged, this, &KimlikOku::readZone);
+    connect(ZoneBox, &QPlainTextEdit::textChanged, this, &DocumentReaderDialog::readZone);
     layout->addWidget(ZoneBox);
 
     ReadBack = new QLabel(this);
@@ -57,17 +57,17 @@ KimlikOku::KimlikOku(Tables& tables, Clock& clock, Take take, QWidget* parent)
     AktarButton->setObjectName(QStringLiteral("AktarButton"));
     AktarButton->setAutoDefault(false);
     AktarButton->setEnabled(false);
-    connect(AktarButton, &QPushButton::clicked, this, &KimlikOku::Aktar);
+    connect(AktarButton, &QPushButton::clicked, this, &DocumentReaderDialog::Aktar);
     layout->addWidget(AktarButton, 0, Qt::AlignRight);
 }
 
-void KimlikOku::showEvent(QShowEvent* event)
+void DocumentReaderDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     ZoneBox->setFocus(Qt::OtherFocusReason);
 }
 
-void KimlikOku::done(int result)
+void DocumentReaderDialog::done(int result)
 {
     // Nothing of the document outlives the dialog.
     ZoneBox->blockSignals(true);
@@ -79,7 +79,7 @@ void KimlikOku::done(int result)
     QDialog::done(result);
 }
 
-QString KimlikOku::lookupName(Dataset* table, const QString& key) const
+QString DocumentReaderDialog::lookupName(Dataset* table, const QString& key) const
 {
     const QString keyColumn = table->table().columns.first().name;
     const QString nameColumn = table->table().columns.value(1).name;
@@ -90,7 +90,7 @@ QString KimlikOku::lookupName(Dataset* table, const QString& key) const
     return {};
 }
 
-void KimlikOku::readZone()
+void DocumentReaderDialog::readZone()
 {
     m_read.reset();
     AktarButton->setEnabled(false);
@@ -137,7 +137,7 @@ void KimlikOku::readZone()
     AktarButton->setEnabled(true);
 }
 
-void KimlikOku::showReadBack(const QString& text)
+void DocumentReaderDialog::showReadBack(const QString& text)
 {
     ReadBack->setText(text);
     // The read-back may run to a dozen lines. A wrapped text asks for no more
@@ -147,7 +147,7 @@ void KimlikOku::showReadBack(const QString& text)
     setMinimumHeight(layout()->totalHeightForWidth(width()));
 }
 
-void KimlikOku::Aktar()
+void DocumentReaderDialog::Aktar()
 {
     if (!m_read)
         return;
@@ -157,7 +157,7 @@ void KimlikOku::Aktar()
     m_take(guest, known);
 }
 
-bool KimlikOku::eventFilter(QObject* watched, QEvent* event)
+bool DocumentReaderDialog::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == ZoneBox && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);

@@ -1,4 +1,4 @@
-#include "gui/customers/AramaFormu.h"
+#include "gui/customers/GuestSearchWindow.h"
 
 #include "gui/widgets/DBControls.h"
 #include "core/register/Dataset.h"
@@ -17,9 +17,9 @@
 #include <QScreen>
 #include <QTextEdit>
 
-const QString TForm2::kStatusText = QStringLiteral("Enter'a Basarak Seçtiğiniz Kaydı Ana Ekrana Aktarabilirsiniz.");
+const QString GuestSearchWindow::kStatusText = QStringLiteral("Enter'a Basarak Seçtiğiniz Kaydı Ana Ekrana Aktarabilirsiniz.");
 
-TForm2::TForm2(DataSource* guests, QWidget* parent)
+GuestSearchWindow::GuestSearchWindow(DataSource* guests, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       m_guests(guests)
@@ -38,8 +38,8 @@ TForm2::TForm2(DataSource* guests, QWidget* parent)
         keepToCodePage1254(box);
         box->installEventFilter(this);
     }
-    connect(LabeledEdit1, &QLineEdit::textEdited, this, &TForm2::LabeledEdit1Change);
-    connect(LabeledEdit2, &QLineEdit::textEdited, this, &TForm2::LabeledEdit2Change);
+    connect(LabeledEdit1, &QLineEdit::textEdited, this, &GuestSearchWindow::LabeledEdit1Change);
+    connect(LabeledEdit2, &QLineEdit::textEdited, this, &GuestSearchWindow::LabeledEdit2Change);
 
     DBGrid1 = place(new DBGrid(guests, {QStringLiteral("Adi"), QStringLiteral("Soyadi")},
                                {QStringLiteral("Adı"), QStringLiteral("Soyadı")}, this),
@@ -65,7 +65,7 @@ TForm2::TForm2(DataSource* guests, QWidget* parent)
     new KeyPreview::Filter(this, [this](QKeyEvent* key) { return previewKey(key); });
 }
 
-void TForm2::showEvent(QShowEvent* event)
+void GuestSearchWindow::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -73,7 +73,7 @@ void TForm2::showEvent(QShowEvent* event)
     FormActivate();
 }
 
-void TForm2::FormActivate()
+void GuestSearchWindow::FormActivate()
 {
     LabeledEdit1->clear();
     LabeledEdit2->clear();
@@ -81,7 +81,7 @@ void TForm2::FormActivate()
     LabeledEdit1->setFocus(Qt::OtherFocusReason);
 }
 
-void TForm2::search(const QString& column, const QString& text)
+void GuestSearchWindow::search(const QString& column, const QString& text)
 {
     // No guest holds an empty text (an empty box stores nothing): an empty
     // search text finds nobody and the list stays.
@@ -91,17 +91,17 @@ void TForm2::search(const QString& column, const QString& text)
     guests->locate(column, text, Dataset::Match::IgnoreTurkishCase);
 }
 
-void TForm2::LabeledEdit1Change()
+void GuestSearchWindow::LabeledEdit1Change()
 {
     search(QStringLiteral("Adi"), LabeledEdit1->text());
 }
 
-void TForm2::LabeledEdit2Change()
+void GuestSearchWindow::LabeledEdit2Change()
 {
     search(QStringLiteral("Soyadi"), LabeledEdit2->text());
 }
 
-bool TForm2::previewKey(QKeyEvent* key)
+bool GuestSearchWindow::previewKey(QKeyEvent* key)
 {
     // Enter closes the window wherever the focus is.
     if (KeyPreview::isPlainEnter(*key)) {
@@ -111,7 +111,7 @@ bool TForm2::previewKey(QKeyEvent* key)
     return false;
 }
 
-bool TForm2::eventFilter(QObject* watched, QEvent* event)
+bool GuestSearchWindow::eventFilter(QObject* watched, QEvent* event)
 {
     // The Down arrow in a search text goes into the list.
     if (event->type() == QEvent::KeyPress && (watched == LabeledEdit1 || watched == LabeledEdit2) &&

@@ -1,4 +1,4 @@
-#include "gui/customers/MusteriBilgileri.h"
+#include "gui/customers/CustomerWindow.h"
 
 #include "platform/core/Dialogs.h"
 #include "platform/core/Platform.h"
@@ -27,7 +27,7 @@
 #include <QToolButton>
 #include <algorithm>
 
-const QString TForm3::kPostErrorText =
+const QString CustomerWindow::kPostErrorText =
     QStringLiteral("Müşteri Kodu boş geçilmiş veya daha önce kullanılmış!\rLütfen Müşteri Kodu'nu tekrar giriniz.");
 
 namespace {
@@ -48,7 +48,7 @@ const SearchField kSearchFields[] = {
 
 } // namespace
 
-TForm3::TForm3(Platform& platform, Tables& tables, QWidget* parent)
+CustomerWindow::CustomerWindow(Platform& platform, Tables& tables, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       ADOTable1(tables.musteriler), DataSource1(tables.musterilerSource), m_platform(platform), m_tables(tables)
@@ -78,7 +78,7 @@ TForm3::TForm3(Platform& platform, Tables& tables, QWidget* parent)
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void TForm3::build()
+void CustomerWindow::build()
 {
     using namespace FormKit;
     m_buttons.resize(11);
@@ -93,8 +93,8 @@ void TForm3::build()
     Edit1 = place(new QLineEdit(searchFrame), "Edit1", QRect(246, 6, 188, 22));
     keepToCodePage1254(Edit1);
     searchLabel->setBuddy(Edit1);
-    connect(Edit1, &QLineEdit::textChanged, this, &TForm3::Edit1Change);
-    connect(ComboBox1, &QComboBox::activated, this, &TForm3::ComboBox1Change);
+    connect(Edit1, &QLineEdit::textChanged, this, &CustomerWindow::Edit1Change);
+    connect(ComboBox1, &QComboBox::activated, this, &CustomerWindow::ComboBox1Change);
 
     SpeedButton2 = place(new QPushButton(QStringLiteral("Bilgileri Aktar     >>>>>"), this), "SpeedButton2",
                          QRect(456, 6, 267, 34));
@@ -105,7 +105,7 @@ void TForm3::build()
     SpeedButton2->setToolTip(QStringLiteral("[F5]"));
     SpeedButton2->setFocusPolicy(Qt::NoFocus);
     SpeedButton2->setFlat(true);
-    connect(SpeedButton2, &QPushButton::clicked, this, &TForm3::SpeedButton2Click);
+    connect(SpeedButton2, &QPushButton::clicked, this, &CustomerWindow::SpeedButton2Click);
 
     DataSource* src = DataSource1;
     Column left(this, 8, 48, kWidth, 41);
@@ -136,7 +136,7 @@ void TForm3::build()
     onLeave(DBEdit4, [this] { DBEdit4Exit(); });
     auto* query = flatButton(this, "SpeedButton1", QStringLiteral("Internet'te Ara..."), QStyle::SP_BrowserReload,
                              QRect(tcRect.right() + 5, tcRect.top(), 24, 21));
-    connect(query, &QToolButton::clicked, this, &TForm3::SpeedButton1Click);
+    connect(query, &QToolButton::clicked, this, &CustomerWindow::SpeedButton1Click);
     m_buttons[1] = query;
     auto* baba = left.edit(QStringLiteral("Baba Adı :"), "DBEdit5", src, QStringLiteral("BabaAdi"));
 
@@ -177,19 +177,19 @@ void TForm3::build()
                                         DBGrid1->fontMetrics().horizontalAdvance(QString(11, QLatin1Char('0'))) + 12));
     titles->setSectionResizeMode(1, QHeaderView::Stretch);
     titles->setSectionResizeMode(2, QHeaderView::Stretch);
-    connect(DBGrid1, &DBGrid::titleClicked, this, &TForm3::DBGrid1TitleClick);
-    connect(DBGrid1, &DBGrid::rowDoubleClicked, this, &TForm3::SpeedButton2Click);
+    connect(DBGrid1, &DBGrid::titleClicked, this, &CustomerWindow::DBGrid1TitleClick);
+    connect(DBGrid1, &DBGrid::rowDoubleClicked, this, &CustomerWindow::SpeedButton2Click);
 
-    struct ButtonDef { int number; const char* hint; QStyle::StandardPixmap icon; void (TForm3::*slot)(); };
+    struct ButtonDef { int number; const char* hint; QStyle::StandardPixmap icon; void (CustomerWindow::*slot)(); };
     const ButtonDef buttons[] = {
-        {3, "İlk Kayıt [Ctrl+Sol Ok]", QStyle::SP_MediaSkipBackward, &TForm3::SpeedButton3Click},
-        {4, "Önceki Kayıt [Alt+Sol Ok]", QStyle::SP_MediaSeekBackward, &TForm3::SpeedButton4Click},
-        {5, "Sonraki Kayıt [Alt+Sağ Ok]", QStyle::SP_MediaSeekForward, &TForm3::SpeedButton5Click},
-        {6, "Son Kayıt [Ctrl+Sağ Ok]", QStyle::SP_MediaSkipForward, &TForm3::SpeedButton6Click},
-        {7, "Yeni Kayıt [Ctrl+N]", QStyle::SP_FileIcon, &TForm3::SpeedButton7Click},
-        {8, "Kayıt Sil [Ctrl+Del]", QStyle::SP_TrashIcon, &TForm3::SpeedButton8Click},
-        {9, "Kaydet [Ctrl+S]", QStyle::SP_DialogSaveButton, &TForm3::SpeedButton9Click},
-        {10, "İptal [ESC]", QStyle::SP_DialogCancelButton, &TForm3::SpeedButton10Click},
+        {3, "İlk Kayıt [Ctrl+Sol Ok]", QStyle::SP_MediaSkipBackward, &CustomerWindow::SpeedButton3Click},
+        {4, "Önceki Kayıt [Alt+Sol Ok]", QStyle::SP_MediaSeekBackward, &CustomerWindow::SpeedButton4Click},
+        {5, "Sonraki Kayıt [Alt+Sağ Ok]", QStyle::SP_MediaSeekForward, &CustomerWindow::SpeedButton5Click},
+        {6, "Son Kayıt [Ctrl+Sağ Ok]", QStyle::SP_MediaSkipForward, &CustomerWindow::SpeedButton6Click},
+        {7, "Yeni Kayıt [Ctrl+N]", QStyle::SP_FileIcon, &CustomerWindow::SpeedButton7Click},
+        {8, "Kayıt Sil [Ctrl+Del]", QStyle::SP_TrashIcon, &CustomerWindow::SpeedButton8Click},
+        {9, "Kaydet [Ctrl+S]", QStyle::SP_DialogSaveButton, &CustomerWindow::SpeedButton9Click},
+        {10, "İptal [ESC]", QStyle::SP_DialogCancelButton, &CustomerWindow::SpeedButton10Click},
     };
     int i = 0;
     for (const ButtonDef& b : buttons) {
@@ -210,12 +210,12 @@ void TForm3::build()
         QWidget::setTabOrder(tabOrder[k], tabOrder[k + 1]);
 }
 
-QToolButton* TForm3::button(int number) const
+QToolButton* CustomerWindow::button(int number) const
 {
     return m_buttons.value(number);
 }
 
-QString TForm3::shownText(const QString& column) const
+QString CustomerWindow::shownText(const QString& column) const
 {
     if (column == QStringLiteral("TCKimlikNo"))
         return DBEdit4->boxText();
@@ -226,17 +226,17 @@ QString TForm3::shownText(const QString& column) const
     return {};
 }
 
-QDate TForm3::birthDate() const
+QDate CustomerWindow::birthDate() const
 {
     return DateTimePicker1->date();
 }
 
-bool TForm3::hasUnsavedChanges() const
+bool CustomerWindow::hasUnsavedChanges() const
 {
     return ADOTable1->isEditing() && (ADOTable1->isModified() || m_birthChanged);
 }
 
-bool TForm3::settlePendingEdit()
+bool CustomerWindow::settlePendingEdit()
 {
     if (!ADOTable1->isEditing())
         return true;
@@ -247,14 +247,14 @@ bool TForm3::settlePendingEdit()
     return ADOTable1->post();
 }
 
-void TForm3::setBirthBox(const QDate& date)
+void CustomerWindow::setBirthBox(const QDate& date)
 {
     m_settingBirth = true;
     DateTimePicker1->setDate(date);
     m_settingBirth = false;
 }
 
-bool TForm3::ADOTable1BeforeInsert()
+bool CustomerWindow::ADOTable1BeforeInsert()
 {
     setBirthBox(Formats::dayZero());
     // A new customer begun by a command starts at its code; one begun by
@@ -264,7 +264,7 @@ bool TForm3::ADOTable1BeforeInsert()
     return true;
 }
 
-void TForm3::ADOTable1AfterScroll()
+void CustomerWindow::ADOTable1AfterScroll()
 {
     QDate birth = Formats::dayZero();
     if (ADOTable1->isOpen() && ADOTable1->state() != Dataset::State::Insert) {
@@ -278,24 +278,24 @@ void TForm3::ADOTable1AfterScroll()
     setBirthBox(birth);
 }
 
-bool TForm3::ADOTable1BeforePost()
+bool CustomerWindow::ADOTable1BeforePost()
 {
     DBEdit15Exit();
     ADOTable1->setDate(QStringLiteral("DogumTarihi"), DateTimePicker1->date());
     return true;
 }
 
-void TForm3::ADOTable1PostError()
+void CustomerWindow::ADOTable1PostError()
 {
     m_platform.dialogs.inform(kPostErrorText);
 }
 
-bool TForm3::ADOTable1BeforeDelete()
+bool CustomerWindow::ADOTable1BeforeDelete()
 {
     return m_platform.dialogs.askYesNo(GuestRules::kDeleteQuestion) == Dialogs::Yes;
 }
 
-void TForm3::SpeedButton2Click()
+void CustomerWindow::SpeedButton2Click()
 {
     if (ADOTable1->recordCount() == 0)
         m_platform.dialogs.inform(CustomerCopy::kNoCustomer);
@@ -304,38 +304,38 @@ void TForm3::SpeedButton2Click()
     hide();
 }
 
-void TForm3::SpeedButton3Click() { ADOTable1->first(); }
-void TForm3::SpeedButton4Click() { ADOTable1->prior(); }
-void TForm3::SpeedButton5Click() { ADOTable1->next(); }
-void TForm3::SpeedButton6Click() { ADOTable1->last(); }
+void CustomerWindow::SpeedButton3Click() { ADOTable1->first(); }
+void CustomerWindow::SpeedButton4Click() { ADOTable1->prior(); }
+void CustomerWindow::SpeedButton5Click() { ADOTable1->next(); }
+void CustomerWindow::SpeedButton6Click() { ADOTable1->last(); }
 
-void TForm3::SpeedButton7Click()
+void CustomerWindow::SpeedButton7Click()
 {
     ADOTable1->append();
 }
 
-void TForm3::SpeedButton8Click()
+void CustomerWindow::SpeedButton8Click()
 {
     ADOTable1->remove();
 }
 
-void TForm3::SpeedButton9Click()
+void CustomerWindow::SpeedButton9Click()
 {
     DBEdit15Exit();
     saveRecord(*ADOTable1);
 }
 
-void TForm3::SpeedButton10Click()
+void CustomerWindow::SpeedButton10Click()
 {
     ADOTable1->cancel();
 }
 
-void TForm3::SpeedButton1Click()
+void CustomerWindow::SpeedButton1Click()
 {
     m_platform.shell.openUrl(QUrl(kIdentityQueryPage));
 }
 
-void TForm3::Edit1Change()
+void CustomerWindow::Edit1Change()
 {
     // A customer holds no empty text (an empty box stores nothing), so an
     // empty search text finds nobody and the list stays; like every search
@@ -351,12 +351,12 @@ void TForm3::Edit1Change()
     ADOTable1->locate(ComboBox1->currentData().toString(), text, Dataset::Match::IgnoreTurkishCase);
 }
 
-void TForm3::ComboBox1Change()
+void CustomerWindow::ComboBox1Change()
 {
     Edit1->setFocus(Qt::OtherFocusReason);
 }
 
-void TForm3::DBGrid1TitleClick(const QString& column)
+void CustomerWindow::DBGrid1TitleClick(const QString& column)
 {
     if (column.isEmpty() || column == m_sortColumn)
         return;
@@ -364,25 +364,25 @@ void TForm3::DBGrid1TitleClick(const QString& column)
         m_sortColumn = column;
 }
 
-void TForm3::DateTimePicker1Change()
+void CustomerWindow::DateTimePicker1Change()
 {
     m_birthChanged = true;
     if (ADOTable1->isOpen() && !ADOTable1->isEditing())
         ADOTable1->edit();
 }
 
-void TForm3::DBEdit4Exit()
+void CustomerWindow::DBEdit4Exit()
 {
     DBEdit4->warnIfInvalid(m_platform.dialogs);
 }
 
-void TForm3::DBEdit15Exit()
+void CustomerWindow::DBEdit15Exit()
 {
     if (const auto plate = normalisePlate(*ADOTable1, DBEdit15->text()))
         DBEdit15->setText(*plate);
 }
 
-bool TForm3::previewKey(QKeyEvent* key)
+bool CustomerWindow::previewKey(QKeyEvent* key)
 {
     {
         const QScopedValueRollback<bool> command(m_runningCommand, true);
@@ -397,7 +397,7 @@ bool TForm3::previewKey(QKeyEvent* key)
     return false;
 }
 
-void TForm3::FormKeyDown(QKeyEvent* event)
+void CustomerWindow::FormKeyDown(QKeyEvent* event)
 {
     const int k = event->key();
     const Qt::KeyboardModifiers m = event->modifiers();

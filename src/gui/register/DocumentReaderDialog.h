@@ -18,7 +18,7 @@ class Tables;
 // failed. "Aktar" (a further Enter, or the button) hands the guest fields to
 // the guest window and closes. Nothing of the zone is kept: the box is
 // emptied whenever the dialog closes.
-class KimlikOku : public QDialog
+class DocumentReaderDialog : public QDialog
 {
     Q_OBJECT
 public:
@@ -26,7 +26,7 @@ public:
     // nationality code is in the country table (an unknown one is left out).
     using Take = std::function<void(const Mrz::Guest& guest, bool nationalityKnown)>;
 
-    KimlikOku(Tables& tables, Clock& clock, Take take, QWidget* parent = nullptr);
+    DocumentReaderDialog(Tables& tables, Clock& clock, Take take, QWidget* parent = nullptr);
 
     // Reads the box again (on every change).
     void readZone();

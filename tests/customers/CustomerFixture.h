@@ -3,8 +3,8 @@
 #include "support/GuiInput.h"
 #include "support/ProgramFixture.h"
 
-#include "gui/customers/AramaFormu.h"
-#include "gui/customers/MusteriBilgileri.h"
+#include "gui/customers/GuestSearchWindow.h"
+#include "gui/customers/CustomerWindow.h"
 #include "gui/widgets/DBControls.h"
 #include "core/register/Dataset.h"
 #include "gui/register/GuestEntry.h"
@@ -87,7 +87,7 @@ struct ErrorReports
 
 // The program over a set-up facility with customers and guests stored before
 // the start, the main window shown.
-struct CustomerWindow
+struct CustomerFixture
 {
     void start(const QList<Columns>& customerRows = fourCustomers(), const QStringList& guestNames = {},
                const QStringList& statements = {})
@@ -99,9 +99,9 @@ struct CustomerWindow
         p.open(guestNames, true, all);
     }
 
-    TForm1& form1() const { return p.form(); }
-    TForm3& form3() const { return *p.program->form3; }
-    TForm2& form2() const { return *p.program->form2; }
+    MainWindow& form1() const { return p.form(); }
+    CustomerWindow& form3() const { return *p.program->form3; }
+    GuestSearchWindow& form2() const { return *p.program->form2; }
     GuestEntry& e() const { return p.entry(); }
     Dataset& customers() const { return *p.tables().musteriler; }
     Dataset& guests() const { return p.guests(); }

@@ -7,12 +7,12 @@ class QLabel;
 class QTimer;
 
 // The splash window shown while the program prepares itself.
-class TForm5 : public QWidget
+class SplashScreen : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TForm5(Clock& clock, QWidget* parent = nullptr);
-    ~TForm5() override;
+    explicit SplashScreen(Clock& clock, QWidget* parent = nullptr);
+    ~SplashScreen() override;
 
     // Writes the status line, paints it at once, then pauses for ms; the
     // busy picture goes on turning meanwhile, and no user input is handled.
@@ -22,7 +22,7 @@ public:
     int busyFrames() const { return m_frames; }
 
     // The splash created last, or null.
-    static TForm5* last();
+    static SplashScreen* last();
 
     static const QRect kBusyArea;
 

@@ -1,4 +1,4 @@
-#include "gui/shell/Splash.h"
+#include "gui/shell/SplashScreen.h"
 
 #include "platform/core/Clock.h"
 
@@ -10,12 +10,12 @@
 #include <QGuiApplication>
 
 namespace {
-TForm5* g_last = nullptr;
+SplashScreen* g_last = nullptr;
 } // namespace
 
-const QRect TForm5::kBusyArea{366, 64, 20, 21};
+const QRect SplashScreen::kBusyArea{366, 64, 20, 21};
 
-TForm5::TForm5(Clock& clock, QWidget* parent)
+SplashScreen::SplashScreen(Clock& clock, QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_clock(clock)
 {
     setObjectName(QStringLiteral("TForm5"));
@@ -57,35 +57,35 @@ TForm5::TForm5(Clock& clock, QWidget* parent)
     });
 }
 
-void TForm5::showEvent(QShowEvent* event)
+void SplashScreen::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     m_busy->start();
 }
 
-void TForm5::hideEvent(QHideEvent* event)
+void SplashScreen::hideEvent(QHideEvent* event)
 {
     m_busy->stop();
     QWidget::hideEvent(event);
 }
 
-TForm5::~TForm5()
+SplashScreen::~SplashScreen()
 {
     if (g_last == this)
         g_last = nullptr;
 }
 
-TForm5* TForm5::last()
+SplashScreen* SplashScreen::last()
 {
     return g_last;
 }
 
-QString TForm5::status() const
+QString SplashScreen::status() const
 {
     return m_status->text();
 }
 
-void TForm5::SetSplashStatus(const QString& text, int ms)
+void SplashScreen::SetSplashStatus(const QString& text, int ms)
 {
     m_status->setText(text);
     repaint();
@@ -94,7 +94,7 @@ void TForm5::SetSplashStatus(const QString& text, int ms)
     m_clock.sleep(ms);
 }
 
-void TForm5::paintEvent(QPaintEvent*)
+void SplashScreen::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.fillRect(rect(), QColor(192, 192, 192));
@@ -123,6 +123,6 @@ void TForm5::paintEvent(QPaintEvent*)
 
 void SetSplashStatus(const QString& text, int ms)
 {
-    if (TForm5* splash = TForm5::last())
+    if (SplashScreen* splash = SplashScreen::last())
         splash->SetSplashStatus(text, ms);
 }

@@ -24,11 +24,11 @@ class EnterMover;
 // The customer window: the master list of regular customers, kept under
 // customer codes, with a quick search, a sortable list, and the transfer of
 // a customer into the guest record. Closing it only hides it.
-class TForm3 : public QWidget, public CustomerView
+class CustomerWindow : public QWidget, public CustomerView
 {
     Q_OBJECT
 public:
-    TForm3(Platform& platform, Tables& tables, QWidget* parent = nullptr);
+    CustomerWindow(Platform& platform, Tables& tables, QWidget* parent = nullptr);
 
     // What the customer copy reads.
     QString shownText(const QString& column) const override;

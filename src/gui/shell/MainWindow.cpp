@@ -1,17 +1,17 @@
-#include "gui/shell/AnaForm.h"
+#include "gui/shell/MainWindow.h"
 
 #include "gui/shell/Application.h"
-#include "gui/shell/Ayar.h"
+#include "gui/shell/FacilitySetupWindow.h"
 #include "core/shell/Facility.h"
 #include "gui/shell/AnnouncementPanel.h"
 #include "gui/widgets/FocusHighlight.h"
 #include "gui/widgets/KeyPreview.h"
 #include "gui/widgets/LedDisplay.h"
-#include "gui/shell/Splash.h"
+#include "gui/shell/SplashScreen.h"
 #include "Version.h"
-#include "gui/customers/AramaFormu.h"
+#include "gui/customers/GuestSearchWindow.h"
 #include "core/customers/CustomerCopy.h"
-#include "gui/customers/MusteriBilgileri.h"
+#include "gui/customers/CustomerWindow.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Dialogs.h"
 #include "platform/core/AppPath.h"
@@ -22,7 +22,7 @@
 #include "core/register/Dataset.h"
 #include "core/register/Formats.h"
 #include "gui/register/GuestEntry.h"
-#include "gui/register/KimlikOku.h"
+#include "gui/register/DocumentReaderDialog.h"
 #include "gui/register/PasswordWindow.h"
 #include "core/register/RegisterPassword.h"
 #include "core/transfer/BackupSchedule.h"
@@ -66,7 +66,7 @@ QGroupBox* groupBox(QWidget* parent, const char* name, const QString& caption, c
 
 } // namespace
 
-TForm1::TForm1(Platform& platform, Database& database, Tables& tables, TransferRun& transfer, const Places& places,
+MainWindow::MainWindow(Platform& platform, Database& database, Tables& tables, TransferRun& transfer, const Places& places,
                QWidget* parent)
     : QMainWindow(parent), ADOTable1(tables.kisi), ADOTable7(tables.ayar), m_platform(platform), m_tables(tables),
       m_transfer(transfer), m_database(database), m_places(places)
@@ -83,14 +83,14 @@ TForm1::TForm1(Platform& platform, Database& database, Tables& tables, TransferR
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    connect(Timer1, &QTimer::timeout, this, &MainWindow::showClock);
     Timer1->start();
 
     entry = new GuestEntry(platform, tables, {GroupBox1, GroupBox3, GroupBox4, Panel1}, this);
     entry->openSearch = [this] { openSearchWindow(); };
     entry->showCustomers = [this] { showCustomerWindow(); };
     entry->Edit1->installEventFilter(this);
-    entry->transferRun = [this] { SpeedButton11Click(); };
+    entry->transferRun = [this] { startTransfer(); };
     connect(&m_transfer, &TransferRun::walkStarting, entry, &GuestEntry::zeroPickers);
     connect(&m_transfer, &TransferRun::walkEnded, entry, &GuestEntry::ADOTable1AfterScroll);
     connect(&m_transfer, &TransferRun::succeeded, this, [this] { entry->DBEdit1->setFocus(Qt::OtherFocusReason); });
@@ -107,7 +107,7 @@ TForm1::TForm1(Platform& platform, Database& database, Tables& tables, TransferR
                    qobject_cast<const QTableView*>(w) || qobject_cast<const QDateTimeEdit*>(w);
         },
         entry->Edit1);
-    connect(esisAdnDeitir1, &QAction::triggered, this, &TForm1::esisAdnDeitir1Click);
+    connect(esisAdnDeitir1, &QAction::triggered, this, &MainWindow::renameFacility);
     // Keyboard preview: the window sees every key before the focused control.
     new KeyPreview::Filter(this, [this](QKeyEvent* key) { return previewKey(key); });
     m_enter = new KeyPreview::EnterMover(this, [this] { focusNextChild(); });
@@ -117,30 +117,30 @@ TForm1::TForm1(Platform& platform, Database& database, Tables& tables, TransferR
 
     m_announcement = std::make_unique<Announcement>(platform.connectivity, platform.http, platform.fs, *WebBrowser1,
                                                     m_places.programDir, kVersion);
-    connect(WebBrowser1, &AnnouncementPanel::documentComplete, this, &TForm1::WebBrowser1DocumentComplete);
+    connect(WebBrowser1, &AnnouncementPanel::documentComplete, this, &MainWindow::announcementLoaded);
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+MainWindow::~MainWindow() = default;
 
 
-void TForm1::SpeedButton11Click()
+void MainWindow::startTransfer()
 {
     m_transfer.run();
 }
 
-void TForm1::setWindows(TForm2* search, TForm3* customers, TForm4* firstRun)
+void MainWindow::setWindows(GuestSearchWindow* search, CustomerWindow* customers, FacilitySetupWindow* firstRun)
 {
     m_search = search;
     m_customers = customers;
     m_firstRun = firstRun;
     if (m_firstRun)
-        connect(m_firstRun, &TForm4::facilityStored, this, &TForm1::facilityStored);
+        connect(m_firstRun, &FacilitySetupWindow::facilityStored, this, &MainWindow::facilityStored);
     if (m_customers)
-        connect(m_customers, &TForm3::transferRequested, this, &TForm1::Aktar);
+        connect(m_customers, &CustomerWindow::transferRequested, this, &MainWindow::Aktar);
 }
 
-void TForm1::Aktar()
+void MainWindow::Aktar()
 {
     if (!m_customers)
         return;
@@ -149,7 +149,7 @@ void TForm1::Aktar()
                          [this] { entry->stampArrival(); }});
 }
 
-void TForm1::Edit1KeyDown()
+void MainWindow::lookUpCustomerCode()
 {
     const QString code = entry->Edit1->text();
     if (code.isEmpty() || !m_customers)
@@ -166,12 +166,12 @@ void TForm1::Edit1KeyDown()
     customers.clearFilter();
 }
 
-bool TForm1::hasUnsavedChanges() const
+bool MainWindow::hasUnsavedChanges() const
 {
     return entry->hasUnsavedChanges() || (m_customers && m_customers->hasUnsavedChanges());
 }
 
-void TForm1::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     // Typed data are not lost without a word: with something unsaved the
     // clerk is asked once.
@@ -202,9 +202,9 @@ void TForm1::closeEvent(QCloseEvent* event)
         event->ignore();
 }
 
-void TForm1::facilityStored()
+void MainWindow::facilityStored()
 {
-    auto* splash = new TForm5(m_platform.clock);
+    auto* splash = new SplashScreen(m_platform.clock);
     splash->setAttribute(Qt::WA_DeleteOnClose);
     splash->show();
     splash->repaint();
@@ -212,7 +212,7 @@ void TForm1::facilityStored()
     splash->close();
 }
 
-void TForm1::buildMenu()
+void MainWindow::buildMenu()
 {
     QMenu* ayarlar = menuBar()->addMenu(QStringLiteral("Ayarlar"));
     ayarlar->setObjectName(QStringLiteral("Ayarlar1"));
@@ -220,10 +220,10 @@ void TForm1::buildMenu()
     kisayol->setObjectName(QStringLiteral("KsayolOlutur1"));
     Masastne1 = kisayol->addAction(QStringLiteral("Masaüstü'ne"));
     Masastne1->setObjectName(QStringLiteral("Masastne1"));
-    connect(Masastne1, &QAction::triggered, this, &TForm1::Masastne1Click);
+    connect(Masastne1, &QAction::triggered, this, &MainWindow::createDesktopShortcut);
     HzlBalatubuuna1 = kisayol->addAction(QStringLiteral("Hızlı Başlat Çubuğu'na"));
     HzlBalatubuuna1->setObjectName(QStringLiteral("HzlBalatubuuna1"));
-    connect(HzlBalatubuuna1, &QAction::triggered, this, &TForm1::HzlBalatubuuna1Click);
+    connect(HzlBalatubuuna1, &QAction::triggered, this, &MainWindow::createQuickLaunchShortcut);
     ayarlar->addSeparator();
     esisAdnDeitir1 = ayarlar->addAction(QStringLiteral("Tesis Adını Değiştir"));
     esisAdnDeitir1->setObjectName(QStringLiteral("esisAdnDeitir1"));
@@ -231,7 +231,7 @@ void TForm1::buildMenu()
     ayarlar->addSeparator();
     k1 = ayarlar->addAction(QStringLiteral("Çıkış"));
     k1->setObjectName(QStringLiteral("k1"));
-    connect(k1, &QAction::triggered, this, &TForm1::k1Click);
+    connect(k1, &QAction::triggered, this, &MainWindow::quit);
 
     // The program's own commands beyond the settings.
     QMenu* islemler = menuBar()->addMenu(QStringLiteral("İşlemler"));
@@ -239,31 +239,31 @@ void TForm1::buildMenu()
     KimlikOku1 = islemler->addAction(QStringLiteral("Kimlik / Pasaport Oku"));
     KimlikOku1->setObjectName(QStringLiteral("KimlikOku1"));
     KimlikOku1->setToolTip(QStringLiteral("Kimlik / Pasaport Oku [F8]"));
-    connect(KimlikOku1, &QAction::triggered, this, &TForm1::openZoneReader);
+    connect(KimlikOku1, &QAction::triggered, this, &MainWindow::openZoneReader);
     TransferGecmisi1 = islemler->addAction(QStringLiteral("Transfer Geçmişi"));
     TransferGecmisi1->setObjectName(QStringLiteral("TransferGecmisi1"));
-    connect(TransferGecmisi1, &QAction::triggered, this, &TForm1::showHistory);
+    connect(TransferGecmisi1, &QAction::triggered, this, &MainWindow::showHistory);
     islemler->addSeparator();
     KayitParolasi1 = islemler->addAction(QStringLiteral("Kayıt &Parolası..."));
     KayitParolasi1->setObjectName(QStringLiteral("KayitParolasi1"));
-    connect(KayitParolasi1, &QAction::triggered, this, &TForm1::changePassword);
+    connect(KayitParolasi1, &QAction::triggered, this, &MainWindow::changePassword);
     YedeklemeKlasoru1 = islemler->addAction(QStringLiteral("&Yedekleme Klasörü..."));
     YedeklemeKlasoru1->setObjectName(QStringLiteral("YedeklemeKlasoru1"));
     YedeklemeKlasoru1->setEnabled(false);
-    connect(YedeklemeKlasoru1, &QAction::triggered, this, &TForm1::chooseBackupFolder);
+    connect(YedeklemeKlasoru1, &QAction::triggered, this, &MainWindow::chooseBackupFolder);
     YedektenGeriYukle1 = islemler->addAction(QStringLiteral("Yedekten &Geri Yükle..."));
     YedektenGeriYukle1->setObjectName(QStringLiteral("YedektenGeriYukle1"));
     YedektenGeriYukle1->setEnabled(false);
-    connect(YedektenGeriYukle1, &QAction::triggered, this, &TForm1::restoreBackup);
+    connect(YedektenGeriYukle1, &QAction::triggered, this, &MainWindow::restoreBackup);
 
     Hakknda1 = menuBar()->addAction(QStringLiteral("Hakkında"));
     Hakknda1->setObjectName(QStringLiteral("Hakknda1"));
     Hakknda1->setShortcut(QKeySequence(Qt::Key_F1));
     Hakknda1->setShortcutContext(Qt::WindowShortcut);
-    connect(Hakknda1, &QAction::triggered, this, &TForm1::Hakknda1Click);
+    connect(Hakknda1, &QAction::triggered, this, &MainWindow::showAbout);
 }
 
-void TForm1::buildFrame()
+void MainWindow::buildFrame()
 {
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("ClientArea"));
@@ -310,7 +310,7 @@ void TForm1::buildFrame()
     TesisAdiLabel->setFont(verdana);
 }
 
-void TForm1::buildStatusBar()
+void MainWindow::buildStatusBar()
 {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
@@ -355,24 +355,24 @@ void TForm1::buildStatusBar()
     }
 }
 
-bool TForm1::facilitySetUp() const
+bool MainWindow::facilitySetUp() const
 {
     return Facility::isSetUp(*ADOTable7);
 }
 
-void TForm1::FormCreate()
+void MainWindow::FormCreate()
 {
-    FormProgramAyarlari();
+    applyFacilitySettings();
     m_announcement->start(facilitySetUp(), Facility::code(*ADOTable7), [] {
         SetSplashStatus(QStringLiteral("Internet bağlantısı kontrol ediliyor..."), 500);
     });
-    if (TForm5* splash = TForm5::last()) {
+    if (SplashScreen* splash = SplashScreen::last()) {
         splash->repaint();
         splash->hide();
     }
 }
 
-void TForm1::FormProgramAyarlari()
+void MainWindow::applyFacilitySettings()
 {
     SetSplashStatus(QStringLiteral("Program ayarları yapılıyor..."), 500);
     installToolTipSettings();
@@ -386,17 +386,17 @@ void TForm1::FormProgramAyarlari()
     }
 }
 
-void TForm1::showEvent(QShowEvent* event)
+void MainWindow::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     if (!m_shown) {
         m_shown = true;
         // After the window is on screen, so that the first-run window opens over it.
-        QMetaObject::invokeMethod(this, &TForm1::FormShow, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &MainWindow::FormShow, Qt::QueuedConnection);
     }
 }
 
-void TForm1::FormShow()
+void MainWindow::FormShow()
 {
     if (!facilitySetUp()) {
         if (m_firstRun)
@@ -406,7 +406,7 @@ void TForm1::FormShow()
     TesisKoduLed->setText(Facility::code(*ADOTable7));
 }
 
-void TForm1::esisAdnDeitir1Click()
+void MainWindow::renameFacility()
 {
     const QString current = Facility::name(*ADOTable7);
     const QString name = m_platform.dialogs.inputText(Facility::renameRequest(current)).value_or(current);
@@ -418,13 +418,13 @@ void TForm1::esisAdnDeitir1Click()
         TesisAdiLabel->setText(name);
 }
 
-void TForm1::openSearchWindow()
+void MainWindow::openSearchWindow()
 {
     if (m_search)
         m_search->exec();
 }
 
-void TForm1::showCustomerWindow()
+void MainWindow::showCustomerWindow()
 {
     if (m_customers) {
         m_customers->show();
@@ -435,46 +435,46 @@ void TForm1::showCustomerWindow()
     }
 }
 
-void TForm1::openZoneReader()
+void MainWindow::openZoneReader()
 {
     // A change to the guest shown is stored (or refused, with its message)
     // before a document is read.
     if (!entry->settleStoredGuest())
         return;
     if (!m_zoneReader) {
-        m_zoneReader = new KimlikOku(m_tables, m_platform.clock, [this](const Mrz::Guest& guest, bool known) {
+        m_zoneReader = new DocumentReaderDialog(m_tables, m_platform.clock, [this](const Mrz::Guest& guest, bool known) {
             entry->fillFromZone(guest, known);
         }, this);
     }
     m_zoneReader->exec();
 }
 
-void TForm1::showHistory()
+void MainWindow::showHistory()
 {
     if (!m_history)
         m_history = new HistoryWindow(m_platform, m_tables.kisi->store(), this);
     m_history->exec();
 }
 
-void TForm1::changePassword()
+void MainWindow::changePassword()
 {
     PasswordWindow window(m_database, m_platform.dialogs, this);
     window.exec();
 }
 
-void TForm1::setBackups(Backups* backups)
+void MainWindow::setBackups(Backups* backups)
 {
     m_backups = backups;
     YedeklemeKlasoru1->setEnabled(backups != nullptr);
     YedektenGeriYukle1->setEnabled(backups != nullptr);
 }
 
-bool TForm1::editPending() const
+bool MainWindow::editPending() const
 {
     return m_tables.kisi->isEditing() || m_tables.musteriler->isEditing();
 }
 
-void TForm1::chooseBackupFolder()
+void MainWindow::chooseBackupFolder()
 {
     const QString folder = m_platform.dialogs.folderName(QStringLiteral("Yedekleme Klasörü"), m_backups->folder());
     if (folder.isEmpty())
@@ -492,7 +492,7 @@ void TForm1::chooseBackupFolder()
         QStringLiteral("Yedekler bundan sonra bu klasöre alınacak:\r%1").arg(QDir::toNativeSeparators(folder)));
 }
 
-void TForm1::restoreBackup()
+void MainWindow::restoreBackup()
 {
     const QString title = QStringLiteral("Yedekten Geri Yükle");
     // The tables are replaced: what is being edited is stored (or refused)
@@ -547,7 +547,7 @@ void TForm1::restoreBackup()
     m_platform.dialogs.inform(done);
 }
 
-void TForm1::bringToFront()
+void MainWindow::bringToFront()
 {
     if (isHidden())
         show();
@@ -558,7 +558,7 @@ void TForm1::bringToFront()
     activateWindow();
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event)
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     // Edit1DblClick: the customer window, to pick the customer by hand.
     if (watched == entry->Edit1 && event->type() == QEvent::MouseButtonDblClick) {
@@ -568,11 +568,11 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-bool TForm1::previewKey(QKeyEvent* key)
+bool MainWindow::previewKey(QKeyEvent* key)
 {
     // The customer code lookup runs on Enter in its box, before the move.
     if (KeyPreview::isPlainEnter(*key) && QApplication::focusWidget() == entry->Edit1)
-        Edit1KeyDown();
+        lookUpCustomerCode();
     FormKeyDown(key);
     if (KeyPreview::isCtrlDelete(*key))
         return true;
@@ -583,7 +583,7 @@ bool TForm1::previewKey(QKeyEvent* key)
     return false;
 }
 
-void TForm1::FormKeyDown(QKeyEvent* event)
+void MainWindow::FormKeyDown(QKeyEvent* event)
 {
     const int k = event->key();
     const Qt::KeyboardModifiers m = event->modifiers();
@@ -602,7 +602,7 @@ void TForm1::FormKeyDown(QKeyEvent* event)
     if (ctrl && k == Qt::Key_S)
         entry->SpeedButton8Click();
     if (ctrl && k == Qt::Key_E)
-        SpeedButton11Click();
+        startTransfer();
     if (ctrl && k == Qt::Key_N)
         entry->SpeedButton6Click();
     if (ctrl && k == Qt::Key_Delete)
@@ -615,34 +615,34 @@ void TForm1::FormKeyDown(QKeyEvent* event)
         openZoneReader();
 }
 
-void TForm1::FormKeyPress(QKeyEvent*)
+void MainWindow::FormKeyPress(QKeyEvent*)
 {
     m_enter->queueMove();
 }
 
-void TForm1::Timer1Timer()
+void MainWindow::showClock()
 {
     const QDateTime now = m_platform.clock.now();
     StatusPanels[0]->setText(Formats::longDate(now.date()));
     StatusPanels[1]->setText(Formats::timeText(now.time()));
 }
 
-void TForm1::k1Click()
+void MainWindow::quit()
 {
     close();
 }
 
-QString TForm1::aboutTitle() const
+QString MainWindow::aboutTitle() const
 {
     return kAppTitle + QLatin1Char(' ') + kVersion;
 }
 
-QString TForm1::aboutDetails() const
+QString MainWindow::aboutDetails() const
 {
     return QStringLiteral("Konaklama tesisleri için Kimlik Bildirim Sistemi programı.\n") + kSupportContact;
 }
 
-void TForm1::CreateShortcut(ShortcutPlace place)
+void MainWindow::createShortcut(ShortcutPlace place)
 {
     // The shortcut starts the program in the folder of the register in use.
     const ShortcutTarget target{shortcutName(kVersion), QCoreApplication::applicationFilePath(),
@@ -650,22 +650,22 @@ void TForm1::CreateShortcut(ShortcutPlace place)
     m_platform.shortcuts.create(target, place);
 }
 
-void TForm1::Masastne1Click()
+void MainWindow::createDesktopShortcut()
 {
-    CreateShortcut(ShortcutPlace::Desktop);
+    createShortcut(ShortcutPlace::Desktop);
 }
 
-void TForm1::HzlBalatubuuna1Click()
+void MainWindow::createQuickLaunchShortcut()
 {
-    CreateShortcut(ShortcutPlace::QuickLaunch);
+    createShortcut(ShortcutPlace::QuickLaunch);
 }
 
-void TForm1::WebBrowser1DocumentComplete()
+void MainWindow::announcementLoaded()
 {
     m_announcement->documentComplete();
 }
 
-void TForm1::Hakknda1Click()
+void MainWindow::showAbout()
 {
     m_platform.dialogs.about(aboutTitle(), aboutDetails());
 }

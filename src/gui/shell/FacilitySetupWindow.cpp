@@ -1,4 +1,4 @@
-#include "gui/shell/Ayar.h"
+#include "gui/shell/FacilitySetupWindow.h"
 
 #include "core/shell/Facility.h"
 #include "gui/widgets/FocusHighlight.h"
@@ -33,7 +33,7 @@ void NumericEdit::mousePressEvent(QMouseEvent* event)
     selectAll();
 }
 
-TForm4::TForm4(Dialogs& dialogs, Dataset& ayar, QWidget* parent) : QDialog(parent), m_dialogs(dialogs), m_ayar(ayar)
+FacilitySetupWindow::FacilitySetupWindow(Dialogs& dialogs, Dataset& ayar, QWidget* parent) : QDialog(parent), m_dialogs(dialogs), m_ayar(ayar)
 {
     setObjectName(QStringLiteral("TForm4"));
     setWindowTitle(QStringLiteral("Sisteme İlk Giriş"));
@@ -68,7 +68,7 @@ TForm4::TForm4(Dialogs& dialogs, Dataset& ayar, QWidget* parent) : QDialog(paren
     BitBtn1->setGeometry(214, 160, 100, 30);
     BitBtn1->setDefault(true);
     BitBtn1->setAutoDefault(true);
-    connect(BitBtn1, &QPushButton::clicked, this, &TForm4::BitBtn1Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &FacilitySetupWindow::storeFacility);
 
     NewRegisterLabel = new QLabel(this);
     NewRegisterLabel->setObjectName(QStringLiteral("NewRegisterLabel"));
@@ -89,7 +89,7 @@ TForm4::TForm4(Dialogs& dialogs, Dataset& ayar, QWidget* parent) : QDialog(paren
     FormCreate();
 }
 
-void TForm4::showNewRegister(const QString& path)
+void FacilitySetupWindow::showNewRegister(const QString& path)
 {
     NewRegisterLabel->setText(QStringLiteral("Yeni kayıt dosyası oluşturuldu: %1").arg(QDir::toNativeSeparators(path)));
     // One line: the window grows to carry the whole path.
@@ -100,13 +100,13 @@ void TForm4::showNewRegister(const QString& path)
     NewRegisterLabel->show();
 }
 
-void TForm4::FormCreate()
+void FacilitySetupWindow::FormCreate()
 {
     RzNumericEdit1->setText(QStringLiteral("0"));
     Edit1->clear();
 }
 
-void TForm4::showEvent(QShowEvent* event)
+void FacilitySetupWindow::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -114,7 +114,7 @@ void TForm4::showEvent(QShowEvent* event)
     FormShow();
 }
 
-void TForm4::keyPressEvent(QKeyEvent* event)
+void FacilitySetupWindow::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         event->accept();
@@ -123,18 +123,18 @@ void TForm4::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-void TForm4::FormShow()
+void FacilitySetupWindow::FormShow()
 {
     FormCreate();
     RzNumericEdit1->setFocus(Qt::OtherFocusReason);
 }
 
-void TForm4::RzNumericEdit1Click()
+void FacilitySetupWindow::RzNumericEdit1Click()
 {
     RzNumericEdit1->selectAll();
 }
 
-bool TForm4::eventFilter(QObject* watched, QEvent* event)
+bool FacilitySetupWindow::eventFilter(QObject* watched, QEvent* event)
 {
     // RzNumericEdit1KeyPress: the signs are refused.
     if (watched == RzNumericEdit1 && event->type() == QEvent::KeyPress) {
@@ -145,7 +145,7 @@ bool TForm4::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-void TForm4::BitBtn1Click()
+void FacilitySetupWindow::storeFacility()
 {
     if (const auto refused = Facility::checkCode(RzNumericEdit1->text())) {
         m_dialogs.inform(*refused);

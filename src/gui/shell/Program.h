@@ -13,11 +13,11 @@ class RegisterLock;
 class SingleInstance;
 class Tables;
 class TransferRun;
-class TForm1;
-class TForm2;
-class TForm3;
-class TForm4;
-class TForm5;
+class MainWindow;
+class GuestSearchWindow;
+class CustomerWindow;
+class FacilitySetupWindow;
+class SplashScreen;
 
 // The running program: its database connection, the tables over it, the
 // transfer run, and its windows, created in the order main window, search
@@ -42,11 +42,11 @@ public:
     std::unique_ptr<BackupSchedule> backupSchedule;
     // Asks now and then whether a backup is due while the program runs.
     std::unique_ptr<QTimer> backupTimer;
-    std::unique_ptr<TForm5> splash;
-    std::unique_ptr<TForm1> form1;
-    std::unique_ptr<TForm2> form2;
-    std::unique_ptr<TForm3> form3;
-    std::unique_ptr<TForm4> form4;
+    std::unique_ptr<SplashScreen> splash;
+    std::unique_ptr<MainWindow> form1;
+    std::unique_ptr<GuestSearchWindow> form2;
+    std::unique_ptr<CustomerWindow> form3;
+    std::unique_ptr<FacilitySetupWindow> form4;
 };
 
 // The program's start: the single-instance guard, the splash, the database
