@@ -135,7 +135,7 @@ TEST_F(TransferFixture, ARefusedPendingEditStopsTheRunBeforeTheDialog)
 
 TEST_F(TransferFixture, ARefusedNewGuestKeepsWhatWasTypedAndPurgesNothing)
 {
-    p.entry().SpeedButton6Click();
+    p.entry().newRecord();
     QTest::keyClicks(p.entry().DBEdit1, QStringLiteral("Yeni"));
     const QDate typedArrival(2024, 3, 6);
     p.entry().DateTimePicker2->setDate(typedArrival);
@@ -155,7 +155,7 @@ TEST_F(TransferFixture, ARefusedNewGuestKeepsWhatWasTypedAndPurgesNothing)
 
 TEST_F(TransferFixture, APendingNewGuestIsWrittenWithItsTypedStayAndPurgedWhenDeparted)
 {
-    p.entry().SpeedButton6Click();
+    p.entry().newRecord();
     Dataset& ds = guests();
     for (const auto& [column, value] : {std::pair{"Adi", "Yeni"}, {"Soyadi", "Gelen"}, {"Uyrugu", "DEU"},
                                         {"KimlikBelgesiTuru", "P"}, {"KimlikSeriNo", "5566"}, {"Cinsiyet", "K"},

@@ -58,19 +58,19 @@ CustomerWindow::CustomerWindow(Platform& platform, Tables& tables, QWidget* pare
     setFixedSize(731, 514);
     build();
 
-    ADOTable1->beforeInsert = [this] { return ADOTable1BeforeInsert(); };
-    ADOTable1->afterScroll = [this] { ADOTable1AfterScroll(); };
-    ADOTable1->afterCancel = [this] { ADOTable1AfterScroll(); };
-    ADOTable1->afterOpen = [this] { ADOTable1AfterScroll(); };
-    ADOTable1->beforePost = [this] { return ADOTable1BeforePost(); };
-    ADOTable1->onPostError = [this](const StoreError&) { ADOTable1PostError(); };
-    ADOTable1->beforeDelete = [this] { return ADOTable1BeforeDelete(); };
+    ADOTable1->beforeInsert = [this] { return beforeNewCustomer(); };
+    ADOTable1->afterScroll = [this] { showCurrentCustomer(); };
+    ADOTable1->afterCancel = [this] { showCurrentCustomer(); };
+    ADOTable1->afterOpen = [this] { showCurrentCustomer(); };
+    ADOTable1->beforePost = [this] { return checkBeforeSave(); };
+    ADOTable1->onPostError = [this](const StoreError&) { reportRefusedSave(); };
+    ADOTable1->beforeDelete = [this] { return confirmDelete(); };
     // A birth-date change counts until the customer is stored or dropped.
     connect(ADOTable1, &Dataset::stateChanged, this, [this] {
         if (!ADOTable1->isEditing())
             m_birthChanged = false;
     });
-    ADOTable1AfterScroll();
+    showCurrentCustomer();
 
     new KeyPreview::Filter(this, [this](QKeyEvent* key) { return previewKey(key); });
     m_enter = new KeyPreview::EnterMover(this, [this] { focusNextChild(); });
@@ -93,8 +93,8 @@ void CustomerWindow::build()
     Edit1 = place(new QLineEdit(searchFrame), "Edit1", QRect(246, 6, 188, 22));
     keepToCodePage1254(Edit1);
     searchLabel->setBuddy(Edit1);
-    connect(Edit1, &QLineEdit::textChanged, this, &CustomerWindow::Edit1Change);
-    connect(ComboBox1, &QComboBox::activated, this, &CustomerWindow::ComboBox1Change);
+    connect(Edit1, &QLineEdit::textChanged, this, &CustomerWindow::quickSearch);
+    connect(ComboBox1, &QComboBox::activated, this, &CustomerWindow::searchFieldChanged);
 
     SpeedButton2 = place(new QPushButton(QStringLiteral("Bilgileri Aktar     >>>>>"), this), "SpeedButton2",
                          QRect(456, 6, 267, 34));
@@ -105,7 +105,7 @@ void CustomerWindow::build()
     SpeedButton2->setToolTip(QStringLiteral("[F5]"));
     SpeedButton2->setFocusPolicy(Qt::NoFocus);
     SpeedButton2->setFlat(true);
-    connect(SpeedButton2, &QPushButton::clicked, this, &CustomerWindow::SpeedButton2Click);
+    connect(SpeedButton2, &QPushButton::clicked, this, &CustomerWindow::copyToGuest);
 
     DataSource* src = DataSource1;
     Column left(this, 8, 48, kWidth, 41);
@@ -120,7 +120,7 @@ void CustomerWindow::build()
                                  QStringLiteral("[Yıl-Ay-Gün]"));
     connect(DateTimePicker1, &QDateTimeEdit::dateTimeChanged, this, [this] {
         if (!m_settingBirth)
-            DateTimePicker1Change();
+            birthDateChanged();
     });
     auto* uyrugu = left.lookup(QStringLiteral("Uyruğu :"), "DBLookupComboBox1", src, QStringLiteral("Uyrugu"),
                                m_tables.ulke, QStringLiteral("Kodu"), QStringLiteral("Ulke"));
@@ -133,10 +133,10 @@ void CustomerWindow::build()
     auto* adres = left.edit(QStringLiteral("İkâmet Adresi :"), "DBEdit3", src, QStringLiteral("IkametAdresi"));
     const QRect tcRect = left.next(QStringLiteral("T.C. Kimlik No :"), kWidth - 28);
     DBEdit4 = place(new DBMaskEdit(src, QStringLiteral("TCKimlikNo"), this), "DBEdit4", tcRect);
-    onLeave(DBEdit4, [this] { DBEdit4Exit(); });
+    onLeave(DBEdit4, [this] { checkIdentityNumber(); });
     auto* query = flatButton(this, "SpeedButton1", QStringLiteral("Internet'te Ara..."), QStyle::SP_BrowserReload,
                              QRect(tcRect.right() + 5, tcRect.top(), 24, 21));
-    connect(query, &QToolButton::clicked, this, &CustomerWindow::SpeedButton1Click);
+    connect(query, &QToolButton::clicked, this, &CustomerWindow::openIdentityQuery);
     m_buttons[1] = query;
     auto* baba = left.edit(QStringLiteral("Baba Adı :"), "DBEdit5", src, QStringLiteral("BabaAdi"));
 
@@ -158,7 +158,7 @@ void CustomerWindow::build()
                                  QStringLiteral("MedeniHali"));
     auto* isi = middle.edit(QStringLiteral("İşi :"), "DBEdit13", src, QStringLiteral("Isi"));
     DBEdit15 = middle.edit(QStringLiteral("Araç Plaka No :"), "DBEdit15", src, QStringLiteral("AracPlakaNo"));
-    onLeave(DBEdit15, [this] { DBEdit15Exit(); });
+    onLeave(DBEdit15, [this] { tidyPlate(); });
 
     caption(this, QStringLiteral("Müşteri Listesi :"), 424, 48);
     DBGrid1 = place(new DBGrid(src, {QStringLiteral("musteriKodu"), QStringLiteral("Adi"), QStringLiteral("Soyadi"),
@@ -177,19 +177,19 @@ void CustomerWindow::build()
                                         DBGrid1->fontMetrics().horizontalAdvance(QString(11, QLatin1Char('0'))) + 12));
     titles->setSectionResizeMode(1, QHeaderView::Stretch);
     titles->setSectionResizeMode(2, QHeaderView::Stretch);
-    connect(DBGrid1, &DBGrid::titleClicked, this, &CustomerWindow::DBGrid1TitleClick);
-    connect(DBGrid1, &DBGrid::rowDoubleClicked, this, &CustomerWindow::SpeedButton2Click);
+    connect(DBGrid1, &DBGrid::titleClicked, this, &CustomerWindow::sortByColumn);
+    connect(DBGrid1, &DBGrid::rowDoubleClicked, this, &CustomerWindow::copyToGuest);
 
     struct ButtonDef { int number; const char* hint; QStyle::StandardPixmap icon; void (CustomerWindow::*slot)(); };
     const ButtonDef buttons[] = {
-        {3, "İlk Kayıt [Ctrl+Sol Ok]", QStyle::SP_MediaSkipBackward, &CustomerWindow::SpeedButton3Click},
-        {4, "Önceki Kayıt [Alt+Sol Ok]", QStyle::SP_MediaSeekBackward, &CustomerWindow::SpeedButton4Click},
-        {5, "Sonraki Kayıt [Alt+Sağ Ok]", QStyle::SP_MediaSeekForward, &CustomerWindow::SpeedButton5Click},
-        {6, "Son Kayıt [Ctrl+Sağ Ok]", QStyle::SP_MediaSkipForward, &CustomerWindow::SpeedButton6Click},
-        {7, "Yeni Kayıt [Ctrl+N]", QStyle::SP_FileIcon, &CustomerWindow::SpeedButton7Click},
-        {8, "Kayıt Sil [Ctrl+Del]", QStyle::SP_TrashIcon, &CustomerWindow::SpeedButton8Click},
-        {9, "Kaydet [Ctrl+S]", QStyle::SP_DialogSaveButton, &CustomerWindow::SpeedButton9Click},
-        {10, "İptal [ESC]", QStyle::SP_DialogCancelButton, &CustomerWindow::SpeedButton10Click},
+        {3, "İlk Kayıt [Ctrl+Sol Ok]", QStyle::SP_MediaSkipBackward, &CustomerWindow::firstRecord},
+        {4, "Önceki Kayıt [Alt+Sol Ok]", QStyle::SP_MediaSeekBackward, &CustomerWindow::priorRecord},
+        {5, "Sonraki Kayıt [Alt+Sağ Ok]", QStyle::SP_MediaSeekForward, &CustomerWindow::nextRecord},
+        {6, "Son Kayıt [Ctrl+Sağ Ok]", QStyle::SP_MediaSkipForward, &CustomerWindow::lastRecord},
+        {7, "Yeni Kayıt [Ctrl+N]", QStyle::SP_FileIcon, &CustomerWindow::newRecord},
+        {8, "Kayıt Sil [Ctrl+Del]", QStyle::SP_TrashIcon, &CustomerWindow::deleteRecord},
+        {9, "Kaydet [Ctrl+S]", QStyle::SP_DialogSaveButton, &CustomerWindow::saveRecord},
+        {10, "İptal [ESC]", QStyle::SP_DialogCancelButton, &CustomerWindow::cancelEdit},
     };
     int i = 0;
     for (const ButtonDef& b : buttons) {
@@ -254,7 +254,7 @@ void CustomerWindow::setBirthBox(const QDate& date)
     m_settingBirth = false;
 }
 
-bool CustomerWindow::ADOTable1BeforeInsert()
+bool CustomerWindow::beforeNewCustomer()
 {
     setBirthBox(Formats::dayZero());
     // A new customer begun by a command starts at its code; one begun by
@@ -264,7 +264,7 @@ bool CustomerWindow::ADOTable1BeforeInsert()
     return true;
 }
 
-void CustomerWindow::ADOTable1AfterScroll()
+void CustomerWindow::showCurrentCustomer()
 {
     QDate birth = Formats::dayZero();
     if (ADOTable1->isOpen() && ADOTable1->state() != Dataset::State::Insert) {
@@ -278,24 +278,24 @@ void CustomerWindow::ADOTable1AfterScroll()
     setBirthBox(birth);
 }
 
-bool CustomerWindow::ADOTable1BeforePost()
+bool CustomerWindow::checkBeforeSave()
 {
-    DBEdit15Exit();
+    tidyPlate();
     ADOTable1->setDate(QStringLiteral("DogumTarihi"), DateTimePicker1->date());
     return true;
 }
 
-void CustomerWindow::ADOTable1PostError()
+void CustomerWindow::reportRefusedSave()
 {
     m_platform.dialogs.inform(kPostErrorText);
 }
 
-bool CustomerWindow::ADOTable1BeforeDelete()
+bool CustomerWindow::confirmDelete()
 {
     return m_platform.dialogs.askYesNo(GuestRules::kDeleteQuestion) == Dialogs::Yes;
 }
 
-void CustomerWindow::SpeedButton2Click()
+void CustomerWindow::copyToGuest()
 {
     if (ADOTable1->recordCount() == 0)
         m_platform.dialogs.inform(CustomerCopy::kNoCustomer);
@@ -304,38 +304,38 @@ void CustomerWindow::SpeedButton2Click()
     hide();
 }
 
-void CustomerWindow::SpeedButton3Click() { ADOTable1->first(); }
-void CustomerWindow::SpeedButton4Click() { ADOTable1->prior(); }
-void CustomerWindow::SpeedButton5Click() { ADOTable1->next(); }
-void CustomerWindow::SpeedButton6Click() { ADOTable1->last(); }
+void CustomerWindow::firstRecord() { ADOTable1->first(); }
+void CustomerWindow::priorRecord() { ADOTable1->prior(); }
+void CustomerWindow::nextRecord() { ADOTable1->next(); }
+void CustomerWindow::lastRecord() { ADOTable1->last(); }
 
-void CustomerWindow::SpeedButton7Click()
+void CustomerWindow::newRecord()
 {
     ADOTable1->append();
 }
 
-void CustomerWindow::SpeedButton8Click()
+void CustomerWindow::deleteRecord()
 {
     ADOTable1->remove();
 }
 
-void CustomerWindow::SpeedButton9Click()
+void CustomerWindow::saveRecord()
 {
-    DBEdit15Exit();
-    saveRecord(*ADOTable1);
+    tidyPlate();
+    ::saveRecord(*ADOTable1);
 }
 
-void CustomerWindow::SpeedButton10Click()
+void CustomerWindow::cancelEdit()
 {
     ADOTable1->cancel();
 }
 
-void CustomerWindow::SpeedButton1Click()
+void CustomerWindow::openIdentityQuery()
 {
     m_platform.shell.openUrl(QUrl(kIdentityQueryPage));
 }
 
-void CustomerWindow::Edit1Change()
+void CustomerWindow::quickSearch()
 {
     // A customer holds no empty text (an empty box stores nothing), so an
     // empty search text finds nobody and the list stays; like every search
@@ -351,12 +351,12 @@ void CustomerWindow::Edit1Change()
     ADOTable1->locate(ComboBox1->currentData().toString(), text, Dataset::Match::IgnoreTurkishCase);
 }
 
-void CustomerWindow::ComboBox1Change()
+void CustomerWindow::searchFieldChanged()
 {
     Edit1->setFocus(Qt::OtherFocusReason);
 }
 
-void CustomerWindow::DBGrid1TitleClick(const QString& column)
+void CustomerWindow::sortByColumn(const QString& column)
 {
     if (column.isEmpty() || column == m_sortColumn)
         return;
@@ -364,19 +364,19 @@ void CustomerWindow::DBGrid1TitleClick(const QString& column)
         m_sortColumn = column;
 }
 
-void CustomerWindow::DateTimePicker1Change()
+void CustomerWindow::birthDateChanged()
 {
     m_birthChanged = true;
     if (ADOTable1->isOpen() && !ADOTable1->isEditing())
         ADOTable1->edit();
 }
 
-void CustomerWindow::DBEdit4Exit()
+void CustomerWindow::checkIdentityNumber()
 {
     DBEdit4->warnIfInvalid(m_platform.dialogs);
 }
 
-void CustomerWindow::DBEdit15Exit()
+void CustomerWindow::tidyPlate()
 {
     if (const auto plate = normalisePlate(*ADOTable1, DBEdit15->text()))
         DBEdit15->setText(*plate);
@@ -386,7 +386,7 @@ bool CustomerWindow::previewKey(QKeyEvent* key)
 {
     {
         const QScopedValueRollback<bool> command(m_runningCommand, true);
-        FormKeyDown(key);
+        runCommandKey(key);
     }
     if (KeyPreview::isCtrlDelete(*key))
         return true;
@@ -397,28 +397,28 @@ bool CustomerWindow::previewKey(QKeyEvent* key)
     return false;
 }
 
-void CustomerWindow::FormKeyDown(QKeyEvent* event)
+void CustomerWindow::runCommandKey(QKeyEvent* event)
 {
     const int k = event->key();
     const Qt::KeyboardModifiers m = event->modifiers();
     const bool ctrl = m.testFlag(Qt::ControlModifier);
     const bool alt = m.testFlag(Qt::AltModifier);
     if (k == Qt::Key_F5)
-        SpeedButton2Click();
+        copyToGuest();
     if (alt && k == Qt::Key_Right)
-        SpeedButton5Click();
+        nextRecord();
     if (alt && k == Qt::Key_Left)
-        SpeedButton4Click();
+        priorRecord();
     if (ctrl && k == Qt::Key_Right)
-        SpeedButton6Click();
+        lastRecord();
     if (ctrl && k == Qt::Key_Left)
-        SpeedButton3Click();
+        firstRecord();
     if (ctrl && k == Qt::Key_S)
-        SpeedButton9Click();
+        saveRecord();
     if (ctrl && k == Qt::Key_N)
-        SpeedButton7Click();
+        newRecord();
     if (ctrl && k == Qt::Key_Delete)
-        SpeedButton8Click();
+        deleteRecord();
     if (k == Qt::Key_Escape)
-        SpeedButton10Click();
+        cancelEdit();
 }

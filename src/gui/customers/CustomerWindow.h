@@ -42,31 +42,31 @@ public:
     bool settlePendingEdit();
 
     // Table hooks.
-    bool ADOTable1BeforeInsert();
-    void ADOTable1AfterScroll();
-    bool ADOTable1BeforePost();
-    void ADOTable1PostError();
-    bool ADOTable1BeforeDelete();
+    bool beforeNewCustomer();
+    void showCurrentCustomer();
+    bool checkBeforeSave();
+    void reportRefusedSave();
+    bool confirmDelete();
 
     // Commands.
-    void SpeedButton2Click();   // copy into the guest record, then hide
-    void SpeedButton3Click();   // first
-    void SpeedButton4Click();   // previous
-    void SpeedButton5Click();   // next
-    void SpeedButton6Click();   // last
-    void SpeedButton7Click();   // new
-    void SpeedButton8Click();   // delete
-    void SpeedButton9Click();   // save
-    void SpeedButton10Click();  // cancel
-    void SpeedButton1Click();   // identity-number query page
+    void copyToGuest();   // copy into the guest record, then hide
+    void firstRecord();   // first
+    void priorRecord();   // previous
+    void nextRecord();   // next
+    void lastRecord();   // last
+    void newRecord();   // new
+    void deleteRecord();   // delete
+    void saveRecord();   // save
+    void cancelEdit();  // cancel
+    void openIdentityQuery();   // identity-number query page
 
-    void Edit1Change();
-    void ComboBox1Change();
-    void DBGrid1TitleClick(const QString& column);
-    void DateTimePicker1Change();
-    void DBEdit4Exit();
-    void DBEdit15Exit();
-    void FormKeyDown(QKeyEvent* event);
+    void quickSearch();
+    void searchFieldChanged();
+    void sortByColumn(const QString& column);
+    void birthDateChanged();
+    void checkIdentityNumber();
+    void tidyPlate();
+    void runCommandKey(QKeyEvent* event);
 
     Dataset* const ADOTable1;
     DataSource* const DataSource1;

@@ -38,8 +38,8 @@ GuestSearchWindow::GuestSearchWindow(DataSource* guests, QWidget* parent)
         keepToCodePage1254(box);
         box->installEventFilter(this);
     }
-    connect(LabeledEdit1, &QLineEdit::textEdited, this, &GuestSearchWindow::LabeledEdit1Change);
-    connect(LabeledEdit2, &QLineEdit::textEdited, this, &GuestSearchWindow::LabeledEdit2Change);
+    connect(LabeledEdit1, &QLineEdit::textEdited, this, &GuestSearchWindow::searchByName);
+    connect(LabeledEdit2, &QLineEdit::textEdited, this, &GuestSearchWindow::searchBySurname);
 
     DBGrid1 = place(new DBGrid(guests, {QStringLiteral("Adi"), QStringLiteral("Soyadi")},
                                {QStringLiteral("Adı"), QStringLiteral("Soyadı")}, this),
@@ -70,10 +70,10 @@ void GuestSearchWindow::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    FormActivate();
+    clearSearch();
 }
 
-void GuestSearchWindow::FormActivate()
+void GuestSearchWindow::clearSearch()
 {
     LabeledEdit1->clear();
     LabeledEdit2->clear();
@@ -91,12 +91,12 @@ void GuestSearchWindow::search(const QString& column, const QString& text)
     guests->locate(column, text, Dataset::Match::IgnoreTurkishCase);
 }
 
-void GuestSearchWindow::LabeledEdit1Change()
+void GuestSearchWindow::searchByName()
 {
     search(QStringLiteral("Adi"), LabeledEdit1->text());
 }
 
-void GuestSearchWindow::LabeledEdit2Change()
+void GuestSearchWindow::searchBySurname()
 {
     search(QStringLiteral("Soyadi"), LabeledEdit2->text());
 }

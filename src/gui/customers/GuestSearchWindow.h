@@ -19,9 +19,9 @@ class GuestSearchWindow : public QDialog
 public:
     explicit GuestSearchWindow(DataSource* guests, QWidget* parent = nullptr);
 
-    void FormActivate();
-    void LabeledEdit1Change();
-    void LabeledEdit2Change();
+    void clearSearch();
+    void searchByName();
+    void searchBySurname();
 
     QLineEdit* LabeledEdit1;   // "Adı :"
     QLineEdit* LabeledEdit2;   // "Soyadı :"

@@ -48,19 +48,19 @@ GuestEntry::GuestEntry(Platform& platform, Tables& tables, const Parents& parent
     : QObject(parent), m_platform(platform), m_tables(tables), m_source(tables.kisiSource), m_table(tables.kisi)
 {
     build(parents);
-    m_table->afterScroll = [this] { ADOTable1AfterScroll(); };
-    m_table->afterOpen = [this] { ADOTable1AfterOpen(); };
-    m_table->afterCancel = [this] { ADOTable1AfterCancel(); };
-    m_table->beforePost = [this] { return ADOTable1BeforePost(); };
-    m_table->beforeDelete = [this] { return ADOTable1BeforeDelete(); };
-    m_table->onPostError = [this](const StoreError&) { ADOTable1PostError(); };
+    m_table->afterScroll = [this] { showCurrentGuest(); };
+    m_table->afterOpen = [this] { guestsOpened(); };
+    m_table->afterCancel = [this] { editCancelled(); };
+    m_table->beforePost = [this] { return checkBeforeSave(); };
+    m_table->beforeDelete = [this] { return confirmDelete(); };
+    m_table->onPostError = [this](const StoreError&) { reportRefusedSave(); };
     // A picker change counts until the guest is stored or dropped.
     connect(m_table, &Dataset::stateChanged, this, [this] {
         if (!m_table->isEditing())
             m_pickersChanged = false;
     });
     // Until a guest is shown the pickers hold a new guest's values.
-    ADOTable1AfterScroll();
+    showCurrentGuest();
 }
 
 void GuestEntry::build(const Parents& parents)
@@ -108,10 +108,10 @@ void GuestEntry::build(const Parents& parents)
     Column middle(g3, kLeft, 18, kWidth);
     DBEdit4 = place(new DBMaskEdit(src, QStringLiteral("TCKimlikNo"), g3), "DBEdit4",
                     middle.next(QStringLiteral("T.C. Kimlik No :"), kWidth - 28));
-    onLeave(DBEdit4, [this] { DBEdit4Exit(); });
+    onLeave(DBEdit4, [this] { checkIdentityNumber(); });
     auto* query = flatButton(g3, "SpeedButton1", QStringLiteral("Internet'te Ara..."), QStyle::SP_BrowserReload,
                              QRect(kLeft + kWidth - 24, 32, 24, 21));
-    connect(query, &QToolButton::clicked, this, &GuestEntry::SpeedButton1Click);
+    connect(query, &QToolButton::clicked, this, &GuestEntry::openIdentityQuery);
     m_buttons[1] = query;
     auto* baba = middle.edit(QStringLiteral("Baba Adı :"), "DBEdit5", src, QStringLiteral("BabaAdi"));
     auto* ana = middle.edit(QStringLiteral("Ana Adı :"), "DBEdit6", src, QStringLiteral("AnaAdi"));
@@ -134,7 +134,7 @@ void GuestEntry::build(const Parents& parents)
     auto* isi = right.edit(QStringLiteral("İşi :"), "DBEdit13", src, QStringLiteral("Isi"));
     auto* oda = right.edit(QStringLiteral("Oda No :"), "DBEdit14", src, QStringLiteral("VerilenOdaNo"));
     DBEdit15 = right.edit(QStringLiteral("Araç Plaka No :"), "DBEdit15", src, QStringLiteral("AracPlakaNo"));
-    onLeave(DBEdit15, [this] { DBEdit15Exit(); });
+    onLeave(DBEdit15, [this] { tidyPlate(); });
 
     auto* g5 = place(new QGroupBox(QStringLiteral(" [ Ayrılış Zamanı ] "), g4), "GroupBox5", QRect(4, right.y(), 207, 90));
     g5->setStyleSheet(QStringLiteral("QGroupBox { color: red; }"));
@@ -149,7 +149,7 @@ void GuestEntry::build(const Parents& parents)
     for (QDateTimeEdit* p : pickers()) {
         connect(p, &QDateTimeEdit::dateTimeChanged, this, [this] {
             if (!m_settingPickers)
-                DateTimePicker1Change();
+                pickerChanged();
         });
         p->installEventFilter(this);
     }
@@ -179,15 +179,15 @@ void GuestEntry::buildToolbar(QWidget* toolbar)
 {
     struct ButtonDef { int number; const char* hint; QStyle::StandardPixmap icon; void (GuestEntry::*slot)(); };
     const ButtonDef buttons[] = {
-        {2, "İlk Kayıt [Ctrl+Sol Ok]", QStyle::SP_MediaSkipBackward, &GuestEntry::SpeedButton2Click},
-        {3, "Önceki Kayıt [Alt+Sol Ok]", QStyle::SP_MediaSeekBackward, &GuestEntry::SpeedButton3Click},
-        {4, "Sonraki Kayıt [Alt+Sağ Ok]", QStyle::SP_MediaSeekForward, &GuestEntry::SpeedButton4Click},
-        {5, "Son Kayıt [Ctrl+Sağ Ok]", QStyle::SP_MediaSkipForward, &GuestEntry::SpeedButton5Click},
-        {6, "Yeni Kayıt [Ctrl+N]", QStyle::SP_FileIcon, &GuestEntry::SpeedButton6Click},
-        {7, "Kayıt Sil [Ctrl+Del]", QStyle::SP_TrashIcon, &GuestEntry::SpeedButton7Click},
-        {8, "Kaydet [Ctrl+S]", QStyle::SP_DialogSaveButton, &GuestEntry::SpeedButton8Click},
-        {9, "İptal [ESC]", QStyle::SP_DialogCancelButton, &GuestEntry::SpeedButton9Click},
-        {10, "Kalan Müşteri Ara [F3]", QStyle::SP_FileDialogContentsView, &GuestEntry::SpeedButton10Click},
+        {2, "İlk Kayıt [Ctrl+Sol Ok]", QStyle::SP_MediaSkipBackward, &GuestEntry::firstRecord},
+        {3, "Önceki Kayıt [Alt+Sol Ok]", QStyle::SP_MediaSeekBackward, &GuestEntry::priorRecord},
+        {4, "Sonraki Kayıt [Alt+Sağ Ok]", QStyle::SP_MediaSeekForward, &GuestEntry::nextRecord},
+        {5, "Son Kayıt [Ctrl+Sağ Ok]", QStyle::SP_MediaSkipForward, &GuestEntry::lastRecord},
+        {6, "Yeni Kayıt [Ctrl+N]", QStyle::SP_FileIcon, &GuestEntry::newRecord},
+        {7, "Kayıt Sil [Ctrl+Del]", QStyle::SP_TrashIcon, &GuestEntry::deleteRecord},
+        {8, "Kaydet [Ctrl+S]", QStyle::SP_DialogSaveButton, &GuestEntry::saveRecord},
+        {9, "İptal [ESC]", QStyle::SP_DialogCancelButton, &GuestEntry::cancelEdit},
+        {10, "Kalan Müşteri Ara [F3]", QStyle::SP_FileDialogContentsView, &GuestEntry::cancelAndSearch},
         {11, "Transfer Dosyası Oluştur [Ctrl+E]", QStyle::SP_DriveNetIcon, nullptr},
     };
     int i = 0;
@@ -253,7 +253,7 @@ void GuestEntry::zeroPickers()
     setPickers(Formats::dayZero(), Formats::dayZero(), QTime(0, 0), Formats::dayZero(), QTime(0, 0), true);
 }
 
-void GuestEntry::ADOTable1AfterScroll()
+void GuestEntry::showCurrentGuest()
 {
     const bool fromRecord = m_table->state() != Dataset::State::Insert && !m_table->isNull(QStringLiteral("DogumTarihi")) &&
                             m_source->enabled();
@@ -291,16 +291,16 @@ QString GuestEntry::guestName() const
     return QStringLiteral("%1 %2").arg(m_table->text(QStringLiteral("Adi")), m_table->text(QStringLiteral("Soyadi"))).trimmed();
 }
 
-void GuestEntry::ADOTable1AfterOpen()
+void GuestEntry::guestsOpened()
 {
     const bool ticked = !m_table->isEmpty() && m_table->boolean(QStringLiteral("Kalici"));
     DBCheckBox1->setChecked(ticked);
     applyKalici(ticked);
 }
 
-void GuestEntry::ADOTable1AfterCancel()
+void GuestEntry::editCancelled()
 {
-    ADOTable1AfterScroll();
+    showCurrentGuest();
 }
 
 GuestRules::StayBoxes GuestEntry::stayBoxes() const
@@ -309,7 +309,7 @@ GuestRules::StayBoxes GuestEntry::stayBoxes() const
             DateTimePicker4->date(), DateTimePicker5->time()};
 }
 
-bool GuestEntry::ADOTable1BeforePost()
+bool GuestEntry::checkBeforeSave()
 {
     if (const auto refused = GuestRules::beforePost(*m_table, stayBoxes())) {
         m_platform.dialogs.inform(*refused);
@@ -318,7 +318,7 @@ bool GuestEntry::ADOTable1BeforePost()
     return true;
 }
 
-bool GuestEntry::ADOTable1BeforeDelete()
+bool GuestEntry::confirmDelete()
 {
     if (m_tables.noConfirmDelete)
         return true;
@@ -326,23 +326,23 @@ bool GuestEntry::ADOTable1BeforeDelete()
     return m_platform.dialogs.askYesNo(GuestRules::kDeleteQuestion) == Dialogs::Yes;
 }
 
-void GuestEntry::ADOTable1PostError()
+void GuestEntry::reportRefusedSave()
 {
     m_platform.dialogs.inform(GuestRules::kPostError);
 }
 
-void GuestEntry::SpeedButton2Click() { m_table->first(); }
-void GuestEntry::SpeedButton3Click() { m_table->prior(); }
-void GuestEntry::SpeedButton4Click() { m_table->next(); }
-void GuestEntry::SpeedButton5Click() { m_table->last(); }
+void GuestEntry::firstRecord() { m_table->first(); }
+void GuestEntry::priorRecord() { m_table->prior(); }
+void GuestEntry::nextRecord() { m_table->next(); }
+void GuestEntry::lastRecord() { m_table->last(); }
 
-void GuestEntry::SpeedButton6Click()
+void GuestEntry::newRecord()
 {
     if (m_table->append())
         Edit1->setFocus(Qt::OtherFocusReason);
 }
 
-void GuestEntry::SpeedButton7Click()
+void GuestEntry::deleteRecord()
 {
     if (m_table->recordCount() < 1)
         return;
@@ -350,35 +350,35 @@ void GuestEntry::SpeedButton7Click()
     m_table->remove();
 }
 
-void GuestEntry::SpeedButton8Click()
+void GuestEntry::saveRecord()
 {
-    DBEdit15Exit();
-    saveRecord(*m_table);
+    tidyPlate();
+    ::saveRecord(*m_table);
 }
 
-void GuestEntry::SpeedButton9Click()
+void GuestEntry::cancelEdit()
 {
     m_table->cancel();
 }
 
-void GuestEntry::SpeedButton10Click()
+void GuestEntry::cancelAndSearch()
 {
     m_table->cancel();
     if (openSearch)
         openSearch();
 }
 
-void GuestEntry::SpeedButton1Click()
+void GuestEntry::openIdentityQuery()
 {
     m_platform.shell.openUrl(QUrl(kIdentityQueryPage));
 }
 
-void GuestEntry::DBEdit4Exit()
+void GuestEntry::checkIdentityNumber()
 {
     DBEdit4->warnIfInvalid(m_platform.dialogs);
 }
 
-void GuestEntry::DBEdit15Exit()
+void GuestEntry::tidyPlate()
 {
     if (const auto plate = normalisePlate(*m_table, DBEdit15->text()))
         DBEdit15->setText(*plate);
@@ -427,7 +427,7 @@ bool GuestEntry::hasUnsavedChanges() const
     return m_table->isEditing() && (m_table->isModified() || m_pickersChanged);
 }
 
-void GuestEntry::DateTimePicker1Change()
+void GuestEntry::pickerChanged()
 {
     m_pickersChanged = true;
     if (m_table->isOpen() && !m_table->isEditing())
@@ -439,7 +439,7 @@ void GuestEntry::ctrlEnter(QDateTimeEdit* picker)
     const QDateTime now = pickerNow();
     const bool isDate = picker == DateTimePicker2 || picker == DateTimePicker4;
     if (isDate) {
-        DateTimePicker1Change();
+        pickerChanged();
         m_settingPickers = true;
         picker->setDate(now.date());
         m_settingPickers = false;
@@ -447,7 +447,7 @@ void GuestEntry::ctrlEnter(QDateTimeEdit* picker)
         m_settingPickers = true;
         picker->setTime(now.time());
         m_settingPickers = false;
-        DateTimePicker1Change();
+        pickerChanged();
     }
 }
 

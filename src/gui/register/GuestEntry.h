@@ -45,29 +45,29 @@ public:
     DataSource* DataSource1() const { return m_source; }
 
     // Dataset hooks.
-    void ADOTable1AfterScroll();
-    void ADOTable1AfterOpen();
-    void ADOTable1AfterCancel();
-    bool ADOTable1BeforePost();
-    bool ADOTable1BeforeDelete();
-    void ADOTable1PostError();
+    void showCurrentGuest();
+    void guestsOpened();
+    void editCancelled();
+    bool checkBeforeSave();
+    bool confirmDelete();
+    void reportRefusedSave();
 
     // Toolbar commands.
-    void SpeedButton2Click();   // first
-    void SpeedButton3Click();   // previous
-    void SpeedButton4Click();   // next
-    void SpeedButton5Click();   // last
-    void SpeedButton6Click();   // new
-    void SpeedButton7Click();   // delete
-    void SpeedButton8Click();   // save
-    void SpeedButton9Click();   // cancel
-    void SpeedButton10Click();  // cancel, then search
-    void SpeedButton1Click();   // identity-number query page
+    void firstRecord();   // first
+    void priorRecord();   // previous
+    void nextRecord();   // next
+    void lastRecord();   // last
+    void newRecord();   // new
+    void deleteRecord();   // delete
+    void saveRecord();   // save
+    void cancelEdit();   // cancel
+    void cancelAndSearch();  // cancel, then search
+    void openIdentityQuery();   // identity-number query page
 
-    void DBEdit4Exit();
-    void DBEdit15Exit();
+    void checkIdentityNumber();
+    void tidyPlate();
     // A picker changed by the user begins editing.
-    void DateTimePicker1Change();
+    void pickerChanged();
     // Sets the pickers to zero and ticks Kalıcı without touching a record.
     void zeroPickers();
     // The customer copy: the birth-date box, and the arrival stamped now.

@@ -86,7 +86,7 @@ FacilitySetupWindow::FacilitySetupWindow(Dialogs& dialogs, Dataset& ayar, QWidge
         return (qobject_cast<const QLineEdit*>(w) && !qobject_cast<const NumericEdit*>(w)) ||
                qobject_cast<const QComboBox*>(w);
     });
-    FormCreate();
+    clearBoxes();
 }
 
 void FacilitySetupWindow::showNewRegister(const QString& path)
@@ -100,7 +100,7 @@ void FacilitySetupWindow::showNewRegister(const QString& path)
     NewRegisterLabel->show();
 }
 
-void FacilitySetupWindow::FormCreate()
+void FacilitySetupWindow::clearBoxes()
 {
     RzNumericEdit1->setText(QStringLiteral("0"));
     Edit1->clear();
@@ -111,7 +111,7 @@ void FacilitySetupWindow::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    FormShow();
+    prepare();
 }
 
 void FacilitySetupWindow::keyPressEvent(QKeyEvent* event)
@@ -123,13 +123,13 @@ void FacilitySetupWindow::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-void FacilitySetupWindow::FormShow()
+void FacilitySetupWindow::prepare()
 {
-    FormCreate();
+    clearBoxes();
     RzNumericEdit1->setFocus(Qt::OtherFocusReason);
 }
 
-void FacilitySetupWindow::RzNumericEdit1Click()
+void FacilitySetupWindow::selectCode()
 {
     RzNumericEdit1->selectAll();
 }

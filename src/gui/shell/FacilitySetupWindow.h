@@ -33,10 +33,10 @@ public:
     // in the wrong folder does not go unnoticed.
     void showNewRegister(const QString& path);
 
-    void FormCreate();
-    void FormShow();
+    void clearBoxes();
+    void prepare();
     void storeFacility();
-    void RzNumericEdit1Click();
+    void selectCode();
 
     NumericEdit* RzNumericEdit1;
     QLineEdit* Edit1;

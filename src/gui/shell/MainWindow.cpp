@@ -92,7 +92,7 @@ MainWindow::MainWindow(Platform& platform, Database& database, Tables& tables, T
     entry->Edit1->installEventFilter(this);
     entry->transferRun = [this] { startTransfer(); };
     connect(&m_transfer, &TransferRun::walkStarting, entry, &GuestEntry::zeroPickers);
-    connect(&m_transfer, &TransferRun::walkEnded, entry, &GuestEntry::ADOTable1AfterScroll);
+    connect(&m_transfer, &TransferRun::walkEnded, entry, &GuestEntry::showCurrentGuest);
     connect(&m_transfer, &TransferRun::succeeded, this, [this] { entry->DBEdit1->setFocus(Qt::OtherFocusReason); });
     connect(&m_transfer, &TransferRun::facilityMissing, this, [this] {
         if (m_firstRun)
@@ -118,7 +118,7 @@ MainWindow::MainWindow(Platform& platform, Database& database, Tables& tables, T
     m_announcement = std::make_unique<Announcement>(platform.connectivity, platform.http, platform.fs, *WebBrowser1,
                                                     m_places.programDir, kVersion);
     connect(WebBrowser1, &AnnouncementPanel::documentComplete, this, &MainWindow::announcementLoaded);
-    FormCreate();
+    applySettingsAndAnnouncement();
 }
 
 MainWindow::~MainWindow() = default;
@@ -186,7 +186,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     if (answer == Dialogs::Yes) {
         close = true;
         if (entry->hasUnsavedChanges()) {
-            entry->SpeedButton8Click();
+            entry->saveRecord();
             close = !ADOTable1->isEditing();
         }
         if (close && m_customers && m_customers->hasUnsavedChanges())
@@ -208,7 +208,7 @@ void MainWindow::facilityStored()
     splash->setAttribute(Qt::WA_DeleteOnClose);
     splash->show();
     splash->repaint();
-    FormCreate();
+    applySettingsAndAnnouncement();
     splash->close();
 }
 
@@ -360,7 +360,7 @@ bool MainWindow::facilitySetUp() const
     return Facility::isSetUp(*ADOTable7);
 }
 
-void MainWindow::FormCreate()
+void MainWindow::applySettingsAndAnnouncement()
 {
     applyFacilitySettings();
     m_announcement->start(facilitySetUp(), Facility::code(*ADOTable7), [] {
@@ -392,11 +392,11 @@ void MainWindow::showEvent(QShowEvent* event)
     if (!m_shown) {
         m_shown = true;
         // After the window is on screen, so that the first-run window opens over it.
-        QMetaObject::invokeMethod(this, &MainWindow::FormShow, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &MainWindow::askForFacilityOrFocus, Qt::QueuedConnection);
     }
 }
 
-void MainWindow::FormShow()
+void MainWindow::askForFacilityOrFocus()
 {
     if (!facilitySetUp()) {
         if (m_firstRun)
@@ -536,7 +536,7 @@ void MainWindow::restoreBackup()
                                    Dialogs::Hayir) != Dialogs::Evet)
         return;
     const std::optional<QString> failure = ::restoreBackup(*m_backups, m_tables, *backup, key);
-    entry->ADOTable1AfterScroll();
+    entry->showCurrentGuest();
     if (failure) {
         m_platform.dialogs.reportError(*failure);
         return;
@@ -560,7 +560,7 @@ void MainWindow::bringToFront()
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    // Edit1DblClick: the customer window, to pick the customer by hand.
+    // customerCodeDoubleClicked: the customer window, to pick the customer by hand.
     if (watched == entry->Edit1 && event->type() == QEvent::MouseButtonDblClick) {
         showCustomerWindow();
         return true;
@@ -573,17 +573,17 @@ bool MainWindow::previewKey(QKeyEvent* key)
     // The customer code lookup runs on Enter in its box, before the move.
     if (KeyPreview::isPlainEnter(*key) && QApplication::focusWidget() == entry->Edit1)
         lookUpCustomerCode();
-    FormKeyDown(key);
+    runCommandKey(key);
     if (KeyPreview::isCtrlDelete(*key))
         return true;
     if (KeyPreview::isPlainEnter(*key)) {
-        FormKeyPress(key);
+        moveOnEnter(key);
         return true;
     }
     return false;
 }
 
-void MainWindow::FormKeyDown(QKeyEvent* event)
+void MainWindow::runCommandKey(QKeyEvent* event)
 {
     const int k = event->key();
     const Qt::KeyboardModifiers m = event->modifiers();
@@ -592,30 +592,30 @@ void MainWindow::FormKeyDown(QKeyEvent* event)
     if (k == Qt::Key_F3)
         openSearchWindow();
     if (alt && k == Qt::Key_Right)
-        entry->SpeedButton4Click();
+        entry->nextRecord();
     if (alt && k == Qt::Key_Left)
-        entry->SpeedButton3Click();
+        entry->priorRecord();
     if (ctrl && k == Qt::Key_Right)
-        entry->SpeedButton5Click();
+        entry->lastRecord();
     if (ctrl && k == Qt::Key_Left)
-        entry->SpeedButton2Click();
+        entry->firstRecord();
     if (ctrl && k == Qt::Key_S)
-        entry->SpeedButton8Click();
+        entry->saveRecord();
     if (ctrl && k == Qt::Key_E)
         startTransfer();
     if (ctrl && k == Qt::Key_N)
-        entry->SpeedButton6Click();
+        entry->newRecord();
     if (ctrl && k == Qt::Key_Delete)
-        entry->SpeedButton7Click();
+        entry->deleteRecord();
     if (k == Qt::Key_F5)
         showCustomerWindow();
     if (k == Qt::Key_Escape)
-        entry->SpeedButton9Click();
+        entry->cancelEdit();
     if (k == Qt::Key_F8)
         openZoneReader();
 }
 
-void MainWindow::FormKeyPress(QKeyEvent*)
+void MainWindow::moveOnEnter(QKeyEvent*)
 {
     m_enter->queueMove();
 }

@@ -45,7 +45,7 @@ public:
         QString registerPath;  // the register in use
     };
 
-    // The tables are open; runs FormCreate.
+    // The tables are open; runs applySettingsAndAnnouncement.
     MainWindow(Platform& platform, Database& database, Tables& tables, TransferRun& transfer, const Places& places,
            QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -55,8 +55,8 @@ public:
     // items are disabled.
     void setBackups(Backups* backups);
 
-    void FormCreate();
-    void FormShow();
+    void applySettingsAndAnnouncement();
+    void askForFacilityOrFocus();
     void applyFacilitySettings();
     void showClock();
     void quit();
@@ -67,9 +67,9 @@ public:
     void announcementLoaded();
     void renameFacility();
     // Command keys of the guest window, every matching line in order.
-    void FormKeyDown(QKeyEvent* event);
+    void runCommandKey(QKeyEvent* event);
     // Enter moves to the next control once the key's own handling is done.
-    void FormKeyPress(QKeyEvent* event);
+    void moveOnEnter(QKeyEvent* event);
     // F3: the search window, with a pending edit left as it is.
     void openSearchWindow();
     void showCustomerWindow();
