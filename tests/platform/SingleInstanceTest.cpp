@@ -92,8 +92,8 @@ struct EnvironmentVariable
 };
 } // namespace
 
-// The guard lives where only its user can reach: the runtime folder the
-// session gives, else a folder of the user's cache made private, never the
+// The guard lives where only its user can reach: the user's runtime folder
+// (XDG_RUNTIME_DIR), else a folder of the user's cache made private, never the
 // shared temporary folder, where another user could take the name first.
 TEST(SingleInstance, TheGuardLivesInAFolderOnlyItsUserReaches)
 {
