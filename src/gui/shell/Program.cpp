@@ -13,6 +13,7 @@
 #include "platform/core/SingleInstance.h"
 #include "core/register/RegisterPassword.h"
 #include "core/register/Tables.h"
+#include "core/shell/Facility.h"
 #include "core/transfer/BackupSchedule.h"
 #include "core/transfer/Backups.h"
 #include "core/transfer/Compaction.h"
@@ -108,11 +109,10 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
     }
     program->splash = std::move(splash);
     Program* prog = program.get();
-    // The code as the main window shows it, which is the stored code once
-    // the facility is set up.
+    // The stored code, which the main window's display shows unchanged.
     program->transfer = std::make_unique<TransferRun>(platform, program->database, *program->tables,
                                                       *program->compaction, [prog] {
-                                                          return prog->form1->TesisKoduLed->text();
+                                                          return Facility::code(*prog->tables->ayar);
                                                       });
     program->form1 = std::make_unique<MainWindow>(
         platform, program->database, *program->tables, *program->transfer,
