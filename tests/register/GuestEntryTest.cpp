@@ -393,8 +393,6 @@ TEST(GuestEntryCases, DeleteAsksFirst)
         SCOPED_TRACE(int(c.answer));
         GuestWindow t;
         t.start({u"Ali"_s, u"Veli"_s});
-        // Left set by a purge: the toolbar asks all the same.
-        t.p.tables().noConfirmDelete = true;
         t.dialogs().setNextAnswer(c.answer);
         t.click(7);
         ASSERT_EQ(t.dialogs().messages.size(), 1);

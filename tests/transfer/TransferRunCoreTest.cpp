@@ -56,7 +56,6 @@ TEST_F(TransferRunAlone, WritesPurgesCompactsAndReopensEveryTable)
     EXPECT_EQ(db.column(u"SELECT Adi FROM Kisi ORDER BY ID"_s), (QList<QVariant>{u"Ayşe"_s, u"Cem"_s}));
     EXPECT_EQ(tables->kisi->recordCount(), 2);
     EXPECT_EQ(tables->kisi->recNo(), 0);
-    EXPECT_TRUE(tables->noConfirmDelete);
     EXPECT_FALSE(QFile::exists(dir.path(u"radadir.dvb"_s)));
     EXPECT_EQ(db.integrityCheck(), u"ok"_s);
 }

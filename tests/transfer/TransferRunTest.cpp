@@ -260,7 +260,6 @@ TEST_F(TransferFixture, AfterARunTheToolbarDeleteAsksAgain)
 {
     p.fake.dialogs.setNextFileName(target());
     p.form().startTransfer();
-    EXPECT_TRUE(p.tables().noConfirmDelete);
     p.fake.dialogs.clear();
     p.fake.dialogs.setNextAnswer(Dialogs::No);
     QTest::mouseClick(p.entry().button(7), Qt::LeftButton);

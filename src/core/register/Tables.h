@@ -37,8 +37,4 @@ public:
     void openClosed();
     void closeAll();
     bool allOpen() const;
-
-    // Deleting a guest asks first unless this is set. The toolbar's delete
-    // clears it; the transfer run's purge sets it and leaves it set.
-    bool noConfirmDelete = false;
 };

@@ -270,8 +270,8 @@ void TransferRun::step(Step s)
 
 void TransferRun::deleteGuests(const QList<qint64>& ids)
 {
-    // The purge asks nobody; the toolbar's delete asks again.
-    m_tables.noConfirmDelete = true;
+    // The purge asks nobody: it deletes through the store, past the
+    // dataset's question.
     if (ids.isEmpty())
         return;
     m_connection.begin();

@@ -320,9 +320,8 @@ bool GuestEntry::checkBeforeSave()
 
 bool GuestEntry::confirmDelete()
 {
-    if (m_tables.noConfirmDelete)
-        return true;
-    // Closing the question without an answer keeps the record, as No does.
+    // The purge deletes through the store and never comes here: every
+    // guest deleted here is asked about. Closing the question without an answer keeps the record, as No does.
     return m_platform.dialogs.askYesNo(GuestRules::kDeleteQuestion) == Dialogs::Yes;
 }
 
@@ -346,7 +345,6 @@ void GuestEntry::deleteRecord()
 {
     if (m_table->recordCount() < 1)
         return;
-    m_tables.noConfirmDelete = false;
     m_table->remove();
 }
 
