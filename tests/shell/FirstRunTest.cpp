@@ -6,7 +6,9 @@
 #include "platform/gui/QtDialogs.h"
 #include "gui/shell/MainWindow.h"
 #include "gui/shell/FacilitySetupWindow.h"
+#include "gui/widgets/NumericEdit.h"
 #include "core/shell/Facility.h"
+#include "gui/widgets/EngravedLabel.h"
 #include "gui/widgets/LedDisplay.h"
 
 #include <QApplication>

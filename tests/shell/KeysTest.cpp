@@ -7,6 +7,7 @@
 #include "gui/register/GuestEntry.h"
 #include "gui/shell/MainWindow.h"
 #include "gui/shell/FacilitySetupWindow.h"
+#include "gui/widgets/NumericEdit.h"
 #include "gui/widgets/LedDisplay.h"
 #include "gui/widgets/FocusHighlight.h"
 

@@ -10,6 +10,7 @@
 #include "gui/shell/SplashScreen.h"
 #include "core/register/Formats.h"
 #include "core/register/Tables.h"
+#include "gui/widgets/EngravedLabel.h"
 #include "gui/widgets/LedDisplay.h"
 
 #include <QDir>

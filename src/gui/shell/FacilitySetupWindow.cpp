@@ -4,6 +4,7 @@
 #include "gui/widgets/FocusHighlight.h"
 #include "platform/core/Dialogs.h"
 #include "gui/widgets/DBControls.h"
+#include "gui/widgets/NumericEdit.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -14,24 +15,6 @@
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QTimer>
-
-NumericEdit::NumericEdit(QWidget* parent) : QLineEdit(parent)
-{
-    setMaxLength(5);
-    setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), this));
-}
-
-void NumericEdit::focusInEvent(QFocusEvent* event)
-{
-    QLineEdit::focusInEvent(event);
-    QTimer::singleShot(0, this, &QLineEdit::selectAll);
-}
-
-void NumericEdit::mousePressEvent(QMouseEvent* event)
-{
-    QLineEdit::mousePressEvent(event);
-    selectAll();
-}
 
 FacilitySetupWindow::FacilitySetupWindow(Dialogs& dialogs, Dataset& ayar, QWidget* parent) : QDialog(parent), m_dialogs(dialogs), m_ayar(ayar)
 {

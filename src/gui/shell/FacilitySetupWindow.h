@@ -1,25 +1,13 @@
 #pragma once
 
 #include <QDialog>
-#include <QLineEdit>
 
 class Dataset;
+class NumericEdit;
+class QLineEdit;
 class Dialogs;
 class QLabel;
 class QPushButton;
-
-// The facility code field: digits only, at most five, the whole text selected
-// when the field is entered or clicked.
-class NumericEdit : public QLineEdit
-{
-    Q_OBJECT
-public:
-    explicit NumericEdit(QWidget* parent = nullptr);
-
-protected:
-    void focusInEvent(QFocusEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-};
 
 // The first-run window that asks for the facility code and name and stores
 // them in the settings row.

@@ -6,6 +6,7 @@
 #include "gui/shell/AnnouncementPanel.h"
 #include "gui/widgets/FocusHighlight.h"
 #include "gui/widgets/KeyPreview.h"
+#include "gui/widgets/EngravedLabel.h"
 #include "gui/widgets/LedDisplay.h"
 #include "gui/shell/SplashScreen.h"
 #include "Version.h"

@@ -33,19 +33,3 @@ protected:
 private:
     QString m_text;
 };
-
-// A label drawn engraved (recessed) on a transparent background.
-class EngravedLabel : public QWidget
-{
-    Q_OBJECT
-public:
-    explicit EngravedLabel(QWidget* parent = nullptr);
-    void setText(const QString& text);
-    const QString& text() const { return m_text; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    QString m_text;
-};
