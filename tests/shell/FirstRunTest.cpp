@@ -39,7 +39,7 @@ FacilitySetupWindow* runFirstRun(ProgramFixture& p, const std::function<void(Fac
     onNextModal([&](QDialog* dialog) {
         opened = qobject_cast<FacilitySetupWindow*>(dialog);
         if (opened) {
-            if (waitFor([opened] { return opened->RzNumericEdit1->hasFocus(); }))
+            if (waitFor([opened] { return opened->codeBox->hasFocus(); }))
                 action(*opened);
             else
                 ADD_FAILURE() << "the code field has no focus";
@@ -75,10 +75,10 @@ TEST(FirstRun, OpensModallyWhileTheFacilityIsNotSetUp)
     FacilitySetupWindow* form = runFirstRun(p, [&](FacilitySetupWindow& f) {
         title = f.windowTitle();
         modal = f.isModal();
-        EXPECT_EQ(f.RzNumericEdit1->text(), u"0"_s);
-        EXPECT_TRUE(f.Edit1->text().isEmpty());
-        retype(f.RzNumericEdit1, u"123"_s);
-        retype(f.Edit1, u"Yarım kalan"_s);
+        EXPECT_EQ(f.codeBox->text(), u"0"_s);
+        EXPECT_TRUE(f.nameBox->text().isEmpty());
+        retype(f.codeBox, u"123"_s);
+        retype(f.nameBox, u"Yarım kalan"_s);
     });
     ASSERT_NE(form, nullptr);
     EXPECT_EQ(title, u"Sisteme İlk Giriş"_s);
@@ -92,7 +92,7 @@ TEST(FirstRun, OpensModallyWhileTheFacilityIsNotSetUp)
     // Shown again: reset, whatever was typed before.
     bool reset = false;
     onNextModal([&](QDialog* dialog) {
-        reset = form->RzNumericEdit1->text() == u"0"_s && form->Edit1->text().isEmpty();
+        reset = form->codeBox->text() == u"0"_s && form->nameBox->text().isEmpty();
         dialog->reject();
     });
     form->exec();
@@ -104,8 +104,8 @@ TEST(FirstRun, EscDoesNotCloseTheWindowAndATransferRunWaitsForTheFacility)
     ProgramFixture p;
     bool stillOpen = false;
     runFirstRun(p, [&](FacilitySetupWindow& f) {
-        QTest::keyClick(f.RzNumericEdit1, Qt::Key_Escape);
-        QTest::keyClick(f.Edit1, Qt::Key_Escape);
+        QTest::keyClick(f.codeBox, Qt::Key_Escape);
+        QTest::keyClick(f.nameBox, Qt::Key_Escape);
         stillOpen = f.isVisible();
     });
     EXPECT_TRUE(stillOpen);
@@ -167,18 +167,18 @@ TEST(FirstRun, CodeIsCheckedBeforeNameAndBothBeforeStoring)
         SCOPED_TRACE(c.code.toStdString() + " / " + c.name.toStdString());
         ProgramFixture p;
         runFirstRun(p, [&](FacilitySetupWindow& f) {
-            retype(f.RzNumericEdit1, c.code);
-            retype(f.Edit1, c.name);
-            QLineEdit* atFault = c.focusOnCode ? static_cast<QLineEdit*>(f.RzNumericEdit1) : f.Edit1;
-            ASSERT_TRUE(focusOn(c.focusOnCode ? f.Edit1 : static_cast<QLineEdit*>(f.RzNumericEdit1)));
-            QTest::mouseClick(f.BitBtn1, Qt::LeftButton);
+            retype(f.codeBox, c.code);
+            retype(f.nameBox, c.name);
+            QLineEdit* atFault = c.focusOnCode ? static_cast<QLineEdit*>(f.codeBox) : f.nameBox;
+            ASSERT_TRUE(focusOn(c.focusOnCode ? f.nameBox : static_cast<QLineEdit*>(f.codeBox)));
+            QTest::mouseClick(f.okButton, Qt::LeftButton);
             ASSERT_EQ(p.fake.dialogs.messages.size(), 1);
             EXPECT_EQ(p.fake.dialogs.messages[0].text, c.message);
             EXPECT_EQ(p.fake.dialogs.messages[0].caption, u"Rirede Zarevave Rurored"_s);
             EXPECT_TRUE(waitFor([atFault] { return atFault->hasFocus(); }));
             EXPECT_TRUE(f.isVisible());
-            EXPECT_EQ(f.RzNumericEdit1->text(), c.code);
-            EXPECT_EQ(f.Edit1->text(), c.name);
+            EXPECT_EQ(f.codeBox->text(), c.code);
+            EXPECT_EQ(f.nameBox->text(), c.name);
         });
         EXPECT_TRUE(ayarRow(p).isEmpty());
     }
@@ -188,9 +188,9 @@ TEST(FirstRun, FiveBlanksAreAName)
 {
     ProgramFixture p;
     runFirstRun(p, [&](FacilitySetupWindow& f) {
-        retype(f.RzNumericEdit1, u"54321"_s);
-        retype(f.Edit1, u"     "_s);
-        QTest::mouseClick(f.BitBtn1, Qt::LeftButton);
+        retype(f.codeBox, u"54321"_s);
+        retype(f.nameBox, u"     "_s);
+        QTest::mouseClick(f.okButton, Qt::LeftButton);
     });
     EXPECT_TRUE(p.fake.dialogs.messages.isEmpty());
     EXPECT_EQ(ayarRow(p), (QList<QVariant>{u"54321"_s, u"     "_s, qint64(1)}));
@@ -200,7 +200,7 @@ TEST(FirstRun, CodeFieldTakesDigitsOnly)
 {
     ProgramFixture p;
     runFirstRun(p, [&](FacilitySetupWindow& f) {
-        NumericEdit* code = f.RzNumericEdit1;
+        NumericEdit* code = f.codeBox;
         retype(code, u"12"_s);
         typeText(code, u"+-aZ"_s);
         QTest::keyClick(code, Qt::Key_Plus);
@@ -219,14 +219,14 @@ TEST(FirstRun, EnterConfirmsAndALeadingZeroIsKept)
     ProgramFixture p;
     bool closedByEnter = false;
     runFirstRun(p, [&](FacilitySetupWindow& f) {
-        retype(f.RzNumericEdit1, u"01234"_s);
-        QTest::keyClick(f.RzNumericEdit1, Qt::Key_Tab);
-        ASSERT_TRUE(waitFor([&f] { return f.Edit1->hasFocus(); }));
-        EXPECT_EQ(f.RzNumericEdit1->text(), u"01234"_s);
-        typeText(f.Edit1, u"Çamlık Жx"_s);
-        QTest::keyClick(f.Edit1, Qt::Key_Backspace);
-        typeText(f.Edit1, u"Pansiyon"_s);
-        QTest::keyClick(f.Edit1, Qt::Key_Return);
+        retype(f.codeBox, u"01234"_s);
+        QTest::keyClick(f.codeBox, Qt::Key_Tab);
+        ASSERT_TRUE(waitFor([&f] { return f.nameBox->hasFocus(); }));
+        EXPECT_EQ(f.codeBox->text(), u"01234"_s);
+        typeText(f.nameBox, u"Çamlık Жx"_s);
+        QTest::keyClick(f.nameBox, Qt::Key_Backspace);
+        typeText(f.nameBox, u"Pansiyon"_s);
+        QTest::keyClick(f.nameBox, Qt::Key_Return);
         closedByEnter = !f.isVisible();
     });
     EXPECT_TRUE(closedByEnter);

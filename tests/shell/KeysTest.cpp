@@ -285,13 +285,13 @@ TEST(FirstRunKeys, NameFieldKeepsItsHighlightWhenTheCodeFieldHasTheFocus)
             return;
         }
         ran = true;
-        EXPECT_TRUE(focusOn(f->Edit1));
-        EXPECT_EQ(FocusHighlighter::colourOf(f->Edit1), FocusColors::kSkyBlue);
-        const QColor codeColour = FocusHighlighter::colourOf(f->RzNumericEdit1);
-        QTest::keyClick(f->Edit1, Qt::Key_Backtab, Qt::ShiftModifier);
-        EXPECT_TRUE(waitFor([f] { return f->RzNumericEdit1->hasFocus(); }));
-        EXPECT_EQ(FocusHighlighter::colourOf(f->Edit1), FocusColors::kSkyBlue);
-        EXPECT_EQ(FocusHighlighter::colourOf(f->RzNumericEdit1), codeColour);
+        EXPECT_TRUE(focusOn(f->nameBox));
+        EXPECT_EQ(FocusHighlighter::colourOf(f->nameBox), FocusColors::kSkyBlue);
+        const QColor codeColour = FocusHighlighter::colourOf(f->codeBox);
+        QTest::keyClick(f->nameBox, Qt::Key_Backtab, Qt::ShiftModifier);
+        EXPECT_TRUE(waitFor([f] { return f->codeBox->hasFocus(); }));
+        EXPECT_EQ(FocusHighlighter::colourOf(f->nameBox), FocusColors::kSkyBlue);
+        EXPECT_EQ(FocusHighlighter::colourOf(f->codeBox), codeColour);
         EXPECT_NE(codeColour, FocusColors::kSkyBlue);
         dialog->reject();
         p.program->form1->activateWindow();

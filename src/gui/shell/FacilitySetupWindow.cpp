@@ -28,30 +28,30 @@ FacilitySetupWindow::FacilitySetupWindow(Dialogs& dialogs, Dataset& ayar, QWidge
     auto* codeLabel = new QLabel(QStringLiteral("Tesis Kodu"), this);
     codeLabel->setFont(bold);
     codeLabel->move(16, 10);
-    RzNumericEdit1 = new NumericEdit(this);
-    RzNumericEdit1->setObjectName(QStringLiteral("RzNumericEdit1"));
+    codeBox = new NumericEdit(this);
+    codeBox->setObjectName(QStringLiteral("RzNumericEdit1"));
     QFont century(QStringLiteral("Century"));
     century.setPixelSize(47);
     century.setBold(true);
-    RzNumericEdit1->setFont(century);
-    RzNumericEdit1->setGeometry(16, 28, 298, 62);
-    RzNumericEdit1->installEventFilter(this);
+    codeBox->setFont(century);
+    codeBox->setGeometry(16, 28, 298, 62);
+    codeBox->installEventFilter(this);
 
     auto* nameLabel = new QLabel(QStringLiteral("Tesis Adı"), this);
     nameLabel->setFont(bold);
     nameLabel->move(16, 100);
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setMaxLength(50);
-    keepToCodePage1254(Edit1);
-    Edit1->setGeometry(16, 118, 298, 24);
+    nameBox = new QLineEdit(this);
+    nameBox->setObjectName(QStringLiteral("Edit1"));
+    nameBox->setMaxLength(50);
+    keepToCodePage1254(nameBox);
+    nameBox->setGeometry(16, 118, 298, 24);
 
-    BitBtn1 = new QPushButton(QStringLiteral("&Tamam"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setGeometry(214, 160, 100, 30);
-    BitBtn1->setDefault(true);
-    BitBtn1->setAutoDefault(true);
-    connect(BitBtn1, &QPushButton::clicked, this, &FacilitySetupWindow::storeFacility);
+    okButton = new QPushButton(QStringLiteral("&Tamam"), this);
+    okButton->setObjectName(QStringLiteral("BitBtn1"));
+    okButton->setGeometry(214, 160, 100, 30);
+    okButton->setDefault(true);
+    okButton->setAutoDefault(true);
+    connect(okButton, &QPushButton::clicked, this, &FacilitySetupWindow::storeFacility);
 
     NewRegisterLabel = new QLabel(this);
     NewRegisterLabel->setObjectName(QStringLiteral("NewRegisterLabel"));
@@ -62,8 +62,8 @@ FacilitySetupWindow::FacilitySetupWindow(Dialogs& dialogs, Dataset& ayar, QWidge
     NewRegisterLabel->setGeometry(16, 196, 298, 16);
     NewRegisterLabel->hide();
 
-    setTabOrder(RzNumericEdit1, Edit1);
-    setTabOrder(Edit1, BitBtn1);
+    setTabOrder(codeBox, nameBox);
+    setTabOrder(nameBox, okButton);
 
     new FocusHighlighter(this, [](const QWidget* w) {
         return (qobject_cast<const QLineEdit*>(w) && !qobject_cast<const NumericEdit*>(w)) ||
@@ -85,8 +85,8 @@ void FacilitySetupWindow::showNewRegister(const QString& path)
 
 void FacilitySetupWindow::clearBoxes()
 {
-    RzNumericEdit1->setText(QStringLiteral("0"));
-    Edit1->clear();
+    codeBox->setText(QStringLiteral("0"));
+    nameBox->clear();
 }
 
 void FacilitySetupWindow::showEvent(QShowEvent* event)
@@ -109,18 +109,18 @@ void FacilitySetupWindow::keyPressEvent(QKeyEvent* event)
 void FacilitySetupWindow::prepare()
 {
     clearBoxes();
-    RzNumericEdit1->setFocus(Qt::OtherFocusReason);
+    codeBox->setFocus(Qt::OtherFocusReason);
 }
 
 void FacilitySetupWindow::selectCode()
 {
-    RzNumericEdit1->selectAll();
+    codeBox->selectAll();
 }
 
 bool FacilitySetupWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    // RzNumericEdit1KeyPress: the signs are refused.
-    if (watched == RzNumericEdit1 && event->type() == QEvent::KeyPress) {
+    // The code box refuses the signs.
+    if (watched == codeBox && event->type() == QEvent::KeyPress) {
         const QString text = static_cast<QKeyEvent*>(event)->text();
         if (text == QStringLiteral("+") || text == QStringLiteral("-"))
             return true;
@@ -130,17 +130,17 @@ bool FacilitySetupWindow::eventFilter(QObject* watched, QEvent* event)
 
 void FacilitySetupWindow::storeFacility()
 {
-    if (const auto refused = Facility::checkCode(RzNumericEdit1->text())) {
+    if (const auto refused = Facility::checkCode(codeBox->text())) {
         m_dialogs.inform(*refused);
-        RzNumericEdit1->setFocus(Qt::OtherFocusReason);
+        codeBox->setFocus(Qt::OtherFocusReason);
         return;
     }
-    if (const auto refused = Facility::checkName(Edit1->text())) {
+    if (const auto refused = Facility::checkName(nameBox->text())) {
         m_dialogs.inform(*refused);
-        Edit1->setFocus(Qt::OtherFocusReason);
+        nameBox->setFocus(Qt::OtherFocusReason);
         return;
     }
-    if (!Facility::store(m_ayar, RzNumericEdit1->text(), Edit1->text()))
+    if (!Facility::store(m_ayar, codeBox->text(), nameBox->text()))
         return;
     Q_EMIT facilityStored();
     accept();

@@ -26,9 +26,9 @@ public:
     void storeFacility();
     void selectCode();
 
-    NumericEdit* RzNumericEdit1;
-    QLineEdit* Edit1;
-    QPushButton* BitBtn1;
+    NumericEdit* codeBox;
+    QLineEdit* nameBox;
+    QPushButton* okButton;
     QLabel* NewRegisterLabel;
 
 Q_SIGNALS:
