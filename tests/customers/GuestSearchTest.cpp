@@ -60,13 +60,13 @@ TEST_F(GuestSearchTest, OpensFromF3AndTheToolbarButtonWithEmptyTexts)
                 EXPECT_EQ(f.windowTitle(), u"Müşteri Arama Formu"_s);
                 EXPECT_TRUE(f.isModal());
                 EXPECT_EQ(p.widget<QLabel>(u"StatusBar1"_s, &f)->text(), kStatus);
-                EXPECT_EQ(f.LabeledEdit1->text(), QString());
-                EXPECT_EQ(f.LabeledEdit2->text(), QString());
-                EXPECT_TRUE(waitFor([&f] { return f.LabeledEdit1->hasFocus(); }));
-                EXPECT_EQ(listed(f.DBGrid1, 0), (QStringList{u"Ali"_s, u"Burak"_s, u"Can"_s, u"Alper"_s}));
-                EXPECT_EQ(listed(f.DBGrid1, 1), (QStringList{u"Kaya"_s, u"Demir"_s, u"Aksoy"_s, u"Demirel"_s}));
-                typeText(f.LabeledEdit1, u"Bu"_s);
-                typeText(f.LabeledEdit2, u"Ak"_s);
+                EXPECT_EQ(f.nameBox->text(), QString());
+                EXPECT_EQ(f.surnameBox->text(), QString());
+                EXPECT_TRUE(waitFor([&f] { return f.nameBox->hasFocus(); }));
+                EXPECT_EQ(listed(f.guestList, 0), (QStringList{u"Ali"_s, u"Burak"_s, u"Can"_s, u"Alper"_s}));
+                EXPECT_EQ(listed(f.guestList, 1), (QStringList{u"Kaya"_s, u"Demir"_s, u"Aksoy"_s, u"Demirel"_s}));
+                typeText(f.nameBox, u"Bu"_s);
+                typeText(f.surnameBox, u"Ak"_s);
             },
             byButton));
         // Closed by its close button: the guest window stays on the guest
@@ -84,12 +84,12 @@ TEST_F(GuestSearchTest, EachTextMovesTheListByItsOwnFieldAndANoMatchLeavesIt)
     ASSERT_TRUE(focusOn(e().DBEdit2));
     ASSERT_TRUE(search([&](GuestSearchWindow& f) {
         // The list starts at the guest window's guest.
-        EXPECT_EQ(f.DBGrid1->currentIndex().row(), 3);
+        EXPECT_EQ(f.guestList->currentIndex().row(), 3);
         struct Step { QLineEdit* box; QString typed; int row; };
         const Step steps[] = {
-            {f.LabeledEdit1, u"A"_s, 0},     {f.LabeledEdit1, u"l"_s, 0},     {f.LabeledEdit1, u"p"_s, 3},
-            {f.LabeledEdit1, u"x"_s, 3},     {f.LabeledEdit2, u"D"_s, 1},     {f.LabeledEdit2, u"emire"_s, 3},
-            {f.LabeledEdit2, u"z"_s, 3},     {f.LabeledEdit1, u"\b\b\b"_s, 0}, {f.LabeledEdit2, u"\b\b\b\b\b\b\b"_s, 1},
+            {f.nameBox, u"A"_s, 0},     {f.nameBox, u"l"_s, 0},     {f.nameBox, u"p"_s, 3},
+            {f.nameBox, u"x"_s, 3},     {f.surnameBox, u"D"_s, 1},     {f.surnameBox, u"emire"_s, 3},
+            {f.surnameBox, u"z"_s, 3},     {f.nameBox, u"\b\b\b"_s, 0}, {f.surnameBox, u"\b\b\b\b\b\b\b"_s, 1},
         };
         for (const Step& s : steps) {
             for (QChar c : s.typed) {
@@ -100,11 +100,11 @@ TEST_F(GuestSearchTest, EachTextMovesTheListByItsOwnFieldAndANoMatchLeavesIt)
             }
             SCOPED_TRACE(s.box->text().toStdString());
             EXPECT_EQ(guests().recNo(), s.row);
-            EXPECT_EQ(f.DBGrid1->currentIndex().row(), s.row);
+            EXPECT_EQ(f.guestList->currentIndex().row(), s.row);
             EXPECT_EQ(e().DBEdit1->text(), guests().rowText(s.row, u"Adi"_s));
         }
-        EXPECT_EQ(f.LabeledEdit1->text(), u"A"_s);
-        EXPECT_EQ(f.LabeledEdit2->text(), QString());
+        EXPECT_EQ(f.nameBox->text(), u"A"_s);
+        EXPECT_EQ(f.surnameBox->text(), QString());
     }));
     EXPECT_EQ(guests().recNo(), 1);
     EXPECT_EQ(guests().state(), State::Browse);
@@ -114,9 +114,9 @@ TEST_F(GuestSearchTest, EachTextMovesTheListByItsOwnFieldAndANoMatchLeavesIt)
 TEST_F(GuestSearchTest, DownGoesIntoTheListAndEnterThereTakesTheGuest)
 {
     ASSERT_TRUE(search([&](GuestSearchWindow& f) {
-        ASSERT_TRUE(waitFor([&f] { return f.LabeledEdit1->hasFocus(); }));
+        ASSERT_TRUE(waitFor([&f] { return f.nameBox->hasFocus(); }));
         press(Qt::Key_Down);
-        EXPECT_TRUE(waitFor([&f] { return f.DBGrid1->hasFocus(); }));
+        EXPECT_TRUE(waitFor([&f] { return f.guestList->hasFocus(); }));
         EXPECT_EQ(guests().recNo(), 0);
         press(Qt::Key_Down);
         press(Qt::Key_Down);
@@ -132,8 +132,8 @@ TEST_F(GuestSearchTest, DownGoesIntoTheListAndEnterThereTakesTheGuest)
     backToGuestWindow();
     ASSERT_TRUE(focusOn(e().DBEdit2));
     ASSERT_TRUE(search([&](GuestSearchWindow& f) {
-        ASSERT_TRUE(focusOn(f.LabeledEdit2));
-        typeText(f.LabeledEdit2, u"Ka"_s);
+        ASSERT_TRUE(focusOn(f.surnameBox));
+        typeText(f.surnameBox, u"Ka"_s);
         press(Qt::Key_Return);
         EXPECT_FALSE(f.isVisible());
     }));
@@ -145,7 +145,7 @@ TEST_F(GuestSearchTest, DownGoesIntoTheListAndEnterThereTakesTheGuest)
 TEST_F(GuestSearchTest, ADoubleClickOnARowTakesTheGuest)
 {
     ASSERT_TRUE(search([&](GuestSearchWindow& f) {
-        doubleClickRow(f.DBGrid1, 2, 0);
+        doubleClickRow(f.guestList, 2, 0);
         EXPECT_TRUE(waitFor([&f] { return !f.isVisible(); }));
         EXPECT_EQ(f.result(), int(QDialog::Accepted));
     }));
@@ -161,7 +161,7 @@ TEST_F(GuestSearchTest, F3LeavesAChangedGuestToTheFirstMoveWhichSavesIt)
     ASSERT_EQ(guests().state(), State::Edit);
     ASSERT_TRUE(search([&](GuestSearchWindow& f) {
         EXPECT_EQ(guests().state(), State::Edit);
-        typeText(f.LabeledEdit1, u"B"_s);
+        typeText(f.nameBox, u"B"_s);
         EXPECT_EQ(guests().state(), State::Browse);
         EXPECT_EQ(guests().recNo(), 1);
     }));
@@ -178,19 +178,19 @@ TEST_F(GuestSearchTest, ARefusedSaveKeepsTheListWhereItWas)
     QTest::keyClick(e().DBEdit1, Qt::Key_Backspace);
     ASSERT_EQ(guests().state(), State::Edit);
     ASSERT_TRUE(search([&](GuestSearchWindow& f) {
-        typeText(f.LabeledEdit1, u"B"_s);
+        typeText(f.nameBox, u"B"_s);
         EXPECT_EQ(dialogs().texts(), QStringList{kGuestPostError});
         EXPECT_EQ(guests().recNo(), 0);
         EXPECT_EQ(guests().state(), State::Edit);
 
         // Nor does the list move by its arrow keys.
         press(Qt::Key_Down);
-        ASSERT_TRUE(waitFor([&f] { return f.DBGrid1->hasFocus(); }));
+        ASSERT_TRUE(waitFor([&f] { return f.guestList->hasFocus(); }));
         press(Qt::Key_Down);
         QTest::qWait(20);
         EXPECT_EQ(dialogs().texts(), (QStringList{kGuestPostError, kGuestPostError}));
         EXPECT_EQ(guests().recNo(), 0);
-        EXPECT_EQ(f.DBGrid1->currentIndex().row(), 0);
+        EXPECT_EQ(f.guestList->currentIndex().row(), 0);
         EXPECT_EQ(guests().state(), State::Edit);
     }));
     EXPECT_EQ(e().DBEdit1->text(), QString());
@@ -205,7 +205,7 @@ TEST_F(GuestSearchTest, TheToolbarButtonDropsTheChangeFirst)
     ASSERT_TRUE(search(
         [&](GuestSearchWindow& f) {
             EXPECT_EQ(guests().state(), State::Browse);
-            typeText(f.LabeledEdit1, u"C"_s);
+            typeText(f.nameBox, u"C"_s);
             EXPECT_EQ(guests().recNo(), 2);
         },
         true));
@@ -260,10 +260,10 @@ TEST(TurkishCase, SearchesFoldTurkishLettersAndTheListSortsByTheTurkishAlphabet)
         auto* f = qobject_cast<GuestSearchWindow*>(d);
         ran = f != nullptr;
         if (f) {
-            typeText(f->LabeledEdit1, u"ış"_s);
+            typeText(f->nameBox, u"ış"_s);
             EXPECT_EQ(t.guests().text(u"Adi"_s), u"IŞIK"_s);
-            f->LabeledEdit1->clear();
-            typeText(f->LabeledEdit1, u"il"_s);
+            f->nameBox->clear();
+            typeText(f->nameBox, u"il"_s);
             EXPECT_EQ(t.guests().text(u"Adi"_s), u"İLKER"_s);
         }
         d->reject();

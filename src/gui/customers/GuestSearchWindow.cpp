@@ -31,30 +31,30 @@ GuestSearchWindow::GuestSearchWindow(DataSource* guests, QWidget* parent)
     setFixedSize(419, 421);
 
     caption(this, QStringLiteral("Adı :"), 8, 6);
-    LabeledEdit1 = place(new QLineEdit(this), "LabeledEdit1", QRect(8, 22, 198, 22));
+    nameBox = place(new QLineEdit(this), "LabeledEdit1", QRect(8, 22, 198, 22));
     caption(this, QStringLiteral("Soyadı :"), 213, 6);
-    LabeledEdit2 = place(new QLineEdit(this), "LabeledEdit2", QRect(213, 22, 198, 22));
-    for (QLineEdit* box : {LabeledEdit1, LabeledEdit2}) {
+    surnameBox = place(new QLineEdit(this), "LabeledEdit2", QRect(213, 22, 198, 22));
+    for (QLineEdit* box : {nameBox, surnameBox}) {
         keepToCodePage1254(box);
         box->installEventFilter(this);
     }
-    connect(LabeledEdit1, &QLineEdit::textEdited, this, &GuestSearchWindow::searchByName);
-    connect(LabeledEdit2, &QLineEdit::textEdited, this, &GuestSearchWindow::searchBySurname);
+    connect(nameBox, &QLineEdit::textEdited, this, &GuestSearchWindow::searchByName);
+    connect(surnameBox, &QLineEdit::textEdited, this, &GuestSearchWindow::searchBySurname);
 
-    DBGrid1 = place(new DBGrid(guests, {QStringLiteral("Adi"), QStringLiteral("Soyadi")},
+    guestList = place(new DBGrid(guests, {QStringLiteral("Adi"), QStringLiteral("Soyadi")},
                                {QStringLiteral("Adı"), QStringLiteral("Soyadı")}, this),
                     "DBGrid1", QRect(0, 52, 419, 347));
-    DBGrid1->setColumnWidth(0, 200);
-    DBGrid1->setColumnWidth(1, 200);
-    DBGrid1->horizontalHeader()->setStyleSheet(QStringLiteral("QHeaderView::section { background-color: silver; }"));
-    connect(DBGrid1, &DBGrid::rowDoubleClicked, this, &QDialog::accept);
+    guestList->setColumnWidth(0, 200);
+    guestList->setColumnWidth(1, 200);
+    guestList->horizontalHeader()->setStyleSheet(QStringLiteral("QHeaderView::section { background-color: silver; }"));
+    connect(guestList, &DBGrid::rowDoubleClicked, this, &QDialog::accept);
 
     StatusBar1 = place(new QLabel(kStatusText, this), "StatusBar1", QRect(0, 401, 419, 20));
     StatusBar1->setFrameShape(QFrame::Panel);
     StatusBar1->setFrameShadow(QFrame::Sunken);
 
-    setTabOrder(LabeledEdit1, LabeledEdit2);
-    setTabOrder(LabeledEdit2, DBGrid1);
+    setTabOrder(nameBox, surnameBox);
+    setTabOrder(surnameBox, guestList);
 
     m_highlighter = new FocusHighlighter(this, [](const QWidget* w) {
         return qobject_cast<const QLineEdit*>(w) || qobject_cast<const QComboBox*>(w) ||
@@ -75,10 +75,10 @@ void GuestSearchWindow::showEvent(QShowEvent* event)
 
 void GuestSearchWindow::clearSearch()
 {
-    LabeledEdit1->clear();
-    LabeledEdit2->clear();
-    DBGrid1->followDataset();
-    LabeledEdit1->setFocus(Qt::OtherFocusReason);
+    nameBox->clear();
+    surnameBox->clear();
+    guestList->followDataset();
+    nameBox->setFocus(Qt::OtherFocusReason);
 }
 
 void GuestSearchWindow::search(const QString& column, const QString& text)
@@ -93,12 +93,12 @@ void GuestSearchWindow::search(const QString& column, const QString& text)
 
 void GuestSearchWindow::searchByName()
 {
-    search(QStringLiteral("Adi"), LabeledEdit1->text());
+    search(QStringLiteral("Adi"), nameBox->text());
 }
 
 void GuestSearchWindow::searchBySurname()
 {
-    search(QStringLiteral("Soyadi"), LabeledEdit2->text());
+    search(QStringLiteral("Soyadi"), surnameBox->text());
 }
 
 bool GuestSearchWindow::previewKey(QKeyEvent* key)
@@ -114,9 +114,9 @@ bool GuestSearchWindow::previewKey(QKeyEvent* key)
 bool GuestSearchWindow::eventFilter(QObject* watched, QEvent* event)
 {
     // The Down arrow in a search text goes into the list.
-    if (event->type() == QEvent::KeyPress && (watched == LabeledEdit1 || watched == LabeledEdit2) &&
+    if (event->type() == QEvent::KeyPress && (watched == nameBox || watched == surnameBox) &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down) {
-        DBGrid1->setFocus(Qt::OtherFocusReason);
+        guestList->setFocus(Qt::OtherFocusReason);
         return true;
     }
     return QDialog::eventFilter(watched, event);

@@ -23,9 +23,9 @@ public:
     void searchByName();
     void searchBySurname();
 
-    QLineEdit* LabeledEdit1;   // "Adı :"
-    QLineEdit* LabeledEdit2;   // "Soyadı :"
-    DBGrid* DBGrid1;
+    QLineEdit* nameBox;   // "Adı :"
+    QLineEdit* surnameBox;   // "Soyadı :"
+    DBGrid* guestList;
     QLabel* StatusBar1;
 
     static const QString kStatusText;
