@@ -59,7 +59,7 @@ TEST_F(EndingTest, TheMenuItemEndsTheProgramLikeTheCloseButton)
     start(fourCustomers(), {u"Ali"_s});
     showCustomers();
     QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
-    EXPECT_TRUE(applicationEnds([this] { form1().k1->trigger(); }, 3000));
+    EXPECT_TRUE(applicationEnds([this] { form1().quitAction->trigger(); }, 3000));
     EXPECT_EQ(lastClosed.count(), 1);
 }
 

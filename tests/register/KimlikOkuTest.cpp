@@ -161,7 +161,7 @@ TEST_F(ZoneReader, AStoredGuestBeingEditedIsSettledFirstAndNeverOverwritten)
             d->reject();
         }
     });
-    p.form().KimlikOku1->trigger();
+    p.form().readDocumentAction->trigger();
     QCoreApplication::processEvents();
     EXPECT_FALSE(opened);
     EXPECT_EQ(ds().state(), State::Edit);
@@ -211,9 +211,9 @@ TEST_F(ZoneReader, TheMenuOpensItAndNothingOfTheZoneIsKept)
         }
         d->reject();
     });
-    p.form().KimlikOku1->trigger();
+    p.form().readDocumentAction->trigger();
     ASSERT_NE(reader, nullptr);
-    EXPECT_EQ(p.form().KimlikOku1->text(), u"Kimlik / Pasaport Oku"_s);
+    EXPECT_EQ(p.form().readDocumentAction->text(), u"Kimlik / Pasaport Oku"_s);
     EXPECT_TRUE(reader->ZoneBox->toPlainText().isEmpty());
     EXPECT_TRUE(reader->ReadBack->text().isEmpty());
 }

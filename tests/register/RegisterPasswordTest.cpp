@@ -195,7 +195,7 @@ TEST(PasswordWindow, EnterGoesFromBoxToBoxAndAFirstPasswordIsAskedAbout)
             if (w->isVisible())
                 w->reject();
         });
-        p.form().KayitParolasi1->trigger();
+        p.form().passwordAction->trigger();
         EXPECT_TRUE(shown);
         ASSERT_FALSE(p.dialogs().messages.isEmpty());
         EXPECT_EQ(p.dialogs().messages[0].text, RP::kFirstWarning);

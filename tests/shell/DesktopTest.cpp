@@ -16,8 +16,8 @@ TEST(Desktop, TheShortcutMenuItemsWriteTheProgramsShortcut)
 {
     ProgramFixture p;
     p.open();
-    p.form().Masastne1->trigger();
-    p.form().HzlBalatubuuna1->trigger();
+    p.form().desktopShortcutAction->trigger();
+    p.form().quickLaunchShortcutAction->trigger();
     ASSERT_EQ(p.fake.shortcuts.created.size(), 2);
     for (const auto& created : p.fake.shortcuts.created) {
         EXPECT_EQ(created.target.name, u"Rirede Zarevave Rurored v1.4.5"_s);

@@ -86,7 +86,7 @@ TEST(FirstRun, OpensModallyWhileTheFacilityIsNotSetUp)
     EXPECT_FALSE(form->isVisible());
     // Closed without a confirm: nothing stored, still not set up.
     EXPECT_TRUE(ayarRow(p).isEmpty());
-    EXPECT_FALSE(p.form().esisAdnDeitir1->isEnabled());
+    EXPECT_FALSE(p.form().renameFacilityAction->isEnabled());
     EXPECT_EQ(p.form().TesisKoduLed->text(), u"00000"_s);
 
     // Shown again: reset, whatever was typed before.
@@ -235,7 +235,7 @@ TEST(FirstRun, EnterConfirmsAndALeadingZeroIsKept)
     // Shown at once, without a restart.
     MainWindow& main = p.form();
     EXPECT_TRUE(main.facilitySetUp());
-    EXPECT_TRUE(main.esisAdnDeitir1->isEnabled());
+    EXPECT_TRUE(main.renameFacilityAction->isEnabled());
     EXPECT_EQ(main.TesisKoduLed->text(), u"01234"_s);
     EXPECT_EQ(main.TesisAdiLabel->text(), u"Çamlık Pansiyon"_s);
 }
@@ -267,9 +267,9 @@ TEST(FacilityName, ChangeAcceptsFiveToFiftyCharacters)
         p.setUpFacility(u"12345"_s, current);
         p.show();
         MainWindow& f = p.form();
-        QSignalSpy posts(f.ADOTable7, &Dataset::rowsChanged);
+        QSignalSpy posts(f.settings, &Dataset::rowsChanged);
         p.fake.dialogs.setNextInput(c.input);
-        f.esisAdnDeitir1->trigger();
+        f.renameFacilityAction->trigger();
         ASSERT_EQ(p.fake.dialogs.inputRequests.size(), 1);
         EXPECT_EQ(p.fake.dialogs.inputRequests[0],
                   (QStringList{u"Tesis Adı Değiştir"_s, u"Yeni Tesis Adını Giriniz:"_s, current}));

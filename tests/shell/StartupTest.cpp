@@ -272,7 +272,7 @@ TEST(Startup, MainWindowFrame)
     for (QAction* a : f.menuBar()->actions().first()->menu()->actions().first()->menu()->actions())
         shortcuts << a->text();
     EXPECT_EQ(shortcuts, (QStringList{QStringLiteral("Masaüstü'ne"), QStringLiteral("Hızlı Başlat Çubuğu'na")}));
-    EXPECT_FALSE(f.esisAdnDeitir1->isEnabled());
+    EXPECT_FALSE(f.renameFacilityAction->isEnabled());
 
     // Facility not set up: code display stays at its initial text.
     EXPECT_EQ(f.TesisKoduLed->digitCount(), 5);
@@ -293,8 +293,8 @@ TEST(Startup, StatusBarClockTicksEverySecond)
     EXPECT_EQ(f.StatusPanels[2]->text(), QStringLiteral("v1.4.5"));
     EXPECT_TRUE(f.StatusPanels[3]->text().startsWith(QStringLiteral("E-Mail : ")));
     EXPECT_TRUE(f.StatusPanels[3]->text().contains(QStringLiteral("    Tel. : ")));
-    EXPECT_EQ(f.Timer1->interval(), 1000);
-    EXPECT_TRUE(f.Timer1->isActive());
+    EXPECT_EQ(f.clockTimer->interval(), 1000);
+    EXPECT_TRUE(f.clockTimer->isActive());
 
     // At least its 155 pixels, and every date of the year fits without being
     // cut off; so do the other panels' texts.
@@ -327,7 +327,7 @@ TEST(Startup, SetUpFacilityIsShownAndItsMenuEnabled)
     s.start();
     ASSERT_TRUE(s.program);
     MainWindow& f = *s.program->form1;
-    EXPECT_TRUE(f.esisAdnDeitir1->isEnabled());
+    EXPECT_TRUE(f.renameFacilityAction->isEnabled());
     EXPECT_EQ(f.TesisAdiLabel->text(), QStringLiteral("Otel Deniz"));
     EXPECT_EQ(f.TesisKoduLed->text(), QStringLiteral("01234"));
 }
@@ -443,6 +443,6 @@ TEST(Startup, AboutBoxOpensWithF1AndExitClosesTheWindow)
     QTest::keyClick(&f, Qt::Key_F1);
     ASSERT_EQ(s.fake.dialogs.aboutBoxes.size(), 1);
     EXPECT_EQ(s.fake.dialogs.aboutBoxes[0][0], QStringLiteral("Rirede Zarevave Rurored v1.4.5"));
-    f.k1->trigger();
+    f.quitAction->trigger();
     EXPECT_FALSE(f.isVisible());
 }

@@ -83,7 +83,7 @@ TEST(BackupMenu, AChosenFolderGetsABackupAtOnceAndARestoreBringsItsGuestsBack)
     p.open({u"Ali"_s, u"Veli"_s});
     const QString usb = p.dir.path(u"usb"_s);
     p.dialogs().setNextFolder(usb);
-    p.form().YedeklemeKlasoru1->trigger();
+    p.form().backupFolderAction->trigger();
     EXPECT_EQ(p.dialogs().texts(), QStringList{u"Yedekler bundan sonra bu klasöre alınacak:\r"_s +
                                                QDir::toNativeSeparators(usb)});
     ASSERT_EQ(backupsIn(usb), 1);
@@ -106,7 +106,7 @@ TEST(BackupMenu, AChosenFolderGetsABackupAtOnceAndARestoreBringsItsGuestsBack)
         EXPECT_EQ(w->BackupList->topLevelItem(0)->text(1), u"2"_s);
         QTest::keyClick(w->BackupList, Qt::Key_Return);
     });
-    p.form().YedektenGeriYukle1->trigger();
+    p.form().restoreAction->trigger();
     EXPECT_EQ(listed, 1);
     ASSERT_EQ(p.dialogs().messages.size(), 2);
     EXPECT_TRUE(p.dialogs().messages[0].text.contains(u"bir sonraki transfer dosyasında yeniden yer alacak"_s));

@@ -252,7 +252,7 @@ TEST(RunHistoryWindow, ListsTheRunsNewestFirstAndOpensTheirFolder)
         QTest::mouseClick(w->FolderButton, Qt::LeftButton);
         dialog->reject();
     });
-    p.form().TransferGecmisi1->trigger();
+    p.form().historyAction->trigger();
     EXPECT_EQ(files, (QStringList{QDir::toNativeSeparators(p.dir.path(u"arsiv/ikinci.xml"_s)),
                                   QDir::toNativeSeparators(p.dir.path(u"ilk.xml"_s)) + HistoryWindow::kGone}));
     EXPECT_EQ(since, u"Son başarılı transfer: 25 dakika önce (2024-05-06 10:08:07)"_s);

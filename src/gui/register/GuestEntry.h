@@ -41,7 +41,6 @@ public:
     // Binds to the guest table and lists the lookup tables.
     GuestEntry(Platform& platform, Tables& tables, const Parents& parents, QObject* parent = nullptr);
 
-    Dataset* ADOTable1() const { return m_table; }
     DataSource* DataSource1() const { return m_source; }
 
     // Dataset hooks.

@@ -69,7 +69,7 @@ QGroupBox* groupBox(QWidget* parent, const char* name, const QString& caption, c
 
 MainWindow::MainWindow(Platform& platform, Database& database, Tables& tables, TransferRun& transfer, const Places& places,
                QWidget* parent)
-    : QMainWindow(parent), ADOTable1(tables.kisi), ADOTable7(tables.ayar), m_platform(platform), m_tables(tables),
+    : QMainWindow(parent), guests(tables.kisi), settings(tables.ayar), m_platform(platform), m_tables(tables),
       m_transfer(transfer), m_database(database), m_places(places)
 {
     setObjectName(QStringLiteral("TForm1"));
@@ -81,13 +81,13 @@ MainWindow::MainWindow(Platform& platform, Database& database, Tables& tables, T
     buildFrame();
     buildStatusBar();
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, &MainWindow::showClock);
-    Timer1->start();
+    clockTimer = new QTimer(this);
+    clockTimer->setObjectName(QStringLiteral("Timer1"));
+    clockTimer->setInterval(1000);
+    connect(clockTimer, &QTimer::timeout, this, &MainWindow::showClock);
+    clockTimer->start();
 
-    entry = new GuestEntry(platform, tables, {GroupBox1, GroupBox3, GroupBox4, Panel1}, this);
+    entry = new GuestEntry(platform, tables, {requiredGroup, citizensGroup, otherGroup, toolbarPanel}, this);
     entry->openSearch = [this] { openSearchWindow(); };
     entry->showCustomers = [this] { showCustomerWindow(); };
     entry->Edit1->installEventFilter(this);
@@ -108,7 +108,7 @@ MainWindow::MainWindow(Platform& platform, Database& database, Tables& tables, T
                    qobject_cast<const QTableView*>(w) || qobject_cast<const QDateTimeEdit*>(w);
         },
         entry->Edit1);
-    connect(esisAdnDeitir1, &QAction::triggered, this, &MainWindow::renameFacility);
+    connect(renameFacilityAction, &QAction::triggered, this, &MainWindow::renameFacility);
     // Keyboard preview: the window sees every key before the focused control.
     new KeyPreview::Filter(this, [this](QKeyEvent* key) { return previewKey(key); });
     m_enter = new KeyPreview::EnterMover(this, [this] { focusNextChild(); });
@@ -116,9 +116,9 @@ MainWindow::MainWindow(Platform& platform, Database& database, Tables& tables, T
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - QPoint(688 / 2, 550 / 2));
 
-    m_announcement = std::make_unique<Announcement>(platform.connectivity, platform.http, platform.fs, *WebBrowser1,
+    m_announcement = std::make_unique<Announcement>(platform.connectivity, platform.http, platform.fs, *announcementPanel,
                                                     m_places.programDir, kVersion);
-    connect(WebBrowser1, &AnnouncementPanel::documentComplete, this, &MainWindow::announcementLoaded);
+    connect(announcementPanel, &AnnouncementPanel::documentComplete, this, &MainWindow::announcementLoaded);
     applySettingsAndAnnouncement();
 }
 
@@ -145,7 +145,7 @@ void MainWindow::Aktar()
 {
     if (!m_customers)
         return;
-    copyCustomerToGuest(*ADOTable1, *m_tables.musteriler, *m_customers,
+    copyCustomerToGuest(*guests, *m_tables.musteriler, *m_customers,
                         {[this](const QDate& birth) { entry->setBirthPicker(birth); },
                          [this] { entry->stampArrival(); }});
 }
@@ -188,12 +188,12 @@ void MainWindow::closeEvent(QCloseEvent* event)
         close = true;
         if (entry->hasUnsavedChanges()) {
             entry->saveRecord();
-            close = !ADOTable1->isEditing();
+            close = !guests->isEditing();
         }
         if (close && m_customers && m_customers->hasUnsavedChanges())
             close = m_customers->settlePendingEdit();
     } else if (answer == Dialogs::No) {
-        ADOTable1->cancel();
+        guests->cancel();
         m_tables.musteriler->cancel();
         close = true;
     }
@@ -219,49 +219,49 @@ void MainWindow::buildMenu()
     ayarlar->setObjectName(QStringLiteral("Ayarlar1"));
     QMenu* kisayol = ayarlar->addMenu(QStringLiteral("Kısayol Oluştur"));
     kisayol->setObjectName(QStringLiteral("KsayolOlutur1"));
-    Masastne1 = kisayol->addAction(QStringLiteral("Masaüstü'ne"));
-    Masastne1->setObjectName(QStringLiteral("Masastne1"));
-    connect(Masastne1, &QAction::triggered, this, &MainWindow::createDesktopShortcut);
-    HzlBalatubuuna1 = kisayol->addAction(QStringLiteral("Hızlı Başlat Çubuğu'na"));
-    HzlBalatubuuna1->setObjectName(QStringLiteral("HzlBalatubuuna1"));
-    connect(HzlBalatubuuna1, &QAction::triggered, this, &MainWindow::createQuickLaunchShortcut);
+    desktopShortcutAction = kisayol->addAction(QStringLiteral("Masaüstü'ne"));
+    desktopShortcutAction->setObjectName(QStringLiteral("Masastne1"));
+    connect(desktopShortcutAction, &QAction::triggered, this, &MainWindow::createDesktopShortcut);
+    quickLaunchShortcutAction = kisayol->addAction(QStringLiteral("Hızlı Başlat Çubuğu'na"));
+    quickLaunchShortcutAction->setObjectName(QStringLiteral("HzlBalatubuuna1"));
+    connect(quickLaunchShortcutAction, &QAction::triggered, this, &MainWindow::createQuickLaunchShortcut);
     ayarlar->addSeparator();
-    esisAdnDeitir1 = ayarlar->addAction(QStringLiteral("Tesis Adını Değiştir"));
-    esisAdnDeitir1->setObjectName(QStringLiteral("esisAdnDeitir1"));
-    esisAdnDeitir1->setEnabled(false);
+    renameFacilityAction = ayarlar->addAction(QStringLiteral("Tesis Adını Değiştir"));
+    renameFacilityAction->setObjectName(QStringLiteral("esisAdnDeitir1"));
+    renameFacilityAction->setEnabled(false);
     ayarlar->addSeparator();
-    k1 = ayarlar->addAction(QStringLiteral("Çıkış"));
-    k1->setObjectName(QStringLiteral("k1"));
-    connect(k1, &QAction::triggered, this, &MainWindow::quit);
+    quitAction = ayarlar->addAction(QStringLiteral("Çıkış"));
+    quitAction->setObjectName(QStringLiteral("k1"));
+    connect(quitAction, &QAction::triggered, this, &MainWindow::quit);
 
     // The program's own commands beyond the settings.
     QMenu* islemler = menuBar()->addMenu(QStringLiteral("İşlemler"));
     islemler->setObjectName(QStringLiteral("Islemler1"));
-    KimlikOku1 = islemler->addAction(QStringLiteral("Kimlik / Pasaport Oku"));
-    KimlikOku1->setObjectName(QStringLiteral("KimlikOku1"));
-    KimlikOku1->setToolTip(QStringLiteral("Kimlik / Pasaport Oku [F8]"));
-    connect(KimlikOku1, &QAction::triggered, this, &MainWindow::openZoneReader);
-    TransferGecmisi1 = islemler->addAction(QStringLiteral("Transfer Geçmişi"));
-    TransferGecmisi1->setObjectName(QStringLiteral("TransferGecmisi1"));
-    connect(TransferGecmisi1, &QAction::triggered, this, &MainWindow::showHistory);
+    readDocumentAction = islemler->addAction(QStringLiteral("Kimlik / Pasaport Oku"));
+    readDocumentAction->setObjectName(QStringLiteral("KimlikOku1"));
+    readDocumentAction->setToolTip(QStringLiteral("Kimlik / Pasaport Oku [F8]"));
+    connect(readDocumentAction, &QAction::triggered, this, &MainWindow::openZoneReader);
+    historyAction = islemler->addAction(QStringLiteral("Transfer Geçmişi"));
+    historyAction->setObjectName(QStringLiteral("TransferGecmisi1"));
+    connect(historyAction, &QAction::triggered, this, &MainWindow::showHistory);
     islemler->addSeparator();
-    KayitParolasi1 = islemler->addAction(QStringLiteral("Kayıt &Parolası..."));
-    KayitParolasi1->setObjectName(QStringLiteral("KayitParolasi1"));
-    connect(KayitParolasi1, &QAction::triggered, this, &MainWindow::changePassword);
-    YedeklemeKlasoru1 = islemler->addAction(QStringLiteral("&Yedekleme Klasörü..."));
-    YedeklemeKlasoru1->setObjectName(QStringLiteral("YedeklemeKlasoru1"));
-    YedeklemeKlasoru1->setEnabled(false);
-    connect(YedeklemeKlasoru1, &QAction::triggered, this, &MainWindow::chooseBackupFolder);
-    YedektenGeriYukle1 = islemler->addAction(QStringLiteral("Yedekten &Geri Yükle..."));
-    YedektenGeriYukle1->setObjectName(QStringLiteral("YedektenGeriYukle1"));
-    YedektenGeriYukle1->setEnabled(false);
-    connect(YedektenGeriYukle1, &QAction::triggered, this, &MainWindow::restoreBackup);
+    passwordAction = islemler->addAction(QStringLiteral("Kayıt &Parolası..."));
+    passwordAction->setObjectName(QStringLiteral("KayitParolasi1"));
+    connect(passwordAction, &QAction::triggered, this, &MainWindow::changePassword);
+    backupFolderAction = islemler->addAction(QStringLiteral("&Yedekleme Klasörü..."));
+    backupFolderAction->setObjectName(QStringLiteral("YedeklemeKlasoru1"));
+    backupFolderAction->setEnabled(false);
+    connect(backupFolderAction, &QAction::triggered, this, &MainWindow::chooseBackupFolder);
+    restoreAction = islemler->addAction(QStringLiteral("Yedekten &Geri Yükle..."));
+    restoreAction->setObjectName(QStringLiteral("YedektenGeriYukle1"));
+    restoreAction->setEnabled(false);
+    connect(restoreAction, &QAction::triggered, this, &MainWindow::restoreBackup);
 
-    Hakknda1 = menuBar()->addAction(QStringLiteral("Hakkında"));
-    Hakknda1->setObjectName(QStringLiteral("Hakknda1"));
-    Hakknda1->setShortcut(QKeySequence(Qt::Key_F1));
-    Hakknda1->setShortcutContext(Qt::WindowShortcut);
-    connect(Hakknda1, &QAction::triggered, this, &MainWindow::showAbout);
+    aboutAction = menuBar()->addAction(QStringLiteral("Hakkında"));
+    aboutAction->setObjectName(QStringLiteral("Hakknda1"));
+    aboutAction->setShortcut(QKeySequence(Qt::Key_F1));
+    aboutAction->setShortcutContext(Qt::WindowShortcut);
+    connect(aboutAction, &QAction::triggered, this, &MainWindow::showAbout);
 }
 
 void MainWindow::buildFrame()
@@ -270,14 +270,14 @@ void MainWindow::buildFrame()
     central->setObjectName(QStringLiteral("ClientArea"));
     setCentralWidget(central);
 
-    GroupBox1 = groupBox(central, "GroupBox1", QStringLiteral(" [ Herkes İçin Zorunlu ] "), {8, 11, 217, 465});
-    GroupBox3 = groupBox(central, "GroupBox3", QStringLiteral(" [ T.C. Vatandaşları İçin Zorunlu ] "), {232, 11, 217, 233});
-    GroupBox4 = groupBox(central, "GroupBox4", QStringLiteral(" [ Diğer Bilgiler ] "), {456, 11, 215, 465});
+    requiredGroup = groupBox(central, "GroupBox1", QStringLiteral(" [ Herkes İçin Zorunlu ] "), {8, 11, 217, 465});
+    citizensGroup = groupBox(central, "GroupBox3", QStringLiteral(" [ T.C. Vatandaşları İçin Zorunlu ] "), {232, 11, 217, 233});
+    otherGroup = groupBox(central, "GroupBox4", QStringLiteral(" [ Diğer Bilgiler ] "), {456, 11, 215, 465});
 
-    Panel1 = new QFrame(central);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFrameShape(QFrame::StyledPanel);
-    Panel1->setGeometry(232, 250, 147, 63);
+    toolbarPanel = new QFrame(central);
+    toolbarPanel->setObjectName(QStringLiteral("Panel1"));
+    toolbarPanel->setFrameShape(QFrame::StyledPanel);
+    toolbarPanel->setGeometry(232, 250, 147, 63);
 
     TesisKoduLed = new LedDisplay(central);
     TesisKoduLed->setObjectName(QStringLiteral("TesisKoduLed"));
@@ -298,9 +298,9 @@ void MainWindow::buildFrame()
     const int labelHeight = QFontMetrics(arialBold).height();
     kodLabel->setGeometry(TesisKoduLed->x(), TesisKoduLed->y() - labelHeight - 1, TesisKoduLed->width(), labelHeight);
 
-    WebBrowser1 = new AnnouncementPanel(central);
-    WebBrowser1->setObjectName(QStringLiteral("AnnouncementPanel"));
-    WebBrowser1->setGeometry(232, 320, 216, 90);
+    announcementPanel = new AnnouncementPanel(central);
+    announcementPanel->setObjectName(QStringLiteral("AnnouncementPanel"));
+    announcementPanel->setGeometry(232, 320, 216, 90);
 
     TesisAdiLabel = new EngravedLabel(central);
     TesisAdiLabel->setObjectName(QStringLiteral("TesisAdiLabel"));
@@ -358,13 +358,13 @@ void MainWindow::buildStatusBar()
 
 bool MainWindow::facilitySetUp() const
 {
-    return Facility::isSetUp(*ADOTable7);
+    return Facility::isSetUp(*settings);
 }
 
 void MainWindow::applySettingsAndAnnouncement()
 {
     applyFacilitySettings();
-    m_announcement->start(facilitySetUp(), Facility::code(*ADOTable7), [] {
+    m_announcement->start(facilitySetUp(), Facility::code(*settings), [] {
         SetSplashStatus(QStringLiteral("Internet bağlantısı kontrol ediliyor..."), 500);
     });
     if (SplashScreen* splash = SplashScreen::last()) {
@@ -381,9 +381,9 @@ void MainWindow::applyFacilitySettings()
     setFixedSize(688, 550);
     StatusPanels[2]->setText(kVersion);
     if (facilitySetUp()) {
-        esisAdnDeitir1->setEnabled(true);
-        TesisAdiLabel->setText(Facility::name(*ADOTable7));
-        TesisKoduLed->setText(Facility::code(*ADOTable7));
+        renameFacilityAction->setEnabled(true);
+        TesisAdiLabel->setText(Facility::name(*settings));
+        TesisKoduLed->setText(Facility::code(*settings));
     }
 }
 
@@ -404,18 +404,18 @@ void MainWindow::askForFacilityOrFocus()
             m_firstRun->exec();
         return;
     }
-    TesisKoduLed->setText(Facility::code(*ADOTable7));
+    TesisKoduLed->setText(Facility::code(*settings));
 }
 
 void MainWindow::renameFacility()
 {
-    const QString current = Facility::name(*ADOTable7);
+    const QString current = Facility::name(*settings);
     const QString name = m_platform.dialogs.inputText(Facility::renameRequest(current)).value_or(current);
     if (const auto refused = Facility::checkNewName(name)) {
         m_platform.dialogs.inform(*refused);
         return;
     }
-    if (Facility::rename(*ADOTable7, name))
+    if (Facility::rename(*settings, name))
         TesisAdiLabel->setText(name);
 }
 
@@ -466,8 +466,8 @@ void MainWindow::changePassword()
 void MainWindow::setBackups(Backups* backups)
 {
     m_backups = backups;
-    YedeklemeKlasoru1->setEnabled(backups != nullptr);
-    YedektenGeriYukle1->setEnabled(backups != nullptr);
+    backupFolderAction->setEnabled(backups != nullptr);
+    restoreAction->setEnabled(backups != nullptr);
 }
 
 bool MainWindow::editPending() const

@@ -108,30 +108,30 @@ public:
 
     Platform& platform() const { return m_platform; }
     Tables& tables() const { return m_tables; }
-    Dataset* const ADOTable1;   // Kisi
-    Dataset* const ADOTable7;   // Ayar
+    Dataset* const guests;   // Kisi
+    Dataset* const settings;   // Ayar
 
-    QGroupBox* GroupBox1;
-    QGroupBox* GroupBox3;
-    QGroupBox* GroupBox4;
-    QFrame* Panel1;
+    QGroupBox* requiredGroup;
+    QGroupBox* citizensGroup;
+    QGroupBox* otherGroup;
+    QFrame* toolbarPanel;
     LedDisplay* TesisKoduLed;
     GuestEntry* entry;
     FocusHighlighter* highlighter;
     EngravedLabel* TesisAdiLabel;
-    AnnouncementPanel* WebBrowser1;
+    AnnouncementPanel* announcementPanel;
     QLabel* StatusPanels[4];
-    QTimer* Timer1;
-    QAction* esisAdnDeitir1;
-    QAction* k1;
-    QAction* TransferGecmisi1;
-    QAction* KayitParolasi1;
-    QAction* YedeklemeKlasoru1;
-    QAction* YedektenGeriYukle1;
-    QAction* KimlikOku1;
-    QAction* Hakknda1;
-    QAction* Masastne1;
-    QAction* HzlBalatubuuna1;
+    QTimer* clockTimer;
+    QAction* renameFacilityAction;
+    QAction* quitAction;
+    QAction* historyAction;
+    QAction* passwordAction;
+    QAction* backupFolderAction;
+    QAction* restoreAction;
+    QAction* readDocumentAction;
+    QAction* aboutAction;
+    QAction* desktopShortcutAction;
+    QAction* quickLaunchShortcutAction;
 
     QString aboutTitle() const;
     QString aboutDetails() const;
