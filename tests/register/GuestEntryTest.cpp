@@ -440,7 +440,7 @@ TEST_F(GuestEntryTest, DisabledDataSourceResetsThePickersOnEveryMove)
 {
     start({u"Ali"_s, u"Veli"_s, u"Can"_s}, false);
     ASSERT_EQ(e().DateTimePicker1->date(), QDate(1980, 1, 2));
-    e().DataSource1()->setEnabled(false);
+    e().source()->setEnabled(false);
     for (int move : {4, 4, 2}) {
         p.fake.clock.advanceSeconds(61);
         click(move);
@@ -451,7 +451,7 @@ TEST_F(GuestEntryTest, DisabledDataSourceResetsThePickersOnEveryMove)
         EXPECT_EQ(e().DateTimePicker4->date(), kDayZero);
         EXPECT_TRUE(e().DBCheckBox1->isChecked());
     }
-    e().DataSource1()->setEnabled(true);
+    e().source()->setEnabled(true);
     click(4);
     EXPECT_EQ(e().DateTimePicker1->date(), QDate(1980, 1, 2));
     EXPECT_EQ(e().DateTimePicker4->date(), QDate(2024, 3, 5));

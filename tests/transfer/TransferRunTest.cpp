@@ -60,7 +60,7 @@ struct TransferFixture : ::testing::Test
     const ScriptedDialogs::Shown& lastMessage() { return p.fake.dialogs.messages.last(); }
     void expectWindowAttached()
     {
-        EXPECT_TRUE(p.entry().DataSource1()->enabled());
+        EXPECT_TRUE(p.entry().source()->enabled());
         for (Dataset* t : p.tables().openingOrder())
             EXPECT_TRUE(t->isOpen()) << t->objectName().toStdString();
         EXPECT_EQ(p.entry().DBEdit1->text(), guests().text(QStringLiteral("Adi")));
@@ -118,7 +118,7 @@ TEST_F(TransferFixture, CancellingTheDialogChangesNothing)
     EXPECT_TRUE(p.fake.dialogs.messages.isEmpty());
     EXPECT_EQ(storedNames(p.program->database).size(), 5);
     EXPECT_EQ(readAll(p.dir.databasePath()), before);
-    EXPECT_TRUE(p.entry().DataSource1()->enabled());
+    EXPECT_TRUE(p.entry().source()->enabled());
 }
 
 TEST_F(TransferFixture, ARefusedPendingEditStopsTheRunBeforeTheDialog)
@@ -150,7 +150,7 @@ TEST_F(TransferFixture, ARefusedNewGuestKeepsWhatWasTypedAndPurgesNothing)
     EXPECT_EQ(guests().state(), Dataset::State::Insert);
     EXPECT_EQ(p.entry().DBEdit1->text(), QStringLiteral("Yeni"));
     EXPECT_EQ(p.entry().DateTimePicker2->date(), typedArrival);
-    EXPECT_TRUE(p.entry().DataSource1()->enabled());
+    EXPECT_TRUE(p.entry().source()->enabled());
 }
 
 TEST_F(TransferFixture, APendingNewGuestIsWrittenWithItsTypedStayAndPurgedWhenDeparted)
@@ -293,7 +293,7 @@ TEST_F(TransferFixture, TheCheckBeforeTheRunGoesToAGuestOrGoesOn)
     EXPECT_FALSE(QFile::exists(target()));
     EXPECT_TRUE(p.fake.dialogs.messages.isEmpty());
     EXPECT_EQ(storedNames(p.program->database).size(), 5);
-    EXPECT_TRUE(p.entry().DataSource1()->enabled());
+    EXPECT_TRUE(p.entry().source()->enabled());
     EXPECT_EQ(p.entry().DBEdit1->text(), QStringLiteral("Cem"));
     EXPECT_EQ(guests().text(QStringLiteral("Adi")), QStringLiteral("Cem"));
 

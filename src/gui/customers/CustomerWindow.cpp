@@ -51,7 +51,7 @@ const SearchField kSearchFields[] = {
 CustomerWindow::CustomerWindow(Platform& platform, Tables& tables, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      ADOTable1(tables.musteriler), DataSource1(tables.musterilerSource), m_platform(platform), m_tables(tables)
+      ADOTable1(tables.musteriler), source(tables.musterilerSource), m_platform(platform), m_tables(tables)
 {
     setObjectName(QStringLiteral("TForm3"));
     setWindowTitle(QStringLiteral("Müşteri Bilgileri"));
@@ -107,7 +107,7 @@ void CustomerWindow::build()
     SpeedButton2->setFlat(true);
     connect(SpeedButton2, &QPushButton::clicked, this, &CustomerWindow::copyToGuest);
 
-    DataSource* src = DataSource1;
+    DataSource* src = source;
     Column left(this, 8, 48, kWidth, 41);
     DBEdit14 = left.edit(QStringLiteral("Müşteri Kodu :"), "DBEdit14", src, QStringLiteral("musteriKodu"));
     DBEdit14->setFont(bold);

@@ -69,7 +69,7 @@ public:
     void runCommandKey(QKeyEvent* event);
 
     Dataset* const ADOTable1;
-    DataSource* const DataSource1;
+    DataSource* const source;
 
     QLineEdit* Edit1;        // quick search text
     QComboBox* ComboBox1;    // quick search field

@@ -41,7 +41,7 @@ public:
     // Binds to the guest table and lists the lookup tables.
     GuestEntry(Platform& platform, Tables& tables, const Parents& parents, QObject* parent = nullptr);
 
-    DataSource* DataSource1() const { return m_source; }
+    DataSource* source() const { return m_source; }
 
     // Dataset hooks.
     void showCurrentGuest();
