@@ -5,6 +5,7 @@
 #include "core/register/Formats.h"
 #include "core/register/GuestRules.h"
 #include "core/register/Validation.h"
+#include "core/transfer/KonaklamaWriter.h"
 
 #include <QHash>
 #include <algorithm>
@@ -140,17 +141,6 @@ constexpr WrittenColumn kWrittenColumns[] = {
     {u"NufusSiraNo", u"Nüfus Sıra No :", Reading::Trimmed},
     {u"MedeniHali", u"Medeni Hali :", Reading::Whole},
 };
-
-QStringView trimmedBlanks(QStringView s)
-{
-    qsizetype b = 0;
-    qsizetype e = s.size();
-    while (b < e && s[b].unicode() <= 32)
-        ++b;
-    while (e > b && s[e - 1].unicode() <= 32)
-        --e;
-    return s.sliced(b, e - b);
-}
 
 // The first character the file cannot carry, or -1.
 qsizetype firstUnfitting(QStringView text)

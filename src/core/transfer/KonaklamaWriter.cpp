@@ -84,18 +84,6 @@ Q_ALWAYS_INLINE char* put(char* out, std::string_view s)
 }
 
 
-// Without the leading and trailing blanks and control characters.
-Q_ALWAYS_INLINE QStringView trimmedBlanks(QStringView s)
-{
-    qsizetype b = 0;
-    qsizetype e = s.size();
-    while (b < e && s[b].unicode() <= 32)
-        ++b;
-    while (e > b && s[e - 1].unicode() <= 32)
-        --e;
-    return s.sliced(b, e - b);
-}
-
 // The date of a "yyyy-MM-dd[ HH:mm:ss]" text.
 Q_ALWAYS_INLINE QStringView datePart(QStringView s)
 {

@@ -85,6 +85,20 @@ private:
 // The MD5 digest of the bytes as 32 upper-case hexadecimal digits.
 QByteArray Md5Hex(const QByteArray& bytes);
 
+// A number column as the file carries it: without the leading and trailing
+// blanks and control characters. The check before a run reads it the same way.
+inline QStringView trimmedBlanks(QStringView s)
+{
+    qsizetype b = 0;
+    qsizetype e = s.size();
+    while (b < e && s[b].unicode() <= 32)
+        ++b;
+    while (e > b && s[e - 1].unicode() <= 32)
+        --e;
+    return s.sliced(b, e - b);
+}
+
+
 // The whole file: XML declaration, hash instruction with the digest of the
 // root text, then the root text itself. A root handed over straight from
 // EndKonaklama (moved, not shared) gets the header in place, without a copy.
