@@ -3,6 +3,7 @@
 #include "core/register/Database.h"
 #include "core/register/RegisterPassword.h"
 #include "platform/core/Dialogs.h"
+#include "gui/widgets/FormKit.h"
 
 #include <QFormLayout>
 #include <QKeyEvent>
@@ -45,17 +46,8 @@ PasswordWindow::PasswordWindow(Database& db, Dialogs& dialogs, QWidget* parent)
 
     auto* ok = new QPushButton(QStringLiteral("&Tamam"), this);
     ok->setObjectName(QStringLiteral("OkButton"));
-    ok->setAutoDefault(false);
     connect(ok, &QPushButton::clicked, this, &PasswordWindow::confirm);
-    auto* cancel = new QPushButton(QStringLiteral("&Vazgeç"), this);
-    cancel->setObjectName(QStringLiteral("CancelButton"));
-    cancel->setAutoDefault(false);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    layout->addLayout(buttons);
+    FormKit::addCommandRow(this, layout, ok);
 }
 
 QList<QLineEdit*> PasswordWindow::boxes() const

@@ -1,6 +1,7 @@
 #include "gui/transfer/RestoreWindow.h"
 
 #include "core/register/Formats.h"
+#include "gui/widgets/FormKit.h"
 
 #include <QFileInfo>
 #include <QHeaderView>
@@ -51,15 +52,7 @@ RestoreWindow::RestoreWindow(const QList<Backups::Entry>& backups, QWidget* pare
     RestoreButton->setObjectName(QStringLiteral("RestoreButton"));
     RestoreButton->setEnabled(!backups.isEmpty());
     connect(RestoreButton, &QPushButton::clicked, this, &QDialog::accept);
-    auto* cancel = new QPushButton(QStringLiteral("&Vazgeç"), this);
-    cancel->setObjectName(QStringLiteral("CancelButton"));
-    cancel->setAutoDefault(false);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(RestoreButton);
-    buttons->addWidget(cancel);
-    layout->addLayout(buttons);
+    FormKit::addCommandRow(this, layout, RestoreButton);
     BackupList->setFocus();
 }
 

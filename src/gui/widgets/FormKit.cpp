@@ -3,6 +3,9 @@
 #include "gui/widgets/DBControls.h"
 #include "core/register/Formats.h"
 
+#include <QPushButton>
+#include <QHBoxLayout>
+#include <QDialog>
 #include <QDateEdit>
 #include <QFocusEvent>
 #include <QLabel>
@@ -111,6 +114,20 @@ DBLookupComboBox* Column::lookup(const QString& text, const char* name, DataSour
                                  Dataset* list, const QString& key, const QString& shown)
 {
     return place(new DBLookupComboBox(source, column, list, key, shown, m_parent), name, next(text));
+}
+
+void addCommandRow(QDialog* dialog, QBoxLayout* layout, QPushButton* command)
+{
+    command->setAutoDefault(false);
+    auto* cancel = new QPushButton(QStringLiteral("&Vazgeç"), dialog);
+    cancel->setObjectName(QStringLiteral("CancelButton"));
+    cancel->setAutoDefault(false);
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(command);
+    row->addWidget(cancel);
+    layout->addLayout(row);
 }
 
 } // namespace FormKit

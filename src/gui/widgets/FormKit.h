@@ -6,6 +6,9 @@
 #include <functional>
 
 class DataSource;
+class QBoxLayout;
+class QDialog;
+class QPushButton;
 class Dataset;
 class DBEdit;
 class DBLookupComboBox;
@@ -40,6 +43,10 @@ QTimeEdit* timePicker(QWidget* parent, const char* name, const QRect& geometry, 
 // Runs the handler each time the focus leaves the box for another control
 // (not when another window or a popup takes it): an OnExit handler.
 void onLeave(QWidget* box, std::function<void()> handler);
+
+// The bottom row of a dialog: the command button given, then "Vazgeç",
+// which rejects the dialog; both at the right, neither taking Enter.
+void addCommandRow(QDialog* dialog, QBoxLayout* layout, QPushButton* command);
 
 // A flat button that takes no focus.
 QToolButton* flatButton(QWidget* parent, const char* name, const QString& hint, QStyle::StandardPixmap icon,
