@@ -33,6 +33,8 @@ class MemoryStore final : public Store
 public:
     explicit MemoryStore(int guests) : m_guests(guests) {}
 
+    bool isOpen() const override { return true; }
+
     QList<StoreRow> load(const QString&) override
     {
         const TableDef& t = Schema::kisi();

@@ -841,6 +841,7 @@ class ListStore : public Store
 {
 public:
     QList<StoreRow> rows;
+    bool isOpen() const override { return true; }
     QList<StoreRow> load(const QString&) override { return rows; }
     qint64 insert(const QString&, const QList<QVariant>&) override { return 0; }
     void update(const QString&, qint64, const QList<QVariant>&) override {}

@@ -51,7 +51,7 @@ public:
     // it is and a copy on a read-only disk opens. Throws DatabaseOpenError.
     void openForReading();
     void close();
-    bool isOpen() const { return m_db != nullptr; }
+    bool isOpen() const override { return m_db != nullptr; }
     // True when the last open made a new file.
     bool createdNew() const { return m_createdNew; }
     // The register as it was named (absolute), for what the clerk reads.

@@ -58,6 +58,9 @@ class Store
 public:
     virtual ~Store() = default;
 
+    // Whether the connection is there to be used.
+    virtual bool isOpen() const = 0;
+
     // Every row of a table in stored order.
     virtual QList<StoreRow> load(const QString& table) = 0;
     // Every row of a table in stored order, one call per row with its key and

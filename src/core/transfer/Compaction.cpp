@@ -83,3 +83,9 @@ bool Compaction::compactRegister()
     m_connection.open(Database::Missing::Refuse);
     return ok;
 }
+
+void Compaction::reopenIfClosed()
+{
+    if (!m_connection.isOpen())
+        m_connection.open(Database::Missing::Refuse);
+}

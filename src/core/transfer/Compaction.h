@@ -30,6 +30,9 @@ public:
     // live file alone; an open that fails afterwards throws. False when the
     // compaction failed (and its message was shown).
     bool compactRegister();
+    // Opens the register again when a compaction that failed half-way left
+    // it closed; throws RadaError when it cannot be opened.
+    void reopenIfClosed();
 
     // Runs before each step, for tests that make a step fail (by returning
     // false) or stop the process there.

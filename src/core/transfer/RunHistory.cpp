@@ -27,12 +27,12 @@ QList<QVariant> rowOf(const Run& run)
 
 } // namespace
 
-bool record(Database& db, const Run& run)
+bool record(Store& store, const Run& run)
 {
-    if (!db.isOpen())
+    if (!store.isOpen())
         return false;
     try {
-        db.insert(kTable, rowOf(run));
+        store.insert(kTable, rowOf(run));
         return true;
     } catch (const RadaError&) {
         return false;

@@ -4,7 +4,6 @@
 #include <QList>
 #include <QString>
 
-class Database;
 class Store;
 
 // The record of every transfer run that went past its dialog and its check:
@@ -43,7 +42,7 @@ struct Run
 
 // Adds a run. Best effort: false when the register would not take it (locked,
 // closed); nothing is thrown.
-bool record(Database& db, const Run& run);
+bool record(Store& store, const Run& run);
 
 // Every run, newest first.
 QList<Run> readAll(Store& store);

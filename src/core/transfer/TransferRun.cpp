@@ -8,7 +8,6 @@
 #include "platform/core/FileSystem.h"
 #include "platform/core/Platform.h"
 #include "Version.h"
-#include "core/register/Database.h"
 #include "core/register/Dataset.h"
 #include "core/register/Tables.h"
 #include "core/shell/Facility.h"
@@ -56,9 +55,9 @@ const QString kOverwriteText = QStringLiteral("%1 zaten var.\nDeğiştirmek isti
 
 } // namespace
 
-TransferRun::TransferRun(Platform& platform, Database& connection, Tables& tables, Compaction& compaction,
+TransferRun::TransferRun(Platform& platform, Store& store, Tables& tables, Compaction& compaction,
                          std::function<QString()> facilityCode, QObject* parent)
-    : QObject(parent), m_platform(platform), m_connection(connection), m_tables(tables), m_compaction(compaction),
+    : QObject(parent), m_platform(platform), m_store(store), m_tables(tables), m_compaction(compaction),
       m_facilityCode(std::move(facilityCode))
 {
 }
@@ -148,7 +147,7 @@ bool TransferRun::runTo(const QString& path)
     bool recorded = false;
     auto recordRun = [this, &history, &recorded] {
         if (!recorded)
-            recorded = RunHistory::record(m_connection, history);
+            recorded = RunHistory::record(m_store, history);
         return recorded;
     };
     const auto recordAtLast = qScopeGuard(recordRun);
@@ -274,13 +273,13 @@ void TransferRun::deleteGuests(const QList<qint64>& ids)
     // dataset's question.
     if (ids.isEmpty())
         return;
-    m_connection.begin();
+    m_store.begin();
     try {
-        m_connection.remove(m_tables.kisi->table().name, ids);
+        m_store.remove(m_tables.kisi->table().name, ids);
         step(Step::Purging);
-        m_connection.commit();
+        m_store.commit();
     } catch (...) {
-        m_connection.rollback();
+        m_store.rollback();
         throw;
     }
 }
@@ -296,8 +295,7 @@ void TransferRun::fail(const QString& text, const QString& afterwards)
 void TransferRun::restoreTables()
 {
     try {
-        if (!m_connection.isOpen())
-            m_connection.open(Database::Missing::Refuse);
+        m_compaction.reopenIfClosed();
         m_tables.kisiSource->setEnabled(true);
         m_tables.openClosed();
         m_tables.kisi->first();

@@ -12,7 +12,7 @@
 
 struct Platform;
 class Compaction;
-class Database;
+class Store;
 class Tables;
 
 // The transfer run: writes the notification file of the whole guest
@@ -25,7 +25,7 @@ class TransferRun : public QObject
     Q_OBJECT
 public:
     // facilityCode: the code as the main window shows it.
-    TransferRun(Platform& platform, Database& connection, Tables& tables, Compaction& compaction,
+    TransferRun(Platform& platform, Store& store, Tables& tables, Compaction& compaction,
                 std::function<QString()> facilityCode, QObject* parent = nullptr);
 
     // The run as the clerk starts it: refused while the facility is not set
@@ -105,7 +105,7 @@ private:
     void showGuest(qint64 key);
 
     Platform& m_platform;
-    Database& m_connection;
+    Store& m_store;
     Tables& m_tables;
     Compaction& m_compaction;
     std::function<QString()> m_facilityCode;
