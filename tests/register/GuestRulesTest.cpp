@@ -7,13 +7,15 @@
 #include "core/register/Schema.h"
 #include "core/register/Validation.h"
 #include "core/shell/Facility.h"
+#include "doubles/ManualClock.h"
+#include "doubles/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 
 using namespace Qt::StringLiterals;
-using GuestRules::StayBoxes;
+using GuestRules::Stay;
 
 namespace {
 
@@ -31,14 +33,15 @@ struct GuestRow : ::testing::Test
         db.open();
         guest.open();
     }
-    void begin(const std::map<QString, QString>& columns)
+    void begin(const std::map<QString, QString>& columns, const Stay& stay = staying())
     {
         guest.cancel();
         ASSERT_TRUE(guest.append());
+        GuestRules::writeStay(guest, stay);
         for (const auto& [column, value] : columns)
             guest.setText(column, value);
     }
-    static StayBoxes staying()
+    static Stay staying()
     {
         return {QDate(1980, 1, 2), QDate(2024, 3, 1), QTime(12, 0, 5), true, kDayZero, QTime(0, 0)};
     }
@@ -66,8 +69,8 @@ TEST(GuestRules, ArrivalMustComeBeforeDepartureUnlessStillStaying)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const StayBoxes boxes{kDayZero, arrival.date(), arrival.time(), c.kalici, c.departure.date(), c.departure.time()};
-        const auto refused = GuestRules::checkStayTimes(boxes);
+        const Stay stay{kDayZero, arrival.date(), arrival.time(), c.kalici, c.departure.date(), c.departure.time()};
+        const auto refused = GuestRules::checkStayTimes(stay);
         EXPECT_EQ(refused.has_value(), !c.accepted);
         if (refused) {
             EXPECT_EQ(*refused, u"Geliş Zamanı Ayrılış Zamanından Sonra Olamaz."_s);
@@ -84,25 +87,25 @@ TEST_F(GuestRow, ACitizenNeedsEveryCitizenFieldAndARefusalChangesNothing)
         SCOPED_TRACE(missing.toStdString());
         begin(kCitizen);
         guest.clearField(missing);
-        EXPECT_EQ(GuestRules::beforePost(guest, staying()), message);
-        // Nothing of the boxes was written.
-        EXPECT_TRUE(guest.isNull(u"GelisTarihi"_s));
-        EXPECT_TRUE(guest.isNull(u"DogumTarihi"_s));
+        guest.setText(u"GelisSaati"_s, u"25:99"_s);
+        EXPECT_EQ(GuestRules::beforePost(guest), message);
+        // Nothing was written back: the unreadable time is still there.
+        EXPECT_EQ(guest.text(u"GelisSaati"_s), u"25:99"_s);
     }
     // With all five (the number failing its check all the same) the guest passes.
     begin(kCitizen);
-    EXPECT_EQ(GuestRules::beforePost(guest, staying()), std::nullopt);
+    EXPECT_EQ(GuestRules::beforePost(guest), std::nullopt);
     EXPECT_EQ(guest.text(u"TCKimlikNo"_s), u"12345678951"_s);
 }
 
 TEST_F(GuestRow, OutOfOrderTimesAreReportedBeforeMissingCitizenFields)
 {
-    begin({{u"Uyrugu"_s, u"TC"_s}});
-    StayBoxes boxes = staying();
-    boxes.kalici = false;
-    boxes.departure = boxes.arrival;
-    boxes.departureTime = boxes.arrivalTime;
-    EXPECT_EQ(GuestRules::beforePost(guest, boxes), u"Geliş Zamanı Ayrılış Zamanından Sonra Olamaz."_s);
+    Stay stay = staying();
+    stay.kalici = false;
+    stay.departure = stay.arrival;
+    stay.departureTime = stay.arrivalTime;
+    begin({{u"Uyrugu"_s, u"TC"_s}}, stay);
+    EXPECT_EQ(GuestRules::beforePost(guest), u"Geliş Zamanı Ayrılış Zamanından Sonra Olamaz."_s);
 }
 
 TEST_F(GuestRow, OnlyTheExactNationalityTcKeepsAnIdentityNumber)
@@ -114,23 +117,56 @@ TEST_F(GuestRow, OnlyTheExactNationalityTcKeepsAnIdentityNumber)
         std::map<QString, QString> columns = kCitizen;
         columns[u"Uyrugu"_s] = c.nationality;
         begin(columns);
-        ASSERT_EQ(GuestRules::beforePost(guest, staying()), std::nullopt);
+        ASSERT_EQ(GuestRules::beforePost(guest), std::nullopt);
         EXPECT_EQ(guest.text(u"TCKimlikNo"_s), c.kept ? u"12345678951"_s : QString());
     }
 }
 
-TEST_F(GuestRow, TheBoxesAreWrittenIntoTheRecord)
+TEST_F(GuestRow, AStayThatCannotBeReadIsStoredAsItsZeroValues)
 {
-    begin({{u"Uyrugu"_s, u"DEU"_s}});
-    const StayBoxes boxes{kDayZero, QDate(2024, 3, 1), QTime(14, 35, 27), false, QDate(2024, 3, 4), QTime(9, 0, 1)};
-    ASSERT_EQ(GuestRules::beforePost(guest, boxes), std::nullopt);
+    begin({{u"Uyrugu"_s, u"DEU"_s}}, {kDayZero, QDate(2024, 3, 1), QTime(12, 0), false, QDate(2024, 3, 4), QTime(9, 0, 1)});
+    for (const QString& column : {u"DogumTarihi"_s, u"Kalici"_s})
+        guest.clearField(column);
+    guest.setText(u"GelisSaati"_s, u"25:99"_s);
+    guest.setText(u"AyrilisTarihi"_s, u"2024-13-01"_s);
+    // Read as day zero, the departure comes before the arrival.
+    EXPECT_EQ(GuestRules::beforePost(guest), u"Geliş Zamanı Ayrılış Zamanından Sonra Olamaz."_s);
+    guest.setText(u"AyrilisTarihi"_s, u"2024-03-04"_s);
+    ASSERT_EQ(GuestRules::beforePost(guest), std::nullopt);
     EXPECT_EQ(guest.text(u"DogumTarihi"_s), u"1899-12-30"_s);
-    EXPECT_EQ(guest.text(u"GelisTarihi"_s), u"2024-03-01"_s);
-    EXPECT_EQ(guest.text(u"GelisSaati"_s), u"14:35:27"_s);
-    EXPECT_FALSE(guest.boolean(u"Kalici"_s));
+    EXPECT_EQ(guest.text(u"GelisSaati"_s), u"00:00:00"_s);
     EXPECT_FALSE(guest.isNull(u"Kalici"_s));
+    EXPECT_FALSE(guest.boolean(u"Kalici"_s));
     EXPECT_EQ(guest.text(u"AyrilisTarihi"_s), u"2024-03-04"_s);
-    EXPECT_EQ(guest.text(u"AyrilisSaati"_s), u"09:00:01"_s);
+}
+
+TEST_F(GuestRow, TheInstalledRulesHoldForAWriterWithoutWindows)
+{
+    ManualClock clock(QDateTime(QDate(2024, 3, 7), QTime(14, 5, 9, 600)));
+    ScriptedDialogs dialogs;
+    GuestRules::install(guest, clock, dialogs);
+    guest.cancel();
+    // A new guest arrives now, to the second, and is staying; that is no change yet.
+    ASSERT_TRUE(guest.append());
+    EXPECT_FALSE(guest.isModified());
+    EXPECT_EQ(guest.text(u"GelisTarihi"_s), u"2024-03-07"_s);
+    EXPECT_EQ(guest.text(u"GelisSaati"_s), u"14:05:09"_s);
+    EXPECT_TRUE(guest.boolean(u"Kalici"_s));
+    // A citizen without the citizen fields is refused with the message.
+    guest.setText(u"Uyrugu"_s, u"TC"_s);
+    EXPECT_FALSE(guest.post());
+    EXPECT_EQ(dialogs.texts(), QStringList{GuestRules::kCitizenFields});
+    EXPECT_EQ(db.count(u"Kisi"_s), 0);
+    // A foreigner is stored, and deleting asks first.
+    for (const auto& [column, value] : std::map<QString, QString>{
+             {u"Uyrugu"_s, u"DEU"_s}, {u"Adi"_s, u"Anna"_s}, {u"Soyadi"_s, u"Berg"_s}, {u"KimlikBelgesiTuru"_s, u"P"_s},
+             {u"KimlikSeriNo"_s, u"C01X00T47"_s}, {u"Cinsiyet"_s, u"K"_s}, {u"IkametAdresi"_s, u"Berlin"_s}})
+        guest.setText(column, value);
+    ASSERT_TRUE(guest.post());
+    dialogs.setNextAnswer(Dialogs::No);
+    EXPECT_FALSE(guest.remove());
+    EXPECT_EQ(dialogs.texts().last(), GuestRules::kDeleteQuestion);
+    EXPECT_EQ(db.count(u"Kisi"_s), 1);
 }
 
 TEST_F(GuestRow, PlateLosesItsBlanksOnlyWhileEditedAndNotEmpty)

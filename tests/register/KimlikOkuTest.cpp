@@ -1,7 +1,9 @@
 #include "support/GuiInput.h"
 #include "support/ProgramFixture.h"
 
-#include "gui/widgets/DBControls.h"
+#include "gui/widgets/DBGrid.h"
+#include "gui/widgets/DBMaskEdit.h"
+#include "gui/widgets/DBEdit.h"
 #include "core/register/Dataset.h"
 #include "gui/register/GuestEntry.h"
 #include "gui/register/DocumentReaderDialog.h"
@@ -60,7 +62,7 @@ struct ZoneReader : ::testing::Test
         p.form().activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&p.form()));
         if (!QApplication::focusWidget()) {
-            ASSERT_TRUE(focusOn(e().DBEdit2));
+            ASSERT_TRUE(focusOn(e().surnameBox));
         }
         press(Qt::Key_F8);
         EXPECT_TRUE(ran);
@@ -77,7 +79,7 @@ struct ZoneReader : ::testing::Test
 TEST_F(ZoneReader, APassportFillsTheNewGuestAfterItsReadBack)
 {
     p.open({u"Ali"_s});
-    ASSERT_TRUE(focusOn(e().DBEdit1));
+    ASSERT_TRUE(focusOn(e().nameBox));
     press(Qt::Key_N, Qt::ControlModifier);
     ASSERT_EQ(ds().state(), State::Insert);
     QString readBack;
@@ -101,9 +103,9 @@ TEST_F(ZoneReader, APassportFillsTheNewGuestAfterItsReadBack)
     };
     for (const auto& [column, value] : expected)
         EXPECT_EQ(ds().text(column), value) << column.toStdString();
-    EXPECT_EQ(e().DBEdit1->text(), u"ERIKA"_s);
-    EXPECT_EQ(e().DateTimePicker1->date(), QDate(1964, 8, 12));
-    EXPECT_EQ(e().DateTimePicker2->date(), p.now.date());
+    EXPECT_EQ(e().nameBox->text(), u"ERIKA"_s);
+    EXPECT_EQ(e().birthBox->date(), QDate(1964, 8, 12));
+    EXPECT_EQ(e().arrivalDateBox->date(), p.now.date());
     EXPECT_EQ(p.storedCount(), 1);
     EXPECT_TRUE(p.dialogs().messages.isEmpty());
 }
@@ -111,7 +113,7 @@ TEST_F(ZoneReader, APassportFillsTheNewGuestAfterItsReadBack)
 TEST_F(ZoneReader, AScanWhileAStoredGuestIsShownStartsANewGuestAndEscDropsIt)
 {
     p.open({u"Ali"_s});
-    ASSERT_TRUE(focusOn(e().DBEdit2));
+    ASSERT_TRUE(focusOn(e().surnameBox));
     ASSERT_EQ(ds().state(), State::Browse);
     scan(kTurkishPassport, [&](DocumentReaderDialog& reader) {
         EXPECT_TRUE(reader.ReadBack->text().contains(u"Uyruğu: Türkiye\n"_s));
@@ -127,11 +129,11 @@ TEST_F(ZoneReader, AScanWhileAStoredGuestIsShownStartsANewGuestAndEscDropsIt)
     EXPECT_EQ(ds().text(u"TCKimlikNo"_s), u"12345678950"_s);
     EXPECT_EQ(p.stored(u"Adi"_s, p.ids[0]).toString(), u"Ali"_s);
 
-    ASSERT_TRUE(focusOn(e().DBEdit2));
+    ASSERT_TRUE(focusOn(e().surnameBox));
     press(Qt::Key_Escape);
     EXPECT_EQ(ds().state(), State::Browse);
-    EXPECT_EQ(e().DBEdit1->text(), u"Ali"_s);
-    EXPECT_EQ(e().DateTimePicker1->date(), QDate(1980, 1, 2));
+    EXPECT_EQ(e().nameBox->text(), u"Ali"_s);
+    EXPECT_EQ(e().birthBox->date(), QDate(1980, 1, 2));
     EXPECT_EQ(p.storedCount(), 1);
 }
 
@@ -151,9 +153,9 @@ TEST_F(ZoneReader, AStoredGuestBeingEditedIsSettledFirstAndNeverOverwritten)
     press(Qt::Key_Escape);
 
     // A change the register refuses keeps the reader closed.
-    ASSERT_TRUE(focusOn(e().DBEdit1));
-    QTest::keyClick(e().DBEdit1, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(e().DBEdit1, Qt::Key_Delete);
+    ASSERT_TRUE(focusOn(e().nameBox));
+    QTest::keyClick(e().nameBox, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(e().nameBox, Qt::Key_Delete);
     bool opened = false;
     QTimer::singleShot(0, [&] {
         if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {

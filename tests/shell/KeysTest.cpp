@@ -1,9 +1,12 @@
 #include "support/GuiInput.h"
 #include "support/ProgramFixture.h"
 
-#include "gui/widgets/DBControls.h"
 #include "core/register/Database.h"
 #include "core/register/Dataset.h"
+#include "gui/widgets/DBGrid.h"
+#include "gui/widgets/DBMaskEdit.h"
+#include "gui/widgets/DBEdit.h"
+#include "gui/widgets/DBCheckBox.h"
 #include "gui/register/GuestEntry.h"
 #include "gui/shell/MainWindow.h"
 #include "gui/shell/FacilitySetupWindow.h"
@@ -37,7 +40,7 @@ protected:
                {u"UPDATE Kisi SET Kalici = 0, AyrilisTarihi = '2024-03-05', AyrilisSaati = '10:30:00' "
                 u"WHERE Adi = 'Cem Ay'"_s});
         ids = p.ids;
-        ASSERT_TRUE(focusOn(e().DBEdit1));
+        ASSERT_TRUE(focusOn(e().nameBox));
     }
 
     GuestEntry& e() const { return p.entry(); }
@@ -64,12 +67,12 @@ TEST_F(KeysTest, CombinedModifiersRunEveryMatchingMoveInOrder)
     visited.clear();
     press(Qt::Key_Left, Qt::ControlModifier | Qt::AltModifier);
     EXPECT_EQ(visited, (QList<int>{1, 0}));
-    EXPECT_EQ(e().DBEdit1->text(), u"Ali Rıza"_s);
+    EXPECT_EQ(e().nameBox->text(), u"Ali Rıza"_s);
 
     visited.clear();
     press(Qt::Key_Right, Qt::ControlModifier | Qt::AltModifier);
     EXPECT_EQ(visited, (QList<int>{1, 2}));
-    EXPECT_EQ(e().DBEdit1->text(), u"Cem Ay"_s);
+    EXPECT_EQ(e().nameBox->text(), u"Cem Ay"_s);
 }
 
 TEST_F(KeysTest, MoveKeysMatchTheirToolbarButtons)
@@ -92,7 +95,7 @@ TEST_F(KeysTest, MoveKeysMatchTheirToolbarButtons)
         ASSERT_TRUE(focusOn(control("DBEdit2")));
         press(c.key, c.modifiers);
         EXPECT_EQ(ds().recNo(), c.to);
-        EXPECT_EQ(e().DBEdit1->text(), names[c.to]);
+        EXPECT_EQ(e().nameBox->text(), names[c.to]);
     }
 }
 
@@ -122,7 +125,7 @@ TEST_F(KeysTest, SaveNewCancelAndDeleteKeys)
 
     press(Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(ds().state(), State::Insert);
-    EXPECT_TRUE(waitFor([this] { return e().Edit1->hasFocus(); }));
+    EXPECT_TRUE(waitFor([this] { return e().customerCodeBox->hasFocus(); }));
     press(Qt::Key_Escape);
     EXPECT_EQ(ds().state(), State::Browse);
 
@@ -151,8 +154,8 @@ TEST_F(KeysTest, SaveNewCancelAndDeleteKeys)
 
 TEST_F(KeysTest, F3SearchesWithTheEditStillPending)
 {
-    e().DBEdit1->end(false);
-    typeText(e().DBEdit1, u"x"_s);
+    e().nameBox->end(false);
+    typeText(e().nameBox, u"x"_s);
     State during = State::Inactive;
     onNextModal([&](QDialog* d) {
         during = ds().state();
@@ -161,7 +164,7 @@ TEST_F(KeysTest, F3SearchesWithTheEditStillPending)
     press(Qt::Key_F3);
     EXPECT_EQ(during, State::Edit);
     EXPECT_EQ(ds().state(), State::Edit);
-    EXPECT_EQ(e().DBEdit1->text(), u"Ali Rızax"_s);
+    EXPECT_EQ(e().nameBox->text(), u"Ali Rızax"_s);
 }
 
 TEST_F(KeysTest, ACharacterTypedThroughAltGrIsNoCommand)
@@ -183,7 +186,7 @@ TEST_F(KeysTest, ACharacterTypedThroughAltGrIsNoCommand)
 
 TEST_F(KeysTest, CommandKeysStillReachTheFocusedControl)
 {
-    QLineEdit* adi = e().DBEdit1;
+    QLineEdit* adi = e().nameBox;
     adi->setCursorPosition(0);
     press(Qt::Key_Right, Qt::ControlModifier);
     EXPECT_EQ(ds().recNo(), 2);
@@ -211,7 +214,7 @@ TEST_F(KeysTest, EnterMovesAlongTheTabOrderAndWraps)
         EXPECT_TRUE(waitFor([next] { return FocusHighlighter::controlOf(QApplication::focusWidget()) == next; }))
             << "after " << order[i]->objectName().toStdString();
     }
-    EXPECT_TRUE(e().Edit1->hasFocus());
+    EXPECT_TRUE(e().customerCodeBox->hasFocus());
     EXPECT_EQ(ds().state(), State::Browse);
 }
 
@@ -220,10 +223,10 @@ TEST_F(KeysTest, CtrlEnterPutsNowIntoTheStayPickers)
     ds().last();
     struct Case { QDateTimeEdit* picker; bool date; const char* tip; };
     const Case cases[] = {
-        {e().DateTimePicker2, true, "[Yıl-Ay-Gün] CTRL+Enter'a basarak şu anki tarihi girebilirsiniz."},
-        {e().DateTimePicker3, false, "CTRL+Enter'a basarak şu anki saati girebilirsiniz."},
-        {e().DateTimePicker4, true, "[Yıl-Ay-Gün] CTRL+Enter'a basarak şu anki tarihi girebilirsiniz."},
-        {e().DateTimePicker5, false, "CTRL+Enter'a basarak şu anki saati girebilirsiniz."},
+        {e().arrivalDateBox, true, "[Yıl-Ay-Gün] CTRL+Enter'a basarak şu anki tarihi girebilirsiniz."},
+        {e().arrivalTimeBox, false, "CTRL+Enter'a basarak şu anki saati girebilirsiniz."},
+        {e().departureDateBox, true, "[Yıl-Ay-Gün] CTRL+Enter'a basarak şu anki tarihi girebilirsiniz."},
+        {e().departureTimeBox, false, "CTRL+Enter'a basarak şu anki saati girebilirsiniz."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.picker->objectName().toStdString());
@@ -238,9 +241,9 @@ TEST_F(KeysTest, CtrlEnterPutsNowIntoTheStayPickers)
         press(Qt::Key_Escape);
     }
     // Not in the birth date.
-    ASSERT_TRUE(focusOn(e().DateTimePicker1));
+    ASSERT_TRUE(focusOn(e().birthBox));
     press(Qt::Key_Return, Qt::ControlModifier);
-    EXPECT_EQ(e().DateTimePicker1->date(), QDate(1980, 1, 2));
+    EXPECT_EQ(e().birthBox->date(), QDate(1980, 1, 2));
     EXPECT_EQ(ds().state(), State::Browse);
 }
 
@@ -259,19 +262,19 @@ TEST_F(KeysTest, HighlightFollowsTheFocus)
         SCOPED_TRACE(focused->objectName().toStdString());
         ASSERT_TRUE(focusOn(focused));
         for (QWidget* w : order) {
-            const QColor expected = w == e().Edit1 ? FocusColors::kMoneyGreen
+            const QColor expected = w == e().customerCodeBox ? FocusColors::kMoneyGreen
                                     : w == focused ? FocusColors::kSkyBlue
                                                    : FocusColors::kWhite;
             EXPECT_EQ(FocusHighlighter::colourOf(w), expected) << w->objectName().toStdString();
         }
     }
     // A control of another kind leaves the colours as they are.
-    ASSERT_TRUE(focusOn(e().DBEdit1));
-    auto* nonHighlightable = new QToolButton(e().DBEdit1->parentWidget());
+    ASSERT_TRUE(focusOn(e().nameBox));
+    auto* nonHighlightable = new QToolButton(e().nameBox->parentWidget());
     nonHighlightable->setFocusPolicy(Qt::StrongFocus);
     nonHighlightable->show();
     ASSERT_TRUE(focusOn(nonHighlightable));
-    EXPECT_EQ(FocusHighlighter::colourOf(e().DBEdit1), FocusColors::kSkyBlue);
+    EXPECT_EQ(FocusHighlighter::colourOf(e().nameBox), FocusColors::kSkyBlue);
 }
 
 TEST(FirstRunKeys, NameFieldKeepsItsHighlightWhenTheCodeFieldHasTheFocus)

@@ -63,7 +63,7 @@ int main(int argc, char** argv)
     FakePlatform fake;
     Compaction compaction(db, fake.fs, fake.dialogs);
     if (mode == QStringLiteral("Written") || mode == QStringLiteral("Purging")) {
-        Tables tables(db);
+        Tables tables(db, fake.clock, fake.dialogs);
         tables.openAll();
         TransferRun run(fake.platform, db, tables, compaction, [] { return QStringLiteral("12345"); });
         run.onStep = [&](TransferRun::Step step) {

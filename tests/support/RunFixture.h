@@ -28,7 +28,7 @@ struct RunFixture : ::testing::Test
         for (const auto& [name, kalici] : {std::pair{QStringLiteral("Ayşe"), true}, {QStringLiteral("Bora"), false},
                                            {QStringLiteral("Cem"), true}})
             insertGuest(db, name, kalici);
-        tables = std::make_unique<Tables>(db);
+        tables = std::make_unique<Tables>(db, fake.clock, fake.dialogs);
         tables->openAll();
         compaction = std::make_unique<Compaction>(db, fake.fs, fake.dialogs);
         run = std::make_unique<TransferRun>(fake.platform, db, *tables, *compaction,

@@ -2,8 +2,10 @@
 #include "support/ProgramFixture.h"
 #include "support/TestSupport.h"
 
-#include "gui/widgets/DBControls.h"
 #include "core/register/Dataset.h"
+#include "gui/widgets/DBGrid.h"
+#include "gui/widgets/DBMaskEdit.h"
+#include "gui/widgets/DBEdit.h"
 #include "gui/register/GuestEntry.h"
 #include "core/register/Tables.h"
 #include "core/transfer/BackupSchedule.h"
@@ -114,7 +116,7 @@ TEST(BackupMenu, AChosenFolderGetsABackupAtOnceAndARestoreBringsItsGuestsBack)
     EXPECT_EQ(p.dialogs().messages[1].text, u"Yedek geri yüklendi."_s);
     EXPECT_EQ(p.guests().recordCount(), 2);
     EXPECT_EQ(p.storedCount(), 2);
-    EXPECT_EQ(p.entry().DBEdit1->text(), u"Ali"_s);
+    EXPECT_EQ(p.entry().nameBox->text(), u"Ali"_s);
     // The register as it was before the restore is a backup of its own.
     EXPECT_EQ(backupsIn(usb), 2);
 }

@@ -157,10 +157,15 @@ TEST_F(RunRecord, ARecordThatCannotBeWrittenChangesNothingElse)
     // Someone holds the (compacted) register's write lock from the moment
     // the tables are open again.
     std::unique_ptr<Database> other;
-    QObject::connect(run.get(), &TransferRun::walkEnded, [&] {
-        other = std::make_unique<Database>(Database::kFileName);
-        other->open();
-        other->begin();
+    bool closed = false;
+    QObject::connect(tables->kisi, &Dataset::stateChanged, [&] {
+        if (!tables->kisi->isOpen()) {
+            closed = true;
+        } else if (closed && !other) {
+            other = std::make_unique<Database>(Database::kFileName);
+            other->open();
+            other->begin();
+        }
     });
     fake.dialogs.setNextFileName(dir.path(u"a.xml"_s));
     EXPECT_TRUE(run->run());

@@ -1,8 +1,11 @@
 #include "support/ProgramFixture.h"
 
-#include "gui/widgets/DBControls.h"
 #include "core/register/Database.h"
 #include "core/register/Dataset.h"
+#include "gui/widgets/DBGrid.h"
+#include "gui/widgets/DBMaskEdit.h"
+#include "gui/widgets/DBEdit.h"
+#include "gui/widgets/DBCheckBox.h"
 #include "gui/register/GuestEntry.h"
 #include "core/register/Tables.h"
 #include "gui/shell/MainWindow.h"
@@ -60,11 +63,10 @@ struct TransferFixture : ::testing::Test
     const ScriptedDialogs::Shown& lastMessage() { return p.fake.dialogs.messages.last(); }
     void expectWindowAttached()
     {
-        EXPECT_TRUE(p.entry().source()->enabled());
         for (Dataset* t : p.tables().openingOrder())
             EXPECT_TRUE(t->isOpen()) << t->objectName().toStdString();
-        EXPECT_EQ(p.entry().DBEdit1->text(), guests().text(QStringLiteral("Adi")));
-        EXPECT_EQ(p.entry().DateTimePicker2->date(), QDate(2024, 3, 1));
+        EXPECT_EQ(p.entry().nameBox->text(), guests().text(QStringLiteral("Adi")));
+        EXPECT_EQ(p.entry().arrivalDateBox->date(), QDate(2024, 3, 1));
     }
 };
 
@@ -106,7 +108,7 @@ TEST_F(TransferFixture, FromTheToolbarAndFromCtrlE)
                   (QStringList{QString::fromUtf8("Ayşe"), QStringLiteral("Cem"), QStringLiteral("Ece")}));
         expectWindowAttached();
         EXPECT_EQ(guests().recordCount(), 3);
-        EXPECT_EQ(QApplication::focusWidget(), p.entry().DBEdit1);
+        EXPECT_EQ(QApplication::focusWidget(), p.entry().nameBox);
     }
 }
 
@@ -118,7 +120,6 @@ TEST_F(TransferFixture, CancellingTheDialogChangesNothing)
     EXPECT_TRUE(p.fake.dialogs.messages.isEmpty());
     EXPECT_EQ(storedNames(p.program->database).size(), 5);
     EXPECT_EQ(readAll(p.dir.databasePath()), before);
-    EXPECT_TRUE(p.entry().source()->enabled());
 }
 
 TEST_F(TransferFixture, ARefusedPendingEditStopsTheRunBeforeTheDialog)
@@ -136,9 +137,9 @@ TEST_F(TransferFixture, ARefusedPendingEditStopsTheRunBeforeTheDialog)
 TEST_F(TransferFixture, ARefusedNewGuestKeepsWhatWasTypedAndPurgesNothing)
 {
     p.entry().newRecord();
-    QTest::keyClicks(p.entry().DBEdit1, QStringLiteral("Yeni"));
+    QTest::keyClicks(p.entry().nameBox, QStringLiteral("Yeni"));
     const QDate typedArrival(2024, 3, 6);
-    p.entry().DateTimePicker2->setDate(typedArrival);
+    p.entry().arrivalDateBox->setDate(typedArrival);
     p.fake.dialogs.setNextFileName(target());
     p.form().startTransfer();
     // The database refuses a guest without the required fields.
@@ -148,9 +149,8 @@ TEST_F(TransferFixture, ARefusedNewGuestKeepsWhatWasTypedAndPurgesNothing)
     EXPECT_FALSE(QFile::exists(target()));
     EXPECT_EQ(storedNames(p.program->database).size(), 5);
     EXPECT_EQ(guests().state(), Dataset::State::Insert);
-    EXPECT_EQ(p.entry().DBEdit1->text(), QStringLiteral("Yeni"));
-    EXPECT_EQ(p.entry().DateTimePicker2->date(), typedArrival);
-    EXPECT_TRUE(p.entry().source()->enabled());
+    EXPECT_EQ(p.entry().nameBox->text(), QStringLiteral("Yeni"));
+    EXPECT_EQ(p.entry().arrivalDateBox->date(), typedArrival);
 }
 
 TEST_F(TransferFixture, APendingNewGuestIsWrittenWithItsTypedStayAndPurgedWhenDeparted)
@@ -161,11 +161,11 @@ TEST_F(TransferFixture, APendingNewGuestIsWrittenWithItsTypedStayAndPurgedWhenDe
                                         {"KimlikBelgesiTuru", "P"}, {"KimlikSeriNo", "5566"}, {"Cinsiyet", "K"},
                                         {"IkametAdresi", "Köln"}})
         ds.setText(QString::fromLatin1(column), QString::fromUtf8(value));
-    p.entry().DateTimePicker2->setDate(QDate(2024, 3, 6));
-    p.entry().DateTimePicker3->setTime(QTime(8, 15, 0));
-    QTest::mouseClick(p.entry().DBCheckBox1, Qt::LeftButton, {}, QPoint(8, p.entry().DBCheckBox1->height() / 2));
-    p.entry().DateTimePicker4->setDate(QDate(2024, 3, 7));
-    p.entry().DateTimePicker5->setTime(QTime(9, 0, 0));
+    p.entry().arrivalDateBox->setDate(QDate(2024, 3, 6));
+    p.entry().arrivalTimeBox->setTime(QTime(8, 15, 0));
+    QTest::mouseClick(p.entry().kaliciBox, Qt::LeftButton, {}, QPoint(8, p.entry().kaliciBox->height() / 2));
+    p.entry().departureDateBox->setDate(QDate(2024, 3, 7));
+    p.entry().departureTimeBox->setTime(QTime(9, 0, 0));
     ASSERT_EQ(ds.state(), Dataset::State::Insert);
 
     p.fake.dialogs.setNextFileName(target());
@@ -293,8 +293,7 @@ TEST_F(TransferFixture, TheCheckBeforeTheRunGoesToAGuestOrGoesOn)
     EXPECT_FALSE(QFile::exists(target()));
     EXPECT_TRUE(p.fake.dialogs.messages.isEmpty());
     EXPECT_EQ(storedNames(p.program->database).size(), 5);
-    EXPECT_TRUE(p.entry().source()->enabled());
-    EXPECT_EQ(p.entry().DBEdit1->text(), QStringLiteral("Cem"));
+    EXPECT_EQ(p.entry().nameBox->text(), QStringLiteral("Cem"));
     EXPECT_EQ(guests().text(QStringLiteral("Adi")), QStringLiteral("Cem"));
 
     // Devam Et: the same file as a run on the same register without the check.

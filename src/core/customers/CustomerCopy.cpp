@@ -1,8 +1,9 @@
 #include "core/customers/CustomerCopy.h"
 
 #include "core/register/Dataset.h"
+#include "core/register/Formats.h"
 
-bool copyCustomerToGuest(Dataset& guest, const Dataset& customer, const CustomerView& view, const GuestBoxes& boxes)
+bool copyCustomerToGuest(Dataset& guest, const Dataset& customer, const CustomerView& view, const QDateTime& now)
 {
     if (!guest.isEditing() && !guest.edit())
         return false;
@@ -42,10 +43,11 @@ bool copyCustomerToGuest(Dataset& guest, const Dataset& customer, const Customer
             guest.setText(column, customer.text(column));
             break;
         case From::BirthBox:
-            boxes.setBirthDate(view.birthDate());
+            guest.setDate(column, view.birthDate());
             break;
         case From::Arrival:
-            boxes.stampArrival();
+            guest.setDate(column, now.date());
+            guest.setText(QStringLiteral("GelisSaati"), Formats::timeText(Formats::wholeSeconds(now.time())));
             break;
         }
     }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 #include <QString>
-#include <functional>
 
 class Dataset;
 
@@ -20,21 +20,14 @@ public:
     virtual QDate birthDate() const = 0;
 };
 
-// The guest window's date and time boxes that the copy sets.
-struct GuestBoxes
-{
-    std::function<void(const QDate&)> setBirthDate;
-    // Arrival date and time: now.
-    std::function<void()> stampArrival;
-};
-
 // Copies the customer window's current customer into the guest record, item
 // by item in the guest window's order: the texts its boxes show, the stored
-// codes of its lookups, its birth-date box, and the arrival stamped now. A
+// codes of its lookups, its birth-date box, and the arrival stamped now
+// (to the second). A
 // guest record not being edited enters editing first (on an empty table a
 // new one begins). Nothing is stored or asked. False when the guest record
 // could not enter editing.
-bool copyCustomerToGuest(Dataset& guest, const Dataset& customer, const CustomerView& view, const GuestBoxes& boxes);
+bool copyCustomerToGuest(Dataset& guest, const Dataset& customer, const CustomerView& view, const QDateTime& now);
 
 namespace CustomerCopy {
 inline const QString kCodeNotFound = QStringLiteral("Aradığınız Müşteri Kodunda Müşteri Bulunamadı!");

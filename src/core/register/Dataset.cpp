@@ -3,8 +3,11 @@
 #include "core/register/Formats.h"
 #include "core/register/TurkishText.h"
 
+#include <QSignalBlocker>
+
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -561,6 +564,14 @@ bool Dataset::append()
     if (beforeInsert && !beforeInsert())
         return false;
     m_buffer = QList<QVariant>(m_table.columns.size());
+    if (onNewRecord) {
+        // The first values are set as the row is begun, before anyone hears
+        // of the new state.
+        const State before = std::exchange(m_state, State::Insert);
+        const QSignalBlocker quiet(this);
+        onNewRecord();
+        m_state = before;
+    }
     m_modified = false;
     setState(State::Insert);
     Q_EMIT rowChanged();
@@ -873,29 +884,4 @@ qsizetype Dataset::memoryUsed() const
     bytes += m_visible.capacity() * qsizetype(sizeof(int));
     bytes += m_folded.capacity() + qsizetype(m_foldedEnds.capacity() * sizeof(quint32));
     return bytes;
-}
-
-DataSource::DataSource(Dataset* dataset, QObject* parent) : QObject(parent), m_dataset(dataset)
-{
-    connect(dataset, &Dataset::rowChanged, this, [this] {
-        if (m_enabled)
-            Q_EMIT rowChanged();
-    });
-    connect(dataset, &Dataset::stateChanged, this, [this] {
-        if (m_enabled)
-            Q_EMIT stateChanged();
-    });
-    connect(dataset, &Dataset::fieldChanged, this, [this](const QString& column) {
-        if (m_enabled)
-            Q_EMIT fieldChanged(column);
-    });
-}
-
-void DataSource::setEnabled(bool enabled)
-{
-    if (m_enabled == enabled)
-        return;
-    m_enabled = enabled;
-    Q_EMIT rowChanged();
-    Q_EMIT stateChanged();
 }

@@ -28,13 +28,18 @@ public:
     const TableDef& table() const { return m_table; }
     Store& store() const { return m_store; }
 
-    // Hooks, set by the owning window. A false return refuses the operation.
+    // Hooks. The rules of a table are installed by the core (Tables); the
+    // after-hooks are for whoever shows the table. A false return refuses
+    // the operation.
     std::function<bool()> beforePost;
     std::function<bool()> beforeInsert;
     std::function<bool()> beforeDelete;
     std::function<void()> afterOpen;
     std::function<void()> afterScroll;
     std::function<void()> afterCancel;
+    // Sets a new row's first values, which do not count as a change: a new
+    // row left as it began is still dropped by the next move.
+    std::function<void()> onNewRecord;
     // A write the store refused. Without a handler the error propagates.
     std::function<void(const StoreError&)> onPostError;
 
@@ -168,26 +173,4 @@ private:
     int m_foldedColumn = -1;
     QByteArray m_folded;
     std::vector<quint32> m_foldedEnds; // where each visible row's text ends
-};
-
-// A thin switch between a dataset and the widgets bound to it: while it is
-// disabled the widgets stop following the dataset and show nothing.
-class DataSource : public QObject
-{
-    Q_OBJECT
-public:
-    explicit DataSource(Dataset* dataset, QObject* parent = nullptr);
-
-    Dataset* dataset() const { return m_dataset; }
-    bool enabled() const { return m_enabled; }
-    void setEnabled(bool enabled);
-
-Q_SIGNALS:
-    void rowChanged();
-    void stateChanged();
-    void fieldChanged(const QString& column);
-
-private:
-    Dataset* m_dataset;
-    bool m_enabled = true;
 };

@@ -2,17 +2,77 @@
 
 #include "core/register/Dataset.h"
 #include "core/register/Formats.h"
+#include "platform/core/Clock.h"
+#include "platform/core/Dialogs.h"
+#include "platform/core/RadaError.h"
 
 #include <QDateTime>
 
 namespace GuestRules {
 
-std::optional<QString> checkStayTimes(const StayBoxes& boxes)
+namespace {
+
+const QString kBirth = QStringLiteral("DogumTarihi");
+const QString kArrival = QStringLiteral("GelisTarihi");
+const QString kArrivalTime = QStringLiteral("GelisSaati");
+const QString kKalici = QStringLiteral("Kalici");
+const QString kDeparture = QStringLiteral("AyrilisTarihi");
+const QString kDepartureTime = QStringLiteral("AyrilisSaati");
+
+} // namespace
+
+Stay stayOf(const Dataset& guest, const Unreadable& unreadable)
 {
-    if (boxes.kalici)
+    auto read = [&](const QString& column, auto parse, auto zero) {
+        try {
+            return parse(column);
+        } catch (const RadaError& e) {
+            if (unreadable)
+                unreadable(column, e);
+            return zero;
+        }
+    };
+    const auto date = [&guest](const QString& column) {
+        const auto d = guest.date(column);
+        return d ? *d : Formats::dayZero();
+    };
+    const auto time = [&guest](const QString& column) {
+        const QString text = guest.text(column);
+        if (const auto t = Formats::parseTime(text))
+            return *t;
+        throw RadaError(QStringLiteral("'%1' is not a valid time").arg(text));
+    };
+    Stay stay;
+    stay.birth = read(kBirth, date, Formats::dayZero());
+    stay.arrival = read(kArrival, date, Formats::dayZero());
+    stay.arrivalTime = read(kArrivalTime, time, QTime(0, 0));
+    stay.kalici = guest.boolean(kKalici);
+    stay.departure = read(kDeparture, date, Formats::dayZero());
+    stay.departureTime = read(kDepartureTime, time, QTime(0, 0));
+    return stay;
+}
+
+void writeStay(Dataset& guest, const Stay& stay)
+{
+    guest.setDate(kBirth, stay.birth);
+    guest.setDate(kArrival, stay.arrival);
+    guest.setText(kArrivalTime, Formats::timeText(stay.arrivalTime));
+    guest.setBoolean(kKalici, stay.kalici);
+    guest.setDate(kDeparture, stay.departure);
+    guest.setText(kDepartureTime, Formats::timeText(stay.departureTime));
+}
+
+Stay newStay(const QDateTime& now)
+{
+    return {Formats::dayZero(), now.date(), Formats::wholeSeconds(now.time()), true, Formats::dayZero(), QTime(0, 0)};
+}
+
+std::optional<QString> checkStayTimes(const Stay& stay)
+{
+    if (stay.kalici)
         return std::nullopt;
-    const QDateTime arrival(boxes.arrival, Formats::wholeSeconds(boxes.arrivalTime));
-    const QDateTime departure(boxes.departure, Formats::wholeSeconds(boxes.departureTime));
+    const QDateTime arrival(stay.arrival, Formats::wholeSeconds(stay.arrivalTime));
+    const QDateTime departure(stay.departure, Formats::wholeSeconds(stay.departureTime));
     if (arrival < departure)
         return std::nullopt;
     return kTimeOrder;
@@ -29,22 +89,53 @@ std::optional<QString> checkCitizenFields(const Dataset& guest)
     return std::nullopt;
 }
 
-std::optional<QString> beforePost(Dataset& guest, const StayBoxes& boxes)
+std::optional<QString> beforePost(Dataset& guest)
 {
-    if (auto refused = checkStayTimes(boxes))
+    const Stay stay = stayOf(guest);
+    if (auto refused = checkStayTimes(stay))
         return refused;
     if (auto refused = checkCitizenFields(guest))
         return refused;
     static const QString tckn = QStringLiteral("TCKimlikNo");
     if (guest.text(QStringLiteral("Uyrugu")) != kCitizenNationality && !guest.text(tckn).isEmpty())
         guest.clearField(tckn);
-    guest.setDate(QStringLiteral("DogumTarihi"), boxes.birth);
-    guest.setDate(QStringLiteral("GelisTarihi"), boxes.arrival);
-    guest.setText(QStringLiteral("GelisSaati"), Formats::timeText(boxes.arrivalTime));
-    guest.setBoolean(QStringLiteral("Kalici"), boxes.kalici);
-    guest.setDate(QStringLiteral("AyrilisTarihi"), boxes.departure);
-    guest.setText(QStringLiteral("AyrilisSaati"), Formats::timeText(boxes.departureTime));
+    writeStay(guest, stay);
     return std::nullopt;
+}
+
+bool settleStoredGuest(Dataset& guests)
+{
+    return guests.state() != Dataset::State::Edit || guests.settle();
+}
+
+bool fillFromDocument(Dataset& guests, const QList<std::pair<QString, QVariant>>& columns, bool nationalityKnown)
+{
+    if (guests.state() != Dataset::State::Insert && !guests.append())
+        return false;
+    for (const auto& [column, value] : columns) {
+        if (column == kBirth)
+            guests.setDate(column, value.isNull() ? Formats::dayZero() : value.toDate());
+        else if (column == QStringLiteral("Uyrugu") && !nationalityKnown)
+            guests.clearField(column);
+        else
+            guests.setText(column, value.toString());
+    }
+    return true;
+}
+
+void install(Dataset& guests, Clock& clock, Dialogs& dialogs)
+{
+    guests.beforePost = [&guests, &dialogs] {
+        if (const auto refused = beforePost(guests)) {
+            dialogs.inform(*refused);
+            return false;
+        }
+        return true;
+    };
+    // Closing the question without an answer keeps the guest, as No does.
+    guests.beforeDelete = [&dialogs] { return dialogs.askYesNo(kDeleteQuestion) == Dialogs::Yes; };
+    guests.onPostError = [&dialogs](const StoreError&) { dialogs.inform(kPostError); };
+    guests.onNewRecord = [&guests, &clock] { writeStay(guests, newStay(clock.now())); };
 }
 
 } // namespace GuestRules

@@ -3,11 +3,20 @@
 #include <QDate>
 #include <QString>
 #include <QTime>
+#include <QList>
+#include <QVariant>
+#include <functional>
 #include <optional>
+#include <utility>
 
+class Clock;
 class Dataset;
+class Dialogs;
+class RadaError;
 
-// The checks that run before a guest is stored, whatever command stores it.
+// The rules that keep a guest valid, whoever writes the guest: the windows,
+// the document reader, the transfer run or a test without windows. They read
+// only the record.
 namespace GuestRules {
 
 inline const QString kTimeOrder = QStringLiteral("Geliş Zamanı Ayrılış Zamanından Sonra Olamaz.");
@@ -21,8 +30,9 @@ inline const QString kDeleteQuestion = QStringLiteral("Bu Kaydı Silmek İstedi�
 // The nationality code of Turkish citizens, compared exactly.
 inline const QString kCitizenNationality = QStringLiteral("TC");
 
-// What the guest window's date and time boxes and its Kalıcı box hold.
-struct StayBoxes
+// The birth date and the stay: what the guest window's date and time boxes
+// and its Kalıcı box show. Day zero and midnight stand for no value.
+struct Stay
 {
     QDate birth;
     QDate arrival;
@@ -32,8 +42,17 @@ struct StayBoxes
     QTime departureTime;
 };
 
+// The stay as the record holds it. A value that cannot be read reads as its
+// zero value, and unreadable hears of it (column, error), once per value.
+using Unreadable = std::function<void(const QString& column, const RadaError& error)>;
+Stay stayOf(const Dataset& guest, const Unreadable& unreadable = {});
+// Writes the stay into the guest being edited.
+void writeStay(Dataset& guest, const Stay& stay);
+// What a new guest begins with: born on day zero, arriving now, staying.
+Stay newStay(const QDateTime& now);
+
 // Arrival must come before departure, unless the guest is still staying.
-std::optional<QString> checkStayTimes(const StayBoxes& boxes);
+std::optional<QString> checkStayTimes(const Stay& stay);
 
 // A Turkish citizen needs the identity number, the parents' names and the
 // province and district of registration.
@@ -41,8 +60,25 @@ std::optional<QString> checkCitizenFields(const Dataset& guest);
 
 // The whole step before a guest being edited is stored: the message of the
 // first rule that refuses it, in which case nothing is changed. Otherwise a
-// foreigner's identity number is cleared and the boxes are written into the
-// record.
-std::optional<QString> beforePost(Dataset& guest, const StayBoxes& boxes);
+// foreigner's identity number is cleared and the stay is written back as it
+// reads (a value that could not be read becomes its zero value).
+std::optional<QString> beforePost(Dataset& guest);
+
+// Before a document is read: a change pending on a stored guest is settled
+// as a move would settle it; a new guest being built stays as it is. False
+// when the save was refused (its message shown).
+bool settleStoredGuest(Dataset& guests);
+
+// Fills the guest from a document's columns (Mrz::Guest::columns): a new
+// guest being built is filled in place; otherwise a new guest begins, since a
+// scan is a new arrival, and a stored stay is never written. An unknown
+// nationality is left empty. Nothing is stored. False when no new guest
+// could begin.
+bool fillFromDocument(Dataset& guests, const QList<std::pair<QString, QVariant>>& columns, bool nationalityKnown);
+
+// Installs the rules on the guest table: the checks before a save, the
+// question before a delete, the message when the database refuses a guest,
+// and a new guest's stay stamped by the clock.
+void install(Dataset& guests, Clock& clock, Dialogs& dialogs);
 
 } // namespace GuestRules

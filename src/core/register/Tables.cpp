@@ -1,6 +1,8 @@
 #include "core/register/Tables.h"
 
+#include "core/register/CustomerRules.h"
 #include "core/register/Dataset.h"
+#include "core/register/GuestRules.h"
 #include "core/register/Schema.h"
 
 namespace {
@@ -12,16 +14,9 @@ Dataset* makeDataset(Store& store, const TableDef& table, const char* name, QObj
     return ds;
 }
 
-DataSource* makeSource(Dataset* ds, const char* name, QObject* parent)
-{
-    auto* source = new DataSource(ds, parent);
-    source->setObjectName(QString::fromLatin1(name));
-    return source;
-}
-
 } // namespace
 
-Tables::Tables(Store& store, QObject* parent)
+Tables::Tables(Store& store, Clock& clock, Dialogs& dialogs, QObject* parent)
     : QObject(parent),
       kisi(makeDataset(store, Schema::kisi(), "ADOTable1", this)),
       ulke(makeDataset(store, Schema::ulke(), "ADOTable2", this)),
@@ -30,10 +25,10 @@ Tables::Tables(Store& store, QObject* parent)
       iller(makeDataset(store, Schema::iller(), "ADOTable5", this)),
       medeniHali(makeDataset(store, Schema::medeniHali(), "ADOTable6", this)),
       ayar(makeDataset(store, Schema::ayar(), "ADOTable7", this)),
-      musteriler(makeDataset(store, Schema::musteriler(), "MusterilerTable", this)),
-      kisiSource(makeSource(kisi, "DataSource1", this)),
-      musterilerSource(makeSource(musteriler, "MusterilerSource", this))
+      musteriler(makeDataset(store, Schema::musteriler(), "MusterilerTable", this))
 {
+    GuestRules::install(*kisi, clock, dialogs);
+    CustomerRules::install(*musteriler, dialogs);
 }
 
 QList<Dataset*> Tables::openingOrder() const

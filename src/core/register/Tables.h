@@ -3,18 +3,21 @@
 #include <QList>
 #include <QObject>
 
-class DataSource;
+class Clock;
 class Dataset;
+class Dialogs;
 class Store;
 
-// Every dataset over the one connection, with its data source. The program
-// owns one; windows receive the datasets they need from it. The lookup
-// datasets serve the guest and the customer window alike.
+// Every dataset over the one connection and, for the
+// guests and the customers, the rules that keep them valid, so that they
+// hold for every writer. The program owns one; windows receive the datasets
+// they need from it. The lookup datasets serve the guest and the customer
+// window alike.
 class Tables : public QObject
 {
     Q_OBJECT
 public:
-    explicit Tables(Store& store, QObject* parent = nullptr);
+    Tables(Store& store, Clock& clock, Dialogs& dialogs, QObject* parent = nullptr);
 
     Dataset* const kisi;         // the guest register
     Dataset* const ulke;
@@ -24,9 +27,6 @@ public:
     Dataset* const medeniHali;
     Dataset* const ayar;         // the facility settings, one row
     Dataset* const musteriler;   // the customer master list
-
-    DataSource* const kisiSource;
-    DataSource* const musterilerSource;
 
     // The order in which the tables are opened, and opened again after a
     // compaction: the customers first, then the lookups (which the guest

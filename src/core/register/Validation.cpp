@@ -65,3 +65,8 @@ bool saveRecord(Dataset& record)
         return false;
     return record.post();
 }
+
+bool hasUnsavedChanges(const Dataset& record)
+{
+    return record.isEditing() && record.isModified();
+}

@@ -33,3 +33,7 @@ std::optional<QString> normalisePlate(Dataset& record, const QString& boxText);
 // The Save command of the guest and customer windows: a record only browsed
 // is stored again (its checks run), one being edited is stored.
 bool saveRecord(Dataset& record);
+
+// A record being edited or inserted with something changed: what closing the
+// program asks about.
+bool hasUnsavedChanges(const Dataset& record);

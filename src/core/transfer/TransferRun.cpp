@@ -98,8 +98,9 @@ bool TransferRun::run()
         return false;
     }
     // The compaction closes every table: a customer being edited would be
-    // dropped silently.
-    if (settleOtherWindows && !settleOtherWindows())
+    // dropped silently. A changed one is stored (with its rules), an
+    // unchanged one dropped.
+    if (!m_tables.musteriler->settle())
         return false;
     Dataset* guests = m_tables.kisi;
     // An existing row being edited is stored first, with its checks.
@@ -152,9 +153,6 @@ bool TransferRun::runTo(const QString& path)
     };
     const auto recordAtLast = qScopeGuard(recordRun);
 
-    // Detach the guest window while the table is walked.
-    m_tables.kisiSource->setEnabled(false);
-    Q_EMIT walkStarting();
     clock.start();
     KonaklamaWriter writer;
     QByteArray file;
@@ -208,10 +206,8 @@ bool TransferRun::runTo(const QString& path)
         const bool compacted = m_compaction.compactRegister();
         lastTimings.compactMs = clock.restart();
 
-        m_tables.kisiSource->setEnabled(true);
         m_tables.openAll();
         guests->first();
-        Q_EMIT walkEnded();
         history.failure = compacted ? QString() : RunHistory::kCompactionFailed;
     } catch (const RadaError&) {
         const QString file = QDir::toNativeSeparators(path);
@@ -296,12 +292,9 @@ void TransferRun::restoreTables()
 {
     try {
         m_compaction.reopenIfClosed();
-        m_tables.kisiSource->setEnabled(true);
         m_tables.openClosed();
         m_tables.kisi->first();
     } catch (const RadaError& e) {
-        m_tables.kisiSource->setEnabled(true);
         m_platform.dialogs.reportError(e.text());
     }
-    Q_EMIT walkEnded();
 }

@@ -65,10 +65,6 @@ public:
     // the run goes on.
     Completeness::Ask reviewFindings;
 
-    // Settles what other windows have pending on the tables the run closes
-    // (a customer being edited); false stops the run before its dialog.
-    std::function<bool()> settleOtherWindows;
-
     // Makes a backup once the run has purged and compacted the register;
     // its failure message, or nothing. Without it no backup is made.
     std::function<std::optional<QString>()> backUp;
@@ -82,12 +78,6 @@ Q_SIGNALS:
     // The run was refused because the facility is not set up yet: the
     // first-run window asks for code and name.
     void facilityMissing();
-    // The guest table is about to be walked: the guest window's boxes stop
-    // following it (its data source is off) and go to their zero values.
-    void walkStarting();
-    // The tables are open again and the guest data source is on: the guest
-    // window shows the current guest.
-    void walkEnded();
     // After the success message.
     void succeeded();
 

@@ -1,6 +1,10 @@
 #include "gui/customers/GuestSearchWindow.h"
 
-#include "gui/widgets/DBControls.h"
+#include "core/customers/RecordSearch.h"
+
+#include "gui/widgets/DBCheckBox.h"
+#include "gui/widgets/DBGrid.h"
+#include "gui/widgets/CodePageBox.h"
 #include "core/register/Dataset.h"
 #include "gui/widgets/FocusHighlight.h"
 #include "gui/widgets/FormKit.h"
@@ -19,7 +23,7 @@
 
 const QString GuestSearchWindow::kStatusText = QStringLiteral("Enter'a Basarak Seçtiğiniz Kaydı Ana Ekrana Aktarabilirsiniz.");
 
-GuestSearchWindow::GuestSearchWindow(DataSource* guests, QWidget* parent)
+GuestSearchWindow::GuestSearchWindow(Dataset* guests, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       m_guests(guests)
@@ -49,9 +53,9 @@ GuestSearchWindow::GuestSearchWindow(DataSource* guests, QWidget* parent)
     guestList->horizontalHeader()->setStyleSheet(QStringLiteral("QHeaderView::section { background-color: silver; }"));
     connect(guestList, &DBGrid::rowDoubleClicked, this, &QDialog::accept);
 
-    StatusBar1 = place(new QLabel(kStatusText, this), "StatusBar1", QRect(0, 401, 419, 20));
-    StatusBar1->setFrameShape(QFrame::Panel);
-    StatusBar1->setFrameShadow(QFrame::Sunken);
+    statusBar = place(new QLabel(kStatusText, this), "StatusBar1", QRect(0, 401, 419, 20));
+    statusBar->setFrameShape(QFrame::Panel);
+    statusBar->setFrameShadow(QFrame::Sunken);
 
     setTabOrder(nameBox, surnameBox);
     setTabOrder(surnameBox, guestList);
@@ -83,12 +87,7 @@ void GuestSearchWindow::clearSearch()
 
 void GuestSearchWindow::search(const QString& column, const QString& text)
 {
-    // No guest holds an empty text (an empty box stores nothing): an empty
-    // search text finds nobody and the list stays.
-    Dataset* guests = m_guests->dataset();
-    if (text.isEmpty() || !guests->isOpen())
-        return;
-    guests->locate(column, text, Dataset::Match::IgnoreTurkishCase);
+    RecordSearch::findGuest(*m_guests, column, text);
 }
 
 void GuestSearchWindow::searchByName()

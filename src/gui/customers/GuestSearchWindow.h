@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-class DataSource;
+class Dataset;
 class DBGrid;
 class FocusHighlighter;
 class QKeyEvent;
@@ -17,7 +17,7 @@ class GuestSearchWindow : public QDialog
 {
     Q_OBJECT
 public:
-    explicit GuestSearchWindow(DataSource* guests, QWidget* parent = nullptr);
+    explicit GuestSearchWindow(Dataset* guests, QWidget* parent = nullptr);
 
     void clearSearch();
     void searchByName();
@@ -26,7 +26,7 @@ public:
     QLineEdit* nameBox;   // "Adı :"
     QLineEdit* surnameBox;   // "Soyadı :"
     DBGrid* guestList;
-    QLabel* StatusBar1;
+    QLabel* statusBar;
 
     static const QString kStatusText;
 
@@ -38,6 +38,6 @@ private:
     bool previewKey(QKeyEvent* key);
     void search(const QString& column, const QString& text);
 
-    DataSource* m_guests;
+    Dataset* m_guests;
     FocusHighlighter* m_highlighter;
 };

@@ -1,76 +1,10 @@
 #pragma once
 
 #include "core/shell/Announcement.h"
+#include "gui/shell/AnnouncementBrowser.h"
+#include "gui/shell/Ticker.h"
 
 #include <QFrame>
-#include <QTextBrowser>
-#include <QTextDocument>
-#include <QTimer>
-
-// A document that loads nothing: every resource it names (an image, a style
-// sheet, anything a link points to) is answered from memory, so that no page
-// can make the program open a file, a device or a pipe by naming it.
-class ClosedDocument : public QTextDocument
-{
-    Q_OBJECT
-public:
-    using QTextDocument::QTextDocument;
-
-    // What stands in for a resource of this type: a transparent 1 x 1 image,
-    // or empty text. Never a null value, which would let Qt open the name.
-    static QVariant standIn(int type);
-
-    // Resources the document asked for (and did not get).
-    QList<QUrl> refused;
-
-protected:
-    QVariant loadResource(int type, const QUrl& name) override;
-};
-
-// A line of rich text that runs from right to left, kStepPx pixels every
-// kIntervalMs, and starts again at the right once it has gone: the panel's
-// stand-in for a page's <marquee>, which the view cannot show.
-class Ticker : public QWidget
-{
-    Q_OBJECT
-public:
-    static constexpr int kStepPx = 3;
-    static constexpr int kIntervalMs = 50;
-
-    explicit Ticker(QWidget* parent = nullptr);
-    // Starts running the html fragment from the right edge.
-    void setContent(const QString& html, const QColor& background);
-    void clear();
-
-    QString text() const { return m_text.toPlainText(); }
-    const ClosedDocument& document() const { return m_text; }
-    int position() const { return m_x; }  // left edge of the text
-    int textWidth() const;
-    // One move; the timer calls it.
-    void step();
-    const QTimer& timer() const { return m_timer; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    ClosedDocument m_text;
-    QColor m_background;
-    QTimer m_timer;
-    int m_x = 0;
-};
-
-// The view inside the panel: it loads nothing by itself, neither images nor
-// style sheets nor anything a link names (see ClosedDocument).
-class AnnouncementBrowser : public QTextBrowser
-{
-    Q_OBJECT
-public:
-    explicit AnnouncementBrowser(QWidget* parent = nullptr);
-    QVariant loadResource(int type, const QUrl& name) override;
-    // Resources the document asked for (and did not get).
-    QList<QUrl> refused;
-};
 
 // The main window's 216 x 90 announcement panel. It takes no focus and no
 // input. Each page shown is reported by documentComplete once it is loaded.

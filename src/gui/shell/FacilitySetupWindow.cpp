@@ -3,7 +3,7 @@
 #include "core/shell/Facility.h"
 #include "gui/widgets/FocusHighlight.h"
 #include "platform/core/Dialogs.h"
-#include "gui/widgets/DBControls.h"
+#include "gui/widgets/CodePageBox.h"
 #include "gui/widgets/NumericEdit.h"
 
 #include <QComboBox>

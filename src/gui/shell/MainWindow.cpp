@@ -2,6 +2,7 @@
 
 #include "gui/shell/Application.h"
 #include "gui/shell/FacilitySetupWindow.h"
+#include "core/shell/Closing.h"
 #include "core/shell/Facility.h"
 #include "gui/shell/AnnouncementPanel.h"
 #include "gui/widgets/FocusHighlight.h"
@@ -18,10 +19,12 @@
 #include "platform/core/AppPath.h"
 #include "platform/core/Platform.h"
 #include "platform/core/Shortcuts.h"
-#include "gui/widgets/DBControls.h"
+#include "gui/widgets/DBCheckBox.h"
+#include "gui/widgets/DBEdit.h"
 #include "core/register/Database.h"
 #include "core/register/Dataset.h"
 #include "core/register/Formats.h"
+#include "core/register/GuestRules.h"
 #include "gui/register/GuestEntry.h"
 #include "gui/register/DocumentReaderDialog.h"
 #include "gui/register/PasswordWindow.h"
@@ -39,6 +42,7 @@
 #include <QDateTimeEdit>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QTableView>
@@ -90,11 +94,9 @@ MainWindow::MainWindow(Platform& platform, Database& database, Tables& tables, T
     entry = new GuestEntry(platform, tables, {requiredGroup, citizensGroup, otherGroup, toolbarPanel}, this);
     entry->openSearch = [this] { openSearchWindow(); };
     entry->showCustomers = [this] { showCustomerWindow(); };
-    entry->Edit1->installEventFilter(this);
+    entry->customerCodeBox->installEventFilter(this);
     entry->transferRun = [this] { startTransfer(); };
-    connect(&m_transfer, &TransferRun::walkStarting, entry, &GuestEntry::zeroPickers);
-    connect(&m_transfer, &TransferRun::walkEnded, entry, &GuestEntry::showCurrentGuest);
-    connect(&m_transfer, &TransferRun::succeeded, this, [this] { entry->DBEdit1->setFocus(Qt::OtherFocusReason); });
+    connect(&m_transfer, &TransferRun::succeeded, this, [this] { entry->nameBox->setFocus(Qt::OtherFocusReason); });
     connect(&m_transfer, &TransferRun::facilityMissing, this, [this] {
         if (m_firstRun)
             m_firstRun->exec();
@@ -107,7 +109,7 @@ MainWindow::MainWindow(Platform& platform, Database& database, Tables& tables, T
                    qobject_cast<const QPlainTextEdit*>(w) || qobject_cast<const DBCheckBox*>(w) ||
                    qobject_cast<const QTableView*>(w) || qobject_cast<const QDateTimeEdit*>(w);
         },
-        entry->Edit1);
+        entry->customerCodeBox);
     connect(renameFacilityAction, &QAction::triggered, this, &MainWindow::renameFacility);
     // Keyboard preview: the window sees every key before the focused control.
     new KeyPreview::Filter(this, [this](QKeyEvent* key) { return previewKey(key); });
@@ -145,14 +147,12 @@ void MainWindow::Aktar()
 {
     if (!m_customers)
         return;
-    copyCustomerToGuest(*guests, *m_tables.musteriler, *m_customers,
-                        {[this](const QDate& birth) { entry->setBirthPicker(birth); },
-                         [this] { entry->stampArrival(); }});
+    copyCustomerToGuest(*guests, *m_tables.musteriler, *m_customers, m_platform.clock.now());
 }
 
 void MainWindow::lookUpCustomerCode()
 {
-    const QString code = entry->Edit1->text();
+    const QString code = entry->customerCodeBox->text();
     if (code.isEmpty() || !m_customers)
         return;
     Dataset& customers = *m_tables.musteriler;
@@ -169,7 +169,7 @@ void MainWindow::lookUpCustomerCode()
 
 bool MainWindow::hasUnsavedChanges() const
 {
-    return entry->hasUnsavedChanges() || (m_customers && m_customers->hasUnsavedChanges());
+    return Closing::mustAsk(*guests, *m_tables.musteriler);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -183,21 +183,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     const Dialogs::Button answer =
         m_platform.dialogs.message(kAppTitle, kUnsavedQuestion, Dialogs::Icon::Question,
                                    Dialogs::Buttons(Dialogs::Yes) | Dialogs::No | Dialogs::Cancel, Dialogs::Yes);
-    bool close = false;
-    if (answer == Dialogs::Yes) {
-        close = true;
-        if (entry->hasUnsavedChanges()) {
-            entry->saveRecord();
-            close = !guests->isEditing();
-        }
-        if (close && m_customers && m_customers->hasUnsavedChanges())
-            close = m_customers->settlePendingEdit();
-    } else if (answer == Dialogs::No) {
-        guests->cancel();
-        m_tables.musteriler->cancel();
-        close = true;
-    }
-    if (close)
+    if (Closing::settle(answer, *guests, *m_tables.musteriler))
         QMainWindow::closeEvent(event);
     else
         event->ignore();
@@ -440,11 +426,11 @@ void MainWindow::openZoneReader()
 {
     // A change to the guest shown is stored (or refused, with its message)
     // before a document is read.
-    if (!entry->settleStoredGuest())
+    if (!GuestRules::settleStoredGuest(*guests))
         return;
     if (!m_zoneReader) {
         m_zoneReader = new DocumentReaderDialog(m_tables, m_platform.clock, [this](const Mrz::Guest& guest, bool known) {
-            entry->fillFromZone(guest, known);
+            GuestRules::fillFromDocument(*guests, guest.columns(), known);
         }, this);
     }
     m_zoneReader->exec();
@@ -498,7 +484,7 @@ void MainWindow::restoreBackup()
     const QString title = QStringLiteral("Yedekten Geri Yükle");
     // The tables are replaced: what is being edited is stored (or refused)
     // first, as before a transfer run.
-    if (m_customers && !m_customers->settlePendingEdit())
+    if (!m_tables.musteriler->settle())
         return;
     if (m_tables.kisi->isEditing() && !m_tables.kisi->settle())
         return;
@@ -562,7 +548,7 @@ void MainWindow::bringToFront()
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     // customerCodeDoubleClicked: the customer window, to pick the customer by hand.
-    if (watched == entry->Edit1 && event->type() == QEvent::MouseButtonDblClick) {
+    if (watched == entry->customerCodeBox && event->type() == QEvent::MouseButtonDblClick) {
         showCustomerWindow();
         return true;
     }
@@ -572,7 +558,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 bool MainWindow::previewKey(QKeyEvent* key)
 {
     // The customer code lookup runs on Enter in its box, before the move.
-    if (KeyPreview::isPlainEnter(*key) && QApplication::focusWidget() == entry->Edit1)
+    if (KeyPreview::isPlainEnter(*key) && QApplication::focusWidget() == entry->customerCodeBox)
         lookUpCustomerCode();
     runCommandKey(key);
     if (KeyPreview::isCtrlDelete(*key))

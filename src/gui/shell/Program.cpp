@@ -50,7 +50,7 @@ Program::Program(Platform& p, const QString& databasePath) : platform(p), databa
     // A copy that a compaction killed half-way left behind holds guests
     // nobody needs; only the lock holder may take it away.
     platform.fs.remove(Compaction::compactionPathFor(database.filePath()));
-    tables = std::make_unique<Tables>(database);
+    tables = std::make_unique<Tables>(database, platform.clock, platform.dialogs);
     compaction = std::make_unique<Compaction>(database, platform.fs, platform.dialogs);
     try {
         tables->openAll();
@@ -120,10 +120,8 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
     // The search and customer windows belong to the main window: no
     // taskbar entries of their own, and closing the main window ends the
     // program whatever else is open.
-    program->form2 = std::make_unique<GuestSearchWindow>(program->tables->kisiSource, program->form1.get());
+    program->form2 = std::make_unique<GuestSearchWindow>(program->tables->kisi, program->form1.get());
     program->form3 = std::make_unique<CustomerWindow>(platform, *program->tables, program->form1.get());
-    CustomerWindow* customers = program->form3.get();
-    program->transfer->settleOtherWindows = [customers] { return customers->settlePendingEdit(); };
     MainWindow* mainWindow = program->form1.get();
     program->transfer->reviewFindings = [mainWindow](const QList<Completeness::Finding>& findings) {
         return CompletenessDialog::ask(findings, mainWindow);

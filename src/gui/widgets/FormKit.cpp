@@ -1,6 +1,7 @@
 #include "gui/widgets/FormKit.h"
 
-#include "gui/widgets/DBControls.h"
+#include "gui/widgets/DBEdit.h"
+#include "gui/widgets/DBLookupComboBox.h"
 #include "core/register/Formats.h"
 
 #include <QPushButton>
@@ -105,15 +106,15 @@ QRect Column::next(const QString& text, int width)
     return QRect(m_x, m_y + 14, width < 0 ? m_width : width, 21);
 }
 
-DBEdit* Column::edit(const QString& text, const char* name, DataSource* source, const QString& column)
+DBEdit* Column::edit(const QString& text, const char* name, Dataset* dataset, const QString& column)
 {
-    return place(new DBEdit(source, column, m_parent), name, next(text));
+    return place(new DBEdit(dataset, column, m_parent), name, next(text));
 }
 
-DBLookupComboBox* Column::lookup(const QString& text, const char* name, DataSource* source, const QString& column,
+DBLookupComboBox* Column::lookup(const QString& text, const char* name, Dataset* dataset, const QString& column,
                                  Dataset* list, const QString& key, const QString& shown)
 {
-    return place(new DBLookupComboBox(source, column, list, key, shown, m_parent), name, next(text));
+    return place(new DBLookupComboBox(dataset, column, list, key, shown, m_parent), name, next(text));
 }
 
 void addCommandRow(QDialog* dialog, QBoxLayout* layout, QPushButton* command)

@@ -5,7 +5,6 @@
 #include <QStyle>
 #include <functional>
 
-class DataSource;
 class QBoxLayout;
 class QDialog;
 class QPushButton;
@@ -62,13 +61,14 @@ public:
     // Moves down one step and puts a caption there; returns the box's place.
     QRect next(const QString& text, int width = -1);
     // A text box bound to a column.
-    DBEdit* edit(const QString& text, const char* name, DataSource* source, const QString& column);
+    DBEdit* edit(const QString& text, const char* name, Dataset* dataset, const QString& column);
     // A lookup box bound to a column, listing a lookup table.
-    DBLookupComboBox* lookup(const QString& text, const char* name, DataSource* source, const QString& column,
+    DBLookupComboBox* lookup(const QString& text, const char* name, Dataset* dataset, const QString& column,
                              Dataset* list, const QString& key, const QString& shown);
     // The top of the next step.
     int y() const { return m_y + m_step; }
     QWidget* parent() const { return m_parent; }
+    int width() const { return m_width; }
 
 private:
     QWidget* m_parent;

@@ -1,0 +1,40 @@
+#include "core/register/CustomerRules.h"
+
+#include "core/register/Dataset.h"
+#include "core/register/Formats.h"
+#include "core/register/GuestRules.h"
+#include "core/register/Validation.h"
+#include "platform/core/Dialogs.h"
+#include "platform/core/RadaError.h"
+
+namespace CustomerRules {
+
+namespace {
+const QString kBirth = QStringLiteral("DogumTarihi");
+}
+
+void beforePost(Dataset& customer)
+{
+    normalisePlate(customer, customer.text(QStringLiteral("AracPlakaNo")));
+    bool readable = true;
+    try {
+        readable = customer.date(kBirth).has_value();
+    } catch (const RadaError&) {
+        readable = false;
+    }
+    if (!readable)
+        customer.setDate(kBirth, Formats::dayZero());
+}
+
+void install(Dataset& customers, Dialogs& dialogs)
+{
+    customers.beforePost = [&customers] {
+        beforePost(customers);
+        return true;
+    };
+    customers.beforeDelete = [&dialogs] { return dialogs.askYesNo(GuestRules::kDeleteQuestion) == Dialogs::Yes; };
+    customers.onPostError = [&dialogs](const StoreError&) { dialogs.inform(kPostError); };
+    customers.onNewRecord = [&customers] { customers.setDate(kBirth, Formats::dayZero()); };
+}
+
+} // namespace CustomerRules

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/core/Dialogs.h"
+
+class Dataset;
+
+// What happens to typed data when the clerk closes the program.
+namespace Closing {
+
+// A guest or a customer being edited with something changed: the clerk is
+// asked before the program closes.
+bool mustAsk(const Dataset& guests, const Dataset& customers);
+
+// The answer to that question. Yes stores the changed guest (its plate
+// tidied, its rules run) and then the changed customer; No drops both;
+// anything else keeps the program open. True when the program may close:
+// never while a save was refused.
+bool settle(Dialogs::Button answer, Dataset& guests, Dataset& customers);
+
+} // namespace Closing

@@ -1,0 +1,7 @@
+#pragma once
+
+class QLineEdit;
+
+// Makes a plain text box drop, as it is typed or pasted, every character that
+// Windows-1254 cannot hold, as the data-aware boxes do.
+void keepToCodePage1254(QLineEdit* box);
