@@ -89,17 +89,17 @@ int child(int argc, char** argv)
             return 1;
         }
         PaintWatch watch;
-        program->form1->installEventFilter(&watch);
-        program->form1->show();
+        program->mainWindow->installEventFilter(&watch);
+        program->mainWindow->show();
         while (!watch.painted && timer.elapsed() < 60000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         f.ms = timer.elapsed();
         f.rssKib = residentKib();
         f.peakKib = peakResidentKib();
         PaintWatch customers;
-        program->form3->installEventFilter(&customers);
+        program->customerWindow->installEventFilter(&customers);
         timer.restart();
-        program->form1->showCustomerWindow();
+        program->mainWindow->showCustomerWindow();
         while (!customers.painted && timer.elapsed() < 60000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         f.customersMs = timer.elapsed();

@@ -235,21 +235,21 @@ TEST_F(CustomerCopyTest, AfterALookupTheListShowsEveryCustomerFromItsFirst)
     start(fourCustomers(), {u"Ali"_s});
     showCustomers();
     // Ordered by first name: the first in the list is K3, "Ali".
-    QHeaderView* header = form3().customerList->horizontalHeader();
+    QHeaderView* header = customerWindow().customerList->horizontalHeader();
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                       QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
     click(6);
-    ASSERT_EQ(form3().codeBox->text(), u"K1"_s);
+    ASSERT_EQ(customerWindow().codeBox->text(), u"K1"_s);
     backToGuestWindow();
     lookUp(u"K4"_s);
     EXPECT_EQ(e().nameBox->text(), u"Ayla"_s);
     EXPECT_EQ(e().birthBox->date(), QDate(1990, 3, 4));
     EXPECT_FALSE(customers().isFiltered());
     EXPECT_EQ(customers().recordCount(), 4);
-    EXPECT_EQ(form3().customerList->model()->rowCount(), 4);
+    EXPECT_EQ(customerWindow().customerList->model()->rowCount(), 4);
     EXPECT_EQ(customers().recNo(), 0);
-    EXPECT_EQ(form3().codeBox->text(), u"K3"_s);
-    EXPECT_EQ(form3().birthBox->date(), QDate(1985, 7, 8));
+    EXPECT_EQ(customerWindow().codeBox->text(), u"K3"_s);
+    EXPECT_EQ(customerWindow().birthBox->date(), QDate(1985, 7, 8));
 }
 
 TEST_F(CustomerCopyTest, ALookupSavesAChangedCustomerFirst)
@@ -273,8 +273,8 @@ TEST_F(CustomerCopyTest, ARefusedCustomerSaveEndsTheLookupWithTheCustomerMessage
     start(fourCustomers(), {u"Ali"_s});
     showCustomers();
     click(5);
-    form3().codeBox->selectAll();
-    QTest::keyClick(form3().codeBox, Qt::Key_Backspace);
+    customerWindow().codeBox->selectAll();
+    QTest::keyClick(customerWindow().codeBox, Qt::Key_Backspace);
     ASSERT_EQ(customers().state(), State::Edit);
     backToGuestWindow();
     lookUp(u"K1"_s);
@@ -284,7 +284,7 @@ TEST_F(CustomerCopyTest, ARefusedCustomerSaveEndsTheLookupWithTheCustomerMessage
     EXPECT_FALSE(customers().isFiltered());
     EXPECT_EQ(customers().recordCount(), 4);
     EXPECT_EQ(customers().state(), State::Edit);
-    EXPECT_EQ(form3().codeBox->text(), QString());
+    EXPECT_EQ(customerWindow().codeBox->text(), QString());
     EXPECT_EQ(box("DBEdit1")->text(), u"Bora"_s);
 }
 
@@ -294,8 +294,8 @@ TEST(CustomerCopyCases, TheCustomerWindowCopiesItsCurrentCustomerAsShown)
 {
     struct Case { const char* name; std::function<void(CustomerFixture&)> copy; };
     const Case cases[] = {
-        {"button", [](CustomerFixture& t) { QTest::mouseClick(t.form3().copyButton, Qt::LeftButton); }},
-        {"double click", [](CustomerFixture& t) { CustomerFixture::doubleClickRow(t.form3().customerList, 1); }},
+        {"button", [](CustomerFixture& t) { QTest::mouseClick(t.customerWindow().copyButton, Qt::LeftButton); }},
+        {"double click", [](CustomerFixture& t) { CustomerFixture::doubleClickRow(t.customerWindow().customerList, 1); }},
         {"F5", [](CustomerFixture& t) {
              ASSERT_TRUE(focusOn(t.box("DBEdit2")));
              press(Qt::Key_F5);
@@ -311,12 +311,12 @@ TEST(CustomerCopyCases, TheCustomerWindowCopiesItsCurrentCustomerAsShown)
         QLineEdit* adi = t.box("DBEdit1");
         adi->end(false);
         typeText(adi, u"han"_s);
-        t.form3().birthBox->setDate(QDate(1966, 6, 6));
+        t.customerWindow().birthBox->setDate(QDate(1966, 6, 6));
         auto* uyrugu = t.box<QComboBox>("DBLookupComboBox1");
         ASSERT_TRUE(focusOn(uyrugu));
         typeText(uyrugu, u"Alma"_s);
         c.copy(t);
-        EXPECT_TRUE(waitFor([&t] { return !t.form3().isVisible(); }));
+        EXPECT_TRUE(waitFor([&t] { return !t.customerWindow().isVisible(); }));
         EXPECT_TRUE(t.dialogs().messages.isEmpty());
         EXPECT_EQ(t.guests().state(), State::Edit);
         EXPECT_EQ(t.e().nameBox->text(), u"Borahan"_s);
@@ -341,10 +341,10 @@ TEST(CustomerCopyCases, WithNoStoredCustomerTheWindowSaysSoAndHidesAllTheSame)
             t.click(7);
             typeText(t.box("DBEdit1"), u"Deniz"_s);
         }
-        QTest::mouseClick(t.form3().copyButton, Qt::LeftButton);
+        QTest::mouseClick(t.customerWindow().copyButton, Qt::LeftButton);
         EXPECT_EQ(t.dialogs().texts(), QStringList{kNoCustomer});
         EXPECT_EQ(t.dialogs().messages[0].caption, kAppCaption);
-        EXPECT_FALSE(t.form3().isVisible());
+        EXPECT_FALSE(t.customerWindow().isVisible());
         EXPECT_EQ(t.guests().state(), State::Browse);
         EXPECT_EQ(t.e().nameBox->text(), u"Ali"_s);
         EXPECT_EQ(t.customers().state(), typing ? State::Insert : State::Browse);

@@ -99,9 +99,9 @@ struct CustomerFixture
         p.open(guestNames, true, all);
     }
 
-    MainWindow& form1() const { return p.form(); }
-    CustomerWindow& form3() const { return *p.program->form3; }
-    GuestSearchWindow& form2() const { return *p.program->form2; }
+    MainWindow& mainWindow() const { return p.form(); }
+    CustomerWindow& customerWindow() const { return *p.program->customerWindow; }
+    GuestSearchWindow& searchWindow() const { return *p.program->searchWindow; }
     GuestEntry& e() const { return p.entry(); }
     Dataset& customers() const { return *p.tables().musteriler; }
     Dataset& guests() const { return p.guests(); }
@@ -111,23 +111,23 @@ struct CustomerFixture
     void showCustomers()
     {
         QTest::mouseClick(e().button(12), Qt::LeftButton);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&form3()));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&customerWindow()));
     }
     // The guest window active again, as after a modal window closes.
     void backToGuestWindow()
     {
-        form1().activateWindow();
-        ASSERT_TRUE(waitFor([this] { return QApplication::activeWindow() == &form1(); }));
+        mainWindow().activateWindow();
+        ASSERT_TRUE(waitFor([this] { return QApplication::activeWindow() == &mainWindow(); }));
     }
     // A click on a customer toolbar button (SpeedButton<number>).
-    void click(int number) { QTest::mouseClick(form3().button(number), Qt::LeftButton); }
+    void click(int number) { QTest::mouseClick(customerWindow().button(number), Qt::LeftButton); }
 
     template <typename T = QLineEdit>
     T* box(const char* name) const
     {
-        return p.widget<T>(QString::fromLatin1(name), &form3());
+        return p.widget<T>(QString::fromLatin1(name), &customerWindow());
     }
-    QDateEdit* birthBox() const { return form3().birthBox; }
+    QDateEdit* birthBox() const { return customerWindow().birthBox; }
 
     // A click on a row of a list.
     static void clickRow(DBGrid* grid, int row, int column = 1)

@@ -33,26 +33,26 @@ TEST(CustomerWindowCases, OpensFromTheGuestWindowBesideIt)
         CustomerFixture t;
         t.start(fourCustomers(), {u"Ali"_s, u"Veli"_s});
         EXPECT_EQ(t.e().button(12)->toolTip(), u"Müşteriler [F5]"_s);
-        ASSERT_FALSE(t.form3().isVisible());
+        ASSERT_FALSE(t.customerWindow().isVisible());
         c.open(t);
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&t.form3()));
-        EXPECT_FALSE(t.form3().isModal());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&t.customerWindow()));
+        EXPECT_FALSE(t.customerWindow().isModal());
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-        EXPECT_EQ(t.form3().codeBox->text(), u"K1"_s);
+        EXPECT_EQ(t.customerWindow().codeBox->text(), u"K1"_s);
         // The guest window stays usable beside it.
         t.backToGuestWindow();
-        EXPECT_TRUE(t.form3().isVisible());
+        EXPECT_TRUE(t.customerWindow().isVisible());
         ASSERT_TRUE(focusOn(t.e().nameBox));
         press(Qt::Key_Right, Qt::ControlModifier);
         EXPECT_EQ(t.guests().recNo(), 1);
-        EXPECT_EQ(t.form3().codeBox->text(), u"K1"_s);
+        EXPECT_EQ(t.customerWindow().codeBox->text(), u"K1"_s);
         EXPECT_TRUE(t.dialogs().messages.isEmpty());
         // A minimised customer window comes back the same way.
-        t.form3().showMinimized();
-        ASSERT_TRUE(t.form3().isMinimized());
+        t.customerWindow().showMinimized();
+        ASSERT_TRUE(t.customerWindow().isMinimized());
         c.open(t);
-        EXPECT_FALSE(t.form3().isMinimized());
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&t.form3()));
+        EXPECT_FALSE(t.customerWindow().isMinimized());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&t.customerWindow()));
     }
 }
 
@@ -60,10 +60,10 @@ TEST_F(CustomerWindowTest, ANewCustomerWithoutACodeIsRefusedAndStoredOnceACodeIs
 {
     start();
     showCustomers();
-    EXPECT_EQ(form3().windowTitle(), u"Müşteri Bilgileri"_s);
+    EXPECT_EQ(customerWindow().windowTitle(), u"Müşteri Bilgileri"_s);
     click(7);
     EXPECT_EQ(customers().state(), State::Insert);
-    EXPECT_TRUE(waitFor([this] { return form3().codeBox->hasFocus(); }));
+    EXPECT_TRUE(waitFor([this] { return customerWindow().codeBox->hasFocus(); }));
     EXPECT_EQ(birthBox()->date(), kDayZero);
 
     typeText(box("DBEdit1"), u"Deniz"_s);
@@ -86,7 +86,7 @@ TEST_F(CustomerWindowTest, ANewCustomerWithoutACodeIsRefusedAndStoredOnceACodeIs
     EXPECT_EQ(uyrugu->currentData().toString(), u"DEU"_s);
     EXPECT_EQ(birthBox()->date(), QDate(1999, 9, 9));
 
-    typeText(form3().codeBox, u"K9"_s);
+    typeText(customerWindow().codeBox, u"K9"_s);
     click(9);
     EXPECT_EQ(dialogs().messages.size(), 1);
     EXPECT_EQ(customers().state(), State::Browse);
@@ -96,7 +96,7 @@ TEST_F(CustomerWindowTest, ANewCustomerWithoutACodeIsRefusedAndStoredOnceACodeIs
     EXPECT_EQ(storedCustomer(u"Uyrugu"_s, u"K9"_s).toString(), u"DEU"_s);
     EXPECT_EQ(storedCustomer(u"DogumTarihi"_s, u"K9"_s).toString(), u"1999-09-09"_s);
     EXPECT_EQ(storedCustomer(u"AracPlakaNo"_s, u"K9"_s).toString(), u"06K1"_s);
-    EXPECT_EQ(form3().codeBox->text(), u"K9"_s);
+    EXPECT_EQ(customerWindow().codeBox->text(), u"K9"_s);
 }
 
 // A move that settles the new customer meets the same refusal; what was
@@ -105,15 +105,15 @@ TEST(CustomerWindowCases, AMoveOrASearchThatSettlesANewCustomerWithoutACodeIsRef
 {
     struct Case { const char* name; std::function<void(CustomerFixture&)> move; };
     const Case cases[] = {
-        {"a click on another row", [](CustomerFixture& t) { CustomerFixture::clickRow(t.form3().customerList, 2); }},
-        {"a click on the row shown before", [](CustomerFixture& t) { CustomerFixture::clickRow(t.form3().customerList, 0); }},
+        {"a click on another row", [](CustomerFixture& t) { CustomerFixture::clickRow(t.customerWindow().customerList, 2); }},
+        {"a click on the row shown before", [](CustomerFixture& t) { CustomerFixture::clickRow(t.customerWindow().customerList, 0); }},
         {"Alt+Right", [](CustomerFixture& t) {
              ASSERT_TRUE(focusOn(t.box("DBEdit2")));
              press(Qt::Key_Right, Qt::AltModifier);
          }},
         {"the quick search", [](CustomerFixture& t) {
-             t.form3().searchBox->clear();
-             typeText(t.form3().searchBox, u"K"_s);
+             t.customerWindow().searchBox->clear();
+             typeText(t.customerWindow().searchBox, u"K"_s);
          }},
     };
     for (const Case& c : cases) {
@@ -123,7 +123,7 @@ TEST(CustomerWindowCases, AMoveOrASearchThatSettlesANewCustomerWithoutACodeIsRef
         t.showCustomers();
         ASSERT_EQ(t.customers().recNo(), 0);
         t.click(7);
-        ASSERT_TRUE(waitFor([&t] { return t.form3().codeBox->hasFocus(); }));
+        ASSERT_TRUE(waitFor([&t] { return t.customerWindow().codeBox->hasFocus(); }));
         typeText(t.box("DBEdit1"), u"Deniz"_s);
         typeText(t.box("DBEdit6"), u"Hatice"_s);
         c.move(t);
@@ -134,7 +134,7 @@ TEST(CustomerWindowCases, AMoveOrASearchThatSettlesANewCustomerWithoutACodeIsRef
         EXPECT_EQ(t.box("DBEdit6")->text(), u"Hatice"_s);
         EXPECT_EQ(t.customerCount(), 4);
 
-        typeText(t.form3().codeBox, u"K9"_s);
+        typeText(t.customerWindow().codeBox, u"K9"_s);
         c.move(t);
         EXPECT_EQ(t.dialogs().messages.size(), 1);
         EXPECT_EQ(t.customers().state(), State::Browse);
@@ -148,19 +148,19 @@ TEST_F(CustomerWindowTest, ACodeThatAnotherCustomerHasIsRefused)
     start();
     showCustomers();
     click(7);
-    typeText(form3().codeBox, u"K2"_s);
+    typeText(customerWindow().codeBox, u"K2"_s);
     typeText(box("DBEdit1"), u"Deniz"_s);
     click(9);
     EXPECT_EQ(dialogs().texts(), QStringList{kCodeMessage});
     EXPECT_EQ(customers().state(), State::Insert);
-    EXPECT_EQ(form3().codeBox->text(), u"K2"_s);
+    EXPECT_EQ(customerWindow().codeBox->text(), u"K2"_s);
     click(10);
 
     // Changing a stored customer's code to a taken one.
     click(6);
-    ASSERT_EQ(form3().codeBox->text(), u"K4"_s);
-    form3().codeBox->selectAll();
-    typeText(form3().codeBox, u"K1"_s);
+    ASSERT_EQ(customerWindow().codeBox->text(), u"K4"_s);
+    customerWindow().codeBox->selectAll();
+    typeText(customerWindow().codeBox, u"K1"_s);
     click(9);
     EXPECT_EQ(dialogs().texts(), (QStringList{kCodeMessage, kCodeMessage}));
     EXPECT_EQ(customers().state(), State::Edit);
@@ -174,7 +174,7 @@ TEST_F(CustomerWindowTest, TheBirthDateBoxFollowsTheCurrentCustomer)
     showCustomers();
     EXPECT_EQ(birthBox()->date(), QDate(1970, 1, 2));
     click(5);
-    ASSERT_EQ(form3().codeBox->text(), u"K2"_s);
+    ASSERT_EQ(customerWindow().codeBox->text(), u"K2"_s);
     EXPECT_EQ(birthBox()->text(), u"1899-12-30"_s);
     // "Kaydet" on the customer without a birth date stores day zero, not
     // the date the box showed before.
@@ -203,7 +203,7 @@ TEST_F(CustomerWindowTest, ABirthDateOnlyChangeIsUndoneByEscAndStoredByAMove)
     press(Qt::Key_Escape);
     EXPECT_EQ(customers().state(), State::Browse);
     EXPECT_EQ(birthBox()->date(), stored);
-    EXPECT_TRUE(form3().isVisible());
+    EXPECT_TRUE(customerWindow().isVisible());
 
     press(Qt::Key_Up);
     ASSERT_EQ(birthBox()->date(), changed);
@@ -219,8 +219,8 @@ TEST_F(CustomerWindowTest, QuickSearchMovesToTheFirstCustomerTheTextBeginsAndLea
 {
     start();
     showCustomers();
-    QLineEdit* text = form3().searchBox;
-    QComboBox* field = form3().searchFieldBox;
+    QLineEdit* text = customerWindow().searchBox;
+    QComboBox* field = customerWindow().searchFieldBox;
     EXPECT_EQ(field->currentText(), u"Kodu'na Göre"_s);
     typeText(text, u"K3"_s);
     EXPECT_EQ(customers().recNo(), 2);
@@ -273,8 +273,8 @@ TEST_F(CustomerWindowTest, QuickSearchMovesToTheFirstCustomerTheTextBeginsAndLea
     EXPECT_TRUE(dialogs().messages.isEmpty());
 
     typeText(text, u"Ay"_s);
-    form3().codeBox->selectAll();
-    QTest::keyClick(form3().codeBox, Qt::Key_Backspace);
+    customerWindow().codeBox->selectAll();
+    QTest::keyClick(customerWindow().codeBox, Qt::Key_Backspace);
     text->selectAll();
     QTest::keyClick(text, Qt::Key_Backspace);
     EXPECT_EQ(dialogs().texts(), QStringList{kCodeMessage});
@@ -286,7 +286,7 @@ TEST_F(CustomerWindowTest, ATitleClickSortsTheListAndASecondClickChangesNothing)
 {
     start();
     showCustomers();
-    DBGrid* grid = form3().customerList;
+    DBGrid* grid = customerWindow().customerList;
     QHeaderView* header = grid->horizontalHeader();
     auto clickTitle = [header](int section) {
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
@@ -296,7 +296,7 @@ TEST_F(CustomerWindowTest, ATitleClickSortsTheListAndASecondClickChangesNothing)
 
     clickTitle(1);
     EXPECT_EQ(listed(grid, 1), (QStringList{u"Ali"_s, u"Ayla"_s, u"Bora"_s, u"Cem"_s}));
-    EXPECT_EQ(form3().codeBox->text(), u"K1"_s);
+    EXPECT_EQ(customerWindow().codeBox->text(), u"K1"_s);
     EXPECT_EQ(grid->currentIndex().row(), 3);
 
     box("DBEdit2")->end(false);
@@ -313,7 +313,7 @@ TEST_F(CustomerWindowTest, ATitleClickSortsTheListAndASecondClickChangesNothing)
     EXPECT_EQ(storedCustomer(u"Soyadi"_s, u"K1"_s).toString(), u"Kayax"_s);
     EXPECT_EQ(listed(grid, 2), (QStringList{u"Aksoy"_s, u"Demir"_s, u"Demirel"_s, u"Kayax"_s}));
     click(3);
-    EXPECT_EQ(form3().codeBox->text(), u"K3"_s);
+    EXPECT_EQ(customerWindow().codeBox->text(), u"K3"_s);
 
     // A click that stores a change which reorders the list: the list shows
     // the customer clicked, at its new place.
@@ -322,7 +322,7 @@ TEST_F(CustomerWindowTest, ATitleClickSortsTheListAndASecondClickChangesNothing)
     clickRow(grid, 2);
     QTest::qWait(20);
     EXPECT_EQ(listed(grid, 2), (QStringList{u"Demir"_s, u"Demirel"_s, u"Kayax"_s, u"Zengin"_s}));
-    EXPECT_EQ(form3().codeBox->text(), u"K4"_s);
+    EXPECT_EQ(customerWindow().codeBox->text(), u"K4"_s);
     EXPECT_EQ(grid->currentIndex().row(), 1);
     const QModelIndexList selected = grid->selectionModel()->selectedRows();
     ASSERT_EQ(selected.size(), 1);
@@ -333,12 +333,12 @@ TEST_F(CustomerWindowTest, SaveOnABrowsedCustomerStoresThePlateWithoutBlanks)
 {
     start();
     showCustomers();
-    ASSERT_EQ(form3().plateBox->text(), u"34 AB 12"_s);
+    ASSERT_EQ(customerWindow().plateBox->text(), u"34 AB 12"_s);
     ASSERT_EQ(customers().state(), State::Browse);
     click(9);
     EXPECT_EQ(customers().state(), State::Browse);
     EXPECT_EQ(storedCustomer(u"AracPlakaNo"_s, u"K1"_s).toString(), u"34AB12"_s);
-    EXPECT_EQ(form3().plateBox->text(), u"34AB12"_s);
+    EXPECT_EQ(customerWindow().plateBox->text(), u"34AB12"_s);
     EXPECT_EQ(storedCustomer(u"DogumTarihi"_s, u"K1"_s).toString(), u"1970-01-02"_s);
     EXPECT_TRUE(dialogs().messages.isEmpty());
 }
@@ -372,7 +372,7 @@ TEST(CustomerWindowCases, DeleteAsksForAStoredCustomerOnly)
         }
         EXPECT_EQ(t.customerCount(), c.left);
         EXPECT_EQ(t.customers().state(), State::Browse);
-        EXPECT_EQ(t.form3().codeBox->text(), c.shown);
+        EXPECT_EQ(t.customerWindow().codeBox->text(), c.shown);
     }
 }
 
@@ -391,10 +391,10 @@ TEST_F(CustomerWindowTest, WithNoCustomersDeleteIsRefusedAndSaveStartsANewOneTha
     click(9);
     EXPECT_EQ(dialogs().texts(), QStringList{kCodeMessage});
     EXPECT_EQ(customers().state(), State::Insert);
-    EXPECT_TRUE(waitFor([this] { return form3().codeBox->hasFocus(); }));
+    EXPECT_TRUE(waitFor([this] { return customerWindow().codeBox->hasFocus(); }));
     EXPECT_EQ(customerCount(), 0);
 
-    typeText(form3().codeBox, u"K1"_s);
+    typeText(customerWindow().codeBox, u"K1"_s);
     click(9);
     EXPECT_EQ(customerCount(), 1);
     EXPECT_EQ(storedCustomer(u"DogumTarihi"_s, u"K1"_s).toString(), u"1899-12-30"_s);
@@ -428,36 +428,36 @@ TEST_F(CustomerWindowTest, LeavingTheIdentityNumberBoxWarnsAboutAnInvalidNumber)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed.toStdString());
         dialogs().clear();
-        ASSERT_TRUE(focusOn(form3().identityBox));
-        form3().identityBox->home(false);
-        typeText(form3().identityBox, c.typed);
+        ASSERT_TRUE(focusOn(customerWindow().identityBox));
+        customerWindow().identityBox->home(false);
+        typeText(customerWindow().identityBox, c.typed);
         press(Qt::Key_Tab);
         QTest::qWait(20);
         EXPECT_EQ(dialogs().texts(), c.messages);
         if (!c.messages.isEmpty()) {
             EXPECT_EQ(dialogs().messages[0].caption, kAppCaption);
         }
-        EXPECT_EQ(form3().identityBox->hasFocus(), c.focusBack);
+        EXPECT_EQ(customerWindow().identityBox->hasFocus(), c.focusBack);
         click(10);
     }
     // Left by a click on another customer in the list: the list stays on
     // the customer being edited, unsaved, and the box gets the focus back.
-    ASSERT_TRUE(focusOn(form3().identityBox));
-    form3().identityBox->home(false);
-    typeText(form3().identityBox, u"12345678951"_s);
+    ASSERT_TRUE(focusOn(customerWindow().identityBox));
+    customerWindow().identityBox->home(false);
+    typeText(customerWindow().identityBox, u"12345678951"_s);
     dialogs().clear();
-    clickRow(form3().customerList, 3);
+    clickRow(customerWindow().customerList, 3);
     QTest::qWait(20);
     EXPECT_EQ(dialogs().texts(), QStringList{kInvalidTckn});
     EXPECT_EQ(customers().state(), State::Edit);
-    EXPECT_EQ(form3().codeBox->text(), u"K2"_s);
-    EXPECT_TRUE(form3().identityBox->hasFocus());
+    EXPECT_EQ(customerWindow().codeBox->text(), u"K2"_s);
+    EXPECT_TRUE(customerWindow().identityBox->hasFocus());
     EXPECT_TRUE(storedCustomer(u"TCKimlikNo"_s, u"K2"_s).toString().isEmpty());
     click(10);
     // Only a warning: the number is stored all the same.
-    ASSERT_TRUE(focusOn(form3().identityBox));
-    form3().identityBox->home(false);
-    typeText(form3().identityBox, u"12345678951"_s);
+    ASSERT_TRUE(focusOn(customerWindow().identityBox));
+    customerWindow().identityBox->home(false);
+    typeText(customerWindow().identityBox, u"12345678951"_s);
     click(9);
     EXPECT_EQ(storedCustomer(u"TCKimlikNo"_s, u"K2"_s).toString(), u"12345678951"_s);
 }
@@ -466,8 +466,8 @@ TEST_F(CustomerWindowTest, CommandKeysRunTheToolbarCommandsAndEscKeepsTheWindowO
 {
     start();
     showCustomers();
-    EXPECT_EQ(form3().copyButton->toolTip(), u"[F5]"_s);
-    EXPECT_EQ(form3().copyButton->text(), u"Bilgileri Aktar     >>>>>"_s);
+    EXPECT_EQ(customerWindow().copyButton->toolTip(), u"[F5]"_s);
+    EXPECT_EQ(customerWindow().copyButton->text(), u"Bilgileri Aktar     >>>>>"_s);
 
     struct Move { Qt::Key key; Qt::KeyboardModifiers modifiers; int button; const char* tip; int from; int to; };
     const Move moves[] = {
@@ -478,7 +478,7 @@ TEST_F(CustomerWindowTest, CommandKeysRunTheToolbarCommandsAndEscKeepsTheWindowO
     };
     for (const Move& m : moves) {
         SCOPED_TRACE(m.tip);
-        EXPECT_EQ(form3().button(m.button)->toolTip(), QString::fromUtf8(m.tip));
+        EXPECT_EQ(customerWindow().button(m.button)->toolTip(), QString::fromUtf8(m.tip));
         customers().first();
         for (int i = 0; i < m.from; ++i)
             customers().next();
@@ -488,10 +488,10 @@ TEST_F(CustomerWindowTest, CommandKeysRunTheToolbarCommandsAndEscKeepsTheWindowO
         EXPECT_EQ(box("DBEdit14")->text(), u"K%1"_s.arg(m.to + 1));
     }
 
-    EXPECT_EQ(form3().button(9)->toolTip(), u"Kaydet [Ctrl+S]"_s);
-    EXPECT_EQ(form3().button(7)->toolTip(), u"Yeni Kayıt [Ctrl+N]"_s);
-    EXPECT_EQ(form3().button(8)->toolTip(), u"Kayıt Sil [Ctrl+Del]"_s);
-    EXPECT_EQ(form3().button(10)->toolTip(), u"İptal [ESC]"_s);
+    EXPECT_EQ(customerWindow().button(9)->toolTip(), u"Kaydet [Ctrl+S]"_s);
+    EXPECT_EQ(customerWindow().button(7)->toolTip(), u"Yeni Kayıt [Ctrl+N]"_s);
+    EXPECT_EQ(customerWindow().button(8)->toolTip(), u"Kayıt Sil [Ctrl+Del]"_s);
+    EXPECT_EQ(customerWindow().button(10)->toolTip(), u"İptal [ESC]"_s);
     customers().first();
     QLineEdit* soyadi = box("DBEdit2");
     ASSERT_TRUE(focusOn(soyadi));
@@ -505,14 +505,14 @@ TEST_F(CustomerWindowTest, CommandKeysRunTheToolbarCommandsAndEscKeepsTheWindowO
     press(Qt::Key_Escape);
     EXPECT_EQ(customers().state(), State::Browse);
     EXPECT_EQ(soyadi->text(), u"Kayax"_s);
-    EXPECT_TRUE(form3().isVisible());
+    EXPECT_TRUE(customerWindow().isVisible());
 
     press(Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(customers().state(), State::Insert);
-    EXPECT_TRUE(waitFor([this] { return form3().codeBox->hasFocus(); }));
+    EXPECT_TRUE(waitFor([this] { return customerWindow().codeBox->hasFocus(); }));
     press(Qt::Key_Escape);
     EXPECT_EQ(customers().state(), State::Browse);
-    EXPECT_TRUE(form3().isVisible());
+    EXPECT_TRUE(customerWindow().isVisible());
 
     ASSERT_TRUE(focusOn(soyadi));
     dialogs().setNextAnswer(Dialogs::No);
@@ -522,13 +522,13 @@ TEST_F(CustomerWindowTest, CommandKeysRunTheToolbarCommandsAndEscKeepsTheWindowO
     dialogs().setNextAnswer(Dialogs::Yes);
     press(Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(customerCount(), 3);
-    EXPECT_EQ(form3().codeBox->text(), u"K2"_s);
+    EXPECT_EQ(customerWindow().codeBox->text(), u"K2"_s);
     // The key went no further: the surname shown is the new current one's, whole.
     EXPECT_EQ(soyadi->text(), u"Demir"_s);
     EXPECT_EQ(customers().state(), State::Browse);
 
     press(Qt::Key_F5);
-    EXPECT_FALSE(form3().isVisible());
+    EXPECT_FALSE(customerWindow().isVisible());
     EXPECT_EQ(guests().state(), State::Insert);
     EXPECT_EQ(e().nameBox->text(), u"Bora"_s);
 }
@@ -544,7 +544,7 @@ TEST_F(CustomerWindowTest, EnterMovesAlongTheTabOrder)
     QList<QWidget*> order;
     for (const char* name : names)
         order << box<QWidget>(name);
-    EXPECT_EQ(order, form3().tabOrder);
+    EXPECT_EQ(order, customerWindow().tabOrder);
     // On a stored customer, and on a new one: passing through the list is no
     // move. From the last box Enter goes round to the first.
     for (const State state : {State::Browse, State::Insert}) {
@@ -573,17 +573,17 @@ TEST_F(CustomerWindowTest, ClosingOnlyHidesTheWindowAndKeepsThePendingEdit)
     adi->end(false);
     typeText(adi, u"han"_s);
     ASSERT_EQ(customers().state(), State::Edit);
-    EXPECT_TRUE(form3().close());
-    EXPECT_FALSE(form3().isVisible());
-    EXPECT_TRUE(form1().isVisible());
+    EXPECT_TRUE(customerWindow().close());
+    EXPECT_FALSE(customerWindow().isVisible());
+    EXPECT_TRUE(mainWindow().isVisible());
     EXPECT_EQ(customers().state(), State::Edit);
     EXPECT_EQ(customers().text(u"Adi"_s), u"Borahan"_s);
 
-    form1().activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form1()));
+    mainWindow().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&mainWindow()));
     ASSERT_TRUE(focusOn(e().nameBox));
     press(Qt::Key_F5);
-    EXPECT_TRUE(QTest::qWaitForWindowActive(&form3()));
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&customerWindow()));
     EXPECT_EQ(adi->text(), u"Borahan"_s);
     EXPECT_EQ(customers().state(), State::Edit);
     EXPECT_EQ(storedCustomer(u"Adi"_s, u"K2"_s).toString(), u"Bora"_s);
@@ -608,7 +608,7 @@ TEST_F(CustomerWindowTest, TheCodeBoxStaysGreenAndNothingIsHighlighted)
     start();
     showCustomers();
     const QColor green(192, 220, 192);
-    EXPECT_EQ(baseOf(form3().codeBox), green);
+    EXPECT_EQ(baseOf(customerWindow().codeBox), green);
     ASSERT_TRUE(focusOn(box("DBEdit1")));
     EXPECT_NE(baseOf(box("DBEdit1")), FocusColors::kSkyBlue);
 
@@ -616,7 +616,7 @@ TEST_F(CustomerWindowTest, TheCodeBoxStaysGreenAndNothingIsHighlighted)
     for (QWidget* w : {static_cast<QWidget*>(e().nameBox), static_cast<QWidget*>(e().surnameBox), e().tabOrder[5]})
         ASSERT_TRUE(focusOn(w));
     EXPECT_EQ(FocusHighlighter::colourOf(e().tabOrder[5]), FocusColors::kSkyBlue);
-    EXPECT_EQ(baseOf(form3().codeBox), green);
+    EXPECT_EQ(baseOf(customerWindow().codeBox), green);
 }
 
 TEST(CustomerWindowCases, TheListShowsEveryTitleWholeAndNeverScrollsSideways)
@@ -629,7 +629,7 @@ TEST(CustomerWindowCases, TheListShowsEveryTitleWholeAndNeverScrollsSideways)
         CustomerFixture t;
         t.start(rows);
         t.showCustomers();
-        DBGrid* grid = t.form3().customerList;
+        DBGrid* grid = t.customerWindow().customerList;
         QHeaderView* titles = grid->horizontalHeader();
         for (int column = 0; column < 4; ++column)
             EXPECT_GE(titles->sectionSize(column), titles->sectionSizeHint(column)) << column;

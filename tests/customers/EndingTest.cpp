@@ -48,11 +48,11 @@ TEST_F(EndingTest, ClosingTheMainWindowEndsTheProgramWithTheCustomerWindowOpen)
     QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
 
     // Closing the customer window alone ends nothing.
-    EXPECT_FALSE(applicationEnds([this] { form3().close(); }, 300));
+    EXPECT_FALSE(applicationEnds([this] { customerWindow().close(); }, 300));
     EXPECT_EQ(lastClosed.count(), 0);
 
     showCustomers();
-    EXPECT_TRUE(applicationEnds([this] { form1().close(); }, 3000));
+    EXPECT_TRUE(applicationEnds([this] { mainWindow().close(); }, 3000));
     EXPECT_EQ(lastClosed.count(), 1);
     EXPECT_TRUE(dialogs().messages.isEmpty());
 }
@@ -62,7 +62,7 @@ TEST_F(EndingTest, TheMenuItemEndsTheProgramLikeTheCloseButton)
     start(fourCustomers(), {u"Ali"_s});
     showCustomers();
     QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
-    EXPECT_TRUE(applicationEnds([this] { form1().quitAction->trigger(); }, 3000));
+    EXPECT_TRUE(applicationEnds([this] { mainWindow().quitAction->trigger(); }, 3000));
     EXPECT_EQ(lastClosed.count(), 1);
 }
 
@@ -101,15 +101,15 @@ void makePending(CustomerFixture& t, Pending pending)
         t.e().birthBox->setDate(QDate(1981, 1, 1));
         break;
     case Pending::CustomerDate:
-        t.form3().birthBox->setDate(QDate(1971, 1, 1));
+        t.customerWindow().birthBox->setDate(QDate(1971, 1, 1));
         break;
     case Pending::RefusedGuest:
         t.e().nameBox->selectAll();
         QTest::keyClick(t.e().nameBox, Qt::Key_Backspace);
         break;
     case Pending::RefusedCustomer:
-        t.form3().codeBox->selectAll();
-        QTest::keyClick(t.form3().codeBox, Qt::Key_Backspace);
+        t.customerWindow().codeBox->selectAll();
+        QTest::keyClick(t.customerWindow().codeBox, Qt::Key_Backspace);
         break;
     }
 }
@@ -141,8 +141,8 @@ TEST(EndingCases, ClosingWithSomethingUnsavedAsksOnce)
         const qint64 guest = t.p.ids[0];
         t.dialogs().setNextAnswer(c.answer);
 
-        EXPECT_EQ(t.form1().close(), c.closed);
-        EXPECT_EQ(t.form1().isVisible(), !c.closed);
+        EXPECT_EQ(t.mainWindow().close(), c.closed);
+        EXPECT_EQ(t.mainWindow().isVisible(), !c.closed);
 
         QStringList expected;
         if (c.pending != Pending::Nothing)
@@ -215,8 +215,8 @@ TEST_F(RunWithCustomersTest, TheRunSavesAChangedCustomerFirst)
 TEST_F(RunWithCustomersTest, ARefusedCustomerStopsTheRunBeforeTheDialog)
 {
     click(5);
-    form3().codeBox->selectAll();
-    QTest::keyClick(form3().codeBox, Qt::Key_Backspace);
+    customerWindow().codeBox->selectAll();
+    QTest::keyClick(customerWindow().codeBox, Qt::Key_Backspace);
     typeText(box("DBEdit1"), u"x"_s);
     dialogs().setNextFileName(target());
     runTransfer();
@@ -224,7 +224,7 @@ TEST_F(RunWithCustomersTest, ARefusedCustomerStopsTheRunBeforeTheDialog)
     EXPECT_EQ(dialogs().texts(), QStringList{kCodeMessage});
     EXPECT_FALSE(QFile::exists(target()));
     EXPECT_EQ(customers().state(), State::Edit);
-    EXPECT_EQ(form3().codeBox->text(), QString());
+    EXPECT_EQ(customerWindow().codeBox->text(), QString());
     EXPECT_EQ(storedCustomer(u"Adi"_s, u"K2"_s).toString(), u"Bora"_s);
     EXPECT_EQ(p.storedCount(), 2);
 }
@@ -232,10 +232,10 @@ TEST_F(RunWithCustomersTest, ARefusedCustomerStopsTheRunBeforeTheDialog)
 TEST_F(RunWithCustomersTest, AfterARunTheCustomerWindowShowsItsCustomersAgain)
 {
     // Ordered by surname, on the third customer of that order.
-    QHeaderView* header = form3().customerList->horizontalHeader();
+    QHeaderView* header = customerWindow().customerList->horizontalHeader();
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                       QPoint(header->sectionViewportPosition(2) + 5, header->height() / 2));
-    ASSERT_EQ(listed(form3().customerList, 2), (QStringList{u"Aksoy"_s, u"Demir"_s, u"Demirel"_s, u"Kaya"_s}));
+    ASSERT_EQ(listed(customerWindow().customerList, 2), (QStringList{u"Aksoy"_s, u"Demir"_s, u"Demirel"_s, u"Kaya"_s}));
     dialogs().setNextFileName(target());
     runTransfer();
     ASSERT_EQ(dialogs().messages.size(), 1);
@@ -243,16 +243,16 @@ TEST_F(RunWithCustomersTest, AfterARunTheCustomerWindowShowsItsCustomersAgain)
 
     EXPECT_TRUE(customers().isOpen());
     EXPECT_EQ(customers().recordCount(), 4);
-    EXPECT_EQ(form3().customerList->model()->rowCount(), 4);
-    EXPECT_EQ(form3().codeBox->text(), form3().customerList->model()->index(0, 0).data().toString());
-    EXPECT_EQ(form3().customerList->currentIndex().row(), 0);
+    EXPECT_EQ(customerWindow().customerList->model()->rowCount(), 4);
+    EXPECT_EQ(customerWindow().codeBox->text(), customerWindow().customerList->model()->index(0, 0).data().toString());
+    EXPECT_EQ(customerWindow().customerList->currentIndex().row(), 0);
     EXPECT_EQ(birthBox()->date(), customers().date(u"DogumTarihi"_s).value_or(kDayZero));
     EXPECT_EQ(box<QComboBox>("DBLookupComboBox1")->count(), p.tables().ulke->recordCount());
 
     // The window works on the reopened table.
     click(6);
     EXPECT_EQ(customers().recNo(), 3);
-    typeText(form3().searchBox, u"K2"_s);
+    typeText(customerWindow().searchBox, u"K2"_s);
     EXPECT_EQ(box("DBEdit1")->text(), u"Bora"_s);
     EXPECT_EQ(birthBox()->date(), kDayZero);
     click(5);

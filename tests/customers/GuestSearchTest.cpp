@@ -232,9 +232,9 @@ TEST(TurkishCase, SearchesFoldTurkishLettersAndTheListSortsByTheTurkishAlphabet)
             {u"Selin"_s, u"IŞIK"_s, u"İLKER"_s},
             {u"UPDATE Kisi SET Soyadi = Adi"_s});
     t.showCustomers();
-    QLineEdit* text = t.form3().searchBox;
+    QLineEdit* text = t.customerWindow().searchBox;
     auto searchBy = [&](const QString& field, const QString& typed) {
-        t.form3().searchFieldBox->setCurrentIndex(t.form3().searchFieldBox->findText(field));
+        t.customerWindow().searchFieldBox->setCurrentIndex(t.customerWindow().searchFieldBox->findText(field));
         text->clear();
         typeText(text, typed);
         return t.customers().text(u"musteriKodu"_s);
@@ -249,7 +249,7 @@ TEST(TurkishCase, SearchesFoldTurkishLettersAndTheListSortsByTheTurkishAlphabet)
     EXPECT_EQ(searchBy(u"Adı'na Göre"_s, u"irm"_s), u"K1"_s);
 
     // Sorting by surname: C, Ç, I, U (Ç after C, I before İ and U).
-    t.form3().sortByColumn(u"Soyadi"_s);
+    t.customerWindow().sortByColumn(u"Soyadi"_s);
     QStringList order;
     for (int i = 0; i < t.customers().recordCount(); ++i)
         order << t.customers().rowText(i, u"Soyadi"_s);

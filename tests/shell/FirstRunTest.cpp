@@ -49,7 +49,7 @@ FacilitySetupWindow* runFirstRun(ProgramFixture& p, const std::function<void(Fac
         }
         if (dialog->isVisible())
             dialog->reject();
-        p.program->form1->activateWindow();
+        p.program->mainWindow->activateWindow();
     });
     p.show();
     return opened;
@@ -120,7 +120,7 @@ TEST(FirstRun, EscDoesNotCloseTheWindowAndATransferRunWaitsForTheFacility)
     onNextModal([&](QDialog* dialog) {
         opened = dialog->objectName();
         dialog->reject();
-        p.program->form1->activateWindow();
+        p.program->mainWindow->activateWindow();
     });
     p.form().startTransfer();
     EXPECT_EQ(opened, u"TForm4"_s);
@@ -250,7 +250,7 @@ TEST(FirstRun, SetUpFacilityNeverSeesTheWindow)
     p.show();
     QTest::qWait(50);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    EXPECT_FALSE(p.program->form4->isVisible());
+    EXPECT_FALSE(p.program->facilityWindow->isVisible());
 }
 
 TEST(FacilityName, ChangeAcceptsFiveToFiftyCharacters)

@@ -297,7 +297,7 @@ TEST(FirstRunKeys, NameFieldKeepsItsHighlightWhenTheCodeFieldHasTheFocus)
         EXPECT_EQ(FocusHighlighter::colourOf(f->codeBox), codeColour);
         EXPECT_NE(codeColour, FocusColors::kSkyBlue);
         dialog->reject();
-        p.program->form1->activateWindow();
+        p.program->mainWindow->activateWindow();
     });
     p.show();
     EXPECT_TRUE(ran);

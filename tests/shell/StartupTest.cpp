@@ -39,7 +39,7 @@ TEST(Startup, FirstStartCreatesTheDatabaseAndOpensEveryTable)
     ASSERT_TRUE(s.program);
     EXPECT_EQ(s.exitCode, 0);
     EXPECT_TRUE(QFile::exists(s.dir.databasePath()));
-    MainWindow& f = *s.program->form1;
+    MainWindow& f = *s.program->mainWindow;
     for (Dataset* t : s.tables().openingOrder())
         EXPECT_TRUE(t->isOpen()) << t->objectName().toStdString();
     EXPECT_EQ(s.tables().iller->recordCount(), 81);
@@ -232,7 +232,7 @@ TEST(Startup, MainWindowFrame)
     Started s;
     s.start();
     ASSERT_TRUE(s.program);
-    MainWindow& f = *s.program->form1;
+    MainWindow& f = *s.program->mainWindow;
     EXPECT_EQ(f.size(), QSize(688, 550));
     EXPECT_EQ(f.minimumSize(), f.maximumSize());
 
@@ -287,7 +287,7 @@ TEST(Startup, StatusBarClockTicksEverySecond)
     s.fake.clock.set(QDateTime(QDate(2024, 3, 5), QTime(14, 5, 9)));
     s.start();
     ASSERT_TRUE(s.program);
-    MainWindow& f = *s.program->form1;
+    MainWindow& f = *s.program->mainWindow;
     EXPECT_EQ(f.StatusPanels[0]->text(), QStringLiteral("00.00.0000"));
     EXPECT_EQ(f.StatusPanels[1]->text(), QStringLiteral("00:00:00"));
     EXPECT_EQ(f.StatusPanels[2]->text(), QStringLiteral("v1.4.5"));
@@ -326,7 +326,7 @@ TEST(Startup, SetUpFacilityIsShownAndItsMenuEnabled)
     s.setUpFacility(QStringLiteral("01234"), QStringLiteral("Otel Deniz"));
     s.start();
     ASSERT_TRUE(s.program);
-    MainWindow& f = *s.program->form1;
+    MainWindow& f = *s.program->mainWindow;
     EXPECT_TRUE(f.renameFacilityAction->isEnabled());
     EXPECT_EQ(f.TesisAdiLabel->text(), QStringLiteral("Otel Deniz"));
     EXPECT_EQ(f.TesisKoduLed->text(), QStringLiteral("01234"));

@@ -56,20 +56,20 @@ void ProgramFixture::show()
 {
     if (!program)
         start();
-    program->form1->show();
-    program->form1->activateWindow();
-    if (!QTest::qWaitForWindowActive(program->form1.get()))
+    program->mainWindow->show();
+    program->mainWindow->activateWindow();
+    if (!QTest::qWaitForWindowActive(program->mainWindow.get()))
         qWarning("main window did not become active");
 }
 
 MainWindow& ProgramFixture::form() const
 {
-    return *program->form1;
+    return *program->mainWindow;
 }
 
 GuestEntry& ProgramFixture::entry() const
 {
-    return *program->form1->entry;
+    return *program->mainWindow->entry;
 }
 
 Tables& ProgramFixture::tables() const

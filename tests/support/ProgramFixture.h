@@ -78,7 +78,7 @@ struct ProgramFixture
     template <typename T = QWidget>
     T* widget(const QString& name, const QWidget* window = nullptr) const
     {
-        const QWidget* in = window ? window : static_cast<const QWidget*>(program->form1.get());
+        const QWidget* in = window ? window : static_cast<const QWidget*>(program->mainWindow.get());
         T* found = in->objectName() == name ? qobject_cast<T*>(const_cast<QWidget*>(in)) : nullptr;
         if (!found)
             found = in->findChild<T*>(name);
@@ -92,7 +92,7 @@ struct ProgramFixture
     template <typename T>
     T* find(const QString& name) const
     {
-        return program->form1->findChild<T*>(name);
+        return program->mainWindow->findChild<T*>(name);
     }
 };
 

@@ -57,12 +57,12 @@ void GuestEntry::build(const Parents& parents)
     using namespace FormKit;
     Dataset* guests = &m_records;
 
-    QGroupBox* g1 = parents.required;
-    Column left(g1, kLeft, 18, kWidth);
-    customerCodeBox = place(new QLineEdit(g1), "Edit1", left.next(QStringLiteral("Müşteri Kodu :"), kWidth - 28));
+    QGroupBox* requiredGroup = parents.required;
+    Column left(requiredGroup, kLeft, 18, kWidth);
+    customerCodeBox = place(new QLineEdit(requiredGroup), "Edit1", left.next(QStringLiteral("Müşteri Kodu :"), kWidth - 28));
     customerCodeBox->setMaxLength(20);
     keepToCodePage1254(customerCodeBox);
-    auto* customers = flatButton(g1, "SpeedButton12", QStringLiteral("Müşteriler [F5]"),
+    auto* customers = flatButton(requiredGroup, "SpeedButton12", QStringLiteral("Müşteriler [F5]"),
                                  QStyle::SP_FileDialogDetailedView, QRect(kLeft + kWidth - 24, 32, 24, 21));
     connect(customers, &QToolButton::clicked, this, [this] {
         if (showCustomers)
@@ -74,35 +74,35 @@ void GuestEntry::build(const Parents& parents)
                u"Cinsiyet"_s, u"IkametAdresi"_s});
     serialBox->installEventFilter(this);
 
-    auto* g2 = place(new QGroupBox(QStringLiteral(" [ Geliş Zamanı ] "), g1), "GroupBox2", QRect(4, left.y(), 209, 70));
-    g2->setStyleSheet(QStringLiteral("QGroupBox { color: green; }"));
-    caption(g2, QStringLiteral("Geliş Tarihi :"), 6, 18);
-    arrivalDateBox = bound(datePicker(g2, "DateTimePicker2", QRect(6, 34, 110, 21), kDateHint),
+    auto* arrivalGroup = place(new QGroupBox(QStringLiteral(" [ Geliş Zamanı ] "), requiredGroup), "GroupBox2", QRect(4, left.y(), 209, 70));
+    arrivalGroup->setStyleSheet(QStringLiteral("QGroupBox { color: green; }"));
+    caption(arrivalGroup, QStringLiteral("Geliş Tarihi :"), 6, 18);
+    arrivalDateBox = bound(datePicker(arrivalGroup, "DateTimePicker2", QRect(6, 34, 110, 21), kDateHint),
                            PickerBinding::Kind::Date, guests, "GelisTarihi");
-    caption(g2, QStringLiteral("Saati :"), 124, 18);
-    arrivalTimeBox = bound(timePicker(g2, "DateTimePicker3", QRect(124, 34, 78, 21), kTimeHint),
+    caption(arrivalGroup, QStringLiteral("Saati :"), 124, 18);
+    arrivalTimeBox = bound(timePicker(arrivalGroup, "DateTimePicker3", QRect(124, 34, 78, 21), kTimeHint),
                            PickerBinding::Kind::Time, guests, "GelisSaati");
 
     Column middle(parents.citizens, kLeft, 18, kWidth);
     const QList<QWidget*> citizens = addBoxes(
         middle, {u"TCKimlikNo"_s, u"BabaAdi"_s, u"AnaAdi"_s, u"NufusaKayitliOlduguIl"_s, u"NufusaKayitliOlduguIlce"_s});
 
-    QGroupBox* g4 = parents.other;
-    Column right(g4, kLeft, 18, kWidth);
+    QGroupBox* otherGroup = parents.other;
+    Column right(otherGroup, kLeft, 18, kWidth);
     const QList<QWidget*> other =
         addBoxes(right, {u"DogumYeri"_s, u"NufusaKayitliOlduguMahalle"_s, u"NufusCilt"_s, u"NufusAileSira"_s,
                          u"NufusSiraNo"_s, u"MedeniHali"_s, u"Isi"_s, u"VerilenOdaNo"_s, u"AracPlakaNo"_s});
 
-    auto* g5 = place(new QGroupBox(QStringLiteral(" [ Ayrılış Zamanı ] "), g4), "GroupBox5", QRect(4, right.y(), 207, 90));
-    g5->setStyleSheet(QStringLiteral("QGroupBox { color: red; }"));
-    kaliciBox = place(new DBCheckBox(guests, QStringLiteral("Kalici"), QStringLiteral("&Kalıcı"), g5), "DBCheckBox1",
+    auto* departureGroup = place(new QGroupBox(QStringLiteral(" [ Ayrılış Zamanı ] "), otherGroup), "GroupBox5", QRect(4, right.y(), 207, 90));
+    departureGroup->setStyleSheet(QStringLiteral("QGroupBox { color: red; }"));
+    kaliciBox = place(new DBCheckBox(guests, QStringLiteral("Kalici"), QStringLiteral("&Kalıcı"), departureGroup), "DBCheckBox1",
                       QRect(6, 16, 120, 21));
     connect(kaliciBox, &QCheckBox::clicked, this, &GuestEntry::kaliciClicked);
-    caption(g5, QStringLiteral("Ayrılış Tarihi :"), 6, 40);
-    departureDateBox = bound(datePicker(g5, "DateTimePicker4", QRect(6, 56, 110, 21), kDateHint),
+    caption(departureGroup, QStringLiteral("Ayrılış Tarihi :"), 6, 40);
+    departureDateBox = bound(datePicker(departureGroup, "DateTimePicker4", QRect(6, 56, 110, 21), kDateHint),
                              PickerBinding::Kind::Date, guests, "AyrilisTarihi");
-    caption(g5, QStringLiteral("Saati :"), 124, 40);
-    departureTimeBox = bound(timePicker(g5, "DateTimePicker5", QRect(124, 56, 76, 21), kTimeHint),
+    caption(departureGroup, QStringLiteral("Saati :"), 124, 40);
+    departureTimeBox = bound(timePicker(departureGroup, "DateTimePicker5", QRect(124, 56, 76, 21), kTimeHint),
                              PickerBinding::Kind::Time, guests, "AyrilisSaati");
     // A guest still staying has no departure to set.
     connect(kaliciBox, &QCheckBox::toggled, this, [this](bool staying) {

@@ -61,10 +61,10 @@ Program::Program(Platform& p, const QString& databasePath) : platform(p), databa
 
 Program::~Program()
 {
-    form4.reset();
-    form3.reset();
-    form2.reset();
-    form1.reset();
+    facilityWindow.reset();
+    customerWindow.reset();
+    searchWindow.reset();
+    mainWindow.reset();
     splash.reset();
     backupTimer.reset();
     transfer.reset();
@@ -114,29 +114,29 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
                                                       *program->compaction, [prog] {
                                                           return Facility::code(*prog->tables->ayar);
                                                       });
-    program->form1 = std::make_unique<MainWindow>(
+    program->mainWindow = std::make_unique<MainWindow>(
         platform, program->database, *program->tables, *program->transfer,
         MainWindow::Places{programDir.isEmpty() ? GetAppPath() : programDir, program->database.path()});
     // The search and customer windows belong to the main window: no
     // taskbar entries of their own, and closing the main window ends the
     // program whatever else is open.
-    program->form2 = std::make_unique<GuestSearchWindow>(program->tables->kisi, program->form1.get());
-    program->form3 = std::make_unique<CustomerWindow>(platform, *program->tables, program->form1.get());
-    MainWindow* mainWindow = program->form1.get();
+    program->searchWindow = std::make_unique<GuestSearchWindow>(program->tables->kisi, program->mainWindow.get());
+    program->customerWindow = std::make_unique<CustomerWindow>(platform, *program->tables, program->mainWindow.get());
+    MainWindow* mainWindow = program->mainWindow.get();
     program->transfer->reviewFindings = [mainWindow](const QList<Completeness::Finding>& findings) {
         return CompletenessDialog::ask(findings, mainWindow);
     };
-    program->form4 = std::make_unique<FacilitySetupWindow>(platform.dialogs, *program->tables->ayar);
+    program->facilityWindow = std::make_unique<FacilitySetupWindow>(platform.dialogs, *program->tables->ayar);
     if (program->database.createdNew())
-        program->form4->showNewRegister(program->database.path());
-    program->form1->setWindows(program->form2.get(), program->form3.get(), program->form4.get());
+        program->facilityWindow->showNewRegister(program->database.path());
+    program->mainWindow->setWindows(program->searchWindow.get(), program->customerWindow.get(), program->facilityWindow.get());
 
     // Backups: one at the first start of a day, one after every successful
     // run, and one whenever the newest is a day old and nothing is edited.
     program->backups = std::make_unique<Backups>(program->database, platform.fs, platform.clock);
     program->backupSchedule = std::make_unique<BackupSchedule>(*program->backups, platform.clock);
     BackupSchedule* schedule = program->backupSchedule.get();
-    program->form1->setBackups(program->backups.get());
+    program->mainWindow->setBackups(program->backups.get());
     program->transfer->backUp = [schedule] { return schedule->afterRun(); };
     if (const auto failure = schedule->atStart())
         platform.dialogs.message(kAppTitle, *failure, Dialogs::Icon::Warning, Dialogs::Ok, Dialogs::Ok);
@@ -155,7 +155,7 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
     });
     program->backupTimer->start();
 
-    MainWindow* main = program->form1.get();
+    MainWindow* main = program->mainWindow.get();
     guard.listen();
     QObject::connect(&guard, &SingleInstance::activationRequested, main, &MainWindow::bringToFront);
     return program;

@@ -43,10 +43,10 @@ public:
     // Asks now and then whether a backup is due while the program runs.
     std::unique_ptr<QTimer> backupTimer;
     std::unique_ptr<SplashScreen> splash;
-    std::unique_ptr<MainWindow> form1;
-    std::unique_ptr<GuestSearchWindow> form2;
-    std::unique_ptr<CustomerWindow> form3;
-    std::unique_ptr<FacilitySetupWindow> form4;
+    std::unique_ptr<MainWindow> mainWindow;
+    std::unique_ptr<GuestSearchWindow> searchWindow;
+    std::unique_ptr<CustomerWindow> customerWindow;
+    std::unique_ptr<FacilitySetupWindow> facilityWindow;
 };
 
 // The program's start: the single-instance guard, the splash, the database

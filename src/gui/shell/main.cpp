@@ -38,7 +38,7 @@ int main(int argc, char** argv)
     std::unique_ptr<Program> program = startProgram(platform, guard, Database::kFileName, exitCode);
     if (!program)
         return exitCode;
-    program->form1->show();
+    program->mainWindow->show();
     const int rc = app.exec();
     program.reset();
     return rc;
