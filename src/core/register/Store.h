@@ -51,6 +51,27 @@ public:
     using RadaError::RadaError;
 };
 
+// Another connection changed or deleted the row since this store last
+// handed it out; nothing was written.
+class StoreConflict : public StoreError
+{
+public:
+    enum class Kind { Changed, Deleted };
+    StoreConflict(Kind kind, const QString& text) : StoreError(text), m_kind(kind) {}
+    Kind kind() const { return m_kind; }
+
+private:
+    Kind m_kind;
+};
+
+// The database server could not be reached, or the connection broke off;
+// what was being written is not stored.
+class StoreUnreachable : public StoreError
+{
+public:
+    using StoreError::StoreError;
+};
+
 // What the datasets need of a database. Free of any engine's types, so that
 // another database could stand behind it.
 class Store
