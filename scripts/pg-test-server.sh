@@ -7,8 +7,8 @@
 # The server listens only on a Unix socket in <dir> (no TCP port), lets local
 # connections in without a password and holds an empty database "radadir";
 # the connection string is "host=<dir> user=radadir dbname=radadir". With a
-# pid the server is also stopped once that process has ended, so a test run
-# that crashes leaves none behind. initdb and pg_ctl refuse to run as root: as
+# pid the server is also stopped, and <dir> removed, once that process has
+# ended, so a test run that crashes leaves neither behind. initdb and pg_ctl refuse to run as root: as
 # root the server runs as the system user radadir-pg, made when missing, and
 # <dir> is handed to it.
 set -euo pipefail
@@ -44,10 +44,19 @@ case "$command" in
 start)
   mkdir -p "$dir"
   if [ "$(id -u)" -eq 0 ]; then
-    id -u "$user" >/dev/null 2>&1 ||
-      useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$user"
+    # Test runs in parallel may all find the user missing: one makes it
+    # while the others wait, so none sees it half made.
+    (
+      flock 9
+      id -u "$user" >/dev/null 2>&1 ||
+        useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$user"
+    ) 9>/tmp/radadir-pg-user.lock
     chown "$user:" "$dir"
     chmod 0700 "$dir"
+    if ! runuser -u "$user" -- test -w "$dir"; then
+      echo "$user cannot reach $dir: set TMPDIR to a folder every user can pass through" >&2
+      exit 1
+    fi
   fi
   as_server "$bin/initdb" -D "$dir/data" -U radadir -A trust -E UTF8 --no-locale --no-sync >"$dir/initdb.log" 2>&1 ||
     { cat "$dir/initdb.log" >&2; exit 1; }
@@ -58,7 +67,7 @@ start)
   if [ -n "$watch" ]; then
     # Detached, with no open pipe of the caller, so the caller is not kept
     # waiting for it.
-    setsid bash -c 'while kill -0 "$1" 2>/dev/null; do sleep 0.5; done; "$2" stop "$3"' \
+    setsid bash -c 'while kill -0 "$1" 2>/dev/null; do sleep 0.5; done; "$2" stop "$3"; rm -rf "$3"' \
       watch "$watch" "$(realpath "$0")" "$dir" </dev/null >/dev/null 2>&1 &
   fi
   ;;

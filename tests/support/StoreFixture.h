@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <memory>
+#include <ostream>
 #include <string>
 
 // The stores a register can live in.
@@ -26,3 +27,7 @@ protected:
 };
 
 std::string backendName(const ::testing::TestParamInfo<Backend>& info);
+inline void PrintTo(Backend backend, std::ostream* os)
+{
+    *os << (backend == Backend::File ? "file" : "server");
+}
