@@ -301,15 +301,7 @@ QList<QVariant> Database::column(const QString& sql, const QList<QVariant>& valu
 
 QList<StoreRow> Database::load(const QString& table)
 {
-    QList<StoreRow> rows;
-    scan(table, [&](qint64 key, std::span<const StoreValue> values) {
-        StoreRow row{key, {}};
-        row.values.reserve(qsizetype(values.size()));
-        for (const StoreValue& v : values)
-            row.values << v.toVariant();
-        rows << std::move(row);
-    });
-    return rows;
+    return loadByScanning(table);
 }
 
 void Database::scan(const QString& table, const RowReader& row)

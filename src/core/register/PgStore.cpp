@@ -141,15 +141,7 @@ void PgStore::prepareSchema()
 
 QList<StoreRow> PgStore::load(const QString& table)
 {
-    QList<StoreRow> rows;
-    scan(table, [&](qint64 key, std::span<const StoreValue> values) {
-        StoreRow row{key, {}};
-        row.values.reserve(qsizetype(values.size()));
-        for (const StoreValue& v : values)
-            row.values << v.toVariant();
-        rows << std::move(row);
-    });
-    return rows;
+    return loadByScanning(table);
 }
 
 void PgStore::scan(const QString& table, const RowReader& row)

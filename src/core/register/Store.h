@@ -113,6 +113,21 @@ public:
     virtual void rollback() = 0;
 
 protected:
+    // Every row of a table collected from scan(), for a store whose scan is
+    // its own way of reading.
+    QList<StoreRow> loadByScanning(const QString& table)
+    {
+        QList<StoreRow> rows;
+        scan(table, [&](qint64 key, std::span<const StoreValue> values) {
+            StoreRow row{key, {}};
+            row.values.reserve(qsizetype(values.size()));
+            for (const StoreValue& v : values)
+                row.values << v.toVariant();
+            rows << std::move(row);
+        });
+        return rows;
+    }
+
     // A loaded value in streamed form; its text or bytes are kept in held.
     static StoreValue fromVariant(const QVariant& v, std::vector<QByteArray>& held)
     {
