@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 namespace {
 
 QStringList serverColumns(PgStore& store, const QString& table)
@@ -231,4 +234,33 @@ TEST(PgStore, ASaveOnABrokenConnectionFailsAndTheNextSaveConnectsAgain)
     EXPECT_EQ(guestRow(there, ayse).value(Schema::kisi().indexOf(QStringLiteral("Isi"))), QVariant());
     EXPECT_NO_THROW(here.update(Schema::kisi().name, ayse, row));
     EXPECT_EQ(guestRow(there, ayse), row);
+}
+
+TEST(PgStore, TwoDesksStartingOnAnEmptyDatabaseMakeTheTablesOnce)
+{
+    TestDir dir;
+    Database file(Database::kFileName);
+    file.open();
+    const QString server = PgTestServer::instance().freshDatabase();
+    std::atomic<int> waiting{2};
+    auto start = [&](QString* failure) {
+        PgStore desk(server);
+        --waiting;
+        while (waiting > 0)
+            std::this_thread::yield();
+        try {
+            desk.open();
+        } catch (const StoreError& e) {
+            *failure = e.text();
+        }
+    };
+    QString failures[2];
+    std::thread other(start, &failures[1]);
+    start(&failures[0]);
+    other.join();
+    EXPECT_EQ(failures[0], QString());
+    EXPECT_EQ(failures[1], QString());
+    PgStore pg(server);
+    pg.open();
+    EXPECT_EQ(pg.count(Schema::ulke().name), file.count(Schema::ulke().name));
 }
