@@ -5,6 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
   libsqlcipher-dev sqlcipher
+  libpq-dev postgresql
   libgtest-dev googletest
   iso-codes python3
   libxml2-utils

@@ -1,16 +1,15 @@
-#include "support/TestSupport.h"
+#include "support/StoreFixture.h"
 
-#include "core/register/Database.h"
 #include "core/register/Dataset.h"
 #include "core/register/DatasetModel.h"
 
 #include <gtest/gtest.h>
 
-TEST(DatasetModel, FollowsTheVisibleRowsOfItsDataset)
+using DatasetModelTest = StoreFixture;
+
+TEST_P(DatasetModelTest, FollowsTheVisibleRowsOfItsDataset)
 {
-    TestDir dir;
-    Database db(Database::kFileName);
-    db.open();
+    Store& db = store();
     insertGuest(db, QStringLiteral("Zeynep"));
     insertGuest(db, QStringLiteral("Ali"));
     Dataset ds(db, Schema::kisi());
@@ -32,3 +31,5 @@ TEST(DatasetModel, FollowsTheVisibleRowsOfItsDataset)
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_THROW(DatasetModel(&ds, {QStringLiteral("Yok")}, {}), RadaError);
 }
+
+INSTANTIATE_TEST_SUITE_P(Stores, DatasetModelTest, ::testing::Values(Backend::File, Backend::Server), backendName);

@@ -1,4 +1,5 @@
 #include "gui/shell/Application.h"
+#include "support/PgTestServer.h"
 
 #include <gtest/gtest.h>
 
@@ -7,5 +8,6 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     RadaApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    PgTestServer::registerEnvironment();
     return RUN_ALL_TESTS();
 }

@@ -45,7 +45,7 @@ QString sqlcipherCli(const QString& dbPath, const QString& script)
     return QString::fromUtf8(p.readAllStandardOutput()) + QString::fromUtf8(p.readAllStandardError());
 }
 
-void storeFacility(Database& db, const QString& code, const QString& name)
+void storeFacility(Store& db, const QString& code, const QString& name)
 {
     const TableDef& t = Schema::ayar();
     QList<QVariant> row(t.columns.size());
@@ -55,7 +55,7 @@ void storeFacility(Database& db, const QString& code, const QString& name)
     db.insert(t.name, row);
 }
 
-qint64 insertGuest(Database& db, const QString& adi, bool kalici)
+qint64 insertGuest(Store& db, const QString& adi, bool kalici)
 {
     const TableDef& t = Schema::kisi();
     QList<QVariant> v(t.columns.size());

@@ -8,7 +8,7 @@
 #include <QTime>
 #include <ostream>
 
-class Database;
+class Store;
 
 // A fresh directory per test, made the current directory while the test runs.
 class TestDir
@@ -31,12 +31,12 @@ QByteArray fileHead(const QString& path, int bytes = 16);
 QString sqlcipherCli(const QString& dbPath, const QString& script);
 
 // Stores a set-up facility.
-void storeFacility(Database& db, const QString& code = QStringLiteral("12345"),
+void storeFacility(Store& db, const QString& code = QStringLiteral("12345"),
                    const QString& name = QStringLiteral("Otel Deniz"));
 
 // Inserts a guest row with every column that the database requires: a
 // foreigner ("DEU") with a passport of a serial number no other guest has.
-qint64 insertGuest(Database& db, const QString& adi, bool kalici = true);
+qint64 insertGuest(Store& db, const QString& adi, bool kalici = true);
 
 // Readable failure messages.
 inline void PrintTo(const QString& s, std::ostream* os)

@@ -10,7 +10,6 @@
 #include <QFile>
 #include <algorithm>
 #include <QFileInfo>
-#include <QTextStream>
 #include <QVarLengthArray>
 
 const QString Database::kFileName = QStringLiteral("radadir.dve");
@@ -149,26 +148,6 @@ sqlite3* openKeyed(const QString& path, int flags, const QByteArray& key, const 
     return db;
 }
 
-QString columnList(const TableDef& t, bool withAuto)
-{
-    QStringList names;
-    for (const ColumnDef& c : t.columns) {
-        if (withAuto || c.type != ColumnType::AutoId)
-            names << QLatin1Char('"') + c.name + QLatin1Char('"');
-    }
-    return names.join(QStringLiteral(", "));
-}
-
-QList<QVariant> withoutAuto(const TableDef& t, const QList<QVariant>& values)
-{
-    QList<QVariant> out;
-    for (int i = 0; i < t.columns.size(); ++i) {
-        if (t.columns[i].type != ColumnType::AutoId)
-            out << values.value(i);
-    }
-    return out;
-}
-
 } // namespace
 
 Database::Database(const QString& path, QByteArray password)
@@ -234,11 +213,8 @@ void Database::open(Missing missing)
 
     // A register made by an earlier version gets the tables added since, in
     // one transaction; nothing else in it changes.
-    QList<const TableDef*> added;
-    for (const TableDef* t : Schema::laterTables()) {
-        if (columnNames(t->name).isEmpty())
-            added << t;
-    }
+    const auto present = [this](const TableDef& t) { return columnNames(t.name); };
+    const QList<const TableDef*> added = Schema::missingLaterTables(present);
     if (!added.isEmpty()) {
         try {
             begin();
@@ -253,14 +229,7 @@ void Database::open(Missing missing)
     }
 
     // The file must hold every table with every column the program uses.
-    QStringList absent;
-    for (const TableDef* t : Schema::allTables()) {
-        const QStringList present = columnNames(t->name);
-        for (const QString& c : t->columnNames()) {
-            if (!present.contains(c))
-                absent << t->name + QLatin1Char('.') + c;
-        }
-    }
+    const QStringList absent = Schema::absentColumns(present);
     if (!absent.isEmpty()) {
         close();
         throw DatabaseOpenError(heading + QStringLiteral("Eksik tablo ya da sütunlar: %1").arg(absent.join(QStringLiteral(", "))));
@@ -332,22 +301,14 @@ QList<QVariant> Database::column(const QString& sql, const QList<QVariant>& valu
 
 QList<StoreRow> Database::load(const QString& table)
 {
-    QList<StoreRow> rows;
-    scan(table, [&](qint64 key, std::span<const StoreValue> values) {
-        StoreRow row{key, {}};
-        row.values.reserve(qsizetype(values.size()));
-        for (const StoreValue& v : values)
-            row.values << v.toVariant();
-        rows << std::move(row);
-    });
-    return rows;
+    return loadByScanning(table);
 }
 
 void Database::scan(const QString& table, const RowReader& row)
 {
     const TableDef& t = Schema::table(table);
     Statement& st = prepared(QStringLiteral("SELECT rowid, %1 FROM \"%2\" ORDER BY rowid")
-                                 .arg(columnList(t, true), t.name));
+                                 .arg(Schema::columnList(t, true), t.name));
     st.bind({});
     // Ends the read also when a reader throws.
     struct Reset
@@ -376,8 +337,8 @@ qint64 Database::insert(const QString& table, const QList<QVariant>& values)
             marks << QStringLiteral("?");
     }
     exec(QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
-             .arg(t.name, columnList(t, false), marks.join(QStringLiteral(", "))),
-         withoutAuto(t, values));
+             .arg(t.name, Schema::columnList(t, false), marks.join(QStringLiteral(", "))),
+         Schema::withoutAuto(t, values));
     return sqlite3_last_insert_rowid(m_db);
 }
 
@@ -389,7 +350,7 @@ void Database::update(const QString& table, qint64 key, const QList<QVariant>& v
         if (c.type != ColumnType::AutoId)
             sets << QStringLiteral("\"%1\" = ?").arg(c.name);
     }
-    QList<QVariant> bound = withoutAuto(t, values);
+    QList<QVariant> bound = Schema::withoutAuto(t, values);
     bound << key;
     exec(QStringLiteral("UPDATE \"%1\" SET %2 WHERE rowid = ?").arg(t.name, sets.join(QStringLiteral(", "))),
          bound);
@@ -466,34 +427,7 @@ void Database::createSchema()
 
 void Database::seedLookups()
 {
-    struct Seed { const TableDef* table; const char* file; };
-    const Seed seeds[] = {
-        {&Schema::ulke(), ":/data/ulke.tsv"},
-        {&Schema::kimlikTuru(), ":/data/kimlikturu.tsv"},
-        {&Schema::cinsiyet(), ":/data/cinsiyet.tsv"},
-        {&Schema::iller(), ":/data/iller.tsv"},
-        {&Schema::medeniHali(), ":/data/medenihali.tsv"},
-    };
-    for (const Seed& s : seeds) {
-        QFile f(QString::fromLatin1(s.file));
-        if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
-            throw StoreError(QStringLiteral("Veri dosyası okunamadı: %1").arg(f.fileName()));
-        QTextStream in(&f);
-        in.setEncoding(QStringConverter::Utf8);
-        const qsizetype columns = s.table->columns.size();
-        while (!in.atEnd()) {
-            const QString line = in.readLine();
-            if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
-                continue;
-            const QStringList parts = line.split(QLatin1Char('\t'));
-            if (parts.size() != columns)
-                throw StoreError(QStringLiteral("Veri dosyasında hatalı satır: %1").arg(line));
-            QList<QVariant> values;
-            for (const QString& p : parts)
-                values << p;
-            insert(s.table->name, values);
-        }
-    }
+    Schema::forEachLookupRow([this](const TableDef& t, const QList<QVariant>& values) { insert(t.name, values); });
 }
 
 QStringList Database::columnNames(const QString& table)

@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
+#include <functional>
 
 // The tables and columns of the database, as the program addresses them.
 enum class ColumnType { AutoId, Text, Date, Bool, Integer };
@@ -49,7 +51,29 @@ const QList<const TableDef*>& allTables();
 const QList<const TableDef*>& laterTables();
 const TableDef& table(const QString& name); // throws RadaError when unknown
 
-// CREATE TABLE statement of a table.
-QString createStatement(const TableDef& table);
+// The SQL engines the tables are made in.
+enum class Dialect { SQLite, PostgreSQL };
+
+// CREATE TABLE statement of a table, with further column definitions after
+// the table's own.
+QString createStatement(const TableDef& table, Dialect dialect = Dialect::SQLite, const QStringList& extra = {});
+
+// The table's column names quoted and comma-separated, with or without the
+// auto-number column.
+QString columnList(const TableDef& table, bool withAuto);
+// Values in schema order without the one of the auto-number column.
+QList<QVariant> withoutAuto(const TableDef& table, const QList<QVariant>& values);
+
+// The column names a database holds for a table (empty when it lacks it).
+using PresentColumns = std::function<QStringList(const TableDef& table)>;
+// Tables added since the first version that the database lacks.
+QList<const TableDef*> missingLaterTables(const PresentColumns& present);
+// "Table.Column" of every column of the program's tables the database lacks.
+QStringList absentColumns(const PresentColumns& present);
+
+// Every lookup row of the embedded data files, in file order: one call per
+// row with its table and values in schema order. Throws StoreError when a
+// file cannot be read or holds a bad line.
+void forEachLookupRow(const std::function<void(const TableDef& table, const QList<QVariant>& values)>& row);
 
 } // namespace Schema

@@ -51,6 +51,27 @@ public:
     using RadaError::RadaError;
 };
 
+// Another connection changed or deleted the row since this store last
+// handed it out; nothing was written.
+class StoreConflict : public StoreError
+{
+public:
+    enum class Kind { Changed, Deleted };
+    StoreConflict(Kind kind, const QString& text) : StoreError(text), m_kind(kind) {}
+    Kind kind() const { return m_kind; }
+
+private:
+    Kind m_kind;
+};
+
+// The database server could not be reached, or the connection broke off;
+// what was being written is not stored.
+class StoreUnreachable : public StoreError
+{
+public:
+    using StoreError::StoreError;
+};
+
 // What the datasets need of a database. Free of any engine's types, so that
 // another database could stand behind it.
 class Store
@@ -92,6 +113,21 @@ public:
     virtual void rollback() = 0;
 
 protected:
+    // Every row of a table collected from scan(), for a store whose scan is
+    // its own way of reading.
+    QList<StoreRow> loadByScanning(const QString& table)
+    {
+        QList<StoreRow> rows;
+        scan(table, [&](qint64 key, std::span<const StoreValue> values) {
+            StoreRow row{key, {}};
+            row.values.reserve(qsizetype(values.size()));
+            for (const StoreValue& v : values)
+                row.values << v.toVariant();
+            rows << std::move(row);
+        });
+        return rows;
+    }
+
     // A loaded value in streamed form; its text or bytes are kept in held.
     static StoreValue fromVariant(const QVariant& v, std::vector<QByteArray>& held)
     {

@@ -1,0 +1,144 @@
+#include "core/register/PgConnection.h"
+
+#include "core/register/Store.h"
+
+#include <libpq-fe.h>
+
+#include <vector>
+
+PgConnection::Result::Result(pg_result* result) : m_result(result, PQclear)
+{
+}
+
+int PgConnection::Result::rows() const
+{
+    return PQntuples(m_result.get());
+}
+
+bool PgConnection::Result::isNull(int row, int column) const
+{
+    return PQgetisnull(m_result.get(), row, column) != 0;
+}
+
+const char* PgConnection::Result::data(int row, int column) const
+{
+    return PQgetvalue(m_result.get(), row, column);
+}
+
+int PgConnection::Result::size(int row, int column) const
+{
+    return PQgetlength(m_result.get(), row, column);
+}
+
+qint64 PgConnection::Result::integer(int row, int column) const
+{
+    return QByteArray::fromRawData(data(row, column), size(row, column)).toLongLong();
+}
+
+QString PgConnection::Result::text(int row, int column) const
+{
+    return QString::fromUtf8(data(row, column), size(row, column));
+}
+
+qint64 PgConnection::Result::affected() const
+{
+    return QByteArray(PQcmdTuples(m_result.get())).toLongLong();
+}
+
+PgConnection::PgConnection(QString connectionString) : m_connectionString(std::move(connectionString))
+{
+}
+
+PgConnection::~PgConnection()
+{
+    close();
+}
+
+void PgConnection::open()
+{
+    if (isOpen())
+        return;
+    close();
+    // The string comes last so that its own connect_timeout, if any, wins.
+    const QByteArray timeout = QByteArray::number(kConnectTimeout);
+    const QByteArray conninfo = m_connectionString.toUtf8();
+    const char* const keywords[] = {"connect_timeout", "client_encoding", "dbname", nullptr};
+    const char* const values[] = {timeout.constData(), "UTF8", conninfo.constData(), nullptr};
+    m_conn = PQconnectdbParams(keywords, values, 1);
+    if (!m_conn)
+        throw StoreUnreachable(QStringLiteral("bellek yetersiz"));
+    if (PQstatus(m_conn) != CONNECTION_OK) {
+        const QString reason = QString::fromUtf8(PQerrorMessage(m_conn)).trimmed();
+        close();
+        throw StoreUnreachable(reason);
+    }
+}
+
+void PgConnection::close()
+{
+    if (m_conn) {
+        PQfinish(m_conn);
+        m_conn = nullptr;
+    }
+}
+
+bool PgConnection::isOpen() const
+{
+    return m_conn && PQstatus(m_conn) == CONNECTION_OK;
+}
+
+void PgConnection::fail(const QString& what)
+{
+    const QString reason = QString::fromUtf8(PQerrorMessage(m_conn)).trimmed();
+    if (PQstatus(m_conn) != CONNECTION_OK)
+        throw StoreUnreachable(reason);
+    throw StoreError(reason.isEmpty() ? what : what + QStringLiteral(": ") + reason);
+}
+
+PgConnection::Result PgConnection::exec(const QString& sql, const QList<QVariant>& values)
+{
+    if (!isOpen())
+        throw StoreUnreachable(m_conn ? QString::fromUtf8(PQerrorMessage(m_conn)).trimmed()
+                                      : QStringLiteral("bağlantı kapalı"));
+    // Every value in text form, as the server reads it for the column's type.
+    std::vector<QByteArray> held;
+    std::vector<const char*> params;
+    held.reserve(std::size_t(values.size()));
+    params.reserve(std::size_t(values.size()));
+    for (const QVariant& v : values) {
+        if (v.isNull()) {
+            params.push_back(nullptr);
+            continue;
+        }
+        switch (v.typeId()) {
+        case QMetaType::Bool:
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong: held.push_back(QByteArray::number(v.toLongLong())); break;
+        default: held.push_back(v.toString().toUtf8());
+        }
+        params.push_back(held.back().constData());
+    }
+    const QByteArray text = sql.toUtf8();
+    Result result(PQexecParams(m_conn, text.constData(), int(params.size()), nullptr, params.data(), nullptr,
+                               nullptr, 0));
+    const ExecStatusType status = PQresultStatus(result.m_result.get());
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+        fail(QStringLiteral("Sunucu komutu yerine getiremedi"));
+    return result;
+}
+
+QString PgConnection::option(const QString& keyword) const
+{
+    if (!m_conn)
+        return {};
+    PQconninfoOption* options = PQconninfo(m_conn);
+    QString value;
+    for (PQconninfoOption* o = options; o && o->keyword; ++o) {
+        if (keyword == QLatin1String(o->keyword) && o->val)
+            value = QString::fromUtf8(o->val);
+    }
+    PQconninfoFree(options);
+    return value;
+}

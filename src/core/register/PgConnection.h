@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <memory>
+
+struct pg_conn;
+struct pg_result;
+
+// One libpq connection to a PostgreSQL server. Statements are sent with
+// their values as parameters, never spliced into the SQL text. Failures throw
+// StoreError; a connection that cannot be made, or that broke off, throws
+// StoreUnreachable. A broken connection is made anew only by open(), so that
+// the rest of a transaction never runs on a fresh connection without it.
+class PgConnection
+{
+public:
+    // Seconds a connection attempt may take unless the connection string
+    // sets connect_timeout (libpq alone would wait for ever).
+    static constexpr int kConnectTimeout = 5;
+
+    // The result of one statement: rows of text values.
+    class Result
+    {
+    public:
+        explicit Result(pg_result* result);
+        int rows() const;
+        bool isNull(int row, int column) const;
+        const char* data(int row, int column) const;
+        int size(int row, int column) const;
+        qint64 integer(int row, int column) const;
+        QString text(int row, int column) const;
+        // Rows an INSERT, UPDATE or DELETE touched.
+        qint64 affected() const;
+
+    private:
+        friend class PgConnection;
+        std::unique_ptr<pg_result, void (*)(pg_result*)> m_result;
+    };
+
+    explicit PgConnection(QString connectionString);
+    ~PgConnection();
+    PgConnection(const PgConnection&) = delete;
+    PgConnection& operator=(const PgConnection&) = delete;
+
+    // Connects unless connected; throws StoreUnreachable with the server's
+    // or libpq's reason.
+    void open();
+    void close();
+    bool isOpen() const;
+
+    // Runs one statement with values bound as $1, $2, ...; a null QVariant
+    // is NULL. Throws StoreUnreachable when not connected.
+    Result exec(const QString& sql, const QList<QVariant>& values = {});
+
+    // The value the connection uses for a connection option ("dbname",
+    // "connect_timeout" ...); empty when unset or not connected.
+    QString option(const QString& keyword) const;
+
+private:
+    [[noreturn]] void fail(const QString& what);
+
+    QString m_connectionString;
+    pg_conn* m_conn = nullptr;
+};

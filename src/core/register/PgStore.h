@@ -1,0 +1,73 @@
+#pragma once
+
+#include "core/register/PgConnection.h"
+#include "core/register/Store.h"
+
+#include <QHash>
+#include <QString>
+
+struct TableDef;
+
+// The register's tables in a PostgreSQL database, for several reception
+// desks on one register. The tables are the register's own (names, columns,
+// sizes, auto-numbers, lookup rows, values in the same storage forms) plus,
+// on the server only, a row version that every update raises: an update or
+// delete goes through only at the version this store last handed out for
+// the row, so a desk never overwrites or deletes unseen what another desk
+// changed. Tables without an auto-number get a hidden row number as their
+// key.
+class PgStore : public Store
+{
+public:
+    static const QString kVersionColumn; // "SatirSurumu"
+    static const QString kRowNumberColumn; // "SatirNo"
+
+    explicit PgStore(const QString& connectionString);
+    ~PgStore() override;
+    PgStore(const PgStore&) = delete;
+    PgStore& operator=(const PgStore&) = delete;
+
+    // Connects; on a database without the register's tables creates them
+    // with the lookup rows, in one transaction; on one with them adds the
+    // tables a later version brought and checks that every column is there.
+    // Throws StoreUnreachable when the server cannot be reached, StoreError
+    // when the database is not fit.
+    void open();
+    void close();
+    bool isOpen() const override;
+    // True when the last open made the tables.
+    bool createdNew() const { return m_createdNew; }
+
+    QList<StoreRow> load(const QString& table) override;
+    void scan(const QString& table, const RowReader& row) override;
+    qint64 insert(const QString& table, const QList<QVariant>& values) override;
+    // Throws StoreConflict when the row is not at the version last handed out.
+    void update(const QString& table, qint64 key, const QList<QVariant>& values) override;
+    // Throws StoreConflict, deleting none, when a row is not at the version
+    // last handed out.
+    void remove(const QString& table, const QList<qint64>& keys) override;
+    int count(const QString& table) override;
+    void begin() override;
+    void commit() override;
+    void rollback() override;
+
+    // Runs one statement with bound values; for schema work and tests.
+    PgConnection::Result exec(const QString& sql, const QList<QVariant>& values = {});
+    // The connection, for what it uses (options) and tests.
+    PgConnection& connection() { return m_conn; }
+
+    // The column that keys a table's rows on the server.
+    static QString keyColumn(const TableDef& table);
+
+private:
+    void prepareSchema();
+    QHash<QString, QStringList> presentColumns();
+    qint64 versionOf(const TableDef& table, qint64 key) const;
+    [[noreturn]] void conflict(const TableDef& table, qint64 key);
+
+    PgConnection m_conn;
+    int m_txDepth = 0;
+    bool m_createdNew = false;
+    // Per table, the row version last handed out for each key.
+    QHash<QString, QHash<qint64, qint64>> m_versions;
+};

@@ -1,0 +1,266 @@
+#include "support/PgTestServer.h"
+#include "support/TestSupport.h"
+
+#include "core/register/Database.h"
+#include "core/register/PgStore.h"
+#include "core/register/Schema.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+QStringList serverColumns(PgStore& store, const QString& table)
+{
+    const PgConnection::Result r = store.exec(
+        QStringLiteral("SELECT column_name FROM information_schema.columns WHERE table_schema = current_schema() "
+                       "AND table_name = $1 ORDER BY ordinal_position"),
+        {table});
+    QStringList names;
+    for (int i = 0; i < r.rows(); ++i)
+        names << r.text(i, 0);
+    return names;
+}
+
+QList<QVariant> guestRow(Store& store, qint64 key)
+{
+    for (const StoreRow& row : store.load(Schema::kisi().name)) {
+        if (row.key == key)
+            return row.values;
+    }
+    return {};
+}
+
+void setColumn(QList<QVariant>& row, const char* column, const QVariant& value)
+{
+    row[Schema::kisi().indexOf(QString::fromLatin1(column))] = value;
+}
+
+} // namespace
+
+TEST(PgStore, MakesTheRegistersTablesOnAnEmptyDatabaseAndAcceptsThemOnTheNextOpen)
+{
+    TestDir dir;
+    Database file(Database::kFileName);
+    file.open();
+    ASSERT_GT(file.count(Schema::ulke().name), 0);
+    const QString server = PgTestServer::instance().freshDatabase();
+    for (bool first : {true, false}) {
+        PgStore pg(server);
+        pg.open();
+        EXPECT_EQ(pg.createdNew(), first);
+        for (const TableDef* t : Schema::allTables()) {
+            QStringList expected = t->columnNames();
+            if (t->autoIdColumn().isEmpty())
+                expected << PgStore::kRowNumberColumn;
+            expected << PgStore::kVersionColumn;
+            EXPECT_EQ(serverColumns(pg, t->name), expected) << t->name.toStdString();
+            // The lookup rows once, as in a new file.
+            EXPECT_EQ(pg.count(t->name), file.count(t->name)) << t->name.toStdString();
+        }
+    }
+}
+
+TEST(PgStore, HandsRowsBackInTheFilesStorageForms)
+{
+    TestDir dir;
+    Database file(Database::kFileName);
+    file.open();
+    PgStore pg(PgTestServer::instance().freshDatabase());
+    pg.open();
+    const QList<QVariant> fromFile = guestRow(file, insertGuest(file, QStringLiteral("Şükrü"), false));
+    const QList<QVariant> fromServer = guestRow(pg, pg.insert(Schema::kisi().name, fromFile));
+    ASSERT_EQ(fromServer.size(), fromFile.size());
+    for (qsizetype i = 0; i < fromFile.size(); ++i) {
+        const QString column = Schema::kisi().columns[i].name;
+        EXPECT_EQ(fromServer[i], fromFile[i]) << column.toStdString();
+        EXPECT_EQ(fromServer[i].typeId(), fromFile[i].typeId()) << column.toStdString();
+    }
+}
+
+TEST(PgStore, RefusesTheValuesTheFileRefuses)
+{
+    struct Case { const char* column; QVariant value; bool refused; };
+    const Case cases[] = {
+        {"Adi", QString(80, u'ş'), false}, // sizes count characters, not bytes
+        {"Adi", QString(81, u'a'), true},
+        {"Adi", QString(), true},
+        {"Adi", QStringLiteral(""), true},
+        {"Uyrugu", QStringLiteral("ABCDEF"), true},
+        {"Kalici", qint64(2), true},
+    };
+    TestDir dir;
+    Database file(Database::kFileName);
+    file.open();
+    PgStore pg(PgTestServer::instance().freshDatabase());
+    pg.open();
+    for (Store* store : {static_cast<Store*>(&file), static_cast<Store*>(&pg)}) {
+        const QList<QVariant> valid = guestRow(*store, insertGuest(*store, QStringLiteral("Ali")));
+        for (const Case& c : cases) {
+            QList<QVariant> row = valid;
+            setColumn(row, c.column, c.value);
+            bool refused = false;
+            try {
+                store->insert(Schema::kisi().name, row);
+            } catch (const StoreError&) {
+                refused = true;
+            }
+            EXPECT_EQ(refused, c.refused) << (store == &pg ? "server: " : "file: ") << c.column << " "
+                                          << c.value.toString().toStdString();
+        }
+    }
+}
+
+TEST(PgStore, AddsTheTablesOfALaterVersionAndRefusesADatabaseWithoutAColumn)
+{
+    const QString server = PgTestServer::instance().freshDatabase();
+    {
+        PgStore pg(server);
+        pg.open();
+        pg.exec(QStringLiteral("DROP TABLE \"TransferGecmisi\""));
+    }
+    PgStore pg(server);
+    pg.open();
+    EXPECT_EQ(serverColumns(pg, Schema::transferGecmisi().name).mid(0, Schema::transferGecmisi().columns.size()),
+              Schema::transferGecmisi().columnNames());
+
+    const std::pair<QString, QString> dropped[] = {
+        {QStringLiteral("Kisi"), QStringLiteral("Isi")},
+        {QStringLiteral("Kisi"), PgStore::kVersionColumn},
+        {QStringLiteral("Ulke"), PgStore::kRowNumberColumn},
+    };
+    for (const auto& [table, column] : dropped) {
+        const QString database = PgTestServer::instance().freshDatabase();
+        PgStore damaged(database);
+        damaged.open();
+        damaged.exec(QStringLiteral("ALTER TABLE \"%1\" DROP COLUMN \"%2\"").arg(table, column));
+        damaged.close();
+        try {
+            damaged.open();
+            ADD_FAILURE() << "opened without " << column.toStdString();
+        } catch (const StoreError& e) {
+            EXPECT_TRUE(e.text().contains(table + QLatin1Char('.') + column)) << e.text().toStdString();
+        }
+        EXPECT_FALSE(damaged.isOpen());
+    }
+
+    // A database in another encoding would count sizes in bytes.
+    PgStore ascii(PgTestServer::instance().freshDatabase(QStringLiteral("ENCODING 'SQL_ASCII' TEMPLATE template0")));
+    EXPECT_THROW(ascii.open(), StoreError);
+    EXPECT_FALSE(ascii.isOpen());
+}
+
+TEST(PgStore, ConnectsWithATimeOfFiveSecondsUnlessTheConnectionStringSetsOne)
+{
+    const QString server = PgTestServer::instance().freshDatabase();
+    const std::pair<QString, QString> cases[] = {
+        {server, QStringLiteral("5")},
+        {server + QStringLiteral(" connect_timeout=2"), QStringLiteral("2")},
+    };
+    for (const auto& [connection, timeout] : cases) {
+        PgConnection c(connection);
+        c.open();
+        EXPECT_EQ(c.option(QStringLiteral("connect_timeout")), timeout) << connection.toStdString();
+    }
+}
+
+// Two desks on one register: a write over a row the other desk changed or
+// deleted since it was read is refused, and nothing of either is lost.
+TEST(PgStore, AWriteOverARowAnotherDeskChangedOrDeletedIsRefused)
+{
+    struct Case { const char* name; bool otherDeletes; bool thisRemoves; StoreConflict::Kind kind; };
+    const Case cases[] = {
+        {"update of a changed row", false, false, StoreConflict::Kind::Changed},
+        {"delete of a changed row", false, true, StoreConflict::Kind::Changed},
+        {"update of a deleted row", true, false, StoreConflict::Kind::Deleted},
+        {"delete of a deleted row", true, true, StoreConflict::Kind::Deleted},
+    };
+    const QString kisi = Schema::kisi().name;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString server = PgTestServer::instance().freshDatabase();
+        PgStore here(server);
+        PgStore there(server);
+        here.open();
+        there.open();
+        const qint64 ayse = insertGuest(here, QStringLiteral("Ayşe"));
+        const qint64 bora = insertGuest(here, QStringLiteral("Bora"));
+        QList<QVariant> theirs = guestRow(there, ayse);
+        QList<QVariant> mine = guestRow(here, ayse);
+        setColumn(theirs, "VerilenOdaNo", QStringLiteral("101"));
+        setColumn(mine, "Isi", QStringLiteral("Mimar"));
+        if (c.otherDeletes)
+            there.remove(kisi, {ayse});
+        else
+            there.update(kisi, ayse, theirs);
+
+        try {
+            if (c.thisRemoves)
+                here.remove(kisi, {bora, ayse});
+            else
+                here.update(kisi, ayse, mine);
+            ADD_FAILURE() << "the write went through";
+        } catch (const StoreConflict& e) {
+            EXPECT_EQ(e.kind(), c.kind);
+        }
+        // The other desk's change stands, and the refused delete took no row.
+        EXPECT_EQ(guestRow(there, ayse), c.otherDeletes ? QList<QVariant>() : theirs);
+        EXPECT_FALSE(guestRow(there, bora).isEmpty());
+        // Read again, the row takes this desk's change.
+        if (!c.otherDeletes) {
+            here.load(kisi);
+            setColumn(theirs, "Isi", QStringLiteral("Mimar"));
+            EXPECT_NO_THROW(here.update(kisi, ayse, theirs));
+            EXPECT_EQ(guestRow(there, ayse), theirs);
+        }
+    }
+}
+
+TEST(PgStore, ASaveOnABrokenConnectionFailsAndTheNextSaveConnectsAgain)
+{
+    const QString server = PgTestServer::instance().freshDatabase();
+    PgStore here(server);
+    PgStore there(server);
+    here.open();
+    there.open();
+    const qint64 ayse = insertGuest(here, QStringLiteral("Ayşe"));
+    QList<QVariant> row = guestRow(here, ayse);
+    setColumn(row, "Isi", QStringLiteral("Mimar"));
+    there.exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                              "WHERE datname = current_database() AND pid <> pg_backend_pid()"));
+    EXPECT_THROW(here.update(Schema::kisi().name, ayse, row), StoreUnreachable);
+    EXPECT_EQ(guestRow(there, ayse).value(Schema::kisi().indexOf(QStringLiteral("Isi"))), QVariant());
+    EXPECT_NO_THROW(here.update(Schema::kisi().name, ayse, row));
+    EXPECT_EQ(guestRow(there, ayse), row);
+}
+
+TEST(PgStore, TwoDesksStartingOnAnEmptyDatabaseMakeTheTablesOnce)
+{
+    TestDir dir;
+    Database file(Database::kFileName);
+    file.open();
+    const QString server = PgTestServer::instance().freshDatabase();
+    std::atomic<int> waiting{2};
+    auto start = [&](QString* failure) {
+        PgStore desk(server);
+        --waiting;
+        while (waiting > 0)
+            std::this_thread::yield();
+        try {
+            desk.open();
+        } catch (const StoreError& e) {
+            *failure = e.text();
+        }
+    };
+    QString failures[2];
+    std::thread other(start, &failures[1]);
+    start(&failures[0]);
+    other.join();
+    EXPECT_EQ(failures[0], QString());
+    EXPECT_EQ(failures[1], QString());
+    PgStore pg(server);
+    pg.open();
+    EXPECT_EQ(pg.count(Schema::ulke().name), file.count(Schema::ulke().name));
+}
