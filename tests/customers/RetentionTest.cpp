@@ -196,6 +196,22 @@ TEST_F(RetentionFixture, NoFreePageIsLeftAfterADestruction)
     }
 }
 
+TEST_F(RetentionFixture, ThePeriodIsTwelveToOneHundredTwentyMonthsAndKept)
+{
+    const std::pair<int, int> cases[] = {{11, 36}, {12, 12}, {120, 120}, {121, 36}};
+    for (const auto& [asked, kept] : cases) {
+        SCOPED_TRACE(asked);
+        RetentionSettings settings(db);
+        settings.load(kStart.date());
+        ASSERT_TRUE(settings.setMonths(36));
+        EXPECT_EQ(settings.setMonths(asked), asked == kept);
+        RetentionSettings reread(db);
+        reread.load(kStart.date().addDays(1));
+        EXPECT_EQ(reread.months(), kept);
+        EXPECT_EQ(reread.start(), kStart.date());
+    }
+}
+
 TEST_F(RetentionFixture, LogRowsOlderThanThreeYearsGoAtTheNextDestruction)
 {
     fake.clock.set(QDateTime(QDate(2027, 6, 1), QTime(10, 0, 0)));

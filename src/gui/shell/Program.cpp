@@ -157,9 +157,15 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
     program->personalData->destroyIfDue();
     program->destructionTimer = std::make_unique<QTimer>();
     program->destructionTimer->setObjectName(QStringLiteral("DestructionTimer"));
-    program->destructionTimer->setInterval(24 * 60 * 60 * 1000);
+    // Asked every hour, so that a day when a dialog was open at the hour
+    // is not lost; due at most once in six months.
+    program->destructionTimer->setInterval(60 * 60 * 1000);
     QObject::connect(program->destructionTimer.get(), &QTimer::timeout, program->personalData.get(),
-                     &PersonalDataCommands::destroyIfDue);
+                     [commands = program->personalData.get()] {
+                         // Never under a dialog: a run or a restore may be waiting in one.
+                         if (QApplication::activeModalWidget() == nullptr)
+                             commands->destroyIfDue();
+                     });
     program->destructionTimer->start();
 
     // Backups: one at the first start of a day, one after every successful

@@ -46,7 +46,7 @@ public:
     // Asks now and then whether a backup is due while the program runs.
     std::unique_ptr<QTimer> backupTimer;
     // The customers' last stays, and the destruction of those past the
-    // retention period: at start and then once a day.
+    // retention period: at start and then whenever it is due.
     std::unique_ptr<LastStayRecorder> lastStays;
     std::unique_ptr<CustomerDestruction> destruction;
     std::unique_ptr<PersonalDataCommands> personalData;
