@@ -74,7 +74,7 @@ TEST(PersonalDataRequest, TheReportListsWhatIsHeldAndTheErasureLeavesTheGuestRow
          {u"Tarih : 2024-05-06 09:08:07"_s, u"Tesis Kodu : 12345"_s, u"Tesis Adı : Otel Deniz"_s,
           u"saklama süresi : 36 ay"_s, u"Müşteri Kodu : K1"_s, u"Adı : Ayşe"_s, u"Soyadı : Işıkçı"_s,
           u"Uyruğu : TC (Türkiye)"_s, u"Kimlik Seri No : A12Ğ"_s, u"İkâmet Adresi : Çarşı Sok. Üsküdar"_s,
-          u"T.C. Kimlik No : 10000000146"_s, u"Oda No : 204"_s})
+          u"T.C. Kimlik No : 10000000146"_s, u"Oda No : 204"_s, u"Kalıcı : Evet"_s})
         EXPECT_TRUE(text.contains(line)) << line.toStdString() << "\n" << text.toStdString();
 
     EXPECT_EQ(p.storedCount(u"Musteriler"_s), 0);

@@ -118,7 +118,10 @@ QStringList PersonalDataReport::lines(Store& store, const PersonalDataSearch::Fi
                     text += QStringLiteral(" (%1)").arg(name);
                 if (text.isEmpty())
                     continue;
-                out << QStringLiteral("    %1 %2").arg(f.caption, text);
+                // A check box's caption has no colon of its own.
+                const QString caption =
+                    f.caption.endsWith(QLatin1Char(':')) ? f.caption : f.caption + QStringLiteral(" :");
+                out << QStringLiteral("    %1 %2").arg(caption, text);
             }
         }
     };
