@@ -267,15 +267,11 @@ void MainWindow::buildMenu()
     destroyAction->setObjectName(QStringLiteral("ImhaEt1"));
     requestAction = islemler->addAction(QStringLiteral("Kişisel Veri &Başvurusu..."));
     requestAction->setObjectName(QStringLiteral("KisiselVeriBasvurusu1"));
-    const std::pair<QAction*, void (PersonalDataCommands::*)()> personalData[] = {
-        {retentionAction, &PersonalDataCommands::setRetention},
-        {destructionLogAction, &PersonalDataCommands::showLog},
-        {destroyAction, &PersonalDataCommands::destroyNow},
-        {requestAction, &PersonalDataCommands::answerRequest}};
-    for (const auto& [action, command] : personalData) {
-        action->setEnabled(false);
-        connect(action, &QAction::triggered, this, [this, command] { (m_personalData->*command)(); });
-    }
+    connect(retentionAction, &QAction::triggered, this, [this] { m_personalData->setRetention(); });
+    connect(destructionLogAction, &QAction::triggered, this, [this] { m_personalData->showLog(); });
+    connect(destroyAction, &QAction::triggered, this, [this] { m_personalData->destroyNow(); });
+    connect(requestAction, &QAction::triggered, this, [this] { m_personalData->answerRequest(); });
+    setPersonalData(nullptr);
 
     aboutAction = menuBar()->addAction(QStringLiteral("Hakkında"));
     aboutAction->setObjectName(QStringLiteral("Hakknda1"));
