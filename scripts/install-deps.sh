@@ -11,6 +11,7 @@ packages=(
   libxml2-utils
   desktop-file-utils xdg-user-dirs
   dpkg-dev file
+  poppler-utils fonts-dejavu-core
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -168,9 +168,9 @@ TEST_F(BackupsFixture, AFailedBackupIsReportedWithItsFolderAndLeavesNothing)
     EXPECT_EQ(messageOf(backups.make()), QString());
 }
 
-// The backup's guests come back under the backup's key; the run history and
-// the backup folder stay as they are now, and the register as it was is
-// backed up first.
+// The backup's guests come back under the backup's key; the run history,
+// the destruction log and the backup folder stay as they are now, and the
+// register as it was is backed up first.
 TEST_F(BackupsFixture, RestorePutsTheBackupsGuestsBackAndKeepsTheRunHistory)
 {
     struct Case
@@ -199,6 +199,8 @@ TEST_F(BackupsFixture, RestorePutsTheBackupsGuestsBackAndKeepsTheRunHistory)
         insertGuest(live, u"Cem"_s);
         live.exec(u"DELETE FROM Kisi WHERE Adi = ?"_s, {u"Ayşe"_s});
         live.exec(u"INSERT INTO TransferGecmisi (Zaman, DosyaYolu, Sonuc) VALUES ('2026-12-09 16:00:00', '/arsiv/a.xml', 'Yazıldı')"_s);
+        live.exec(u"INSERT INTO ImhaKayitlari (Tarih, Kategori, Adet, Yontem, Gerekce) "
+                  u"VALUES ('2026-12-09 16:05:00', 'Müşteri Kaydı', 3, 'Silme', 'Saklama süresi doldu')"_s);
         const QString usb = own.path(u"usb"_s);
         ASSERT_TRUE(b.setFolder(usb));
         ASSERT_TRUE(QFile::rename(own.path(u"Yedekler"_s), usb));
@@ -228,6 +230,7 @@ TEST_F(BackupsFixture, RestorePutsTheBackupsGuestsBackAndKeepsTheRunHistory)
         EXPECT_EQ(live.password(), c.backupKey);
         EXPECT_EQ(guestNames(live), (QStringList{u"Ayşe"_s, u"Bora"_s}));
         EXPECT_EQ(live.column(u"SELECT DosyaYolu FROM TransferGecmisi"_s), QList<QVariant>{u"/arsiv/a.xml"_s});
+        EXPECT_EQ(live.column(u"SELECT Adet FROM ImhaKayitlari"_s), QList<QVariant>{qint64(3)});
         EXPECT_EQ(b.folder(), usb);
         EXPECT_EQ(Database::opensWith(own.databasePath(), c.currentKey), c.backupKey == c.currentKey);
         // The register as it was before the restore, under the key it had.

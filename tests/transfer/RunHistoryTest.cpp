@@ -220,7 +220,8 @@ TEST(RunHistory, ARegisterMadeWithoutTheRecordGetsItAndNothingElseChanges)
     }
     const QString after = sqlcipherCli(dir.databasePath(),
                                        u"PRAGMA key = 'vorpalquintezbrask';\nSELECT type, name, sql FROM sqlite_master "
-                                       u"WHERE name NOT IN ('TransferGecmisi', 'YedekAyar') ORDER BY name;\nSELECT * FROM Kisi;\n"
+                                       u"WHERE name NOT IN ('TransferGecmisi', 'YedekAyar', 'MusteriKonaklama', 'KvkkAyar', 'ImhaKayitlari') "
+                                       u"ORDER BY name;\nSELECT * FROM Kisi;\n"
                                        u"SELECT * FROM Musteriler;\nSELECT * FROM Ayar;\n"_s);
     EXPECT_EQ(after, before);
     // Opened again: nothing more is added.

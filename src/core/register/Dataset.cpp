@@ -620,6 +620,7 @@ bool Dataset::post()
     setState(State::Browse);
     Q_EMIT rowsChanged();
     Q_EMIT rowChanged();
+    Q_EMIT posted(rowKey);
     return true;
 }
 
@@ -633,6 +634,7 @@ void Dataset::cancel()
     Q_EMIT rowChanged();
     if (afterCancel)
         afterCancel();
+    Q_EMIT cancelled();
 }
 
 bool Dataset::remove()

@@ -136,6 +136,10 @@ Q_SIGNALS:
     void fieldChanged(const QString& column);
     // Rows were loaded, added, removed, reordered or changed.
     void rowsChanged();
+    // A row was stored (inserted or changed); its key.
+    void posted(qint64 key);
+    // A pending edit or a new row was dropped.
+    void cancelled();
 
 private:
     bool moveTo(int visibleIndex);

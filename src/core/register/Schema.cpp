@@ -166,16 +166,48 @@ const TableDef& yedekAyar()
     return t;
 }
 
+const TableDef& musteriKonaklama()
+{
+    static const TableDef t{QStringLiteral("MusteriKonaklama"),
+                            {{QStringLiteral("musteriID"), ColumnType::Integer, 0, false, false, true},
+                             date(QStringLiteral("SonKonaklama"))}};
+    return t;
+}
+
+const TableDef& kvkkAyar()
+{
+    static const TableDef t{QStringLiteral("KvkkAyar"),
+                            {{QStringLiteral("SaklamaSuresiAy"), ColumnType::Integer},
+                             text(QStringLiteral("SonImha"), 19),
+                             date(QStringLiteral("Baslangic"))}};
+    return t;
+}
+
+const TableDef& imhaKayitlari()
+{
+    static const TableDef t{QStringLiteral("ImhaKayitlari"),
+                            {{QStringLiteral("ID"), ColumnType::AutoId},
+                             text(QStringLiteral("Tarih"), 19, true),
+                             text(QStringLiteral("Kategori"), 40, true),
+                             {QStringLiteral("Adet"), ColumnType::Integer},
+                             text(QStringLiteral("Yontem"), 20, true),
+                             text(QStringLiteral("Gerekce"), 60, true)}};
+    return t;
+}
+
 const QList<const TableDef*>& allTables()
 {
-    static const QList<const TableDef*> all = {&kisi(),  &musteriler(), &ulke(), &kimlikTuru(),      &cinsiyet(),
-                                               &iller(), &medeniHali(), &ayar(), &transferGecmisi(), &yedekAyar()};
+    static const QList<const TableDef*> all = {&kisi(),       &musteriler(),       &ulke(),      &kimlikTuru(),
+                                               &cinsiyet(),   &iller(),            &medeniHali(), &ayar(),
+                                               &transferGecmisi(), &yedekAyar(),   &musteriKonaklama(), &kvkkAyar(),
+                                               &imhaKayitlari()};
     return all;
 }
 
 const QList<const TableDef*>& laterTables()
 {
-    static const QList<const TableDef*> later = {&transferGecmisi(), &yedekAyar()};
+    static const QList<const TableDef*> later = {&transferGecmisi(), &yedekAyar(), &musteriKonaklama(), &kvkkAyar(),
+                                                 &imhaKayitlari()};
     return later;
 }
 
@@ -193,6 +225,8 @@ QString createStatement(const TableDef& table, Dialect dialect, const QStringLis
     QStringList cols;
     for (const ColumnDef& c : table.columns) {
         QString def = QStringLiteral("\"%1\" %2").arg(c.name, sqlType(c.type, dialect));
+        if (c.primaryKey)
+            def += QStringLiteral(" PRIMARY KEY");
         if (c.required)
             def += QStringLiteral(" NOT NULL");
         if (c.unique)

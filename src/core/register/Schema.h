@@ -16,6 +16,8 @@ struct ColumnDef
     int size = 0;          // characters, for text columns
     bool required = false; // non-empty text required by the database
     bool unique = false;
+    // The row's own number, given by the program (INTEGER PRIMARY KEY).
+    bool primaryKey = false;
 };
 
 struct TableDef
@@ -44,6 +46,15 @@ const TableDef& transferGecmisi();
 // Where the backups go: one row, its folder; empty or no row means the
 // folder "Yedekler" beside the register.
 const TableDef& yedekAyar();
+// The day of each customer's last stay, by the customer's number; a
+// customer without a row counts as last seen when the retention began.
+const TableDef& musteriKonaklama();
+// The retention of the customer file: one row, the period in months, the
+// moment of the last destruction, the day the retention began.
+const TableDef& kvkkAyar();
+// The record of every destruction of personal data: when, what, how many,
+// how and why; never whose.
+const TableDef& imhaKayitlari();
 
 const QList<const TableDef*>& allTables();
 // Tables that registers made by an earlier version lack: added, empty, when

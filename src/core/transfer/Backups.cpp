@@ -323,8 +323,10 @@ std::optional<QString> Backups::buildReplacement(const QString& backup, const QB
     if (!copyBytes(backup, replacement, &why))
         return kNotCopied.arg(why);
     // What belongs to the program rather than to the guests stays as it is
-    // now: the run history (which files went out) and the backup folder.
-    const QList<const TableDef*> kept = {&Schema::transferGecmisi(), &Schema::yedekAyar()};
+    // now: the run history (which files went out), the backup folder, the
+    // record of the destructions and the retention settings.
+    const QList<const TableDef*> kept = {&Schema::transferGecmisi(), &Schema::yedekAyar(), &Schema::imhaKayitlari(),
+                                         &Schema::kvkkAyar()};
     try {
         QList<int> expected = backupCounts;
         {

@@ -14,6 +14,7 @@
 #include "gui/customers/GuestSearchWindow.h"
 #include "core/customers/CustomerCopy.h"
 #include "gui/customers/CustomerWindow.h"
+#include "gui/customers/PersonalDataCommands.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Dialogs.h"
 #include "platform/core/AppPath.h"
@@ -242,6 +243,21 @@ void MainWindow::buildMenu()
     restoreAction->setObjectName(QStringLiteral("YedektenGeriYukle1"));
     restoreAction->setEnabled(false);
     connect(restoreAction, &QAction::triggered, this, &MainWindow::restoreBackup);
+    // The personal-data duties: retention, destruction, a person's request.
+    islemler->addSeparator();
+    retentionAction = islemler->addAction(QStringLiteral("Saklama &Süresi..."));
+    retentionAction->setObjectName(QStringLiteral("SaklamaSuresi1"));
+    destructionLogAction = islemler->addAction(QStringLiteral("İmha &Kayıtları"));
+    destructionLogAction->setObjectName(QStringLiteral("ImhaKayitlari1"));
+    destroyAction = islemler->addAction(QStringLiteral("İmha &Et"));
+    destroyAction->setObjectName(QStringLiteral("ImhaEt1"));
+    requestAction = islemler->addAction(QStringLiteral("Kişisel Veri &Başvurusu..."));
+    requestAction->setObjectName(QStringLiteral("KisiselVeriBasvurusu1"));
+    connect(retentionAction, &QAction::triggered, this, [this] { m_personalData->setRetention(); });
+    connect(destructionLogAction, &QAction::triggered, this, [this] { m_personalData->showLog(); });
+    connect(destroyAction, &QAction::triggered, this, [this] { m_personalData->destroyNow(); });
+    connect(requestAction, &QAction::triggered, this, [this] { m_personalData->answerRequest(); });
+    setPersonalData(nullptr);
 
     aboutAction = menuBar()->addAction(QStringLiteral("Hakkında"));
     aboutAction->setObjectName(QStringLiteral("Hakknda1"));
@@ -454,6 +470,13 @@ void MainWindow::setBackups(Backups* backups)
     m_backups = backups;
     backupFolderAction->setEnabled(backups != nullptr);
     restoreAction->setEnabled(backups != nullptr);
+}
+
+void MainWindow::setPersonalData(PersonalDataCommands* commands)
+{
+    m_personalData = commands;
+    for (QAction* action : {retentionAction, destructionLogAction, destroyAction, requestAction})
+        action->setEnabled(commands != nullptr);
 }
 
 bool MainWindow::editPending() const

@@ -5,6 +5,7 @@
 
 struct Platform;
 class Backups;
+class PersonalDataCommands;
 class Database;
 class Dataset;
 class Tables;
@@ -54,6 +55,9 @@ public:
     // The register's backups, for the backup menu items; without them the
     // items are disabled.
     void setBackups(Backups* backups);
+    // The personal-data commands, for their menu items; without them the
+    // items are disabled.
+    void setPersonalData(PersonalDataCommands* commands);
 
     void applySettingsAndAnnouncement();
     void askForFacilityOrFocus();
@@ -128,6 +132,10 @@ public:
     QAction* passwordAction;
     QAction* backupFolderAction;
     QAction* restoreAction;
+    QAction* retentionAction;
+    QAction* destructionLogAction;
+    QAction* destroyAction;
+    QAction* requestAction;
     QAction* readDocumentAction;
     QAction* aboutAction;
     QAction* desktopShortcutAction;
@@ -158,6 +166,7 @@ private:
     GuestSearchWindow* m_search = nullptr;
     CustomerWindow* m_customers = nullptr;
     Backups* m_backups = nullptr;
+    PersonalDataCommands* m_personalData = nullptr;
     FacilitySetupWindow* m_firstRun = nullptr;
     HistoryWindow* m_history = nullptr;
     DocumentReaderDialog* m_zoneReader = nullptr;

@@ -5,6 +5,11 @@
 #include "gui/shell/SplashScreen.h"
 #include "gui/customers/GuestSearchWindow.h"
 #include "gui/customers/CustomerWindow.h"
+#include "gui/customers/PersonalDataCommands.h"
+#include "core/customers/CustomerDestruction.h"
+#include "core/customers/LastStayRecorder.h"
+#include "gui/register/GuestEntry.h"
+#include "core/register/Dataset.h"
 #include "gui/widgets/LedDisplay.h"
 #include "platform/core/AppPath.h"
 #include "platform/core/Dialogs.h"
@@ -67,6 +72,10 @@ Program::~Program()
     mainWindow.reset();
     splash.reset();
     backupTimer.reset();
+    destructionTimer.reset();
+    personalData.reset();
+    destruction.reset();
+    lastStays.reset();
     transfer.reset();
     backupSchedule.reset();
     backups.reset();
@@ -130,6 +139,32 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
     if (program->database.createdNew())
         program->facilityWindow->showNewRegister(program->database.path());
     program->mainWindow->setWindows(program->searchWindow.get(), program->customerWindow.get(), program->facilityWindow.get());
+
+    // The personal-data duties. Pending edits are settled as before a run;
+    // the destruction is due at intervals of at most six months.
+    program->lastStays = std::make_unique<LastStayRecorder>(*program->tables, platform.clock);
+    program->destruction = std::make_unique<CustomerDestruction>(program->database, *program->tables,
+                                                                 *program->compaction, platform.clock);
+    program->personalData = std::make_unique<PersonalDataCommands>(
+        platform, program->database, *program->tables, *program->destruction,
+        [tables = program->tables.get()] {
+            return tables->musteriler->settle() && (!tables->kisi->isEditing() || tables->kisi->settle());
+        },
+        [mainWindow] { mainWindow->entry->showCurrentGuest(); }, mainWindow);
+    program->mainWindow->setPersonalData(program->personalData.get());
+    program->personalData->destroyIfDue();
+    program->destructionTimer = std::make_unique<QTimer>();
+    program->destructionTimer->setObjectName(QStringLiteral("DestructionTimer"));
+    // Asked every hour, so that a day when a dialog was open at the hour
+    // is not lost; due at most once in six months.
+    program->destructionTimer->setInterval(60 * 60 * 1000);
+    QObject::connect(program->destructionTimer.get(), &QTimer::timeout, program->personalData.get(),
+                     [commands = program->personalData.get()] {
+                         // Never under a dialog: a run or a restore may be waiting in one.
+                         if (QApplication::activeModalWidget() == nullptr)
+                             commands->destroyIfDue();
+                     });
+    program->destructionTimer->start();
 
     // Backups: one at the first start of a day, one after every successful
     // run, and one whenever the newest is a day old and nothing is edited.

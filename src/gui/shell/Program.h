@@ -8,6 +8,9 @@
 class BackupSchedule;
 class Backups;
 class Compaction;
+class CustomerDestruction;
+class LastStayRecorder;
+class PersonalDataCommands;
 class QTimer;
 class RegisterLock;
 class SingleInstance;
@@ -42,6 +45,12 @@ public:
     std::unique_ptr<BackupSchedule> backupSchedule;
     // Asks now and then whether a backup is due while the program runs.
     std::unique_ptr<QTimer> backupTimer;
+    // The customers' last stays, and the destruction of those past the
+    // retention period: at start and then whenever it is due.
+    std::unique_ptr<LastStayRecorder> lastStays;
+    std::unique_ptr<CustomerDestruction> destruction;
+    std::unique_ptr<PersonalDataCommands> personalData;
+    std::unique_ptr<QTimer> destructionTimer;
     std::unique_ptr<SplashScreen> splash;
     std::unique_ptr<MainWindow> mainWindow;
     std::unique_ptr<GuestSearchWindow> searchWindow;

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "core/customers/RetentionSettings.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <optional>
+
+class Clock;
+class Compaction;
+class Database;
+class Tables;
+
+// Destroys customer records: those past the retention period (at intervals
+// of at most six months, or when the clerk asks) and those a person asked
+// to be erased. Each destruction is one transaction with SQLite's secure
+// delete on, leaves its row in the destruction log (also when nobody was
+// destroyed), removes the log's rows older than three years and compacts
+// the register, as after a transfer run. Guests are never touched: they
+// leave the register only through the transfer run.
+//
+// The caller settles pending guest and customer edits first: every table
+// is closed and opened again.
+class CustomerDestruction
+{
+public:
+    CustomerDestruction(Database& database, Tables& tables, Compaction& compaction, Clock& clock);
+
+    // Reads the retention settings, making them the first time.
+    RetentionSettings& settings();
+
+    bool isDue();
+    // The customers whose last stay lies before the period: their numbers.
+    QList<qint64> expiredCustomers();
+
+    struct Outcome
+    {
+        int destroyed = 0;
+        // False when the compaction failed (it has shown its message); the
+        // records are gone all the same.
+        bool compacted = true;
+    };
+    // Destroys the expired customers and records the moment as the last
+    // destruction.
+    Outcome destroyExpired();
+    // When due: destroyExpired(); otherwise nothing.
+    std::optional<Outcome> destroyExpiredIfDue();
+    // Erases the customers a person's request found.
+    Outcome eraseOnRequest(const QList<qint64>& customers);
+
+    // For tests that show what the compaction is for.
+    bool skipCompaction = false;
+
+private:
+    Outcome destroy(const QList<qint64>& customers, const QString& reason, bool periodic);
+
+    Database& m_database;
+    Tables& m_tables;
+    Compaction& m_compaction;
+    Clock& m_clock;
+    RetentionSettings m_settings;
+    bool m_loaded = false;
+};

@@ -1,0 +1,100 @@
+#include "gui/customers/PersonalDataCommands.h"
+
+#include "core/customers/CustomerDestruction.h"
+#include "core/register/Database.h"
+#include "core/register/Tables.h"
+#include "core/shell/Facility.h"
+#include "gui/customers/DestructionLogWindow.h"
+#include "gui/customers/PersonalDataRequestWindow.h"
+#include "gui/customers/RetentionPeriodDialog.h"
+#include "platform/core/Clock.h"
+#include "platform/core/Dialogs.h"
+#include "platform/core/Platform.h"
+#include "platform/core/RadaError.h"
+
+const QString PersonalDataCommands::kDestroyedText =
+    QStringLiteral("Saklama süresi dolan %1 müşteri kaydı imha edildi.");
+const QString PersonalDataCommands::kDestroyQuestion =
+    QStringLiteral("Saklama süresi dolan %1 müşteri kaydı imha edilecek.\rDevam edilsin mi?");
+
+namespace {
+
+const QString kTitle = QStringLiteral("İmha");
+
+} // namespace
+
+PersonalDataCommands::PersonalDataCommands(Platform& platform, Database& database, Tables& tables,
+                                           CustomerDestruction& destruction, std::function<bool()> settle,
+                                           std::function<void()> tablesReopened, QWidget* window)
+    : m_platform(platform), m_database(database), m_tables(tables), m_destruction(destruction),
+      m_settle(std::move(settle)), m_tablesReopened(std::move(tablesReopened)), m_window(window)
+{
+}
+
+void PersonalDataCommands::setRetention()
+{
+    RetentionPeriodDialog dialog(m_destruction.settings(), m_platform.dialogs, m_window);
+    dialog.exec();
+}
+
+void PersonalDataCommands::showLog()
+{
+    DestructionLogWindow window(m_database, m_platform.dialogs, m_window);
+    window.exec();
+}
+
+void PersonalDataCommands::destroyNow()
+{
+    if (!m_settle())
+        return;
+    const qsizetype count = m_destruction.expiredCustomers().size();
+    if (m_platform.dialogs.message(kTitle, kDestroyQuestion.arg(count), Dialogs::Icon::Question,
+                                   Dialogs::Buttons(Dialogs::Evet) | Dialogs::Hayir, Dialogs::Hayir) != Dialogs::Evet)
+        return;
+    destroy();
+}
+
+bool PersonalDataCommands::destroyIfDue()
+{
+    try {
+        if (!m_destruction.isDue())
+            return true;
+    } catch (const RadaError& e) {
+        m_platform.dialogs.reportError(e.text());
+        return false;
+    }
+    if (!m_settle())
+        return false;
+    return destroy();
+}
+
+bool PersonalDataCommands::destroy()
+{
+    try {
+        const CustomerDestruction::Outcome outcome = m_destruction.destroyExpired();
+        m_tablesReopened();
+        m_platform.dialogs.message(kAppTitle, kDestroyedText.arg(outcome.destroyed), Dialogs::Icon::Information,
+                                   Dialogs::Ok, Dialogs::Ok);
+        return true;
+    } catch (const RadaError& e) {
+        m_tablesReopened();
+        m_platform.dialogs.reportError(e.text());
+        return false;
+    }
+}
+
+void PersonalDataCommands::answerRequest()
+{
+    // An erasure closes every table: nothing may be pending then.
+    if (!m_settle())
+        return;
+    PersonalDataRequestWindow window(
+        m_platform, m_database, m_destruction,
+        [this] {
+            return PersonalDataReport::Header{m_platform.clock.now(), Facility::code(*m_tables.ayar),
+                                              Facility::name(*m_tables.ayar), m_destruction.settings().months()};
+        },
+        m_window);
+    window.afterErasure = m_tablesReopened;
+    window.exec();
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+
+struct Platform;
+class CustomerDestruction;
+class Database;
+class QAction;
+class QMenu;
+class QWidget;
+class Tables;
+
+// The personal-data duties as the clerk meets them: the retention period,
+// the destruction log, a destruction on demand, a person's request, and the
+// destruction that comes round by itself (at start and once a day).
+class PersonalDataCommands : public QObject
+{
+    Q_OBJECT
+public:
+    // settle: stores (or refuses, with its message) the pending guest and
+    // customer edits, as before a transfer run. tablesReopened: the windows
+    // show the rows again after a destruction.
+    PersonalDataCommands(Platform& platform, Database& database, Tables& tables, CustomerDestruction& destruction,
+                         std::function<bool()> settle, std::function<void()> tablesReopened, QWidget* window);
+
+    // "Saklama Süresi..."
+    void setRetention();
+    // "İmha Kayıtları"
+    void showLog();
+    // "İmha Et": after a question that gives the count.
+    void destroyNow();
+    // "Kişisel Veri Başvurusu..."
+    void answerRequest();
+    // When six months have passed since the last destruction: destroys the
+    // expired customers and says how many. False when it was due but the
+    // pending edits could not be settled (it is tried again later).
+    bool destroyIfDue();
+
+    static const QString kDestroyedText;
+    static const QString kDestroyQuestion;
+
+private:
+    bool destroy();
+
+    Platform& m_platform;
+    Database& m_database;
+    Tables& m_tables;
+    CustomerDestruction& m_destruction;
+    std::function<bool()> m_settle;
+    std::function<void()> m_tablesReopened;
+    QWidget* m_window;
+};

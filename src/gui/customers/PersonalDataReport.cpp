@@ -1,0 +1,195 @@
+#include "gui/customers/PersonalDataReport.h"
+
+#include "core/register/Formats.h"
+#include "core/register/Schema.h"
+#include "core/register/Store.h"
+#include "platform/core/Dialogs.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/Platform.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QHash>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+
+const QString PersonalDataReport::kFontFamily = QStringLiteral("DejaVu Sans");
+const QString PersonalDataReport::kTitle = QStringLiteral("Kişisel Veri Başvurusu: Kayıtlı Bilgiler");
+
+namespace {
+
+// The identity fields of both windows, as the guest window captions them.
+const PersonalDataReport::Field kIdentity[] = {
+    {QStringLiteral("Adi"), QStringLiteral("Adı :")},
+    {QStringLiteral("Soyadi"), QStringLiteral("Soyadı :")},
+    {QStringLiteral("DogumTarihi"), QStringLiteral("Doğum Tarihi :")},
+    {QStringLiteral("Uyrugu"), QStringLiteral("Uyruğu :")},
+    {QStringLiteral("KimlikBelgesiTuru"), QStringLiteral("Kimlik Belgesi Türü :")},
+    {QStringLiteral("KimlikSeriNo"), QStringLiteral("Kimlik Seri No :")},
+    {QStringLiteral("Cinsiyet"), QStringLiteral("Cinsiyet :")},
+    {QStringLiteral("IkametAdresi"), QStringLiteral("İkâmet Adresi :")},
+    {QStringLiteral("TCKimlikNo"), QStringLiteral("T.C. Kimlik No :")},
+    {QStringLiteral("BabaAdi"), QStringLiteral("Baba Adı :")},
+    {QStringLiteral("AnaAdi"), QStringLiteral("Ana Adı :")},
+    {QStringLiteral("NufusaKayitliOlduguIl"), QStringLiteral("Nüfusa Kayıtlı Olduğu İl :")},
+    {QStringLiteral("NufusaKayitliOlduguIlce"), QStringLiteral("Nüfusa Kayıtlı Olduğu İlçe :")},
+    {QStringLiteral("DogumYeri"), QStringLiteral("Doğum Yeri :")},
+    {QStringLiteral("NufusaKayitliOlduguMahalle"), QStringLiteral("Nüfusa Kayıtlı Olduğu Mahalle :")},
+    {QStringLiteral("NufusCilt"), QStringLiteral("Nüfus Cilt No :")},
+    {QStringLiteral("NufusAileSira"), QStringLiteral("Nüfus Aile Sıra No :")},
+    {QStringLiteral("NufusSiraNo"), QStringLiteral("Nüfus Sıra No :")},
+    {QStringLiteral("MedeniHali"), QStringLiteral("Medeni Hali :")},
+    {QStringLiteral("Isi"), QStringLiteral("İşi :")},
+};
+
+const PersonalDataReport::Field kStay[] = {
+    {QStringLiteral("GelisTarihi"), QStringLiteral("Geliş Tarihi :")},
+    {QStringLiteral("GelisSaati"), QStringLiteral("Saati :")},
+    {QStringLiteral("VerilenOdaNo"), QStringLiteral("Oda No :")},
+    {QStringLiteral("AracPlakaNo"), QStringLiteral("Araç Plaka No :")},
+    {QStringLiteral("Kalici"), QStringLiteral("Kalıcı")},
+    {QStringLiteral("AyrilisTarihi"), QStringLiteral("Ayrılış Tarihi :")},
+    {QStringLiteral("AyrilisSaati"), QStringLiteral("Saati :")},
+};
+
+// Code -> name of each lookup column.
+QHash<QString, QHash<QString, QString>> lookupNames(Store& store)
+{
+    const struct
+    {
+        const char* column;
+        const TableDef* table;
+    } lookups[] = {{"Uyrugu", &Schema::ulke()},
+                   {"KimlikBelgesiTuru", &Schema::kimlikTuru()},
+                   {"Cinsiyet", &Schema::cinsiyet()},
+                   {"MedeniHali", &Schema::medeniHali()}};
+    QHash<QString, QHash<QString, QString>> names;
+    for (const auto& l : lookups) {
+        QHash<QString, QString>& map = names[QString::fromLatin1(l.column)];
+        for (const StoreRow& row : store.load(l.table->name))
+            map.insert(row.values.value(0).toString(), row.values.value(1).toString());
+    }
+    return names;
+}
+
+} // namespace
+
+QList<PersonalDataReport::Field> PersonalDataReport::fields(bool guest)
+{
+    QList<Field> out;
+    if (!guest)
+        out << Field{QStringLiteral("musteriKodu"), QStringLiteral("Müşteri Kodu :")};
+    for (const Field& f : kIdentity)
+        out << f;
+    for (const Field& f : kStay) {
+        if (guest || f.column == QStringLiteral("AracPlakaNo"))
+            out << f;
+    }
+    return out;
+}
+
+QStringList PersonalDataReport::lines(Store& store, const PersonalDataSearch::Findings& findings, const Header& header)
+{
+    const auto names = lookupNames(store);
+    QStringList out;
+    out << kTitle << QString();
+    out << QStringLiteral("Tarih : %1").arg(header.moment.toString(Formats::kDateTime));
+    out << QStringLiteral("Tesis Kodu : %1").arg(header.facilityCode);
+    out << QStringLiteral("Tesis Adı : %1").arg(header.facilityName);
+    out << QStringLiteral("Müşteri kayıtlarının saklama süresi : %1 ay (son konaklamadan sonra)")
+               .arg(header.retentionMonths);
+    out << QStringLiteral("Misafir kayıtları, konaklama bildirildikten sonra transfer ile kayıttan silinir.");
+    auto section = [&](const QString& heading, const QList<PersonalDataSearch::Record>& records, bool guest) {
+        const TableDef& table = guest ? Schema::kisi() : Schema::musteriler();
+        out << QString() << QStringLiteral("%1 (%2)").arg(heading).arg(records.size());
+        int n = 0;
+        for (const PersonalDataSearch::Record& r : records) {
+            out << QString() << QStringLiteral("%1. kayıt").arg(++n);
+            for (const Field& f : fields(guest)) {
+                const QVariant v = r.values.value(table.indexOf(f.column));
+                QString text = v.toString();
+                if (f.column == QStringLiteral("Kalici"))
+                    text = v.isNull() ? QString() : (v.toLongLong() != 0 ? QStringLiteral("Evet") : QStringLiteral("Hayır"));
+                const QString name = names.value(f.column).value(text);
+                if (!name.isEmpty())
+                    text += QStringLiteral(" (%1)").arg(name);
+                if (text.isEmpty())
+                    continue;
+                // A check box's caption has no colon of its own.
+                const QString caption =
+                    f.caption.endsWith(QLatin1Char(':')) ? f.caption : f.caption + QStringLiteral(" :");
+                out << QStringLiteral("    %1 %2").arg(caption, text);
+            }
+        }
+    };
+    section(QStringLiteral("Müşteri kayıtları"), findings.customers, false);
+    section(QStringLiteral("Misafir kayıtları"), findings.guests, true);
+    return out;
+}
+
+QByteArray PersonalDataReport::render(const QStringList& lines)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
+        writer.setResolution(300);
+        writer.setTitle(kTitle);
+        QPainter painter(&writer);
+        QFont font(kFontFamily);
+        font.setPointSize(10);
+        painter.setFont(font);
+        const QFontMetrics metrics(font, &writer);
+        const QRect page = writer.pageLayout().paintRectPixels(writer.resolution());
+        const int width = page.width();
+        const int height = page.height();
+        int y = 0;
+        bool first = true;
+        for (const QString& line : lines) {
+            QFont lineFont = font;
+            lineFont.setBold(first);
+            painter.setFont(lineFont);
+            const QRect box = painter.boundingRect(QRect(0, 0, width, height), Qt::TextWordWrap, line.isEmpty() ? QStringLiteral(" ") : line);
+            if (y + box.height() > height) {
+                writer.newPage();
+                y = 0;
+            }
+            painter.drawText(QRect(0, y, width, box.height()), Qt::TextWordWrap, line);
+            y += std::max(box.height(), metrics.height());
+            first = false;
+        }
+    }
+    buffer.close();
+    return bytes;
+}
+
+QString PersonalDataReport::save(Platform& platform, Store& store, const PersonalDataSearch::Findings& findings,
+                                 const Header& header)
+{
+    const Dialogs::SaveFileRequest request{
+        QStringLiteral("Başvuru Raporunu Kaydet..."), QStringLiteral("PDF Dosyası (*.pdf)"), QStringLiteral("pdf"),
+        QStringLiteral("Basvuru %1.pdf").arg(header.moment.toString(QStringLiteral("yyyy-MM-dd HH-mm-ss"))), QString()};
+    QString path = platform.dialogs.saveFileName(request);
+    if (path.isEmpty())
+        return {};
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".pdf");
+    path = QFileInfo(path).absoluteFilePath();
+    if (platform.fs.exists(path) &&
+        platform.dialogs.askYesNo(QStringLiteral("%1 zaten var.\nDeğiştirmek istiyor musunuz?")
+                                      .arg(QFileInfo(path).fileName())) != Dialogs::Yes)
+        return {};
+    // Private from its first byte: it lists a person's identity.
+    if (!platform.fs.writeAtomically(path, render(lines(store, findings, header)))) {
+        platform.dialogs.reportError(
+            QStringLiteral("Rapor dosyası yazılamadı: %1").arg(QDir::toNativeSeparators(path)));
+        return {};
+    }
+    return path;
+}

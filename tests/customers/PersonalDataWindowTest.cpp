@@ -1,0 +1,113 @@
+#include "support/ProgramFixture.h"
+
+#include "core/register/Dataset.h"
+#include "core/register/Tables.h"
+#include "gui/customers/PersonalDataCommands.h"
+#include "gui/customers/PersonalDataRequestWindow.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <sys/stat.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kPerson =
+    u"INSERT INTO Musteriler (musteriKodu, TCKimlikNo, Adi, Soyadi, Uyrugu, KimlikSeriNo, IkametAdresi) "
+    u"VALUES ('K1', '10000000146', 'Ayşe', 'Işıkçı', 'TC', 'A12Ğ', 'Çarşı Sok. Üsküdar')"_s;
+
+QString pdfText(const QString& path)
+{
+    QProcess p;
+    p.start(u"pdftotext"_s, {u"-enc"_s, u"UTF-8"_s, path, u"-"_s});
+    if (!p.waitForFinished(20000)) {
+        p.kill();
+        return {};
+    }
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+} // namespace
+
+// The report lists what is held with the windows' captions, Turkish
+// letters intact; the erasure takes the customer record and leaves the
+// guest row of the same person.
+TEST(PersonalDataRequest, TheReportListsWhatIsHeldAndTheErasureLeavesTheGuestRow)
+{
+    ProgramFixture p;
+    p.open({u"Ayşe"_s}, true, {kPerson, u"UPDATE Kisi SET TCKimlikNo = '10000000146', VerilenOdaNo = '204'"_s});
+    const QString pdf = p.dir.path(u"başvuru.pdf"_s);
+    QString shown;
+    bool noteShown = false;
+    onNextModal([&](QDialog* dialog) {
+        auto* w = qobject_cast<PersonalDataRequestWindow*>(dialog);
+        ASSERT_NE(w, nullptr);
+        noteShown = w->GuestNote->text().contains(u"Misafir kayıtları bu başvuruyla silinmez"_s);
+        w->KeyBox->setCurrentIndex(0);
+        w->ValueEdit->setText(u"10000000146"_s);
+        QTest::mouseClick(w->SearchButton, Qt::LeftButton);
+        shown = w->ResultView->toPlainText();
+        p.fake.dialogs.setNextFileName(pdf);
+        QTest::mouseClick(w->ReportButton, Qt::LeftButton);
+        p.fake.dialogs.setNextAnswer(Dialogs::Evet);
+        QTest::mouseClick(w->EraseButton, Qt::LeftButton);
+        EXPECT_FALSE(w->EraseButton->isEnabled());
+        dialog->reject();
+        EXPECT_TRUE(w->ResultView->toPlainText().isEmpty());
+    });
+    p.form().requestAction->trigger();
+
+    EXPECT_TRUE(noteShown);
+    EXPECT_TRUE(shown.contains(u"Soyadı : Işıkçı"_s)) << shown.toStdString();
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(pdf).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    const QString text = pdfText(pdf);
+    for (const QString& line :
+         {u"Tarih : 2024-05-06 09:08:07"_s, u"Tesis Kodu : 12345"_s, u"Tesis Adı : Otel Deniz"_s,
+          u"saklama süresi : 36 ay"_s, u"Müşteri Kodu : K1"_s, u"Adı : Ayşe"_s, u"Soyadı : Işıkçı"_s,
+          u"Uyruğu : TC (Türkiye)"_s, u"Kimlik Seri No : A12Ğ"_s, u"İkâmet Adresi : Çarşı Sok. Üsküdar"_s,
+          u"T.C. Kimlik No : 10000000146"_s, u"Oda No : 204"_s, u"Kalıcı : Evet"_s})
+        EXPECT_TRUE(text.contains(line)) << line.toStdString() << "\n" << text.toStdString();
+
+    EXPECT_EQ(p.storedCount(u"Musteriler"_s), 0);
+    EXPECT_EQ(p.storedCount(u"Kisi"_s), 1);
+    EXPECT_EQ(p.fake.dialogs.messages.last().text, u"1 müşteri kaydı silindi."_s);
+}
+
+// "İmha Et" asks with the count, destroys, says how many and logs it.
+TEST(PersonalDataRequest, TheMenuDestroysTheExpiredCustomersAfterAQuestionWithTheCount)
+{
+    ProgramFixture p;
+    p.open({}, true,
+           {kPerson, u"INSERT INTO Musteriler (musteriKodu, Adi) VALUES ('K2', 'Cem')"_s,
+            u"INSERT INTO MusteriKonaklama (musteriID, SonKonaklama) VALUES (1, '2020-01-01')"_s});
+    p.fake.dialogs.clear();
+    p.fake.dialogs.setNextAnswer(Dialogs::Evet);
+    p.form().destroyAction->trigger();
+    ASSERT_EQ(p.fake.dialogs.texts().size(), 2);
+    EXPECT_EQ(p.fake.dialogs.texts()[0], PersonalDataCommands::kDestroyQuestion.arg(1));
+    EXPECT_EQ(p.fake.dialogs.texts()[1], PersonalDataCommands::kDestroyedText.arg(1));
+    EXPECT_EQ(p.tables().musteriler->recordCount(), 1);
+    EXPECT_EQ(p.storedCount(u"ImhaKayitlari"_s), 1);
+}
+
+// Six months after the retention began, the start destroys and says so.
+TEST(PersonalDataRequest, TheStartDestroysWhenSixMonthsHavePassed)
+{
+    ProgramFixture p;
+    p.open({}, true,
+           {kPerson, u"INSERT INTO KvkkAyar (SaklamaSuresiAy, Baslangic) VALUES (12, '2023-11-06')"_s,
+            u"INSERT INTO MusteriKonaklama (musteriID, SonKonaklama) VALUES (1, '2023-05-05')"_s});
+    EXPECT_TRUE(p.fake.dialogs.texts().contains(PersonalDataCommands::kDestroyedText.arg(1)));
+    EXPECT_EQ(p.storedCount(u"Musteriler"_s), 0);
+    EXPECT_EQ(p.program->database.column(u"SELECT SonImha FROM KvkkAyar"_s).value(0).toString().left(10),
+              u"2024-05-06"_s);
+}
