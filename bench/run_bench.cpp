@@ -6,20 +6,20 @@
 // transaction, exporting a compacted copy, checking it and reading it back;
 // dd writing the file with fsync; md5sum over the file.
 
-#include "platform/core/FileSystem.h"
-#include "doubles/FakePlatform.h"
 #include "core/register/Database.h"
 #include "core/register/Dataset.h"
 #include "core/register/Schema.h"
 #include "core/register/Tables.h"
 #include "core/transfer/Compaction.h"
 #include "core/transfer/TransferRun.h"
+#include "doubles/FakePlatform.h"
+#include "platform/core/FileSystem.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <cstdio>
 

@@ -6,14 +6,14 @@
 
 #include "BenchRegister.h"
 
-#include "doubles/FakePlatform.h"
-#include "platform/core/SingleInstance.h"
 #include "core/register/Database.h"
 #include "core/register/Tables.h"
+#include "doubles/FakePlatform.h"
 #include "gui/customers/CustomerWindow.h"
-#include "gui/shell/MainWindow.h"
 #include "gui/shell/Application.h"
+#include "gui/shell/MainWindow.h"
 #include "gui/shell/Program.h"
+#include "platform/core/SingleInstance.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,8 +1,10 @@
+#include "CustomerFixture.h"
+
+#include "core/customers/LastStayRecorder.h"
 #include "gui/widgets/DBCheckBox.h"
+#include "gui/widgets/DBEdit.h"
 #include "gui/widgets/DBGrid.h"
 #include "gui/widgets/DBMaskEdit.h"
-#include "gui/widgets/DBEdit.h"
-#include "CustomerFixture.h"
 
 #include <QCheckBox>
 #include <QTimeEdit>
@@ -156,6 +158,9 @@ TEST_F(CustomerCopyTest, ANewGuestTakesTheCustomerAndIsStoredWithTheGuestChecks)
     EXPECT_EQ(p.stored(u"GelisSaati"_s, id).toString(), u"09:08:07"_s);
     EXPECT_EQ(p.stored(u"VerilenOdaNo"_s, id).toString(), u"202"_s);
     EXPECT_EQ(p.stored(u"AracPlakaNo"_s, id).toString(), u"42ABC7"_s);
+    // The save stamps the customer's last stay with the day.
+    EXPECT_EQ(p.program->database.column(u"SELECT SonKonaklama FROM MusteriKonaklama"_s),
+              QList<QVariant>{p.fake.clock.now().date().toString(u"yyyy-MM-dd"_s)});
 }
 
 TEST_F(CustomerCopyTest, WithNoGuestsACopyStartsANewGuest)
@@ -308,6 +313,7 @@ TEST(CustomerCopyCases, TheCustomerWindowCopiesItsCurrentCustomerAsShown)
         t.start(fourCustomers(), {u"Ali"_s});
         t.showCustomers();
         t.click(5);
+        const qint64 copied = t.customers().key();
         QLineEdit* adi = t.box("DBEdit1");
         adi->end(false);
         typeText(adi, u"han"_s);
@@ -323,6 +329,8 @@ TEST(CustomerCopyCases, TheCustomerWindowCopiesItsCurrentCustomerAsShown)
         EXPECT_EQ(t.guests().text(u"Uyrugu"_s), u"DEU"_s);
         EXPECT_EQ(t.e().birthBox->date(), QDate(1966, 6, 6));
         EXPECT_EQ(t.e().arrivalDateBox->date(), kNow.date());
+        // The guest being built carries the customer until it is saved.
+        EXPECT_EQ(t.p.program->lastStays->pendingCustomer(), copied);
         // The customer itself is neither saved nor dropped.
         EXPECT_EQ(t.customers().state(), State::Edit);
         EXPECT_EQ(t.customers().text(u"Adi"_s), u"Borahan"_s);

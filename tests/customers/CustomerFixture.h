@@ -3,13 +3,13 @@
 #include "support/GuiInput.h"
 #include "support/ProgramFixture.h"
 
-#include "gui/customers/GuestSearchWindow.h"
-#include "gui/customers/CustomerWindow.h"
-#include "gui/widgets/DBGrid.h"
 #include "core/register/Dataset.h"
-#include "gui/register/GuestEntry.h"
 #include "core/register/Tables.h"
+#include "gui/customers/CustomerWindow.h"
+#include "gui/customers/GuestSearchWindow.h"
+#include "gui/register/GuestEntry.h"
 #include "gui/shell/Application.h"
+#include "gui/widgets/DBGrid.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -18,7 +18,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
-
 #include <map>
 
 namespace CustomerTests {

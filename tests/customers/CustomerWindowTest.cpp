@@ -1,8 +1,8 @@
 #include "CustomerFixture.h"
 
+#include "gui/widgets/DBEdit.h"
 #include "gui/widgets/DBGrid.h"
 #include "gui/widgets/DBMaskEdit.h"
-#include "gui/widgets/DBEdit.h"
 #include "gui/widgets/FocusHighlight.h"
 
 #include <QScrollBar>

@@ -1,9 +1,9 @@
 #include "CustomerFixture.h"
 
+#include "gui/shell/MainWindow.h"
+#include "gui/widgets/DBEdit.h"
 #include "gui/widgets/DBGrid.h"
 #include "gui/widgets/DBMaskEdit.h"
-#include "gui/widgets/DBEdit.h"
-#include "gui/shell/MainWindow.h"
 
 #include <QAction>
 #include <QFile>

@@ -4,10 +4,9 @@
 #include "core/register/Dataset.h"
 
 #include <QSignalSpy>
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <functional>
+#include <gtest/gtest.h>
 #include <optional>
 #include <ostream>
 #include <random>

@@ -1,15 +1,15 @@
 #include "support/GuiInput.h"
 #include "support/ProgramFixture.h"
 
-#include "gui/widgets/DBGrid.h"
-#include "gui/widgets/DBEdit.h"
-#include "gui/widgets/DBCheckBox.h"
-#include "gui/widgets/DBMaskEdit.h"
 #include "core/register/Database.h"
 #include "core/register/Dataset.h"
-#include "gui/register/GuestEntry.h"
 #include "core/register/Tables.h"
+#include "gui/register/GuestEntry.h"
 #include "gui/shell/Application.h"
+#include "gui/widgets/DBCheckBox.h"
+#include "gui/widgets/DBEdit.h"
+#include "gui/widgets/DBGrid.h"
+#include "gui/widgets/DBMaskEdit.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -19,7 +19,6 @@
 #include <QTimeEdit>
 #include <QToolButton>
 #include <gtest/gtest.h>
-
 #include <map>
 
 using namespace Qt::StringLiterals;

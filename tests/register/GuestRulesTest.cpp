@@ -1,6 +1,5 @@
 #include "support/TestSupport.h"
 
-#include "platform/core/RadaError.h"
 #include "core/register/Database.h"
 #include "core/register/Dataset.h"
 #include "core/register/GuestRules.h"
@@ -9,9 +8,9 @@
 #include "core/shell/Facility.h"
 #include "doubles/ManualClock.h"
 #include "doubles/ScriptedDialogs.h"
+#include "platform/core/RadaError.h"
 
 #include <gtest/gtest.h>
-
 #include <map>
 
 using namespace Qt::StringLiterals;

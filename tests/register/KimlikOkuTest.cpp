@@ -1,12 +1,12 @@
 #include "support/GuiInput.h"
 #include "support/ProgramFixture.h"
 
+#include "core/register/Dataset.h"
+#include "gui/register/DocumentReaderDialog.h"
+#include "gui/register/GuestEntry.h"
+#include "gui/widgets/DBEdit.h"
 #include "gui/widgets/DBGrid.h"
 #include "gui/widgets/DBMaskEdit.h"
-#include "gui/widgets/DBEdit.h"
-#include "core/register/Dataset.h"
-#include "gui/register/GuestEntry.h"
-#include "gui/register/DocumentReaderDialog.h"
 
 #include <QDateEdit>
 #include <QLabel>

@@ -5,9 +5,8 @@
 #include "core/register/PgStore.h"
 #include "core/register/Schema.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
+#include <gtest/gtest.h>
 #include <thread>
 
 namespace {

@@ -3,16 +3,16 @@
 
 #include "core/register/Database.h"
 #include "core/register/Dataset.h"
-#include "platform/gui/QtDialogs.h"
+#include "core/shell/Facility.h"
+#include "gui/shell/FacilitySetupWindow.h"
+#include "gui/shell/MainWindow.h"
+#include "gui/widgets/DBEdit.h"
 #include "gui/widgets/DBGrid.h"
 #include "gui/widgets/DBMaskEdit.h"
-#include "gui/widgets/DBEdit.h"
-#include "gui/shell/MainWindow.h"
-#include "gui/shell/FacilitySetupWindow.h"
-#include "gui/widgets/NumericEdit.h"
-#include "core/shell/Facility.h"
 #include "gui/widgets/EngravedLabel.h"
 #include "gui/widgets/LedDisplay.h"
+#include "gui/widgets/NumericEdit.h"
+#include "platform/gui/QtDialogs.h"
 
 #include <QApplication>
 #include <QDir>
@@ -22,7 +22,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
-
 #include <optional>
 
 using namespace Qt::StringLiterals;

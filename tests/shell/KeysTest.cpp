@@ -3,16 +3,16 @@
 
 #include "core/register/Database.h"
 #include "core/register/Dataset.h"
+#include "gui/register/GuestEntry.h"
+#include "gui/shell/FacilitySetupWindow.h"
+#include "gui/shell/MainWindow.h"
+#include "gui/widgets/DBCheckBox.h"
+#include "gui/widgets/DBEdit.h"
 #include "gui/widgets/DBGrid.h"
 #include "gui/widgets/DBMaskEdit.h"
-#include "gui/widgets/DBEdit.h"
-#include "gui/widgets/DBCheckBox.h"
-#include "gui/register/GuestEntry.h"
-#include "gui/shell/MainWindow.h"
-#include "gui/shell/FacilitySetupWindow.h"
-#include "gui/widgets/NumericEdit.h"
-#include "gui/widgets/LedDisplay.h"
 #include "gui/widgets/FocusHighlight.h"
+#include "gui/widgets/LedDisplay.h"
+#include "gui/widgets/NumericEdit.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,27 +1,27 @@
 #include "support/GuiInput.h"
 #include "support/ProgramFixture.h"
 
-#include "platform/core/RegisterLock.h"
-#include "platform/core/SingleInstance.h"
 #include "core/register/Dataset.h"
-#include "gui/shell/MainWindow.h"
-#include "gui/shell/FacilitySetupWindow.h"
-#include "gui/shell/Program.h"
-#include "gui/shell/SplashScreen.h"
 #include "core/register/Formats.h"
 #include "core/register/Tables.h"
+#include "gui/shell/FacilitySetupWindow.h"
+#include "gui/shell/MainWindow.h"
+#include "gui/shell/Program.h"
+#include "gui/shell/SplashScreen.h"
 #include "gui/widgets/EngravedLabel.h"
 #include "gui/widgets/LedDisplay.h"
+#include "platform/core/RegisterLock.h"
+#include "platform/core/SingleInstance.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QGroupBox>
-#include <QSignalSpy>
 #include <QLCDNumber>
 #include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
+#include <QProcess>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>

@@ -9,12 +9,12 @@
 //   written, or inside the purge before it commits;
 //   rekey: changes the register's key back and forth between the built-in
 //   one and "parola-12345" until it is killed.
-#include "doubles/FakePlatform.h"
-#include "platform/core/RegisterLock.h"
 #include "core/register/Database.h"
 #include "core/register/Tables.h"
 #include "core/transfer/Compaction.h"
 #include "core/transfer/TransferRun.h"
+#include "doubles/FakePlatform.h"
+#include "platform/core/RegisterLock.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,16 +2,16 @@
 
 #include "core/register/Database.h"
 #include "core/register/Dataset.h"
-#include "gui/register/GuestEntry.h"
 #include "core/register/Schema.h"
 #include "core/register/Tables.h"
 #include "core/transfer/TransferRun.h"
+#include "gui/register/GuestEntry.h"
 #include "gui/shell/MainWindow.h"
 
 #include <QApplication>
 #include <QTest>
-#include <QToolButton>
 #include <QTimer>
+#include <QToolButton>
 #include <QUuid>
 
 QString uniqueGuardKey()

@@ -2,10 +2,10 @@
 
 #include "TestSupport.h"
 
-#include "platform/core/SingleInstance.h"
+#include "core/transfer/Completeness.h"
 #include "gui/shell/MainWindow.h"
 #include "gui/shell/Program.h"
-#include "core/transfer/Completeness.h"
+#include "platform/core/SingleInstance.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -13,10 +13,9 @@
 #include <QWidget>
 #include <deque>
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <stdexcept>
-
-#include <gtest/gtest.h>
 
 class Dataset;
 class GuestEntry;

@@ -1,8 +1,9 @@
 #include "support/StoreFixture.h"
 
+#include "support/PgTestServer.h"
+
 #include "core/register/Database.h"
 #include "core/register/PgStore.h"
-#include "support/PgTestServer.h"
 
 void StoreFixture::SetUp()
 {

@@ -1,5 +1,6 @@
-#include "gui/shell/Application.h"
 #include "support/PgTestServer.h"
+
+#include "gui/shell/Application.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include "doubles/FakePlatform.h"
 
 #include <QDate>
-#include <QTemporaryDir>
 #include <QString>
+#include <QTemporaryDir>
 #include <QTime>
 #include <ostream>
 

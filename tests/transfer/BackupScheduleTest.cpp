@@ -3,14 +3,14 @@
 #include "support/TestSupport.h"
 
 #include "core/register/Dataset.h"
-#include "gui/widgets/DBGrid.h"
-#include "gui/widgets/DBMaskEdit.h"
-#include "gui/widgets/DBEdit.h"
-#include "gui/register/GuestEntry.h"
 #include "core/register/Tables.h"
 #include "core/transfer/BackupSchedule.h"
 #include "core/transfer/Backups.h"
+#include "gui/register/GuestEntry.h"
 #include "gui/transfer/RestoreWindow.h"
+#include "gui/widgets/DBEdit.h"
+#include "gui/widgets/DBGrid.h"
+#include "gui/widgets/DBMaskEdit.h"
 
 #include <QDir>
 #include <QFile>

@@ -7,9 +7,9 @@
 #include "core/register/Schema.h"
 #include "core/register/Tables.h"
 #include "core/transfer/Compaction.h"
-#include "gui/transfer/HistoryWindow.h"
 #include "core/transfer/RunHistory.h"
 #include "core/transfer/TransferRun.h"
+#include "gui/transfer/HistoryWindow.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,23 +2,23 @@
 
 #include "core/register/Database.h"
 #include "core/register/Dataset.h"
-#include "gui/widgets/DBGrid.h"
-#include "gui/widgets/DBMaskEdit.h"
-#include "gui/widgets/DBEdit.h"
-#include "gui/widgets/DBCheckBox.h"
-#include "gui/register/GuestEntry.h"
 #include "core/register/Tables.h"
-#include "gui/shell/MainWindow.h"
-#include "gui/transfer/CompletenessDialog.h"
 #include "core/transfer/KonaklamaWriter.h"
 #include "core/transfer/TransferRun.h"
+#include "gui/register/GuestEntry.h"
+#include "gui/shell/MainWindow.h"
+#include "gui/transfer/CompletenessDialog.h"
+#include "gui/widgets/DBCheckBox.h"
+#include "gui/widgets/DBEdit.h"
+#include "gui/widgets/DBGrid.h"
+#include "gui/widgets/DBMaskEdit.h"
 
 #include <QCryptographicHash>
 #include <QDateEdit>
 #include <QFile>
+#include <QPushButton>
 #include <QTest>
 #include <QToolButton>
-#include <QPushButton>
 #include <QTreeView>
 #include <gtest/gtest.h>
 

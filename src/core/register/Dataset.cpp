@@ -4,7 +4,6 @@
 #include "core/register/TurkishText.h"
 
 #include <QSignalBlocker>
-
 #include <algorithm>
 #include <cstring>
 #include <utility>

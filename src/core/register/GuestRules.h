@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QDate>
+#include <QList>
 #include <QString>
 #include <QTime>
-#include <QList>
 #include <QVariant>
 #include <functional>
 #include <optional>

@@ -3,7 +3,6 @@
 #include "core/register/Store.h"
 
 #include <libpq-fe.h>
-
 #include <vector>
 
 PgConnection::Result::Result(pg_result* result) : m_result(result, PQclear)

@@ -1,18 +1,18 @@
 #include "core/transfer/Backups.h"
 
-#include "platform/core/Clock.h"
-#include "platform/core/FileSystem.h"
 #include "core/register/Database.h"
 #include "core/register/Formats.h"
 #include "core/register/Schema.h"
+#include "platform/core/Clock.h"
+#include "platform/core/FileSystem.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
-#include <future>
 #include <cstdio>
+#include <future>
 
 const QString Backups::kDefaultFolderName = QStringLiteral("Yedekler");
 const QString Backups::kFailure = QStringLiteral("Yedek alınamadı: %1\r%2");

@@ -1,5 +1,10 @@
 #include "core/transfer/TransferRun.h"
 
+#include "Version.h"
+
+#include "core/register/Dataset.h"
+#include "core/register/Tables.h"
+#include "core/shell/Facility.h"
 #include "core/transfer/Compaction.h"
 #include "core/transfer/KonaklamaWriter.h"
 #include "core/transfer/RunHistory.h"
@@ -7,10 +12,6 @@
 #include "platform/core/Dialogs.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Platform.h"
-#include "Version.h"
-#include "core/register/Dataset.h"
-#include "core/register/Tables.h"
-#include "core/shell/Facility.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,22 +1,21 @@
 #include "gui/customers/CustomerWindow.h"
 
 #include "core/customers/RecordSearch.h"
-
-#include "platform/core/Dialogs.h"
-#include "platform/core/Platform.h"
-#include "platform/core/RadaError.h"
-#include "platform/gui/Shell.h"
-#include "gui/widgets/DBEdit.h"
-#include "gui/widgets/DBMaskEdit.h"
-#include "gui/widgets/DBGrid.h"
-#include "gui/widgets/CodePageBox.h"
 #include "core/register/Dataset.h"
 #include "core/register/Formats.h"
 #include "core/register/GuestRules.h"
 #include "core/register/Tables.h"
 #include "core/register/Validation.h"
+#include "gui/widgets/CodePageBox.h"
+#include "gui/widgets/DBEdit.h"
+#include "gui/widgets/DBGrid.h"
+#include "gui/widgets/DBMaskEdit.h"
 #include "gui/widgets/FormKit.h"
 #include "gui/widgets/KeyPreview.h"
+#include "platform/core/Dialogs.h"
+#include "platform/core/Platform.h"
+#include "platform/core/RadaError.h"
+#include "platform/gui/Shell.h"
 
 #include <QComboBox>
 #include <QDateEdit>

@@ -1,11 +1,10 @@
 #include "gui/customers/GuestSearchWindow.h"
 
 #include "core/customers/RecordSearch.h"
-
+#include "core/register/Dataset.h"
+#include "gui/widgets/CodePageBox.h"
 #include "gui/widgets/DBCheckBox.h"
 #include "gui/widgets/DBGrid.h"
-#include "gui/widgets/CodePageBox.h"
-#include "core/register/Dataset.h"
 #include "gui/widgets/FocusHighlight.h"
 #include "gui/widgets/FormKit.h"
 #include "gui/widgets/KeyPreview.h"

@@ -8,7 +8,6 @@
 #include <QStringDecoder>
 #include <QTextCursor>
 #include <QTextTable>
-
 #include <algorithm>
 
 namespace {

@@ -1,10 +1,10 @@
 #include "gui/shell/FacilitySetupWindow.h"
 
 #include "core/shell/Facility.h"
-#include "gui/widgets/FocusHighlight.h"
-#include "platform/core/Dialogs.h"
 #include "gui/widgets/CodePageBox.h"
+#include "gui/widgets/FocusHighlight.h"
 #include "gui/widgets/NumericEdit.h"
+#include "platform/core/Dialogs.h"
 
 #include <QComboBox>
 #include <QDir>

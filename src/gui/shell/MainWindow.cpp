@@ -1,61 +1,62 @@
 #include "gui/shell/MainWindow.h"
 
-#include "gui/shell/Application.h"
-#include "gui/shell/FacilitySetupWindow.h"
-#include "core/shell/Closing.h"
-#include "core/shell/Facility.h"
-#include "gui/shell/AnnouncementPanel.h"
-#include "gui/widgets/FocusHighlight.h"
-#include "gui/widgets/KeyPreview.h"
-#include "gui/widgets/EngravedLabel.h"
-#include "gui/widgets/LedDisplay.h"
-#include "gui/shell/SplashScreen.h"
 #include "Version.h"
-#include "gui/customers/GuestSearchWindow.h"
+
 #include "core/customers/CustomerCopy.h"
-#include "gui/customers/CustomerWindow.h"
-#include "gui/customers/PersonalDataCommands.h"
-#include "platform/core/Clock.h"
-#include "platform/core/Dialogs.h"
-#include "platform/core/AppPath.h"
-#include "platform/core/Platform.h"
-#include "platform/core/Shortcuts.h"
-#include "gui/widgets/DBCheckBox.h"
-#include "gui/widgets/DBEdit.h"
 #include "core/register/Database.h"
 #include "core/register/Dataset.h"
 #include "core/register/Formats.h"
 #include "core/register/GuestRules.h"
-#include "gui/register/GuestEntry.h"
-#include "gui/register/DocumentReaderDialog.h"
-#include "gui/register/PasswordWindow.h"
 #include "core/register/RegisterPassword.h"
-#include "core/transfer/BackupSchedule.h"
-#include "gui/transfer/RestoreWindow.h"
 #include "core/register/Tables.h"
-#include "gui/transfer/HistoryWindow.h"
+#include "core/shell/Closing.h"
+#include "core/shell/Facility.h"
+#include "core/transfer/BackupSchedule.h"
 #include "core/transfer/TransferRun.h"
+#include "gui/customers/CustomerWindow.h"
+#include "gui/customers/GuestSearchWindow.h"
+#include "gui/customers/PersonalDataCommands.h"
+#include "gui/register/DocumentReaderDialog.h"
+#include "gui/register/GuestEntry.h"
+#include "gui/register/PasswordWindow.h"
+#include "gui/shell/AnnouncementPanel.h"
+#include "gui/shell/Application.h"
+#include "gui/shell/FacilitySetupWindow.h"
+#include "gui/shell/SplashScreen.h"
+#include "gui/transfer/HistoryWindow.h"
+#include "gui/transfer/RestoreWindow.h"
+#include "gui/widgets/DBCheckBox.h"
+#include "gui/widgets/DBEdit.h"
+#include "gui/widgets/EngravedLabel.h"
+#include "gui/widgets/FocusHighlight.h"
+#include "gui/widgets/KeyPreview.h"
+#include "gui/widgets/LedDisplay.h"
+#include "platform/core/AppPath.h"
+#include "platform/core/Clock.h"
+#include "platform/core/Dialogs.h"
+#include "platform/core/Platform.h"
+#include "platform/core/Shortcuts.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTimeEdit>
-#include <QGroupBox>
-#include <QKeyEvent>
-#include <QLineEdit>
-#include <QListView>
-#include <QPlainTextEdit>
-#include <QTableView>
-#include <QTextEdit>
-#include <QGuiApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QLocale>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QLocale>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTableView>
+#include <QTextEdit>
 #include <QTimer>
 
 namespace {
@@ -148,7 +149,8 @@ void MainWindow::Aktar()
 {
     if (!m_customers)
         return;
-    copyCustomerToGuest(*guests, *m_tables.musteriler, *m_customers, m_platform.clock.now());
+    if (copyCustomerToGuest(*guests, *m_tables.musteriler, *m_customers, m_platform.clock.now()) && customerCopied)
+        customerCopied(m_tables.musteriler->key());
 }
 
 void MainWindow::lookUpCustomerCode()

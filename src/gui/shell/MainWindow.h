@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 struct Platform;
@@ -79,6 +80,8 @@ public:
     void showCustomerWindow();
     // Copies the customer window's current customer into the guest record.
     void Aktar();
+    // Told the customer's number after every copy, whatever started it.
+    std::function<void(qint64 customerKey)> customerCopied;
     // Enter in the customer code box: the customer with exactly that code
     // is copied into the guest record.
     void lookUpCustomerCode();

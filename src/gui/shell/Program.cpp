@@ -1,34 +1,34 @@
 #include "gui/shell/Program.h"
 
-#include "gui/shell/MainWindow.h"
-#include "gui/shell/FacilitySetupWindow.h"
-#include "gui/shell/SplashScreen.h"
-#include "gui/customers/GuestSearchWindow.h"
-#include "gui/customers/CustomerWindow.h"
-#include "gui/customers/PersonalDataCommands.h"
 #include "core/customers/CustomerDestruction.h"
 #include "core/customers/LastStayRecorder.h"
-#include "gui/register/GuestEntry.h"
 #include "core/register/Dataset.h"
-#include "gui/widgets/LedDisplay.h"
-#include "platform/core/AppPath.h"
-#include "platform/core/Dialogs.h"
-#include "platform/core/FileSystem.h"
-#include "platform/core/RegisterLock.h"
-#include "platform/core/SingleInstance.h"
 #include "core/register/RegisterPassword.h"
 #include "core/register/Tables.h"
 #include "core/shell/Facility.h"
 #include "core/transfer/BackupSchedule.h"
 #include "core/transfer/Backups.h"
 #include "core/transfer/Compaction.h"
-#include "gui/transfer/CompletenessDialog.h"
 #include "core/transfer/TransferRun.h"
+#include "gui/customers/CustomerWindow.h"
+#include "gui/customers/GuestSearchWindow.h"
+#include "gui/customers/PersonalDataCommands.h"
+#include "gui/register/GuestEntry.h"
+#include "gui/shell/FacilitySetupWindow.h"
+#include "gui/shell/MainWindow.h"
+#include "gui/shell/SplashScreen.h"
+#include "gui/transfer/CompletenessDialog.h"
+#include "gui/widgets/LedDisplay.h"
+#include "platform/core/AppPath.h"
+#include "platform/core/Dialogs.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/RegisterLock.h"
+#include "platform/core/SingleInstance.h"
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QTimer>
 #include <QDir>
+#include <QTimer>
 
 Program::Program(Platform& p, const QString& databasePath) : platform(p), database(databasePath)
 {
@@ -143,6 +143,7 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
     // The personal-data duties. Pending edits are settled as before a run;
     // the destruction is due at intervals of at most six months.
     program->lastStays = std::make_unique<LastStayRecorder>(*program->tables, platform.clock);
+    mainWindow->customerCopied = [stays = program->lastStays.get()](qint64 key) { stays->customerCopied(key); };
     program->destruction = std::make_unique<CustomerDestruction>(program->database, *program->tables,
                                                                  *program->compaction, platform.clock);
     program->personalData = std::make_unique<PersonalDataCommands>(

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/core/Platform.h"
 #include "core/register/Database.h"
+#include "platform/core/Platform.h"
 
 #include <memory>
 

@@ -1,13 +1,13 @@
-#include "gui/shell/MainWindow.h"
 #include "gui/shell/Application.h"
+#include "gui/shell/MainWindow.h"
 #include "gui/shell/Program.h"
 #include "platform/core/Clock.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Http.h"
-#include "platform/gui/QtDialogs.h"
-#include "platform/gui/Shell.h"
 #include "platform/core/Shortcuts.h"
 #include "platform/core/SingleInstance.h"
+#include "platform/gui/QtDialogs.h"
+#include "platform/gui/Shell.h"
 
 #include <QCoreApplication>
 #include <QIcon>

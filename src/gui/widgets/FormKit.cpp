@@ -1,15 +1,15 @@
 #include "gui/widgets/FormKit.h"
 
+#include "core/register/Formats.h"
 #include "gui/widgets/DBEdit.h"
 #include "gui/widgets/DBLookupComboBox.h"
-#include "core/register/Formats.h"
 
-#include <QPushButton>
-#include <QHBoxLayout>
-#include <QDialog>
 #include <QDateEdit>
+#include <QDialog>
 #include <QFocusEvent>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QTimeEdit>
 #include <QToolButton>
 
