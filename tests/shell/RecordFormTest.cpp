@@ -5,7 +5,6 @@
 #include "core/register/Tables.h"
 #include "gui/customers/CustomerWindow.h"
 #include "gui/register/GuestEntry.h"
-#include "gui/shell/Application.h"
 #include "gui/shell/MainWindow.h"
 #include "gui/widgets/DBEdit.h"
 #include "gui/widgets/DBMaskEdit.h"
@@ -34,26 +33,32 @@ const QStringList kSurnames = {u"Kaya"_s, u"Demir"_s, u"Aksoy"_s};
 // The record toolbar's commands, in the order the toolbar numbers them.
 enum Command { First, Prior, Next, Last, New, Delete, Save, Cancel };
 
+// What the suite reaches in a shown window.
+struct Parts
+{
+    RecordForm& form;
+    Dataset& records;
+    QWidget& window;
+    QWidget* newRecordBox;   // where a new record begins
+};
+
 // One of the windows built on the record form, as the suite drives it.
 struct RecordWindow
 {
     const char* name;
     const char* table;
     const char* keyColumn;
-    // The number of the toolbar's "first record" button.
-    int firstButton;
+    int firstButton;   // the number of the toolbar's "first record" button
     // Shows the window over three records (Ali Kaya, Veli Demir, Cem Aksoy,
-    // born 1980-01-02; the guest Cem has departed), after these statements
-    // ran on the register.
-    void (*open)(ProgramFixture& p, const QStringList& statements);
-    RecordForm& (*form)(ProgramFixture& p);
-    Dataset& (*records)(ProgramFixture& p);
-    QWidget& (*window)(ProgramFixture& p);
-    // Where a new record begins.
-    QWidget* (*newRecordBox)(ProgramFixture& p);
-    // Every control Enter passes through, in order.
-    QStringList enterOrder;
+    // born 1980-01-02; the guest Cem has departed), after these statements.
+    Parts (*open)(ProgramFixture& p, const QStringList& statements);
+    QStringList enterOrder;   // every control Enter passes through, in order
 };
+
+void PrintTo(const RecordWindow& w, std::ostream* os)
+{
+    *os << w.name;
+}
 
 QStringList withSurnames(const QString& table, QStringList statements)
 {
@@ -63,20 +68,14 @@ QStringList withSurnames(const QString& table, QStringList statements)
 }
 
 const RecordWindow kGuestWindow{
-    "GuestWindow",
-    "Kisi",
-    "ID",
-    2,
+    "GuestWindow", "Kisi", "ID", 2,
     [](ProgramFixture& p, const QStringList& statements) {
         p.open(kNames, true,
                withSurnames(u"Kisi"_s, QStringList{u"UPDATE Kisi SET Kalici = 0, AyrilisTarihi = '2024-03-05', "
                                                    u"AyrilisSaati = '10:30:00' WHERE Adi = 'Cem'"_s} +
                                            statements));
+        return Parts{p.entry(), p.guests(), p.form(), p.entry().customerCodeBox};
     },
-    [](ProgramFixture& p) -> RecordForm& { return p.entry(); },
-    [](ProgramFixture& p) -> Dataset& { return p.guests(); },
-    [](ProgramFixture& p) -> QWidget& { return p.form(); },
-    [](ProgramFixture& p) -> QWidget* { return p.entry().customerCodeBox; },
     {u"Edit1"_s, u"DBEdit1"_s, u"DBEdit2"_s, u"DateTimePicker1"_s, u"DBLookupComboBox1"_s, u"DBLookupComboBox2"_s,
      u"DBEdit16"_s, u"DBLookupComboBox3"_s, u"DBEdit3"_s, u"DateTimePicker2"_s, u"DateTimePicker3"_s, u"DBEdit4"_s,
      u"DBEdit5"_s, u"DBEdit6"_s, u"DBLookupComboBox4"_s, u"DBEdit7"_s, u"DBEdit8"_s, u"DBEdit9"_s, u"DBEdit10"_s,
@@ -85,70 +84,47 @@ const RecordWindow kGuestWindow{
 };
 
 const RecordWindow kCustomerWindow{
-    "CustomerWindow",
-    "Musteriler",
-    "musteriID",
-    3,
+    "CustomerWindow", "Musteriler", "musteriID", 3,
     [](ProgramFixture& p, const QStringList& statements) {
         QStringList all;
         for (int i = 0; i < kNames.size(); ++i)
             all << u"INSERT INTO Musteriler (musteriKodu, Adi, DogumTarihi) VALUES ('K%1', '%2', '1980-01-02')"_s.arg(
                        QString::number(i + 1), kNames[i]);
         p.open({}, true, all + withSurnames(u"Musteriler"_s, statements));
+        CustomerWindow& w = *p.program->customerWindow;
         QTest::mouseClick(p.entry().button(12), Qt::LeftButton);
-        if (!QTest::qWaitForWindowActive(p.program->customerWindow.get()))
+        if (!QTest::qWaitForWindowActive(&w))
             ADD_FAILURE() << "the customer window did not become active";
+        return Parts{w, w.customers, w, w.codeBox};
     },
-    [](ProgramFixture& p) -> RecordForm& { return *p.program->customerWindow; },
-    [](ProgramFixture& p) -> Dataset& { return *p.tables().musteriler; },
-    [](ProgramFixture& p) -> QWidget& { return *p.program->customerWindow; },
-    [](ProgramFixture& p) -> QWidget* { return p.program->customerWindow->codeBox; },
     {u"DBEdit14"_s, u"DBEdit1"_s, u"DBEdit2"_s, u"DateTimePicker1"_s, u"DBLookupComboBox1"_s, u"DBLookupComboBox2"_s,
      u"DBEdit16"_s, u"DBLookupComboBox3"_s, u"DBEdit3"_s, u"DBEdit4"_s, u"DBEdit5"_s, u"DBEdit6"_s,
      u"DBLookupComboBox4"_s, u"DBEdit7"_s, u"DBEdit8"_s, u"DBEdit9"_s, u"DBEdit10"_s, u"DBEdit11"_s, u"DBEdit12"_s,
      u"DBLookupComboBox6"_s, u"DBEdit13"_s, u"DBEdit15"_s, u"DBGrid1"_s, u"ComboBox1"_s, u"Edit1"_s},
 };
 
-void PrintTo(const RecordWindow& w, std::ostream* os)
-{
-    *os << w.name;
-}
-
-// Routes the general error report to the scripted dialogs while alive.
-struct ErrorReports
-{
-    explicit ErrorReports(Dialogs& dialogs) { RadaApplication::instance()->setErrorDialogs(&dialogs); }
-    ~ErrorReports() { RadaApplication::instance()->setErrorDialogs(nullptr); }
-};
-
 // The program started afresh with the window under test shown.
 struct OpenWindow
 {
-    OpenWindow(const RecordWindow& w, const QStringList& statements) : w(w) { w.open(p, statements); }
+    OpenWindow(const RecordWindow& w, const QStringList& statements) : w(w), parts(w.open(p, statements)) {}
 
-    RecordForm& form() { return w.form(p); }
-    Dataset& records() { return w.records(p); }
-    QWidget& window() { return w.window(p); }
+    RecordForm& form() { return parts.form; }
+    Dataset& records() { return parts.records; }
     ScriptedDialogs& dialogs() { return p.dialogs(); }
     QToolButton* button(Command c) { return form().button(w.firstButton + c); }
     void click(Command c) { QTest::mouseClick(button(c), Qt::LeftButton); }
     // A column of the current record as the register holds it.
     QString stored(const QString& column)
     {
-        return p.program->database
-            .column(u"SELECT \"%1\" FROM \"%2\" WHERE \"%3\" = ?"_s.arg(column, QLatin1String(w.table),
-                                                                        QLatin1String(w.keyColumn)),
-                    {records().key()})
-            .value(0)
-            .toString();
+        const QString sql = u"SELECT \"%1\" FROM %2 WHERE %3 = ?"_s.arg(column, QLatin1String(w.table),
+                                                                         QLatin1String(w.keyColumn));
+        return p.program->database.column(sql, {records().key()}).value(0).toString();
     }
-    int storedCount()
-    {
-        return p.storedCount(QString::fromLatin1(w.table));
-    }
+    int storedCount() { return p.storedCount(QString::fromLatin1(w.table)); }
 
     const RecordWindow& w;
     ProgramFixture p;
+    Parts parts;
 };
 
 class RecordFormTest : public ::testing::TestWithParam<RecordWindow>
@@ -264,7 +240,7 @@ TEST_P(RecordFormTest, ABirthDateOnlyChangeIsUndoneByEscOrCancelAndStoredByAMove
             t.click(Cancel);
         EXPECT_EQ(t.records().state(), State::Browse);
         EXPECT_EQ(birth->date(), stored);
-        EXPECT_TRUE(t.window().isVisible());
+        EXPECT_TRUE(t.parts.window.isVisible());
     }
 
     // A move stores it, as it stores a typed change.
@@ -313,51 +289,38 @@ TEST_P(RecordFormTest, DeleteAsksForAStoredRecordOnly)
     }
 }
 
+// Alt and Ctrl together run both moves, the Alt one first.
 TEST_P(RecordFormTest, MoveKeysMatchTheirToolbarButtons)
 {
-    struct Case { Qt::Key key; Qt::KeyboardModifiers modifiers; int from; int to; Command button; const char* tip; };
+    struct Case { Qt::Key key; Qt::KeyboardModifiers modifiers; int from; QList<int> visited; Command button; const char* tip; };
     const Case cases[] = {
-        {Qt::Key_Right, Qt::AltModifier, 0, 1, Next, "Sonraki Kayıt [Alt+Sağ Ok]"},
-        {Qt::Key_Left, Qt::AltModifier, 2, 1, Prior, "Önceki Kayıt [Alt+Sol Ok]"},
-        {Qt::Key_Right, Qt::ControlModifier, 0, 2, Last, "Son Kayıt [Ctrl+Sağ Ok]"},
-        {Qt::Key_Left, Qt::ControlModifier, 2, 0, First, "İlk Kayıt [Ctrl+Sol Ok]"},
-        {Qt::Key_Right, Qt::ShiftModifier | Qt::ControlModifier, 1, 2, Last, "Son Kayıt [Ctrl+Sağ Ok]"},
+        {Qt::Key_Right, Qt::AltModifier, 0, {1}, Next, "Sonraki Kayıt [Alt+Sağ Ok]"},
+        {Qt::Key_Left, Qt::AltModifier, 2, {1}, Prior, "Önceki Kayıt [Alt+Sol Ok]"},
+        {Qt::Key_Right, Qt::ControlModifier, 0, {2}, Last, "Son Kayıt [Ctrl+Sağ Ok]"},
+        {Qt::Key_Left, Qt::ControlModifier, 2, {0}, First, "İlk Kayıt [Ctrl+Sol Ok]"},
+        {Qt::Key_Right, Qt::ShiftModifier | Qt::ControlModifier, 1, {2}, Last, "Son Kayıt [Ctrl+Sağ Ok]"},
+        {Qt::Key_Left, Qt::ControlModifier | Qt::AltModifier, 2, {1, 0}, First, "İlk Kayıt [Ctrl+Sol Ok]"},
+        {Qt::Key_Right, Qt::ControlModifier | Qt::AltModifier, 0, {1, 2}, Last, "Son Kayıt [Ctrl+Sağ Ok]"},
     };
-    OpenWindow& t = open();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.tip);
-        EXPECT_EQ(t.button(c.button)->toolTip(), QString::fromUtf8(c.tip));
-        t.records().first();
-        for (int i = 0; i < c.from; ++i)
-            t.records().next();
-        ASSERT_TRUE(focusOn(t.form().surnameBox));
-        press(c.key, c.modifiers);
-        EXPECT_EQ(t.records().recNo(), c.to);
-        EXPECT_EQ(t.form().nameBox->text(), kNames[c.to]);
-    }
-}
-
-TEST_P(RecordFormTest, CombinedModifiersRunEveryMatchingMoveInOrder)
-{
     OpenWindow& t = open();
     Dataset& records = t.records();
     QList<int> visited;
-    auto scroll = records.afterScroll;
-    records.afterScroll = [&, scroll] {
+    records.afterScroll = [&, scroll = records.afterScroll] {
         visited << records.recNo();
         scroll();
     };
-    records.last();
-    visited.clear();
-    ASSERT_TRUE(focusOn(t.form().nameBox));
-    press(Qt::Key_Left, Qt::ControlModifier | Qt::AltModifier);
-    EXPECT_EQ(visited, (QList<int>{1, 0}));
-    EXPECT_EQ(t.form().nameBox->text(), u"Ali"_s);
-
-    visited.clear();
-    press(Qt::Key_Right, Qt::ControlModifier | Qt::AltModifier);
-    EXPECT_EQ(visited, (QList<int>{1, 2}));
-    EXPECT_EQ(t.form().nameBox->text(), u"Cem"_s);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tip);
+        EXPECT_EQ(t.button(c.button)->toolTip(), QString::fromUtf8(c.tip));
+        records.first();
+        for (int i = 0; i < c.from; ++i)
+            records.next();
+        ASSERT_TRUE(focusOn(t.form().surnameBox));
+        visited.clear();
+        press(c.key, c.modifiers);
+        EXPECT_EQ(visited, c.visited);
+        EXPECT_EQ(t.form().nameBox->text(), kNames[c.visited.last()]);
+    }
 }
 
 TEST_P(RecordFormTest, SaveNewCancelAndDeleteKeys)
@@ -385,15 +348,15 @@ TEST_P(RecordFormTest, SaveNewCancelAndDeleteKeys)
     press(Qt::Key_Escape);
     EXPECT_EQ(t.records().state(), State::Browse);
     EXPECT_EQ(surname->text(), u"Kayaxx"_s);
-    EXPECT_TRUE(t.window().isVisible());
+    EXPECT_TRUE(t.parts.window.isVisible());
 
     press(Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(t.records().state(), State::Insert);
-    QWidget* begun = t.w.newRecordBox(t.p);
+    QWidget* begun = t.parts.newRecordBox;
     EXPECT_TRUE(waitFor([begun] { return begun->hasFocus(); }));
     press(Qt::Key_Escape);
     EXPECT_EQ(t.records().state(), State::Browse);
-    EXPECT_TRUE(t.window().isVisible());
+    EXPECT_TRUE(t.parts.window.isVisible());
 
     // Delete, in a text box and in a lookup box: asked first, and the record
     // that becomes current is shown whole (the key goes no further).
@@ -401,7 +364,7 @@ TEST_P(RecordFormTest, SaveNewCancelAndDeleteKeys)
     for (int k = 0; k < 2; ++k) {
         SCOPED_TRACE(boxes[k]);
         ASSERT_EQ(t.form().nameBox->text(), kNames[k]);
-        ASSERT_TRUE(focusOn(t.p.widget(QString::fromLatin1(boxes[k]), &t.window())));
+        ASSERT_TRUE(focusOn(t.p.widget(QString::fromLatin1(boxes[k]), &t.parts.window)));
         t.dialogs().clear();
         t.dialogs().setNextAnswer(Dialogs::No);
         press(Qt::Key_Delete, Qt::ControlModifier);
@@ -423,7 +386,7 @@ TEST_P(RecordFormTest, EnterMovesAlongTheTabOrderAndWraps)
     OpenWindow& t = open();
     QList<QWidget*> order;
     for (const QString& name : GetParam().enterOrder)
-        order << t.p.widget(name, &t.window());
+        order << t.p.widget(name, &t.parts.window);
     EXPECT_EQ(order, t.form().tabOrder);
     // On a stored record (the guest's departure boxes open), and on a new
     // one, where Enter passes over the boxes that are shut. Passing through
