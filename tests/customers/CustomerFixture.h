@@ -8,7 +8,6 @@
 #include "gui/customers/CustomerWindow.h"
 #include "gui/customers/GuestSearchWindow.h"
 #include "gui/register/GuestEntry.h"
-#include "gui/shell/Application.h"
 #include "gui/widgets/DBGrid.h"
 
 #include <QComboBox>
@@ -27,7 +26,6 @@ using Columns = std::map<QString, QString>;
 
 inline const QString kCodeMessage =
     QStringLiteral("Müşteri Kodu boş geçilmiş veya daha önce kullanılmış!\rLütfen Müşteri Kodu'nu tekrar giriniz.");
-inline const QString kDeleteQuestion = QStringLiteral("Bu Kaydı Silmek İstediğinize Emin Misiniz ?");
 inline const QString kInvalidTckn = QStringLiteral("TC Kimlik No Geçersiz Görünüyor");
 inline const QString kCodeNotFound = QStringLiteral("Aradığınız Müşteri Kodunda Müşteri Bulunamadı!");
 inline const QString kNoCustomer = QStringLiteral("Müşteri Bulunamadı.");
@@ -76,13 +74,6 @@ inline QList<Columns> fourCustomers()
          {QStringLiteral("DogumTarihi"), QStringLiteral("1990-03-04")}},
     };
 }
-
-// Routes the general error report to the scripted dialogs while alive.
-struct ErrorReports
-{
-    explicit ErrorReports(Dialogs& dialogs) { RadaApplication::instance()->setErrorDialogs(&dialogs); }
-    ~ErrorReports() { RadaApplication::instance()->setErrorDialogs(nullptr); }
-};
 
 // The program over a set-up facility with customers and guests stored before
 // the start, the main window shown.

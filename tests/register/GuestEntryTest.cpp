@@ -5,7 +5,6 @@
 #include "core/register/Dataset.h"
 #include "core/register/Tables.h"
 #include "gui/register/GuestEntry.h"
-#include "gui/shell/Application.h"
 #include "gui/widgets/DBCheckBox.h"
 #include "gui/widgets/DBEdit.h"
 #include "gui/widgets/DBGrid.h"
@@ -30,16 +29,8 @@ const QString kTimeOrder = u"Geliş Zamanı Ayrılış Zamanından Sonra Olamaz.
 const QString kCitizenFields =
     u"T.C. Vatandaşları İçin Bazı Bölümler Boş Geçilmiş.\rLütfen Gerekli Boş Alanları Doldurup Tekrar Deneyiniz."_s;
 const QString kPostError = u"Veri Girişi Problemi: Lütfen Eksik Bölümleri Doldurup Tekrar Deneyiniz."_s;
-const QString kInvalidTckn = u"TC Kimlik No Geçersiz Görünüyor"_s;
 const QDateTime kNow(QDate(2024, 5, 6), QTime(9, 8, 7));
 const QDate kDayZero(1899, 12, 30);
-
-// Routes the general error report to the scripted dialogs while alive.
-struct ErrorReports
-{
-    explicit ErrorReports(Dialogs& dialogs) { RadaApplication::instance()->setErrorDialogs(&dialogs); }
-    ~ErrorReports() { RadaApplication::instance()->setErrorDialogs(nullptr); }
-};
 
 // The main window over a set-up facility and a few stored guests.
 struct GuestWindow
@@ -173,37 +164,6 @@ TEST_F(GuestEntryTest, SaveOnAnUnchangedRecordRunsTheChecks)
     EXPECT_TRUE(stored(u"TCKimlikNo"_s, ids[1]).isNull());
 }
 
-TEST_F(GuestEntryTest, PlateLosesItsBlanksOnlyWhileTheRecordIsEdited)
-{
-    start({u"Ali"_s}, true, {u"UPDATE Kisi SET AracPlakaNo = '34 AB 1234'"_s});
-    const qint64 id = ids[0];
-    ASSERT_TRUE(focusOn(e().plateBox));
-    press(Qt::Key_Tab);
-    EXPECT_FALSE(e().plateBox->hasFocus());
-    EXPECT_EQ(e().plateBox->text(), u"34 AB 1234"_s);
-    EXPECT_EQ(ds().state(), State::Browse);
-    EXPECT_EQ(stored(u"AracPlakaNo"_s, id).toString(), u"34 AB 1234"_s);
-
-    // Leaving the box after typing.
-    ASSERT_TRUE(focusOn(e().plateBox));
-    e().plateBox->selectAll();
-    typeText(e().plateBox, u"06 xy 99"_s);
-    press(Qt::Key_Tab);
-    EXPECT_EQ(e().plateBox->text(), u"06xy99"_s);
-    EXPECT_EQ(ds().text(u"AracPlakaNo"_s), u"06xy99"_s);
-    click(8);
-    EXPECT_EQ(stored(u"AracPlakaNo"_s, id).toString(), u"06xy99"_s);
-
-    // Save without leaving the box: the toolbar takes no focus.
-    ASSERT_TRUE(focusOn(e().plateBox));
-    e().plateBox->selectAll();
-    typeText(e().plateBox, u"35 K 1"_s);
-    click(8);
-    EXPECT_TRUE(e().plateBox->hasFocus());
-    EXPECT_EQ(e().plateBox->text(), u"35K1"_s);
-    EXPECT_EQ(stored(u"AracPlakaNo"_s, id).toString(), u"35K1"_s);
-}
-
 TEST_F(GuestEntryTest, SerialNumberTakesDigitsAndBackspaceOnly)
 {
     start({u"Ali"_s});
@@ -249,34 +209,6 @@ TEST_F(GuestEntryTest, TextBoxesRefuseWhatTheNotificationFileCannotCarry)
         EXPECT_EQ(box->text(), u"Işık xéğ"_s);
     }
     EXPECT_EQ(ds().text(u"Adi"_s), u"Işık xéğ"_s);
-}
-
-TEST_F(GuestEntryTest, APickerOnlyChangeIsStoredByAMoveAndUndoneByCancel)
-{
-    start({u"Ali"_s, u"Veli"_s});
-    const qint64 id = ids[0];
-    ASSERT_TRUE(focusOn(e().birthBox));
-    press(Qt::Key_Up);
-    const QDate changed = e().birthBox->date();
-    ASSERT_NE(changed, QDate(1980, 1, 2));
-    EXPECT_EQ(ds().state(), State::Edit);
-    EXPECT_TRUE(e().hasUnsavedChanges());
-
-    // A move stores it, as it stores a typed change.
-    click(4);
-    click(3);
-    EXPECT_EQ(ds().recNo(), 0);
-    EXPECT_EQ(e().birthBox->date(), changed);
-    EXPECT_EQ(stored(u"DogumTarihi"_s, id).toString(), changed.toString(u"yyyy-MM-dd"_s));
-
-    // "İptal" brings the stored value back into the picker.
-    ASSERT_TRUE(focusOn(e().arrivalTimeBox));
-    press(Qt::Key_Up);
-    ASSERT_NE(e().arrivalTimeBox->time(), QTime(12, 0));
-    click(9);
-    EXPECT_EQ(ds().state(), State::Browse);
-    EXPECT_EQ(e().arrivalTimeBox->time(), QTime(12, 0));
-    EXPECT_EQ(stored(u"GelisSaati"_s, id).toString(), u"12:00:00"_s);
 }
 
 TEST_F(GuestEntryTest, SaveChecksTheStayTimesOfTheBoxes)
@@ -385,28 +317,6 @@ TEST_F(GuestEntryTest, ARefusedRecordKeepsWhatWasTypedAndIsStoredOnceFixed)
     EXPECT_EQ(stored(u"DogumTarihi"_s, id).toString(), u"1899-12-30"_s);
 }
 
-TEST(GuestEntryCases, DeleteAsksFirst)
-{
-    struct Case { Dialogs::Button answer; bool deleted; };
-    for (const Case& c : {Case{Dialogs::Yes, true}, Case{Dialogs::No, false}, Case{Dialogs::NoButton, false}}) {
-        SCOPED_TRACE(int(c.answer));
-        GuestWindow t;
-        t.start({u"Ali"_s, u"Veli"_s});
-        t.dialogs().setNextAnswer(c.answer);
-        t.click(7);
-        ASSERT_EQ(t.dialogs().messages.size(), 1);
-        const ScriptedDialogs::Shown& box = t.dialogs().messages[0];
-        EXPECT_EQ(box.text, u"Bu Kaydı Silmek İstediğinize Emin Misiniz ?"_s);
-        EXPECT_EQ(box.caption, u"Warning"_s);
-        EXPECT_EQ(box.icon, Dialogs::Icon::Warning);
-        EXPECT_EQ(box.buttons, Dialogs::Buttons(Dialogs::Yes) | Dialogs::No);
-        EXPECT_EQ(box.defaultButton, Dialogs::Yes);
-        EXPECT_EQ(t.storedCount(), c.deleted ? 1 : 2);
-        EXPECT_EQ(t.e().nameBox->text(), c.deleted ? u"Veli"_s : u"Ali"_s);
-        EXPECT_EQ(t.ds().state(), State::Browse);
-    }
-}
-
 TEST_F(GuestEntryTest, DeleteOnAnEmptyTableDoesNothing)
 {
     ErrorReports reports(dialogs());
@@ -433,54 +343,6 @@ TEST_F(GuestEntryTest, SearchButtonDiscardsAHalfTypedRecord)
     EXPECT_EQ(e().nameBox->text(), u"Ali"_s);
     EXPECT_EQ(storedCount(), 1);
     EXPECT_TRUE(dialogs().messages.isEmpty());
-}
-
-TEST_F(GuestEntryTest, LeavingTheIdentityNumberBoxChecksTheNumber)
-{
-    // ">" leaves a position empty, "<" is a backspace.
-    struct Case { QString keys; QString field; QStringList messages; Dialogs::Icon icon; bool focusBack; };
-    const Case cases[] = {
-        {u""_s, u""_s, {}, Dialogs::Icon::None, false},
-        {u"12<<"_s, u""_s, {}, Dialogs::Icon::None, false},
-        {u"12345678950"_s, u"12345678950"_s, {}, Dialogs::Icon::None, false},
-        {u"12345678951"_s, u"12345678951"_s, {kInvalidTckn}, Dialogs::Icon::None, true},
-        {u"1234567895"_s, u"1234567895 "_s, {kInvalidTckn}, Dialogs::Icon::None, true},
-        {u">2345678950"_s, u" 2345678950"_s, {kInvalidTckn}, Dialogs::Icon::None, true},
-        {u"123>>45"_s, u"123  45    "_s, {kInvalidTckn}, Dialogs::Icon::None, true},
-        {u"1234>567890"_s, u"1234 567890"_s, {u"'1234 567890' is not a valid integer value"_s}, Dialogs::Icon::Error,
-         false},
-    };
-    ErrorReports reports(dialogs());
-    start({u"Ali"_s}, true, {u"UPDATE Kisi SET TCKimlikNo = '12345678951'"_s});
-    // A stored number is checked as well, although nothing was typed.
-    ASSERT_TRUE(focusOn(e().identityBox));
-    press(Qt::Key_Tab);
-    EXPECT_EQ(dialogs().texts(), QStringList{kInvalidTckn});
-    EXPECT_TRUE(waitFor([this] { return e().identityBox->hasFocus(); }));
-    EXPECT_EQ(ds().state(), State::Browse);
-
-    click(6);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.keys.toStdString());
-        dialogs().clear();
-        ASSERT_TRUE(focusOn(e().identityBox));
-        e().identityBox->home(false);
-        for (QChar k : c.keys) {
-            const Qt::Key key = k == u'>' ? Qt::Key_Right : k == u'<' ? Qt::Key_Backspace : Qt::Key(k.unicode());
-            QTest::keyClick(e().identityBox, key);
-        }
-        press(Qt::Key_Tab);
-        QTest::qWait(20);
-        EXPECT_EQ(dialogs().texts(), c.messages);
-        if (!c.messages.isEmpty()) {
-            EXPECT_EQ(dialogs().messages[0].icon, c.icon);
-            EXPECT_EQ(dialogs().messages[0].caption, u"Rirede Zarevave Rurored"_s);
-        }
-        EXPECT_EQ(e().identityBox->hasFocus(), c.focusBack);
-        EXPECT_EQ(ds().text(u"TCKimlikNo"_s), c.field);
-        e().identityBox->clear();
-        ds().clearField(u"TCKimlikNo"_s);
-    }
 }
 
 TEST_F(GuestEntryTest, IdentityNumberBoxShowsEveryPosition)

@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 
 #include "core/transfer/Completeness.h"
+#include "gui/shell/Application.h"
 #include "gui/shell/MainWindow.h"
 #include "gui/shell/Program.h"
 #include "platform/core/SingleInstance.h"
@@ -93,6 +94,13 @@ struct ProgramFixture
     {
         return program->mainWindow->findChild<T*>(name);
     }
+};
+
+// Routes the general error report to the scripted dialogs while alive.
+struct ErrorReports
+{
+    explicit ErrorReports(Dialogs& dialogs) { RadaApplication::instance()->setErrorDialogs(&dialogs); }
+    ~ErrorReports() { RadaApplication::instance()->setErrorDialogs(nullptr); }
 };
 
 // Runs action on the next modal window that opens, once it is up.
