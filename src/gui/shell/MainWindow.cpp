@@ -598,31 +598,15 @@ bool MainWindow::previewKey(QKeyEvent* key)
 void MainWindow::runCommandKey(QKeyEvent* event)
 {
     const int k = event->key();
-    const Qt::KeyboardModifiers m = event->modifiers();
-    const bool ctrl = m.testFlag(Qt::ControlModifier);
-    const bool alt = m.testFlag(Qt::AltModifier);
+    const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
     if (k == Qt::Key_F3)
         openSearchWindow();
-    if (alt && k == Qt::Key_Right)
-        entry->nextRecord();
-    if (alt && k == Qt::Key_Left)
-        entry->priorRecord();
-    if (ctrl && k == Qt::Key_Right)
-        entry->lastRecord();
-    if (ctrl && k == Qt::Key_Left)
-        entry->firstRecord();
-    if (ctrl && k == Qt::Key_S)
-        entry->saveRecord();
+    // The record keys are the guest form's own, as in the customer window.
+    entry->runRecordKey(*event);
     if (ctrl && k == Qt::Key_E)
         startTransfer();
-    if (ctrl && k == Qt::Key_N)
-        entry->newRecord();
-    if (ctrl && k == Qt::Key_Delete)
-        entry->deleteRecord();
     if (k == Qt::Key_F5)
         showCustomerWindow();
-    if (k == Qt::Key_Escape)
-        entry->cancelEdit();
     if (k == Qt::Key_F8)
         openZoneReader();
 }
