@@ -58,6 +58,9 @@ public:
 
     // The column that keys a table's rows on the server.
     static QString keyColumn(const TableDef& table);
+    // Makes one of the register's tables, empty, with the server's own
+    // columns; for the copy of a register file.
+    void createTable(const TableDef& table);
 
 private:
     void prepareSchema();
