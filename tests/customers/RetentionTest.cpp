@@ -43,7 +43,7 @@ struct RetentionFixture : ::testing::Test
         tables = std::make_unique<Tables>(db, fake.clock, fake.dialogs);
         tables->openAll();
         compaction = std::make_unique<Compaction>(db, fake.fs, fake.dialogs);
-        destruction = std::make_unique<CustomerDestruction>(db, *tables, *compaction, fake.clock);
+        destruction = std::make_unique<CustomerDestruction>(db, *tables, compaction.get(), fake.clock);
         destruction->settings();
     }
     qint64 customer(const QString& code, const QString& adi = u"Ayşe"_s, const QString& soyadi = u"Yılmaz"_s,
@@ -311,7 +311,7 @@ TEST(RetentionOfAnEarlierRegister, OpensWithTheNewTablesAndDestroysNobodyOnTheFi
     Tables tables(db, fake.clock, fake.dialogs);
     tables.openAll();
     Compaction compaction(db, fake.fs, fake.dialogs);
-    CustomerDestruction destruction(db, tables, compaction, fake.clock);
+    CustomerDestruction destruction(db, tables, &compaction, fake.clock);
     EXPECT_EQ(destruction.settings().months(), RetentionSettings::kDefaultMonths);
     EXPECT_EQ(destruction.settings().start(), fake.clock.now().date());
     ASSERT_EQ(db.count(u"Musteriler"_s), 1);

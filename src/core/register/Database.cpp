@@ -392,6 +392,11 @@ int Database::count(const QString& table)
     return column(QStringLiteral("SELECT count(*) FROM \"%1\"").arg(t.name)).value(0).toInt();
 }
 
+void Database::eraseOnDelete()
+{
+    exec(QStringLiteral("PRAGMA secure_delete = ON"));
+}
+
 void Database::begin()
 {
     // Counted only once it has started: a BEGIN that failed leaves no

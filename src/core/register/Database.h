@@ -83,6 +83,9 @@ public:
     void begin() override;
     void commit() override;
     void rollback() override;
+    // Turns SQLite's secure delete on: freed pages are overwritten, in the
+    // file and in its journal.
+    void eraseOnDelete() override;
 
     // Runs one statement with bound values; for schema work and tests.
     void exec(const QString& sql, const QList<QVariant>& values = {});

@@ -282,6 +282,12 @@ void PgStore::remove(const QString& table, const QList<qint64>& keys)
     }
 }
 
+void PgStore::dropDeletedRows(const QString& table)
+{
+    // Not inside a transaction: the server refuses it there.
+    exec(QStringLiteral("VACUUM FULL %1").arg(quoted(Schema::table(table).name)));
+}
+
 int PgStore::count(const QString& table)
 {
     const TableDef& t = Schema::table(table);

@@ -50,6 +50,8 @@ public:
     void begin() override;
     void commit() override;
     void rollback() override;
+    // VACUUM FULL: a plain VACUUM leaves deleted rows' bytes in the files.
+    void dropDeletedRows(const QString& table) override;
 
     // Runs one statement with bound values; for schema work and tests.
     PgConnection::Result exec(const QString& sql, const QList<QVariant>& values = {});

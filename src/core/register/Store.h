@@ -112,6 +112,14 @@ public:
     virtual void commit() = 0;
     virtual void rollback() = 0;
 
+    // Before personal data is deleted: the engine overwrites what deleted
+    // rows leave behind, where it can be told to.
+    virtual void eraseOnDelete() {}
+    // After a deletion of personal data has committed: the table's files
+    // are rewritten without the deleted rows' bytes, where the engine keeps
+    // them (the file is compacted as a whole instead).
+    virtual void dropDeletedRows(const QString& table) { Q_UNUSED(table); }
+
 protected:
     // Every row of a table collected from scan(), for a store whose scan is
     // its own way of reading.
