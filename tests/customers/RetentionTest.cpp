@@ -1,3 +1,4 @@
+#include "support/PgTestServer.h"
 #include "support/TestSupport.h"
 
 #include "core/customers/CustomerDestruction.h"
@@ -6,6 +7,7 @@
 #include "core/customers/PersonalDataSearch.h"
 #include "core/register/Database.h"
 #include "core/register/Dataset.h"
+#include "core/register/PgStore.h"
 #include "core/register/Schema.h"
 #include "core/register/Tables.h"
 #include "core/transfer/Compaction.h"
@@ -316,4 +318,46 @@ TEST(RetentionOfAnEarlierRegister, OpensWithTheNewTablesAndDestroysNobodyOnTheFi
     EXPECT_EQ(destruction.settings().start(), fake.clock.now().date());
     ASSERT_EQ(db.count(u"Musteriler"_s), 1);
     EXPECT_TRUE(destruction.expiredCustomers().isEmpty());
+}
+
+TEST(RetentionOnAServer, ExpiredCustomersAndTheirLastStaysLeaveTheServerWithoutACompaction)
+{
+    TestDir dir;
+    FakePlatform fake;
+    fake.clock.set(kStart);
+    PgStore pg(PgTestServer::instance().freshDatabase());
+    pg.open();
+    const auto customer = [&pg](const QString& code) {
+        QList<QVariant> values(Schema::musteriler().columns.size());
+        values[Schema::musteriler().indexOf(u"musteriKodu"_s)] = code;
+        return pg.insert(Schema::musteriler().name, values);
+    };
+    const qint64 old = customer(u"K1"_s);
+    const qint64 unseen = customer(u"K2"_s);
+    const qint64 recent = customer(u"K3"_s);
+    LastStayRecorder::stamp(pg, old, kStart.date());
+    // Stamped again: the row of the earlier stamp gives way.
+    LastStayRecorder::stamp(pg, recent, kStart.date());
+    LastStayRecorder::stamp(pg, recent, kStart.date().addMonths(39));
+    // A last stay whose customer is gone already.
+    LastStayRecorder::stamp(pg, recent + 100, kStart.date());
+    Tables tables(pg, fake.clock, fake.dialogs);
+    tables.openAll();
+    CustomerDestruction destruction(pg, tables, nullptr, fake.clock);
+    destruction.settings();
+    fake.clock.set(kStart.addMonths(40));
+
+    EXPECT_EQ(destruction.expiredCustomers(), (QList<qint64>{old, unseen}));
+    EXPECT_EQ(destruction.destroyExpired().destroyed, 2);
+
+    QList<qint64> customers;
+    for (const StoreRow& row : pg.load(Schema::musteriler().name))
+        customers << row.key;
+    EXPECT_EQ(customers, QList<qint64>{recent});
+    const QList<StoreRow> stays = pg.load(Schema::musteriKonaklama().name);
+    ASSERT_EQ(stays.size(), 1);
+    EXPECT_EQ(stays[0].values, (QList<QVariant>{recent, u"2027-06-07"_s}));
+    const QList<DestructionLog::Entry> log = DestructionLog::readAll(pg);
+    ASSERT_EQ(log.size(), 1);
+    EXPECT_EQ(log[0].count, 2);
 }

@@ -76,6 +76,7 @@ public:
 
     QList<StoreRow> load(const QString& table) override;
     void scan(const QString& table, const RowReader& row) override;
+    QList<qint64> keysWhere(const QString& table, int column, qint64 value) override;
     qint64 insert(const QString& table, const QList<QVariant>& values) override;
     void update(const QString& table, qint64 key, const QList<QVariant>& values) override;
     void remove(const QString& table, const QList<qint64>& keys) override;

@@ -188,6 +188,22 @@ void PgStore::scan(const QString& table, const RowReader& row)
     }
 }
 
+QList<qint64> PgStore::keysWhere(const QString& table, int column, qint64 value)
+{
+    const TableDef& t = Schema::table(table);
+    const PgConnection::Result r =
+        exec(QStringLiteral("SELECT %1, %2 FROM %3 WHERE %4 = $1 ORDER BY %1")
+                 .arg(quoted(keyColumn(t)), quoted(kVersionColumn), quoted(t.name), quoted(t.columns.at(column).name)),
+             {value});
+    QHash<qint64, qint64>& versions = m_versions[t.name];
+    QList<qint64> keys;
+    for (int i = 0; i < r.rows(); ++i) {
+        keys << r.integer(i, 0);
+        versions.insert(keys.last(), r.integer(i, 1));
+    }
+    return keys;
+}
+
 qint64 PgStore::insert(const QString& table, const QList<QVariant>& values)
 {
     const TableDef& t = Schema::table(table);

@@ -40,6 +40,8 @@ public:
 
     QList<StoreRow> load(const QString& table) override;
     void scan(const QString& table, const RowReader& row) override;
+    // The rows' versions are kept as a scan keeps them.
+    QList<qint64> keysWhere(const QString& table, int column, qint64 value) override;
     qint64 insert(const QString& table, const QList<QVariant>& values) override;
     // Throws StoreConflict when the row is not at the version last handed out.
     void update(const QString& table, qint64 key, const QList<QVariant>& values) override;

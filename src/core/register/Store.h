@@ -100,6 +100,19 @@ public:
             row(r.key, values);
         }
     }
+    // The keys of the rows whose column (by its place in schema order) holds
+    // this whole number, in stored order; a row's key is not always a
+    // number of its own (a table without an auto-number).
+    virtual QList<qint64> keysWhere(const QString& table, int column, qint64 value)
+    {
+        QList<qint64> keys;
+        scan(table, [&](qint64 key, std::span<const StoreValue> values) {
+            const StoreValue& v = values[std::size_t(column)];
+            if (v.kind == StoreValue::Kind::Integer && v.integer == value)
+                keys << key;
+        });
+        return keys;
+    }
     // Inserts a row (values in schema order; the auto-number column is
     // ignored) and returns its key, which is also its auto-number.
     virtual qint64 insert(const QString& table, const QList<QVariant>& values) = 0;
