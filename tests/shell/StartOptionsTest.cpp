@@ -20,7 +20,6 @@ TEST(StartOptions, ServerSettingIsTheOneKeyOfTheIniFile)
         {"commented out", "; server=dbname=eski\n# server=dbname=eski\n", QString()},
         {"key as part of another", "serverx=dbname=x\noldserver=dbname=y\n", QString()},
         {"quoted", "server=\"dbname=otel password='a b'\"\n", u"dbname=otel password='a b'"_s},
-        {"first one counts", "server=dbname=a\nserver=dbname=b\n", u"dbname=a"_s},
     };
     for (const Case& c : cases)
         EXPECT_EQ(serverSetting(c.text), c.server) << c.name;
