@@ -145,7 +145,7 @@ Result measure(int guests)
         Tables tables(database, fake.clock, dialogs);
         tables.openAll();
         Compaction compaction(database, fake.fs, dialogs);
-        TransferRun run(fake.platform, database, tables, compaction, [] { return QStringLiteral("12345"); });
+        TransferRun run(fake.platform, database, tables, &compaction, [] { return QStringLiteral("12345"); });
         QElapsedTimer timer;
         timer.start();
         run.runTo(dir.filePath(QStringLiteral("kbs.xml")));

@@ -1,3 +1,4 @@
+#include "support/PgTestServer.h"
 #include "support/TestSupport.h"
 
 #include "core/customers/CustomerDestruction.h"
@@ -6,6 +7,7 @@
 #include "core/customers/PersonalDataSearch.h"
 #include "core/register/Database.h"
 #include "core/register/Dataset.h"
+#include "core/register/PgStore.h"
 #include "core/register/Schema.h"
 #include "core/register/Tables.h"
 #include "core/transfer/Compaction.h"
@@ -43,7 +45,7 @@ struct RetentionFixture : ::testing::Test
         tables = std::make_unique<Tables>(db, fake.clock, fake.dialogs);
         tables->openAll();
         compaction = std::make_unique<Compaction>(db, fake.fs, fake.dialogs);
-        destruction = std::make_unique<CustomerDestruction>(db, *tables, *compaction, fake.clock);
+        destruction = std::make_unique<CustomerDestruction>(db, *tables, compaction.get(), fake.clock);
         destruction->settings();
     }
     qint64 customer(const QString& code, const QString& adi = u"Ayşe"_s, const QString& soyadi = u"Yılmaz"_s,
@@ -311,9 +313,51 @@ TEST(RetentionOfAnEarlierRegister, OpensWithTheNewTablesAndDestroysNobodyOnTheFi
     Tables tables(db, fake.clock, fake.dialogs);
     tables.openAll();
     Compaction compaction(db, fake.fs, fake.dialogs);
-    CustomerDestruction destruction(db, tables, compaction, fake.clock);
+    CustomerDestruction destruction(db, tables, &compaction, fake.clock);
     EXPECT_EQ(destruction.settings().months(), RetentionSettings::kDefaultMonths);
     EXPECT_EQ(destruction.settings().start(), fake.clock.now().date());
     ASSERT_EQ(db.count(u"Musteriler"_s), 1);
     EXPECT_TRUE(destruction.expiredCustomers().isEmpty());
+}
+
+TEST(RetentionOnAServer, ExpiredCustomersAndTheirLastStaysLeaveTheServerWithoutACompaction)
+{
+    TestDir dir;
+    FakePlatform fake;
+    fake.clock.set(kStart);
+    PgStore pg(PgTestServer::instance().freshDatabase());
+    pg.open();
+    const auto customer = [&pg](const QString& code) {
+        QList<QVariant> values(Schema::musteriler().columns.size());
+        values[Schema::musteriler().indexOf(u"musteriKodu"_s)] = code;
+        return pg.insert(Schema::musteriler().name, values);
+    };
+    const qint64 old = customer(u"K1"_s);
+    const qint64 unseen = customer(u"K2"_s);
+    const qint64 recent = customer(u"K3"_s);
+    LastStayRecorder::stamp(pg, old, kStart.date());
+    // Stamped again: the row of the earlier stamp gives way.
+    LastStayRecorder::stamp(pg, recent, kStart.date());
+    LastStayRecorder::stamp(pg, recent, kStart.date().addMonths(39));
+    // A last stay whose customer is gone already.
+    LastStayRecorder::stamp(pg, recent + 100, kStart.date());
+    Tables tables(pg, fake.clock, fake.dialogs);
+    tables.openAll();
+    CustomerDestruction destruction(pg, tables, nullptr, fake.clock);
+    destruction.settings();
+    fake.clock.set(kStart.addMonths(40));
+
+    EXPECT_EQ(destruction.expiredCustomers(), (QList<qint64>{old, unseen}));
+    EXPECT_EQ(destruction.destroyExpired().destroyed, 2);
+
+    QList<qint64> customers;
+    for (const StoreRow& row : pg.load(Schema::musteriler().name))
+        customers << row.key;
+    EXPECT_EQ(customers, QList<qint64>{recent});
+    const QList<StoreRow> stays = pg.load(Schema::musteriKonaklama().name);
+    ASSERT_EQ(stays.size(), 1);
+    EXPECT_EQ(stays[0].values, (QList<QVariant>{recent, u"2027-06-07"_s}));
+    const QList<DestructionLog::Entry> log = DestructionLog::readAll(pg);
+    ASSERT_EQ(log.size(), 1);
+    EXPECT_EQ(log[0].count, 2);
 }

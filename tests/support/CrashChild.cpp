@@ -65,7 +65,7 @@ int main(int argc, char** argv)
     if (mode == QStringLiteral("Written") || mode == QStringLiteral("Purging")) {
         Tables tables(db, fake.clock, fake.dialogs);
         tables.openAll();
-        TransferRun run(fake.platform, db, tables, compaction, [] { return QStringLiteral("12345"); });
+        TransferRun run(fake.platform, db, tables, &compaction, [] { return QStringLiteral("12345"); });
         run.onStep = [&](TransferRun::Step step) {
             if ((step == TransferRun::Step::Written) == (mode == QStringLiteral("Written")))
                 std::_Exit(9);

@@ -2,6 +2,7 @@
 
 #include "core/register/Database.h"
 #include "core/register/Dataset.h"
+#include "core/register/PgStore.h"
 #include "core/register/Schema.h"
 #include "core/register/Tables.h"
 #include "core/transfer/TransferRun.h"
@@ -28,17 +29,28 @@ ProgramFixture::~ProgramFixture()
     program.reset();
 }
 
-void ProgramFixture::setUpFacility(const QString& code, const QString& name)
+void ProgramFixture::withRegister(const std::function<void(Store&)>& work)
 {
+    if (!server.isEmpty()) {
+        PgStore pg(server);
+        pg.open();
+        work(pg);
+        return;
+    }
     Database db(Database::kFileName);
     db.open();
-    storeFacility(db, code, name);
+    work(db);
+}
+
+void ProgramFixture::setUpFacility(const QString& code, const QString& name)
+{
+    withRegister([&](Store& db) { storeFacility(db, code, name); });
 }
 
 void ProgramFixture::start()
 {
     // The program's transient files (the banner) go into the test's own folder.
-    program = startProgram(fake.platform, *guard, Database::kFileName, exitCode, dir.path() + QLatin1Char('/'));
+    program = startProgram(fake.platform, *guard, Database::kFileName, exitCode, dir.path() + QLatin1Char('/'), server);
     if (!program)
         return;
     program->transfer->reviewFindings = [this](const QList<Completeness::Finding>& findings) {
@@ -86,11 +98,16 @@ void ProgramFixture::open(const QStringList& guests, bool kalici, const QStringL
 {
     fake.clock.set(now);
     setUpFacility(facilityCode);
-    {
-        Database db(Database::kFileName);
-        db.open();
+    withRegister([&](Store& db) {
         for (const QString& n : guests)
             ids << insertGuest(db, n, kalici);
+    });
+    if (!statements.isEmpty()) {
+        // The statements are SQLite's.
+        if (!server.isEmpty())
+            throw std::logic_error("statements on a server register");
+        Database db(Database::kFileName);
+        db.open();
         for (const QString& sql : statements)
             db.exec(sql);
     }

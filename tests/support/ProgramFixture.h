@@ -19,6 +19,7 @@
 #include <stdexcept>
 
 class Dataset;
+class Store;
 class GuestEntry;
 class Tables;
 class MainWindow;
@@ -39,6 +40,9 @@ struct ProgramFixture
     QString facilityCode = QStringLiteral("12345");
     // Record numbers of the guests stored by open().
     QList<qint64> ids;
+    // The connection string of a test server's database to start the
+    // program on (PgTestServer::freshDatabase()); empty for the file.
+    QString server;
     // The findings the check before a transfer run showed, and the clerk's
     // answers to give (going on with the run when none is queued). Tests
     // that want the real dialog set program->transfer->reviewFindings.
@@ -50,6 +54,8 @@ struct ProgramFixture
 
     // Stores a set-up facility before the program starts.
     void setUpFacility(const QString& code = QStringLiteral("12345"), const QString& name = QStringLiteral("Otel Deniz"));
+    // Runs work on the register the program starts on, over a connection of its own.
+    void withRegister(const std::function<void(Store&)>& work);
     void start();
     // Starts (when not yet), shows the main window and waits until it is active.
     void show();

@@ -31,7 +31,7 @@ struct RunFixture : ::testing::Test
         tables = std::make_unique<Tables>(db, fake.clock, fake.dialogs);
         tables->openAll();
         compaction = std::make_unique<Compaction>(db, fake.fs, fake.dialogs);
-        run = std::make_unique<TransferRun>(fake.platform, db, *tables, *compaction,
+        run = std::make_unique<TransferRun>(fake.platform, db, *tables, compaction.get(),
                                             [] { return QStringLiteral("01234"); });
     }
 };

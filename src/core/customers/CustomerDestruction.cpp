@@ -1,7 +1,7 @@
 #include "core/customers/CustomerDestruction.h"
 
 #include "core/customers/DestructionLog.h"
-#include "core/register/Database.h"
+#include "core/register/Store.h"
 #include "core/register/Dataset.h"
 #include "core/register/Formats.h"
 #include "core/register/Schema.h"
@@ -9,8 +9,37 @@
 #include "core/transfer/Compaction.h"
 #include "platform/core/Clock.h"
 
-CustomerDestruction::CustomerDestruction(Database& database, Tables& tables, Compaction& compaction, Clock& clock)
-    : m_database(database), m_tables(tables), m_compaction(compaction), m_clock(clock), m_settings(database)
+#include <QHash>
+#include <QSet>
+#include <algorithm>
+
+namespace {
+
+// The customers' last stays, by customer number.
+QHash<qint64, QString> lastStays(Store& store)
+{
+    const TableDef& t = Schema::musteriKonaklama();
+    const int customer = t.indexOf(QStringLiteral("musteriID"));
+    const int day = t.indexOf(QStringLiteral("SonKonaklama"));
+    QHash<qint64, QString> days;
+    store.scan(t.name, [&](qint64, std::span<const StoreValue> row) {
+        days.insert(row[std::size_t(customer)].integer, row[std::size_t(day)].toVariant().toString());
+    });
+    return days;
+}
+
+// The customers' numbers, in stored order.
+QList<qint64> customerNumbers(Store& store)
+{
+    QList<qint64> keys;
+    store.scan(Schema::musteriler().name, [&keys](qint64 key, std::span<const StoreValue>) { keys << key; });
+    return keys;
+}
+
+} // namespace
+
+CustomerDestruction::CustomerDestruction(Store& store, Tables& tables, Compaction* compaction, Clock& clock)
+    : m_store(store), m_tables(tables), m_compaction(compaction), m_clock(clock), m_settings(store)
 {
 }
 
@@ -33,12 +62,14 @@ QList<qint64> CustomerDestruction::expiredCustomers()
     // Dates are stored as "yyyy-MM-dd": their text order is their order.
     const QString oldestKept = Formats::dateText(settings().oldestKept(m_clock.now().date()));
     const QString start = Formats::dateText(settings().start());
+    const QHash<qint64, QString> days = lastStays(m_store);
     QList<qint64> keys;
-    for (const QVariant& key : m_database.column(
-             QStringLiteral("SELECT m.musteriID FROM Musteriler m LEFT JOIN MusteriKonaklama k "
-                            "ON k.musteriID = m.musteriID WHERE COALESCE(k.SonKonaklama, ?) < ? ORDER BY m.musteriID"),
-             {start, oldestKept}))
-        keys << key.toLongLong();
+    for (qint64 key : customerNumbers(m_store)) {
+        const QString day = days.value(key);
+        if ((day.isEmpty() ? start : day) < oldestKept)
+            keys << key;
+    }
+    std::sort(keys.begin(), keys.end());
     return keys;
 }
 
@@ -65,35 +96,45 @@ CustomerDestruction::Outcome CustomerDestruction::destroy(const QList<qint64>& c
     settings();
     const QDateTime now = m_clock.now();
     Outcome outcome;
-    // Freed pages are overwritten, in the file and in its journal.
-    m_database.exec(QStringLiteral("PRAGMA secure_delete = ON"));
-    m_database.begin();
+    m_store.eraseOnDelete();
+    m_store.begin();
     try {
-        const int before = m_database.count(Schema::musteriler().name);
-        m_database.remove(Schema::musteriler().name, customers);
-        outcome.destroyed = before - m_database.count(Schema::musteriler().name);
+        const int before = m_store.count(Schema::musteriler().name);
+        m_store.remove(Schema::musteriler().name, customers);
+        outcome.destroyed = before - m_store.count(Schema::musteriler().name);
         // The last stays of customers no longer there, these and any that a
         // deletion in the customer window left behind.
-        m_database.exec(QStringLiteral("DELETE FROM MusteriKonaklama WHERE musteriID NOT IN "
-                                       "(SELECT musteriID FROM Musteriler)"));
-        DestructionLog::record(m_database, now, outcome.destroyed, reason);
-        DestructionLog::prune(m_database, now);
+        const QList<qint64> remaining = customerNumbers(m_store);
+        const QSet<qint64> kept(remaining.begin(), remaining.end());
+        const int customer = Schema::musteriKonaklama().indexOf(QStringLiteral("musteriID"));
+        QList<qint64> orphans;
+        m_store.scan(Schema::musteriKonaklama().name, [&](qint64 key, std::span<const StoreValue> row) {
+            if (!kept.contains(row[std::size_t(customer)].integer))
+                orphans << key;
+        });
+        if (!orphans.isEmpty())
+            m_store.remove(Schema::musteriKonaklama().name, orphans);
+        DestructionLog::record(m_store, now, outcome.destroyed, reason);
+        DestructionLog::prune(m_store, now);
         if (periodic)
             m_settings.setLastDestruction(now);
-        m_database.commit();
+        m_store.commit();
     } catch (...) {
-        m_database.rollback();
+        m_store.rollback();
         m_loaded = false;
         throw;
     }
+    for (const TableDef* t : {&Schema::musteriler(), &Schema::musteriKonaklama()})
+        m_store.dropDeletedRows(t->name);
 
     // As after a transfer run: every table closed, the register compacted
     // and the tables opened again, the guest shown before current again.
     const qint64 guest = m_tables.kisi->key();
     m_tables.closeAll();
-    if (!skipCompaction)
-        outcome.compacted = m_compaction.compactRegister();
-    m_compaction.reopenIfClosed();
+    if (m_compaction && !skipCompaction)
+        outcome.compacted = m_compaction->compactRegister();
+    if (m_compaction)
+        m_compaction->reopenIfClosed();
     m_tables.openAll();
     Dataset* guests = m_tables.kisi;
     for (int row = 0; row < guests->recordCount(); ++row) {

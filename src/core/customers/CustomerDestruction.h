@@ -9,15 +9,16 @@
 
 class Clock;
 class Compaction;
-class Database;
+class Store;
 class Tables;
 
 // Destroys customer records: those past the retention period (at intervals
 // of at most six months, or when the clerk asks) and those a person asked
-// to be erased. Each destruction is one transaction with SQLite's secure
+// to be erased. Each destruction is one transaction with the store's secure
 // delete on, leaves its row in the destruction log (also when nobody was
 // destroyed), removes the log's rows older than three years and compacts
-// the register, as after a transfer run. Guests are never touched: they
+// the register, as after a transfer run (on a server, the customers'
+// tables are rewritten instead). Guests are never touched: they
 // leave the register only through the transfer run.
 //
 // The caller settles pending guest and customer edits first: every table
@@ -25,7 +26,8 @@ class Tables;
 class CustomerDestruction
 {
 public:
-    CustomerDestruction(Database& database, Tables& tables, Compaction& compaction, Clock& clock);
+    // Without a compaction (a register on a server) that step is left out.
+    CustomerDestruction(Store& store, Tables& tables, Compaction* compaction, Clock& clock);
 
     // Reads the retention settings, making them the first time.
     RetentionSettings& settings();
@@ -55,9 +57,9 @@ public:
 private:
     Outcome destroy(const QList<qint64>& customers, const QString& reason, bool periodic);
 
-    Database& m_database;
+    Store& m_store;
     Tables& m_tables;
-    Compaction& m_compaction;
+    Compaction* m_compaction;
     Clock& m_clock;
     RetentionSettings m_settings;
     bool m_loaded = false;

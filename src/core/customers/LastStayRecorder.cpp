@@ -40,10 +40,12 @@ void LastStayRecorder::stamp(Store& store, qint64 customerKey, const QDate& day)
     QList<QVariant> values(t.columns.size());
     values[t.indexOf(QStringLiteral("musteriID"))] = customerKey;
     values[t.indexOf(QStringLiteral("SonKonaklama"))] = Formats::dateText(day);
-    // The row's key is the customer's number: the old row gives way.
+    // The customer's old row gives way.
     store.begin();
     try {
-        store.remove(t.name, {customerKey});
+        const QList<qint64> old = store.keysWhere(t.name, t.indexOf(QStringLiteral("musteriID")), customerKey);
+        if (!old.isEmpty())
+            store.remove(t.name, old);
         store.insert(t.name, values);
         store.commit();
     } catch (...) {

@@ -392,6 +392,23 @@ int Database::count(const QString& table)
     return column(QStringLiteral("SELECT count(*) FROM \"%1\"").arg(t.name)).value(0).toInt();
 }
 
+QList<qint64> Database::keysWhere(const QString& table, int column, qint64 value)
+{
+    const TableDef& t = Schema::table(table);
+    QList<qint64> keys;
+    for (const QVariant& key :
+         this->column(QStringLiteral("SELECT rowid FROM \"%1\" WHERE \"%2\" = ? ORDER BY rowid")
+                          .arg(t.name, t.columns.at(column).name),
+                      {value}))
+        keys << key.toLongLong();
+    return keys;
+}
+
+void Database::eraseOnDelete()
+{
+    exec(QStringLiteral("PRAGMA secure_delete = ON"));
+}
+
 void Database::begin()
 {
     // Counted only once it has started: a BEGIN that failed leaves no

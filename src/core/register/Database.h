@@ -76,6 +76,7 @@ public:
 
     QList<StoreRow> load(const QString& table) override;
     void scan(const QString& table, const RowReader& row) override;
+    QList<qint64> keysWhere(const QString& table, int column, qint64 value) override;
     qint64 insert(const QString& table, const QList<QVariant>& values) override;
     void update(const QString& table, qint64 key, const QList<QVariant>& values) override;
     void remove(const QString& table, const QList<qint64>& keys) override;
@@ -83,6 +84,9 @@ public:
     void begin() override;
     void commit() override;
     void rollback() override;
+    // Turns SQLite's secure delete on: freed pages are overwritten, in the
+    // file and in its journal.
+    void eraseOnDelete() override;
 
     // Runs one statement with bound values; for schema work and tests.
     void exec(const QString& sql, const QList<QVariant>& values = {});

@@ -40,6 +40,8 @@ public:
 
     QList<StoreRow> load(const QString& table) override;
     void scan(const QString& table, const RowReader& row) override;
+    // The rows' versions are kept as a scan keeps them.
+    QList<qint64> keysWhere(const QString& table, int column, qint64 value) override;
     qint64 insert(const QString& table, const QList<QVariant>& values) override;
     // Throws StoreConflict when the row is not at the version last handed out.
     void update(const QString& table, qint64 key, const QList<QVariant>& values) override;
@@ -50,6 +52,8 @@ public:
     void begin() override;
     void commit() override;
     void rollback() override;
+    // VACUUM FULL: a plain VACUUM leaves deleted rows' bytes in the files.
+    void dropDeletedRows(const QString& table) override;
 
     // Runs one statement with bound values; for schema work and tests.
     PgConnection::Result exec(const QString& sql, const QList<QVariant>& values = {});
@@ -58,6 +62,9 @@ public:
 
     // The column that keys a table's rows on the server.
     static QString keyColumn(const TableDef& table);
+    // Makes one of the register's tables, empty, with the server's own
+    // columns; for the copy of a register file.
+    void createTable(const TableDef& table);
 
 private:
     void prepareSchema();

@@ -39,10 +39,19 @@ std::optional<QString> change(Database& db, const QString& newPassword)
     return std::nullopt;
 }
 
-void openAsking(Database& db, Dialogs& dialogs)
+void openAsking(Database& db, Dialogs& dialogs, Access access)
 {
+    const auto open = [&db, access] {
+        if (access == Access::Read)
+            db.openForReading();
+        else
+            db.open(Database::Missing::Refuse);
+    };
     try {
-        db.open();
+        if (access == Access::Read)
+            db.openForReading();
+        else
+            db.open();
         return;
     } catch (const DatabaseOpenError& e) {
         if (!e.wrongKey())
@@ -57,7 +66,7 @@ void openAsking(Database& db, Dialogs& dialogs)
                 throw;
             db.setPassword(keyFor(*typed));
             try {
-                db.open(Database::Missing::Refuse);
+                open();
                 return;
             } catch (const DatabaseOpenError& again) {
                 if (!again.wrongKey())

@@ -59,7 +59,9 @@ std::optional<QString> change(Database& db, const QString& newPassword);
 // Opens the register at start: with the built-in key, else with the
 // password the clerk types, asked at most three times. Throws
 // DatabaseOpenError when the register cannot be opened; a cancelled
-// question gives the reason the file refused.
-void openAsking(Database& db, Dialogs& dialogs);
+// question gives the reason the file refused. Read opens the register only
+// for reading (Database::openForReading): nothing is created or added.
+enum class Access { Write, Read };
+void openAsking(Database& db, Dialogs& dialogs, Access access = Access::Write);
 
 } // namespace RegisterPassword

@@ -100,6 +100,19 @@ public:
             row(r.key, values);
         }
     }
+    // The keys of the rows whose column (by its place in schema order) holds
+    // this whole number, in stored order; a row's key is not always a
+    // number of its own (a table without an auto-number).
+    virtual QList<qint64> keysWhere(const QString& table, int column, qint64 value)
+    {
+        QList<qint64> keys;
+        scan(table, [&](qint64 key, std::span<const StoreValue> values) {
+            const StoreValue& v = values[std::size_t(column)];
+            if (v.kind == StoreValue::Kind::Integer && v.integer == value)
+                keys << key;
+        });
+        return keys;
+    }
     // Inserts a row (values in schema order; the auto-number column is
     // ignored) and returns its key, which is also its auto-number.
     virtual qint64 insert(const QString& table, const QList<QVariant>& values) = 0;
@@ -111,6 +124,14 @@ public:
     virtual void begin() = 0;
     virtual void commit() = 0;
     virtual void rollback() = 0;
+
+    // Before personal data is deleted: the engine overwrites what deleted
+    // rows leave behind, where it can be told to.
+    virtual void eraseOnDelete() {}
+    // After a deletion of personal data has committed: the table's files
+    // are rewritten without the deleted rows' bytes, where the engine keeps
+    // them (the file is compacted as a whole instead).
+    virtual void dropDeletedRows(const QString& table) { Q_UNUSED(table); }
 
 protected:
     // Every row of a table collected from scan(), for a store whose scan is

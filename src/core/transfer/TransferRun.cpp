@@ -56,7 +56,7 @@ const QString kOverwriteText = QStringLiteral("%1 zaten var.\nDeğiştirmek isti
 
 } // namespace
 
-TransferRun::TransferRun(Platform& platform, Store& store, Tables& tables, Compaction& compaction,
+TransferRun::TransferRun(Platform& platform, Store& store, Tables& tables, Compaction* compaction,
                          std::function<QString()> facilityCode, QObject* parent)
     : QObject(parent), m_platform(platform), m_store(store), m_tables(tables), m_compaction(compaction),
       m_facilityCode(std::move(facilityCode))
@@ -204,7 +204,7 @@ bool TransferRun::runTo(const QString& path)
         lastTimings.purgeMs = clock.restart();
 
         m_tables.closeAll();
-        const bool compacted = m_compaction.compactRegister();
+        const bool compacted = m_compaction == nullptr || m_compaction->compactRegister();
         lastTimings.compactMs = clock.restart();
 
         m_tables.openAll();
@@ -292,7 +292,8 @@ void TransferRun::fail(const QString& text, const QString& afterwards)
 void TransferRun::restoreTables()
 {
     try {
-        m_compaction.reopenIfClosed();
+        if (m_compaction)
+            m_compaction->reopenIfClosed();
         m_tables.openClosed();
         m_tables.kisi->first();
     } catch (const RadaError& e) {

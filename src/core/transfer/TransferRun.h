@@ -24,8 +24,9 @@ class TransferRun : public QObject
 {
     Q_OBJECT
 public:
-    // facilityCode: the code as the main window shows it.
-    TransferRun(Platform& platform, Store& store, Tables& tables, Compaction& compaction,
+    // facilityCode: the code as the main window shows it. Without a
+    // compaction (a register on a server) the run leaves that step out.
+    TransferRun(Platform& platform, Store& store, Tables& tables, Compaction* compaction,
                 std::function<QString()> facilityCode, QObject* parent = nullptr);
 
     // The run as the clerk starts it: refused while the facility is not set
@@ -97,7 +98,7 @@ private:
     Platform& m_platform;
     Store& m_store;
     Tables& m_tables;
-    Compaction& m_compaction;
+    Compaction* m_compaction;
     std::function<QString()> m_facilityCode;
     QStringList m_purgeList;
 };

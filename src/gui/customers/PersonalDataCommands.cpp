@@ -1,7 +1,7 @@
 #include "gui/customers/PersonalDataCommands.h"
 
 #include "core/customers/CustomerDestruction.h"
-#include "core/register/Database.h"
+#include "core/register/Store.h"
 #include "core/register/Tables.h"
 #include "core/shell/Facility.h"
 #include "gui/customers/DestructionLogWindow.h"
@@ -23,10 +23,10 @@ const QString kTitle = QStringLiteral("İmha");
 
 } // namespace
 
-PersonalDataCommands::PersonalDataCommands(Platform& platform, Database& database, Tables& tables,
+PersonalDataCommands::PersonalDataCommands(Platform& platform, Store& store, Tables& tables,
                                            CustomerDestruction& destruction, std::function<bool()> settle,
                                            std::function<void()> tablesReopened, QWidget* window)
-    : m_platform(platform), m_database(database), m_tables(tables), m_destruction(destruction),
+    : m_platform(platform), m_store(store), m_tables(tables), m_destruction(destruction),
       m_settle(std::move(settle)), m_tablesReopened(std::move(tablesReopened)), m_window(window)
 {
 }
@@ -39,7 +39,7 @@ void PersonalDataCommands::setRetention()
 
 void PersonalDataCommands::showLog()
 {
-    DestructionLogWindow window(m_database, m_platform.dialogs, m_window);
+    DestructionLogWindow window(m_store, m_platform.dialogs, m_window);
     window.exec();
 }
 
@@ -89,7 +89,7 @@ void PersonalDataCommands::answerRequest()
     if (!m_settle())
         return;
     PersonalDataRequestWindow window(
-        m_platform, m_database, m_destruction,
+        m_platform, m_store, m_destruction,
         [this] {
             return PersonalDataReport::Header{m_platform.clock.now(), Facility::code(*m_tables.ayar),
                                               Facility::name(*m_tables.ayar), m_destruction.settings().months()};

@@ -5,7 +5,7 @@
 
 struct Platform;
 class CustomerDestruction;
-class Database;
+class Store;
 class QAction;
 class QMenu;
 class QWidget;
@@ -21,7 +21,7 @@ public:
     // settle: stores (or refuses, with its message) the pending guest and
     // customer edits, as before a transfer run. tablesReopened: the windows
     // show the rows again after a destruction.
-    PersonalDataCommands(Platform& platform, Database& database, Tables& tables, CustomerDestruction& destruction,
+    PersonalDataCommands(Platform& platform, Store& store, Tables& tables, CustomerDestruction& destruction,
                          std::function<bool()> settle, std::function<void()> tablesReopened, QWidget* window);
 
     // "Saklama Süresi..."
@@ -44,7 +44,7 @@ private:
     bool destroy();
 
     Platform& m_platform;
-    Database& m_database;
+    Store& m_store;
     Tables& m_tables;
     CustomerDestruction& m_destruction;
     std::function<bool()> m_settle;

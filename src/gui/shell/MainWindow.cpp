@@ -73,7 +73,7 @@ QGroupBox* groupBox(QWidget* parent, const char* name, const QString& caption, c
 
 } // namespace
 
-MainWindow::MainWindow(Platform& platform, Database& database, Tables& tables, TransferRun& transfer, const Places& places,
+MainWindow::MainWindow(Platform& platform, Database* database, Tables& tables, TransferRun& transfer, const Places& places,
                QWidget* parent)
     : QMainWindow(parent), guests(tables.kisi), settings(tables.ayar), m_platform(platform), m_tables(tables),
       m_transfer(transfer), m_database(database), m_places(places)
@@ -237,6 +237,7 @@ void MainWindow::buildMenu()
     passwordAction = islemler->addAction(QStringLiteral("Kayıt &Parolası..."));
     passwordAction->setObjectName(QStringLiteral("KayitParolasi1"));
     connect(passwordAction, &QAction::triggered, this, &MainWindow::changePassword);
+    passwordAction->setEnabled(m_database != nullptr);
     backupFolderAction = islemler->addAction(QStringLiteral("&Yedekleme Klasörü..."));
     backupFolderAction->setObjectName(QStringLiteral("YedeklemeKlasoru1"));
     backupFolderAction->setEnabled(false);
@@ -463,7 +464,7 @@ void MainWindow::showHistory()
 
 void MainWindow::changePassword()
 {
-    PasswordWindow window(m_database, m_platform.dialogs, this);
+    PasswordWindow window(*m_database, m_platform.dialogs, this);
     window.exec();
 }
 
@@ -513,13 +514,13 @@ void MainWindow::restoreBackup()
         return;
     if (m_tables.kisi->isEditing() && !m_tables.kisi->settle())
         return;
-    RestoreWindow window(m_backups->list(m_database.password()), this);
+    RestoreWindow window(m_backups->list(m_database->password()), this);
     if (window.exec() != QDialog::Accepted)
         return;
     const std::optional<Backups::Entry> backup = window.chosen();
     if (!backup)
         return;
-    QByteArray key = m_database.password();
+    QByteArray key = m_database->password();
     // A backup made before the register had a password opens with the
     // built-in key, which nobody could type.
     const bool withoutPassword = !backup->opensWithKey && Database::opensWith(backup->path, Database::kPassword);

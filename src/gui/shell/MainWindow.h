@@ -47,8 +47,10 @@ public:
         QString registerPath;  // the register in use
     };
 
-    // The tables are open; runs applySettingsAndAnnouncement.
-    MainWindow(Platform& platform, Database& database, Tables& tables, TransferRun& transfer, const Places& places,
+    // The tables are open; runs applySettingsAndAnnouncement. database is
+    // the register file, for its password; null for a register on a
+    // server, whose password item is then disabled.
+    MainWindow(Platform& platform, Database* database, Tables& tables, TransferRun& transfer, const Places& places,
            QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -165,7 +167,7 @@ private:
     Platform& m_platform;
     Tables& m_tables;
     TransferRun& m_transfer;
-    Database& m_database;
+    Database* m_database;
     GuestSearchWindow* m_search = nullptr;
     CustomerWindow* m_customers = nullptr;
     Backups* m_backups = nullptr;

@@ -3,6 +3,7 @@
 #include "core/customers/CustomerDestruction.h"
 #include "core/customers/LastStayRecorder.h"
 #include "core/register/Dataset.h"
+#include "core/register/PgStore.h"
 #include "core/register/RegisterPassword.h"
 #include "core/register/Tables.h"
 #include "core/shell/Facility.h"
@@ -30,8 +31,60 @@
 #include <QDir>
 #include <QTimer>
 
-Program::Program(Platform& p, const QString& databasePath) : platform(p), database(databasePath)
+namespace {
+
+const QString kServerUnreachableText = QStringLiteral("Veritabanı sunucusuna bağlanılamadı.\n%1");
+const QString kServerRefusedText = QStringLiteral("Sunucudaki veritabanı açılamadı.\n%1");
+
+// Backups of the register file: one at the first start of a day, one after
+// every successful run, and one whenever the newest is a day old and
+// nothing is edited.
+void startBackups(Program& program)
 {
+    Platform& platform = program.platform;
+    MainWindow* mainWindow = program.mainWindow.get();
+    program.backups = std::make_unique<Backups>(program.database, platform.fs, platform.clock);
+    program.backupSchedule = std::make_unique<BackupSchedule>(*program.backups, platform.clock);
+    BackupSchedule* schedule = program.backupSchedule.get();
+    program.mainWindow->setBackups(program.backups.get());
+    program.transfer->backUp = [schedule] { return schedule->afterRun(); };
+    if (const auto failure = schedule->atStart())
+        platform.dialogs.message(kAppTitle, *failure, Dialogs::Icon::Warning, Dialogs::Ok, Dialogs::Ok);
+    program.backupTimer = std::make_unique<QTimer>();
+    program.backupTimer->setObjectName(QStringLiteral("BackupTimer"));
+    program.backupTimer->setInterval(BackupSchedule::kCheckIntervalMs);
+    Platform* adapters = &platform;
+    Tables* tables = program.tables.get();
+    QObject::connect(program.backupTimer.get(), &QTimer::timeout, mainWindow, [schedule, mainWindow, adapters, tables] {
+        // Not in the middle of anything: no edit pending, no dialog open
+        // (a transfer run or a restore may be waiting in one), every table open.
+        const bool busy =
+            mainWindow->editPending() || QApplication::activeModalWidget() != nullptr || !tables->allOpen();
+        if (const auto failure = schedule->whileRunning(busy))
+            adapters->dialogs.message(kAppTitle, *failure, Dialogs::Icon::Warning, Dialogs::Ok, Dialogs::Ok);
+    });
+    program.backupTimer->start();
+}
+
+} // namespace
+
+Program::Program(Platform& p, const QString& databasePath, const QString& serverConnection)
+    : platform(p), database(databasePath)
+{
+    if (!serverConnection.isEmpty()) {
+        // The connection string is not repeated: it may carry a password.
+        server = std::make_unique<PgStore>(serverConnection);
+        try {
+            server->open();
+            tables = std::make_unique<Tables>(*server, platform.clock, platform.dialogs);
+            tables->openAll();
+        } catch (const StoreUnreachable& e) {
+            throw DatabaseOpenError(kServerUnreachableText.arg(e.text()));
+        } catch (const RadaError& e) {
+            throw DatabaseOpenError(kServerRefusedText.arg(e.text()));
+        }
+        return;
+    }
     // The lock, like the compaction, goes with the file itself: a copy that
     // reaches it through a link, or not, must meet the same lock.
     lock = std::make_unique<RegisterLock>(database.filePath());
@@ -64,6 +117,18 @@ Program::Program(Platform& p, const QString& databasePath) : platform(p), databa
     }
 }
 
+Store& Program::store()
+{
+    if (server)
+        return *server;
+    return database;
+}
+
+bool Program::createdNew() const
+{
+    return server ? server->createdNew() : database.createdNew();
+}
+
 Program::~Program()
 {
     facilityWindow.reset();
@@ -80,12 +145,13 @@ Program::~Program()
     backupSchedule.reset();
     backups.reset();
     tables.reset();
+    server.reset();
     database.close();
     lock.reset();
 }
 
 std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard, const QString& databasePath,
-                                      int& exitCode, const QString& programDir)
+                                      int& exitCode, const QString& programDir, const QString& server)
 {
     exitCode = 0;
     switch (guard.tryAcquire()) {
@@ -109,7 +175,7 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
 
     std::unique_ptr<Program> program;
     try {
-        program = std::make_unique<Program>(platform, databasePath);
+        program = std::make_unique<Program>(platform, databasePath, server);
     } catch (const DatabaseOpenError& e) {
         splash->hide();
         platform.dialogs.reportError(e.text());
@@ -119,12 +185,12 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
     program->splash = std::move(splash);
     Program* prog = program.get();
     // The stored code, which the main window's display shows unchanged.
-    program->transfer = std::make_unique<TransferRun>(platform, program->database, *program->tables,
-                                                      *program->compaction, [prog] {
+    program->transfer = std::make_unique<TransferRun>(platform, program->store(), *program->tables,
+                                                      program->compaction.get(), [prog] {
                                                           return Facility::code(*prog->tables->ayar);
                                                       });
     program->mainWindow = std::make_unique<MainWindow>(
-        platform, program->database, *program->tables, *program->transfer,
+        platform, program->onServer() ? nullptr : &program->database, *program->tables, *program->transfer,
         MainWindow::Places{programDir.isEmpty() ? GetAppPath() : programDir, program->database.path()});
     // The search and customer windows belong to the main window: no
     // taskbar entries of their own, and closing the main window ends the
@@ -136,7 +202,7 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
         return CompletenessDialog::ask(findings, mainWindow);
     };
     program->facilityWindow = std::make_unique<FacilitySetupWindow>(platform.dialogs, *program->tables->ayar);
-    if (program->database.createdNew())
+    if (!program->onServer() && program->createdNew())
         program->facilityWindow->showNewRegister(program->database.path());
     program->mainWindow->setWindows(program->searchWindow.get(), program->customerWindow.get(), program->facilityWindow.get());
 
@@ -144,10 +210,10 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
     // the destruction is due at intervals of at most six months.
     program->lastStays = std::make_unique<LastStayRecorder>(*program->tables, platform.clock);
     mainWindow->customerCopied = [stays = program->lastStays.get()](qint64 key) { stays->customerCopied(key); };
-    program->destruction = std::make_unique<CustomerDestruction>(program->database, *program->tables,
-                                                                 *program->compaction, platform.clock);
+    program->destruction = std::make_unique<CustomerDestruction>(program->store(), *program->tables,
+                                                                 program->compaction.get(), platform.clock);
     program->personalData = std::make_unique<PersonalDataCommands>(
-        platform, program->database, *program->tables, *program->destruction,
+        platform, program->store(), *program->tables, *program->destruction,
         [tables = program->tables.get()] {
             return tables->musteriler->settle() && (!tables->kisi->isEditing() || tables->kisi->settle());
         },
@@ -167,29 +233,9 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
                      });
     program->destructionTimer->start();
 
-    // Backups: one at the first start of a day, one after every successful
-    // run, and one whenever the newest is a day old and nothing is edited.
-    program->backups = std::make_unique<Backups>(program->database, platform.fs, platform.clock);
-    program->backupSchedule = std::make_unique<BackupSchedule>(*program->backups, platform.clock);
-    BackupSchedule* schedule = program->backupSchedule.get();
-    program->mainWindow->setBackups(program->backups.get());
-    program->transfer->backUp = [schedule] { return schedule->afterRun(); };
-    if (const auto failure = schedule->atStart())
-        platform.dialogs.message(kAppTitle, *failure, Dialogs::Icon::Warning, Dialogs::Ok, Dialogs::Ok);
-    program->backupTimer = std::make_unique<QTimer>();
-    program->backupTimer->setObjectName(QStringLiteral("BackupTimer"));
-    program->backupTimer->setInterval(BackupSchedule::kCheckIntervalMs);
-    Platform* adapters = &platform;
-    Tables* tables = program->tables.get();
-    QObject::connect(program->backupTimer.get(), &QTimer::timeout, mainWindow, [schedule, mainWindow, adapters, tables] {
-        // Not in the middle of anything: no edit pending, no dialog open
-        // (a transfer run or a restore may be waiting in one), every table open.
-        const bool busy =
-            mainWindow->editPending() || QApplication::activeModalWidget() != nullptr || !tables->allOpen();
-        if (const auto failure = schedule->whileRunning(busy))
-            adapters->dialogs.message(kAppTitle, *failure, Dialogs::Icon::Warning, Dialogs::Ok, Dialogs::Ok);
-    });
-    program->backupTimer->start();
+    // A server keeps its own copies (pg_dump) and access rules.
+    if (!program->onServer())
+        startBackups(*program);
 
     MainWindow* main = program->mainWindow.get();
     guard.listen();

@@ -8,6 +8,7 @@
 class BackupSchedule;
 class Backups;
 class Compaction;
+class PgStore;
 class CustomerDestruction;
 class LastStayRecorder;
 class PersonalDataCommands;
@@ -31,14 +32,26 @@ public:
     // Takes the register's lock, removes a compaction copy that a crash left
     // behind, opens (or creates) the database and every table. Throws
     // DatabaseOpenError, also when another copy holds the register.
-    Program(Platform& platform, const QString& databasePath);
+    // With a server's connection string the register is the server's
+    // database instead: no lock, no password, no compaction; the file at
+    // databasePath is not touched.
+    Program(Platform& platform, const QString& databasePath, const QString& server = QString());
     ~Program();
 
+    // The register's store: the server's database or the file.
+    Store& store();
+    bool onServer() const { return server != nullptr; }
+    // True when the start made the register's tables.
+    bool createdNew() const;
+
     Platform& platform;
-    // Held for as long as the database is open.
+    // Held for as long as the database is open; none with a server.
     std::unique_ptr<RegisterLock> lock;
+    // The register file; not opened with a server.
     Database database;
+    std::unique_ptr<PgStore> server;
     std::unique_ptr<Tables> tables;
+    // None with a server: the server keeps its own files.
     std::unique_ptr<Compaction> compaction;
     std::unique_ptr<TransferRun> transfer;
     std::unique_ptr<Backups> backups;
@@ -62,9 +75,12 @@ public:
 // and the windows. Returns null, with the process's exit code, when the
 // program must end instead of running.
 // programDir is where the program's transient files go; empty for the
-// program's own directory (GetAppPath()).
+// program's own directory (GetAppPath()). server: the connection string of
+// a PostgreSQL database that holds the register, empty for the file; with
+// one, the password and backup items are disabled and no backups are made.
 std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard, const QString& databasePath,
-                                      int& exitCode, const QString& programDir = QString());
+                                      int& exitCode, const QString& programDir = QString(),
+                                      const QString& server = QString());
 
 // The launcher could not make the user's data folder and started the
 // program with this option and the folder, so that the clerk learns why

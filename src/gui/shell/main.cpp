@@ -1,3 +1,5 @@
+#include "core/register/ServerCopy.h"
+#include "core/shell/StartOptions.h"
 #include "gui/shell/Application.h"
 #include "gui/shell/MainWindow.h"
 #include "gui/shell/Program.h"
@@ -32,10 +34,16 @@ int main(int argc, char** argv)
     if (failed > 0)
         return reportDataFolderFailure(platform, args.value(failed + 1));
 
+    // The register file, and radadir.ini, are looked up in the working
+    // directory, as the shortcuts set it.
+    const StartOptions options = StartOptions::read(args, StartOptions::kIniFileName);
+    if (!options.copyToServer.isEmpty())
+        return ServerCopy::run(dialogs, Database::kFileName, options.copyToServer);
+
     SingleInstance guard(SingleInstance::defaultKey(), SingleInstance::defaultLockDir());
     int exitCode = 0;
-    // The database is looked up in the working directory, as the shortcuts set it.
-    std::unique_ptr<Program> program = startProgram(platform, guard, Database::kFileName, exitCode);
+    std::unique_ptr<Program> program =
+        startProgram(platform, guard, Database::kFileName, exitCode, QString(), options.server);
     if (!program)
         return exitCode;
     program->mainWindow->show();
