@@ -99,6 +99,24 @@ TEST(PersonalDataRequest, TheMenuDestroysTheExpiredCustomersAfterAQuestionWithTh
     EXPECT_EQ(p.storedCount(u"ImhaKayitlari"_s), 1);
 }
 
+// Customers a restored backup brings back past their period go at once,
+// without a question; with none nothing happens and nothing is logged.
+TEST(PersonalDataRequest, AfterARestoreTheExpiredCustomersGoAtOnce)
+{
+    ProgramFixture p;
+    p.open({}, true,
+           {kPerson, u"INSERT INTO Musteriler (musteriKodu, Adi) VALUES ('K2', 'Cem')"_s,
+            u"INSERT INTO MusteriKonaklama (musteriID, SonKonaklama) VALUES (1, '2020-01-01')"_s});
+    p.fake.dialogs.clear();
+    p.program->personalData->destroyAfterRestore();
+    EXPECT_EQ(p.fake.dialogs.texts(), QStringList{PersonalDataCommands::kDestroyedText.arg(1)});
+    EXPECT_EQ(p.storedCount(u"Musteriler"_s), 1);
+    EXPECT_EQ(p.storedCount(u"ImhaKayitlari"_s), 1);
+    p.program->personalData->destroyAfterRestore();
+    EXPECT_EQ(p.fake.dialogs.texts().size(), 1);
+    EXPECT_EQ(p.storedCount(u"ImhaKayitlari"_s), 1);
+}
+
 // Six months after the retention began, the start destroys and says so.
 TEST(PersonalDataRequest, TheStartDestroysWhenSixMonthsHavePassed)
 {

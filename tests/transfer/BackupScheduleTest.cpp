@@ -7,6 +7,7 @@
 #include "core/transfer/BackupSchedule.h"
 #include "core/transfer/Backups.h"
 #include "gui/register/GuestEntry.h"
+#include "gui/customers/PersonalDataCommands.h"
 #include "gui/transfer/RestoreWindow.h"
 #include "gui/widgets/DBEdit.h"
 #include "gui/widgets/DBGrid.h"
@@ -82,7 +83,12 @@ TEST(BackupSchedule, OneADayAfterEveryRunAndADayAfterTheNewestAndAFailureReporte
 TEST(BackupMenu, AChosenFolderGetsABackupAtOnceAndARestoreBringsItsGuestsBack)
 {
     ProgramFixture p;
-    p.open({u"Ali"_s, u"Veli"_s});
+    // A customer past the retention period, kept for now: no destruction is
+    // due on the first day.
+    p.open({u"Ali"_s, u"Veli"_s}, true,
+           {u"INSERT INTO Musteriler (musteriKodu, Adi) VALUES ('K1', 'Cem')"_s,
+            u"INSERT INTO MusteriKonaklama (musteriID, SonKonaklama) VALUES (1, '2020-01-01')"_s});
+    ASSERT_EQ(p.storedCount(u"Musteriler"_s), 1);
     const QString usb = p.dir.path(u"usb"_s);
     p.dialogs().setNextFolder(usb);
     p.form().backupFolderAction->trigger();
@@ -110,10 +116,13 @@ TEST(BackupMenu, AChosenFolderGetsABackupAtOnceAndARestoreBringsItsGuestsBack)
     });
     p.form().restoreAction->trigger();
     EXPECT_EQ(listed, 1);
-    ASSERT_EQ(p.dialogs().messages.size(), 2);
+    ASSERT_EQ(p.dialogs().messages.size(), 3);
     EXPECT_TRUE(p.dialogs().messages[0].text.contains(u"bir sonraki transfer dosyasında yeniden yer alacak"_s));
     EXPECT_EQ(p.dialogs().messages[0].defaultButton, Dialogs::Hayir);
     EXPECT_EQ(p.dialogs().messages[1].text, u"Yedek geri yüklendi."_s);
+    // What the backup brought back past its period goes at once.
+    EXPECT_EQ(p.dialogs().messages[2].text, PersonalDataCommands::kDestroyedText.arg(1));
+    EXPECT_EQ(p.storedCount(u"Musteriler"_s), 0);
     EXPECT_EQ(p.guests().recordCount(), 2);
     EXPECT_EQ(p.storedCount(), 2);
     EXPECT_EQ(p.entry().nameBox->text(), u"Ali"_s);

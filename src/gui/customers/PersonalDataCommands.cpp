@@ -68,6 +68,18 @@ bool PersonalDataCommands::destroyIfDue()
     return destroy();
 }
 
+void PersonalDataCommands::destroyAfterRestore()
+{
+    try {
+        if (m_destruction.expiredCustomers().isEmpty())
+            return;
+    } catch (const RadaError& e) {
+        m_platform.dialogs.reportError(e.text());
+        return;
+    }
+    destroy();
+}
+
 bool PersonalDataCommands::destroy()
 {
     try {

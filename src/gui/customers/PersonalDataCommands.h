@@ -36,6 +36,10 @@ public:
     // expired customers and says how many. False when it was due but the
     // pending edits could not be settled (it is tried again later).
     bool destroyIfDue();
+    // After a backup was put back: the customers it brought back that are
+    // past the period (destroyed since it was taken, or gone past it since)
+    // are destroyed at once, without a question; nothing when there are none.
+    void destroyAfterRestore();
 
     static const QString kDestroyedText;
     static const QString kDestroyQuestion;

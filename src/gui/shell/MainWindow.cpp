@@ -558,6 +558,9 @@ void MainWindow::restoreBackup()
     if (withoutPassword)
         done += QStringLiteral("\rBu yedek kayıt parolası konulmadan önce alınmıştı: kayıt dosyasının artık parolası yok.");
     m_platform.dialogs.inform(done);
+    // A backup may bring back customers destroyed since it was taken.
+    if (m_personalData)
+        m_personalData->destroyAfterRestore();
 }
 
 void MainWindow::bringToFront()
