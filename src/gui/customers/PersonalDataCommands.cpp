@@ -25,9 +25,9 @@ const QString kTitle = QStringLiteral("İmha");
 
 PersonalDataCommands::PersonalDataCommands(Platform& platform, Store& store, Tables& tables,
                                            CustomerDestruction& destruction, std::function<bool()> settle,
-                                           std::function<void()> tablesReopened, QWidget* window)
+                                           QWidget* window)
     : m_platform(platform), m_store(store), m_tables(tables), m_destruction(destruction),
-      m_settle(std::move(settle)), m_tablesReopened(std::move(tablesReopened)), m_window(window)
+      m_settle(std::move(settle)), m_window(window)
 {
 }
 
@@ -84,12 +84,10 @@ bool PersonalDataCommands::destroy()
 {
     try {
         const CustomerDestruction::Outcome outcome = m_destruction.destroyExpired();
-        m_tablesReopened();
         m_platform.dialogs.message(kAppTitle, kDestroyedText.arg(outcome.destroyed), Dialogs::Icon::Information,
                                    Dialogs::Ok, Dialogs::Ok);
         return true;
     } catch (const RadaError& e) {
-        m_tablesReopened();
         m_platform.dialogs.reportError(e.text());
         return false;
     }
@@ -107,6 +105,5 @@ void PersonalDataCommands::answerRequest()
                                               Facility::name(*m_tables.ayar), m_destruction.settings().months()};
         },
         m_window);
-    window.afterErasure = m_tablesReopened;
     window.exec();
 }

@@ -19,10 +19,10 @@ class PersonalDataCommands : public QObject
     Q_OBJECT
 public:
     // settle: stores (or refuses, with its message) the pending guest and
-    // customer edits, as before a transfer run. tablesReopened: the windows
-    // show the rows again after a destruction.
+    // customer edits, as before a transfer run. After a destruction the
+    // windows follow the tables opened again by themselves.
     PersonalDataCommands(Platform& platform, Store& store, Tables& tables, CustomerDestruction& destruction,
-                         std::function<bool()> settle, std::function<void()> tablesReopened, QWidget* window);
+                         std::function<bool()> settle, QWidget* window);
 
     // "Saklama Süresi..."
     void setRetention();
@@ -52,6 +52,5 @@ private:
     Tables& m_tables;
     CustomerDestruction& m_destruction;
     std::function<bool()> m_settle;
-    std::function<void()> m_tablesReopened;
     QWidget* m_window;
 };

@@ -144,12 +144,8 @@ void PersonalDataRequestWindow::eraseCustomers()
         keys << r.key;
     try {
         const CustomerDestruction::Outcome outcome = m_destruction.eraseOnRequest(keys);
-        if (afterErasure)
-            afterErasure();
         m_platform.dialogs.inform(QStringLiteral("%1 müşteri kaydı silindi.").arg(outcome.destroyed));
     } catch (const RadaError& e) {
-        if (afterErasure)
-            afterErasure();
         m_platform.dialogs.reportError(e.text());
     }
     search();

@@ -33,9 +33,6 @@ public:
     // Erases the customer records found, after a question.
     void eraseCustomers();
 
-    // Runs after an erasure has opened the tables again.
-    std::function<void()> afterErasure;
-
     QComboBox* KeyBox;
     QLineEdit* ValueEdit;
     QLineEdit* SurnameEdit;

@@ -548,8 +548,8 @@ void MainWindow::restoreBackup()
     if (m_platform.dialogs.message(title, question, Dialogs::Icon::Warning, Dialogs::Buttons(Dialogs::Evet) | Dialogs::Hayir,
                                    Dialogs::Hayir) != Dialogs::Evet)
         return;
+    // The windows follow the tables opened again by themselves.
     const std::optional<QString> failure = ::restoreBackup(*m_backups, m_tables, *backup, key);
-    entry->showCurrentGuest();
     if (failure) {
         m_platform.dialogs.reportError(*failure);
         return;

@@ -217,7 +217,7 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
         [tables = program->tables.get()] {
             return tables->musteriler->settle() && (!tables->kisi->isEditing() || tables->kisi->settle());
         },
-        [mainWindow] { mainWindow->entry->showCurrentGuest(); }, mainWindow);
+        mainWindow);
     program->mainWindow->setPersonalData(program->personalData.get());
     program->personalData->destroyIfDue();
     program->destructionTimer = std::make_unique<QTimer>();
