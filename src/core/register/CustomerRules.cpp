@@ -2,6 +2,7 @@
 
 #include "core/register/Dataset.h"
 #include "core/register/Formats.h"
+#include "core/register/SharedEditing.h"
 #include "core/register/GuestRules.h"
 #include "core/register/Validation.h"
 #include "platform/core/Dialogs.h"
@@ -33,7 +34,7 @@ void install(Dataset& customers, Dialogs& dialogs)
         return true;
     };
     customers.beforeDelete = [&dialogs] { return dialogs.askYesNo(GuestRules::kDeleteQuestion) == Dialogs::Yes; };
-    customers.onPostError = [&dialogs](const StoreError&) { dialogs.inform(kPostError); };
+    SharedEditing::install(customers, dialogs, kPostError);
     customers.onNewRecord = [&customers] { customers.setDate(kBirth, Formats::dayZero()); };
 }
 

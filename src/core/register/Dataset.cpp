@@ -3,9 +3,11 @@
 #include "core/register/Formats.h"
 #include "core/register/TurkishText.h"
 
+#include <QSet>
 #include <QSignalBlocker>
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 #include <utility>
 
 namespace {
@@ -118,9 +120,7 @@ void Dataset::open()
     m_rows.clear();
     RowPacker packer(int(m_table.columns.size()));
     m_store.scan(m_table.name, [&](qint64 key, std::span<const StoreValue> values) {
-        for (const StoreValue& v : values)
-            packer.add(v);
-        m_rows.push_back(packer.take(key));
+        m_rows.push_back(packRead(packer, key, values));
     });
     m_rows.shrink_to_fit();
     m_buffer.clear();
@@ -586,16 +586,30 @@ bool Dataset::post()
     if (beforePost && !beforePost())
         return false;
     const bool inserting = m_state == State::Insert;
+    const int rowIndex = inserting ? -1 : m_visible[m_cur];
     qint64 rowKey = 0;
+    qint64 version = 0;
     try {
         if (inserting) {
             rowKey = m_store.insert(m_table.name, m_buffer);
+            version = m_store.readVersion(m_table.name, rowKey);
             const QString autoId = m_table.autoIdColumn();
             if (!autoId.isEmpty())
                 m_buffer[m_table.indexOf(autoId)] = rowKey;
         } else {
-            rowKey = m_rows[std::size_t(m_visible[m_cur])].key;
-            m_store.update(m_table.name, rowKey, m_buffer);
+            const PackedRow& row = m_rows[std::size_t(rowIndex)];
+            rowKey = row.key;
+            version = m_store.updateAt(m_table.name, {rowKey, row.version}, m_buffer);
+        }
+    } catch (const StoreConflict& e) {
+        try {
+            settleConflict(e, rowIndex);
+            return false;
+        } catch (const StoreError& again) {
+            if (!onPostError)
+                throw;
+            onPostError(again);
+            return false;
         }
     } catch (const StoreError& e) {
         if (!onPostError)
@@ -603,10 +617,12 @@ bool Dataset::post()
         onPostError(e);
         return false;
     }
+    PackedRow stored = pack(rowKey, m_buffer);
+    stored.version = version;
     if (inserting)
-        m_rows.push_back(pack(rowKey, m_buffer));
+        m_rows.push_back(std::move(stored));
     else
-        m_rows[std::size_t(m_visible[m_cur])] = pack(rowKey, m_buffer);
+        m_rows[std::size_t(rowIndex)] = std::move(stored);
     m_buffer.clear();
     m_modified = false;
     rebuildVisible();
@@ -621,6 +637,137 @@ bool Dataset::post()
     Q_EMIT rowChanged();
     Q_EMIT posted(rowKey);
     return true;
+}
+
+void Dataset::settleConflict(const StoreConflict& conflict, int rowIndex)
+{
+    StoreConflict::Kind kind = conflict.kind();
+    QStringList both;
+    if (m_state == State::Edit) {
+        std::optional<PackedRow> now;
+        RowPacker packer(int(m_table.columns.size()));
+        const PackedRow& was = m_rows[std::size_t(rowIndex)];
+        m_store.scanKeys(m_table.name, {was.key}, [&](qint64 key, std::span<const StoreValue> values) {
+            now = packRead(packer, key, values);
+        });
+        if (!now) {
+            kind = StoreConflict::Kind::Deleted;
+            // The values typed here stay, as a row not stored yet.
+            m_rows.erase(m_rows.begin() + rowIndex);
+            const QString autoId = m_table.autoIdColumn();
+            if (!autoId.isEmpty())
+                m_buffer[m_table.indexOf(autoId)] = QVariant();
+            m_modified = true;
+            rebuildVisible();
+            landOn(0, m_cur);
+            setState(State::Insert);
+        } else {
+            // The row as the other desk left it, with this desk's changes over it.
+            bool changedHere = false;
+            for (int i = 0; i < m_table.columns.size(); ++i) {
+                const ColumnType type = m_table.columns[i].type;
+                const QString before = storedText(was, i);
+                const QString mine = textOf(m_buffer[i], type);
+                if (mine == before) {
+                    m_buffer[i] = now->value(i);
+                    continue;
+                }
+                changedHere = true;
+                const QString theirs = storedText(*now, i);
+                if (theirs != before && theirs != mine)
+                    both << m_table.columns[i].name;
+            }
+            if (kind == StoreConflict::Kind::Deleted)
+                kind = StoreConflict::Kind::Changed;
+            m_rows[std::size_t(rowIndex)] = std::move(*now);
+            m_modified = changedHere;
+            rebuildVisible();
+        }
+        Q_EMIT rowsChanged();
+        Q_EMIT rowChanged();
+    }
+    if (!onConflict)
+        throw conflict;
+    onConflict(kind, both);
+}
+
+void Dataset::landOn(qint64 key, int fallback)
+{
+    const int at = key == 0 ? -1 : visibleIndexOfKey(key);
+    if (at >= 0)
+        m_cur = at;
+    else
+        m_cur = m_visible.isEmpty() ? -1 : std::clamp(fallback, 0, int(m_visible.size()) - 1);
+    m_bof = m_eof = m_visible.isEmpty();
+}
+
+void Dataset::refreshRows(const QList<qint64>& keys)
+{
+    if (!isOpen())
+        return;
+    // The row being edited keeps what it was read as.
+    const qint64 edited = m_state == State::Edit ? m_rows[std::size_t(m_visible[m_cur])].key : 0;
+    const qint64 current = m_state == State::Insert ? 0 : key();
+    const int place = m_cur;
+    RowPacker packer(int(m_table.columns.size()));
+    if (keys.isEmpty()) {
+        std::vector<PackedRow> rows;
+        std::optional<PackedRow> kept;
+        if (edited != 0)
+            kept = std::move(m_rows[std::size_t(m_visible[m_cur])]);
+        m_store.scan(m_table.name, [&](qint64 k, std::span<const StoreValue> values) {
+            if (kept && k == edited) {
+                rows.push_back(std::move(*kept));
+                kept.reset();
+            } else {
+                rows.push_back(packRead(packer, k, values));
+            }
+        });
+        if (kept)
+            rows.push_back(std::move(*kept)); // deleted there: its save will say so
+        m_rows = std::move(rows);
+    } else {
+        std::unordered_map<qint64, PackedRow> now;
+        QList<qint64> wanted;
+        for (qint64 k : keys) {
+            if (k != edited)
+                wanted << k;
+        }
+        if (wanted.isEmpty())
+            return;
+        m_store.scanKeys(m_table.name, wanted, [&](qint64 k, std::span<const StoreValue> values) {
+            now.insert_or_assign(k, packRead(packer, k, values));
+        });
+        QSet<qint64> gone(wanted.begin(), wanted.end());
+        for (PackedRow& row : m_rows) {
+            auto found = now.find(row.key);
+            if (found != now.end()) {
+                row = std::move(found->second);
+                now.erase(found);
+                gone.remove(row.key);
+            }
+        }
+        std::erase_if(m_rows, [&](const PackedRow& row) { return gone.contains(row.key); });
+        std::vector<qint64> added;
+        for (const auto& [k, row] : now)
+            added.push_back(k);
+        std::sort(added.begin(), added.end());
+        for (qint64 k : added)
+            m_rows.push_back(std::move(now.at(k)));
+    }
+    rebuildVisible();
+    if (m_state == State::Edit)
+        landOn(edited, place);
+    else
+        landOn(current, place);
+    if (m_cur >= 0)
+        m_bof = m_eof = false;
+    Q_EMIT rowsChanged();
+    if (isEditing())
+        return;
+    Q_EMIT rowChanged();
+    if (afterScroll)
+        afterScroll();
 }
 
 void Dataset::cancel()
@@ -646,10 +793,43 @@ bool Dataset::remove()
     }
     if (m_visible.isEmpty())
         throw RadaError(kEmpty);
+    const qint64 asked = key();
     if (beforeDelete && !beforeDelete())
         return false;
+    // Another desk's change may have come in while the question was shown.
+    if (key() != asked || m_cur < 0)
+        return false;
     const int rowIndex = m_visible[m_cur];
-    m_store.remove(m_table.name, {m_rows[std::size_t(rowIndex)].key});
+    const PackedRow& row = m_rows[std::size_t(rowIndex)];
+    const qint64 rowKey = row.key;
+    std::optional<StoreConflict::Kind> refused;
+    try {
+        if (m_store.removeUnchanged(m_table.name, {{rowKey, row.version}}).isEmpty()) {
+            // Changed or deleted at another desk since it was read.
+            refused = StoreConflict::Kind::Deleted;
+            RowPacker packer(int(m_table.columns.size()));
+            m_store.scanKeys(m_table.name, {rowKey}, [&](qint64 k, std::span<const StoreValue> values) {
+                m_rows[std::size_t(rowIndex)] = packRead(packer, k, values);
+                refused = StoreConflict::Kind::Changed;
+            });
+        }
+    } catch (const StoreError& e) {
+        if (!onPostError)
+            throw;
+        onPostError(e);
+        return false;
+    }
+    if (refused == StoreConflict::Kind::Changed) {
+        // Shown as it is now; deleting it again deletes that.
+        m_buffer.clear();
+        m_modified = false;
+        setState(State::Browse);
+        Q_EMIT rowsChanged();
+        Q_EMIT rowChanged();
+        if (onConflict)
+            onConflict(*refused, {});
+        return false;
+    }
     m_rows.erase(m_rows.begin() + rowIndex);
     m_buffer.clear();
     m_modified = false;
@@ -663,6 +843,8 @@ bool Dataset::remove()
     Q_EMIT rowChanged();
     if (afterScroll)
         afterScroll();
+    if (refused && onConflict)
+        onConflict(*refused, {});
     return true;
 }
 
@@ -681,6 +863,15 @@ QVariant Dataset::currentValue(int column) const
     if (m_cur < 0 || m_cur >= m_visible.size())
         return {};
     return m_rows[std::size_t(m_visible[m_cur])].value(column);
+}
+
+PackedRow Dataset::packRead(RowPacker& packer, qint64 key, std::span<const StoreValue> values) const
+{
+    for (const StoreValue& v : values)
+        packer.add(v);
+    PackedRow row = packer.take(key);
+    row.version = m_store.readVersion(m_table.name, key);
+    return row;
 }
 
 PackedRow Dataset::pack(qint64 key, const QList<QVariant>& values)
@@ -857,6 +1048,13 @@ qint64 Dataset::rowKey(int visibleRow) const
     if (visibleRow < 0 || visibleRow >= m_visible.size())
         return 0;
     return m_rows[std::size_t(m_visible[visibleRow])].key;
+}
+
+qint64 Dataset::rowVersion(int visibleRow) const
+{
+    if (visibleRow < 0 || visibleRow >= m_visible.size())
+        return 0;
+    return m_rows[std::size_t(m_visible[visibleRow])].version;
 }
 
 bool Dataset::rowBoolean(int visibleRow, int column) const

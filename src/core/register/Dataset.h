@@ -42,6 +42,11 @@ public:
     std::function<void()> onNewRecord;
     // A write the store refused. Without a handler the error propagates.
     std::function<void(const StoreError&)> onPostError;
+    // A save or delete refused because another desk changed or deleted the
+    // row: the dataset has already taken the row as it is now (changed: this
+    // desk's changes put back over it, unsaved; deleted: the values kept as
+    // a new row). bothChanged names the columns both desks changed.
+    std::function<void(StoreConflict::Kind kind, const QStringList& bothChanged)> onConflict;
 
     void open();
     void close();
@@ -98,6 +103,14 @@ public:
     // Throws on an empty dataset.
     bool remove();
 
+    // Reads again the rows with these keys, or the whole table when none
+    // are given, after another desk changed them: changed rows are taken,
+    // new ones added, deleted ones dropped. The row being edited keeps the
+    // version it was read at (its save meets the other desk's change) and
+    // a new row being built is left alone. The current row stays current
+    // where it still exists.
+    void refreshRows(const QList<qint64>& keys);
+
     // Fields of the current row (or of the row being edited).
     QVariant value(const QString& column) const;
     bool isNull(const QString& column) const;   // null or empty text
@@ -119,6 +132,8 @@ public:
     // Value, key and yes/no of a visible row, without moving to it.
     QVariant rowValue(int visibleRow, int column) const;
     qint64 rowKey(int visibleRow) const;
+    // The version a visible row was read at (0 where the store keeps none).
+    qint64 rowVersion(int visibleRow) const;
     bool rowBoolean(int visibleRow, int column) const;
 
     // Text of a visible row, for grids.
@@ -156,6 +171,14 @@ private:
     void requireEditing() const;
     void setState(State s);
     PackedRow pack(qint64 key, const QList<QVariant>& values);
+    // A row as the store hands it out, with its version.
+    PackedRow packRead(RowPacker& packer, qint64 key, std::span<const StoreValue> values) const;
+    // Makes the row with this key current again, or the nearest row.
+    void landOn(qint64 key, int fallback);
+    // After a refused save: takes the row as it is now with this desk's
+    // changes over it (or, deleted there, this desk's values as a new row)
+    // and tells onConflict which columns both desks changed.
+    void settleConflict(const StoreConflict& conflict, int rowIndex);
     static QString textOf(const QVariant& v, ColumnType type);
 
     Store& m_store;

@@ -34,6 +34,9 @@ public:
     PackedRow() = default;
 
     qint64 key = 0;
+    // The row's version where the store keeps one (a register several desks
+    // share), as it was read.
+    qint64 version = 0;
 
     int columns() const;
     Field field(int column) const;

@@ -2,6 +2,7 @@
 
 #include "core/register/Dataset.h"
 #include "core/register/Formats.h"
+#include "core/register/SharedEditing.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Dialogs.h"
 #include "platform/core/RadaError.h"
@@ -134,7 +135,7 @@ void install(Dataset& guests, Clock& clock, Dialogs& dialogs)
     };
     // Closing the question without an answer keeps the guest, as No does.
     guests.beforeDelete = [&dialogs] { return dialogs.askYesNo(kDeleteQuestion) == Dialogs::Yes; };
-    guests.onPostError = [&dialogs](const StoreError&) { dialogs.inform(kPostError); };
+    SharedEditing::install(guests, dialogs, kPostError);
     guests.onNewRecord = [&guests, &clock] { writeStay(guests, newStay(clock.now())); };
 }
 

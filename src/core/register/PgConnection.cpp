@@ -58,11 +58,15 @@ void PgConnection::open()
     if (isOpen())
         return;
     close();
-    // The string comes last so that its own connect_timeout, if any, wins.
+    // The string comes last so that its own settings, if any, win. A server
+    // that stops answering is noticed within seconds, not minutes.
     const QByteArray timeout = QByteArray::number(kConnectTimeout);
+    const QByteArray userTimeout = QByteArray::number(kCallTimeoutMs);
     const QByteArray conninfo = m_connectionString.toUtf8();
-    const char* const keywords[] = {"connect_timeout", "client_encoding", "dbname", nullptr};
-    const char* const values[] = {timeout.constData(), "UTF8", conninfo.constData(), nullptr};
+    const char* const keywords[] = {"connect_timeout", "keepalives_idle", "keepalives_interval", "keepalives_count",
+                                    "tcp_user_timeout", "client_encoding", "dbname", nullptr};
+    const char* const values[] = {timeout.constData(), "5", "2", "2", userTimeout.constData(), "UTF8",
+                                  conninfo.constData(), nullptr};
     m_conn = PQconnectdbParams(keywords, values, 1);
     if (!m_conn)
         throw StoreUnreachable(QStringLiteral("bellek yetersiz"));
@@ -71,6 +75,13 @@ void PgConnection::open()
         close();
         throw StoreUnreachable(reason);
     }
+    ++m_generation;
+    // The server's notices ("does not exist, skipping") are not for the clerk.
+    PQsetNoticeProcessor(m_conn, [](void*, const char*) {}, nullptr);
+    // A statement waiting on a lock or a busy server gives up in time,
+    // unless the server's administrator chose a limit.
+    if (exec(QStringLiteral("SHOW statement_timeout")).text(0, 0) == QLatin1String("0"))
+        exec(QStringLiteral("SET statement_timeout = %1").arg(kCallTimeoutMs));
 }
 
 void PgConnection::close()
@@ -126,6 +137,32 @@ PgConnection::Result PgConnection::exec(const QString& sql, const QList<QVariant
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
         fail(QStringLiteral("Sunucu komutu yerine getiremedi"));
     return result;
+}
+
+int PgConnection::socket() const
+{
+    return isOpen() ? PQsocket(m_conn) : -1;
+}
+
+int PgConnection::backendPid() const
+{
+    return isOpen() ? PQbackendPID(m_conn) : 0;
+}
+
+QList<PgConnection::Notification> PgConnection::takeNotifications(bool readInput)
+{
+    QList<Notification> out;
+    if (!m_conn)
+        return out;
+    if (readInput && (PQconsumeInput(m_conn) == 0 || PQstatus(m_conn) != CONNECTION_OK)) {
+        close();
+        return out;
+    }
+    while (PGnotify* n = PQnotifies(m_conn)) {
+        out << Notification{QString::fromUtf8(n->relname), QString::fromUtf8(n->extra), n->be_pid};
+        PQfreemem(n);
+    }
+    return out;
 }
 
 QString PgConnection::option(const QString& keyword) const

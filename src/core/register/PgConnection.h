@@ -20,6 +20,18 @@ public:
     // Seconds a connection attempt may take unless the connection string
     // sets connect_timeout (libpq alone would wait for ever).
     static constexpr int kConnectTimeout = 5;
+    // Milliseconds a statement may run, and a silent server may keep a
+    // call waiting, unless the server or the string sets otherwise: no call
+    // freezes the window for longer.
+    static constexpr int kCallTimeoutMs = 5000;
+
+    // A NOTIFY another connection sent on a channel this one listens to.
+    struct Notification
+    {
+        QString channel;
+        QString payload;
+        int senderPid = 0;
+    };
 
     // The result of one statement: rows of text values.
     class Result
@@ -55,6 +67,19 @@ public:
     // is NULL. Throws StoreUnreachable when not connected.
     Result exec(const QString& sql, const QList<QVariant>& values = {});
 
+    // The connection's socket (changes with every new connection), -1 when
+    // not connected.
+    int socket() const;
+    // The server process serving this connection.
+    int backendPid() const;
+    // Counts the connections made: a new number means a new socket and
+    // nothing of what the earlier connection listened to.
+    quint64 generation() const { return m_generation; }
+    // Reads what the server sent without waiting (when readInput) and hands
+    // out the notifications received so far. A connection found broken is
+    // closed.
+    QList<Notification> takeNotifications(bool readInput);
+
     // The value the connection uses for a connection option ("dbname",
     // "connect_timeout" ...); empty when unset or not connected.
     QString option(const QString& keyword) const;
@@ -64,4 +89,5 @@ private:
 
     QString m_connectionString;
     pg_conn* m_conn = nullptr;
+    quint64 m_generation = 0;
 };

@@ -2,18 +2,67 @@
 
 #include "core/register/Schema.h"
 
+#include <QScopeGuard>
+#include <QSet>
+#include <QSocketNotifier>
+#include <QTimer>
 #include <QVarLengthArray>
 #include <algorithm>
 #include <cstdlib>
 
 const QString PgStore::kVersionColumn = QStringLiteral("SatirSurumu");
 const QString PgStore::kRowNumberColumn = QStringLiteral("SatirNo");
+const QString PgStore::kChangeChannel = QStringLiteral("radadir");
 
 namespace {
 
 // Held for the schema's transaction, so that two desks starting on an empty
 // database make the tables once.
 constexpr qint64 kSchemaLock = 0x52414441; // "RADA"
+
+// Up to this many keys a change names its rows; past it, the whole table.
+constexpr int kNamedKeys = 300;
+
+// Sends, after each statement on a table, "Table:key,key,..." (or
+// "Table:*") on the change channel; the server delivers it at commit.
+const QString kNotifyFunction = QStringLiteral(R"(
+CREATE OR REPLACE FUNCTION "RadaDegisiklikBildir"() RETURNS trigger LANGUAGE plpgsql AS $f$
+DECLARE
+    n bigint;
+    keys text;
+BEGIN
+    EXECUTE format('SELECT count(*), string_agg(k::text, '','') FROM (SELECT %I AS k FROM %I LIMIT %1) s',
+                   TG_ARGV[0], CASE WHEN TG_OP = 'DELETE' THEN 'eski' ELSE 'yeni' END) INTO n, keys;
+    IF n > %2 THEN
+        keys := '*';
+    END IF;
+    IF n > 0 THEN
+        PERFORM pg_notify('%3', TG_TABLE_NAME || ':' || keys);
+    END IF;
+    RETURN NULL;
+END
+$f$)");
+
+// The change triggers of a table: name, event, transition table.
+const struct
+{
+    const char* name;
+    const char* event;
+    const char* rows;
+} kChangeTriggers[] = {{"RadaEklendi", "INSERT", "NEW TABLE AS yeni"},
+                       {"RadaDegisti", "UPDATE", "NEW TABLE AS yeni"},
+                       {"RadaSilindi", "DELETE", "OLD TABLE AS eski"}};
+
+// A lock number of a task's name that stays the same from one run to the next.
+qint64 lockNumber(const QString& task)
+{
+    quint64 h = 1469598103934665603ULL;
+    for (const char c : task.toUtf8()) {
+        h ^= quint8(c);
+        h *= 1099511628211ULL;
+    }
+    return qint64(h >> 1);
+}
 
 QString quoted(const QString& name)
 {
@@ -77,13 +126,117 @@ PgConnection::Result PgStore::exec(const QString& sql, const QList<QVariant>& va
 {
     // Outside a transaction a connection that broke off is made anew; inside
     // one the transaction is lost with it and the statement must fail.
-    if (m_txDepth == 0)
+    if (m_txDepth == 0) {
         m_conn.open();
+        afterStatement();
+    }
     try {
-        return m_conn.exec(sql, values);
+        PgConnection::Result r = m_conn.exec(sql, values);
+        afterStatement();
+        return r;
     } catch (const StoreUnreachable&) {
         m_txDepth = 0;
+        if (m_notifier) {
+            m_notifier->setEnabled(false);
+            m_notifier.release()->deleteLater();
+        }
         throw;
+    }
+}
+
+void PgStore::watchChanges(ChangeHandler handler)
+{
+    m_onChange = std::move(handler);
+    if (!m_context)
+        m_context = std::make_unique<QObject>();
+    if (m_conn.isOpen() && m_txDepth == 0)
+        afterStatement();
+}
+
+void PgStore::afterStatement()
+{
+    if (!m_onChange || m_inAfterStatement || !m_conn.isOpen())
+        return;
+    m_inAfterStatement = true;
+    const auto done = qScopeGuard([this] { m_inAfterStatement = false; });
+    if (m_conn.generation() != m_listening && m_txDepth == 0) {
+        m_conn.exec(QStringLiteral("LISTEN %1").arg(kChangeChannel));
+        // Whatever changed while this desk had no connection went unheard.
+        if (m_listening != 0)
+            m_pending << PgConnection::Notification{kChangeChannel, QStringLiteral("*"), 0};
+        m_listening = m_conn.generation();
+        if (m_notifier)
+            m_notifier.release()->deleteLater();
+        m_notifier = std::make_unique<QSocketNotifier>(m_conn.socket(), QSocketNotifier::Read, m_context.get());
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_context.get(), [this] { deliverChanges(true); });
+    }
+    // Notifications that came in with a statement's answer are already read
+    // off the socket: they are handed on from the event loop.
+    m_pending << m_conn.takeNotifications(false);
+    if (!m_pending.isEmpty() && !m_deliveryDue) {
+        m_deliveryDue = true;
+        QTimer::singleShot(0, m_context.get(), [this] { deliverChanges(false); });
+    }
+}
+
+void PgStore::deliverChanges(bool readInput)
+{
+    m_deliveryDue = false;
+    if (readInput) {
+        m_pending << m_conn.takeNotifications(true);
+        if (!m_conn.isOpen() && m_notifier) {
+            // The server went away: the socket would report itself readable
+            // for ever. The next statement connects again.
+            m_notifier->setEnabled(false);
+            m_notifier.release()->deleteLater();
+        }
+    }
+    if (m_pending.isEmpty() || !m_onChange)
+        return;
+    if (m_txDepth > 0) {
+        // Not in the middle of this desk's own transaction.
+        m_deliveryDue = true;
+        QTimer::singleShot(20, m_context.get(), [this] { deliverChanges(false); });
+        return;
+    }
+    const int self = m_conn.backendPid();
+    QHash<QString, QSet<qint64>> named;
+    QSet<QString> whole;
+    QStringList order;
+    for (const PgConnection::Notification& n : std::exchange(m_pending, {})) {
+        if (n.channel != kChangeChannel || (n.senderPid != 0 && n.senderPid == self))
+            continue;
+        if (n.payload == QLatin1String("*")) {
+            for (const TableDef* t : Schema::allTables()) {
+                whole << t->name;
+                if (!order.contains(t->name))
+                    order << t->name;
+            }
+            continue;
+        }
+        const qsizetype colon = n.payload.lastIndexOf(QLatin1Char(':'));
+        if (colon <= 0)
+            continue;
+        const QString table = n.payload.left(colon);
+        const QString keys = n.payload.mid(colon + 1);
+        if (!order.contains(table))
+            order << table;
+        if (keys == QLatin1String("*")) {
+            whole << table;
+            continue;
+        }
+        for (const QStringView k : QStringView(keys).split(QLatin1Char(','))) {
+            bool ok = false;
+            const qint64 key = k.toLongLong(&ok);
+            if (ok)
+                named[table] << key;
+        }
+    }
+    for (const QString& table : order) {
+        if (whole.contains(table))
+            m_onChange(table, {});
+        else
+            m_onChange(table, QList<qint64>(named[table].begin(), named[table].end()));
     }
 }
 
@@ -98,6 +251,20 @@ void PgStore::createTable(const TableDef& t)
                      (ownKey ? QStringLiteral("UNIQUE") : QStringLiteral("PRIMARY KEY"));
     extra << quoted(kVersionColumn) + QStringLiteral(" bigint NOT NULL DEFAULT 1");
     exec(Schema::createStatement(t, Schema::Dialect::PostgreSQL, extra));
+    createChangeTriggers(t);
+}
+
+void PgStore::createChangeTriggers(const TableDef& t)
+{
+    exec(kNotifyFunction.arg(kNamedKeys + 1).arg(kNamedKeys).arg(kChangeChannel));
+    for (const auto& trigger : kChangeTriggers) {
+        const QString name = QString::fromLatin1(trigger.name);
+        exec(QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2").arg(quoted(name), quoted(t.name)));
+        exec(QStringLiteral("CREATE TRIGGER %1 AFTER %2 ON %3 REFERENCING %4 FOR EACH STATEMENT "
+                            "EXECUTE FUNCTION \"RadaDegisiklikBildir\"('%5')")
+                 .arg(quoted(name), QLatin1String(trigger.event), quoted(t.name), QLatin1String(trigger.rows),
+                      keyColumn(t)));
+    }
 }
 
 QHash<QString, QStringList> PgStore::presentColumns()
@@ -141,6 +308,17 @@ void PgStore::prepareSchema()
     }
     if (!absent.isEmpty())
         throw StoreError(QStringLiteral("Eksik tablo ya da sütunlar: %1").arg(absent.join(QStringLiteral(", "))));
+    // A database made before the tables told other desks of their changes.
+    const PgConnection::Result triggers = exec(QStringLiteral(
+        "SELECT c.relname, count(*) FROM pg_trigger t JOIN pg_class c ON c.oid = t.tgrelid "
+        "WHERE c.relnamespace = current_schema()::regnamespace AND t.tgname LIKE 'Rada%' GROUP BY c.relname"));
+    QHash<QString, qint64> triggerCount;
+    for (int i = 0; i < triggers.rows(); ++i)
+        triggerCount.insert(triggers.text(i, 0), triggers.integer(i, 1));
+    for (const TableDef* t : Schema::allTables()) {
+        if (triggerCount.value(t->name) < qint64(std::size(kChangeTriggers)))
+            createChangeTriggers(*t);
+    }
     commit();
     m_createdNew = empty;
 }
@@ -156,9 +334,24 @@ void PgStore::scan(const QString& table, const RowReader& row)
     const PgConnection::Result r =
         exec(QStringLiteral("SELECT %1, %2, %3 FROM %4 ORDER BY %1")
                  .arg(quoted(keyColumn(t)), quoted(kVersionColumn), Schema::columnList(t, true), quoted(t.name)));
+    m_versions[t.name].clear();
+    scanResult(t, r, row);
+}
+
+void PgStore::scanKeys(const QString& table, const QList<qint64>& keys, const RowReader& row)
+{
+    const TableDef& t = Schema::table(table);
+    const PgConnection::Result r = exec(
+        QStringLiteral("SELECT %1, %2, %3 FROM %4 WHERE %1 = ANY($1::bigint[]) ORDER BY %1")
+            .arg(quoted(keyColumn(t)), quoted(kVersionColumn), Schema::columnList(t, true), quoted(t.name)),
+        {arrayText(std::vector<qint64>(keys.begin(), keys.end()))});
+    scanResult(t, r, row);
+}
+
+void PgStore::scanResult(const TableDef& t, const PgConnection::Result& r, const RowReader& row)
+{
     QHash<qint64, qint64>& versions = m_versions[t.name];
-    versions.clear();
-    versions.reserve(r.rows());
+    versions.reserve(versions.size() + r.rows());
     const int n = int(t.columns.size());
     QVarLengthArray<StoreValue, 64> values(n);
     for (int i = 0; i < r.rows(); ++i) {
@@ -186,6 +379,12 @@ void PgStore::scan(const QString& table, const RowReader& row)
         versions.insert(key, r.integer(i, 1));
         row(key, std::span<const StoreValue>(values.data(), std::size_t(n)));
     }
+}
+
+qint64 PgStore::readVersion(const QString& table, qint64 key) const
+{
+    const auto versions = m_versions.constFind(table);
+    return versions == m_versions.cend() ? 0 : versions->value(key, 0);
 }
 
 QList<qint64> PgStore::keysWhere(const QString& table, int column, qint64 value)
@@ -240,6 +439,11 @@ void PgStore::conflict(const TableDef& table, qint64 key)
 
 void PgStore::update(const QString& table, qint64 key, const QList<QVariant>& values)
 {
+    updateAt(table, {key, versionOf(Schema::table(table), key)}, values);
+}
+
+qint64 PgStore::updateAt(const QString& table, VersionedKey row, const QList<QVariant>& values)
+{
     const TableDef& t = Schema::table(table);
     QStringList sets;
     int mark = 0;
@@ -249,7 +453,7 @@ void PgStore::update(const QString& table, qint64 key, const QList<QVariant>& va
     }
     sets << QStringLiteral("%1 = %1 + 1").arg(quoted(kVersionColumn));
     QList<QVariant> bound = Schema::withoutAuto(t, values);
-    bound << key << versionOf(t, key);
+    bound << row.key << row.version;
     const PgConnection::Result r =
         exec(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = $%4 AND %5 = $%6 RETURNING %5")
                  .arg(quoted(t.name), sets.join(QStringLiteral(", ")), quoted(keyColumn(t)))
@@ -258,8 +462,26 @@ void PgStore::update(const QString& table, qint64 key, const QList<QVariant>& va
                  .arg(mark + 2),
              bound);
     if (r.rows() != 1)
-        conflict(t, key);
-    m_versions[t.name].insert(key, r.integer(0, 0));
+        conflict(t, row.key);
+    const qint64 version = r.integer(0, 0);
+    m_versions[t.name].insert(row.key, version);
+    return version;
+}
+
+QList<qint64> PgStore::deleteAtVersions(const TableDef& t, const std::vector<qint64>& keys,
+                                        const std::vector<qint64>& versions)
+{
+    // One statement for any number of rows, each at its own version.
+    const PgConnection::Result r =
+        exec(QStringLiteral("DELETE FROM %1 AS t USING unnest($1::bigint[], $2::bigint[]) AS d(k, v) "
+                            "WHERE t.%2 = d.k AND t.%3 = d.v RETURNING t.%2")
+                 .arg(quoted(t.name), quoted(keyColumn(t)), quoted(kVersionColumn)),
+             {arrayText(keys), arrayText(versions)});
+    QList<qint64> deleted;
+    deleted.reserve(r.rows());
+    for (int i = 0; i < r.rows(); ++i)
+        deleted << r.integer(i, 0);
+    return deleted;
 }
 
 void PgStore::remove(const QString& table, const QList<qint64>& keys)
@@ -272,20 +494,10 @@ void PgStore::remove(const QString& table, const QList<qint64>& keys)
     versions.reserve(unique.size());
     for (qint64 key : unique)
         versions.push_back(versionOf(t, key));
-    // One statement for any number of rows, each at its own version.
-    const QString key = quoted(keyColumn(t));
-    const QString version = quoted(kVersionColumn);
     begin();
     try {
-        const PgConnection::Result r =
-            exec(QStringLiteral("DELETE FROM %1 AS t USING unnest($1::bigint[], $2::bigint[]) AS d(k, v) "
-                                "WHERE t.%2 = d.k AND t.%3 = d.v RETURNING t.%2")
-                     .arg(quoted(t.name), key, version),
-                 {arrayText(unique), arrayText(versions)});
-        if (std::size_t(r.rows()) != unique.size()) {
-            std::vector<qint64> gone;
-            for (int i = 0; i < r.rows(); ++i)
-                gone.push_back(r.integer(i, 0));
+        QList<qint64> gone = deleteAtVersions(t, unique, versions);
+        if (std::size_t(gone.size()) != unique.size()) {
             std::sort(gone.begin(), gone.end());
             std::vector<qint64> refused;
             std::set_difference(unique.begin(), unique.end(), gone.begin(), gone.end(), std::back_inserter(refused));
@@ -295,6 +507,36 @@ void PgStore::remove(const QString& table, const QList<qint64>& keys)
     } catch (...) {
         rollback();
         throw;
+    }
+}
+
+QList<qint64> PgStore::removeUnchanged(const QString& table, const QList<VersionedKey>& rows)
+{
+    std::vector<qint64> keys;
+    std::vector<qint64> versions;
+    keys.reserve(std::size_t(rows.size()));
+    versions.reserve(std::size_t(rows.size()));
+    for (const VersionedKey& r : rows) {
+        keys.push_back(r.key);
+        versions.push_back(r.version);
+    }
+    return deleteAtVersions(Schema::table(table), keys, versions);
+}
+
+bool PgStore::tryExclusive(const QString& task)
+{
+    return exec(QStringLiteral("SELECT pg_try_advisory_lock($1)"), {lockNumber(task)}).text(0, 0) ==
+           QLatin1String("t");
+}
+
+void PgStore::endExclusive(const QString& task)
+{
+    // A connection that broke off took the lock with it.
+    if (!m_conn.isOpen())
+        return;
+    try {
+        m_conn.exec(QStringLiteral("SELECT pg_advisory_unlock($1)"), {lockNumber(task)});
+    } catch (const StoreError&) {
     }
 }
 

@@ -5,6 +5,10 @@
 
 #include <QHash>
 #include <QString>
+#include <memory>
+
+class QObject;
+class QSocketNotifier;
 
 struct TableDef;
 
@@ -55,6 +59,24 @@ public:
     // VACUUM FULL: a plain VACUUM leaves deleted rows' bytes in the files.
     void dropDeletedRows(const QString& table) override;
 
+    bool isShared() const override { return true; }
+    qint64 readVersion(const QString& table, qint64 key) const override;
+    qint64 updateAt(const QString& table, VersionedKey row, const QList<QVariant>& values) override;
+    QList<qint64> removeUnchanged(const QString& table, const QList<VersionedKey>& rows) override;
+    void scanKeys(const QString& table, const QList<qint64>& keys, const RowReader& row) override;
+    // Every commit on a table sends its changed keys on one channel (a
+    // trigger per statement); this desk listens once a handler is set,
+    // reads the connection's socket as data arrives, and after a new
+    // connection reports every table as changed.
+    void watchChanges(ChangeHandler handler) override;
+    // A server-wide lock held by this connection; it ends with the
+    // connection if the desk goes away.
+    bool tryExclusive(const QString& task) override;
+    void endExclusive(const QString& task) override;
+
+    // The channel the changes are sent on.
+    static const QString kChangeChannel;
+
     // Runs one statement with bound values; for schema work and tests.
     PgConnection::Result exec(const QString& sql, const QList<QVariant>& values = {});
     // The connection, for what it uses (options) and tests.
@@ -71,10 +93,26 @@ private:
     QHash<QString, QStringList> presentColumns();
     qint64 versionOf(const TableDef& table, qint64 key) const;
     [[noreturn]] void conflict(const TableDef& table, qint64 key);
+    void scanResult(const TableDef& table, const PgConnection::Result& r, const RowReader& row);
+    QList<qint64> deleteAtVersions(const TableDef& table, const std::vector<qint64>& keys,
+                                   const std::vector<qint64>& versions);
+    void createChangeTriggers(const TableDef& table);
+    // After a statement: listens again on a new connection, and hands the
+    // notifications read with the statement to the event loop.
+    void afterStatement();
+    void deliverChanges(bool readInput);
 
     PgConnection m_conn;
     int m_txDepth = 0;
     bool m_createdNew = false;
     // Per table, the row version last handed out for each key.
     QHash<QString, QHash<qint64, qint64>> m_versions;
+
+    ChangeHandler m_onChange;
+    quint64 m_listening = 0; // the connection listened on
+    bool m_inAfterStatement = false;
+    bool m_deliveryDue = false;
+    QList<PgConnection::Notification> m_pending;
+    std::unique_ptr<QObject> m_context; // lives as long as the store
+    std::unique_ptr<QSocketNotifier> m_notifier;
 };

@@ -121,6 +121,66 @@ public:
     virtual void remove(const QString& table, const QList<qint64>& keys) = 0;
     virtual int count(const QString& table) = 0;
 
+    // Rows several desks share: another connection may change them at any
+    // time, so a row is written only at the version it was read at.
+    virtual bool isShared() const { return false; }
+    // The version the last read handed out with this row (0 where rows have
+    // none); asked while the row is being handed out, it is that row's.
+    virtual qint64 readVersion(const QString& table, qint64 key) const
+    {
+        Q_UNUSED(table);
+        Q_UNUSED(key);
+        return 0;
+    }
+    // A row and the version it was read at.
+    struct VersionedKey
+    {
+        qint64 key = 0;
+        qint64 version = 0;
+    };
+    // Updates the row only at that version and returns its new one; throws
+    // StoreConflict otherwise, writing nothing.
+    virtual qint64 updateAt(const QString& table, VersionedKey row, const QList<QVariant>& values)
+    {
+        update(table, row.key, values);
+        return 0;
+    }
+    // Deletes those of the rows that are still at their versions and
+    // returns their keys; the others stay as they are.
+    virtual QList<qint64> removeUnchanged(const QString& table, const QList<VersionedKey>& rows)
+    {
+        QList<qint64> keys;
+        for (const VersionedKey& r : rows)
+            keys << r.key;
+        remove(table, keys);
+        return keys;
+    }
+    // The rows with these keys as they are now, as scan() hands them out;
+    // a key without a row is left out.
+    virtual void scanKeys(const QString& table, const QList<qint64>& keys, const RowReader& row)
+    {
+        scan(table, [&](qint64 key, std::span<const StoreValue> values) {
+            if (keys.contains(key))
+                row(key, values);
+        });
+    }
+
+    // Rows another desk changed: the table and their keys; no keys when the
+    // whole table may have changed (many rows, or a connection made anew).
+    using ChangeHandler = std::function<void(const QString& table, const QList<qint64>& keys)>;
+    // Where the store reports other desks' changes once they are committed,
+    // from the event loop; a store nobody else writes to reports none.
+    virtual void watchChanges(ChangeHandler handler) { Q_UNUSED(handler); }
+
+    // A task only one desk may run at a time (the transfer run): false when
+    // another desk is running it. Always true where there is one desk.
+    virtual bool tryExclusive(const QString& task)
+    {
+        Q_UNUSED(task);
+        return true;
+    }
+    virtual void endExclusive(const QString& task) { Q_UNUSED(task); }
+
     virtual void begin() = 0;
     virtual void commit() = 0;
     virtual void rollback() = 0;

@@ -4,6 +4,9 @@
 #include "core/register/Dataset.h"
 #include "core/register/GuestRules.h"
 #include "core/register/Schema.h"
+#include "core/register/Store.h"
+
+#include <QPointer>
 
 namespace {
 
@@ -29,6 +32,15 @@ Tables::Tables(Store& store, Clock& clock, Dialogs& dialogs, QObject* parent)
 {
     GuestRules::install(*kisi, clock, dialogs);
     CustomerRules::install(*musteriler, dialogs);
+    // Another desk's committed changes come into the open tables.
+    store.watchChanges([self = QPointer<Tables>(this)](const QString& table, const QList<qint64>& keys) {
+        if (!self)
+            return;
+        for (Dataset* t : self->openingOrder()) {
+            if (t->isOpen() && t->table().name == table)
+                t->refreshRows(keys);
+        }
+    });
 }
 
 QList<Dataset*> Tables::openingOrder() const

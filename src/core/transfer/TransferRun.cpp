@@ -33,6 +33,8 @@ const QString TransferRun::kNotPurgedText = QStringLiteral(
     "Ayrılan misafirler kayıtta duruyor ve bir sonraki transfer dosyasında da yer alacak.");
 const QString TransferRun::kNotRecordedText = QStringLiteral("Bu işlem kayda geçirilemedi.");
 const QString TransferRun::kDialogTitle = QStringLiteral("Veri Dosyası Kaydet...");
+const QString TransferRun::kBusyText =
+    QStringLiteral("Başka bir bilgisayarda transfer dosyası oluşturuluyor. Lütfen bitince tekrar deneyiniz.");
 
 namespace {
 
@@ -53,6 +55,7 @@ private:
 };
 
 const QString kOverwriteText = QStringLiteral("%1 zaten var.\nDeğiştirmek istiyor musunuz?");
+const QString kRunTask = QStringLiteral("transfer");
 
 } // namespace
 
@@ -107,10 +110,25 @@ bool TransferRun::run()
     // An existing row being edited is stored first, with its checks.
     if (guests->state() == Dataset::State::Edit && !guests->post())
         return false;
+    if (!claimRun())
+        return false;
+    const auto release = qScopeGuard([this] { m_store.endExclusive(kRunTask); });
     const QString path = askPath();
     if (path.isEmpty())
         return false;
     return runTo(path);
+}
+
+bool TransferRun::claimRun()
+{
+    try {
+        if (m_store.tryExclusive(kRunTask))
+            return true;
+        m_platform.dialogs.inform(kBusyText);
+    } catch (const StoreError& e) {
+        m_platform.dialogs.reportError(e.text());
+    }
+    return false;
 }
 
 bool TransferRun::runTo(const QString& path)
@@ -119,10 +137,25 @@ bool TransferRun::runTo(const QString& path)
     lastTimings = {};
     QElapsedTimer clock;
 
+    if (!claimRun())
+        return false;
+    const auto release = qScopeGuard([this] { m_store.endExclusive(kRunTask); });
+
     // A new row still being built is settled like any move would, while
     // the pickers still hold what the clerk entered for it.
     if (!guests->first())
         return false;
+    // Other desks may have added, changed or deleted guests: the file
+    // carries the register as it is now.
+    if (m_store.isShared()) {
+        try {
+            guests->refreshRows({});
+            guests->first();
+        } catch (const StoreError& e) {
+            m_platform.dialogs.reportError(e.text());
+            return false;
+        }
+    }
 
     // The rows of the file are final: what is likely to be refused is shown
     // before anything is written.
@@ -166,7 +199,7 @@ bool TransferRun::runTo(const QString& path)
         for (int i = 0; i < n; ++i) {
             writer.AddKisi(i + 1, RowFields(*guests, i));
             if (!guests->rowBoolean(i, kalici))
-                m_purgeList << QString::number(guests->rowKey(i));
+                m_purgeList << Store::VersionedKey{guests->rowKey(i), guests->rowVersion(i)};
         }
         QByteArray root = writer.EndKonaklama();
         file = TransferFileText(std::move(root), writer.digest());
@@ -195,19 +228,24 @@ bool TransferRun::runTo(const QString& path)
     history.failure = RunHistory::kPurgeRefused;
     bool purged = false;
     try {
-        const int departed = int(m_purgeList.size());
-        purgeDeparted();
+        const QList<qint64> departed = purgeDeparted();
         purged = true;
-        history.purged = departed;
+        history.purged = int(departed.size());
         history.outcome = RunHistory::kWrittenAndPurged;
         history.failure = RunHistory::kReopenFailed;
         lastTimings.purgeMs = clock.restart();
 
-        m_tables.closeAll();
-        const bool compacted = m_compaction == nullptr || m_compaction->compactRegister();
-        lastTimings.compactMs = clock.restart();
-
-        m_tables.openAll();
+        bool compacted = true;
+        if (m_compaction) {
+            m_tables.closeAll();
+            compacted = m_compaction->compactRegister();
+            lastTimings.compactMs = clock.restart();
+            m_tables.openAll();
+        } else if (!departed.isEmpty()) {
+            // A server has no file to compact: the guest table just lets
+            // the purged rows go.
+            guests->refreshRows(departed);
+        }
         guests->first();
         history.failure = compacted ? QString() : RunHistory::kCompactionFailed;
     } catch (const RadaError&) {
@@ -237,14 +275,23 @@ bool TransferRun::runTo(const QString& path)
     return true;
 }
 
-void TransferRun::purgeDeparted()
+QList<qint64> TransferRun::purgeDeparted()
 {
-    QList<qint64> ids;
-    ids.reserve(m_purgeList.size());
-    for (const QString& id : m_purgeList)
-        ids << id.toLongLong();
-    deleteGuests(ids);
-    m_purgeList.clear();
+    // The purge asks nobody: it deletes through the store, past the
+    // dataset's question.
+    if (m_purgeList.isEmpty())
+        return {};
+    m_store.begin();
+    try {
+        const QList<qint64> deleted = m_store.removeUnchanged(m_tables.kisi->table().name, m_purgeList);
+        step(Step::Purging);
+        m_store.commit();
+        m_purgeList.clear();
+        return deleted;
+    } catch (...) {
+        m_store.rollback();
+        throw;
+    }
 }
 
 void TransferRun::showGuest(qint64 key)
@@ -262,23 +309,6 @@ void TransferRun::step(Step s)
 {
     if (onStep)
         onStep(s);
-}
-
-void TransferRun::deleteGuests(const QList<qint64>& ids)
-{
-    // The purge asks nobody: it deletes through the store, past the
-    // dataset's question.
-    if (ids.isEmpty())
-        return;
-    m_store.begin();
-    try {
-        m_store.remove(m_tables.kisi->table().name, ids);
-        step(Step::Purging);
-        m_store.commit();
-    } catch (...) {
-        m_store.rollback();
-        throw;
-    }
 }
 
 void TransferRun::fail(const QString& text, const QString& afterwards)

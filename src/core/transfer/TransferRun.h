@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/register/Store.h"
 #include "core/transfer/Completeness.h"
 
 #include <QDateTime>
@@ -12,7 +13,6 @@
 
 struct Platform;
 class Compaction;
-class Store;
 class Tables;
 
 // The transfer run: writes the notification file of the whole guest
@@ -50,6 +50,8 @@ public:
     static const QString kNotPurgedText;
     static const QString kNotRecordedText;
     static const QString kDialogTitle;
+    // Another desk on the same server is running a transfer.
+    static const QString kBusyText;
 
     // What the last run spent where, for the benchmark.
     struct Timings
@@ -84,9 +86,13 @@ Q_SIGNALS:
 
 private:
     QString askPath();
-    // Deletes the guests of the purge list in one transaction.
-    void purgeDeparted();
-    void deleteGuests(const QList<qint64>& ids);
+    // Deletes the guests of the purge list in one transaction, each only
+    // at the version the file carries (another desk may have changed it
+    // since: it stays for the next file); the keys deleted.
+    QList<qint64> purgeDeparted();
+    // Holds the run's lock among desks for the scope; false (and told)
+    // when another desk holds it.
+    bool claimRun();
     // Gives the guest window its data back, whatever state the run left.
     void restoreTables();
     // The failure message, and a further one when there is one to give.
@@ -100,5 +106,5 @@ private:
     Tables& m_tables;
     Compaction* m_compaction;
     std::function<QString()> m_facilityCode;
-    QStringList m_purgeList;
+    QList<Store::VersionedKey> m_purgeList;
 };

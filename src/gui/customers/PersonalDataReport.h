@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/register/FieldCaptions.h"
+
 #include "core/customers/PersonalDataSearch.h"
 
 #include <QByteArray>
@@ -31,12 +33,8 @@ public:
 
     // Column and caption of each field shown, in the windows' order; for
     // the customer records or the guest rows.
-    struct Field
-    {
-        QString column;
-        QString caption;
-    };
-    static QList<Field> fields(bool guest);
+    using Field = FieldCaptions::Field;
+    static QList<Field> fields(bool guest) { return FieldCaptions::personFields(guest); }
 
     // The lines of the report: for a lookup code, its name beside it.
     static QStringList lines(Store& store, const PersonalDataSearch::Findings& findings, const Header& header);

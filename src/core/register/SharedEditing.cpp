@@ -1,0 +1,42 @@
+#include "core/register/SharedEditing.h"
+
+#include "core/register/Dataset.h"
+#include "core/register/FieldCaptions.h"
+#include "platform/core/Dialogs.h"
+
+namespace SharedEditing {
+
+QString conflictText(StoreConflict::Kind kind, const QStringList& bothChanged)
+{
+    if (kind == StoreConflict::Kind::Deleted)
+        return kDeleted;
+    if (bothChanged.isEmpty())
+        return kChanged;
+    QStringList names;
+    for (const QString& column : bothChanged)
+        names << FieldCaptions::name(column);
+    return kChanged + QLatin1Char('\r') + kBothChanged.arg(names.join(QStringLiteral(", ")));
+}
+
+QString unreachableText(const QString& reason)
+{
+    QString text = reason.simplified();
+    while (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return kUnreachable.arg(text);
+}
+
+void install(Dataset& records, Dialogs& dialogs, const QString& refusedText)
+{
+    records.onConflict = [&dialogs](StoreConflict::Kind kind, const QStringList& bothChanged) {
+        dialogs.inform(conflictText(kind, bothChanged));
+    };
+    records.onPostError = [&dialogs, refusedText](const StoreError& e) {
+        if (dynamic_cast<const StoreUnreachable*>(&e))
+            dialogs.inform(unreachableText(e.text()));
+        else
+            dialogs.inform(refusedText);
+    };
+}
+
+} // namespace SharedEditing

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "core/register/Store.h"
+
+#include <QString>
+#include <QStringList>
+
+class Dataset;
+class Dialogs;
+
+// What a clerk is told when a save meets another desk's change on a
+// register several desks share, or the server cannot be reached.
+namespace SharedEditing {
+
+inline const QString kChanged = QStringLiteral("Bu kayıt başka bir bilgisayarda değiştirildi; güncel hali yüklendi.");
+inline const QString kDeleted = QStringLiteral("Bu kayıt başka bir bilgisayarda silindi.");
+inline const QString kBothChanged = QStringLiteral("İki bilgisayarda da değiştirilen alanlar: %1");
+inline const QString kUnreachable =
+    QStringLiteral("Sunucuya bağlanılamadı: %1. Bilgiler pencerede duruyor; tekrar kaydediniz.");
+
+// The message of a refused save; columns by the names the windows give them.
+QString conflictText(StoreConflict::Kind kind, const QStringList& bothChanged);
+QString unreachableText(const QString& reason);
+
+// Tells the clerk of a conflict and of a server that cannot be reached;
+// any other refused write is told with refusedText.
+void install(Dataset& records, Dialogs& dialogs, const QString& refusedText);
+
+} // namespace SharedEditing

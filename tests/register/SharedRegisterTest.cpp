@@ -1,0 +1,246 @@
+#include "support/PgTestServer.h"
+#include "support/TestSupport.h"
+
+#include "core/register/Database.h"
+#include "core/register/Dataset.h"
+#include "core/register/PgStore.h"
+#include "core/register/Schema.h"
+#include "core/register/SharedEditing.h"
+#include "core/register/Tables.h"
+#include "core/transfer/Compaction.h"
+#include "core/transfer/TransferRun.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kAdi = u"Adi"_s;
+const QString kOda = u"VerilenOdaNo"_s;
+const QString kIsi = u"Isi"_s;
+
+// One reception desk on the shared register: its own connection, tables,
+// dialogs and run.
+struct Desk
+{
+    explicit Desk(const QString& server) : store(server)
+    {
+        store.open();
+        tables = std::make_unique<Tables>(store, fake.clock, fake.dialogs);
+        tables->openAll();
+        run = std::make_unique<TransferRun>(fake.platform, store, *tables, nullptr, [] { return u"01234"_s; });
+    }
+    Dataset& guests() { return *tables->kisi; }
+    bool moveTo(const QString& name)
+    {
+        return guests().locate(kAdi, name);
+    }
+
+    FakePlatform fake;
+    PgStore store;
+    std::unique_ptr<Tables> tables;
+    std::unique_ptr<TransferRun> run;
+};
+
+// Runs the event loop until the condition holds or two seconds have passed.
+bool waitFor(const std::function<bool()>& condition)
+{
+    QDeadlineTimer deadline(2000);
+    while (!condition() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return condition();
+}
+
+QStringList names(Store& store)
+{
+    QStringList out;
+    for (const StoreRow& row : store.load(Schema::kisi().name))
+        out << row.values.value(Schema::kisi().indexOf(kAdi)).toString();
+    return out;
+}
+
+struct TwoDesks : ::testing::Test
+{
+    void SetUp() override
+    {
+        const QString server = PgTestServer::instance().freshDatabase();
+        {
+            PgStore setup(server);
+            setup.open();
+            storeFacility(setup, u"01234"_s);
+            insertGuest(setup, u"Ayşe"_s, true);
+            insertGuest(setup, u"Bora"_s, false);
+        }
+        a = std::make_unique<Desk>(server);
+        b = std::make_unique<Desk>(server);
+    }
+
+    TestDir dir;
+    std::unique_ptr<Desk> a;
+    std::unique_ptr<Desk> b;
+};
+
+} // namespace
+
+TEST_F(TwoDesks, TheSecondSaveOfARowIsRefusedAndKeepsBothDesksChanges)
+{
+    ASSERT_TRUE(a->moveTo(u"Ayşe"_s));
+    ASSERT_TRUE(b->moveTo(u"Ayşe"_s));
+    a->guests().edit();
+    a->guests().setText(kAdi, u"Ayşegül"_s);
+    a->guests().setText(kOda, u"101"_s);
+    b->guests().edit();
+    b->guests().setText(kOda, u"102"_s);
+    b->guests().setText(kIsi, u"Mimar"_s);
+    ASSERT_TRUE(a->guests().post());
+
+    EXPECT_FALSE(b->guests().post());
+    EXPECT_EQ(b->fake.dialogs.texts(),
+              QStringList{SharedEditing::kChanged + u"\rİki bilgisayarda da değiştirilen alanlar: Oda No"_s});
+    // The other desk's name, this desk's room and job, not yet stored.
+    EXPECT_EQ(b->guests().state(), Dataset::State::Edit);
+    EXPECT_EQ(b->guests().text(kAdi), u"Ayşegül"_s);
+    EXPECT_EQ(b->guests().text(kOda), u"102"_s);
+    EXPECT_EQ(names(b->store), (QStringList{u"Ayşegül"_s, u"Bora"_s}));
+
+    ASSERT_TRUE(b->guests().post());
+    const QList<QVariant> row = a->store.load(Schema::kisi().name).first().values;
+    EXPECT_EQ(row[Schema::kisi().indexOf(kAdi)].toString(), u"Ayşegül"_s);
+    EXPECT_EQ(row[Schema::kisi().indexOf(kOda)].toString(), u"102"_s);
+    EXPECT_EQ(row[Schema::kisi().indexOf(kIsi)].toString(), u"Mimar"_s);
+}
+
+TEST_F(TwoDesks, ARowDeletedAtTheOtherDeskKeepsWhatWasTypedAndIsSavedAsANewGuest)
+{
+    ASSERT_TRUE(b->moveTo(u"Bora"_s));
+    b->guests().edit();
+    b->guests().setText(kIsi, u"Pilot"_s);
+    ASSERT_TRUE(a->moveTo(u"Bora"_s));
+    a->fake.dialogs.setNextAnswer(Dialogs::Yes);
+    ASSERT_TRUE(a->guests().remove());
+
+    EXPECT_FALSE(b->guests().post());
+    EXPECT_EQ(b->fake.dialogs.texts(), QStringList{SharedEditing::kDeleted});
+    EXPECT_EQ(b->guests().state(), Dataset::State::Insert);
+    EXPECT_EQ(b->guests().text(kIsi), u"Pilot"_s);
+    ASSERT_TRUE(b->guests().post());
+    EXPECT_EQ(names(a->store), (QStringList{u"Ayşe"_s, u"Bora"_s}));
+    EXPECT_EQ(b->guests().recordCount(), 2);
+}
+
+// Another desk's new, changed and deleted rows come in through the server's
+// notification; the row being edited here keeps the version it was read at.
+TEST_F(TwoDesks, TheOtherDesksCommittedChangesAppearWithoutAReload)
+{
+    ASSERT_TRUE(b->moveTo(u"Ayşe"_s));
+    b->guests().edit();
+    b->guests().setText(kIsi, u"Mimar"_s);
+
+    insertGuest(a->store, u"Cem"_s);
+    ASSERT_TRUE(a->moveTo(u"Ayşe"_s));
+    a->guests().edit();
+    a->guests().setText(kOda, u"101"_s);
+    ASSERT_TRUE(a->guests().post());
+    ASSERT_TRUE(a->moveTo(u"Bora"_s));
+    a->fake.dialogs.setNextAnswer(Dialogs::Yes);
+    ASSERT_TRUE(a->guests().remove());
+
+    ASSERT_TRUE(waitFor([&] { return b->guests().recordCount() == 2 && b->guests().rowText(1, kAdi) == u"Cem"_s; }));
+    EXPECT_EQ(b->guests().text(kIsi), u"Mimar"_s);
+    EXPECT_EQ(b->guests().text(kOda), QString());
+    EXPECT_FALSE(b->guests().post());
+    EXPECT_EQ(b->fake.dialogs.texts(), QStringList{SharedEditing::kChanged});
+    EXPECT_EQ(b->guests().text(kOda), u"101"_s);
+}
+
+TEST_F(TwoDesks, AConnectionDroppedMidSaveKeepsWhatWasTypedAndTheNextSaveStoresIt)
+{
+    ASSERT_TRUE(a->moveTo(u"Ayşe"_s));
+    a->guests().edit();
+    a->guests().setText(kIsi, u"Mimar"_s);
+    b->store.exec(u"SELECT pg_terminate_backend($1)"_s, {a->store.connection().backendPid()});
+
+    EXPECT_FALSE(a->guests().post());
+    ASSERT_EQ(a->fake.dialogs.texts().size(), 1);
+    EXPECT_TRUE(a->fake.dialogs.texts()[0].startsWith(u"Sunucuya bağlanılamadı: "_s)) << a->fake.dialogs.texts()[0].toStdString();
+    EXPECT_TRUE(a->fake.dialogs.texts()[0].endsWith(u". Bilgiler pencerede duruyor; tekrar kaydediniz."_s));
+    EXPECT_EQ(a->guests().state(), Dataset::State::Edit);
+    EXPECT_EQ(a->guests().text(kIsi), u"Mimar"_s);
+
+    ASSERT_TRUE(a->guests().post());
+    EXPECT_EQ(b->store.load(Schema::kisi().name).first().values[Schema::kisi().indexOf(kIsi)], QVariant(u"Mimar"_s));
+    // The new connection listens again.
+    insertGuest(b->store, u"Cem"_s);
+    EXPECT_TRUE(waitFor([&] { return a->guests().recordCount() == 3; }));
+}
+
+// A departed guest changed at the other desk while the file is written
+// stays, for the next file; a second desk cannot run meanwhile.
+TEST_F(TwoDesks, TheRunDeletesOnlyTheRowsAsItWroteThemAndRunsAtOneDeskAtATime)
+{
+    insertGuest(a->store, u"Cem"_s, false);
+    a->fake.dialogs.setNextFileName(dir.path(u"first.xml"_s));
+    a->run->onStep = [&](TransferRun::Step step) {
+        if (step != TransferRun::Step::Written)
+            return;
+        EXPECT_FALSE(b->run->runTo(dir.path(u"other.xml"_s)));
+        EXPECT_EQ(b->fake.dialogs.texts(), QStringList{TransferRun::kBusyText});
+        ASSERT_TRUE(b->moveTo(u"Bora"_s));
+        b->guests().edit();
+        b->guests().setText(kOda, u"7"_s);
+        ASSERT_TRUE(b->guests().post());
+    };
+    ASSERT_TRUE(a->run->run());
+    a->run->onStep = nullptr;
+
+    QFile first(dir.path(u"first.xml"_s));
+    ASSERT_TRUE(first.open(QIODevice::ReadOnly));
+    EXPECT_EQ(first.readAll().count("<Kisi SiraNo="), 3);
+    EXPECT_FALSE(QFile::exists(dir.path(u"other.xml"_s)));
+    EXPECT_EQ(names(a->store), (QStringList{u"Ayşe"_s, u"Bora"_s}));
+
+    b->fake.dialogs.clear();
+    ASSERT_TRUE(b->run->runTo(dir.path(u"second.xml"_s)));
+    EXPECT_EQ(names(b->store), QStringList{u"Ayşe"_s});
+}
+
+// The same guests give the same file, byte for byte, from either store.
+TEST(SharedRegister, TheNotificationFileIsTheSameFromTheFileAndFromTheServer)
+{
+    TestDir dir;
+    Database file(Database::kFileName);
+    file.open();
+    PgStore server(PgTestServer::instance().freshDatabase());
+    server.open();
+    insertGuest(file, u"Şükrü"_s, true);
+    insertGuest(file, u"İlkay"_s, false);
+    for (const StoreRow& row : file.load(Schema::kisi().name))
+        server.insert(Schema::kisi().name, row.values);
+    QByteArray written[2];
+    int at = 0;
+    for (Store* store : {static_cast<Store*>(&file), static_cast<Store*>(&server)}) {
+        storeFacility(*store, u"01234"_s);
+        FakePlatform fake;
+        Tables tables(*store, fake.clock, fake.dialogs);
+        tables.openAll();
+        Compaction compaction(file, fake.fs, fake.dialogs);
+        TransferRun run(fake.platform, *store, tables, store == &file ? &compaction : nullptr,
+                        [] { return u"01234"_s; });
+        const QString path = dir.path(QString::number(at) + u".xml"_s);
+        ASSERT_TRUE(run.runTo(path)) << fake.dialogs.texts().join(u' ').toStdString();
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        written[at++] = f.readAll();
+        EXPECT_EQ(store->count(Schema::kisi().name), 1);
+    }
+    EXPECT_GT(written[0].size(), 500);
+    EXPECT_EQ(written[0], written[1]);
+}
