@@ -206,6 +206,7 @@ TEST_F(TwoDesks, TheRunDeletesOnlyTheRowsAsItWroteThemAndRunsAtOneDeskAtATime)
     EXPECT_EQ(first.readAll().count("<Kisi SiraNo="), 3);
     EXPECT_FALSE(QFile::exists(dir.path(u"other.xml"_s)));
     EXPECT_EQ(names(a->store), (QStringList{u"Ayşe"_s, u"Bora"_s}));
+    EXPECT_EQ(a->guests().recordCount(), 2);
 
     b->fake.dialogs.clear();
     ASSERT_TRUE(b->run->runTo(dir.path(u"second.xml"_s)));

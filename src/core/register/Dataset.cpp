@@ -705,61 +705,110 @@ void Dataset::refreshRows(const QList<qint64>& keys)
 {
     if (!isOpen())
         return;
+    if (!keys.isEmpty()) {
+        takeRows(keys, true);
+        return;
+    }
     // The row being edited keeps what it was read as.
-    const qint64 edited = m_state == State::Edit ? m_rows[std::size_t(m_visible[m_cur])].key : 0;
+    const qint64 edited = editedKey();
     const qint64 current = m_state == State::Insert ? 0 : key();
     const int place = m_cur;
     RowPacker packer(int(m_table.columns.size()));
-    if (keys.isEmpty()) {
-        std::vector<PackedRow> rows;
-        std::optional<PackedRow> kept;
-        if (edited != 0)
-            kept = std::move(m_rows[std::size_t(m_visible[m_cur])]);
-        m_store.scan(m_table.name, [&](qint64 k, std::span<const StoreValue> values) {
-            if (kept && k == edited) {
-                rows.push_back(std::move(*kept));
-                kept.reset();
-            } else {
-                rows.push_back(packRead(packer, k, values));
-            }
-        });
-        if (kept)
-            rows.push_back(std::move(*kept)); // deleted there: its save will say so
-        m_rows = std::move(rows);
-    } else {
-        std::unordered_map<qint64, PackedRow> now;
-        QList<qint64> wanted;
-        for (qint64 k : keys) {
-            if (k != edited)
-                wanted << k;
+    std::vector<PackedRow> rows;
+    std::optional<PackedRow> kept;
+    if (edited != 0)
+        kept = std::move(m_rows[std::size_t(m_visible[m_cur])]);
+    m_store.scan(m_table.name, [&](qint64 k, std::span<const StoreValue> values) {
+        if (kept && k == edited) {
+            rows.push_back(std::move(*kept));
+            kept.reset();
+        } else {
+            rows.push_back(packRead(packer, k, values));
         }
-        if (wanted.isEmpty())
-            return;
+    });
+    if (kept)
+        rows.push_back(std::move(*kept)); // deleted there: its save will say so
+    m_rows = std::move(rows);
+    rowsTaken(edited, current, place);
+}
+
+void Dataset::catchUp()
+{
+    if (!isOpen() || !m_store.isShared())
+        return;
+    std::unordered_map<qint64, qint64> held;
+    held.reserve(m_rows.size());
+    for (const PackedRow& row : m_rows)
+        held.emplace(row.key, row.version);
+    QList<qint64> stale;
+    for (const Store::VersionedKey& now : m_store.rowVersions(m_table.name)) {
+        const auto found = held.find(now.key);
+        if (found == held.end() || found->second != now.version)
+            stale << now.key;
+        if (found != held.end())
+            held.erase(found);
+    }
+    for (const auto& [key, version] : held)
+        stale << key; // deleted
+    if (!stale.isEmpty())
+        takeRows(stale, true);
+}
+
+void Dataset::dropRows(const QList<qint64>& keys)
+{
+    if (isOpen() && !keys.isEmpty())
+        takeRows(keys, false);
+}
+
+qint64 Dataset::editedKey() const
+{
+    return m_state == State::Edit ? m_rows[std::size_t(m_visible[m_cur])].key : 0;
+}
+
+void Dataset::takeRows(const QList<qint64>& keys, bool read)
+{
+    const qint64 edited = editedKey();
+    const qint64 current = m_state == State::Insert ? 0 : key();
+    const int place = m_cur;
+    std::unordered_map<qint64, PackedRow> now;
+    QList<qint64> wanted;
+    wanted.reserve(keys.size());
+    for (qint64 k : keys) {
+        if (k != edited)
+            wanted << k;
+    }
+    if (wanted.isEmpty())
+        return;
+    if (read) {
+        RowPacker packer(int(m_table.columns.size()));
         m_store.scanKeys(m_table.name, wanted, [&](qint64 k, std::span<const StoreValue> values) {
             now.insert_or_assign(k, packRead(packer, k, values));
         });
-        QSet<qint64> gone(wanted.begin(), wanted.end());
-        for (PackedRow& row : m_rows) {
-            auto found = now.find(row.key);
-            if (found != now.end()) {
-                row = std::move(found->second);
-                now.erase(found);
-                gone.remove(row.key);
-            }
-        }
-        std::erase_if(m_rows, [&](const PackedRow& row) { return gone.contains(row.key); });
-        std::vector<qint64> added;
-        for (const auto& [k, row] : now)
-            added.push_back(k);
-        std::sort(added.begin(), added.end());
-        for (qint64 k : added)
-            m_rows.push_back(std::move(now.at(k)));
     }
+    QSet<qint64> gone(wanted.begin(), wanted.end());
+    for (PackedRow& row : m_rows) {
+        auto found = now.find(row.key);
+        if (found != now.end()) {
+            row = std::move(found->second);
+            now.erase(found);
+            gone.remove(row.key);
+        }
+    }
+    if (!gone.isEmpty())
+        std::erase_if(m_rows, [&](const PackedRow& row) { return gone.contains(row.key); });
+    std::vector<qint64> added;
+    for (const auto& [k, row] : now)
+        added.push_back(k);
+    std::sort(added.begin(), added.end());
+    for (qint64 k : added)
+        m_rows.push_back(std::move(now.at(k)));
+    rowsTaken(edited, current, place);
+}
+
+void Dataset::rowsTaken(qint64 edited, qint64 current, int place)
+{
     rebuildVisible();
-    if (m_state == State::Edit)
-        landOn(edited, place);
-    else
-        landOn(current, place);
+    landOn(m_state == State::Edit ? edited : current, place);
     if (m_cur >= 0)
         m_bof = m_eof = false;
     Q_EMIT rowsChanged();

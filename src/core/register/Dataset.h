@@ -110,6 +110,11 @@ public:
     // a new row being built is left alone. The current row stays current
     // where it still exists.
     void refreshRows(const QList<qint64>& keys);
+    // Where other desks write too: reads again only the rows whose version
+    // the store no longer has, and drops those it no longer holds.
+    void catchUp();
+    // Lets go of rows known to be deleted, without asking the store.
+    void dropRows(const QList<qint64>& keys);
 
     // Fields of the current row (or of the row being edited).
     QVariant value(const QString& column) const;
@@ -175,6 +180,12 @@ private:
     PackedRow packRead(RowPacker& packer, qint64 key, std::span<const StoreValue> values) const;
     // Makes the row with this key current again, or the nearest row.
     void landOn(qint64 key, int fallback);
+    // The key of the stored row being edited, 0 when none is.
+    qint64 editedKey() const;
+    // Takes these rows as the store has them now (read) or as deleted.
+    void takeRows(const QList<qint64>& keys, bool read);
+    // After rows were taken: the current row found again, and told.
+    void rowsTaken(qint64 edited, qint64 current, int place);
     // After a refused save: takes the row as it is now with this desk's
     // changes over it (or, deleted there, this desk's values as a new row)
     // and tells onConflict which columns both desks changed.

@@ -332,7 +332,7 @@ void PgStore::scan(const QString& table, const RowReader& row)
 {
     const TableDef& t = Schema::table(table);
     const PgConnection::Result r =
-        exec(QStringLiteral("SELECT %1, %2, %3 FROM %4 ORDER BY %1")
+        exec(QStringLiteral("SELECT %1, %2, %3 FROM %4")
                  .arg(quoted(keyColumn(t)), quoted(kVersionColumn), Schema::columnList(t, true), quoted(t.name)));
     m_versions[t.name].clear();
     scanResult(t, r, row);
@@ -342,7 +342,7 @@ void PgStore::scanKeys(const QString& table, const QList<qint64>& keys, const Ro
 {
     const TableDef& t = Schema::table(table);
     const PgConnection::Result r = exec(
-        QStringLiteral("SELECT %1, %2, %3 FROM %4 WHERE %1 = ANY($1::bigint[]) ORDER BY %1")
+        QStringLiteral("SELECT %1, %2, %3 FROM %4 WHERE %1 = ANY($1::bigint[])")
             .arg(quoted(keyColumn(t)), quoted(kVersionColumn), Schema::columnList(t, true), quoted(t.name)),
         {arrayText(std::vector<qint64>(keys.begin(), keys.end()))});
     scanResult(t, r, row);
@@ -350,11 +350,19 @@ void PgStore::scanKeys(const QString& table, const QList<qint64>& keys, const Ro
 
 void PgStore::scanResult(const TableDef& t, const PgConnection::Result& r, const RowReader& row)
 {
+    // Handed out in key order. The server sorts a wide table slowly (on
+    // disk past its work memory); its rows mostly come in that order anyway.
+    const int count = r.rows();
+    std::vector<std::pair<qint64, int>> order(std::size_t(count), {0, 0});
+    for (int i = 0; i < count; ++i)
+        order[std::size_t(i)] = {r.integer(i, 0), i};
+    if (!std::is_sorted(order.begin(), order.end()))
+        std::sort(order.begin(), order.end());
     QHash<qint64, qint64>& versions = m_versions[t.name];
-    versions.reserve(versions.size() + r.rows());
+    versions.reserve(versions.size() + count);
     const int n = int(t.columns.size());
     QVarLengthArray<StoreValue, 64> values(n);
-    for (int i = 0; i < r.rows(); ++i) {
+    for (const auto& [key, i] : order) {
         for (int c = 0; c < n; ++c) {
             StoreValue& v = values[c];
             v = StoreValue{};
@@ -375,10 +383,21 @@ void PgStore::scanResult(const TableDef& t, const PgConnection::Result& r, const
                 break;
             }
         }
-        const qint64 key = r.integer(i, 0);
         versions.insert(key, r.integer(i, 1));
         row(key, std::span<const StoreValue>(values.data(), std::size_t(n)));
     }
+}
+
+QList<Store::VersionedKey> PgStore::rowVersions(const QString& table)
+{
+    const TableDef& t = Schema::table(table);
+    const PgConnection::Result r =
+        exec(QStringLiteral("SELECT %1, %2 FROM %3").arg(quoted(keyColumn(t)), quoted(kVersionColumn), quoted(t.name)));
+    QList<VersionedKey> out;
+    out.reserve(r.rows());
+    for (int i = 0; i < r.rows(); ++i)
+        out << VersionedKey{r.integer(i, 0), r.integer(i, 1)};
+    return out;
 }
 
 qint64 PgStore::readVersion(const QString& table, qint64 key) const

@@ -61,6 +61,7 @@ public:
 
     bool isShared() const override { return true; }
     qint64 readVersion(const QString& table, qint64 key) const override;
+    QList<VersionedKey> rowVersions(const QString& table) override;
     qint64 updateAt(const QString& table, VersionedKey row, const QList<QVariant>& values) override;
     QList<qint64> removeUnchanged(const QString& table, const QList<VersionedKey>& rows) override;
     void scanKeys(const QString& table, const QList<qint64>& keys, const RowReader& row) override;

@@ -138,6 +138,13 @@ public:
         qint64 key = 0;
         qint64 version = 0;
     };
+    // The key and version of every row of a table, in no particular order;
+    // empty where rows have no versions.
+    virtual QList<VersionedKey> rowVersions(const QString& table)
+    {
+        Q_UNUSED(table);
+        return {};
+    }
     // Updates the row only at that version and returns its new one; throws
     // StoreConflict otherwise, writing nothing.
     virtual qint64 updateAt(const QString& table, VersionedKey row, const QList<QVariant>& values)

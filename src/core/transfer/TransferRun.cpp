@@ -149,7 +149,7 @@ bool TransferRun::runTo(const QString& path)
     // carries the register as it is now.
     if (m_store.isShared()) {
         try {
-            guests->refreshRows({});
+            guests->catchUp();
             guests->first();
         } catch (const StoreError& e) {
             m_platform.dialogs.reportError(e.text());
@@ -244,7 +244,7 @@ bool TransferRun::runTo(const QString& path)
         } else if (!departed.isEmpty()) {
             // A server has no file to compact: the guest table just lets
             // the purged rows go.
-            guests->refreshRows(departed);
+            guests->dropRows(departed);
         }
         guests->first();
         history.failure = compacted ? QString() : RunHistory::kCompactionFailed;
