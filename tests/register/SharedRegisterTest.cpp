@@ -241,6 +241,7 @@ TEST(SharedRegister, TheNotificationFileIsTheSameFromTheFileAndFromTheServer)
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         written[at++] = f.readAll();
         EXPECT_EQ(store->count(Schema::kisi().name), 1);
+        EXPECT_EQ(store->count(Schema::transferGecmisi().name), 1);
     }
     EXPECT_GT(written[0].size(), 500);
     EXPECT_EQ(written[0], written[1]);
