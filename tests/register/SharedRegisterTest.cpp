@@ -136,6 +136,49 @@ TEST_F(TwoDesks, ARowDeletedAtTheOtherDeskKeepsWhatWasTypedAndIsSavedAsANewGuest
     EXPECT_EQ(b->guests().recordCount(), 2);
 }
 
+// A delete is made only of the guest as this desk saw it.
+TEST_F(TwoDesks, ADeleteOfARowTheOtherDeskChangedOrDeletedIsToldAndDeletesNothingElse)
+{
+    for (const bool otherDeletes : {false, true}) {
+        SCOPED_TRACE(otherDeletes ? "deleted there" : "changed there");
+        ASSERT_TRUE(a->moveTo(u"Ayşe"_s));
+        ASSERT_TRUE(b->moveTo(u"Ayşe"_s));
+        b->fake.dialogs.setNextAnswer(Dialogs::Yes);
+        if (otherDeletes) {
+            ASSERT_TRUE(b->guests().remove());
+        } else {
+            b->guests().edit();
+            b->guests().setText(kOda, u"101"_s);
+            ASSERT_TRUE(b->guests().post());
+        }
+        a->fake.dialogs.clear();
+        a->fake.dialogs.setNextAnswer(Dialogs::Yes);
+        EXPECT_EQ(a->guests().remove(), otherDeletes);
+        EXPECT_EQ(a->fake.dialogs.texts().last(), otherDeletes ? SharedEditing::kDeleted : SharedEditing::kChanged);
+        EXPECT_EQ(names(a->store), otherDeletes ? QStringList{u"Bora"_s} : (QStringList{u"Ayşe"_s, u"Bora"_s}));
+        EXPECT_EQ(a->guests().recordCount(), otherDeletes ? 1 : 2);
+        if (!otherDeletes) {
+            EXPECT_EQ(a->guests().text(kOda), u"101"_s);
+        }
+    }
+}
+
+// The other desk's delete arriving while the question is shown leaves the
+// next guest alone.
+TEST_F(TwoDesks, ARowGoneWhileTheDeleteQuestionIsShownDeletesNoOtherRow)
+{
+    ASSERT_TRUE(a->moveTo(u"Ayşe"_s));
+    ASSERT_TRUE(b->moveTo(u"Ayşe"_s));
+    a->fake.dialogs.onNextMessage([&] {
+        b->fake.dialogs.setNextAnswer(Dialogs::Yes);
+        ASSERT_TRUE(b->guests().remove());
+        ASSERT_TRUE(waitFor([&] { return a->guests().recordCount() == 1; }));
+    });
+    a->fake.dialogs.setNextAnswer(Dialogs::Yes);
+    EXPECT_FALSE(a->guests().remove());
+    EXPECT_EQ(names(b->store), QStringList{u"Bora"_s});
+}
+
 // Another desk's new, changed and deleted rows come in through the server's
 // notification; the row being edited here keeps the version it was read at.
 TEST_F(TwoDesks, TheOtherDesksCommittedChangesAppearWithoutAReload)
