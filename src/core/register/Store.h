@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -166,8 +167,9 @@ public:
     // a key without a row is left out.
     virtual void scanKeys(const QString& table, const QList<qint64>& keys, const RowReader& row)
     {
+        const QSet<qint64> wanted(keys.begin(), keys.end());
         scan(table, [&](qint64 key, std::span<const StoreValue> values) {
-            if (keys.contains(key))
+            if (wanted.contains(key))
                 row(key, values);
         });
     }
