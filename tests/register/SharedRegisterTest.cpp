@@ -204,6 +204,23 @@ TEST_F(TwoDesks, TheOtherDesksCommittedChangesAppearWithoutAReload)
     EXPECT_EQ(b->guests().text(kOda), u"101"_s);
 }
 
+// The guest on screen is shown again only when it is the one that changed.
+TEST_F(TwoDesks, AnotherRowsChangeLeavesTheGuestOnScreenAlone)
+{
+    ASSERT_TRUE(b->moveTo(u"Ayşe"_s));
+    int shown = 0;
+    b->guests().afterScroll = [&] { ++shown; };
+    for (const QString& name : {u"Bora"_s, u"Ayşe"_s}) {
+        ASSERT_TRUE(a->moveTo(name));
+        a->guests().edit();
+        a->guests().setText(kOda, name == u"Bora"_s ? u"7"_s : u"8"_s);
+        ASSERT_TRUE(a->guests().post());
+        ASSERT_TRUE(waitFor([&] { return b->guests().rowText(name == u"Bora"_s ? 1 : 0, kOda) != QString(); }));
+        EXPECT_EQ(shown, name == u"Bora"_s ? 0 : 1);
+    }
+    EXPECT_EQ(b->guests().text(kOda), u"8"_s);
+}
+
 TEST_F(TwoDesks, AConnectionDroppedMidSaveKeepsWhatWasTypedAndTheNextSaveStoresIt)
 {
     ASSERT_TRUE(a->moveTo(u"Ayşe"_s));

@@ -729,7 +729,7 @@ void Dataset::refreshRows(const QList<qint64>& keys)
     if (kept)
         rows.push_back(std::move(*kept)); // deleted there: its save will say so
     m_rows = std::move(rows);
-    rowsTaken(edited, current, place);
+    rowsTaken(edited, current, place, true);
 }
 
 void Dataset::catchUp()
@@ -802,17 +802,19 @@ void Dataset::takeRows(const QList<qint64>& keys, bool read)
     std::sort(added.begin(), added.end());
     for (qint64 k : added)
         m_rows.push_back(std::move(now.at(k)));
-    rowsTaken(edited, current, place);
+    rowsTaken(edited, current, place, current == 0 || wanted.contains(current));
 }
 
-void Dataset::rowsTaken(qint64 edited, qint64 current, int place)
+void Dataset::rowsTaken(qint64 edited, qint64 current, int place, bool currentTaken)
 {
     rebuildVisible();
     landOn(m_state == State::Edit ? edited : current, place);
     if (m_cur >= 0)
         m_bof = m_eof = false;
     Q_EMIT rowsChanged();
-    if (isEditing())
+    // The current row is shown again only when it is another or changed:
+    // other desks' work elsewhere in the table does not disturb the clerk.
+    if (isEditing() || (!currentTaken && key() == current))
         return;
     Q_EMIT rowChanged();
     if (afterScroll)

@@ -184,8 +184,9 @@ private:
     qint64 editedKey() const;
     // Takes these rows as the store has them now (read) or as deleted.
     void takeRows(const QList<qint64>& keys, bool read);
-    // After rows were taken: the current row found again, and told.
-    void rowsTaken(qint64 edited, qint64 current, int place);
+    // After rows were taken: the current row found again, and shown again
+    // when it is another row or was among those taken.
+    void rowsTaken(qint64 edited, qint64 current, int place, bool currentTaken);
     // After a refused save: takes the row as it is now with this desk's
     // changes over it (or, deleted there, this desk's values as a new row)
     // and tells onConflict which columns both desks changed.
