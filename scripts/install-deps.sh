@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing the program needs (Debian 12).
+# Installs what building, running and testing the program needs (Debian 12),
+# and the further packages named as arguments.
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
@@ -12,6 +13,7 @@ packages=(
   desktop-file-utils xdg-user-dirs
   dpkg-dev file
   poppler-utils fonts-dejavu-core
+  "$@"
 )
 missing=()
 for p in "${packages[@]}"; do
