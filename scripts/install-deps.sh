@@ -10,8 +10,8 @@ packages=(
   libgtest-dev googletest
   iso-codes python3
   libxml2-utils
-  desktop-file-utils xdg-user-dirs
-  dpkg-dev file
+  desktop-file-utils xdg-user-dirs appstream man-db gzip
+  dpkg-dev file lintian
   poppler-utils fonts-dejavu-core
   "$@"
 )
