@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Retakes packaging/screenshots/main-window.png, the software centres'
 # screenshot: the program built in the given preset (default: default) is
 # started on a fresh register on a virtual X display, the facility is set up
