@@ -59,6 +59,7 @@ void ScriptedDialogs::clear()
     saveRequests.clear();
     inputRequests.clear();
     aboutBoxes.clear();
+    works.clear();
     unansweredQuestions = 0;
 }
 
@@ -70,4 +71,45 @@ QString ScriptedDialogs::folderName(const QString& title, const QString& start)
     QString path = m_folders.front();
     m_folders.pop_front();
     return path;
+}
+
+namespace {
+
+class ScriptedWork : public Dialogs::Work
+{
+public:
+    ScriptedWork(ScriptedDialogs& dialogs, QString text, int cancelAt)
+        : m_dialogs(dialogs), m_text(std::move(text)), m_cancelAt(cancelAt)
+    {
+    }
+    bool keepGoing() override
+    {
+        ++m_calls;
+        if (m_dialogs.duringWork)
+            m_dialogs.duringWork(m_text);
+        if (m_cancelAt > 0 && m_calls >= m_cancelAt)
+            m_cancelled = true;
+        return !m_cancelled;
+    }
+    void setProgress(qint64, qint64) override {}
+
+private:
+    ScriptedDialogs& m_dialogs;
+    QString m_text;
+    int m_cancelAt;
+    int m_calls = 0;
+    bool m_cancelled = false;
+};
+
+} // namespace
+
+std::unique_ptr<Dialogs::Work> ScriptedDialogs::startWork(const WorkRequest& request)
+{
+    works.append(request);
+    int cancelAt = 0;
+    if (!m_cancelWorkAt.empty()) {
+        cancelAt = m_cancelWorkAt.front();
+        m_cancelWorkAt.pop_front();
+    }
+    return std::make_unique<ScriptedWork>(*this, request.text, cancelAt);
 }

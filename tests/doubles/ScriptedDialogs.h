@@ -35,12 +35,18 @@ public:
     void setNextInput(std::optional<QString> text) { m_inputs.push_back(std::move(text)); }
     // Runs when the next message box shows, before it is answered.
     void onNextMessage(std::function<void()> action) { m_onMessage.push_back(std::move(action)); }
+    // The next work begun is abandoned ("İptal") at its keepGoing() call
+    // number calls (1 for the first).
+    void cancelNextWorkAt(int calls) { m_cancelWorkAt.push_back(calls); }
+    // Runs at every keepGoing() of every work, with the work's text.
+    std::function<void(const QString&)> duringWork;
 
     QList<Shown> messages;
     QList<SaveFileRequest> saveRequests;
     QList<QStringList> inputRequests;   // caption, prompt, preset
     QList<QStringList> aboutBoxes;      // title, details
     QList<QStringList> folderRequests;  // title, start
+    QList<WorkRequest> works;           // every work begun, in order
     int unansweredQuestions = 0;
 
     QStringList texts() const;
@@ -52,4 +58,8 @@ private:
     std::deque<QString> m_folders;
     std::deque<std::optional<QString>> m_inputs;
     std::deque<std::function<void()>> m_onMessage;
+    std::deque<int> m_cancelWorkAt;
+
+protected:
+    std::unique_ptr<Work> startWork(const WorkRequest& request) override;
 };

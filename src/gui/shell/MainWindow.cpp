@@ -126,7 +126,10 @@ MainWindow::MainWindow(Platform& platform, Database* database, Tables& tables, T
     applySettingsAndAnnouncement();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    m_platform.dialogs.showStatus = nullptr;
+}
 
 
 void MainWindow::startTransfer()
@@ -359,6 +362,10 @@ void MainWindow::buildStatusBar()
         bar->addWidget(panel, i == 3 ? 1 : 0);
         StatusPanels[i] = panel;
     }
+    // What the program is busy with shows in the last panel for a while.
+    m_platform.dialogs.showStatus = [panel = StatusPanels[3]](const QString& text) {
+        panel->setText(text.isEmpty() ? kSupportContact : text);
+    };
 }
 
 bool MainWindow::facilitySetUp() const

@@ -59,7 +59,8 @@ void startBackups(Program& program)
         // Not in the middle of anything: no edit pending, no dialog open
         // (a transfer run or a restore may be waiting in one), every table open.
         const bool busy =
-            mainWindow->editPending() || QApplication::activeModalWidget() != nullptr || !tables->allOpen();
+            mainWindow->editPending() || QApplication::activeModalWidget() != nullptr || Dialogs::working() ||
+            !tables->allOpen();
         if (const auto failure = schedule->whileRunning(busy))
             adapters->dialogs.message(kAppTitle, *failure, Dialogs::Icon::Warning, Dialogs::Ok, Dialogs::Ok);
     });
@@ -227,8 +228,9 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
     program->destructionTimer->setInterval(60 * 60 * 1000);
     QObject::connect(program->destructionTimer.get(), &QTimer::timeout, program->personalData.get(),
                      [commands = program->personalData.get()] {
-                         // Never under a dialog: a run or a restore may be waiting in one.
-                         if (QApplication::activeModalWidget() == nullptr)
+                         // Never under a dialog (a run or a restore may be waiting in
+                         // one) nor during other work.
+                         if (QApplication::activeModalWidget() == nullptr && !Dialogs::working())
                              commands->destroyIfDue();
                      });
     program->destructionTimer->start();

@@ -3,6 +3,7 @@
 #include <QFlags>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 
 // Every modal dialog of the program goes through this adapter, so that tests
@@ -36,7 +37,42 @@ public:
         std::function<QString(const QString&)> keep;
     };
 
+    // Work that runs on the interface's thread and may take a while (a call
+    // on the server, a backup, a compaction). While it is going on the
+    // windows take no input, so no second command starts; the work calls
+    // keepGoing() often, which keeps the windows painted and, once the work
+    // has taken a while, shows the clerk that the program is working: a busy
+    // cursor and the text in the status bar after half a second, a progress
+    // dialog with the text after dialogAfterMs.
+    class Work
+    {
+    public:
+        virtual ~Work();
+        // False once the clerk chose "İptal" (offered only for a work begun
+        // as one that can be abandoned); the work then stops and leaves
+        // everything as it was.
+        virtual bool keepGoing() = 0;
+        // How far the work is; a total of 0 when nobody knows.
+        virtual void setProgress(qint64 done, qint64 total) = 0;
+    };
+
+    struct WorkRequest
+    {
+        QString text;              // what the program is doing, in Turkish
+        bool cancellable = false;  // "İptal" is offered
+        int dialogAfterMs = 500;
+    };
+
     virtual ~Dialogs() = default;
+
+    // Begins a work; it ends when the object returned is destroyed.
+    std::unique_ptr<Work> beginWork(const WorkRequest& request);
+    // True while some work is going on: a timer that would start another
+    // command waits.
+    static bool working();
+    // Where a work's text is shown while it goes on (the main window's status
+    // bar sets it); an empty text takes it away.
+    std::function<void(const QString&)> showStatus;
 
     // Shows a message box and returns the button pressed; NoButton when the
     // box was closed without an answer.
@@ -51,6 +87,13 @@ public:
     virtual void about(const QString& title, const QString& details) = 0;
     // A folder chosen by the user, starting at start; empty when cancelled.
     virtual QString folderName(const QString& title, const QString& start) = 0;
+
+protected:
+    // The shown part of a work; by default nothing is shown and the work is
+    // never abandoned.
+    virtual std::unique_ptr<Work> startWork(const WorkRequest& request);
+
+public:
 
     // Plain message with an OK button, captioned with the application title.
     void inform(const QString& text);

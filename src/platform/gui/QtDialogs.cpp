@@ -2,10 +2,14 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEvent>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <algorithm>
 
@@ -126,4 +130,137 @@ void QtDialogs::about(const QString& title, const QString& details)
 QString QtDialogs::folderName(const QString& title, const QString& start)
 {
     return QFileDialog::getExistingDirectory(QApplication::activeWindow(), title, start);
+}
+
+namespace {
+
+// How long a work goes before the clerk is shown that the program works, and
+// how often it lets the windows paint.
+constexpr qint64 kBusyAfterMs = 500;
+constexpr qint64 kPaintEveryMs = 40;
+
+class QtWork : public QObject, public Dialogs::Work
+{
+public:
+    QtWork(Dialogs& dialogs, const Dialogs::WorkRequest& request) : m_dialogs(dialogs), m_request(request)
+    {
+        m_clock.start();
+        qApp->installEventFilter(this);
+    }
+
+    ~QtWork() override
+    {
+        qApp->removeEventFilter(this);
+        delete m_dialog;
+        if (m_busyShown) {
+            QApplication::restoreOverrideCursor();
+            if (m_dialogs.showStatus)
+                m_dialogs.showStatus(QString());
+        }
+    }
+
+    bool keepGoing() override
+    {
+        const qint64 elapsed = m_clock.elapsed();
+        if (!m_busyShown && elapsed >= kBusyAfterMs) {
+            m_busyShown = true;
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            if (m_dialogs.showStatus)
+                m_dialogs.showStatus(m_request.text);
+        }
+        if (!m_dialog && elapsed >= std::max<qint64>(m_request.dialogAfterMs, kBusyAfterMs))
+            showDialog();
+        if (elapsed - m_lastPaint >= kPaintEveryMs) {
+            m_lastPaint = elapsed;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        return !m_cancelled;
+    }
+
+    void setProgress(qint64 done, qint64 total) override
+    {
+        m_done = done;
+        m_total = total;
+        if (m_dialog)
+            showProgress();
+    }
+
+protected:
+    // Input goes only to the progress dialog.
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::Close:
+            break;
+        default:
+            return false;
+        }
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (m_dialog && widget && (widget == m_dialog || m_dialog->isAncestorOf(widget)) &&
+            event->type() != QEvent::Close)
+            return false;
+        if (event->type() == QEvent::Close)
+            event->ignore();
+        return true;
+    }
+
+private:
+    void showDialog()
+    {
+        m_dialog = new QProgressDialog(m_request.text, QString(), 0, 0, QApplication::activeWindow());
+        m_dialog->setObjectName(QStringLiteral("WorkProgress"));
+        m_dialog->setWindowTitle(kAppTitle);
+        m_dialog->setWindowModality(Qt::ApplicationModal);
+        m_dialog->setAutoClose(false);
+        m_dialog->setAutoReset(false);
+        m_dialog->setMinimumDuration(0);
+        if (m_request.cancellable) {
+            auto* cancel = new QPushButton(QStringLiteral("İptal"), m_dialog);
+            cancel->setObjectName(QStringLiteral("WorkCancel"));
+            m_dialog->setCancelButton(cancel);
+            QObject::connect(m_dialog, &QProgressDialog::canceled, this, [this] { m_cancelled = true; });
+        } else {
+            m_dialog->setCancelButton(nullptr);
+        }
+        showProgress();
+        m_dialog->show();
+    }
+
+    void showProgress()
+    {
+        if (m_total <= 0) {
+            m_dialog->setRange(0, 0);
+            return;
+        }
+        // The dialog counts in int: scale big totals down.
+        const double share = double(std::clamp<qint64>(m_done, 0, m_total)) / double(m_total);
+        m_dialog->setRange(0, 1000);
+        m_dialog->setValue(int(share * 1000));
+    }
+
+    Dialogs& m_dialogs;
+    Dialogs::WorkRequest m_request;
+    QElapsedTimer m_clock;
+    qint64 m_lastPaint = 0;
+    qint64 m_done = 0;
+    qint64 m_total = 0;
+    bool m_busyShown = false;
+    bool m_cancelled = false;
+    QPointer<QProgressDialog> m_dialog;
+};
+
+} // namespace
+
+std::unique_ptr<Dialogs::Work> QtDialogs::startWork(const WorkRequest& request)
+{
+    return std::make_unique<QtWork>(*this, request);
 }

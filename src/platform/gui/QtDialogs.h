@@ -14,4 +14,9 @@ public:
     std::optional<QString> inputText(const TextRequest& request) override;
     void about(const QString& title, const QString& details) override;
     QString folderName(const QString& title, const QString& start) override;
+
+protected:
+    // The busy cursor, the status text and the progress dialog; input to
+    // every other window is dropped meanwhile.
+    std::unique_ptr<Work> startWork(const WorkRequest& request) override;
 };
