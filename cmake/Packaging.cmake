@@ -71,4 +71,6 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # (libqt6gui6 carries the platform plugins, libqt6network6 the reachability
 # backends).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's own dialogs and menus in Turkish (qtbase_tr.qm).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
 include(CPack)

@@ -163,6 +163,31 @@ TEST_F(CustomerCopyTest, ANewGuestTakesTheCustomerAndIsStoredWithTheGuestChecks)
               QList<QVariant>{p.fake.clock.now().date().toString(u"yyyy-MM-dd"_s)});
 }
 
+// The code of the last copy is no copy for the next guest: a new record
+// empties the box, and Enter there copies nothing.
+TEST_F(CustomerCopyTest, ACodeLeftFromAnEarlierGuestCopiesNothing)
+{
+    start(customersWithFullK1(), {u"Ali"_s});
+    ASSERT_TRUE(focusOn(e().surnameBox));
+    press(Qt::Key_N, Qt::ControlModifier);
+    ASSERT_TRUE(waitFor([this] { return e().customerCodeBox->hasFocus(); }));
+    typeText(e().customerCodeBox, u"K1"_s);
+    press(Qt::Key_Return);
+    ASSERT_EQ(guests().text(u"BabaAdi"_s), u"Hasan"_s);
+    press(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(guests().state(), State::Browse);
+
+    // A walk-in guest: Ctrl+N, Enter, the name.
+    press(Qt::Key_N, Qt::ControlModifier);
+    ASSERT_TRUE(waitFor([this] { return e().customerCodeBox->hasFocus(); }));
+    EXPECT_EQ(e().customerCodeBox->text(), QString());
+    press(Qt::Key_Return);
+    EXPECT_TRUE(waitFor([this] { return e().nameBox->hasFocus(); }));
+    EXPECT_EQ(guests().state(), State::Insert);
+    EXPECT_TRUE(guests().text(u"BabaAdi"_s).isEmpty());
+    EXPECT_TRUE(guests().text(u"AracPlakaNo"_s).isEmpty());
+}
+
 TEST_F(CustomerCopyTest, WithNoGuestsACopyStartsANewGuest)
 {
     start();

@@ -18,7 +18,8 @@ namespace {
 
 const QString kUnsavedQuestion =
     u"Kaydedilmemiş bilgiler var.\rProgramı kapatmadan önce kaydetmek ister misiniz?"_s;
-const QString kGuestPostError = u"Veri Girişi Problemi: Lütfen Eksik Bölümleri Doldurup Tekrar Deneyiniz."_s;
+const QString kGuestPostError =
+    u"Veri Girişi Problemi: Lütfen Eksik Bölümleri Doldurup Tekrar Deneyiniz.\rBoş bırakılan bölümler: Adı"_s;
 
 class EndingTest : public ::testing::Test, public CustomerFixture
 {

@@ -13,7 +13,8 @@ using namespace CustomerTests;
 namespace {
 
 const QString kStatus = u"Enter'a Basarak Seçtiğiniz Kaydı Ana Ekrana Aktarabilirsiniz."_s;
-const QString kGuestPostError = u"Veri Girişi Problemi: Lütfen Eksik Bölümleri Doldurup Tekrar Deneyiniz."_s;
+const QString kGuestPostError =
+    u"Veri Girişi Problemi: Lütfen Eksik Bölümleri Doldurup Tekrar Deneyiniz.\rBoş bırakılan bölümler: Adı"_s;
 
 class GuestSearchTest : public ::testing::Test, public CustomerFixture
 {

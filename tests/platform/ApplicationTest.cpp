@@ -3,7 +3,9 @@
 #include "platform/core/RadaError.h"
 #include "gui/shell/Application.h"
 
+#include <QCoreApplication>
 #include <QPushButton>
+#include <QTranslator>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -30,4 +32,19 @@ TEST(Application, UncaughtDomainErrorGoesToTheErrorReport)
     EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("Rirede Zarevave Rurored"));
     EXPECT_EQ(dialogs.messages[0].icon, Dialogs::Icon::Error);
     EXPECT_EQ(dialogs.messages[0].buttons, Dialogs::Buttons(Dialogs::Ok));
+}
+
+// Qt's own texts (the file dialog of a run, a box's context menu) are
+// Turkish once the program has loaded Qt's translation.
+TEST(Application, QtsOwnTextsAreTurkish)
+{
+    const char* context = "QFileDialog";
+    const char* lookIn = "Look in:";
+    ASSERT_EQ(QCoreApplication::translate(context, lookIn), QString::fromLatin1(lookIn));
+    QTranslator* translator = loadQtTranslation();
+    ASSERT_NE(translator, nullptr);
+    EXPECT_EQ(QCoreApplication::translate(context, lookIn), QStringLiteral("Arama konumu:"));
+    EXPECT_EQ(QCoreApplication::translate("QLineEdit", "&Paste"), QStringLiteral("Ya&pıştır"));
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
 }

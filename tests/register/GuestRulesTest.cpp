@@ -168,6 +168,31 @@ TEST_F(GuestRow, TheInstalledRulesHoldForAWriterWithoutWindows)
     EXPECT_EQ(db.count(u"Kisi"_s), 1);
 }
 
+// What a refused save names: the boxes left empty, in the window's order; a
+// citizen's own boxes count for a citizen only.
+TEST_F(GuestRow, TheMissingFieldsAreTheEmptyRequiredOnesInTheWindowsOrder)
+{
+    const std::map<QString, QString> complete = {
+        {u"Adi"_s, u"Anna"_s},         {u"Soyadi"_s, u"Berg"_s}, {u"Uyrugu"_s, u"DEU"_s},
+        {u"KimlikBelgesiTuru"_s, u"P"_s}, {u"KimlikSeriNo"_s, u"C01X00T47"_s}, {u"Cinsiyet"_s, u"K"_s},
+        {u"IkametAdresi"_s, u"Berlin"_s}};
+    struct Case { std::map<QString, QString> changed; QStringList missing; };
+    const Case cases[] = {
+        {{}, {}},
+        {{{u"IkametAdresi"_s, {}}, {u"Soyadi"_s, {}}, {u"KimlikSeriNo"_s, {}}},
+         {u"Soyadi"_s, u"KimlikSeriNo"_s, u"IkametAdresi"_s}},
+        {{{u"Uyrugu"_s, u"TC"_s}, {u"Adi"_s, {}}}, {u"Adi"_s, u"TCKimlikNo"_s, u"BabaAdi"_s, u"AnaAdi"_s,
+                                                   u"NufusaKayitliOlduguIl"_s, u"NufusaKayitliOlduguIlce"_s}},
+    };
+    for (const Case& c : cases) {
+        std::map<QString, QString> columns = complete;
+        for (const auto& [column, value] : c.changed)
+            columns[column] = value;
+        begin(columns);
+        EXPECT_EQ(GuestRules::missingFields(guest), c.missing);
+    }
+}
+
 TEST_F(GuestRow, PlateLosesItsBlanksOnlyWhileEditedAndNotEmpty)
 {
     // Browsing: nothing happens.

@@ -267,3 +267,35 @@ TEST_F(ZoneReader, ADocumentNumberTooLongForTheRegisterIsNotTakenOver)
     EXPECT_EQ(ds().state(), State::Browse);
     EXPECT_EQ(ds().recordCount(), 0);
 }
+
+// After a take-over the clerk goes on where the document left something to
+// type: the first empty box a save needs, else the room; a scan that is not
+// taken over leaves the focus where it was.
+TEST_F(ZoneReader, AfterATakeOverTheFocusGoesToWhatIsLeftToType)
+{
+    struct Case { const char* name; QString address; bool take; const char* focus; };
+    const Case cases[] = {
+        {"address left", QString(), true, "DBEdit3"},
+        {"nothing left", u"Berlin"_s, true, "DBEdit14"},
+        {"not taken over", QString(), false, "DBEdit15"},
+    };
+    p.open({u"Ali"_s});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(focusOn(e().nameBox));
+        press(Qt::Key_N, Qt::ControlModifier);
+        ASSERT_EQ(ds().state(), State::Insert);
+        auto* address = p.widget<DBEdit>(u"DBEdit3"_s);
+        ASSERT_TRUE(focusOn(address));
+        typeText(address, c.address);
+        ASSERT_TRUE(focusOn(e().plateBox));
+        scan(kGermanPassport, [&](DocumentReaderDialog& reader) {
+            if (c.take)
+                takeOver(reader);
+        });
+        QWidget* expected = p.widget<QWidget>(QString::fromLatin1(c.focus));
+        EXPECT_TRUE(waitFor([expected] { return expected->hasFocus(); }))
+            << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "none");
+        press(Qt::Key_Escape);
+    }
+}

@@ -66,3 +66,21 @@ TEST(TCKNoKontrol, AgreesWithThePublishedRule)
 }
 
 } // namespace
+
+// Passports and the newer identity cards carry letters: a document number
+// keeps them, as capitals, and drops everything else.
+TEST(DocumentNumber, KeepsDigitsAndLatinLettersAsCapitals)
+{
+    struct Case { QString typed; QString kept; };
+    const Case cases[] = {
+        {u"X12AB3456"_s, u"X12AB3456"_s},
+        {u"a12b34567"_s, u"A12B34567"_s},
+        {u"ı i İ I"_s, u"IIII"_s},
+        {u"12-34.56/7 8"_s, u"12345678"_s},
+        {u"ŞĞÜÖÇşğüöçßé"_s, u""_s},
+        {u"\t1\n2\r"_s, u"12"_s},
+        {u"０１Ａ"_s, u""_s},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(documentNumberText(c.typed), c.kept) << c.typed.toStdString();
+}

@@ -10,6 +10,8 @@
 #include "gui/widgets/DBMaskEdit.h"
 #include "gui/widgets/FocusHighlight.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QDateEdit>
 #include <QTest>
 #include <QToolButton>
@@ -187,6 +189,88 @@ TEST_P(RecordFormTest, LeavingTheIdentityNumberBoxChecksTheNumber)
         EXPECT_EQ(t.records().text(u"TCKimlikNo"_s), c.field);
         box->clear();
         t.records().clearField(u"TCKimlikNo"_s);
+    }
+}
+
+// The serial number box takes a document number as the clerk types or
+// pastes it; what it drops never reaches the record.
+TEST_P(RecordFormTest, SerialNumberBoxTakesTheCharactersOfADocumentNumber)
+{
+    OpenWindow& t = open();
+    DBEdit* box = t.form().serialBox;
+    ASSERT_TRUE(focusOn(box));
+    box->selectAll();
+    typeText(box, u"x12ab-ş3"_s);
+    EXPECT_EQ(box->text(), u"X12AB3"_s);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QApplication::clipboard()->setText(u" 4ı5.6 "_s);
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(box->text(), u"X12AB4I56"_s);
+    EXPECT_EQ(box->cursorPosition(), 9);
+    EXPECT_EQ(t.records().text(u"KimlikSeriNo"_s), u"X12AB4I56"_s);
+}
+
+// Wherever a click lands in a picker or in the identity-number box, the
+// digits typed next fill it from its start, as after Enter.
+TEST_P(RecordFormTest, DigitsTypedAfterAClickFillTheBoxFromItsStart)
+{
+    OpenWindow& t = open({u"UPDATE %1 SET TCKimlikNo = NULL"_s.arg(GetParam().table)});
+    const auto clickNearTheEnd = [](QWidget* box) {
+        QWidget* text = box->findChild<QLineEdit*>();
+        if (!text)
+            text = box;
+        // Left of a picker's calendar or arrow buttons.
+        QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(text->width() - 30, text->height() / 2));
+    };
+    int pickers = 0;
+    for (QDateTimeEdit* picker : t.parts.window.findChildren<QDateTimeEdit*>()) {
+        if (!picker->isVisible() || !picker->isEnabled())
+            continue;
+        SCOPED_TRACE(picker->objectName().toStdString());
+        ++pickers;
+        clickNearTheEnd(picker);
+        ASSERT_TRUE(waitFor([picker] { return picker->hasFocus(); }));
+        if (picker->displayFormat().startsWith(u"yyyy"_s)) {
+            typeText(picker, u"19800101"_s);
+            EXPECT_EQ(picker->date(), QDate(1980, 1, 1));
+        } else {
+            typeText(picker, u"0958"_s);
+            EXPECT_EQ(picker->time().toString(u"HH:mm"_s), u"09:58"_s);
+        }
+        press(Qt::Key_Escape);
+    }
+    EXPECT_GE(pickers, 1);
+
+    DBMaskEdit* identity = t.form().identityBox;
+    clickNearTheEnd(identity);
+    ASSERT_TRUE(waitFor([identity] { return identity->hasFocus(); }));
+    typeText(identity, u"12345678950"_s);
+    EXPECT_EQ(t.records().text(u"TCKimlikNo"_s), u"12345678950"_s);
+    // A click among the digits stays where it landed.
+    QTest::mouseClick(identity, Qt::LeftButton, {}, QPoint(4, identity->height() / 2));
+    EXPECT_EQ(identity->cursorPosition(), 0);
+}
+
+// A column shown to the clerk (a refused save, "Kayda Git", a take-over)
+// gets the focus as by Enter: what is typed next takes the place of what
+// the box holds.
+TEST_P(RecordFormTest, AShownColumnIsTypedOverAsAfterEnter)
+{
+    OpenWindow& t = open();
+    ASSERT_TRUE(focusOn(t.form().surnameBox));
+    struct Case { QString column; QString typed; QString stored; };
+    const Case cases[] = {
+        {u"DogumTarihi"_s, u"19750505"_s, u"1975-05-05"_s},
+        {u"Adi"_s, u"Can"_s, u"Can"_s},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.column.toStdString());
+        ASSERT_TRUE(t.records().showField);
+        t.records().showField(c.column);
+        QWidget* box = t.form().boxOf(c.column);
+        ASSERT_TRUE(waitFor([box] { return box->hasFocus(); }));
+        typeText(QApplication::focusWidget(), c.typed);
+        EXPECT_EQ(t.records().text(c.column), c.stored);
     }
 }
 

@@ -8,6 +8,7 @@
 #include "gui/shell/MainWindow.h"
 #include "gui/shell/Program.h"
 #include "gui/shell/SplashScreen.h"
+#include "Version.h"
 #include "gui/widgets/EngravedLabel.h"
 #include "gui/widgets/LedDisplay.h"
 #include "platform/core/RegisterLock.h"
@@ -29,6 +30,9 @@
 #include <cerrno>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <optional>
+
+using namespace Qt::StringLiterals;
 
 using Started = ProgramFixture;
 
@@ -445,4 +449,55 @@ TEST(Startup, AboutBoxOpensWithF1AndExitClosesTheWindow)
     EXPECT_EQ(s.fake.dialogs.aboutBoxes[0][0], QStringLiteral("Rirede Zarevave Rurored v1.4.5"));
     f.quitAction->trigger();
     EXPECT_FALSE(f.isVisible());
+}
+
+// What the command line asks for other than a start is answered on the
+// terminal, and in a message box where there is none (a shortcut on
+// Windows); a refusal is also shown, since a shortcut's ini file may be the
+// cause; the exit code says which.
+TEST(Startup, TheCommandLineIsAnsweredOnTheTerminalOrInAMessageBox)
+{
+    using Action = StartOptions::Action;
+    struct Case { Action action; bool terminal; std::optional<int> exit; QStringList written; int boxes; };
+    const Case cases[] = {
+        {Action::Print, true, 0, {u"out:T"_s}, 0},
+        {Action::Print, false, 0, {u"out:T"_s}, 1},
+        {Action::Refuse, true, StartOptions::kUsageExit, {u"err:T"_s}, 1},
+        {Action::Refuse, false, StartOptions::kUsageExit, {u"err:T"_s}, 1},
+        {Action::Start, true, std::nullopt, {}, 0},
+        {Action::CopyToServer, true, std::nullopt, {}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.action) * 10 + int(c.terminal));
+        ScriptedDialogs dialogs;
+        StartOptions options;
+        options.action = c.action;
+        options.text = u"T"_s;
+        QStringList written;
+        const auto write = [&](const QString& text, Console::Stream stream) {
+            written << (stream == Console::Stream::Output ? u"out:"_s : u"err:"_s) + text;
+            return c.terminal;
+        };
+        EXPECT_EQ(answerCommandLine(options, dialogs, write), c.exit);
+        EXPECT_EQ(written, c.written);
+        ASSERT_EQ(dialogs.messages.size(), c.boxes);
+        if (c.boxes) {
+            EXPECT_EQ(dialogs.messages[0].text, u"T"_s);
+        }
+    }
+}
+
+// The program itself prints its version on the terminal and ends, opening
+// nothing: no register file appears in its working folder.
+TEST(Startup, TheProgramPrintsItsVersionAndEnds)
+{
+    TestDir dir;
+    QProcess program;
+    program.setWorkingDirectory(dir.path());
+    program.start(QStringLiteral(RADADIR_BINARY), {u"--version"_s});
+    ASSERT_TRUE(program.waitForFinished(30000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_EQ(QString::fromUtf8(program.readAllStandardOutput()), kAppTitle + u' ' + kVersion + u'\n');
+    EXPECT_FALSE(QFile::exists(dir.databasePath()));
 }

@@ -20,9 +20,10 @@ using Completeness::Finding;
 namespace {
 
 const QList<Finding> kFindings = {
-    {2, 41, u"Hans"_s, u"Müller"_s, {Completeness::kNoBirthDate}},
-    {5, 42, u"Ayşe"_s, u"Yılmaz"_s, {Completeness::kIdentityNumber, Completeness::kSameIdentityNumber.arg(7)}},
-    {7, 43, u"Ali"_s, u"Kaya"_s, {Completeness::kSameIdentityNumber.arg(5)}},
+    {2, 41, u"Hans"_s, u"Müller"_s, {Completeness::kNoBirthDate}, false, {u"DogumTarihi"_s}, u"101"_s},
+    {5, 42, u"Ayşe"_s, u"Yılmaz"_s, {Completeness::kIdentityNumber, Completeness::kSameIdentityNumber.arg(7)}, false,
+     {u"TCKimlikNo"_s, u"TCKimlikNo"_s}, u"12"_s},
+    {7, 43, u"Ali"_s, u"Kaya"_s, {Completeness::kSameIdentityNumber.arg(5)}, false, {u"TCKimlikNo"_s}, {}},
 };
 
 QString cell(const CompletenessDialog& dialog, int row, int column)
@@ -74,24 +75,35 @@ TEST(CompletenessDialog, ShowsEveryGuestWithItsProblemsTheFirstSelected)
         EXPECT_EQ(d.findChild<QLabel*>(u"IntroLabel"_s)->text(),
                   u"Aşağıdaki misafirlerin bilgileri bildirim sisteminde reddedilebilir ya da hatalı görünüyor:"_s);
         const QAbstractItemModel* model = d.list()->model();
-        ASSERT_EQ(model->columnCount(), 3);
+        ASSERT_EQ(model->columnCount(), 4);
         EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), u"Sıra No"_s);
         EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), u"Adı Soyadı"_s);
-        EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), u"Sorun"_s);
+        EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), u"Oda No"_s);
+        EXPECT_EQ(model->headerData(3, Qt::Horizontal).toString(), u"Sorun"_s);
         ASSERT_EQ(model->rowCount(), 3);
-        const QString expected[3][3] = {
-            {u"2"_s, u"Hans Müller"_s, u"Doğum tarihi girilmemiş."_s},
-            {u"5"_s, u"Ayşe Yılmaz"_s,
+        const QString expected[3][4] = {
+            {u"2"_s, u"Hans Müller"_s, u"101"_s, u"Doğum tarihi girilmemiş."_s},
+            {u"5"_s, u"Ayşe Yılmaz"_s, u"12"_s,
              u"T.C. Kimlik No geçersiz ya da eksik. Aynı T.C. Kimlik No ile kalan başka bir misafir var (sıra no 7)."_s},
-            {u"7"_s, u"Ali Kaya"_s, u"Aynı T.C. Kimlik No ile kalan başka bir misafir var (sıra no 5)."_s},
+            {u"7"_s, u"Ali Kaya"_s, u""_s, u"Aynı T.C. Kimlik No ile kalan başka bir misafir var (sıra no 5)."_s},
         };
         for (int row = 0; row < 3; ++row) {
-            for (int column = 0; column < 3; ++column)
+            for (int column = 0; column < 4; ++column)
                 EXPECT_EQ(cell(d, row, column), expected[row][column]) << row << "," << column;
         }
         EXPECT_FALSE(model->flags(model->index(0, 0)).testFlag(Qt::ItemIsEditable));
         EXPECT_EQ(d.list()->selectionBehavior(), QAbstractItemView::SelectRows);
         EXPECT_EQ(selectedRow(d), 0);
+        // The selected guest's problems whole, one a line, below the list and in the tooltip.
+        auto* detail = d.findChild<QLabel*>(u"DetailLabel"_s);
+        EXPECT_EQ(detail->text(), u"Doğum tarihi girilmemiş."_s);
+        press(Qt::Key_Down);
+        const QString both = u"T.C. Kimlik No geçersiz ya da eksik.\n"
+                             u"Aynı T.C. Kimlik No ile kalan başka bir misafir var (sıra no 7)."_s;
+        EXPECT_EQ(detail->text(), both);
+        EXPECT_TRUE(detail->isVisible());
+        EXPECT_EQ(model->data(model->index(1, 3), Qt::ToolTipRole).toString(), both);
+        press(Qt::Key_Up);
         EXPECT_EQ(d.goToButton()->text(), u"Kayda &Git"_s);
         EXPECT_EQ(d.goOnButton()->text(), u"&Devam Et"_s);
         EXPECT_TRUE(d.goToButton()->isDefault());
@@ -135,6 +147,7 @@ TEST(CompletenessDialog, EachWayOutGivesItsDecision)
         });
         EXPECT_EQ(decision.choice, way.choice);
         EXPECT_EQ(decision.key, way.key);
+        EXPECT_EQ(decision.column, way.choice == Decision::GoToGuest ? u"TCKimlikNo"_s : QString());
     }
 }
 
@@ -161,7 +174,7 @@ TEST(CompletenessDialog, OpensOnAThousandGuests)
         ASSERT_EQ(d.list()->model()->rowCount(), 1000);
         EXPECT_EQ(cell(d, 999, 0), u"1000"_s);
         EXPECT_EQ(cell(d, 999, 1), u"Misafir 1000 Soyadı"_s);
-        EXPECT_EQ(cell(d, 999, 2), u"Geliş zamanı transfer anından sonra."_s);
+        EXPECT_EQ(cell(d, 999, 3), u"Geliş zamanı transfer anından sonra."_s);
         // The last line from the keyboard, then Enter.
         press(Qt::Key_End);
         EXPECT_EQ(selectedRow(d), 999);
@@ -184,7 +197,7 @@ TEST(CompletenessDialog, AValueTheFileCannotCarryLeavesOnlyKaydaGit)
         EXPECT_EQ(d.findChild<QLabel*>(u"IntroLabel"_s)->text(),
                   u"Aşağıdaki misafirlerin bilgileri bildirim sisteminde reddedilebilir ya da hatalı görünüyor:\n"
                   u"Bildirim dosyasına yazılamayan karakterler düzeltilmeden transfer yapılamaz."_s);
-        EXPECT_EQ(cell(d, 2, 2), u"İkâmet Adresi : \"–\" (U+2013) karakteri bildirim dosyasına yazılamaz."_s);
+        EXPECT_EQ(cell(d, 2, 3), u"İkâmet Adresi : \"–\" (U+2013) karakteri bildirim dosyasına yazılamaz."_s);
         EXPECT_EQ(selectedRow(d), 2);
         press(Qt::Key_D, Qt::AltModifier);
         EXPECT_TRUE(d.isVisible());

@@ -50,12 +50,31 @@ QList<qint64> store(Database& db, const QList<Guest>& guests)
     QList<qint64> ids;
     for (const Guest& g : guests) {
         const qint64 id = insertGuest(db, g.adi, g.kalici);
-        db.exec(u"UPDATE Kisi SET KimlikSeriNo = ? WHERE ID = ?"_s, {u"S%1"_s.arg(ids.size() + 1), id});
+        db.exec(u"UPDATE Kisi SET KimlikSeriNo = ?, VerilenOdaNo = ? WHERE ID = ?"_s,
+                {u"S%1"_s.arg(ids.size() + 1), u"R%1"_s.arg(ids.size() + 1), id});
         for (const auto& [column, value] : g.changes)
             db.exec(u"UPDATE Kisi SET \"%1\" = ? WHERE ID = ?"_s.arg(column), {value, id});
         ids << id;
     }
     return ids;
+}
+
+// The column whose box a problem is about: where "Kayda Git" puts the focus.
+QString columnOf(const QString& problem)
+{
+    using namespace Completeness;
+    const auto opens = [&](const QString& text) { return problem.startsWith(text.left(text.indexOf(u"%1"_s))); };
+    if (problem == kIdentityNumber || opens(kSameIdentityNumber))
+        return u"TCKimlikNo"_s;
+    if (problem == kNoBirthDate || problem == kFutureBirthDate)
+        return u"DogumTarihi"_s;
+    if (problem == kCitizenDocument)
+        return u"KimlikBelgesiTuru"_s;
+    if (problem == kFutureArrival)
+        return u"GelisTarihi"_s;
+    if (opens(kSameDocument))
+        return u"KimlikSeriNo"_s;
+    return {};
 }
 
 void expectFindings(const QList<Completeness::Finding>& found, const QList<Expected>& expected,
@@ -71,6 +90,11 @@ void expectFindings(const QList<Completeness::Finding>& found, const QList<Expec
         EXPECT_EQ(f.adi, guests[e.siraNo - 1].adi);
         EXPECT_EQ(f.soyadi, u"Yılmaz"_s);
         EXPECT_EQ(f.problems, e.problems);
+        QStringList columns;
+        for (const QString& problem : e.problems)
+            columns << columnOf(problem);
+        EXPECT_EQ(f.columns, columns);
+        EXPECT_EQ(f.room, u"R%1"_s.arg(e.siraNo));
     }
 }
 

@@ -145,7 +145,9 @@ TEST_F(TransferFixture, ARefusedNewGuestKeepsWhatWasTypedAndPurgesNothing)
     // The database refuses a guest without the required fields.
     ASSERT_EQ(p.fake.dialogs.messages.size(), 1);
     EXPECT_EQ(lastMessage().text,
-              QString::fromUtf8("Veri Girişi Problemi: Lütfen Eksik Bölümleri Doldurup Tekrar Deneyiniz."));
+              QString::fromUtf8("Veri Girişi Problemi: Lütfen Eksik Bölümleri Doldurup Tekrar Deneyiniz.\r"
+                                "Boş bırakılan bölümler: Soyadı, Uyruğu, Kimlik Belgesi Türü, Kimlik Seri No, "
+                                "Cinsiyet, İkâmet Adresi"));
     EXPECT_FALSE(QFile::exists(target()));
     EXPECT_EQ(storedNames(p.program->database).size(), 5);
     EXPECT_EQ(guests().state(), Dataset::State::Insert);
@@ -295,6 +297,9 @@ TEST_F(TransferFixture, TheCheckBeforeTheRunGoesToAGuestOrGoesOn)
     EXPECT_EQ(storedNames(p.program->database).size(), 5);
     EXPECT_EQ(p.entry().nameBox->text(), QStringLiteral("Cem"));
     EXPECT_EQ(guests().text(QStringLiteral("Adi")), QStringLiteral("Cem"));
+    // The focus in the box the problem is about, once the window is active.
+    QWidget* serial = p.entry().serialBox;
+    EXPECT_EQ(serial->window()->focusWidget(), serial);
 
     // Devam Et: the same file as a run on the same register without the check.
     ProgramFixture plain;

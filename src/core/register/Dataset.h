@@ -47,6 +47,9 @@ public:
     // desk's changes put back over it, unsaved; deleted: the values kept as
     // a new row). bothChanged names the columns both desks changed.
     std::function<void(StoreConflict::Kind kind, const QStringList& bothChanged)> onConflict;
+    // Brings the clerk to the box of a column of the current row; set by the
+    // window that edits the table.
+    std::function<void(const QString& column)> showField;
 
     void open();
     void close();

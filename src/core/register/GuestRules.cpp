@@ -1,6 +1,7 @@
 #include "core/register/GuestRules.h"
 
 #include "core/register/Dataset.h"
+#include "core/register/FieldCaptions.h"
 #include "core/register/Formats.h"
 #include "core/register/SharedEditing.h"
 #include "platform/core/Clock.h"
@@ -79,15 +80,45 @@ std::optional<QString> checkStayTimes(const Stay& stay)
     return kTimeOrder;
 }
 
+namespace {
+
+const char* const kCitizenColumns[] = {"TCKimlikNo", "BabaAdi", "AnaAdi", "NufusaKayitliOlduguIl",
+                                       "NufusaKayitliOlduguIlce"};
+
+bool isCitizen(const Dataset& guest)
+{
+    return guest.text(QStringLiteral("Uyrugu")) == kCitizenNationality;
+}
+
+} // namespace
+
 std::optional<QString> checkCitizenFields(const Dataset& guest)
 {
-    if (guest.text(QStringLiteral("Uyrugu")) != kCitizenNationality)
+    if (!isCitizen(guest))
         return std::nullopt;
-    for (const char* column : {"TCKimlikNo", "BabaAdi", "AnaAdi", "NufusaKayitliOlduguIl", "NufusaKayitliOlduguIlce"}) {
+    for (const char* column : kCitizenColumns) {
         if (guest.text(QString::fromLatin1(column)).isEmpty())
             return kCitizenFields;
     }
     return std::nullopt;
+}
+
+QStringList missingFields(const Dataset& guest)
+{
+    const TableDef& table = guest.table();
+    const bool citizen = isCitizen(guest);
+    QStringList missing;
+    for (const FieldCaptions::Field& f : FieldCaptions::personFields(true)) {
+        const int at = table.indexOf(f.column);
+        if (at < 0)
+            continue;
+        bool needed = table.columns[at].required;
+        for (const char* column : kCitizenColumns)
+            needed = needed || (citizen && f.column == QLatin1String(column));
+        if (needed && guest.text(f.column).isEmpty())
+            missing << f.column;
+    }
+    return missing;
 }
 
 std::optional<QString> beforePost(Dataset& guest)
@@ -136,6 +167,21 @@ void install(Dataset& guests, Clock& clock, Dialogs& dialogs)
     // Closing the question without an answer keeps the guest, as No does.
     guests.beforeDelete = [&dialogs] { return dialogs.askYesNo(kDeleteQuestion) == Dialogs::Yes; };
     SharedEditing::install(guests, dialogs, kPostError);
+    // A refused guest names the boxes left empty, and the clerk is brought
+    // to the first of them.
+    guests.onPostError = [&guests, &dialogs, shared = std::move(guests.onPostError)](const StoreError& e) {
+        const QStringList missing = missingFields(guests);
+        if (missing.isEmpty() || dynamic_cast<const StoreUnreachable*>(&e)) {
+            shared(e);
+            return;
+        }
+        QStringList names;
+        for (const QString& column : missing)
+            names << FieldCaptions::name(column);
+        dialogs.inform(kPostError + QLatin1Char('\r') + kMissingFields.arg(names.join(QStringLiteral(", "))));
+        if (guests.showField)
+            guests.showField(missing.first());
+    };
     guests.onNewRecord = [&guests, &clock] { writeStay(guests, newStay(clock.now())); };
 }
 

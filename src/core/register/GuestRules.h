@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QTime>
 #include <QVariant>
 #include <functional>
@@ -57,6 +58,14 @@ std::optional<QString> checkStayTimes(const Stay& stay);
 // A Turkish citizen needs the identity number, the parents' names and the
 // province and district of registration.
 std::optional<QString> checkCitizenFields(const Dataset& guest);
+
+// The columns a save needs that the guest leaves empty, in the order of the
+// guest window's boxes: those required of everyone and, for a Turkish
+// citizen, those required of citizens.
+QStringList missingFields(const Dataset& guest);
+// The line naming the empty boxes that follows the refused-save message:
+// "Boş bırakılan bölümler: Uyruğu, İkâmet Adresi".
+inline const QString kMissingFields = QStringLiteral("Boş bırakılan bölümler: %1");
 
 // The whole step before a guest being edited is stored: the message of the
 // first rule that refuses it, in which case nothing is changed. Otherwise a

@@ -59,6 +59,22 @@ std::optional<QString> normalisePlate(Dataset& record, const QString& boxText)
     return plate;
 }
 
+QString documentNumberText(const QString& typed)
+{
+    QString kept;
+    kept.reserve(typed.size());
+    for (const QChar c : typed) {
+        const char16_t u = c.unicode();
+        if ((u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'Z'))
+            kept += c;
+        else if (u >= u'a' && u <= u'z')
+            kept += QChar(u - u'a' + u'A');
+        else if (u == u'ı' || u == u'İ')
+            kept += QLatin1Char('I');
+    }
+    return kept;
+}
+
 bool saveRecord(Dataset& record)
 {
     if (!record.isEditing() && !record.edit())

@@ -30,6 +30,12 @@ std::optional<QString> identityNumberWarning(const QString& boxText);
 // box; nothing when the rule does not apply.
 std::optional<QString> normalisePlate(Dataset& record, const QString& boxText);
 
+// What a document-number box (the serial number of an identity card or a
+// passport) keeps of a typed or pasted text: digits and the Latin letters A
+// to Z, small letters as capitals (a Turkish "i" or "ı" as "I"); every other
+// character goes.
+QString documentNumberText(const QString& typed);
+
 // The Save command of the guest and customer windows: a record only browsed
 // is stored again (its checks run), one being edited is stored.
 bool saveRecord(Dataset& record);

@@ -170,7 +170,7 @@ using RowValues = std::array<QString, kWrittenCount>;
 
 // Adds a sentence for every box of the row holding a value the file cannot
 // carry; true when there was one.
-bool findUnwritable(const RowValues& values, bool staying, QStringList& problems)
+bool findUnwritable(const RowValues& values, bool staying, QStringList& problems, QStringList& about)
 {
     bool found = false;
     for (std::size_t i = 0; i < kWrittenCount; ++i) {
@@ -188,6 +188,7 @@ bool findUnwritable(const RowValues& values, bool staying, QStringList& problems
             continue;
         problems << kUnwritableCharacter.arg(QString::fromUtf16(column.label),
                                              CodePage::describe(read, firstUnfitting(read)));
+        about << QString::fromUtf16(column.name);
         found = true;
     }
     return found;
@@ -257,7 +258,8 @@ QList<Finding> check(const Dataset& guests, const QDateTime& moment)
     constexpr std::size_t tcKimlikNo = written(u"TCKimlikNo"), adi = written(u"Adi"), soyadi = written(u"Soyadi"),
                           dogumTarihi = written(u"DogumTarihi"), uyrugu = written(u"Uyrugu"),
                           belgeTuru = written(u"KimlikBelgesiTuru"), gelisTarihi = written(u"GelisTarihi"),
-                          gelisSaati = written(u"GelisSaati");
+                          gelisSaati = written(u"GelisSaati"), seriNo = written(u"KimlikSeriNo"),
+                          odaNo = written(u"VerilenOdaNo");
 
     StoredTimes stored;
     QList<Finding> findings;
@@ -266,40 +268,46 @@ QList<Finding> check(const Dataset& guests, const QDateTime& moment)
         for (std::size_t i = 0; i < kWrittenCount; ++i)
             values[i] = guests.rowText(row, columns[i]);
         QStringList problems;
+        QStringList about;
+        const auto problem = [&](const QString& text, std::size_t column) {
+            problems << text;
+            about << QString::fromUtf16(kWrittenColumns[column].name);
+        };
         const bool citizen = values[uyrugu] == GuestRules::kCitizenNationality;
         if (citizen && !validIdentityNumber(values[tcKimlikNo]))
-            problems << kIdentityNumber;
+            problem(kIdentityNumber, tcKimlikNo);
 
         const auto birth = stored.date(values[dogumTarihi]);
         if (!citizen && !birth)
-            problems << kNoBirthDate;
+            problem(kNoBirthDate, dogumTarihi);
         if (birth && *birth > today)
-            problems << kFutureBirthDate;
+            problem(kFutureBirthDate, dogumTarihi);
 
         if (!citizen) {
             const QString& type = values[belgeTuru];
             if (type == QLatin1String("N") || type == QLatin1String("K"))
-                problems << kCitizenDocument;
+                problem(kCitizenDocument, belgeTuru);
         }
 
         if (arrivesAfter(stored, values[gelisTarihi], values[gelisSaati], moment))
-            problems << kFutureArrival;
+            problem(kFutureArrival, gelisTarihi);
 
         if (!numbers[row].isEmpty()) {
             const int other = firstOther(byNumber, numbers[row], row);
             if (other >= 0)
-                problems << kSameIdentityNumber.arg(other + 1);
+                problem(kSameIdentityNumber.arg(other + 1), tcKimlikNo);
         }
         if (!documents[row].isEmpty()) {
             const int other = firstOther(byDocument, documents[row], row);
             if (other >= 0)
-                problems << kSameDocument.arg(other + 1);
+                problem(kSameDocument.arg(other + 1), seriNo);
         }
 
-        const bool blocks = findUnwritable(values, guests.rowBoolean(row, col.kalici), problems);
+        const bool blocks = findUnwritable(values, guests.rowBoolean(row, col.kalici), problems, about);
 
         if (!problems.isEmpty())
-            findings.append({row + 1, guests.rowKey(row), values[adi], values[soyadi], problems, blocks});
+            findings.append(
+                {row + 1, guests.rowKey(row), values[adi], values[soyadi], problems, blocks, about, values[odaNo]});
     }
     return findings;
 }

@@ -54,6 +54,8 @@ struct Finding
     // A value holds a character the notification file cannot carry: the
     // writer would refuse the guest, so the run cannot go on past it.
     bool blocksRun = false;
+    QStringList columns = {}; // the column each problem is about, in step with problems
+    QString room = {};        // VerilenOdaNo
 };
 
 // True when a finding stops the run: "go on" is no answer then.
@@ -68,6 +70,7 @@ struct Decision
     };
     Choice choice = GoToGuest;
     qint64 key = 0; // the guest to show, with GoToGuest
+    QString column = {}; // and the column of its first problem, whose box takes the focus
 };
 
 // How the run asks the clerk; called only with at least one finding.

@@ -165,7 +165,7 @@ bool TransferRun::runTo(const QString& path)
         if (!findings.isEmpty()) {
             const Completeness::Decision decision = reviewFindings(findings);
             if (decision.choice == Completeness::Decision::GoToGuest) {
-                showGuest(decision.key);
+                showGuest(decision.key, decision.column);
                 return false;
             }
         }
@@ -294,12 +294,13 @@ QList<qint64> TransferRun::purgeDeparted()
     }
 }
 
-void TransferRun::showGuest(qint64 key)
+void TransferRun::showGuest(qint64 key, const QString& column)
 {
     Dataset* guests = m_tables.kisi;
     for (int row = 0; row < guests->recordCount(); ++row) {
         if (guests->rowKey(row) == key) {
-            guests->moveToRow(row);
+            if (guests->moveToRow(row) && !column.isEmpty() && guests->showField)
+                guests->showField(column);
             return;
         }
     }

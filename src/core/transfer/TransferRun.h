@@ -98,8 +98,9 @@ private:
     // The failure message, and a further one when there is one to give.
     void fail(const QString& text, const QString& afterwards = QString());
     void step(Step s);
-    // Makes the guest with this key the current one.
-    void showGuest(qint64 key);
+    // Makes the guest with this key the current one, with the focus in the
+    // box of the column.
+    void showGuest(qint64 key, const QString& column);
 
     Platform& m_platform;
     Store& m_store;

@@ -46,9 +46,24 @@ GuestEntry::GuestEntry(Platform& platform, Tables& tables, const Parents& parent
 {
     quietDeleteOnEmpty = true;
     build(parents);
-    m_records.afterScroll = [this] { showCurrentGuest(); };
+    m_records.afterScroll = [this] {
+        m_codeTyped = false;
+        showCurrentGuest();
+    };
     m_records.afterOpen = [this] { guestsOpened(); };
-    m_records.afterCancel = [this] { showCurrentGuest(); };
+    m_records.afterCancel = [this] {
+        m_codeTyped = false;
+        showCurrentGuest();
+    };
+    connect(customerCodeBox, &QLineEdit::textEdited, this, [this] { m_codeTyped = true; });
+    connect(&m_records, &Dataset::stateChanged, this, [this] {
+        const bool inserting = m_records.state() == Dataset::State::Insert;
+        if (inserting && !m_inserting) {
+            customerCodeBox->clear();
+            m_codeTyped = false;
+        }
+        m_inserting = inserting;
+    });
     showCurrentGuest();
 }
 
@@ -72,7 +87,6 @@ void GuestEntry::build(const Parents& parents)
     const QList<QWidget*> required = addBoxes(
         left, {u"Adi"_s, u"Soyadi"_s, u"DogumTarihi"_s, u"Uyrugu"_s, u"KimlikBelgesiTuru"_s, u"KimlikSeriNo"_s,
                u"Cinsiyet"_s, u"IkametAdresi"_s});
-    serialBox->installEventFilter(this);
 
     auto* arrivalGroup = place(new QGroupBox(QStringLiteral(" [ Geliş Zamanı ] "), requiredGroup), "GroupBox2", QRect(4, left.y(), 209, 70));
     arrivalGroup->setStyleSheet(QStringLiteral("QGroupBox { color: green; }"));
@@ -114,6 +128,12 @@ void GuestEntry::build(const Parents& parents)
                              static_cast<QDateTimeEdit*>(arrivalTimeBox), static_cast<QDateTimeEdit*>(departureDateBox),
                              static_cast<QDateTimeEdit*>(departureTimeBox)})
         p->installEventFilter(this);
+
+    addOwnBox(u"GelisTarihi"_s, arrivalDateBox);
+    addOwnBox(u"GelisSaati"_s, arrivalTimeBox);
+    addOwnBox(u"Kalici"_s, kaliciBox);
+    addOwnBox(u"AyrilisTarihi"_s, departureDateBox);
+    addOwnBox(u"AyrilisSaati"_s, departureTimeBox);
 
     tabOrder = QList<QWidget*>{customerCodeBox} + required + QList<QWidget*>{arrivalDateBox, arrivalTimeBox} +
                citizens + other + QList<QWidget*>{kaliciBox, departureDateBox, departureTimeBox};
@@ -220,15 +240,7 @@ bool GuestEntry::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (watched == serialBox) {
-            // The serial number takes digits and backspace only.
-            const QString text = key->text();
-            const bool editingKey = key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete ||
-                                    key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
-            const bool digit = text.size() == 1 && text[0] >= QLatin1Char('0') && text[0] <= QLatin1Char('9');
-            if (!text.isEmpty() && !editingKey && !digit)
-                return true;
-        } else if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
                    key->modifiers().testFlag(Qt::ControlModifier)) {
             if (auto* picker = qobject_cast<QDateTimeEdit*>(watched)) {
                 // The birth date has no such key; left to the picker, the

@@ -36,6 +36,11 @@ public:
     void newRecord() override;   // a new guest, begun at the customer code
     void cancelAndSearch();      // cancel, then search
 
+    // A customer code was typed into its box since the guest shown was
+    // begun or shown: only such a code is copied by Enter, so that a code
+    // left in the box never fills another guest. A new guest empties the box.
+    bool customerCodeTyped() const { return m_codeTyped; }
+
     // Commands that live in other windows, wired by the main window.
     std::function<void()> openSearch;
     std::function<void()> showCustomers;
@@ -58,4 +63,7 @@ private:
     void kaliciClicked(bool ticked);
     void setToNow(QDateTimeEdit* picker);
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+    bool m_codeTyped = false;
+    bool m_inserting = false;
 };

@@ -3,7 +3,10 @@
 #include "platform/core/Dialogs.h"
 #include "platform/core/RadaError.h"
 
+#include <QDir>
 #include <QHelpEvent>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QPalette>
 #include <QProxyStyle>
 #include <QToolTip>
@@ -29,6 +32,21 @@ bool RadaApplication::notify(QObject* receiver, QEvent* event)
             qWarning("%s", e.what());
         return false;
     }
+}
+
+QTranslator* loadQtTranslation()
+{
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    const QStringList places = {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+                                QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("translations"))};
+    for (const QString& place : places) {
+        if (translator->load(QStringLiteral("qtbase_tr"), place)) {
+            QCoreApplication::installTranslator(translator);
+            return translator;
+        }
+    }
+    delete translator;
+    return nullptr;
 }
 
 namespace {

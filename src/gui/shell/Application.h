@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+class QTranslator;
+
 class Dialogs;
 
 // The application object. An error that no handler dealt with ends the
@@ -21,6 +23,12 @@ public:
 private:
     Dialogs* m_dialogs = nullptr;
 };
+
+// Loads Qt's Turkish translation (qtbase_tr.qm from Qt's translations
+// folder, or from "translations" beside the program), so that Qt's own
+// dialogs, buttons and context menus are Turkish. The translator installed
+// (the application owns it), or nothing when none was found.
+QTranslator* loadQtTranslation();
 
 // Tooltips: aqua, shown 15 ms after the pointer rests, kept up to 90 seconds.
 void installToolTipSettings();

@@ -159,7 +159,7 @@ void MainWindow::Aktar()
 void MainWindow::lookUpCustomerCode()
 {
     const QString code = entry->customerCodeBox->text();
-    if (code.isEmpty() || !m_customers)
+    if (code.isEmpty() || !entry->customerCodeTyped() || !m_customers)
         return;
     Dataset& customers = *m_tables.musteriler;
     // Restricting the customers settles a pending customer edit first; a
@@ -456,10 +456,17 @@ void MainWindow::openZoneReader()
         return;
     if (!m_zoneReader) {
         m_zoneReader = new DocumentReaderDialog(m_tables, m_platform.clock, [this](const Mrz::Guest& guest, bool known) {
-            GuestRules::fillFromDocument(*guests, guest.columns(), known);
+            m_documentTaken = GuestRules::fillFromDocument(*guests, guest.columns(), known);
         }, this);
     }
+    m_documentTaken = false;
     m_zoneReader->exec();
+    // The clerk goes on where the document left something to type: the
+    // first box a save needs that is still empty, else the room.
+    if (m_documentTaken) {
+        const QStringList missing = GuestRules::missingFields(*guests);
+        entry->focusField(missing.isEmpty() ? QStringLiteral("VerilenOdaNo") : missing.first());
+    }
 }
 
 void MainWindow::showHistory()

@@ -175,6 +175,7 @@ private:
     FacilitySetupWindow* m_firstRun = nullptr;
     HistoryWindow* m_history = nullptr;
     DocumentReaderDialog* m_zoneReader = nullptr;
+    bool m_documentTaken = false;
     std::unique_ptr<Announcement> m_announcement;
     Places m_places;
     bool m_shown = false;

@@ -258,3 +258,22 @@ int reportDataFolderFailure(Platform& platform, const QString& folder)
         QStringLiteral("Veri klasörü oluşturulamadı: %1\r%2").arg(QDir::toNativeSeparators(folder), reason));
     return 1;
 }
+
+std::optional<int> answerCommandLine(const StartOptions& options, Dialogs& dialogs, const ConsoleWrite& write)
+{
+    switch (options.action) {
+    case StartOptions::Action::Print:
+        if (!write(options.text, Console::Stream::Output))
+            dialogs.message(kAppTitle, options.text, Dialogs::Icon::Information, Dialogs::Ok, Dialogs::Ok);
+        return 0;
+    case StartOptions::Action::Refuse:
+        write(options.text, Console::Stream::Error);
+        dialogs.message(kAppTitle, options.text, Dialogs::Icon::Error, Dialogs::Ok, Dialogs::Ok);
+        return StartOptions::kUsageExit;
+    case StartOptions::Action::Start:
+    case StartOptions::Action::CopyToServer:
+    case StartOptions::Action::ReportDataFolder:
+        break;
+    }
+    return std::nullopt;
+}

@@ -1,9 +1,13 @@
 #pragma once
 
 #include "core/register/Database.h"
+#include "core/shell/StartOptions.h"
+#include "platform/core/Console.h"
 #include "platform/core/Platform.h"
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 class BackupSchedule;
 class Backups;
@@ -83,11 +87,18 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
                                       const QString& server = QString());
 
 // The launcher could not make the user's data folder and started the
-// program with this option and the folder, so that the clerk learns why
+// program with its option and the folder, so that the clerk learns why
 // nothing opens: shows the folder and the system's reason through the
 // start's error report and returns the exit code.
-inline const QString kDataFolderFailedOption = QStringLiteral("--data-folder-failed");
 int reportDataFolderFailure(Platform& platform, const QString& folder);
+
+// What the command line asks for when it is no start: the help or the
+// version printed (in a message box where there is no terminal), or a
+// refusal written to the standard error and shown in a message box. The
+// exit code then; nothing when the program goes on.
+using ConsoleWrite = std::function<bool(const QString& text, Console::Stream stream)>;
+std::optional<int> answerCommandLine(const StartOptions& options, Dialogs& dialogs,
+                                     const ConsoleWrite& write = Console::write);
 
 inline const QString kAlreadyRunningCaption = QStringLiteral("Program Zaten Açık...");
 inline const QString kAlreadyRunningText = QStringLiteral(

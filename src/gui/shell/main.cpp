@@ -14,10 +14,13 @@
 #include <QCoreApplication>
 #include <QIcon>
 #include <QStringList>
+#include <optional>
 
 int main(int argc, char** argv)
 {
     RadaApplication app(argc, argv);
+    // Qt's own dialogs and menus speak Turkish as the program does.
+    loadQtTranslation();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/radadir.png")));
     QtDialogs dialogs;
     SystemClock clock;
@@ -29,15 +32,14 @@ int main(int argc, char** argv)
     NetworkHttp http;
     Platform platform{dialogs, clock, shell, fs, shortcuts, connectivity, http};
 
-    const QStringList args = QCoreApplication::arguments();
-    const qsizetype failed = args.indexOf(kDataFolderFailedOption);
-    if (failed > 0)
-        return reportDataFolderFailure(platform, args.value(failed + 1));
-
     // The register file, and radadir.ini, are looked up in the working
     // directory, as the shortcuts set it.
-    const StartOptions options = StartOptions::read(args, StartOptions::kIniFileName);
-    if (!options.copyToServer.isEmpty())
+    const StartOptions options = StartOptions::read(QCoreApplication::arguments(), StartOptions::kIniFileName);
+    if (const std::optional<int> ended = answerCommandLine(options, dialogs))
+        return *ended;
+    if (options.action == StartOptions::Action::ReportDataFolder)
+        return reportDataFolderFailure(platform, options.dataFolder);
+    if (options.action == StartOptions::Action::CopyToServer)
         return ServerCopy::run(dialogs, Database::kFileName, options.copyToServer);
 
     SingleInstance guard(SingleInstance::defaultKey(), SingleInstance::defaultLockDir());

@@ -4,7 +4,9 @@
 
 #include <QAbstractTableModel>
 #include <QHBoxLayout>
+#include <QFrame>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeView>
@@ -30,7 +32,7 @@ public:
     {
         return parent.isValid() ? 0 : int(m_findings.size());
     }
-    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 3; }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 4; }
 
     QVariant data(const QModelIndex& index, int role) const override
     {
@@ -39,12 +41,16 @@ public:
         const Completeness::Finding& f = m_findings[index.row()];
         if (role == Qt::TextAlignmentRole && index.column() == 0)
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
-        if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
+        // Each problem whole in the tooltip, one a line.
+        if (role == Qt::ToolTipRole)
+            return f.problems.join(QLatin1Char('\n'));
+        if (role != Qt::DisplayRole)
             return {};
         switch (index.column()) {
         case 0: return QString::number(f.siraNo);
         case 1: return QStringList{f.adi.trimmed(), f.soyadi.trimmed()}.join(QLatin1Char(' ')).trimmed();
-        case 2: return f.problems.join(QLatin1Char(' '));
+        case 2: return f.room.trimmed();
+        case 3: return f.problems.join(QLatin1Char(' '));
         }
         return {};
     }
@@ -56,7 +62,8 @@ public:
         switch (section) {
         case 0: return QStringLiteral("Sıra No");
         case 1: return QStringLiteral("Adı Soyadı");
-        case 2: return QStringLiteral("Sorun");
+        case 2: return QStringLiteral("Oda No");
+        case 3: return QStringLiteral("Sorun");
         }
         return {};
     }
@@ -100,7 +107,16 @@ CompletenessDialog::CompletenessDialog(const QList<Completeness::Finding>& findi
     m_list->header()->setSectionsMovable(false);
     m_list->header()->setStretchLastSection(true);
     m_list->setColumnWidth(0, 70);
-    m_list->setColumnWidth(1, 220);
+    m_list->setColumnWidth(1, 200);
+    m_list->setColumnWidth(2, 70);
+    // The selected guest's problems whole, one a line: a long one does not fit its column.
+    m_detail = new QLabel(this);
+    m_detail->setObjectName(QStringLiteral("DetailLabel"));
+    m_detail->setWordWrap(true);
+    m_detail->setTextFormat(Qt::PlainText);
+    m_detail->setFrameShape(QFrame::StyledPanel);
+    m_detail->setMinimumHeight(3 * m_detail->fontMetrics().lineSpacing() + 8);
+    m_detail->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     connect(m_list, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
         if (index.isValid())
             goTo(index.row());
@@ -122,6 +138,7 @@ CompletenessDialog::CompletenessDialog(const QList<Completeness::Finding>& findi
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_intro);
     layout->addWidget(m_list, 1);
+    layout->addWidget(m_detail);
     layout->addLayout(buttons);
 
     setTabOrder(m_list, m_goTo);
@@ -139,8 +156,11 @@ CompletenessDialog::CompletenessDialog(const QList<Completeness::Finding>& findi
         while (blocked && !m_findings[first].blocksRun)
             ++first;
         m_list->setCurrentIndex(m_model->index(first, 0));
-        m_decision = {Completeness::Decision::GoToGuest, m_findings[first].key};
+        m_decision = {Completeness::Decision::GoToGuest, m_findings[first].key, m_findings[first].columns.value(0)};
+        showDetail(first);
     }
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { showDetail(current.row()); });
     m_list->setFocus(Qt::OtherFocusReason);
 }
 
@@ -167,9 +187,17 @@ int CompletenessDialog::selectedRow() const
 
 void CompletenessDialog::goTo(int row)
 {
-    const qint64 key = row < m_findings.size() ? m_findings[row].key : 0;
-    m_decision = {Completeness::Decision::GoToGuest, key};
+    if (row < m_findings.size())
+        m_decision = {Completeness::Decision::GoToGuest, m_findings[row].key, m_findings[row].columns.value(0)};
+    else
+        m_decision = {Completeness::Decision::GoToGuest, 0, QString()};
     done(QDialog::Accepted);
+}
+
+void CompletenessDialog::showDetail(int row)
+{
+    m_detail->setText(row >= 0 && row < m_findings.size() ? m_findings[row].problems.join(QLatin1Char('\n'))
+                                                          : QString());
 }
 
 void CompletenessDialog::goOn()

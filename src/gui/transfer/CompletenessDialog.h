@@ -10,12 +10,14 @@ class QPushButton;
 class QTreeView;
 
 // Lists the guests that Completeness::check found, one line per guest with
-// its problems joined by a blank, and lets the clerk either go to a guest to
+// its room and its problems joined by a blank (the selected guest's problems
+// whole below the list, one a line, and in the line's tooltip), and lets the clerk either go to a guest to
 // correct it (the run stops, nothing is written) or go on with the run.
 //
 // "Kayda Git" (default button: Enter, Alt+G; also Esc, a double click on a
 // line and closing the window) chooses GoToGuest with the key of the selected
-// guest (of the clicked one for a double click); "Devam Et" (Alt+D) chooses
+// guest (of the clicked one for a double click) and the column of its first
+// problem; "Devam Et" (Alt+D) chooses
 // GoOn. The first line is selected and the list has the focus when it opens.
 // When a finding blocks the run (a character the file cannot carry), "Devam
 // Et" is not offered, a line says why, and the first such guest is selected.
@@ -50,11 +52,13 @@ public Q_SLOTS:
 private:
     void goTo(int row);
     void goOn();
+    void showDetail(int row);
     int selectedRow() const;
 
     QList<Completeness::Finding> m_findings;
     QAbstractItemModel* m_model;
     QLabel* m_intro;
+    QLabel* m_detail;
     QTreeView* m_list;
     QPushButton* m_goTo;
     QPushButton* m_goOn;

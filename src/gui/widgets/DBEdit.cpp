@@ -5,6 +5,7 @@
 
 #include <QKeyEvent>
 #include <QScopedValueRollback>
+#include <algorithm>
 
 namespace {
 
@@ -40,12 +41,33 @@ QString DBEdit::fieldText() const
     return text();
 }
 
+void DBEdit::setKeep(std::function<QString(const QString&)> keep)
+{
+    m_keep = std::move(keep);
+}
+
 void DBEdit::keyPressEvent(QKeyEvent* event)
 {
     const QString typed = event->text();
     if (!typed.isEmpty() && typed.at(0).isPrint() && !CodePage::fits(typed)) {
         event->accept();
         return;
+    }
+    // Keys that edit, leave or command the box (Backspace, Enter, Ctrl+V)
+    // bring control characters: they are no characters to keep, and what a
+    // paste brings is kept as userEdited says.
+    if (m_keep && !typed.isEmpty() && typed.at(0).unicode() >= 0x20 && typed.at(0).unicode() != 0x7f) {
+        const QString kept = m_keep(typed);
+        if (kept.isEmpty()) {
+            event->accept();
+            return;
+        }
+        if (kept != typed) {
+            QKeyEvent replaced(event->type(), event->key(), event->modifiers(), kept, event->isAutoRepeat(),
+                               ushort(event->count()));
+            QLineEdit::keyPressEvent(&replaced);
+            return;
+        }
     }
     QLineEdit::keyPressEvent(event);
 }
@@ -64,11 +86,12 @@ void DBEdit::inputMethodEvent(QInputMethodEvent* event)
 
 void DBEdit::userEdited()
 {
-    if (!CodePage::fits(text())) {
-        // Pasted text: keep what the file can carry.
-        const int pos = cursorPosition();
-        setText(CodePage::keepFitting(text()));
-        setCursorPosition(std::min(pos, int(text().size())));
+    // Pasted text: keep what the file can carry and the box takes.
+    const QString kept = m_keep ? m_keep(CodePage::keepFitting(text())) : CodePage::keepFitting(text());
+    if (kept != text()) {
+        const int pos = cursorPosition() - int(text().size() - kept.size());
+        setText(kept);
+        setCursorPosition(std::clamp(pos, 0, int(kept.size())));
     }
     Dataset* ds = dataset();
     if (!ds->isOpen())

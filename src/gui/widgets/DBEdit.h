@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLineEdit>
+#include <functional>
 
 class Dataset;
 
@@ -18,6 +19,10 @@ public:
     // The text the field receives for what the box shows.
     virtual QString fieldText() const;
     void refresh();
+    // What the box keeps of a typed or pasted text (a character it drops is
+    // not typed at all); by default everything the notification file can
+    // carry.
+    void setKeep(std::function<QString(const QString&)> keep);
 
 protected:
     // Puts a field's value into the box.
@@ -30,5 +35,6 @@ private:
 
     Dataset* m_dataset;
     QString m_column;
+    std::function<QString(const QString&)> m_keep;
     bool m_writing = false;
 };

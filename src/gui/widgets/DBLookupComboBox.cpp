@@ -1,7 +1,9 @@
 #include "gui/widgets/DBLookupComboBox.h"
 
 #include "core/register/Dataset.h"
+#include "core/register/TurkishText.h"
 
+#include <QKeyEvent>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
 
@@ -54,4 +56,41 @@ void DBLookupComboBox::userChose(int index)
             ds->setText(m_column, key);
     }
     refresh();
+}
+
+void DBLookupComboBox::keyPressEvent(QKeyEvent* event)
+{
+    const QString typed = event->text();
+    const bool plain = (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0;
+    if (plain && !typed.isEmpty() && typed.at(0).isPrint()) {
+        search(typed);
+        event->accept();
+        return;
+    }
+    QComboBox::keyPressEvent(event);
+}
+
+void DBLookupComboBox::focusOutEvent(QFocusEvent* event)
+{
+    m_search.clear();
+    QComboBox::focusOutEvent(event);
+}
+
+void DBLookupComboBox::search(const QString& typed)
+{
+    if (!m_sinceTyped.isValid() || m_sinceTyped.elapsed() >= kSearchPauseMs)
+        m_search.clear();
+    m_sinceTyped.restart();
+    const QString sought = m_search + typed;
+    for (int i = 0; i < count(); ++i) {
+        if (TurkishText::startsWith(itemText(i), sought)) {
+            m_search = sought;
+            if (i != currentIndex()) {
+                setCurrentIndex(i);
+                userChose(i);
+            }
+            return;
+        }
+    }
+    // Nothing begins so: the letter is not taken, and the choice stays.
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <QElapsedTimer>
 
 class Dataset;
 
@@ -17,8 +18,19 @@ public:
     void refresh();
     void reloadList();
 
+    // Typed letters search the list from its top: the first item whose text
+    // begins with the letters typed so far (Turkish case ignored) is chosen,
+    // whatever the box showed; a pause of a second starts a new search. A
+    // space is a letter of the search; F4 or Alt+Down open the list.
+    static constexpr int kSearchPauseMs = 1000;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
 private:
     void userChose(int index);
+    void search(const QString& typed);
 
     Dataset* m_dataset;
     QString m_column;
@@ -26,4 +38,6 @@ private:
     QString m_keyColumn;
     QString m_listColumn;
     bool m_writing = false;
+    QString m_search;
+    QElapsedTimer m_sinceTyped;
 };

@@ -86,3 +86,16 @@ void DBMaskEdit::showValue(const QString& value)
     setModified(false);
     setCursorPosition(0);
 }
+
+void DBMaskEdit::mousePressEvent(QMouseEvent* event)
+{
+    DBEdit::mousePressEvent(event);
+    if (hasSelectedText())
+        return;
+    const QString shown = boxText();
+    int end = int(shown.size());
+    while (end > 0 && shown[end - 1] == QLatin1Char(' '))
+        --end;
+    if (cursorPosition() > end)
+        setCursorPosition(end);
+}

@@ -23,4 +23,8 @@ public:
 protected:
     // Each digit at its own position, so that a gap stays a gap.
     void showValue(const QString& value) override;
+    // A click past the digits puts the caret right after the last one (at the
+    // start of an empty box), so that what is typed next fills the box from
+    // there, as it does after Enter; a click among the digits stays there.
+    void mousePressEvent(QMouseEvent* event) override;
 };

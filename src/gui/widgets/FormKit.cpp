@@ -8,12 +8,61 @@
 #include <QDialog>
 #include <QFocusEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimeEdit>
 #include <QToolButton>
 
 namespace FormKit {
+
+namespace {
+
+// After a click anywhere in a picker, the digits typed next fill it from its
+// first section, as they do after the focus arrived by Enter or Tab; any
+// other key (an arrow to another section, say) lets the click's section be.
+class TypeFromStart : public QObject
+{
+public:
+    explicit TypeFromStart(QDateTimeEdit* picker) : QObject(picker), m_picker(picker)
+    {
+        picker->installEventFilter(this);
+        if (QLineEdit* text = picker->findChild<QLineEdit*>())
+            text->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            m_clicked = true;
+            break;
+        case QEvent::KeyPress: {
+            if (!m_clicked)
+                break;
+            m_clicked = false;
+            const QString typed = static_cast<QKeyEvent*>(event)->text();
+            if (typed.size() == 1 && typed[0].isDigit() && m_picker->sectionCount() > 0) {
+                m_picker->setCurrentSectionIndex(0);
+                m_picker->setSelectedSection(m_picker->sectionAt(0));
+            }
+            break;
+        }
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    QDateTimeEdit* m_picker;
+    bool m_clicked = false;
+};
+
+} // namespace
 
 QLabel* caption(QWidget* parent, const QString& text, int x, int y)
 {
@@ -40,6 +89,7 @@ QDateEdit* datePicker(QWidget* parent, const char* name, const QRect& geometry, 
     p->setCalendarPopup(true);
     p->setMinimumDate(QDate(1752, 9, 14));
     p->setToolTip(hint);
+    new TypeFromStart(p);
     return p;
 }
 
@@ -48,6 +98,7 @@ QTimeEdit* timePicker(QWidget* parent, const char* name, const QRect& geometry, 
     auto* p = place(new QTimeEdit(parent), name, geometry);
     p->setDisplayFormat(Formats::kShortTime);
     p->setToolTip(hint);
+    new TypeFromStart(p);
     return p;
 }
 

@@ -80,9 +80,30 @@ constexpr int kQueryButtonWidth = 24;
 RecordForm::RecordForm(Platform& platform, Tables& tables, Dataset& records, QObject* context)
     : m_platform(platform), m_tables(tables), m_records(records), m_context(context)
 {
+    m_records.showField = [this](const QString& column) { focusField(column); };
+}
+
+RecordForm::~RecordForm()
+{
+    m_records.showField = nullptr;
+}
+
+void RecordForm::focusField(const QString& column)
+{
+    // As if the clerk arrived by Enter: a picker's first section or a box's
+    // text selected, so that what is typed next takes its place.
+    if (QWidget* box = boxOf(column))
+        box->setFocus(Qt::TabFocusReason);
 }
 
 QWidget* RecordForm::addBox(FormKit::Column& column, const QString& name)
+{
+    QWidget* box = makeBox(column, name);
+    m_boxes.insert(name, box);
+    return box;
+}
+
+QWidget* RecordForm::makeBox(FormKit::Column& column, const QString& name)
 {
     using namespace FormKit;
     const Field& f = field(name);
@@ -115,8 +136,10 @@ QWidget* RecordForm::addBox(FormKit::Column& column, const QString& name)
         nameBox = box;
     else if (name == QLatin1String("Soyadi"))
         surnameBox = box;
-    else if (name == QLatin1String("KimlikSeriNo"))
+    else if (name == QLatin1String("KimlikSeriNo")) {
         serialBox = box;
+        box->setKeep(documentNumberText);
+    }
     else if (name == QLatin1String("AracPlakaNo")) {
         plateBox = box;
         onLeave(box, [this] { tidyPlate(); });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QRect>
 #include <QString>
@@ -30,7 +31,7 @@ class RecordForm
 public:
     // context: the window object, which owns the connections.
     RecordForm(Platform& platform, Tables& tables, Dataset& records, QObject* context);
-    virtual ~RecordForm() = default;
+    virtual ~RecordForm();
     RecordForm(const RecordForm&) = delete;
     RecordForm& operator=(const RecordForm&) = delete;
 
@@ -66,6 +67,11 @@ public:
     // The record is being edited or inserted with something changed.
     bool hasUnsavedChanges() const;
 
+    // The box that edits a column; nothing for a column without one.
+    QWidget* boxOf(const QString& column) const { return m_boxes.value(column); }
+    // Puts the focus on a column's box (what the table's showField does).
+    void focusField(const QString& column);
+
     DBEdit* nameBox = nullptr;
     DBEdit* surnameBox = nullptr;
     QDateEdit* birthBox = nullptr;
@@ -81,6 +87,8 @@ protected:
     // Sets the tab order of the controls listed in tabOrder.
     void applyTabOrder();
     void setButton(int number, QToolButton* button);
+    // A box of the window's own that edits a column.
+    void addOwnBox(const QString& column, QWidget* box) { m_boxes.insert(column, box); }
     // A delete with no record to delete does nothing (otherwise the
     // dataset's own error is shown).
     bool quietDeleteOnEmpty = false;
@@ -91,5 +99,8 @@ protected:
     QObject* m_context;
 
 private:
+    QWidget* makeBox(FormKit::Column& column, const QString& name);
+
     QList<QToolButton*> m_buttons;
+    QHash<QString, QWidget*> m_boxes;
 };

@@ -1,0 +1,36 @@
+#include "platform/core/Console.h"
+
+#include <cstdio>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace Console {
+
+bool write(const QString& text, Stream stream)
+{
+#ifdef Q_OS_WIN
+    // A windowed program has no console of its own; it borrows the one of
+    // the command prompt that started it, if any.
+    static const bool attached = GetConsoleWindow() != nullptr || AttachConsole(ATTACH_PARENT_PROCESS);
+    if (!attached)
+        return false;
+    const HANDLE handle = GetStdHandle(stream == Stream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE)
+        return false;
+    const QString line = text + QStringLiteral("\r\n");
+    DWORD written = 0;
+    if (GetFileType(handle) == FILE_TYPE_CHAR)
+        return WriteConsoleW(handle, line.utf16(), DWORD(line.size()), &written, nullptr) != 0;
+    const QByteArray bytes = line.toUtf8();
+    return WriteFile(handle, bytes.constData(), DWORD(bytes.size()), &written, nullptr) != 0;
+#else
+    FILE* out = stream == Stream::Output ? stdout : stderr;
+    const QByteArray bytes = text.toLocal8Bit() + '\n';
+    const bool ok = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out) == size_t(bytes.size());
+    return std::fflush(out) == 0 && ok;
+#endif
+}
+
+} // namespace Console
