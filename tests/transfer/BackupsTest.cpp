@@ -168,7 +168,7 @@ TEST_F(BackupsFixture, AFailedBackupIsReportedWithItsFolderAndLeavesNothing)
     EXPECT_EQ(messageOf(backups.make()), QString());
 }
 
-// The backup's guests come back under the backup's key; the run history,
+// The backup's guests come back under the register's current key; the run history,
 // the destruction log and the backup folder stay as they are now, and the
 // register as it was is backed up first.
 TEST_F(BackupsFixture, RestorePutsTheBackupsGuestsBackAndKeepsTheRunHistory)
@@ -182,6 +182,8 @@ TEST_F(BackupsFixture, RestorePutsTheBackupsGuestsBackAndKeepsTheRunHistory)
     const QList<Case> cases = {
         {"same key", Database::kPassword, Database::kPassword},
         {"an older password", kOwnKey, kLaterKey},
+        {"before the first password", Database::kPassword, kLaterKey},
+        {"before the password was removed", kOwnKey, Database::kPassword},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -205,7 +207,8 @@ TEST_F(BackupsFixture, RestorePutsTheBackupsGuestsBackAndKeepsTheRunHistory)
         ASSERT_TRUE(b.setFolder(usb));
         ASSERT_TRUE(QFile::rename(own.path(u"Yedekler"_s), usb));
         if (c.currentKey != live.password()) {
-            ASSERT_EQ(messageOf(RegisterPassword::change(live, QString::fromUtf8(c.currentKey))), QString());
+            const QString password = c.currentKey == Database::kPassword ? QString() : QString::fromUtf8(c.currentKey);
+            ASSERT_EQ(messageOf(RegisterPassword::change(live, password)), QString());
         }
         const Backups::Entry chosen = b.list(live.password()).value(0);
         ASSERT_FALSE(chosen.path.isEmpty());
@@ -226,13 +229,16 @@ TEST_F(BackupsFixture, RestorePutsTheBackupsGuestsBackAndKeepsTheRunHistory)
         ownClock.advanceSeconds(60);
         ASSERT_EQ(messageOf(b.restore(chosen, c.backupKey)), QString());
 
+        // The password in use is the only key that opens the register, the
+        // next start included.
         ASSERT_TRUE(live.isOpen());
-        EXPECT_EQ(live.password(), c.backupKey);
+        EXPECT_EQ(live.password(), c.currentKey);
+        EXPECT_TRUE(Database::opensWith(own.databasePath(), c.currentKey));
+        EXPECT_EQ(Database::opensWith(own.databasePath(), c.backupKey), c.backupKey == c.currentKey);
         EXPECT_EQ(guestNames(live), (QStringList{u"Ayşe"_s, u"Bora"_s}));
         EXPECT_EQ(live.column(u"SELECT DosyaYolu FROM TransferGecmisi"_s), QList<QVariant>{u"/arsiv/a.xml"_s});
         EXPECT_EQ(live.column(u"SELECT Adet FROM ImhaKayitlari"_s), QList<QVariant>{qint64(3)});
         EXPECT_EQ(b.folder(), usb);
-        EXPECT_EQ(Database::opensWith(own.databasePath(), c.currentKey), c.backupKey == c.currentKey);
         // The register as it was before the restore, under the key it had.
         const QList<Backups::Entry> after = b.list(c.currentKey);
         ASSERT_EQ(after.size(), 3) << "the chosen one, and one before each restore";

@@ -18,6 +18,10 @@ const QString Backups::kDefaultFolderName = QStringLiteral("Yedekler");
 const QString Backups::kFailure = QStringLiteral("Yedek alınamadı: %1\r%2");
 const QString Backups::kRestoreFailure = QStringLiteral("Yedekten geri yüklenemedi: %1\r%2");
 const QString Backups::kWrongKey = QStringLiteral("Yedek bu parolayla açılamıyor.");
+const QString Backups::kRekeyedWithPassword =
+    QStringLiteral("Geri yüklenen kayıt şu anki parolayla yeniden şifrelendi; yedeğin parolası kayıt dosyasını açmaz.");
+const QString Backups::kRekeyedWithoutPassword =
+    QStringLiteral("Geri yüklenen kayıt parolasız olarak yeniden şifrelendi; yedeğin parolası kayıt dosyasını açmaz.");
 
 namespace {
 
@@ -309,9 +313,10 @@ void Backups::rotate(const QString& keep)
     }
 }
 
-std::optional<QString> Backups::buildReplacement(const QString& backup, const QByteArray& key,
+std::optional<QString> Backups::buildReplacement(const QString& backup, const QByteArray& backupKey,
                                                  const QList<int>& backupCounts, const QString& replacement)
 {
+    const QByteArray key = m_db.password();
     QString why;
     // One left by a restore cut short, with its journal, which must not be
     // played into the new copy.
@@ -330,7 +335,7 @@ std::optional<QString> Backups::buildReplacement(const QString& backup, const QB
     try {
         QList<int> expected = backupCounts;
         {
-            Database copy(replacement, key);
+            Database copy(replacement, backupKey);
             copy.open(Database::Missing::Refuse);
             copy.begin();
             for (const TableDef* t : kept) {
@@ -339,6 +344,11 @@ std::optional<QString> Backups::buildReplacement(const QString& backup, const QB
                 expected[Schema::allTables().indexOf(t)] = int(rows.size());
             }
             copy.commit();
+            // A password changed since the backup (because the old one
+            // leaked, perhaps) is not put back by it: the copy takes the
+            // register's key, proved as a password change is.
+            if (backupKey != key)
+                copy.rekey(key);
         }
         if (!verified(replacement, key, expected))
             return kNotVerified;
@@ -374,7 +384,6 @@ std::optional<QString> Backups::restore(const Entry& backup, const QByteArray& b
     if (!reason) {
         m_db.close();
         if (m_fs.replace(replacement, live)) {
-            m_db.setPassword(backupKey);
             m_db.open(Database::Missing::Refuse);
             return std::nullopt;
         }

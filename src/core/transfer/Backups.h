@@ -61,12 +61,17 @@ public:
     QList<Entry> list(const QByteArray& key);
 
     // Puts a backup in the register's place: the current register is backed
-    // up first, the backup's copy keeps the current run history and backup
-    // folder, is checked and renamed over the register, and the connection
-    // opens it with backupKey, the register's key from then on. The caller
-    // closes every table before and opens them after. The message, or
-    // nothing; on failure the register is as it was and open.
+    // up first, the backup's copy (opened with backupKey) keeps the current
+    // run history and backup folder, is encrypted anew with the register's
+    // current key, checked and renamed over the register: the password in
+    // use stays the only one that opens it, whatever the backup was taken
+    // under. The caller closes every table before and opens them after. The
+    // message, or nothing; on failure the register is as it was and open.
     std::optional<QString> restore(const Entry& backup, const QByteArray& backupKey);
+    // Said after a restore of a backup taken under another key: the
+    // register's own password, or none.
+    static const QString kRekeyedWithPassword;
+    static const QString kRekeyedWithoutPassword;
 
     // "radadir-yyyyMMdd-HHmmss.dve".
     static QString fileNameFor(const QDateTime& moment);
@@ -82,7 +87,7 @@ private:
     QList<Found> found();
     // The reason of a failure, or nothing; never deletes keep.
     std::optional<QString> backUp(const QString& keep);
-    std::optional<QString> buildReplacement(const QString& backup, const QByteArray& key,
+    std::optional<QString> buildReplacement(const QString& backup, const QByteArray& backupKey,
                                             const QList<int>& backupCounts, const QString& replacement);
     // An encrypted, compacted copy of the register through its connection.
     void exportTo(const QString& path);

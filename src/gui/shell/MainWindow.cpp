@@ -569,8 +569,9 @@ void MainWindow::restoreBackup()
         return;
     }
     QString done = QStringLiteral("Yedek geri yüklendi.");
-    if (withoutPassword)
-        done += QStringLiteral("\rBu yedek kayıt parolası konulmadan önce alınmıştı: kayıt dosyasının artık parolası yok.");
+    if (key != m_database->password())
+        done += QLatin1Char('\r') + (m_database->hasOwnPassword() ? Backups::kRekeyedWithPassword
+                                                                   : Backups::kRekeyedWithoutPassword);
     m_platform.dialogs.inform(done);
     // A backup may bring back customers destroyed since it was taken.
     if (m_personalData)
