@@ -246,3 +246,62 @@ TEST_F(BackupsFixture, RestorePutsTheBackupsGuestsBackAndKeepsTheRunHistory)
         EXPECT_EQ(after[2].path, chosen.path);
     }
 }
+
+// A backup cut short or spoilt is said to be damaged, in the list and when
+// restored, under the register's key and under the built-in one; a sound
+// backup under another password is not.
+TEST_F(BackupsFixture, ADamagedBackupIsToldFromOneUnderAnotherPassword)
+{
+    struct Case
+    {
+        const char* name;
+        QByteArray backupKey, currentKey;
+        qint64 cutTo; // bytes from the end cut off; 0: none
+        bool flipLastPage;
+        bool listedDamaged; // false where reading the counts may not reach the damage
+    };
+    const qint64 page = Database::pageSize();
+    const QList<Case> cases = {
+        {"cut within a page", Database::kPassword, Database::kPassword, 1000, false, true},
+        {"cut within a page, taken before the password", Database::kPassword, kOwnKey, 1000, false, true},
+        {"cut within a page, under the password", kOwnKey, kOwnKey, page + 17, false, true},
+        {"cut at a page", Database::kPassword, kOwnKey, 2 * page, false, false},
+        {"last page spoilt", kLaterKey, kLaterKey, 0, true, false},
+        {"sound, another password", kLaterKey, kOwnKey, 0, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (db.password() != c.backupKey)
+            db.rekey(c.backupKey);
+        clock.advanceSeconds(3600);
+        ASSERT_EQ(messageOf(backups.make()), QString());
+        if (db.password() != c.currentKey)
+            db.rekey(c.currentKey);
+        const QString file = beside() + u"/"_s + Backups::fileNameFor(clock.now());
+        {
+            QFile f(file);
+            ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+            if (c.cutTo > 0) {
+                ASSERT_TRUE(f.resize(f.size() - c.cutTo));
+            }
+            if (c.flipLastPage) {
+                ASSERT_TRUE(f.seek(f.size() - 100));
+                const char byte = f.peek(1).at(0);
+                ASSERT_EQ(f.write(QByteArray(1, char(byte ^ 0x5a))), 1);
+            }
+        }
+        const bool damaged = c.cutTo > 0 || c.flipLastPage;
+        const Backups::Entry e = backups.list(db.password()).value(0);
+        ASSERT_EQ(e.path, file);
+        if (c.listedDamaged || !damaged) {
+            EXPECT_EQ(e.damaged, damaged);
+        }
+
+        const QString message = messageOf(backups.restore(e, c.backupKey));
+        EXPECT_EQ(message, damaged ? Backups::kRestoreFailure.arg(QDir::toNativeSeparators(file), Backups::kDamaged)
+                                   : QString());
+        ASSERT_TRUE(db.isOpen());
+        EXPECT_EQ(db.password(), c.currentKey);
+        EXPECT_EQ(guestNames(db), (QStringList{u"Ayşe"_s, u"Bora"_s}));
+    }
+}

@@ -502,6 +502,41 @@ bool Database::opensWith(const QString& path, const QByteArray& password)
     }
 }
 
+qint64 Database::pageSize()
+{
+    static const qint64 size = [] {
+        sqlite3* db = nullptr;
+        qint64 bytes = 0;
+        if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+            sqlite3_stmt* st = nullptr;
+            if (sqlite3_prepare_v2(db, "PRAGMA cipher_default_page_size", -1, &st, nullptr) == SQLITE_OK &&
+                sqlite3_step(st) == SQLITE_ROW)
+                bytes = sqlite3_column_int64(st, 0);
+            sqlite3_finalize(st);
+        }
+        sqlite3_close(db);
+        // SQLCipher 3's page, should the library not say.
+        return bytes > 0 ? bytes : qint64(1024);
+    }();
+    return size;
+}
+
+bool Database::firstPageOpensWith(const QString& path, const QByteArray& password)
+{
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_key(db, password.constData(), int(password.size()));
+    // The schema's version is in the first page's header. Under another key
+    // that page fails its authentication code and the file is "not a
+    // database"; under its own key the answer comes, or the file is found
+    // malformed beyond that page (cut short, the schema's pages missing).
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, "PRAGMA schema_version", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return rc == SQLITE_OK || (rc & 0xff) == SQLITE_CORRUPT;
+}
+
 void Database::rekey(const QByteArray& password)
 {
     if (!m_db)

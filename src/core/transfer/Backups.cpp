@@ -18,6 +18,7 @@ const QString Backups::kDefaultFolderName = QStringLiteral("Yedekler");
 const QString Backups::kFailure = QStringLiteral("Yedek alınamadı: %1\r%2");
 const QString Backups::kRestoreFailure = QStringLiteral("Yedekten geri yüklenemedi: %1\r%2");
 const QString Backups::kWrongKey = QStringLiteral("Yedek bu parolayla açılamıyor.");
+const QString Backups::kDamaged = QStringLiteral("Yedek dosyası bozuk ya da eksik: geri yüklenemez.");
 const QString Backups::kRekeyedWithPassword =
     QStringLiteral("Geri yüklenen kayıt şu anki parolayla yeniden şifrelendi; yedeğin parolası kayıt dosyasını açmaz.");
 const QString Backups::kRekeyedWithoutPassword =
@@ -212,9 +213,39 @@ QList<Backups::Entry> Backups::list(const QByteArray& key)
         } catch (const RadaError&) {
             // Another key, or no register: listed without its rows.
         }
+        // Cut short where it opens all the same, or spoilt where it does not.
+        e.damaged = isDamaged(f.path, key, e.opensWithKey);
+        if (e.damaged)
+            e.opensWithKey = false;
         out << e;
     }
     return out;
+}
+
+bool Backups::isDamaged(const QString& path, const QByteArray& key, bool readWithKey)
+{
+    const qint64 size = QFileInfo(path).size();
+    if (size <= 0 || size % Database::pageSize() != 0)
+        return true;
+    if (readWithKey)
+        return false;
+    QList<QByteArray> keys = {key};
+    if (key != Database::kPassword)
+        keys << Database::kPassword;
+    for (const QByteArray& k : keys) {
+        if (!Database::firstPageOpensWith(path, k))
+            continue;
+        try {
+            Database copy(path, k);
+            copy.openForReading();
+            copy.count(Schema::kisi().name);
+            copy.count(Schema::musteriler().name);
+            return false;
+        } catch (const RadaError&) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::optional<QString> Backups::make()
@@ -364,15 +395,24 @@ std::optional<QString> Backups::restore(const Entry& backup, const QByteArray& b
 {
     const auto failed = [&](const QString& reason) { return kRestoreFailure.arg(native(backup.path), reason); };
     // The backup must open before anything is touched.
+    // Whole, read through and checked: a damaged one is said to be damaged,
+    // not taken for one under another password.
     QList<int> backupCounts;
+    const qint64 size = QFileInfo(backup.path).size();
+    if (size <= 0 || size % Database::pageSize() != 0)
+        return failed(kDamaged);
     try {
         Database copy(backup.path, backupKey);
         copy.openForReading();
+        copy.exec(QStringLiteral("PRAGMA cache_size = -262144"));
+        if (copy.column(QStringLiteral("PRAGMA quick_check")) != QList<QVariant>{QStringLiteral("ok")})
+            return failed(kDamaged);
         backupCounts = rowCounts(copy);
-    } catch (const DatabaseOpenError& e) {
-        return failed(e.wrongKey() ? kWrongKey : e.text());
     } catch (const RadaError& e) {
-        return failed(e.text());
+        if (Database::firstPageOpensWith(backup.path, backupKey))
+            return failed(kDamaged);
+        const auto* open = dynamic_cast<const DatabaseOpenError*>(&e);
+        return failed(open && open->wrongKey() ? kWrongKey : e.text());
     }
     // The chosen backup outlives the rotation of the one made now.
     if (const std::optional<QString> reason = backUp(backup.path))

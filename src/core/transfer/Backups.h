@@ -29,6 +29,7 @@ public:
     // %1: the backup, %2: the reason.
     static const QString kRestoreFailure;
     static const QString kWrongKey;
+    static const QString kDamaged;
 
     // Where backups go: the folder chosen, or "Yedekler" beside the register.
     QString folder();
@@ -55,10 +56,18 @@ public:
         int guests = -1;
         int customers = -1;
         bool opensWithKey = false;
+        // Cut short or spoilt: its first page opens with the key or the
+        // built-in key but the rest does not, or it is no whole number of
+        // pages. Such a backup is not one under another password.
+        bool damaged = false;
     };
     // Every backup, newest first; the guests and customers it holds when it
     // opens with the key (else -1 and opensWithKey false).
     QList<Entry> list(const QByteArray& key);
+    // Whether the backup is damaged, as Entry::damaged says, looked at under
+    // the key and the built-in key; readWithKey: its rows were read with the
+    // key already, only its size is left to look at.
+    static bool isDamaged(const QString& path, const QByteArray& key, bool readWithKey = false);
 
     // Puts a backup in the register's place: the current register is backed
     // up first, the backup's copy (opened with backupKey) keeps the current

@@ -534,6 +534,11 @@ void MainWindow::restoreBackup()
     const std::optional<Backups::Entry> backup = window.chosen();
     if (!backup)
         return;
+    if (backup->damaged) {
+        m_platform.dialogs.reportError(
+            Backups::kRestoreFailure.arg(QDir::toNativeSeparators(backup->path), Backups::kDamaged));
+        return;
+    }
     QByteArray key = m_database->password();
     // A backup made before the register had a password opens with the
     // built-in key, which nobody could type.
