@@ -305,3 +305,32 @@ TEST_F(BackupsFixture, ADamagedBackupIsToldFromOneUnderAnotherPassword)
         EXPECT_EQ(guestNames(db), (QStringList{u"Ayşe"_s, u"Bora"_s}));
     }
 }
+
+// Another user's file at the partial backup's name in a shared folder (one
+// whose sticky bit keeps it from being removed) never receives the register:
+// the backup is the clerk's own file, and the folder is said to be shared.
+TEST_F(BackupsFixture, ABackupIntoASharedFolderIsMadeInAFileOfItsOwn)
+{
+    EXPECT_FALSE(backups.folderIsShared());
+    const QString shared = dir.path(u"ortak"_s);
+    ASSERT_TRUE(QDir().mkpath(shared));
+    ASSERT_TRUE(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7755)));
+    ASSERT_TRUE(QFile::setPermissions(shared, QFileDevice::Permissions(0x7777)));
+    ASSERT_TRUE(backups.setFolder(shared));
+    EXPECT_TRUE(backups.folderIsShared());
+    const QString target = shared + u"/"_s + Backups::fileNameFor(now);
+    const QString theirs = target + u".part"_s;
+    const int other = makeAsAnotherUser(theirs, {});
+    ASSERT_NE(other, -1);
+    fs.before = [&](FaultyFileSystem::Op op, const QString& path) {
+        return !(op == FaultyFileSystem::Op::Remove && path == theirs);
+    };
+
+    ASSERT_EQ(messageOf(backups.make()), QString());
+
+    EXPECT_EQ(ownerOf(target), ownerOf(dir.path()));
+    EXPECT_EQ(modeOf(target), int(QFile::ReadOwner | QFile::WriteOwner));
+    EXPECT_EQ(ownerOf(theirs), other);
+    EXPECT_EQ(QFileInfo(theirs).size(), 0);
+    EXPECT_EQ(filesIn(shared), (QStringList{QFileInfo(target).fileName(), QFileInfo(theirs).fileName()}));
+}

@@ -178,6 +178,10 @@ void Database::open(Missing missing)
 
     // A new register is private from its first byte: the empty file is made
     // with mode 0600 and SQLCipher fills it, giving its journal the same mode.
+    // An empty file there already holds nothing and goes first: the new one
+    // is made only where nothing is.
+    if (fresh && info.exists() && !QFile::remove(m_filePath))
+        throw DatabaseOpenError(heading + openFailureReason(SQLITE_CANTOPEN));
     if (fresh && !createPrivateFile(m_filePath, nullptr))
         throw DatabaseOpenError(heading + openFailureReason(SQLITE_CANTOPEN));
 

@@ -18,6 +18,9 @@ const QString Backups::kDefaultFolderName = QStringLiteral("Yedekler");
 const QString Backups::kFailure = QStringLiteral("Yedek alınamadı: %1\r%2");
 const QString Backups::kRestoreFailure = QStringLiteral("Yedekten geri yüklenemedi: %1\r%2");
 const QString Backups::kWrongKey = QStringLiteral("Yedek bu parolayla açılamıyor.");
+const QString Backups::kSharedFolder = QStringLiteral(
+    "Uyarı: bu klasöre başka kullanıcılar da dosya koyabiliyor. Yedekler için yalnızca sizin yazabildiğiniz bir "
+    "klasör seçmeniz önerilir.");
 const QString Backups::kDamaged = QStringLiteral("Yedek dosyası bozuk ya da eksik: geri yüklenemez.");
 const QString Backups::kRekeyedWithPassword =
     QStringLiteral("Geri yüklenen kayıt şu anki parolayla yeniden şifrelendi; yedeğin parolası kayıt dosyasını açmaz.");
@@ -160,6 +163,11 @@ bool Backups::setFolder(const QString& folder, QString* reason)
     }
 }
 
+bool Backups::folderIsShared()
+{
+    return othersMayWriteIn(folder());
+}
+
 QList<Backups::Found> Backups::found()
 {
     static const QRegularExpression name(QStringLiteral("^radadir-(\\d{8}-\\d{6})\\.dve$"));
@@ -280,15 +288,15 @@ std::optional<QString> Backups::backUp(const QString& keep)
         moment = moment.addSecs(1);
         target = dir.filePath(fileNameFor(moment));
     }
-    const QString partial = target + kPartial;
+    // Made private and empty first, under a name nobody could have ready (a
+    // shared folder): SQLCipher fills it and keeps its mode.
+    const QString partial = createUniquePrivateFile(target + kPartial + QLatin1Char('-'), &why);
+    if (partial.isEmpty())
+        return kNotCreated.arg(why);
     auto failed = [&](const QString& reason) {
         removeTemporary(partial);
         return reason;
     };
-
-    // Made private and empty first: SQLCipher fills it and keeps its mode.
-    if (!createPrivateFile(partial, &why))
-        return failed(kNotCreated.arg(why));
     try {
         // The live rows are counted on a connection of their own while the
         // export runs: both read the same file, which nothing writes
@@ -322,6 +330,9 @@ void Backups::exportTo(const QString& path)
     // both, and the copy is made without deriving the key once more.
     m_db.exec(QStringLiteral("ATTACH DATABASE ? AS backup"), {QFileInfo(path).absoluteFilePath()});
     try {
+        // A copy that fails is deleted whole: it needs no journal, which
+        // would be one more file made by name in the backup folder.
+        m_db.column(QStringLiteral("PRAGMA backup.journal_mode = OFF"));
         m_db.column(QStringLiteral("SELECT sqlcipher_export('backup')"));
     } catch (const RadaError&) {
         try {

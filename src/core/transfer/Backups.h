@@ -36,6 +36,10 @@ public:
     // Stores the choice (an empty folder: beside the register). False, with
     // the reason, when it cannot be stored.
     bool setFolder(const QString& folder, QString* reason = nullptr);
+    // True when other users may put files into the folder, where a backup
+    // is no longer the clerk's alone to make; said when it is chosen.
+    bool folderIsShared();
+    static const QString kSharedFolder;
 
     // Makes one backup now and deletes those past keeping. The message
     // naming the folder and the reason, or nothing when the backup is made.

@@ -515,8 +515,10 @@ void MainWindow::chooseBackupFolder()
         m_platform.dialogs.reportError(*failure);
         return;
     }
-    m_platform.dialogs.inform(
-        QStringLiteral("Yedekler bundan sonra bu klasöre alınacak:\r%1").arg(QDir::toNativeSeparators(folder)));
+    QString done = QStringLiteral("Yedekler bundan sonra bu klasöre alınacak:\r%1").arg(QDir::toNativeSeparators(folder));
+    if (m_backups->folderIsShared())
+        done += QLatin1Char('\r') + Backups::kSharedFolder;
+    m_platform.dialogs.inform(done);
 }
 
 void MainWindow::restoreBackup()
