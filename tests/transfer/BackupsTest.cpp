@@ -8,6 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QThread>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -333,4 +336,108 @@ TEST_F(BackupsFixture, ABackupIntoASharedFolderIsMadeInAFileOfItsOwn)
     EXPECT_EQ(ownerOf(theirs), other);
     EXPECT_EQ(QFileInfo(theirs).size(), 0);
     EXPECT_EQ(filesIn(shared), (QStringList{QFileInfo(target).fileName(), QFileInfo(theirs).fileName()}));
+}
+
+// Setting, changing and removing the password encrypts every backup anew
+// with the new key, each one checked and whole: one under a password given
+// up long ago is left as it is, a damaged one is named and deleted only
+// when asked.
+TEST_F(BackupsFixture, APasswordChangeEncryptsEveryBackupAnewWithTheNewKey)
+{
+    const QByteArray given = "Eski Parola 2019"_ba;
+    const auto backUp = [&] {
+        clock.advanceSeconds(3600);
+        EXPECT_EQ(messageOf(backups.make()), QString());
+        return beside() + u"/"_s + Backups::fileNameFor(clock.now());
+    };
+    db.rekey(given);
+    const QString foreign = backUp();
+    db.rekey(Database::kPassword);
+    const QString damaged = backUp();
+    {
+        QFile f(damaged);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.resize(f.size() - 1000));
+    }
+    QStringList healthy = {backUp()};
+    struct Step
+    {
+        const char* name;
+        QByteArray to;
+    };
+    for (const Step& step : {Step{"set", kOwnKey}, Step{"change", kLaterKey}, Step{"remove", Database::kPassword}}) {
+        SCOPED_TRACE(step.name);
+        healthy << backUp();
+        const QByteArray old = db.password();
+        db.rekey(step.to);
+        QList<int> progress;
+
+        const Backups::Rewritten outcome = backups.reencrypt(old, [&](int done, int total) { progress << done << total; });
+
+        EXPECT_EQ(outcome.done, healthy.size());
+        EXPECT_EQ(outcome.failed, QStringList());
+        EXPECT_EQ(outcome.otherKey, QStringList{foreign});
+        EXPECT_EQ(outcome.damaged, step.to == kOwnKey ? QStringList{damaged} : QStringList());
+        const int total = int(healthy.size()) + 1 + (step.to == kOwnKey ? 1 : 0);
+        EXPECT_EQ(progress.mid(progress.size() - 2), (QList<int>{total, total}));
+        for (const QString& file : healthy) {
+            SCOPED_TRACE(file.toStdString());
+            EXPECT_TRUE(Database::opensWith(file, step.to));
+            EXPECT_FALSE(Database::opensWith(file, old));
+            EXPECT_EQ(Database::opensWith(file, Database::kPassword), step.to == Database::kPassword);
+            EXPECT_EQ(modeOf(file), int(QFile::ReadOwner | QFile::WriteOwner));
+            Database copy(file, step.to);
+            copy.openForReading();
+            EXPECT_EQ(guestNames(copy), (QStringList{u"Ayşe"_s, u"Bora"_s}));
+        }
+        EXPECT_TRUE(Database::opensWith(foreign, given));
+        EXPECT_TRUE(QFileInfo::exists(damaged) || step.to != kOwnKey);
+        EXPECT_TRUE(backups.removeDamaged(outcome.damaged));
+        EXPECT_FALSE(QFileInfo::exists(damaged));
+        EXPECT_EQ(filesIn(beside()).filter(u".part"_s), QStringList());
+    }
+}
+
+// Killed while changing the password back and forth with its backups:
+// every backup is there, whole, and opens with exactly one of the two keys.
+TEST(BackupsKilled, WhileReencryptingEveryBackupOpensWithExactlyOneKey)
+{
+    TestDir dir;
+    ManualClock clock{QDateTime(QDate(2026, 12, 9), QTime(15, 45, 12))};
+    LocalFileSystem fs;
+    QStringList made;
+    {
+        Database db(Database::kFileName);
+        db.open();
+        db.begin();
+        for (int i = 0; i < 3000; ++i)
+            insertGuest(db, u"Misafir %1"_s.arg(i));
+        db.commit();
+        Backups backups(db, fs, clock);
+        for (int i = 0; i < 4; ++i) {
+            clock.advanceSeconds(3600);
+            ASSERT_EQ(messageOf(backups.make()), QString());
+            made << dir.path(u"Yedekler/"_s) + Backups::fileNameFor(clock.now());
+        }
+    }
+    const QByteArray other = "parola-12345"_ba;
+    for (int delay : {10, 60, 150, 300, 500}) {
+        SCOPED_TRACE(delay);
+        QProcess child;
+        child.start(QStringLiteral(RADADIR_CRASH_CHILD), {dir.path(), u"reencrypt"_s});
+        ASSERT_TRUE(child.waitForReadyRead(20000));
+        QThread::msleep(delay);
+        child.kill();
+        child.waitForFinished();
+        EXPECT_EQ(filesIn(dir.path(u"Yedekler"_s)).filter(QRegularExpression(u"\\.dve$"_s)).size(), made.size());
+        for (const QString& file : made) {
+            SCOPED_TRACE(file.toStdString());
+            const bool builtIn = Database::opensWith(file, Database::kPassword);
+            EXPECT_NE(builtIn, Database::opensWith(file, other));
+            Database copy(file, builtIn ? Database::kPassword : other);
+            copy.openForReading();
+            EXPECT_EQ(copy.column(u"PRAGMA quick_check"_s), QList<QVariant>{u"ok"_s});
+            EXPECT_EQ(copy.count(u"Kisi"_s), 3000);
+        }
+    }
 }

@@ -468,9 +468,16 @@ QStringList Database::columnNames(const QString& table)
 
 void Database::exportTo(const QString& path)
 {
-    exec(QStringLiteral("ATTACH DATABASE ? AS compacted KEY ?"),
-         {QFileInfo(path).absoluteFilePath(), QString::fromUtf8(m_password)});
+    exportTo(path, m_password);
+}
+
+void Database::exportTo(const QString& path, const QByteArray& key)
+{
+    exec(QStringLiteral("ATTACH DATABASE ? AS compacted KEY ?"), {QFileInfo(path).absoluteFilePath(), QString::fromUtf8(key)});
     try {
+        // A copy that fails is thrown away whole: it needs no journal, one
+        // file fewer made by name beside it.
+        column(QStringLiteral("PRAGMA compacted.journal_mode = OFF"));
         column(QStringLiteral("SELECT sqlcipher_export('compacted')"));
     } catch (...) {
         sqlite3_exec(m_db, "DETACH DATABASE compacted", nullptr, nullptr, nullptr);

@@ -105,6 +105,8 @@ public:
 
     // Writes an encrypted, compacted copy of the open database to another file.
     void exportTo(const QString& path);
+    // The same under another key: the copy opens with that one only.
+    void exportTo(const QString& path, const QByteArray& key);
     // "ok" when the database passes SQLite's integrity check.
     QString integrityCheck();
 

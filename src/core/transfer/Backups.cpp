@@ -21,6 +21,12 @@ const QString Backups::kWrongKey = QStringLiteral("Yedek bu parolayla açılamı
 const QString Backups::kSharedFolder = QStringLiteral(
     "Uyarı: bu klasöre başka kullanıcılar da dosya koyabiliyor. Yedekler için yalnızca sizin yazabildiğiniz bir "
     "klasör seçmeniz önerilir.");
+const QString Backups::kNotReencrypted =
+    QStringLiteral("Şu yedekler yeni parolayla şifrelenemedi; eski parolayla açılmaya devam ediyor:");
+const QString Backups::kUnderAnotherKey =
+    QStringLiteral("Şu yedekler daha eski bir parolayla alınmış; olduğu gibi bırakıldı:");
+const QString Backups::kDamagedDeleted = QStringLiteral("Şu yedekler bozuk olduğu için silinecek:");
+const QString Backups::kDamagedNotDeleted = QStringLiteral("Bozuk yedeklerin bazıları silinemedi.");
 const QString Backups::kDamaged = QStringLiteral("Yedek dosyası bozuk ya da eksik: geri yüklenemez.");
 const QString Backups::kRekeyedWithPassword =
     QStringLiteral("Geri yüklenen kayıt şu anki parolayla yeniden şifrelendi; yedeğin parolası kayıt dosyasını açmaz.");
@@ -69,6 +75,21 @@ bool verified(const QString& path, const QByteArray& key, const QList<int>& coun
     copy.exec(QStringLiteral("PRAGMA cache_size = -262144"));
     const QList<QVariant> check = copy.column(QStringLiteral("PRAGMA quick_check"));
     return check == QList<QVariant>{QStringLiteral("ok")} && rowCounts(copy) == counts;
+}
+
+// The file opens with the key and passes SQLite's quick check.
+bool passesCheck(const QString& path, const QByteArray& key)
+{
+    const qint64 size = QFileInfo(path).size();
+    if (size <= 0 || size % Database::pageSize() != 0)
+        return false;
+    try {
+        Database copy(path, key);
+        copy.openForReading();
+        return copy.column(QStringLiteral("PRAGMA quick_check")) == QList<QVariant>{QStringLiteral("ok")};
+    } catch (const RadaError&) {
+        return false;
+    }
 }
 
 bool copyBytes(const QString& from, const QString& to, QString* reason)
@@ -343,6 +364,111 @@ void Backups::exportTo(const QString& path)
         throw;
     }
     m_db.exec(QStringLiteral("DETACH DATABASE backup"));
+}
+
+std::optional<QString> Backups::rewrite(const QString& path, const QByteArray& fromKey,
+                                       const std::function<void(Database&)>& edit)
+{
+    const QByteArray key = m_db.password();
+    QString why;
+    QStringList made;
+    const auto cleanUp = [&] {
+        for (const QString& file : made)
+            removeTemporary(file);
+    };
+    const auto another = [&]() {
+        const QString file = createUniquePrivateFile(path + kPartial + QLatin1Char('-'), &why);
+        if (!file.isEmpty())
+            made << file;
+        return file;
+    };
+    QString copy = another();
+    if (copy.isEmpty())
+        return kNotCreated.arg(why);
+    try {
+        QList<int> counts;
+        {
+            Database source(path, fromKey);
+            source.open(Database::Missing::Refuse);
+            counts = rowCounts(source);
+            source.exportTo(copy, key);
+        }
+        if (edit) {
+            // The rows go with secure delete, their pages overwritten, and
+            // the copy exported once more leaves no free page at all.
+            Database edited(copy, key);
+            edited.open(Database::Missing::Refuse);
+            edited.exec(QStringLiteral("PRAGMA secure_delete = ON"));
+            edited.begin();
+            edit(edited);
+            edited.commit();
+            counts = rowCounts(edited);
+            const QString compacted = another();
+            if (compacted.isEmpty()) {
+                cleanUp();
+                return kNotCreated.arg(why);
+            }
+            edited.exportTo(compacted, key);
+            copy = compacted;
+        }
+        if (!verified(copy, key, counts)) {
+            cleanUp();
+            return kNotVerified;
+        }
+    } catch (const RadaError& e) {
+        cleanUp();
+        return e.text();
+    }
+    if (!syncToDisk(copy, &why)) {
+        cleanUp();
+        return kNotSynced.arg(why);
+    }
+    if (!m_fs.replace(copy, path)) {
+        cleanUp();
+        return kNotNamed;
+    }
+    made.removeAll(copy);
+    cleanUp();
+    return std::nullopt;
+}
+
+Backups::Rewritten Backups::reencrypt(const QByteArray& oldKey, const Progress& progress)
+{
+    const QByteArray key = m_db.password();
+    QList<QByteArray> oldKeys = {oldKey};
+    if (oldKey != Database::kPassword)
+        oldKeys << Database::kPassword;
+    oldKeys.removeAll(key);
+    Rewritten out;
+    const QList<Found> all = found();
+    int i = 0;
+    for (const Found& f : all) {
+        const auto from = std::find_if(oldKeys.begin(), oldKeys.end(),
+                                       [&](const QByteArray& k) { return Database::firstPageOpensWith(f.path, k); });
+        if (from == oldKeys.end()) {
+            // Under the new key already (a change cut short and done again),
+            // or under one neither old key is.
+            if (!Database::firstPageOpensWith(f.path, key))
+                out.otherKey << f.path;
+        } else if (!passesCheck(f.path, *from)) {
+            out.damaged << f.path;
+        } else if (rewrite(f.path, *from)) {
+            out.failed << f.path;
+        } else {
+            ++out.done;
+        }
+        if (progress)
+            progress(++i, int(all.size()));
+    }
+    return out;
+}
+
+bool Backups::removeDamaged(const QStringList& paths)
+{
+    bool all = true;
+    for (const QString& path : paths)
+        all = m_fs.remove(path) && all;
+    return all;
 }
 
 void Backups::rotate(const QString& keep)

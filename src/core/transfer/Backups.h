@@ -5,6 +5,8 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <optional>
 
 class Clock;
@@ -30,6 +32,11 @@ public:
     static const QString kRestoreFailure;
     static const QString kWrongKey;
     static const QString kDamaged;
+    // Headings of the backups named after a password change.
+    static const QString kNotReencrypted;
+    static const QString kUnderAnotherKey;
+    static const QString kDamagedDeleted;
+    static const QString kDamagedNotDeleted;
 
     // Where backups go: the folder chosen, or "Yedekler" beside the register.
     QString folder();
@@ -86,6 +93,29 @@ public:
     static const QString kRekeyedWithPassword;
     static const QString kRekeyedWithoutPassword;
 
+    // What re-encrypting the backups came to: how many now open with the
+    // register's key, and the paths of those damaged under their old key
+    // (left to be deleted once the clerk is told), of those that could not
+    // be rewritten (still under their old key) and of those under a key
+    // neither old one is.
+    struct Rewritten
+    {
+        int done = 0;
+        QStringList damaged;
+        QStringList failed;
+        QStringList otherKey;
+    };
+    // Called after each backup with how many are done of how many.
+    using Progress = std::function<void(int done, int total)>;
+    // After a password change: encrypts every backup that opens with the
+    // old key or the built-in key anew with the register's key. Each one is
+    // exported under the new key into a file of its own beside it, checked,
+    // put on the disk and renamed over the old one, so that at every moment
+    // the backup is whole under exactly one of the two keys.
+    Rewritten reencrypt(const QByteArray& oldKey, const Progress& progress = {});
+    // Deletes backups found damaged; false when one stays.
+    bool removeDamaged(const QStringList& paths);
+
     // "radadir-yyyyMMdd-HHmmss.dve".
     static QString fileNameFor(const QDateTime& moment);
     // The replacement built beside the register while restoring.
@@ -105,6 +135,13 @@ private:
     // An encrypted, compacted copy of the register through its connection.
     void exportTo(const QString& path);
     void rotate(const QString& keep);
+    // Rewrites one backup opened with fromKey under the register's key:
+    // exported into a file of its own beside it, edited there (when edit is
+    // given) and exported once more, compacted, checked, put on the disk and
+    // renamed over it. The reason of a failure, or nothing; on failure the
+    // backup is as it was.
+    std::optional<QString> rewrite(const QString& path, const QByteArray& fromKey,
+                                   const std::function<void(Database&)>& edit = {});
     void removeTemporary(const QString& path);
 
     Database& m_db;

@@ -479,7 +479,37 @@ void MainWindow::showHistory()
 void MainWindow::changePassword()
 {
     PasswordWindow window(*m_database, m_platform.dialogs, this);
+    if (m_backups)
+        window.afterChange = [this](const QByteArray& oldKey) { reencryptBackups(oldKey); };
     window.exec();
+}
+
+void MainWindow::reencryptBackups(const QByteArray& oldKey)
+{
+    Backups::Rewritten outcome;
+    {
+        const std::unique_ptr<Dialogs::Work> work =
+            m_platform.dialogs.beginWork({QStringLiteral("Yedekler yeni parolayla şifreleniyor..."), false});
+        outcome = m_backups->reencrypt(oldKey, [&work](int done, int total) { work->setProgress(done, total); });
+    }
+    const auto named = [](const QString& heading, const QStringList& paths) {
+        QStringList lines = {heading};
+        for (const QString& path : paths)
+            lines << QDir::toNativeSeparators(path);
+        return lines.join(QLatin1Char('\r'));
+    };
+    QStringList said;
+    if (!outcome.failed.isEmpty())
+        said << named(Backups::kNotReencrypted, outcome.failed);
+    if (!outcome.otherKey.isEmpty())
+        said << named(Backups::kUnderAnotherKey, outcome.otherKey);
+    if (!outcome.damaged.isEmpty())
+        said << named(Backups::kDamagedDeleted, outcome.damaged);
+    if (!said.isEmpty())
+        m_platform.dialogs.reportError(said.join(QLatin1Char('\r')));
+    // A damaged backup goes only once the clerk has been told.
+    if (!m_backups->removeDamaged(outcome.damaged))
+        m_platform.dialogs.reportError(Backups::kDamagedNotDeleted);
 }
 
 void MainWindow::setBackups(Backups* backups)
