@@ -398,6 +398,59 @@ TEST_F(BackupsFixture, APasswordChangeEncryptsEveryBackupAnewWithTheNewKey)
     }
 }
 
+// An erasure at a person's request reaches every backup the register's key
+// or the built-in key opens: the customer and the last stay are gone, the
+// file holds no free page, other customers and the guests stay, and a
+// restore no longer brings the customer back.
+TEST_F(BackupsFixture, AnErasureRemovesTheCustomerFromEveryBackup)
+{
+    db.exec(u"INSERT INTO Musteriler (musteriKodu, Adi) VALUES ('K2', 'Işıl')"_s);
+    db.exec(u"INSERT INTO MusteriKonaklama (musteriID, SonKonaklama) VALUES (1, '2026-12-01'), (2, '2026-12-02')"_s);
+    const auto backUp = [&] {
+        clock.advanceSeconds(3600);
+        EXPECT_EQ(messageOf(backups.make()), QString());
+        return beside() + u"/"_s + Backups::fileNameFor(clock.now());
+    };
+    const QString beforePassword = backUp();
+    db.rekey(kOwnKey);
+    const QStringList held = {beforePassword, backUp(), backUp()};
+    const auto customerCodes = [](Database& d) {
+        QStringList codes;
+        for (const QVariant& v : d.column(u"SELECT musteriKodu FROM Musteriler ORDER BY musteriKodu"_s))
+            codes << v.toString();
+        return codes;
+    };
+    const auto whom = [](Store& store) {
+        QList<qint64> keys;
+        auto& d = dynamic_cast<Database&>(store);
+        for (const QVariant& v : d.column(u"SELECT musteriID FROM Musteriler WHERE musteriKodu = 'K1'"_s))
+            keys << v.toLongLong();
+        return keys;
+    };
+
+    db.exec(u"DELETE FROM Musteriler WHERE musteriKodu = 'K1'"_s);
+    const Backups::Rewritten outcome = backups.eraseCustomers(whom);
+
+    EXPECT_EQ(outcome.done, 3);
+    EXPECT_EQ(outcome.failed + outcome.damaged + outcome.otherKey, QStringList());
+    for (const QString& file : held) {
+        SCOPED_TRACE(file.toStdString());
+        ASSERT_TRUE(Database::opensWith(file, kOwnKey));
+        Database copy(file, kOwnKey);
+        copy.openForReading();
+        EXPECT_EQ(customerCodes(copy), QStringList{u"K2"_s});
+        EXPECT_EQ(copy.column(u"SELECT musteriID FROM MusteriKonaklama"_s), QList<QVariant>{qint64(2)});
+        EXPECT_EQ(copy.column(u"PRAGMA freelist_count"_s), QList<QVariant>{qint64(0)});
+        EXPECT_EQ(guestNames(copy), (QStringList{u"Ayşe"_s, u"Bora"_s}));
+    }
+    // Nothing left to erase: the backups stay as they are.
+    EXPECT_EQ(backups.eraseCustomers(whom).done, 0);
+    const Backups::Entry oldest = backups.list(kOwnKey).last();
+    ASSERT_EQ(oldest.path, beforePassword);
+    ASSERT_EQ(messageOf(backups.restore(oldest, kOwnKey)), QString());
+    EXPECT_EQ(customerCodes(db), QStringList{u"K2"_s});
+}
+
 // Killed while changing the password back and forth with its backups:
 // every backup is there, whole, and opens with exactly one of the two keys.
 TEST(BackupsKilled, WhileReencryptingEveryBackupOpensWithExactlyOneKey)

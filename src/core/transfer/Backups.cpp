@@ -27,6 +27,9 @@ const QString Backups::kUnderAnotherKey =
     QStringLiteral("Şu yedekler daha eski bir parolayla alınmış; olduğu gibi bırakıldı:");
 const QString Backups::kDamagedDeleted = QStringLiteral("Şu yedekler bozuk olduğu için silinecek:");
 const QString Backups::kDamagedNotDeleted = QStringLiteral("Bozuk yedeklerin bazıları silinemedi.");
+const QString Backups::kErasedFromBackups = QStringLiteral("Kayıtlar %1 yedekten de silindi.");
+const QString Backups::kNotErasedFromBackups = QStringLiteral(
+    "Kayıtlar şu yedeklerden silinemedi; bu yedekler kayıtları, 30 gün içinde silinene kadar tutmaya devam ediyor:");
 const QString Backups::kDamaged = QStringLiteral("Yedek dosyası bozuk ya da eksik: geri yüklenemez.");
 const QString Backups::kRekeyedWithPassword =
     QStringLiteral("Geri yüklenen kayıt şu anki parolayla yeniden şifrelendi; yedeğin parolası kayıt dosyasını açmaz.");
@@ -456,6 +459,51 @@ Backups::Rewritten Backups::reencrypt(const QByteArray& oldKey, const Progress& 
             out.failed << f.path;
         } else {
             ++out.done;
+        }
+        if (progress)
+            progress(++i, int(all.size()));
+    }
+    return out;
+}
+
+Backups::Rewritten Backups::eraseCustomers(const std::function<QList<qint64>(Store&)>& whom, const Progress& progress)
+{
+    const QByteArray key = m_db.password();
+    QList<QByteArray> keys = {key};
+    if (key != Database::kPassword)
+        keys << Database::kPassword;
+    const auto erase = [&whom](Database& copy) {
+        const QList<qint64> customers = whom(copy);
+        copy.remove(Schema::musteriler().name, customers);
+        const int column = Schema::musteriKonaklama().indexOf(QStringLiteral("musteriID"));
+        for (qint64 customer : customers)
+            copy.remove(Schema::musteriKonaklama().name, copy.keysWhere(Schema::musteriKonaklama().name, column, customer));
+    };
+    Rewritten out;
+    const QList<Found> all = found();
+    int i = 0;
+    for (const Found& f : all) {
+        const auto from = std::find_if(keys.begin(), keys.end(),
+                                       [&](const QByteArray& k) { return Database::firstPageOpensWith(f.path, k); });
+        bool held = false;
+        if (from != keys.end()) {
+            try {
+                Database copy(f.path, *from);
+                copy.openForReading();
+                held = !whom(copy).isEmpty();
+            } catch (const RadaError&) {
+                held = true; // found damaged below
+            }
+        }
+        if (from == keys.end()) {
+            out.otherKey << f.path;
+        } else if (held) {
+            if (!passesCheck(f.path, *from))
+                out.damaged << f.path;
+            else if (rewrite(f.path, *from, erase))
+                out.failed << f.path;
+            else
+                ++out.done;
         }
         if (progress)
             progress(++i, int(all.size()));

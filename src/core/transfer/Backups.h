@@ -12,6 +12,7 @@
 class Clock;
 class Database;
 class FileSystem;
+class Store;
 
 // Encrypted backups of the register: compacted copies under the register's
 // key at that moment, checked and on the disk before they take their name,
@@ -37,6 +38,10 @@ public:
     static const QString kUnderAnotherKey;
     static const QString kDamagedDeleted;
     static const QString kDamagedNotDeleted;
+    // After an erasure: %1 the number of backups rewritten; the heading of
+    // those that still hold the records.
+    static const QString kErasedFromBackups;
+    static const QString kNotErasedFromBackups;
 
     // Where backups go: the folder chosen, or "Yedekler" beside the register.
     QString folder();
@@ -113,6 +118,12 @@ public:
     // put on the disk and renamed over the old one, so that at every moment
     // the backup is whole under exactly one of the two keys.
     Rewritten reencrypt(const QByteArray& oldKey, const Progress& progress = {});
+    // After an erasure at a person's request: from every backup that opens
+    // with the register's key or the built-in key, deletes the customers
+    // whom finds in it (their numbers), with their last stays, rewritten as
+    // reencrypt does, the rows gone with secure delete and the copy
+    // compacted. A backup without them is left as it is.
+    Rewritten eraseCustomers(const std::function<QList<qint64>(Store&)>& whom, const Progress& progress = {});
     // Deletes backups found damaged; false when one stays.
     bool removeDamaged(const QStringList& paths);
 
