@@ -1,8 +1,11 @@
 #include "support/ProgramFixture.h"
 
+#include "core/register/Database.h"
 #include "core/register/Dataset.h"
 #include "core/register/Tables.h"
+#include "core/transfer/Backups.h"
 #include "gui/customers/PersonalDataCommands.h"
+#include "gui/customers/PersonalDataReport.h"
 #include "gui/customers/PersonalDataRequestWindow.h"
 
 #include <QComboBox>
@@ -79,7 +82,33 @@ TEST(PersonalDataRequest, TheReportListsWhatIsHeldAndTheErasureLeavesTheGuestRow
 
     EXPECT_EQ(p.storedCount(u"Musteriler"_s), 0);
     EXPECT_EQ(p.storedCount(u"Kisi"_s), 1);
-    EXPECT_EQ(p.fake.dialogs.messages.last().text, u"1 müşteri kaydı silindi."_s);
+    // The day's backup, taken at the start, no longer holds the customer.
+    EXPECT_EQ(p.fake.dialogs.messages.last().text, u"1 müşteri kaydı silindi.\rKayıtlar 1 yedekten de silindi."_s);
+    const QList<Backups::Entry> backups = p.program->backups->list(p.program->database.password());
+    ASSERT_EQ(backups.size(), 1);
+    EXPECT_EQ(backups[0].customers, 0);
+}
+
+// The report tells the guest's two times apart (the guest form captions
+// both "Saati :") and holds the customer's last stay.
+TEST(PersonalDataRequest, TheReportTellsTheTimesApartAndHoldsTheLastStay)
+{
+    TestDir dir;
+    Database db(Database::kFileName);
+    db.open();
+    db.exec(kPerson);
+    db.exec(u"INSERT INTO MusteriKonaklama (musteriID, SonKonaklama) VALUES (1, '2024-03-05')"_s);
+    insertGuest(db, u"Ayşe"_s, false);
+    db.exec(u"UPDATE Kisi SET TCKimlikNo = '10000000146'"_s);
+    PersonalDataSearch::Query query;
+    query.value = u"10000000146"_s;
+
+    const QStringList lines = PersonalDataReport::lines(db, PersonalDataSearch::find(db, query), {});
+
+    for (const QString& line : {u"    Geliş Saati : 12:00:00"_s, u"    Ayrılış Saati : 10:30:00"_s,
+                                u"    Son Konaklama Tarihi : 2024-03-05"_s})
+        EXPECT_TRUE(lines.contains(line)) << line.toStdString() << "\n" << lines.join(u'\n').toStdString();
+    EXPECT_EQ(lines.filter(u"    Saati :"_s), QStringList());
 }
 
 // "İmha Et" asks with the count, destroys, says how many and logs it.

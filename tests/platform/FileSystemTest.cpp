@@ -6,12 +6,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
 
 #ifndef Q_OS_WIN
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -154,6 +156,54 @@ TEST(PrivateFiles, EveryFileOfGuestsIsTheOwnersAloneWhateverTheUmask)
             }
             EXPECT_EQ(octal(mode), octal(c.expected));
         }
+    }
+}
+
+// Another user's file at the name, or a link there (to that file or to
+// nowhere), is never opened: the file is refused, the other's file keeps its
+// bytes and mode, and nothing is made where a link points.
+TEST(PrivateFiles, AFileIsMadeOnlyWhereNothingIs)
+{
+    TestDir dir;
+    // A folder everybody may write in, as a shared one.
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+    const QString theirs = dir.path(QStringLiteral("theirs"));
+    const QString nowhere = dir.path(QStringLiteral("nowhere"));
+    const int other = makeAsAnotherUser(theirs, "their bytes");
+    ASSERT_NE(other, -1);
+    struct Case
+    {
+        const char* what;
+        QString name, link; // link: empty for the other's file itself
+    };
+    const Case cases[] = {
+        {"their file", theirs, {}},
+        {"a link to their file", dir.path(QStringLiteral("a.part")), theirs},
+        {"a link to nowhere", dir.path(QStringLiteral("b.part")), nowhere},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!c.link.isEmpty()) {
+            ASSERT_NE(makeAsAnotherUser(c.name, {}, c.link), -1);
+        }
+        QString reason;
+        EXPECT_FALSE(createPrivateFile(c.name, &reason));
+        EXPECT_FALSE(reason.isEmpty());
+        EXPECT_EQ(fileHead(theirs, 100), QByteArray("their bytes"));
+        EXPECT_EQ(octal(modeOf(theirs)), octal(0666));
+        EXPECT_EQ(ownerOf(theirs), other);
+        EXPECT_FALSE(QFileInfo::exists(nowhere));
+    }
+    // Where nothing is: made, each name its own.
+    QString reason;
+    const QString prefix = dir.path(QStringLiteral("radadir.dve.part-"));
+    const QString first = createUniquePrivateFile(prefix, &reason);
+    const QString second = createUniquePrivateFile(prefix, &reason);
+    EXPECT_TRUE(first.startsWith(prefix) && first.size() > prefix.size()) << first.toStdString();
+    EXPECT_NE(first, second);
+    for (const QString& made : {first, second}) {
+        EXPECT_EQ(octal(modeOf(made)), octal(0600));
+        EXPECT_EQ(ownerOf(made), int(::getuid()));
     }
 }
 

@@ -5,6 +5,7 @@
 #include "core/register/Database.h"
 #include "gui/register/PasswordWindow.h"
 #include "core/register/RegisterPassword.h"
+#include "core/transfer/Backups.h"
 #include "gui/shell/MainWindow.h"
 
 #include <QFile>
@@ -213,4 +214,14 @@ TEST(PasswordWindow, EnterGoesFromBoxToBoxAndAFirstPasswordIsAskedAbout)
     }
     EXPECT_EQ(p.dialogs().texts().last(), u"Kayıt parolası değiştirildi."_s);
     EXPECT_TRUE(Database::opensWith(p.program->database.filePath(), kNew.toUtf8()));
+    // The day's backup, taken at the start, followed the register, its
+    // progress shown.
+    const QList<Backups::Entry> backups = p.program->backups->list(kNew.toUtf8());
+    ASSERT_FALSE(backups.isEmpty());
+    for (const Backups::Entry& e : backups) {
+        EXPECT_TRUE(e.opensWithKey) << e.path.toStdString();
+        EXPECT_FALSE(Database::opensWith(e.path, Database::kPassword)) << e.path.toStdString();
+    }
+    ASSERT_FALSE(p.dialogs().works.isEmpty());
+    EXPECT_EQ(p.dialogs().works.last().text, u"Yedekler yeni parolayla şifreleniyor..."_s);
 }

@@ -8,9 +8,12 @@
 //   Written, Purging: runs a transfer into kbs.xml and dies once the file is
 //   written, or inside the purge before it commits;
 //   rekey: changes the register's key back and forth between the built-in
-//   one and "parola-12345" until it is killed.
+//   one and "parola-12345" until it is killed;
+//   reencrypt: the same, each change followed by its backups' (in
+//   "Yedekler" beside the register).
 #include "core/register/Database.h"
 #include "core/register/Tables.h"
+#include "core/transfer/Backups.h"
 #include "core/transfer/Compaction.h"
 #include "core/transfer/TransferRun.h"
 #include "doubles/FakePlatform.h"
@@ -49,15 +52,21 @@ int main(int argc, char** argv)
         std::fputs("opened", stdout);
         return 0;
     }
-    if (mode == QStringLiteral("rekey")) {
+    if (mode == QStringLiteral("rekey") || mode == QStringLiteral("reencrypt")) {
         const QByteArray other = QByteArrayLiteral("parola-12345");
         if (!Database::opensWith(db.filePath(), Database::kPassword))
             db.setPassword(other);
         db.open(Database::Missing::Refuse);
+        FakePlatform fake;
+        Backups backups(db, fake.fs, fake.clock);
         std::puts("ready");
         std::fflush(stdout);
-        for (;;)
+        for (;;) {
+            const QByteArray old = db.password();
             db.rekey(db.hasOwnPassword() ? Database::kPassword : other);
+            if (mode == QStringLiteral("reencrypt"))
+                backups.reencrypt(old);
+        }
     }
     db.open(Database::Missing::Refuse);
     FakePlatform fake;

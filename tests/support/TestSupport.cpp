@@ -5,7 +5,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 TestDir::TestDir() : m_previous(QDir::currentPath())
 {
@@ -33,6 +41,49 @@ QByteArray fileHead(const QString& path, int bytes)
     if (!f.open(QIODevice::ReadOnly))
         return {};
     return f.read(bytes);
+}
+
+int makeAsAnotherUser(const QString& path, const QByteArray& content, const QString& link)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(link);
+    QFile f(path);
+    if (!f.open(QIODevice::NewOnly) || f.write(content) != content.size())
+        return -1;
+    return 0;
+#else
+    // Prepared before the fork: the child calls nothing but the system.
+    const QByteArray name = QFile::encodeName(path);
+    const QByteArray target = QFile::encodeName(link);
+    const uid_t other = ::getuid() == 0 ? 65534 : ::getuid();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::getuid() == 0 && (::setgid(other) != 0 || ::setuid(other) != 0))
+            ::_exit(1);
+        if (!target.isEmpty())
+            ::_exit(::symlink(target.constData(), name.constData()) == 0 ? 0 : 1);
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+        if (fd < 0 || ::fchmod(fd, 0666) != 0 ||
+            ::write(fd, content.constData(), size_t(content.size())) != ssize_t(content.size()))
+            ::_exit(1);
+        ::close(fd);
+        ::_exit(0);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return -1;
+    return int(other);
+#endif
+}
+
+int ownerOf(const QString& path)
+{
+#ifdef Q_OS_WIN
+    return QFileInfo::exists(path) ? 0 : -1;
+#else
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_uid) : -1;
+#endif
 }
 
 QString sqlcipherCli(const QString& dbPath, const QString& script)

@@ -27,6 +27,14 @@ private:
 // The first 16 bytes of a file.
 QByteArray fileHead(const QString& path, int bytes = 16);
 
+// Another local user's doing, in a child process under another user id
+// (nobody's) when the tests run as root, else under the tests' own: a file
+// with the content, mode 0666, or with link set a symbolic link to link.
+// The owner's user id, or -1 when nothing was made.
+int makeAsAnotherUser(const QString& path, const QByteArray& content, const QString& link = {});
+// The user id of a file, -1 when there is none.
+int ownerOf(const QString& path);
+
 // What the sqlcipher command-line tool prints for a script on a register.
 QString sqlcipherCli(const QString& dbPath, const QString& script);
 

@@ -178,6 +178,10 @@ void Database::open(Missing missing)
 
     // A new register is private from its first byte: the empty file is made
     // with mode 0600 and SQLCipher fills it, giving its journal the same mode.
+    // An empty file there already holds nothing and goes first: the new one
+    // is made only where nothing is.
+    if (fresh && info.exists() && !QFile::remove(m_filePath))
+        throw DatabaseOpenError(heading + openFailureReason(SQLITE_CANTOPEN));
     if (fresh && !createPrivateFile(m_filePath, nullptr))
         throw DatabaseOpenError(heading + openFailureReason(SQLITE_CANTOPEN));
 
@@ -464,9 +468,16 @@ QStringList Database::columnNames(const QString& table)
 
 void Database::exportTo(const QString& path)
 {
-    exec(QStringLiteral("ATTACH DATABASE ? AS compacted KEY ?"),
-         {QFileInfo(path).absoluteFilePath(), QString::fromUtf8(m_password)});
+    exportTo(path, m_password);
+}
+
+void Database::exportTo(const QString& path, const QByteArray& key)
+{
+    exec(QStringLiteral("ATTACH DATABASE ? AS compacted KEY ?"), {QFileInfo(path).absoluteFilePath(), QString::fromUtf8(key)});
     try {
+        // A copy that fails is thrown away whole: it needs no journal, one
+        // file fewer made by name beside it.
+        column(QStringLiteral("PRAGMA compacted.journal_mode = OFF"));
         column(QStringLiteral("SELECT sqlcipher_export('compacted')"));
     } catch (...) {
         sqlite3_exec(m_db, "DETACH DATABASE compacted", nullptr, nullptr, nullptr);
@@ -500,6 +511,41 @@ bool Database::opensWith(const QString& path, const QByteArray& password)
     } catch (const DatabaseOpenError&) {
         return false;
     }
+}
+
+qint64 Database::pageSize()
+{
+    static const qint64 size = [] {
+        sqlite3* db = nullptr;
+        qint64 bytes = 0;
+        if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+            sqlite3_stmt* st = nullptr;
+            if (sqlite3_prepare_v2(db, "PRAGMA cipher_default_page_size", -1, &st, nullptr) == SQLITE_OK &&
+                sqlite3_step(st) == SQLITE_ROW)
+                bytes = sqlite3_column_int64(st, 0);
+            sqlite3_finalize(st);
+        }
+        sqlite3_close(db);
+        // SQLCipher 3's page, should the library not say.
+        return bytes > 0 ? bytes : qint64(1024);
+    }();
+    return size;
+}
+
+bool Database::firstPageOpensWith(const QString& path, const QByteArray& password)
+{
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_key(db, password.constData(), int(password.size()));
+    // The schema's version is in the first page's header. Under another key
+    // that page fails its authentication code and the file is "not a
+    // database"; under its own key the answer comes, or the file is found
+    // malformed beyond that page (cut short, the schema's pages missing).
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, "PRAGMA schema_version", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return rc == SQLITE_OK || (rc & 0xff) == SQLITE_CORRUPT;
 }
 
 void Database::rekey(const QByteArray& password)

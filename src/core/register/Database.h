@@ -73,6 +73,13 @@ public:
     // Whether the file at path opens with this key (a separate, read-only
     // connection; nothing is created).
     static bool opensWith(const QString& path, const QByteArray& password);
+    // Whether the file's first page decrypts with this key, whatever the
+    // rest of it holds: a damaged file under this key tells itself so from
+    // one under another key, which fails already there.
+    static bool firstPageOpensWith(const QString& path, const QByteArray& password);
+    // The library's page, which the program never changes: every sound file
+    // is a whole number of them.
+    static qint64 pageSize();
 
     QList<StoreRow> load(const QString& table) override;
     void scan(const QString& table, const RowReader& row) override;
@@ -98,6 +105,8 @@ public:
 
     // Writes an encrypted, compacted copy of the open database to another file.
     void exportTo(const QString& path);
+    // The same under another key: the copy opens with that one only.
+    void exportTo(const QString& path, const QByteArray& key);
     // "ok" when the database passes SQLite's integrity check.
     QString integrityCheck();
 

@@ -18,6 +18,23 @@ const QString Backups::kDefaultFolderName = QStringLiteral("Yedekler");
 const QString Backups::kFailure = QStringLiteral("Yedek alınamadı: %1\r%2");
 const QString Backups::kRestoreFailure = QStringLiteral("Yedekten geri yüklenemedi: %1\r%2");
 const QString Backups::kWrongKey = QStringLiteral("Yedek bu parolayla açılamıyor.");
+const QString Backups::kSharedFolder = QStringLiteral(
+    "Uyarı: bu klasöre başka kullanıcılar da dosya koyabiliyor. Yedekler için yalnızca sizin yazabildiğiniz bir "
+    "klasör seçmeniz önerilir.");
+const QString Backups::kNotReencrypted =
+    QStringLiteral("Şu yedekler yeni parolayla şifrelenemedi; eski parolayla açılmaya devam ediyor:");
+const QString Backups::kUnderAnotherKey =
+    QStringLiteral("Şu yedekler daha eski bir parolayla alınmış; olduğu gibi bırakıldı:");
+const QString Backups::kDamagedDeleted = QStringLiteral("Şu yedekler bozuk olduğu için silinecek:");
+const QString Backups::kDamagedNotDeleted = QStringLiteral("Bozuk yedeklerin bazıları silinemedi.");
+const QString Backups::kErasedFromBackups = QStringLiteral("Kayıtlar %1 yedekten de silindi.");
+const QString Backups::kNotErasedFromBackups = QStringLiteral(
+    "Kayıtlar şu yedeklerden silinemedi; bu yedekler kayıtları, 30 gün içinde silinene kadar tutmaya devam ediyor:");
+const QString Backups::kDamaged = QStringLiteral("Yedek dosyası bozuk ya da eksik: geri yüklenemez.");
+const QString Backups::kRekeyedWithPassword =
+    QStringLiteral("Geri yüklenen kayıt şu anki parolayla yeniden şifrelendi; yedeğin parolası kayıt dosyasını açmaz.");
+const QString Backups::kRekeyedWithoutPassword =
+    QStringLiteral("Geri yüklenen kayıt parolasız olarak yeniden şifrelendi; yedeğin parolası kayıt dosyasını açmaz.");
 
 namespace {
 
@@ -61,6 +78,21 @@ bool verified(const QString& path, const QByteArray& key, const QList<int>& coun
     copy.exec(QStringLiteral("PRAGMA cache_size = -262144"));
     const QList<QVariant> check = copy.column(QStringLiteral("PRAGMA quick_check"));
     return check == QList<QVariant>{QStringLiteral("ok")} && rowCounts(copy) == counts;
+}
+
+// The file opens with the key and passes SQLite's quick check.
+bool passesCheck(const QString& path, const QByteArray& key)
+{
+    const qint64 size = QFileInfo(path).size();
+    if (size <= 0 || size % Database::pageSize() != 0)
+        return false;
+    try {
+        Database copy(path, key);
+        copy.openForReading();
+        return copy.column(QStringLiteral("PRAGMA quick_check")) == QList<QVariant>{QStringLiteral("ok")};
+    } catch (const RadaError&) {
+        return false;
+    }
 }
 
 bool copyBytes(const QString& from, const QString& to, QString* reason)
@@ -155,6 +187,11 @@ bool Backups::setFolder(const QString& folder, QString* reason)
     }
 }
 
+bool Backups::folderIsShared()
+{
+    return othersMayWriteIn(folder());
+}
+
 QList<Backups::Found> Backups::found()
 {
     static const QRegularExpression name(QStringLiteral("^radadir-(\\d{8}-\\d{6})\\.dve$"));
@@ -208,9 +245,39 @@ QList<Backups::Entry> Backups::list(const QByteArray& key)
         } catch (const RadaError&) {
             // Another key, or no register: listed without its rows.
         }
+        // Cut short where it opens all the same, or spoilt where it does not.
+        e.damaged = isDamaged(f.path, key, e.opensWithKey);
+        if (e.damaged)
+            e.opensWithKey = false;
         out << e;
     }
     return out;
+}
+
+bool Backups::isDamaged(const QString& path, const QByteArray& key, bool readWithKey)
+{
+    const qint64 size = QFileInfo(path).size();
+    if (size <= 0 || size % Database::pageSize() != 0)
+        return true;
+    if (readWithKey)
+        return false;
+    QList<QByteArray> keys = {key};
+    if (key != Database::kPassword)
+        keys << Database::kPassword;
+    for (const QByteArray& k : keys) {
+        if (!Database::firstPageOpensWith(path, k))
+            continue;
+        try {
+            Database copy(path, k);
+            copy.openForReading();
+            copy.count(Schema::kisi().name);
+            copy.count(Schema::musteriler().name);
+            return false;
+        } catch (const RadaError&) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::optional<QString> Backups::make()
@@ -245,15 +312,15 @@ std::optional<QString> Backups::backUp(const QString& keep)
         moment = moment.addSecs(1);
         target = dir.filePath(fileNameFor(moment));
     }
-    const QString partial = target + kPartial;
+    // Made private and empty first, under a name nobody could have ready (a
+    // shared folder): SQLCipher fills it and keeps its mode.
+    const QString partial = createUniquePrivateFile(target + kPartial + QLatin1Char('-'), &why);
+    if (partial.isEmpty())
+        return kNotCreated.arg(why);
     auto failed = [&](const QString& reason) {
         removeTemporary(partial);
         return reason;
     };
-
-    // Made private and empty first: SQLCipher fills it and keeps its mode.
-    if (!createPrivateFile(partial, &why))
-        return failed(kNotCreated.arg(why));
     try {
         // The live rows are counted on a connection of their own while the
         // export runs: both read the same file, which nothing writes
@@ -287,6 +354,9 @@ void Backups::exportTo(const QString& path)
     // both, and the copy is made without deriving the key once more.
     m_db.exec(QStringLiteral("ATTACH DATABASE ? AS backup"), {QFileInfo(path).absoluteFilePath()});
     try {
+        // A copy that fails is deleted whole: it needs no journal, which
+        // would be one more file made by name in the backup folder.
+        m_db.column(QStringLiteral("PRAGMA backup.journal_mode = OFF"));
         m_db.column(QStringLiteral("SELECT sqlcipher_export('backup')"));
     } catch (const RadaError&) {
         try {
@@ -299,6 +369,156 @@ void Backups::exportTo(const QString& path)
     m_db.exec(QStringLiteral("DETACH DATABASE backup"));
 }
 
+std::optional<QString> Backups::rewrite(const QString& path, const QByteArray& fromKey,
+                                       const std::function<void(Database&)>& edit)
+{
+    const QByteArray key = m_db.password();
+    QString why;
+    QStringList made;
+    const auto cleanUp = [&] {
+        for (const QString& file : made)
+            removeTemporary(file);
+    };
+    const auto another = [&]() {
+        const QString file = createUniquePrivateFile(path + kPartial + QLatin1Char('-'), &why);
+        if (!file.isEmpty())
+            made << file;
+        return file;
+    };
+    QString copy = another();
+    if (copy.isEmpty())
+        return kNotCreated.arg(why);
+    try {
+        QList<int> counts;
+        {
+            Database source(path, fromKey);
+            source.open(Database::Missing::Refuse);
+            counts = rowCounts(source);
+            source.exportTo(copy, key);
+        }
+        if (edit) {
+            // The rows go with secure delete, their pages overwritten, and
+            // the copy exported once more leaves no free page at all.
+            Database edited(copy, key);
+            edited.open(Database::Missing::Refuse);
+            edited.exec(QStringLiteral("PRAGMA secure_delete = ON"));
+            edited.begin();
+            edit(edited);
+            edited.commit();
+            counts = rowCounts(edited);
+            const QString compacted = another();
+            if (compacted.isEmpty()) {
+                cleanUp();
+                return kNotCreated.arg(why);
+            }
+            edited.exportTo(compacted, key);
+            copy = compacted;
+        }
+        if (!verified(copy, key, counts)) {
+            cleanUp();
+            return kNotVerified;
+        }
+    } catch (const RadaError& e) {
+        cleanUp();
+        return e.text();
+    }
+    if (!syncToDisk(copy, &why)) {
+        cleanUp();
+        return kNotSynced.arg(why);
+    }
+    if (!m_fs.replace(copy, path)) {
+        cleanUp();
+        return kNotNamed;
+    }
+    made.removeAll(copy);
+    cleanUp();
+    return std::nullopt;
+}
+
+Backups::Rewritten Backups::reencrypt(const QByteArray& oldKey, const Progress& progress)
+{
+    const QByteArray key = m_db.password();
+    QList<QByteArray> oldKeys = {oldKey};
+    if (oldKey != Database::kPassword)
+        oldKeys << Database::kPassword;
+    oldKeys.removeAll(key);
+    Rewritten out;
+    const QList<Found> all = found();
+    int i = 0;
+    for (const Found& f : all) {
+        const auto from = std::find_if(oldKeys.begin(), oldKeys.end(),
+                                       [&](const QByteArray& k) { return Database::firstPageOpensWith(f.path, k); });
+        if (from == oldKeys.end()) {
+            // Under the new key already (a change cut short and done again),
+            // or under one neither old key is.
+            if (!Database::firstPageOpensWith(f.path, key))
+                out.otherKey << f.path;
+        } else if (!passesCheck(f.path, *from)) {
+            out.damaged << f.path;
+        } else if (rewrite(f.path, *from)) {
+            out.failed << f.path;
+        } else {
+            ++out.done;
+        }
+        if (progress)
+            progress(++i, int(all.size()));
+    }
+    return out;
+}
+
+Backups::Rewritten Backups::eraseCustomers(const std::function<QList<qint64>(Store&)>& whom, const Progress& progress)
+{
+    const QByteArray key = m_db.password();
+    QList<QByteArray> keys = {key};
+    if (key != Database::kPassword)
+        keys << Database::kPassword;
+    const auto erase = [&whom](Database& copy) {
+        const QList<qint64> customers = whom(copy);
+        copy.remove(Schema::musteriler().name, customers);
+        const int column = Schema::musteriKonaklama().indexOf(QStringLiteral("musteriID"));
+        for (qint64 customer : customers)
+            copy.remove(Schema::musteriKonaklama().name, copy.keysWhere(Schema::musteriKonaklama().name, column, customer));
+    };
+    Rewritten out;
+    const QList<Found> all = found();
+    int i = 0;
+    for (const Found& f : all) {
+        const auto from = std::find_if(keys.begin(), keys.end(),
+                                       [&](const QByteArray& k) { return Database::firstPageOpensWith(f.path, k); });
+        bool held = false;
+        if (from != keys.end()) {
+            try {
+                Database copy(f.path, *from);
+                copy.openForReading();
+                held = !whom(copy).isEmpty();
+            } catch (const RadaError&) {
+                held = true; // found damaged below
+            }
+        }
+        if (from == keys.end()) {
+            out.otherKey << f.path;
+        } else if (held) {
+            if (!passesCheck(f.path, *from))
+                out.damaged << f.path;
+            else if (rewrite(f.path, *from, erase))
+                out.failed << f.path;
+            else
+                ++out.done;
+        }
+        if (progress)
+            progress(++i, int(all.size()));
+    }
+    return out;
+}
+
+bool Backups::removeDamaged(const QStringList& paths)
+{
+    bool all = true;
+    for (const QString& path : paths)
+        all = m_fs.remove(path) && all;
+    return all;
+}
+
 void Backups::rotate(const QString& keep)
 {
     const QDateTime oldest = m_clock.now().addDays(-kKeepDays);
@@ -309,9 +529,10 @@ void Backups::rotate(const QString& keep)
     }
 }
 
-std::optional<QString> Backups::buildReplacement(const QString& backup, const QByteArray& key,
+std::optional<QString> Backups::buildReplacement(const QString& backup, const QByteArray& backupKey,
                                                  const QList<int>& backupCounts, const QString& replacement)
 {
+    const QByteArray key = m_db.password();
     QString why;
     // One left by a restore cut short, with its journal, which must not be
     // played into the new copy.
@@ -330,7 +551,7 @@ std::optional<QString> Backups::buildReplacement(const QString& backup, const QB
     try {
         QList<int> expected = backupCounts;
         {
-            Database copy(replacement, key);
+            Database copy(replacement, backupKey);
             copy.open(Database::Missing::Refuse);
             copy.begin();
             for (const TableDef* t : kept) {
@@ -339,6 +560,11 @@ std::optional<QString> Backups::buildReplacement(const QString& backup, const QB
                 expected[Schema::allTables().indexOf(t)] = int(rows.size());
             }
             copy.commit();
+            // A password changed since the backup (because the old one
+            // leaked, perhaps) is not put back by it: the copy takes the
+            // register's key, proved as a password change is.
+            if (backupKey != key)
+                copy.rekey(key);
         }
         if (!verified(replacement, key, expected))
             return kNotVerified;
@@ -354,15 +580,24 @@ std::optional<QString> Backups::restore(const Entry& backup, const QByteArray& b
 {
     const auto failed = [&](const QString& reason) { return kRestoreFailure.arg(native(backup.path), reason); };
     // The backup must open before anything is touched.
+    // Whole, read through and checked: a damaged one is said to be damaged,
+    // not taken for one under another password.
     QList<int> backupCounts;
+    const qint64 size = QFileInfo(backup.path).size();
+    if (size <= 0 || size % Database::pageSize() != 0)
+        return failed(kDamaged);
     try {
         Database copy(backup.path, backupKey);
         copy.openForReading();
+        copy.exec(QStringLiteral("PRAGMA cache_size = -262144"));
+        if (copy.column(QStringLiteral("PRAGMA quick_check")) != QList<QVariant>{QStringLiteral("ok")})
+            return failed(kDamaged);
         backupCounts = rowCounts(copy);
-    } catch (const DatabaseOpenError& e) {
-        return failed(e.wrongKey() ? kWrongKey : e.text());
     } catch (const RadaError& e) {
-        return failed(e.text());
+        if (Database::firstPageOpensWith(backup.path, backupKey))
+            return failed(kDamaged);
+        const auto* open = dynamic_cast<const DatabaseOpenError*>(&e);
+        return failed(open && open->wrongKey() ? kWrongKey : e.text());
     }
     // The chosen backup outlives the rotation of the one made now.
     if (const std::optional<QString> reason = backUp(backup.path))
@@ -374,7 +609,6 @@ std::optional<QString> Backups::restore(const Entry& backup, const QByteArray& b
     if (!reason) {
         m_db.close();
         if (m_fs.replace(replacement, live)) {
-            m_db.setPassword(backupKey);
             m_db.open(Database::Missing::Refuse);
             return std::nullopt;
         }

@@ -105,5 +105,6 @@ void PersonalDataCommands::answerRequest()
                                               Facility::name(*m_tables.ayar), m_destruction.settings().months()};
         },
         m_window);
+    window.eraseFromBackups = eraseFromBackups;
     window.exec();
 }

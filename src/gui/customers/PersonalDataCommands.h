@@ -1,7 +1,10 @@
 #pragma once
 
+#include "core/customers/PersonalDataSearch.h"
+
 #include <QObject>
 #include <functional>
+#include <optional>
 
 struct Platform;
 class CustomerDestruction;
@@ -40,6 +43,9 @@ public:
     // past the period (destroyed since it was taken, or gone past it since)
     // are destroyed at once, without a question; nothing when there are none.
     void destroyAfterRestore();
+
+    // Given to the request window: an erasure reaches the backups too.
+    std::function<std::optional<QString>(const PersonalDataSearch::Query&)> eraseFromBackups;
 
     static const QString kDestroyedText;
     static const QString kDestroyQuestion;

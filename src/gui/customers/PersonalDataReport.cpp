@@ -41,11 +41,36 @@ QHash<QString, QHash<QString, QString>> lookupNames(Store& store)
     return names;
 }
 
+// The customers' last stays, by customer number.
+QHash<qint64, QString> lastStays(Store& store)
+{
+    const TableDef& t = Schema::musteriKonaklama();
+    const int customer = t.indexOf(QStringLiteral("musteriID"));
+    const int day = t.indexOf(QStringLiteral("SonKonaklama"));
+    QHash<qint64, QString> days;
+    for (const StoreRow& row : store.load(t.name))
+        days.insert(row.values.value(customer).toLongLong(), row.values.value(day).toString());
+    return days;
+}
+
+// The caption of a field in the report: the guest form has "Saati :" beside
+// each date, which on paper would leave the two times alike.
+QString reportCaption(const FieldCaptions::Field& f)
+{
+    if (f.column == QLatin1String("GelisSaati") || f.column == QLatin1String("AyrilisSaati"))
+        return FieldCaptions::name(f.column) + QStringLiteral(" :");
+    // A check box's caption has no colon of its own.
+    return f.caption.endsWith(QLatin1Char(':')) ? f.caption : f.caption + QStringLiteral(" :");
+}
+
 } // namespace
+
+const QString PersonalDataReport::kLastStayCaption = QStringLiteral("Son Konaklama Tarihi :");
 
 QStringList PersonalDataReport::lines(Store& store, const PersonalDataSearch::Findings& findings, const Header& header)
 {
     const auto names = lookupNames(store);
+    const QHash<qint64, QString> stays = findings.customers.isEmpty() ? QHash<qint64, QString>() : lastStays(store);
     QStringList out;
     out << kTitle << QString();
     out << QStringLiteral("Tarih : %1").arg(header.moment.toString(Formats::kDateTime));
@@ -70,11 +95,11 @@ QStringList PersonalDataReport::lines(Store& store, const PersonalDataSearch::Fi
                     text += QStringLiteral(" (%1)").arg(name);
                 if (text.isEmpty())
                     continue;
-                // A check box's caption has no colon of its own.
-                const QString caption =
-                    f.caption.endsWith(QLatin1Char(':')) ? f.caption : f.caption + QStringLiteral(" :");
-                out << QStringLiteral("    %1 %2").arg(caption, text);
+                out << QStringLiteral("    %1 %2").arg(reportCaption(f), text);
             }
+            // The day of the last stay is held about the person as well.
+            if (!guest && !stays.value(r.key).isEmpty())
+                out << QStringLiteral("    %1 %2").arg(kLastStayCaption, stays.value(r.key));
         }
     };
     section(QStringLiteral("Müşteri kayıtları"), findings.customers, false);

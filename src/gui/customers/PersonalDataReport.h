@@ -30,6 +30,7 @@ public:
     // The font that carries the Turkish letters.
     static const QString kFontFamily;
     static const QString kTitle;
+    static const QString kLastStayCaption;
 
     // Column and caption of each field shown, in the windows' order; for
     // the customer records or the guest rows.

@@ -99,6 +99,7 @@ void PersonalDataRequestWindow::search()
                   : KeyBox->currentIndex() == 1 ? By::DocumentNumber
                                                 : By::Name;
     const PersonalDataSearch::Query query{by, ValueEdit->text(), by == By::Name ? SurnameEdit->text() : QString()};
+    m_query = query;
     try {
         m_findings = PersonalDataSearch::find(m_store, query);
     } catch (const RadaError& e) {
@@ -144,7 +145,12 @@ void PersonalDataRequestWindow::eraseCustomers()
         keys << r.key;
     try {
         const CustomerDestruction::Outcome outcome = m_destruction.eraseOnRequest(keys);
-        m_platform.dialogs.inform(QStringLiteral("%1 müşteri kaydı silindi.").arg(outcome.destroyed));
+        QString done = QStringLiteral("%1 müşteri kaydı silindi.").arg(outcome.destroyed);
+        if (eraseFromBackups) {
+            if (const std::optional<QString> backups = eraseFromBackups(m_query))
+                done += QLatin1Char('\r') + *backups;
+        }
+        m_platform.dialogs.inform(done);
     } catch (const RadaError& e) {
         m_platform.dialogs.reportError(e.text());
     }

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <optional>
 
 struct Platform;
 class CustomerDestruction;
@@ -42,6 +43,10 @@ public:
     QPushButton* EraseButton;
     QLabel* GuestNote;
 
+    // After an erasure: the same person's records erased from the backups
+    // too; what the clerk is told of them, or nothing.
+    std::function<std::optional<QString>(const PersonalDataSearch::Query&)> eraseFromBackups;
+
     static const QString kGuestNote;
     static const QString kNothingFound;
 
@@ -56,4 +61,5 @@ private:
     CustomerDestruction& m_destruction;
     std::function<PersonalDataReport::Header()> m_header;
     PersonalDataSearch::Findings m_findings;
+    PersonalDataSearch::Query m_query;
 };

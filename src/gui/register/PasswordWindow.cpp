@@ -79,11 +79,14 @@ void PasswordWindow::confirm()
         accept();
         return;
     }
+    const QByteArray oldKey = m_db.password();
     if (const auto failed = RegisterPassword::change(m_db, NewPassword->text())) {
         m_dialogs.message(RegisterPassword::kWindowTitle, *failed, Dialogs::Icon::Error, Dialogs::Ok, Dialogs::Ok);
         return;
     }
     m_dialogs.inform(removing ? RegisterPassword::kRemoved : RegisterPassword::kChanged);
+    if (afterChange)
+        afterChange(oldKey);
     accept();
 }
 

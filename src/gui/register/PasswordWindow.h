@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 
 class Database;
 class Dialogs;
@@ -18,6 +19,9 @@ public:
     // Checks the boxes, asks before a first password, re-encrypts the
     // register and closes; a refusal keeps the window open at its box.
     void confirm();
+    // After the register opens with the new key only and the clerk was told:
+    // what else was under the old key (the backups) follows, given that key.
+    std::function<void(const QByteArray& oldKey)> afterChange;
 
     QLineEdit* CurrentPassword;
     QLineEdit* NewPassword;

@@ -479,7 +479,37 @@ void MainWindow::showHistory()
 void MainWindow::changePassword()
 {
     PasswordWindow window(*m_database, m_platform.dialogs, this);
+    if (m_backups)
+        window.afterChange = [this](const QByteArray& oldKey) { reencryptBackups(oldKey); };
     window.exec();
+}
+
+void MainWindow::reencryptBackups(const QByteArray& oldKey)
+{
+    Backups::Rewritten outcome;
+    {
+        const std::unique_ptr<Dialogs::Work> work =
+            m_platform.dialogs.beginWork({QStringLiteral("Yedekler yeni parolayla şifreleniyor..."), false});
+        outcome = m_backups->reencrypt(oldKey, [&work](int done, int total) { work->setProgress(done, total); });
+    }
+    const auto named = [](const QString& heading, const QStringList& paths) {
+        QStringList lines = {heading};
+        for (const QString& path : paths)
+            lines << QDir::toNativeSeparators(path);
+        return lines.join(QLatin1Char('\r'));
+    };
+    QStringList said;
+    if (!outcome.failed.isEmpty())
+        said << named(Backups::kNotReencrypted, outcome.failed);
+    if (!outcome.otherKey.isEmpty())
+        said << named(Backups::kUnderAnotherKey, outcome.otherKey);
+    if (!outcome.damaged.isEmpty())
+        said << named(Backups::kDamagedDeleted, outcome.damaged);
+    if (!said.isEmpty())
+        m_platform.dialogs.reportError(said.join(QLatin1Char('\r')));
+    // A damaged backup goes only once the clerk has been told.
+    if (!m_backups->removeDamaged(outcome.damaged))
+        m_platform.dialogs.reportError(Backups::kDamagedNotDeleted);
 }
 
 void MainWindow::setBackups(Backups* backups)
@@ -515,8 +545,10 @@ void MainWindow::chooseBackupFolder()
         m_platform.dialogs.reportError(*failure);
         return;
     }
-    m_platform.dialogs.inform(
-        QStringLiteral("Yedekler bundan sonra bu klasöre alınacak:\r%1").arg(QDir::toNativeSeparators(folder)));
+    QString done = QStringLiteral("Yedekler bundan sonra bu klasöre alınacak:\r%1").arg(QDir::toNativeSeparators(folder));
+    if (m_backups->folderIsShared())
+        done += QLatin1Char('\r') + Backups::kSharedFolder;
+    m_platform.dialogs.inform(done);
 }
 
 void MainWindow::restoreBackup()
@@ -534,6 +566,11 @@ void MainWindow::restoreBackup()
     const std::optional<Backups::Entry> backup = window.chosen();
     if (!backup)
         return;
+    if (backup->damaged) {
+        m_platform.dialogs.reportError(
+            Backups::kRestoreFailure.arg(QDir::toNativeSeparators(backup->path), Backups::kDamaged));
+        return;
+    }
     QByteArray key = m_database->password();
     // A backup made before the register had a password opens with the
     // built-in key, which nobody could type.
@@ -569,8 +606,9 @@ void MainWindow::restoreBackup()
         return;
     }
     QString done = QStringLiteral("Yedek geri yüklendi.");
-    if (withoutPassword)
-        done += QStringLiteral("\rBu yedek kayıt parolası konulmadan önce alınmıştı: kayıt dosyasının artık parolası yok.");
+    if (key != m_database->password())
+        done += QLatin1Char('\r') + (m_database->hasOwnPassword() ? Backups::kRekeyedWithPassword
+                                                                   : Backups::kRekeyedWithoutPassword);
     m_platform.dialogs.inform(done);
     // A backup may bring back customers destroyed since it was taken.
     if (m_personalData)

@@ -171,6 +171,9 @@ private:
     GuestSearchWindow* m_search = nullptr;
     CustomerWindow* m_customers = nullptr;
     Backups* m_backups = nullptr;
+    // After a password change: every backup under the new key, with its
+    // progress shown; what could not be is told.
+    void reencryptBackups(const QByteArray& oldKey);
     PersonalDataCommands* m_personalData = nullptr;
     FacilitySetupWindow* m_firstRun = nullptr;
     HistoryWindow* m_history = nullptr;

@@ -2,6 +2,7 @@
 
 #include "core/customers/CustomerDestruction.h"
 #include "core/customers/LastStayRecorder.h"
+#include "core/customers/PersonalDataSearch.h"
 #include "core/register/Dataset.h"
 #include "core/register/PgStore.h"
 #include "core/register/RegisterPassword.h"
@@ -65,6 +66,37 @@ void startBackups(Program& program)
             adapters->dialogs.message(kAppTitle, *failure, Dialogs::Icon::Warning, Dialogs::Ok, Dialogs::Ok);
     });
     program.backupTimer->start();
+}
+
+// An erasure at a person's request reaches every backup; what the clerk
+// is told of them, or nothing when none held the records.
+std::optional<QString> eraseFromBackups(Backups& backups, Dialogs& dialogs, const PersonalDataSearch::Query& query)
+{
+    Backups::Rewritten outcome;
+    {
+        const std::unique_ptr<Dialogs::Work> work =
+            dialogs.beginWork({QStringLiteral("Kayıtlar yedeklerden siliniyor..."), false});
+        outcome = backups.eraseCustomers(
+            [&query](Store& store) {
+                QList<qint64> keys;
+                for (const PersonalDataSearch::Record& r : PersonalDataSearch::find(store, query).customers)
+                    keys << r.key;
+                return keys;
+            },
+            [&work](int done, int total) { work->setProgress(done, total); });
+    }
+    QStringList said;
+    if (outcome.done > 0)
+        said << Backups::kErasedFromBackups.arg(outcome.done);
+    const QStringList left = outcome.failed + outcome.damaged + outcome.otherKey;
+    if (!left.isEmpty()) {
+        said << Backups::kNotErasedFromBackups;
+        for (const QString& path : left)
+            said << QDir::toNativeSeparators(path);
+    }
+    if (said.isEmpty())
+        return std::nullopt;
+    return said.join(QLatin1Char('\r'));
 }
 
 } // namespace
@@ -219,6 +251,10 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
             return tables->musteriler->settle() && (!tables->kisi->isEditing() || tables->kisi->settle());
         },
         mainWindow);
+    // The backups are there once the start is through (none on a server).
+    program->personalData->eraseFromBackups = [prog, &dialogs = platform.dialogs](const PersonalDataSearch::Query& query) {
+        return prog->backups ? eraseFromBackups(*prog->backups, dialogs, query) : std::optional<QString>();
+    };
     program->mainWindow->setPersonalData(program->personalData.get());
     program->personalData->destroyIfDue();
     program->destructionTimer = std::make_unique<QTimer>();

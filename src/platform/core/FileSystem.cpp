@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QTemporaryFile>
 
 #ifdef Q_OS_WIN
@@ -100,30 +101,74 @@ bool makePrivateFolder(const QString& path, QString* reason)
 #endif
 }
 
-bool createPrivateFile(const QString& path, QString* reason)
+namespace {
+
+// The file made afresh, exclusively; errno's EEXIST (or Windows' own) when
+// the name is taken.
+bool createExclusively(const QString& path, QString* reason, bool* taken)
 {
+    *taken = false;
 #ifdef Q_OS_WIN
+    // A new file only: CREATE_NEW, which an existing file or link refuses.
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return true;
+    *taken = QFileInfo::exists(path) || QFileInfo(path).isSymLink();
     if (reason)
         *reason = file.errorString();
     return false;
 #else
+    // O_EXCL refuses any name already there, a link to nowhere included;
+    // O_NOFOLLOW says so for a link even where O_EXCL would not be honoured.
     const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
+        const int err = errno;
+        *taken = err == EEXIST || err == ELOOP;
         if (reason)
-            *reason = QString::fromLocal8Bit(std::strerror(errno));
+            *reason = QString::fromLocal8Bit(std::strerror(err));
         return false;
     }
-    // An existing file keeps its mode through open(): narrow it. A file
-    // system without modes refuses, which is no failure.
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && (st.st_mode & 0077) != 0)
-        (void)::fchmod(fd, st.st_mode & 0700);
     ::close(fd);
     return true;
+#endif
+}
+
+} // namespace
+
+bool createPrivateFile(const QString& path, QString* reason)
+{
+    bool taken = false;
+    return createExclusively(path, reason, &taken);
+}
+
+QString createUniquePrivateFile(const QString& prefix, QString* reason)
+{
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        QString path = prefix;
+        for (int i = 0; i < 12; ++i)
+            path += QLatin1Char(kLetters[QRandomGenerator::system()->bounded(int(sizeof kLetters) - 1)]);
+        bool taken = false;
+        if (createExclusively(path, reason, &taken))
+            return path;
+        if (!taken)
+            return QString();
+    }
+    return QString();
+}
+
+bool othersMayWriteIn(const QString& folder)
+{
+#ifdef Q_OS_WIN
+    // Folders inherit permissions no mode tells of.
+    Q_UNUSED(folder);
+    return false;
+#else
+    struct stat st {};
+    if (::stat(QFile::encodeName(folder).constData(), &st) != 0)
+        return false;
+    return (st.st_mode & (S_IWGRP | S_IWOTH)) != 0;
 #endif
 }
 

@@ -13,11 +13,22 @@ QString resolvedFilePath(const QString& path);
 bool makePrivateFolder(const QString& path, QString* reason);
 
 // Makes an empty file that only its owner may read and write (mode 0600, or
-// stricter where the umask says so), replacing what is at path; a database
-// made into it keeps that mode, and so does its journal. Where the file
+// stricter where the umask says so); a database made into it keeps that
+// mode, and so does its journal. The file is made only where nothing is: a
+// file of that name (another user's, in a shared folder) or a link (to
+// anything, or to nowhere) is refused and never opened. Where the file
 // system has no modes the file is made all the same. False, with the
 // system's reason, when it cannot be made.
 bool createPrivateFile(const QString& path, QString* reason);
+
+// Makes such a file at prefix followed by a random part, tried again with
+// another part a few times where the name is taken, so that nobody can have
+// the name ready for it. The path made, or an empty text with the reason.
+QString createUniquePrivateFile(const QString& prefix, QString* reason);
+
+// True when users other than the folder's owner may make files in it (its
+// group or everybody may write there), as far as the file system tells.
+bool othersMayWriteIn(const QString& folder);
 
 // Puts a file's bytes on the disk, not only in the system's cache. False,
 // with the reason, when it cannot.
