@@ -3,6 +3,7 @@
 #include "core/register/Store.h"
 
 #include <libpq-fe.h>
+#include <algorithm>
 #include <vector>
 
 PgConnection::Result::Result(pg_result* result) : m_result(result, PQclear)
@@ -177,4 +178,17 @@ QString PgConnection::option(const QString& keyword) const
     }
     PQconninfoFree(options);
     return value;
+}
+
+int PgConnection::callTimeoutMs() const
+{
+    // connect_timeout as libpq reads it: whole seconds, and 0 for none.
+    PQconninfoOption* options = PQconninfoParse(m_connectionString.toUtf8().constData(), nullptr);
+    int ms = kCallTimeoutMs;
+    for (PQconninfoOption* o = options; o && o->keyword; ++o) {
+        if (o->val && qstrcmp(o->keyword, "connect_timeout") == 0)
+            ms = std::max(ms, QByteArray(o->val).trimmed().toInt() * 1000);
+    }
+    PQconninfoFree(options);
+    return ms;
 }

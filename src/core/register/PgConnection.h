@@ -80,6 +80,10 @@ public:
     // closed.
     QList<Notification> takeNotifications(bool readInput);
 
+    // Milliseconds a call may wait for the server: kCallTimeoutMs, or the
+    // connection string's connect_timeout where it is longer.
+    int callTimeoutMs() const;
+
     // The value the connection uses for a connection option ("dbname",
     // "connect_timeout" ...); empty when unset or not connected.
     QString option(const QString& keyword) const;

@@ -2,9 +2,11 @@
 
 #include "core/register/Schema.h"
 
+#include <QDeadlineTimer>
 #include <QScopeGuard>
 #include <QSet>
 #include <QSocketNotifier>
+#include <QThread>
 #include <QTimer>
 #include <QVarLengthArray>
 #include <algorithm>
@@ -80,6 +82,22 @@ QString arrayText(const std::vector<qint64>& numbers)
 }
 
 } // namespace
+
+template <typename Write>
+auto PgStore::inTransaction(Write write)
+{
+    if (m_txDepth > 0)
+        return write();
+    begin();
+    try {
+        auto result = write();
+        commit();
+        return result;
+    } catch (...) {
+        rollback();
+        throw;
+    }
+}
 
 PgStore::PgStore(const QString& connectionString) : m_conn(connectionString)
 {
@@ -429,11 +447,12 @@ qint64 PgStore::insert(const QString& table, const QList<QVariant>& values)
     QStringList marks;
     for (qsizetype i = 1; i <= bound.size(); ++i)
         marks << QLatin1Char('$') + QString::number(i);
-    const PgConnection::Result r =
-        exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING %4, %5")
-                 .arg(quoted(t.name), Schema::columnList(t, false), marks.join(QStringLiteral(", ")),
-                      quoted(keyColumn(t)), quoted(kVersionColumn)),
-             bound);
+    const PgConnection::Result r = inTransaction([&] {
+        return exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING %4, %5")
+                        .arg(quoted(t.name), Schema::columnList(t, false), marks.join(QStringLiteral(", ")),
+                             quoted(keyColumn(t)), quoted(kVersionColumn)),
+                    bound);
+    });
     const qint64 key = r.integer(0, 0);
     m_versions[t.name].insert(key, r.integer(0, 1));
     return key;
@@ -473,15 +492,18 @@ qint64 PgStore::updateAt(const QString& table, VersionedKey row, const QList<QVa
     sets << QStringLiteral("%1 = %1 + 1").arg(quoted(kVersionColumn));
     QList<QVariant> bound = Schema::withoutAuto(t, values);
     bound << row.key << row.version;
-    const PgConnection::Result r =
-        exec(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = $%4 AND %5 = $%6 RETURNING %5")
-                 .arg(quoted(t.name), sets.join(QStringLiteral(", ")), quoted(keyColumn(t)))
-                 .arg(mark + 1)
-                 .arg(quoted(kVersionColumn))
-                 .arg(mark + 2),
-             bound);
-    if (r.rows() != 1)
-        conflict(t, row.key);
+    const PgConnection::Result r = inTransaction([&] {
+        PgConnection::Result updated =
+            exec(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = $%4 AND %5 = $%6 RETURNING %5")
+                     .arg(quoted(t.name), sets.join(QStringLiteral(", ")), quoted(keyColumn(t)))
+                     .arg(mark + 1)
+                     .arg(quoted(kVersionColumn))
+                     .arg(mark + 2),
+                 bound);
+        if (updated.rows() != 1)
+            conflict(t, row.key);
+        return updated;
+    });
     const qint64 version = r.integer(0, 0);
     m_versions[t.name].insert(row.key, version);
     return version;
@@ -539,7 +561,7 @@ QList<qint64> PgStore::removeUnchanged(const QString& table, const QList<Version
         keys.push_back(r.key);
         versions.push_back(r.version);
     }
-    return deleteAtVersions(Schema::table(table), keys, versions);
+    return inTransaction([&] { return deleteAtVersions(Schema::table(table), keys, versions); });
 }
 
 bool PgStore::tryExclusive(const QString& task)
@@ -583,9 +605,53 @@ void PgStore::commit()
 {
     if (m_txDepth <= 0)
         return;
-    if (m_txDepth == 1)
+    if (m_txDepth > 1) {
+        --m_txDepth;
+        return;
+    }
+    // The transaction's number and server process, for the case where the
+    // commit reaches the server and its answer is lost on the way back.
+    const qint64 txid = exec(QStringLiteral("SELECT txid_current()")).integer(0, 0);
+    const int serverPid = m_conn.backendPid();
+    try {
         exec(QStringLiteral("COMMIT"));
-    --m_txDepth;
+    } catch (const StoreUnreachable& lost) {
+        m_txDepth = 0;
+        settleLostCommit(txid, serverPid, lost);
+        return;
+    }
+    m_txDepth = 0;
+}
+
+void PgStore::settleLostCommit(qint64 txid, int serverPid, const StoreUnreachable& lost)
+{
+    // A new connection asks how the old transaction ended. One still in
+    // progress belongs to a server process that has not yet noticed its
+    // client is gone: that process is ended, and the question asked again.
+    const QDeadlineTimer deadline(m_conn.callTimeoutMs());
+    for (;;) {
+        QString status;
+        try {
+            m_conn.open();
+            const PgConnection::Result r = m_conn.exec(QStringLiteral("SELECT txid_status($1)"), {txid});
+            status = r.isNull(0, 0) ? QStringLiteral("unknown") : r.text(0, 0);
+            if (status == QLatin1String("in progress"))
+                m_conn.exec(QStringLiteral("SELECT pg_terminate_backend($1)"), {serverPid});
+        } catch (const StoreUnreachable&) {
+            // Not reachable yet: asked again until the deadline.
+        } catch (const StoreError&) {
+            status = QStringLiteral("unknown");
+        }
+        if (status == QLatin1String("committed")) {
+            afterStatement();
+            return;
+        }
+        if (status == QLatin1String("aborted"))
+            throw lost;
+        if (status == QLatin1String("unknown") || deadline.hasExpired())
+            throw StoreOutcomeUnknown(lost.text());
+        QThread::msleep(50);
+    }
 }
 
 void PgStore::rollback()

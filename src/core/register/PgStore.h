@@ -98,6 +98,15 @@ private:
     QList<qint64> deleteAtVersions(const TableDef& table, const std::vector<qint64>& keys,
                                    const std::vector<qint64>& versions);
     void createChangeTriggers(const TableDef& table);
+    // A write outside any transaction goes in one of its own, so that a
+    // lost answer to its commit can be settled.
+    template <typename Write>
+    auto inTransaction(Write write);
+    // The answer to COMMIT was lost with the connection: connects again and
+    // asks the server whether that transaction went through. Returns when
+    // it did; throws StoreUnreachable when it did not, StoreOutcomeUnknown
+    // when the server could not tell in time.
+    void settleLostCommit(qint64 txid, int serverPid, const StoreUnreachable& lost);
     // After a statement: listens again on a new connection, and hands the
     // notifications read with the statement to the event loop.
     void afterStatement();
