@@ -2,10 +2,13 @@
 #include "support/TcpRelay.h"
 #include "support/TestSupport.h"
 
+#include "doubles/ScriptedDialogs.h"
+
 #include "core/register/Database.h"
 #include "core/register/PgStore.h"
 #include "core/register/Schema.h"
 
+#include <QProcess>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
@@ -301,6 +304,43 @@ TEST(PgStore, AWriteWhoseCommitsOutcomeCannotBeLearntSaysSo)
     relay.setMode(TcpRelay::Mode::CutAnswerAfterCommit);
     relay.setRefusing(true);
     EXPECT_THROW(insertGuest(here, QStringLiteral("Cem")), StoreOutcomeUnknown);
+}
+
+// A server that stops answering: the call gives up at its deadline, shows
+// meanwhile that the program waits, and the next save goes through.
+TEST(PgStore, ACallOnAServerThatStoppedAnsweringEndsAtItsDeadline)
+{
+    const QString kisi = Schema::kisi().name;
+    for (const bool stopProcess : {false, true}) {
+        SCOPED_TRACE(stopProcess ? "the server process stopped" : "a relay that passes nothing");
+        const QString server = PgTestServer::instance().freshDatabase();
+        TcpRelay relay(server);
+        ScriptedDialogs dialogs;
+        PgStore here(relay.connectionString());
+        here.setDialogs(&dialogs);
+        here.open();
+        const qint64 guest = insertGuest(here, QStringLiteral("Ayşe"));
+        QList<QVariant> row = guestRow(here, guest);
+        setColumn(row, "Isi", QStringLiteral("Mimar"));
+        dialogs.works.clear();
+        const QString serverPid = QString::number(here.connection().backendPid());
+        if (stopProcess)
+            ASSERT_EQ(QProcess::execute(QStringLiteral("kill"), {QStringLiteral("-STOP"), serverPid}), 0);
+        else
+            relay.setMode(TcpRelay::Mode::Swallow);
+
+        EXPECT_THROW(here.update(kisi, guest, row), StoreUnreachable);
+        ASSERT_FALSE(dialogs.works.isEmpty());
+        EXPECT_EQ(dialogs.works.first().text, PgConnection::kWaitText);
+
+        if (stopProcess)
+            QProcess::execute(QStringLiteral("kill"), {QStringLiteral("-CONT"), serverPid});
+        relay.setMode(TcpRelay::Mode::Pass);
+        EXPECT_NO_THROW(here.update(kisi, guest, row));
+        PgStore there(server);
+        there.open();
+        EXPECT_EQ(guestRow(there, guest), row);
+    }
 }
 
 TEST(PgStore, TwoDesksStartingOnAnEmptyDatabaseMakeTheTablesOnce)

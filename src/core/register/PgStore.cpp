@@ -1,6 +1,7 @@
 #include "core/register/PgStore.h"
 
 #include "core/register/Schema.h"
+#include "platform/core/Dialogs.h"
 
 #include <QDeadlineTimer>
 #include <QScopeGuard>
@@ -133,6 +134,12 @@ void PgStore::open()
     }
 }
 
+void PgStore::setDialogs(Dialogs* dialogs)
+{
+    m_dialogs = dialogs;
+    m_conn.setDialogs(dialogs);
+}
+
 void PgStore::close()
 {
     m_conn.close();
@@ -148,6 +155,14 @@ PgConnection::Result PgStore::exec(const QString& sql, const QList<QVariant>& va
         m_conn.open();
         afterStatement();
     }
+    // The other desks' notifications are read by the call itself while it
+    // waits, never by the socket's notifier in the middle of it.
+    if (m_notifier)
+        m_notifier->setEnabled(false);
+    const auto listenAgain = qScopeGuard([this] {
+        if (m_notifier && m_conn.isOpen())
+            m_notifier->setEnabled(true);
+    });
     try {
         PgConnection::Result r = m_conn.exec(sql, values);
         afterStatement();
@@ -199,6 +214,15 @@ void PgStore::afterStatement()
 
 void PgStore::deliverChanges(bool readInput)
 {
+    if (m_conn.waiting()) {
+        // A call is waiting on the server and handling events meanwhile:
+        // the changes are handed on once it is over.
+        if (!m_deliveryDue) {
+            m_deliveryDue = true;
+            QTimer::singleShot(20, m_context.get(), [this] { deliverChanges(false); });
+        }
+        return;
+    }
     m_deliveryDue = false;
     if (readInput) {
         m_pending << m_conn.takeNotifications(true);
@@ -629,6 +653,9 @@ void PgStore::settleLostCommit(qint64 txid, int serverPid, const StoreUnreachabl
     // progress belongs to a server process that has not yet noticed its
     // client is gone: that process is ended, and the question asked again.
     const QDeadlineTimer deadline(m_conn.callTimeoutMs());
+    std::unique_ptr<Dialogs::Work> work;
+    if (m_dialogs)
+        work = m_dialogs->beginWork({PgConnection::kWaitText, false, 2000});
     for (;;) {
         QString status;
         try {
@@ -651,6 +678,8 @@ void PgStore::settleLostCommit(qint64 txid, int serverPid, const StoreUnreachabl
         if (status == QLatin1String("unknown") || deadline.hasExpired())
             throw StoreOutcomeUnknown(lost.text());
         QThread::msleep(50);
+        if (work)
+            work->keepGoing();
     }
 }
 

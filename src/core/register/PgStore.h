@@ -7,6 +7,7 @@
 #include <QString>
 #include <memory>
 
+class Dialogs;
 class QObject;
 class QSocketNotifier;
 
@@ -39,6 +40,8 @@ public:
     void open();
     void close();
     bool isOpen() const override;
+    // Where a call that waits on the server shows that the program is working.
+    void setDialogs(Dialogs* dialogs);
     // True when the last open made the tables.
     bool createdNew() const { return m_createdNew; }
 
@@ -113,6 +116,7 @@ private:
     void deliverChanges(bool readInput);
 
     PgConnection m_conn;
+    Dialogs* m_dialogs = nullptr;
     int m_txDepth = 0;
     bool m_createdNew = false;
     // Per table, the row version last handed out for each key.
