@@ -16,6 +16,8 @@
 const QString PgStore::kVersionColumn = QStringLiteral("SatirSurumu");
 const QString PgStore::kRowNumberColumn = QStringLiteral("SatirNo");
 const QString PgStore::kChangeChannel = QStringLiteral("radadir");
+const QString PgStore::kLockLostText =
+    QStringLiteral("işin kilidini tutan sunucu bağlantısı koptu, iş durduruldu");
 
 namespace {
 
@@ -142,6 +144,7 @@ void PgStore::setDialogs(Dialogs* dialogs)
 
 void PgStore::close()
 {
+    m_exclusive.clear();
     m_conn.close();
     m_txDepth = 0;
     m_versions.clear();
@@ -151,6 +154,8 @@ PgConnection::Result PgStore::exec(const QString& sql, const QList<QVariant>& va
 {
     // Outside a transaction a connection that broke off is made anew; inside
     // one the transaction is lost with it and the statement must fail.
+    if (!m_exclusive.isEmpty() && (!m_conn.isOpen() || m_conn.generation() != m_exclusiveConnection))
+        throw StoreUnreachable(kLockLostText);
     if (m_txDepth == 0) {
         m_conn.open();
         afterStatement();
@@ -590,14 +595,25 @@ QList<qint64> PgStore::removeUnchanged(const QString& table, const QList<Version
 
 bool PgStore::tryExclusive(const QString& task)
 {
-    return exec(QStringLiteral("SELECT pg_try_advisory_lock($1)"), {lockNumber(task)}).text(0, 0) ==
-           QLatin1String("t");
+    const bool taken = exec(QStringLiteral("SELECT pg_try_advisory_lock($1)"), {lockNumber(task)}).text(0, 0) ==
+                       QLatin1String("t");
+    if (taken) {
+        if (m_exclusive.isEmpty())
+            m_exclusiveConnection = m_conn.generation();
+        ++m_exclusive[task];
+    }
+    return taken;
 }
 
 void PgStore::endExclusive(const QString& task)
 {
+    const auto held = m_exclusive.find(task);
+    if (held == m_exclusive.end())
+        return;
+    if (--*held == 0)
+        m_exclusive.erase(held);
     // A connection that broke off took the lock with it.
-    if (!m_conn.isOpen())
+    if (!m_conn.isOpen() || m_conn.generation() != m_exclusiveConnection)
         return;
     try {
         m_conn.exec(QStringLiteral("SELECT pg_advisory_unlock($1)"), {lockNumber(task)});

@@ -75,8 +75,12 @@ public:
     void watchChanges(ChangeHandler handler) override;
     // A server-wide lock held by this connection; it ends with the
     // connection if the desk goes away.
+    // While a lock is held a broken connection is not made anew: every
+    // call fails until the last lock has ended, so that the task never goes
+    // on without its lock.
     bool tryExclusive(const QString& task) override;
     void endExclusive(const QString& task) override;
+    static const QString kLockLostText;
 
     // The channel the changes are sent on.
     static const QString kChangeChannel;
@@ -121,6 +125,11 @@ private:
     bool m_createdNew = false;
     // Per table, the row version last handed out for each key.
     QHash<QString, QHash<qint64, qint64>> m_versions;
+
+    // The locks held, each with the number of times it was taken, and the
+    // connection they were taken on.
+    QHash<QString, int> m_exclusive;
+    quint64 m_exclusiveConnection = 0;
 
     ChangeHandler m_onChange;
     quint64 m_listening = 0; // the connection listened on
