@@ -1,10 +1,14 @@
 #include "support/PgTestServer.h"
+#include "support/TcpRelay.h"
 #include "support/TestSupport.h"
+
+#include "doubles/ScriptedDialogs.h"
 
 #include "core/register/Database.h"
 #include "core/register/PgStore.h"
 #include "core/register/Schema.h"
 
+#include <QProcess>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
@@ -233,6 +237,110 @@ TEST(PgStore, ASaveOnABrokenConnectionFailsAndTheNextSaveConnectsAgain)
     EXPECT_EQ(guestRow(there, ayse).value(Schema::kisi().indexOf(QStringLiteral("Isi"))), QVariant());
     EXPECT_NO_THROW(here.update(Schema::kisi().name, ayse, row));
     EXPECT_EQ(guestRow(there, ayse), row);
+}
+
+// The connection breaks after the commit has reached the server and before
+// its answer is back: the desk finds out that it went through, and the save
+// is done once.
+TEST(PgStore, AWriteWhoseCommitsAnswerWasLostIsStoredOnceAndReportedDone)
+{
+    const QString kisi = Schema::kisi().name;
+    const QString musteriler = Schema::musteriler().name;
+    struct Case
+    {
+        const char* name;
+        std::function<void(PgStore&, qint64 guest)> write;
+        std::function<void(PgStore&)> check;
+    };
+    const Case cases[] = {
+        {"a new guest", [](PgStore& s, qint64) { insertGuest(s, QStringLiteral("Cem")); },
+         [&](PgStore& s) { EXPECT_EQ(s.count(kisi), 2); }},
+        {"a change",
+         [&](PgStore& s, qint64 guest) {
+             QList<QVariant> row = guestRow(s, guest);
+             setColumn(row, "Isi", QStringLiteral("Mimar"));
+             s.update(kisi, guest, row);
+             // The row's new version is known: the next change goes through.
+             setColumn(row, "VerilenOdaNo", QStringLiteral("101"));
+             s.update(kisi, guest, row);
+         },
+         [&](PgStore& s) {
+             const QList<QVariant> row = s.load(kisi).first().values;
+             EXPECT_EQ(row[Schema::kisi().indexOf(QStringLiteral("Isi"))], QStringLiteral("Mimar"));
+             EXPECT_EQ(row[Schema::kisi().indexOf(QStringLiteral("VerilenOdaNo"))], QStringLiteral("101"));
+         }},
+        {"a new customer",
+         [&](PgStore& s, qint64) {
+             QList<QVariant> row(Schema::musteriler().columns.size());
+             row[Schema::musteriler().indexOf(QStringLiteral("musteriKodu"))] = QStringLiteral("M1");
+             s.insert(musteriler, row);
+         },
+         [&](PgStore& s) { EXPECT_EQ(s.count(musteriler), 1); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString server = PgTestServer::instance().freshDatabase();
+        TcpRelay relay(server);
+        PgStore here(relay.connectionString());
+        here.open();
+        const qint64 guest = insertGuest(here, QStringLiteral("Ayşe"));
+        here.load(kisi);
+        relay.setMode(TcpRelay::Mode::CutAnswerAfterCommit);
+        EXPECT_NO_THROW(c.write(here, guest));
+        EXPECT_EQ(relay.cuts(), 1);
+        PgStore there(server);
+        there.open();
+        c.check(there);
+    }
+}
+
+// When the server cannot be asked, the desk says it does not know.
+TEST(PgStore, AWriteWhoseCommitsOutcomeCannotBeLearntSaysSo)
+{
+    const QString server = PgTestServer::instance().freshDatabase();
+    TcpRelay relay(server);
+    PgStore here(relay.connectionString() + QStringLiteral(" connect_timeout=1"));
+    here.open();
+    relay.setMode(TcpRelay::Mode::CutAnswerAfterCommit);
+    relay.setRefusing(true);
+    EXPECT_THROW(insertGuest(here, QStringLiteral("Cem")), StoreOutcomeUnknown);
+}
+
+// A server that stops answering: the call gives up at its deadline, shows
+// meanwhile that the program waits, and the next save goes through.
+TEST(PgStore, ACallOnAServerThatStoppedAnsweringEndsAtItsDeadline)
+{
+    const QString kisi = Schema::kisi().name;
+    for (const bool stopProcess : {false, true}) {
+        SCOPED_TRACE(stopProcess ? "the server process stopped" : "a relay that passes nothing");
+        const QString server = PgTestServer::instance().freshDatabase();
+        TcpRelay relay(server);
+        ScriptedDialogs dialogs;
+        PgStore here(relay.connectionString());
+        here.setDialogs(&dialogs);
+        here.open();
+        const qint64 guest = insertGuest(here, QStringLiteral("Ayşe"));
+        QList<QVariant> row = guestRow(here, guest);
+        setColumn(row, "Isi", QStringLiteral("Mimar"));
+        dialogs.works.clear();
+        const QString serverPid = QString::number(here.connection().backendPid());
+        if (stopProcess)
+            ASSERT_EQ(QProcess::execute(QStringLiteral("kill"), {QStringLiteral("-STOP"), serverPid}), 0);
+        else
+            relay.setMode(TcpRelay::Mode::Swallow);
+
+        EXPECT_THROW(here.update(kisi, guest, row), StoreUnreachable);
+        ASSERT_FALSE(dialogs.works.isEmpty());
+        EXPECT_EQ(dialogs.works.first().text, PgConnection::kWaitText);
+
+        if (stopProcess)
+            QProcess::execute(QStringLiteral("kill"), {QStringLiteral("-CONT"), serverPid});
+        relay.setMode(TcpRelay::Mode::Pass);
+        EXPECT_NO_THROW(here.update(kisi, guest, row));
+        PgStore there(server);
+        there.open();
+        EXPECT_EQ(guestRow(there, guest), row);
+    }
 }
 
 TEST(PgStore, TwoDesksStartingOnAnEmptyDatabaseMakeTheTablesOnce)

@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -270,6 +271,48 @@ TEST_F(TwoDesks, TheRunDeletesOnlyTheRowsAsItWroteThemAndRunsAtOneDeskAtATime)
 
     b->fake.dialogs.clear();
     ASSERT_TRUE(b->run->runTo(dir.path(u"second.xml"_s)));
+    EXPECT_EQ(names(b->store), QStringList{u"Ayşe"_s});
+}
+
+// The run's lock goes with its connection. A run whose connection broke
+// while the check was on screen writes nothing (another desk may have run
+// meanwhile); one whose connection broke after the file was written purges
+// nobody.
+TEST_F(TwoDesks, ARunWhoseConnectionBrokeEndsThereAndPurgesNobody)
+{
+    const auto breakDeskA = [&] {
+        b->store.exec(u"SELECT pg_terminate_backend($1)"_s, {a->store.connection().backendPid()});
+    };
+    // The same document twice: the check has something to show.
+    b->store.exec(u"UPDATE \"Kisi\" SET \"KimlikSeriNo\" = 'AYNI'"_s);
+    a->run->reviewFindings = [&](const QList<Completeness::Finding>&) {
+        breakDeskA();
+        EXPECT_TRUE(b->run->runTo(dir.path(u"second.xml"_s)));
+        return Completeness::Decision{Completeness::Decision::GoOn, 0};
+    };
+    EXPECT_FALSE(a->run->runTo(dir.path(u"first.xml"_s)));
+    EXPECT_FALSE(QFile::exists(dir.path(u"first.xml"_s)));
+    ASSERT_FALSE(a->fake.dialogs.texts().isEmpty());
+    EXPECT_TRUE(a->fake.dialogs.texts().first().startsWith(TransferRun::kConnectionLostText));
+
+    insertGuest(b->store, u"Cem"_s, false);
+    a->fake.dialogs.clear();
+    a->run->reviewFindings = [](const QList<Completeness::Finding>&) {
+        return Completeness::Decision{Completeness::Decision::GoOn, 0};
+    };
+    a->run->onStep = [&](TransferRun::Step step) {
+        if (step == TransferRun::Step::Written)
+            breakDeskA();
+    };
+    const QString third = dir.path(u"third.xml"_s);
+    EXPECT_FALSE(a->run->runTo(third));
+    EXPECT_TRUE(QFile::exists(third));
+    EXPECT_TRUE(a->fake.dialogs.texts().join(u'\n').contains(TransferRun::kNotPurgedText.arg(QDir::toNativeSeparators(third))));
+    EXPECT_EQ(names(b->store), (QStringList{u"Ayşe"_s, u"Cem"_s}));
+    // The run over, the desk connects again.
+    a->run->onStep = nullptr;
+    a->fake.dialogs.clear();
+    EXPECT_TRUE(a->run->runTo(dir.path(u"fourth.xml"_s))) << a->fake.dialogs.texts().join(u' ').toStdString();
     EXPECT_EQ(names(b->store), QStringList{u"Ayşe"_s});
 }
 

@@ -1,9 +1,57 @@
 #include "core/register/PgConnection.h"
 
 #include "core/register/Store.h"
+#include "platform/core/Dialogs.h"
+#include "platform/core/SocketWait.h"
 
+#include <QDeadlineTimer>
+#include <QScopeGuard>
+#include <algorithm>
 #include <libpq-fe.h>
+#include <thread>
 #include <vector>
+
+const QString PgConnection::kWaitText = QStringLiteral("Sunucunun yanıtı bekleniyor…");
+
+namespace {
+// A wait is made in steps this long, so that the windows stay painted.
+constexpr int kWaitStepMs = 50;
+} // namespace
+
+class PgConnection::Waiter
+{
+public:
+    Waiter(PgConnection& connection) : m_connection(connection), m_deadline(connection.callTimeoutMs())
+    {
+        m_connection.m_waiting = true;
+    }
+    ~Waiter() { m_connection.m_waiting = false; }
+
+    // Waits until the socket is ready; false once the deadline has passed.
+    bool wait(bool forWrite)
+    {
+        for (;;) {
+            const int socket = PQsocket(m_connection.m_conn);
+            const qint64 left = m_deadline.remainingTime();
+            if (left <= 0)
+                return false;
+            if (SocketWait::wait(socket, forWrite, int(std::min<qint64>(left, kWaitStepMs))) == SocketWait::Ready::Yes)
+                return true;
+            // Past the first step the clerk is shown that the program waits,
+            // and the windows are painted between the steps.
+            if (m_connection.m_dialogs) {
+                if (!m_work)
+                    m_work = m_connection.m_dialogs->beginWork({kWaitText, false, 2000});
+                m_work->keepGoing();
+            }
+        }
+    }
+
+private:
+    PgConnection& m_connection;
+    QDeadlineTimer m_deadline;
+    std::unique_ptr<Dialogs::Work> m_work;
+};
 
 PgConnection::Result::Result(pg_result* result) : m_result(result, PQclear)
 {
@@ -67,14 +115,29 @@ void PgConnection::open()
                                     "tcp_user_timeout", "client_encoding", "dbname", nullptr};
     const char* const values[] = {timeout.constData(), "5", "2", "2", userTimeout.constData(), "UTF8",
                                   conninfo.constData(), nullptr};
-    m_conn = PQconnectdbParams(keywords, values, 1);
+    m_conn = PQconnectStartParams(keywords, values, 1);
     if (!m_conn)
         throw StoreUnreachable(QStringLiteral("bellek yetersiz"));
+    {
+        // libpq keeps connect_timeout only when it blocks: here the deadline
+        // is the desk's own.
+        Waiter waiter(*this);
+        PostgresPollingStatusType state = PGRES_POLLING_WRITING;
+        while (PQstatus(m_conn) != CONNECTION_BAD && state != PGRES_POLLING_OK && state != PGRES_POLLING_FAILED) {
+            if (!waiter.wait(state == PGRES_POLLING_WRITING)) {
+                close();
+                throw StoreUnreachable(timeoutText());
+            }
+            state = PQconnectPoll(m_conn);
+        }
+    }
     if (PQstatus(m_conn) != CONNECTION_OK) {
         const QString reason = QString::fromUtf8(PQerrorMessage(m_conn)).trimmed();
         close();
         throw StoreUnreachable(reason);
     }
+    // Statements are sent without blocking, and waited for under the deadline.
+    PQsetnonblocking(m_conn, 1);
     ++m_generation;
     // The server's notices ("does not exist, skipping") are not for the clerk.
     PQsetNoticeProcessor(m_conn, [](void*, const char*) {}, nullptr);
@@ -131,12 +194,57 @@ PgConnection::Result PgConnection::exec(const QString& sql, const QList<QVariant
         params.push_back(held.back().constData());
     }
     const QByteArray text = sql.toUtf8();
-    Result result(PQexecParams(m_conn, text.constData(), int(params.size()), nullptr, params.data(), nullptr,
-                               nullptr, 0));
+    Waiter waiter(*this);
+    if (!PQsendQueryParams(m_conn, text.constData(), int(params.size()), nullptr, params.data(), nullptr, nullptr, 0))
+        fail(QStringLiteral("Sunucu komutu yerine getiremedi"));
+    for (int left = PQflush(m_conn); left != 0; left = PQflush(m_conn)) {
+        if (left < 0)
+            fail(QStringLiteral("Sunucu komutu yerine getiremedi"));
+        if (!waiter.wait(true))
+            abandon();
+    }
+    // The statement's result, or the first error among its results.
+    Result result(nullptr);
+    for (;;) {
+        while (PQisBusy(m_conn)) {
+            if (!waiter.wait(false))
+                abandon();
+            if (!PQconsumeInput(m_conn))
+                fail(QStringLiteral("Sunucu komutu yerine getiremedi"));
+        }
+        pg_result* next = PQgetResult(m_conn);
+        if (!next)
+            break;
+        const ExecStatusType kept = PQresultStatus(result.m_result.get());
+        if (!result.m_result || kept == PGRES_COMMAND_OK || kept == PGRES_TUPLES_OK)
+            result.m_result.reset(next);
+        else
+            PQclear(next);
+    }
     const ExecStatusType status = PQresultStatus(result.m_result.get());
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
         fail(QStringLiteral("Sunucu komutu yerine getiremedi"));
     return result;
+}
+
+QString PgConnection::timeoutText() const
+{
+    return QStringLiteral("sunucu %1 saniye içinde yanıt vermedi").arg(callTimeoutMs() / 1000);
+}
+
+void PgConnection::abandon()
+{
+    // PQcancel waits for the server without a limit: it goes in a thread
+    // of its own with its own copy of what it needs.
+    if (PGcancel* cancel = PQgetCancel(m_conn)) {
+        std::thread([cancel] {
+            char error[256];
+            PQcancel(cancel, error, int(sizeof error));
+            PQfreeCancel(cancel);
+        }).detach();
+    }
+    close();
+    throw StoreUnreachable(timeoutText());
 }
 
 int PgConnection::socket() const
@@ -177,4 +285,17 @@ QString PgConnection::option(const QString& keyword) const
     }
     PQconninfoFree(options);
     return value;
+}
+
+int PgConnection::callTimeoutMs() const
+{
+    // connect_timeout as libpq reads it: whole seconds, and 0 for none.
+    PQconninfoOption* options = PQconninfoParse(m_connectionString.toUtf8().constData(), nullptr);
+    int ms = kCallTimeoutMs;
+    for (PQconninfoOption* o = options; o && o->keyword; ++o) {
+        if (o->val && qstrcmp(o->keyword, "connect_timeout") == 0)
+            ms = std::max(ms, QByteArray(o->val).trimmed().toInt() * 1000);
+    }
+    PQconninfoFree(options);
+    return ms;
 }

@@ -6,6 +6,7 @@
 #include <QVariant>
 #include <memory>
 
+class Dialogs;
 struct pg_conn;
 struct pg_result;
 
@@ -14,6 +15,10 @@ struct pg_result;
 // StoreError; a connection that cannot be made, or that broke off, throws
 // StoreUnreachable. A broken connection is made anew only by open(), so that
 // the rest of a transaction never runs on a fresh connection without it.
+// Every call has a deadline the desk keeps itself, since a server process
+// that stopped answering would otherwise hold it for ever: the connection
+// is made and the statements sent without blocking, and the socket is
+// waited on in short steps that keep the windows painted.
 class PgConnection
 {
 public:
@@ -52,6 +57,9 @@ public:
         std::unique_ptr<pg_result, void (*)(pg_result*)> m_result;
     };
 
+    // What a call waiting on the server shows.
+    static const QString kWaitText;
+
     explicit PgConnection(QString connectionString);
     ~PgConnection();
     PgConnection(const PgConnection&) = delete;
@@ -62,6 +70,13 @@ public:
     void open();
     void close();
     bool isOpen() const;
+
+    // Where a call that waits shows that the program is working; none for a
+    // connection without windows.
+    void setDialogs(Dialogs* dialogs) { m_dialogs = dialogs; }
+    // True while a call waits on the server: nothing else may use the
+    // connection meanwhile (the events handled during the wait included).
+    bool waiting() const { return m_waiting; }
 
     // Runs one statement with values bound as $1, $2, ...; a null QVariant
     // is NULL. Throws StoreUnreachable when not connected.
@@ -80,14 +95,26 @@ public:
     // closed.
     QList<Notification> takeNotifications(bool readInput);
 
+    // Milliseconds a call may wait for the server: kCallTimeoutMs, or the
+    // connection string's connect_timeout where it is longer.
+    int callTimeoutMs() const;
+
     // The value the connection uses for a connection option ("dbname",
     // "connect_timeout" ...); empty when unset or not connected.
     QString option(const QString& keyword) const;
 
 private:
     [[noreturn]] void fail(const QString& what);
+    // One call's wait on the socket, under its deadline.
+    class Waiter;
+    // The deadline passed: the server is asked to cancel the statement (from
+    // a thread of its own, never waited for) and the connection is dropped.
+    [[noreturn]] void abandon();
+    QString timeoutText() const;
 
     QString m_connectionString;
     pg_conn* m_conn = nullptr;
     quint64 m_generation = 0;
+    Dialogs* m_dialogs = nullptr;
+    bool m_waiting = false;
 };

@@ -1,10 +1,13 @@
 #include "core/register/PgStore.h"
 
 #include "core/register/Schema.h"
+#include "platform/core/Dialogs.h"
 
+#include <QDeadlineTimer>
 #include <QScopeGuard>
 #include <QSet>
 #include <QSocketNotifier>
+#include <QThread>
 #include <QTimer>
 #include <QVarLengthArray>
 #include <algorithm>
@@ -13,6 +16,8 @@
 const QString PgStore::kVersionColumn = QStringLiteral("SatirSurumu");
 const QString PgStore::kRowNumberColumn = QStringLiteral("SatirNo");
 const QString PgStore::kChangeChannel = QStringLiteral("radadir");
+const QString PgStore::kLockLostText =
+    QStringLiteral("işin kilidini tutan sunucu bağlantısı koptu, iş durduruldu");
 
 namespace {
 
@@ -81,6 +86,22 @@ QString arrayText(const std::vector<qint64>& numbers)
 
 } // namespace
 
+template <typename Write>
+auto PgStore::inTransaction(Write write)
+{
+    if (m_txDepth > 0)
+        return write();
+    begin();
+    try {
+        auto result = write();
+        commit();
+        return result;
+    } catch (...) {
+        rollback();
+        throw;
+    }
+}
+
 PgStore::PgStore(const QString& connectionString) : m_conn(connectionString)
 {
 }
@@ -115,8 +136,15 @@ void PgStore::open()
     }
 }
 
+void PgStore::setDialogs(Dialogs* dialogs)
+{
+    m_dialogs = dialogs;
+    m_conn.setDialogs(dialogs);
+}
+
 void PgStore::close()
 {
+    m_exclusive.clear();
     m_conn.close();
     m_txDepth = 0;
     m_versions.clear();
@@ -126,10 +154,20 @@ PgConnection::Result PgStore::exec(const QString& sql, const QList<QVariant>& va
 {
     // Outside a transaction a connection that broke off is made anew; inside
     // one the transaction is lost with it and the statement must fail.
+    if (!m_exclusive.isEmpty() && (!m_conn.isOpen() || m_conn.generation() != m_exclusiveConnection))
+        throw StoreUnreachable(kLockLostText);
     if (m_txDepth == 0) {
         m_conn.open();
         afterStatement();
     }
+    // The other desks' notifications are read by the call itself while it
+    // waits, never by the socket's notifier in the middle of it.
+    if (m_notifier)
+        m_notifier->setEnabled(false);
+    const auto listenAgain = qScopeGuard([this] {
+        if (m_notifier && m_conn.isOpen())
+            m_notifier->setEnabled(true);
+    });
     try {
         PgConnection::Result r = m_conn.exec(sql, values);
         afterStatement();
@@ -181,6 +219,15 @@ void PgStore::afterStatement()
 
 void PgStore::deliverChanges(bool readInput)
 {
+    if (m_conn.waiting()) {
+        // A call is waiting on the server and handling events meanwhile:
+        // the changes are handed on once it is over.
+        if (!m_deliveryDue) {
+            m_deliveryDue = true;
+            QTimer::singleShot(20, m_context.get(), [this] { deliverChanges(false); });
+        }
+        return;
+    }
     m_deliveryDue = false;
     if (readInput) {
         m_pending << m_conn.takeNotifications(true);
@@ -429,11 +476,12 @@ qint64 PgStore::insert(const QString& table, const QList<QVariant>& values)
     QStringList marks;
     for (qsizetype i = 1; i <= bound.size(); ++i)
         marks << QLatin1Char('$') + QString::number(i);
-    const PgConnection::Result r =
-        exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING %4, %5")
-                 .arg(quoted(t.name), Schema::columnList(t, false), marks.join(QStringLiteral(", ")),
-                      quoted(keyColumn(t)), quoted(kVersionColumn)),
-             bound);
+    const PgConnection::Result r = inTransaction([&] {
+        return exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING %4, %5")
+                        .arg(quoted(t.name), Schema::columnList(t, false), marks.join(QStringLiteral(", ")),
+                             quoted(keyColumn(t)), quoted(kVersionColumn)),
+                    bound);
+    });
     const qint64 key = r.integer(0, 0);
     m_versions[t.name].insert(key, r.integer(0, 1));
     return key;
@@ -473,15 +521,18 @@ qint64 PgStore::updateAt(const QString& table, VersionedKey row, const QList<QVa
     sets << QStringLiteral("%1 = %1 + 1").arg(quoted(kVersionColumn));
     QList<QVariant> bound = Schema::withoutAuto(t, values);
     bound << row.key << row.version;
-    const PgConnection::Result r =
-        exec(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = $%4 AND %5 = $%6 RETURNING %5")
-                 .arg(quoted(t.name), sets.join(QStringLiteral(", ")), quoted(keyColumn(t)))
-                 .arg(mark + 1)
-                 .arg(quoted(kVersionColumn))
-                 .arg(mark + 2),
-             bound);
-    if (r.rows() != 1)
-        conflict(t, row.key);
+    const PgConnection::Result r = inTransaction([&] {
+        PgConnection::Result updated =
+            exec(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = $%4 AND %5 = $%6 RETURNING %5")
+                     .arg(quoted(t.name), sets.join(QStringLiteral(", ")), quoted(keyColumn(t)))
+                     .arg(mark + 1)
+                     .arg(quoted(kVersionColumn))
+                     .arg(mark + 2),
+                 bound);
+        if (updated.rows() != 1)
+            conflict(t, row.key);
+        return updated;
+    });
     const qint64 version = r.integer(0, 0);
     m_versions[t.name].insert(row.key, version);
     return version;
@@ -539,19 +590,30 @@ QList<qint64> PgStore::removeUnchanged(const QString& table, const QList<Version
         keys.push_back(r.key);
         versions.push_back(r.version);
     }
-    return deleteAtVersions(Schema::table(table), keys, versions);
+    return inTransaction([&] { return deleteAtVersions(Schema::table(table), keys, versions); });
 }
 
 bool PgStore::tryExclusive(const QString& task)
 {
-    return exec(QStringLiteral("SELECT pg_try_advisory_lock($1)"), {lockNumber(task)}).text(0, 0) ==
-           QLatin1String("t");
+    const bool taken = exec(QStringLiteral("SELECT pg_try_advisory_lock($1)"), {lockNumber(task)}).text(0, 0) ==
+                       QLatin1String("t");
+    if (taken) {
+        if (m_exclusive.isEmpty())
+            m_exclusiveConnection = m_conn.generation();
+        ++m_exclusive[task];
+    }
+    return taken;
 }
 
 void PgStore::endExclusive(const QString& task)
 {
+    const auto held = m_exclusive.find(task);
+    if (held == m_exclusive.end())
+        return;
+    if (--*held == 0)
+        m_exclusive.erase(held);
     // A connection that broke off took the lock with it.
-    if (!m_conn.isOpen())
+    if (!m_conn.isOpen() || m_conn.generation() != m_exclusiveConnection)
         return;
     try {
         m_conn.exec(QStringLiteral("SELECT pg_advisory_unlock($1)"), {lockNumber(task)});
@@ -583,9 +645,58 @@ void PgStore::commit()
 {
     if (m_txDepth <= 0)
         return;
-    if (m_txDepth == 1)
+    if (m_txDepth > 1) {
+        --m_txDepth;
+        return;
+    }
+    // The transaction's number and server process, for the case where the
+    // commit reaches the server and its answer is lost on the way back.
+    const qint64 txid = exec(QStringLiteral("SELECT txid_current()")).integer(0, 0);
+    const int serverPid = m_conn.backendPid();
+    try {
         exec(QStringLiteral("COMMIT"));
-    --m_txDepth;
+    } catch (const StoreUnreachable& lost) {
+        m_txDepth = 0;
+        settleLostCommit(txid, serverPid, lost);
+        return;
+    }
+    m_txDepth = 0;
+}
+
+void PgStore::settleLostCommit(qint64 txid, int serverPid, const StoreUnreachable& lost)
+{
+    // A new connection asks how the old transaction ended. One still in
+    // progress belongs to a server process that has not yet noticed its
+    // client is gone: that process is ended, and the question asked again.
+    const QDeadlineTimer deadline(m_conn.callTimeoutMs());
+    std::unique_ptr<Dialogs::Work> work;
+    if (m_dialogs)
+        work = m_dialogs->beginWork({PgConnection::kWaitText, false, 2000});
+    for (;;) {
+        QString status;
+        try {
+            m_conn.open();
+            const PgConnection::Result r = m_conn.exec(QStringLiteral("SELECT txid_status($1)"), {txid});
+            status = r.isNull(0, 0) ? QStringLiteral("unknown") : r.text(0, 0);
+            if (status == QLatin1String("in progress"))
+                m_conn.exec(QStringLiteral("SELECT pg_terminate_backend($1)"), {serverPid});
+        } catch (const StoreUnreachable&) {
+            // Not reachable yet: asked again until the deadline.
+        } catch (const StoreError&) {
+            status = QStringLiteral("unknown");
+        }
+        if (status == QLatin1String("committed")) {
+            afterStatement();
+            return;
+        }
+        if (status == QLatin1String("aborted"))
+            throw lost;
+        if (status == QLatin1String("unknown") || deadline.hasExpired())
+            throw StoreOutcomeUnknown(lost.text());
+        QThread::msleep(50);
+        if (work)
+            work->keepGoing();
+    }
 }
 
 void PgStore::rollback()

@@ -7,6 +7,7 @@
 #include <QString>
 #include <memory>
 
+class Dialogs;
 class QObject;
 class QSocketNotifier;
 
@@ -39,6 +40,8 @@ public:
     void open();
     void close();
     bool isOpen() const override;
+    // Where a call that waits on the server shows that the program is working.
+    void setDialogs(Dialogs* dialogs);
     // True when the last open made the tables.
     bool createdNew() const { return m_createdNew; }
 
@@ -72,8 +75,12 @@ public:
     void watchChanges(ChangeHandler handler) override;
     // A server-wide lock held by this connection; it ends with the
     // connection if the desk goes away.
+    // While a lock is held a broken connection is not made anew: every
+    // call fails until the last lock has ended, so that the task never goes
+    // on without its lock.
     bool tryExclusive(const QString& task) override;
     void endExclusive(const QString& task) override;
+    static const QString kLockLostText;
 
     // The channel the changes are sent on.
     static const QString kChangeChannel;
@@ -98,16 +105,31 @@ private:
     QList<qint64> deleteAtVersions(const TableDef& table, const std::vector<qint64>& keys,
                                    const std::vector<qint64>& versions);
     void createChangeTriggers(const TableDef& table);
+    // A write outside any transaction goes in one of its own, so that a
+    // lost answer to its commit can be settled.
+    template <typename Write>
+    auto inTransaction(Write write);
+    // The answer to COMMIT was lost with the connection: connects again and
+    // asks the server whether that transaction went through. Returns when
+    // it did; throws StoreUnreachable when it did not, StoreOutcomeUnknown
+    // when the server could not tell in time.
+    void settleLostCommit(qint64 txid, int serverPid, const StoreUnreachable& lost);
     // After a statement: listens again on a new connection, and hands the
     // notifications read with the statement to the event loop.
     void afterStatement();
     void deliverChanges(bool readInput);
 
     PgConnection m_conn;
+    Dialogs* m_dialogs = nullptr;
     int m_txDepth = 0;
     bool m_createdNew = false;
     // Per table, the row version last handed out for each key.
     QHash<QString, QHash<qint64, qint64>> m_versions;
+
+    // The locks held, each with the number of times it was taken, and the
+    // connection they were taken on.
+    QHash<QString, int> m_exclusive;
+    quint64 m_exclusiveConnection = 0;
 
     ChangeHandler m_onChange;
     quint64 m_listening = 0; // the connection listened on

@@ -131,6 +131,7 @@ int run(Dialogs& dialogs, const QString& databasePath, const QString& connection
         Database source(databasePath);
         RegisterPassword::openAsking(source, dialogs, RegisterPassword::Access::Read);
         PgStore target(connectionString);
+        target.setDialogs(&dialogs);
         QStringList lines;
         for (const TableCount& c : copy(source, target))
             lines << kCountLine.arg(c.table).arg(c.server);

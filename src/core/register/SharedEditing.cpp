@@ -18,12 +18,19 @@ QString conflictText(StoreConflict::Kind kind, const QStringList& bothChanged)
     return kChanged + QLatin1Char('\r') + kBothChanged.arg(names.join(QStringLiteral(", ")));
 }
 
-QString unreachableText(const QString& reason)
+namespace {
+QString reasonText(const QString& reason)
 {
     QString text = reason.simplified();
     while (text.endsWith(QLatin1Char('.')))
         text.chop(1);
-    return kUnreachable.arg(text);
+    return text;
+}
+} // namespace
+
+QString unreachableText(const QString& reason)
+{
+    return kUnreachable.arg(reasonText(reason));
 }
 
 void install(Dataset& records, Dialogs& dialogs, const QString& refusedText)
@@ -32,7 +39,9 @@ void install(Dataset& records, Dialogs& dialogs, const QString& refusedText)
         dialogs.inform(conflictText(kind, bothChanged));
     };
     records.onPostError = [&dialogs, refusedText](const StoreError& e) {
-        if (dynamic_cast<const StoreUnreachable*>(&e))
+        if (dynamic_cast<const StoreOutcomeUnknown*>(&e))
+            dialogs.inform(kOutcomeUnknown.arg(reasonText(e.text())));
+        else if (dynamic_cast<const StoreUnreachable*>(&e))
             dialogs.inform(unreachableText(e.text()));
         else
             dialogs.inform(refusedText);

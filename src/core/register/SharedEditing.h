@@ -17,6 +17,9 @@ inline const QString kDeleted = QStringLiteral("Bu kayıt başka bir bilgisayard
 inline const QString kBothChanged = QStringLiteral("İki bilgisayarda da değiştirilen alanlar: %1");
 inline const QString kUnreachable =
     QStringLiteral("Sunucuya bağlanılamadı: %1. Bilgiler pencerede duruyor; tekrar kaydediniz.");
+inline const QString kOutcomeUnknown =
+    QStringLiteral("Sunucuyla bağlantı kayıt sırasında kesildi; kaydın saklanıp saklanmadığı öğrenilemedi: %1. "
+                   "Bilgiler pencerede duruyor; tekrar kaydetmeden önce listeye bakınız.");
 
 // The message of a refused save; columns by the names the windows give them.
 QString conflictText(StoreConflict::Kind kind, const QStringList& bothChanged);

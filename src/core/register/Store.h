@@ -73,6 +73,15 @@ public:
     using StoreError::StoreError;
 };
 
+// The connection broke while a commit was on its way and the server could
+// not tell in time whether it went through: what was written may or may
+// not be stored.
+class StoreOutcomeUnknown : public StoreUnreachable
+{
+public:
+    using StoreUnreachable::StoreUnreachable;
+};
+
 // What the datasets need of a database. Free of any engine's types, so that
 // another database could stand behind it.
 class Store

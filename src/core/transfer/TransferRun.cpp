@@ -33,6 +33,9 @@ const QString TransferRun::kNotPurgedText = QStringLiteral(
     "Ayrılan misafirler kayıtta duruyor ve bir sonraki transfer dosyasında da yer alacak.");
 const QString TransferRun::kNotRecordedText = QStringLiteral("Bu işlem kayda geçirilemedi.");
 const QString TransferRun::kDialogTitle = QStringLiteral("Veri Dosyası Kaydet...");
+const QString TransferRun::kConnectionLostText =
+    QStringLiteral("Sunucu bağlantısı koptu; transfer durduruldu. Dosya yazılmadı, kayıttan hiçbir misafir "
+                   "silinmedi.");
 const QString TransferRun::kBusyText =
     QStringLiteral("Başka bir bilgisayarda transfer dosyası oluşturuluyor. Lütfen bitince tekrar deneyiniz.");
 
@@ -169,6 +172,20 @@ bool TransferRun::runTo(const QString& path)
                 return false;
             }
         }
+    }
+
+    // The run goes on only as long as its lock holds: the lock went with a
+    // connection that broke (while the check was on screen, say), and another
+    // desk may be running meanwhile.
+    // Taken once more, the lock is found on the connection that holds it
+    // or the call fails.
+    try {
+        if (!m_store.tryExclusive(kRunTask))
+            throw StoreUnreachable(QString());
+        m_store.endExclusive(kRunTask);
+    } catch (const StoreError& e) {
+        fail(e.text().isEmpty() ? kConnectionLostText : kConnectionLostText + QLatin1Char('\r') + e.text());
+        return false;
     }
 
     // From here on every run leaves its record, whatever becomes of it.

@@ -52,6 +52,8 @@ public:
     static const QString kDialogTitle;
     // Another desk on the same server is running a transfer.
     static const QString kBusyText;
+    // The connection that held the run's lock broke before the file was written.
+    static const QString kConnectionLostText;
 
     // What the last run spent where, for the benchmark.
     struct Timings

@@ -107,6 +107,7 @@ Program::Program(Platform& p, const QString& databasePath, const QString& server
     if (!serverConnection.isEmpty()) {
         // The connection string is not repeated: it may carry a password.
         server = std::make_unique<PgStore>(serverConnection);
+        server->setDialogs(&platform.dialogs);
         try {
             server->open();
             tables = std::make_unique<Tables>(*server, platform.clock, platform.dialogs);
