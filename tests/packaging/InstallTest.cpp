@@ -328,8 +328,25 @@ TEST(Install, ChangelogIsInDebiansFormatAndBeginsWithThisVersion)
     EXPECT_FALSE(show(QStringLiteral("Changes")).isEmpty());
 }
 
+namespace {
+
+// The options the program lists in its own help, each as the help spells
+// it without its value ("-h, --help", "--server").
+QStringList helpOptions(const QString& help)
+{
+    QStringList options;
+    static const QRegularExpression line(QStringLiteral("^\\s+((?:-\\w, )?--[\\w-]+)"),
+                                         QRegularExpression::MultilineOption);
+    for (QRegularExpressionMatchIterator m = line.globalMatch(help); m.hasNext();)
+        options.append(m.next().captured(1));
+    return options;
+}
+
+} // namespace
+
 // The manual page renders without a complaint from man and groff, and names
-// every option, file and variable the program reads.
+// every option the installed program's help lists, and every file and
+// variable the program reads.
 TEST(Install, ManualPageRendersAndNamesTheOptionsFilesAndEnvironment)
 {
     Installed i;
@@ -354,15 +371,24 @@ TEST(Install, ManualPageRendersAndNamesTheOptionsFilesAndEnvironment)
     const ProcessRun shown = run(QStringLiteral("man"), {QStringLiteral("-l"), page}, env, Channels::Separate);
     ASSERT_EQ(shown.code, 0) << shown.errors.toStdString();
     EXPECT_TRUE(shown.output.contains(QStringLiteral("RadaDIR ") + kVersion.mid(1))) << "the version in the footer";
+    const QString options = shown.output.section(QStringLiteral("\nOPTIONS"), 1).section(QStringLiteral("\nEXIT STATUS"), 0, 0);
+
+    const ProcessRun help = run(i.path(QStringLiteral("lib/radadir/radadir")), {QStringLiteral("--help")},
+                                QProcessEnvironment::systemEnvironment(), Channels::Separate);
+    ASSERT_EQ(help.code, 0) << help.errors.toStdString();
+    const QStringList listed = helpOptions(help.output);
+    // The help and the version, the server and the copy to it, at least.
+    ASSERT_GE(listed.size(), 4) << help.output.toStdString();
+    for (const QString& option : listed)
+        EXPECT_TRUE(options.contains(QRegularExpression(QStringLiteral("\n {7}") + QRegularExpression::escape(option) +
+                                                        QStringLiteral("( |\n)"))))
+            << "not among the options: " << option.toStdString();
+
     for (const QString& name : {QStringLiteral("NAME"), QStringLiteral("SYNOPSIS"), QStringLiteral("OPTIONS"),
                                 QStringLiteral("EXIT STATUS"), QStringLiteral("ENVIRONMENT"), QStringLiteral("FILES"),
-                                QStringLiteral("ÖZET"),
-                                StartOptions::kServerOption + QStringLiteral(" connection-string"),
-                                StartOptions::kCopyToServerOption + QStringLiteral(" connection-string"),
-                                QStringLiteral("-h, --help"), QStringLiteral("-v, --version"),
-                                Database::kFileName, StartOptions::kIniFileName, Backups::kDefaultFolderName,
-                                QStringLiteral("~/.local/share/RadaDIR"), QStringLiteral("XDG_DATA_HOME"),
-                                QStringLiteral("PGPASSWORD")})
+                                QStringLiteral("ÖZET"), Database::kFileName, StartOptions::kIniFileName,
+                                Backups::kDefaultFolderName, QStringLiteral("~/.local/share/RadaDIR"),
+                                QStringLiteral("XDG_DATA_HOME"), QStringLiteral("PGPASSWORD")})
         EXPECT_TRUE(shown.output.contains(QStringLiteral("\n       ") + name) ||
                     shown.output.contains(QLatin1Char('\n') + name + QLatin1Char('\n')))
             << "not at the start of a line: " << name.toStdString();
