@@ -60,6 +60,14 @@ bool waitFor(const std::function<bool()>& condition)
     return condition();
 }
 
+// Gives the guests the condition picks one document, as a desk's save
+// would (the row version goes up).
+void sameDocument(PgStore& store, const QString& condition)
+{
+    store.exec(u"UPDATE \"Kisi\" SET \"KimlikSeriNo\" = 'AYNI', \"SatirSurumu\" = \"SatirSurumu\" + 1 WHERE %1"_s
+                   .arg(condition));
+}
+
 QStringList names(Store& store)
 {
     QStringList out;
@@ -280,11 +288,13 @@ TEST_F(TwoDesks, TheRunDeletesOnlyTheRowsAsItWroteThemAndRunsAtOneDeskAtATime)
 // nobody.
 TEST_F(TwoDesks, ARunWhoseConnectionBrokeEndsThereAndPurgesNobody)
 {
+    // Waits until the server process has gone, and its lock with it.
     const auto breakDeskA = [&] {
-        b->store.exec(u"SELECT pg_terminate_backend($1)"_s, {a->store.connection().backendPid()});
+        b->store.exec(u"SELECT pg_terminate_backend($1, 5000)"_s, {a->store.connection().backendPid()});
     };
-    // The same document twice: the check has something to show.
-    b->store.exec(u"UPDATE \"Kisi\" SET \"KimlikSeriNo\" = 'AYNI'"_s);
+    // The same document at two staying guests: the check has something to show.
+    insertGuest(b->store, u"Deniz"_s);
+    sameDocument(b->store, u"TRUE"_s);
     a->run->reviewFindings = [&](const QList<Completeness::Finding>&) {
         breakDeskA();
         EXPECT_TRUE(b->run->runTo(dir.path(u"second.xml"_s)));
@@ -308,12 +318,12 @@ TEST_F(TwoDesks, ARunWhoseConnectionBrokeEndsThereAndPurgesNobody)
     EXPECT_FALSE(a->run->runTo(third));
     EXPECT_TRUE(QFile::exists(third));
     EXPECT_TRUE(a->fake.dialogs.texts().join(u'\n').contains(TransferRun::kNotPurgedText.arg(QDir::toNativeSeparators(third))));
-    EXPECT_EQ(names(b->store), (QStringList{u"Ayşe"_s, u"Cem"_s}));
+    EXPECT_EQ(names(b->store), (QStringList{u"Ayşe"_s, u"Deniz"_s, u"Cem"_s}));
     // The run over, the desk connects again.
     a->run->onStep = nullptr;
     a->fake.dialogs.clear();
     EXPECT_TRUE(a->run->runTo(dir.path(u"fourth.xml"_s))) << a->fake.dialogs.texts().join(u' ').toStdString();
-    EXPECT_EQ(names(b->store), QStringList{u"Ayşe"_s});
+    EXPECT_EQ(names(b->store), (QStringList{u"Ayşe"_s, u"Deniz"_s}));
 }
 
 // The same guests give the same file, byte for byte, from either store.
