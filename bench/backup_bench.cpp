@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A backup and a password change on a register of 100,000 guests and
 // 100,000 customers, each against what the sqlcipher tool needs for the same
 // work in the same run: exporting the register into an attached encrypted

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The completeness check on 10,000 and 100,000 guests, all staying, every
 // tenth one with problems and duplicates among them, read from a store held
 // in memory. Linear: about ten times the time for ten times the guests (a

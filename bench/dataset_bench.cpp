@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record cursor over 100,000 customers: a quick search typed letter by
 // letter and deleted again (locate with Turkish case folding), and sorting by
 // a column. Targets: a keystroke moves the current row in under 5 ms

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole transfer run without its dialogs, on registers of 10,000 and
 // 100,000 guests of whom half have left: compose, write, purge and compact.
 // Targets: the large register takes at most 12 times the small one, and at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The register on a PostgreSQL server, 100,000 guests (half of them
 // departed) and 100,000 customers, on a server started from Debian's
 // package on a Unix socket (scripts/pg-test-server.sh).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What 100,000 guests and 100,000 customers cost at start-up, against an
 // empty register: opening every table (Tables::openAll), and the whole start
 // of the program until its main window is painted. Each measurement runs in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Composing and hashing a large notification file, against md5sum over the
 // same bytes. Target: compose + hash within 1.5 times md5sum's time.
 

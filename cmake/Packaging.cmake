@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installation and the Debian package (cpack -G DEB, or scripts/package.sh).
 #
 # The program goes to lib/radadir/; bin/radadir is a launcher that starts it

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the installed program in the user's data folder, where its register
 # (radadir.dve) lives: the program's own folder is not writable.
 # When the folder cannot be made, the program is started all the same, to

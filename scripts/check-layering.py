@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Checks how the program's units depend on each other by their includes.
 
 - No two units (a header with its source file) may depend on each other,

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Regenerates data/ulke.tsv and data/iller.tsv from Debian's iso-codes package.
 
 Countries: ISO 3166-1 with their Turkish names from the package's Turkish

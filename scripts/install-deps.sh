@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what building, running and testing the program needs (Debian 12),
 # and the further packages named as arguments.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the program in the release preset, makes the Debian package
 # build/release/radadir_<version>_<arch>.deb and has Debian's package checker
 # look at it: an error or a warning fails the script (its notes and pedantic

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A throw-away PostgreSQL server for the tests, from Debian's package.
 #
 #   pg-test-server.sh start <dir> [pid]   makes a cluster in <dir>/data and starts it

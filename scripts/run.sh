@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up, builds and starts the program from its own directory, where it
 # keeps (and on first start creates) its database file.
 set -euo pipefail

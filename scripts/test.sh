@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up, builds with warnings as errors, and runs every test through CTest.
 # With --sanitize the same is done in a build with AddressSanitizer and UBSan.
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "CustomerFixture.h"
 
 #include "core/customers/LastStayRecorder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "FaultyFileSystem.h"
 
 bool FaultyFileSystem::allow(Op op, const QString& path)

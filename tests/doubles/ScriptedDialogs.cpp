@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ScriptedDialogs.h"
 
 Dialogs::Button ScriptedDialogs::message(const QString& caption, const QString& text, Icon icon,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A process that works on the register in the given directory and dies on
 // purpose, for the tests of what survives a crash:
 //   RemoveStale, Export, Verify, Replace: compacts and dies at that step;

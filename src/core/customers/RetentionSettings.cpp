@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/customers/RetentionSettings.h"
 
 #include "core/register/Formats.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/transfer/BackgroundMd5.h"
 
 BackgroundMd5::BackgroundMd5() : m_thread([this] { run(); })

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/transfer/KonaklamaWriter.h"
 
 #include "core/transfer/BackgroundMd5.h"
