@@ -8,6 +8,7 @@
 #include "core/register/Schema.h"
 #include "core/register/Tables.h"
 #include "core/transfer/Compaction.h"
+#include "core/transfer/StayStatistics.h"
 #include "platform/core/Clock.h"
 
 #include <QHash>
@@ -117,6 +118,7 @@ CustomerDestruction::Outcome CustomerDestruction::destroy(const QList<qint64>& c
             m_store.remove(Schema::musteriKonaklama().name, orphans);
         DestructionLog::record(m_store, now, outcome.destroyed, reason);
         DestructionLog::prune(m_store, now);
+        StayStatistics::prune(m_store, now.date());
         if (periodic)
             m_settings.setLastDestruction(now);
         m_store.commit();

@@ -16,6 +16,7 @@
 #include "core/transfer/TransferRun.h"
 #include "gui/customers/CustomerWindow.h"
 #include "gui/register/RoomBoardWindow.h"
+#include "gui/transfer/StatisticsWindow.h"
 #include "gui/customers/GuestSearchWindow.h"
 #include "gui/customers/PersonalDataCommands.h"
 #include "gui/register/DocumentReaderDialog.h"
@@ -246,6 +247,9 @@ void MainWindow::buildMenu()
     historyAction = islemler->addAction(QStringLiteral("Transfer Geçmişi"));
     historyAction->setObjectName(QStringLiteral("TransferGecmisi1"));
     connect(historyAction, &QAction::triggered, this, &MainWindow::showHistory);
+    statisticsAction = islemler->addAction(QStringLiteral("Aylık Konaklama İstatistiği"));
+    statisticsAction->setObjectName(QStringLiteral("AylikKonaklamaIstatistigi1"));
+    connect(statisticsAction, &QAction::triggered, this, &MainWindow::showStatistics);
     islemler->addSeparator();
     passwordAction = islemler->addAction(QStringLiteral("Kayıt &Parolası..."));
     passwordAction->setObjectName(QStringLiteral("KayitParolasi1"));
@@ -522,6 +526,13 @@ void MainWindow::showHistory()
     m_history->exec();
 }
 
+void MainWindow::showStatistics()
+{
+    if (!m_statistics)
+        m_statistics = new StatisticsWindow(m_platform, m_tables, this);
+    m_statistics->exec();
+}
+
 void MainWindow::changePassword()
 {
     PasswordWindow window(*m_database, m_platform.dialogs, this);
@@ -639,7 +650,8 @@ void MainWindow::restoreBackup()
     }
     const QString question =
         QStringLiteral("%1 tarihli yedek geri yüklenecek.\rBu yedekten sonra bildirilen misafirler bir sonraki "
-                       "transfer dosyasında yeniden yer alacak; bu yedekten sonra girilen ve değiştirilen kayıtlar "
+                       "transfer dosyasında yeniden yer alacak ve aylık konaklama istatistiğinde yeniden sayılacak (istatistik "
+                       "olduğu gibi kalır); bu yedekten sonra girilen ve değiştirilen kayıtlar "
                        "kaybolacak (şu anki kayıt önce yedeklenir).\rDevam edilsin mi?")
             .arg(Formats::dateTimeText(backup->moment));
     if (m_platform.dialogs.message(title, question, Dialogs::Icon::Warning, Dialogs::Buttons(Dialogs::Evet) | Dialogs::Hayir,

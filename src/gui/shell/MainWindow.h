@@ -28,6 +28,7 @@ class FacilitySetupWindow;
 class HistoryWindow;
 class DocumentReaderDialog;
 class RoomBoardWindow;
+class StatisticsWindow;
 class Announcement;
 class AnnouncementPanel;
 class EngravedLabel;
@@ -115,6 +116,8 @@ public:
     void addGuestToSameRoom();
     // Shows the guest with that key in the guest window, brought to the front.
     void showGuest(qint64 key);
+    // The month's arrivals and nights by nationality.
+    void showStatistics();
     // The transfer run: notification file, purge, compaction.
     void startTransfer();
     // The first-run window stored the facility: the set-up runs again
@@ -153,6 +156,7 @@ public:
     QAction* readDocumentAction;
     QAction* roomBoardAction;
     QAction* sameRoomAction;
+    QAction* statisticsAction;
     QAction* aboutAction;
     QAction* desktopShortcutAction;
     QAction* quickLaunchShortcutAction;
@@ -190,6 +194,7 @@ private:
     HistoryWindow* m_history = nullptr;
     DocumentReaderDialog* m_zoneReader = nullptr;
     RoomBoardWindow* m_roomBoard = nullptr;
+    StatisticsWindow* m_statistics = nullptr;
     bool m_documentTaken = false;
     std::unique_ptr<Announcement> m_announcement;
     Places m_places;
