@@ -19,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <memory>
 #include <cstdio>
 #include <vector>
 
@@ -82,11 +83,24 @@ int main(int argc, char** argv)
     Tables tables(db, fake.clock, fake.dialogs);
     tables.openAll();
 
-    RoomBoardWindow board(fake.platform, tables);
+    std::unique_ptr<RoomBoardWindow> made;
+    const double make = timeMs([&] { made = std::make_unique<RoomBoardWindow>(fake.platform, tables); });
+    RoomBoardWindow& board = *made;
     const double open = timeMs([&] {
         board.show();
         QApplication::processEvents();
     });
+    std::vector<double> reopen;
+    for (int i = 0; i < kRepeats; ++i) {
+        board.hide();
+        QApplication::processEvents();
+        reopen.push_back(timeMs([&] {
+            board.show();
+            QApplication::processEvents();
+        }));
+    }
+    std::printf("board: made %.1f ms, first shown %.1f ms, shown again %.1f ms (median of %d)\n", make, open,
+                median(reopen), kRepeats);
     std::vector<double> follow;
     Dataset& guests = *tables.kisi;
     for (int i = 0; i < kRepeats; ++i) {
@@ -97,6 +111,10 @@ int main(int argc, char** argv)
         // The board reads the table again once the event loop is free.
         follow.push_back(timeMs([&] { QApplication::processEvents(); }));
     }
+    std::vector<double> reads;
+    for (int i = 0; i < kRepeats; ++i)
+        reads.push_back(timeMs([&] { (void)RoomBoard::read(guests, today); }));
+    std::printf("board: reading the guest table %.1f ms (median of %d)\n", median(reads), kRepeats);
     std::printf("board: %d guests, %d staying, %d rooms: open %.1f ms, follow a change %.1f ms (median of %d)\n",
                 kGuests, board.board().figures.staying, board.board().figures.rooms, open, median(follow), kRepeats);
 

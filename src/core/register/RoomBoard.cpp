@@ -42,15 +42,14 @@ int compareNumbers(QStringView a, QStringView b)
     return a.compare(b);
 }
 
-std::optional<QDate> dateOf(const QString& stored)
+// The day part of a stored date; empty for none or for day zero, which
+// stands for a departure that has not been set. Days in the register's form
+// compare as text, so none needs parsing.
+QString dayOf(QString stored)
 {
-    if (stored.isEmpty())
-        return std::nullopt;
-    const auto d = Formats::parseDate(stored.left(10));
-    // Day zero stands for a departure that has not been set.
-    if (!d || *d == Formats::dayZero())
-        return std::nullopt;
-    return d;
+    stored.truncate(10);
+    static const QString zero = Formats::dateText(Formats::dayZero());
+    return stored == zero ? QString() : stored;
 }
 
 struct Columns
@@ -77,8 +76,8 @@ Guest guestAt(const Dataset& guests, const Columns& c, int row)
     g.surname = guests.rowText(row, c.surname);
     g.name = guests.rowText(row, c.name);
     g.nationality = guests.rowText(row, c.nationality);
-    g.arrival = dateOf(guests.rowText(row, c.arrival));
-    g.departure = dateOf(guests.rowText(row, c.departure));
+    g.arrival = dayOf(guests.rowText(row, c.arrival));
+    g.departure = dayOf(guests.rowText(row, c.departure));
     g.staying = guests.rowBoolean(row, c.staying);
     return g;
 }
@@ -121,11 +120,12 @@ Board read(const Dataset& guests, const QDate& today)
     const Columns c(guests);
     QHash<QString, int> roomAt; // folded room number -> index in board.rooms
     Room noRoom{kNoRoom, {}, false};
+    const QString day = Formats::dateText(today);
     const int n = guests.recordCount();
     for (int row = 0; row < n; ++row) {
         const Guest g = guestAt(guests, c, row);
-        const bool arrivesToday = g.arrival == today;
-        const bool leavesToday = g.departure == today;
+        const bool arrivesToday = g.arrival == day;
+        const bool leavesToday = g.departure == day;
         if (arrivesToday)
             ++board.figures.arrivalsToday;
         if (leavesToday)
@@ -159,7 +159,7 @@ Board read(const Dataset& guests, const QDate& today)
     // Those who leave soonest first; the departed by the day they left.
     std::stable_sort(board.leaving.begin(), board.leaving.end(), [](const Guest& a, const Guest& b) {
         if (a.departure != b.departure)
-            return a.departure.value_or(QDate()) < b.departure.value_or(QDate());
+            return a.departure < b.departure;
         return roomBefore(a.room, b.room);
     });
     return board;

@@ -25,8 +25,10 @@ struct Guest
     QString surname;
     QString name;
     QString nationality;                  // the country code the row holds
-    std::optional<QDate> arrival;
-    std::optional<QDate> departure;       // planned (staying) or actual
+    // Days as the register holds them ("yyyy-MM-dd"); empty for none. The
+    // departure is the planned one of a staying guest or the actual one.
+    QString arrival;
+    QString departure;
     bool staying = false;
 };
 

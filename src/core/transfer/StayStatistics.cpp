@@ -78,15 +78,6 @@ Months ofGuests(const Dataset& guests, const QList<qint64>& keys, const QDate& u
     return months;
 }
 
-Months ofAllGuests(const Dataset& guests, const QDate& until)
-{
-    Months months;
-    const GuestColumns c(guests.table());
-    for (int row = 0; row < guests.recordCount(); ++row)
-        addRow(months, guests, c, row, until);
-    return months;
-}
-
 void store(Store& store, const Months& months, const QDate& today)
 {
     const TableDef& t = counts();
@@ -182,20 +173,40 @@ Month month(Store& store, const Dataset& guests, const Dataset& countries, const
     Month out;
     out.month = month;
     QMap<QString, Count> byCode = stored(store, month);
-    const Months live = ofAllGuests(guests, today);
-    for (auto n = live.value(month).cbegin(); n != live.value(month).cend(); ++n) {
-        byCode[n.key()].arrivals += n->arrivals;
-        byCode[n.key()].nights += n->nights;
-    }
-    // Staying guests whose nights so far fall in the month.
-    const GuestColumns c(guests.table());
+    // The guests still in the register whose stay touches the month: days
+    // in the register's form compare as text, so only those are parsed.
     const QDate first = QDate::fromString(month + QStringLiteral("-01"), QStringLiteral("yyyy-MM-dd"));
-    const QDate next = first.addMonths(1);
+    const QString from = Formats::dateText(first);
+    const QString to = Formats::dateText(first.addMonths(1));
+    const QString now = Formats::dateText(today);
+    const QString zero = Formats::dateText(Formats::dayZero());
+    const GuestColumns c(guests.table());
     for (int row = 0; row < guests.recordCount(); ++row) {
-        const auto arrival = dayOf(guests.rowText(row, c.arrival));
-        if (guests.rowBoolean(row, c.staying) && arrival && *arrival < next && today >= first)
+        const QString arrival = guests.rowText(row, c.arrival).left(10);
+        if (arrival.isEmpty() || arrival == zero || arrival >= to)
+            continue;
+        const bool staying = guests.rowBoolean(row, c.staying);
+        const QString departure = staying ? now : guests.rowText(row, c.departure).left(10);
+        const bool arrivesInMonth = arrival >= from;
+        if (!arrivesInMonth && departure <= from)
+            continue;
+        Count& count = byCode[guests.rowText(row, c.nationality)];
+        if (arrivesInMonth)
+            count.arrivals += 1;
+        const QString nightsFrom = std::max(arrival, from);
+        const QString nightsTo = std::min(departure, to);
+        if (nightsFrom < nightsTo) {
+            const auto a = Formats::parseDate(nightsFrom);
+            const auto d = Formats::parseDate(nightsTo);
+            if (a && d)
+                count.nights += a->daysTo(*d);
+        }
+        if (staying && departure > from)
             ++out.stayingIncluded;
     }
+    // A nationality met only in a stay that had no night in the month.
+    for (auto it = byCode.begin(); it != byCode.end();)
+        it = it->arrivals == 0 && it->nights == 0 ? byCode.erase(it) : std::next(it);
     QHash<QString, QString> names;
     for (int row = 0; row < countries.recordCount(); ++row)
         names.insert(countries.rowText(row, 0), countries.rowText(row, 1));

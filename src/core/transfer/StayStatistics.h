@@ -42,8 +42,6 @@ void addStay(Months& months, const QString& nationality, const QDate& arrival, c
 // until is the departure of a guest still staying (today, for the live
 // figures).
 Months ofGuests(const Dataset& guests, const QList<qint64>& keys, const QDate& until);
-// Every guest the table holds.
-Months ofAllGuests(const Dataset& guests, const QDate& until);
 
 // Adds the counts to the stored ones, inside the caller's transaction; the
 // day counting began is set when it has not been.

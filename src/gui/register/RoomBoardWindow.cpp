@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QAbstractTableModel>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -30,8 +32,6 @@ const QString kFigures = u"Dolu oda: %1    Kalan misafir: %2    Bugün gelen: %3
                          u"Transfer bekleyen: %5"_s;
 const QString kToday = u"Bugün"_s;
 
-QString dayText(const std::optional<QDate>& d) { return d ? Formats::dateText(*d) : QString(); }
-
 QTreeWidget* makeList(QWidget* parent, const char* name, const QStringList& headers)
 {
     auto* list = new QTreeWidget(parent);
@@ -41,11 +41,66 @@ QTreeWidget* makeList(QWidget* parent, const char* name, const QStringList& head
     list->setUniformRowHeights(true);
     list->setAllColumnsShowFocus(true);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Fixed widths: measuring every row's text again at each change of the
+    // guest table would cost more than the rest of the refresh.
+    const int widths[] = {60, 260, 110, 90, 90};
+    for (int i = 0; i < int(std::size(widths)) && i < headers.size() - 1; ++i)
+        list->header()->resizeSection(i, widths[i]);
     return list;
 }
 
 } // namespace
+
+// The departed guests can number thousands before a run: the list asks for
+// the rows it paints only.
+class RoomBoardWindow::LeavingModel : public QAbstractTableModel
+{
+public:
+    explicit LeavingModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+    void set(const QList<RoomBoard::Guest>* guests)
+    {
+        beginResetModel();
+        m_guests = guests;
+        endResetModel();
+    }
+    qint64 keyAt(int row) const { return m_guests && row >= 0 && row < m_guests->size() ? m_guests->at(row).key : 0; }
+    int rowOf(qint64 key) const
+    {
+        for (int i = 0; m_guests && i < m_guests->size(); ++i) {
+            if (m_guests->at(i).key == key)
+                return i;
+        }
+        return -1;
+    }
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() || !m_guests ? 0 : int(m_guests->size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 4; }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
+            return {};
+        const RoomBoard::Guest& g = m_guests->at(index.row());
+        switch (index.column()) {
+        case 0: return g.room;
+        case 1: return u"%1 %2"_s.arg(g.surname, g.name).trimmed();
+        case 2: return g.departure;
+        default: return g.staying ? u"Bugün ayrılacak"_s : u"Transfer bekliyor"_s;
+        }
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        static const QStringList headers = {u"Oda"_s, u"Misafir"_s, u"Ayrılış"_s, u"Durum"_s};
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+            return {};
+        return headers.value(section);
+    }
+
+private:
+    const QList<RoomBoard::Guest>* m_guests = nullptr;
+};
 
 RoomBoardWindow::RoomBoardWindow(Platform& platform, Tables& tables, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -65,7 +120,18 @@ RoomBoardWindow::RoomBoardWindow(Platform& platform, Tables& tables, QWidget* pa
     searchCaption->setBuddy(search);
     rooms = makeList(this, "Odalar", {u"Oda"_s, u"Misafir"_s, u"Uyruğu"_s, u"Geliş"_s, u"Ayrılış"_s, kToday});
     rooms->setRootIsDecorated(true);
-    leaving = makeList(this, "Ayrilanlar", {u"Oda"_s, u"Misafir"_s, u"Ayrılış"_s, u"Durum"_s});
+    m_leaving = new LeavingModel(this);
+    leaving = new QTreeView(this);
+    leaving->setObjectName(u"Ayrilanlar"_s);
+    leaving->setModel(m_leaving);
+    leaving->setRootIsDecorated(false);
+    leaving->setUniformRowHeights(true);
+    leaving->setAllColumnsShowFocus(true);
+    leaving->setSelectionMode(QAbstractItemView::SingleSelection);
+    leaving->header()->setStretchLastSection(true);
+    leaving->header()->resizeSection(0, 60);
+    leaving->header()->resizeSection(1, 260);
+    leaving->header()->resizeSection(2, 100);
     auto* roomsCaption = new QLabel(u"D&olu Odalar"_s, this);
     roomsCaption->setBuddy(rooms);
     auto* leavingCaption = new QLabel(u"Bugün Ayrılanlar ve &Transfer Bekleyenler"_s, this);
@@ -102,7 +168,7 @@ RoomBoardWindow::RoomBoardWindow(Platform& platform, Tables& tables, QWidget* pa
 
     connect(search, &QLineEdit::textChanged, this, &RoomBoardWindow::searchChanged);
     connect(rooms, &QTreeWidget::itemActivated, this, &RoomBoardWindow::open);
-    connect(leaving, &QTreeWidget::itemActivated, this, &RoomBoardWindow::open);
+    connect(leaving, &QTreeView::activated, this, &RoomBoardWindow::openLeaving);
     connect(checkOutButton, &QPushButton::clicked, this, &RoomBoardWindow::checkOutRoom);
     connect(addGuestButton, &QPushButton::clicked, this, [this] {
         if (const qint64 key = selectedGuest(); key != 0 && addGuestToRoom)
@@ -155,11 +221,14 @@ bool RoomBoardWindow::eventFilter(QObject* watched, QEvent* event)
 
 void RoomBoardWindow::refresh()
 {
+    const qint64 keptLeaving = m_leaving->keyAt(leaving->currentIndex().row());
+    // The list lets go of the rows before they are replaced.
+    m_leaving->set(nullptr);
     m_board = RoomBoard::read(*m_tables.kisi, m_platform.clock.now().date());
-    fill();
+    fill(keptLeaving);
 }
 
-void RoomBoardWindow::fill()
+void RoomBoardWindow::fill(qint64 keptLeaving)
 {
     const QString keptRoom = selectedRoom();
     const qint64 keptGuest = selectedGuest();
@@ -192,8 +261,8 @@ void RoomBoardWindow::fill()
             auto* child = new QTreeWidgetItem(item);
             child->setText(1, u"%1 %2"_s.arg(g.surname, g.name).trimmed());
             child->setText(2, nationality(g.nationality));
-            child->setText(3, dayText(g.arrival));
-            child->setText(4, dayText(g.departure));
+            child->setText(3, g.arrival);
+            child->setText(4, g.departure);
             child->setData(0, kKeyRole, g.key);
             child->setData(0, kRoomRole, r.room);
             if (!keptOnRoomRow && g.key == keptGuest)
@@ -206,20 +275,9 @@ void RoomBoardWindow::fill()
     if (select)
         rooms->setCurrentItem(select);
 
-    const qint64 keptLeaving = leaving->currentItem() ? leaving->currentItem()->data(0, kKeyRole).toLongLong() : 0;
-    const QSignalBlocker quietLeaving(leaving);
-    leaving->clear();
-    for (const RoomBoard::Guest& g : m_board.leaving) {
-        auto* item = new QTreeWidgetItem(leaving);
-        item->setText(0, g.room);
-        item->setText(1, u"%1 %2"_s.arg(g.surname, g.name).trimmed());
-        item->setText(2, dayText(g.departure));
-        item->setText(3, g.staying ? u"Bugün ayrılacak"_s : u"Transfer bekliyor"_s);
-        item->setData(0, kKeyRole, g.key);
-        item->setData(0, kRoomRole, g.room);
-        if (g.key == keptLeaving)
-            leaving->setCurrentItem(item);
-    }
+    m_leaving->set(&m_board.leaving);
+    if (const int at = m_leaving->rowOf(keptLeaving); at >= 0 && keptLeaving != 0)
+        leaving->setCurrentIndex(m_leaving->index(at, 0));
 }
 
 void RoomBoardWindow::searchChanged()
@@ -237,6 +295,12 @@ void RoomBoardWindow::open(QTreeWidgetItem* item)
     if (key == 0 && item->childCount() > 0)
         key = item->child(0)->data(0, kKeyRole).toLongLong();
     if (key != 0)
+        showGuest(key);
+}
+
+void RoomBoardWindow::openLeaving(const QModelIndex& index)
+{
+    if (const qint64 key = m_leaving->keyAt(index.row()); key != 0 && showGuest)
         showGuest(key);
 }
 

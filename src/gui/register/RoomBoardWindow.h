@@ -12,6 +12,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTimer;
+class QTreeView;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -36,7 +37,7 @@ public:
     QLabel* figures;
     QLineEdit* search;
     QTreeWidget* rooms;
-    QTreeWidget* leaving;
+    QTreeView* leaving;          // a list as long as the departed guests waiting
     QPushButton* checkOutButton;
     QPushButton* addGuestButton;
 
@@ -49,9 +50,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void fill();
+    void fill(qint64 keptLeaving);
     void searchChanged();
     void open(QTreeWidgetItem* item);
+    void openLeaving(const QModelIndex& index);
     // The room of the selected row, and the guest (the room's first when a
     // room row is selected); empty and 0 when nothing is selected.
     QString selectedRoom() const;
@@ -60,5 +62,7 @@ private:
     Platform& m_platform;
     Tables& m_tables;
     RoomBoard::Board m_board;
+    class LeavingModel;
+    LeavingModel* m_leaving;
     QTimer* m_follow;
 };
