@@ -17,6 +17,7 @@
 const QString PgStore::kVersionColumn = QStringLiteral("SatirSurumu");
 const QString PgStore::kRowNumberColumn = QStringLiteral("SatirNo");
 const QString PgStore::kChangeChannel = QStringLiteral("radadir");
+const QString PgStore::kEncodingText = QStringLiteral("Sunucudaki veritabanının kodlaması UTF8 değil: %1");
 const QString PgStore::kLockLostText =
     QStringLiteral("işin kilidini tutan sunucu bağlantısı koptu, iş durduruldu");
 
@@ -326,14 +327,18 @@ QHash<QString, QStringList> PgStore::presentColumns()
     return present;
 }
 
-void PgStore::prepareSchema()
+void PgStore::checkDatabase()
 {
-    // Sizes are checked in characters and every text is sent as UTF-8: a
-    // database in another encoding would refuse or count differently what
+    // A database in another encoding would refuse or count differently what
     // the file takes.
     const QString encoding = exec(QStringLiteral("SELECT current_setting('server_encoding')")).text(0, 0);
     if (encoding != QLatin1String("UTF8"))
-        throw StoreError(QStringLiteral("Sunucudaki veritabanının kodlaması UTF8 değil: %1").arg(encoding));
+        throw StoreError(kEncodingText.arg(encoding));
+}
+
+void PgStore::prepareSchema()
+{
+    checkDatabase();
     begin();
     exec(QStringLiteral("SELECT pg_advisory_xact_lock($1)"), {kSchemaLock});
     QHash<QString, QStringList> present = presentColumns();

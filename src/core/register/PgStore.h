@@ -41,6 +41,12 @@ public:
     void open();
     void close();
     bool isOpen() const override;
+    // What every desk asks of a database before it writes to it, connecting
+    // first when not connected: UTF8 as its encoding, since sizes are checked
+    // in characters and every text is sent as UTF-8. Throws StoreError with
+    // the reason; StoreUnreachable when the server cannot be reached.
+    void checkDatabase();
+    static const QString kEncodingText;
     // Where a call that waits on the server shows that the program is working.
     void setDialogs(Dialogs* dialogs);
     // True when the last open made the tables.
