@@ -59,7 +59,7 @@ TEST(ServerStart, AServerThatCannotBeReachedEndsTheStartWithItsReason)
     EXPECT_EQ(p.program, nullptr);
     EXPECT_EQ(p.exitCode, 1);
     ASSERT_EQ(p.dialogs().texts().size(), 1);
-    EXPECT_TRUE(p.dialogs().texts().first().startsWith(u"Veritabanı sunucusuna bağlanılamadı.\n"_s))
+    EXPECT_TRUE(p.dialogs().texts().first().startsWith(Failure::kUnreachableLine + u'\r'))
         << p.dialogs().texts().first().toStdString();
     EXPECT_FALSE(QFileInfo::exists(p.dir.path(Database::kFileName)));
 }

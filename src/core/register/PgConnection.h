@@ -105,7 +105,9 @@ public:
     QString option(const QString& keyword) const;
 
 private:
-    [[noreturn]] void fail(const QString& what);
+    // Throws the connection's failure, classified by the statement's result
+    // where there is one.
+    [[noreturn]] void fail(const QString& what, const pg_result* result = nullptr);
     // One call's wait on the socket, under its deadline.
     class Waiter;
     // The deadline passed: the server is asked to cancel the statement (from

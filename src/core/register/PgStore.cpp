@@ -157,7 +157,7 @@ PgConnection::Result PgStore::exec(const QString& sql, const QList<QVariant>& va
     // Outside a transaction a connection that broke off is made anew; inside
     // one the transaction is lost with it and the statement must fail.
     if (!m_exclusive.isEmpty() && (!m_conn.isOpen() || m_conn.generation() != m_exclusiveConnection))
-        throw StoreUnreachable(kLockLostText);
+        throw StoreUnreachable(Failure::Kind::ConnectionLost, kLockLostText);
     if (m_txDepth == 0) {
         m_conn.open();
         afterStatement();
@@ -698,7 +698,7 @@ void PgStore::settleLostCommit(qint64 txid, int serverPid, const StoreUnreachabl
         if (status == QLatin1String("aborted"))
             throw lost;
         if (status == QLatin1String("unknown") || deadline.hasExpired())
-            throw StoreOutcomeUnknown(lost.text());
+            throw StoreOutcomeUnknown(lost.failure(), lost.detail());
         QThread::msleep(50);
         if (work)
             work->keepGoing();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/register/Failure.h"
 #include "platform/core/RadaError.h"
 
 #include <QByteArray>
@@ -46,11 +47,24 @@ struct StoreValue
     }
 };
 
-// The database refused a write (constraint, I/O).
+// The database refused a write (constraint, I/O). One whose failure the
+// clerk can be told in words of the register's own has its text in two
+// parts: the Turkish first line of its kind, and below it the server's or
+// the engine's own text (the detail).
 class StoreError : public RadaError
 {
 public:
-    using RadaError::RadaError;
+    explicit StoreError(const QString& text) : RadaError(text), m_detail(text) {}
+    StoreError(Failure::Kind failure, const QString& detail)
+        : RadaError(Failure::text(failure, detail)), m_failure(failure), m_detail(detail)
+    {
+    }
+    Failure::Kind failure() const { return m_failure; }
+    const QString& detail() const { return m_detail; }
+
+private:
+    Failure::Kind m_failure = Failure::Kind::Other;
+    QString m_detail;
 };
 
 // Another connection changed or deleted the row since this store last

@@ -113,8 +113,13 @@ Program::Program(Platform& p, const QString& databasePath, const QString& server
             server->open();
             tables = std::make_unique<Tables>(*server, platform.clock, platform.dialogs);
             tables->openAll();
-        } catch (const StoreUnreachable& e) {
-            throw DatabaseOpenError(kServerUnreachableText.arg(e.text()));
+        } catch (const StoreError& e) {
+            // A failure of a known kind says so on its first line.
+            if (e.failure() != Failure::Kind::Other)
+                throw DatabaseOpenError(e.text());
+            if (dynamic_cast<const StoreUnreachable*>(&e))
+                throw DatabaseOpenError(kServerUnreachableText.arg(e.text()));
+            throw DatabaseOpenError(kServerRefusedText.arg(e.text()));
         } catch (const RadaError& e) {
             throw DatabaseOpenError(kServerRefusedText.arg(e.text()));
         }
