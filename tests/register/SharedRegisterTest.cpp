@@ -8,6 +8,7 @@
 #include "core/register/Schema.h"
 #include "core/register/SharedEditing.h"
 #include "core/register/Tables.h"
+#include "core/shell/Facility.h"
 #include "core/transfer/Compaction.h"
 #include "core/transfer/TransferRun.h"
 
@@ -18,6 +19,7 @@
 #include <QThread>
 #include <gtest/gtest.h>
 #include <memory>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -328,6 +330,53 @@ TEST_F(TwoDesks, ARunWhoseConnectionBrokeEndsThereAndPurgesNobody)
     a->fake.dialogs.clear();
     EXPECT_TRUE(a->run->runTo(dir.path(u"fourth.xml"_s))) << a->fake.dialogs.texts().join(u' ').toStdString();
     EXPECT_EQ(names(b->store), (QStringList{u"Ayşe"_s, u"Deniz"_s}));
+}
+
+// Two desks setting up an empty database: the second finds the facility
+// set, whether it had heard of it already, not yet, or both stored at the
+// same moment, and reads it as stored; the first desk's row is the only one,
+// as it stored it.
+TEST(SharedRegister, TheSecondSetUpOfAFacilityFindsItSetAndStoresNothing)
+{
+    enum When { Heard, NotYetHeard, SameMoment };
+    for (const When when : {Heard, NotYetHeard, SameMoment}) {
+        const bool sameMoment = when == SameMoment;
+        SCOPED_TRACE(when == Heard ? "heard of" : sameMoment ? "at the same moment" : "not yet heard of");
+        const QString server = PgTestServer::instance().freshDatabase();
+        Desk second(server);
+        Dataset& ayar = *second.tables->ayar;
+        PgStore first(server);
+        first.open();
+        std::thread committer;
+        if (sameMoment) {
+            // The first desk's row is on its way: committed while the second
+            // desk's save waits.
+            first.begin();
+            storeFacility(first, u"01234"_s, u"Deniz Otel"_s);
+            committer = std::thread([&first] {
+                QThread::msleep(300);
+                first.commit();
+            });
+        } else {
+            storeFacility(first, u"01234"_s, u"Deniz Otel"_s);
+            if (when == Heard)
+                ayar.catchUp();
+        }
+
+        EXPECT_EQ(Facility::store(ayar, u"99999"_s, u"Başka Otel"_s), Facility::Stored::SetElsewhere);
+        if (committer.joinable())
+            committer.join();
+
+        EXPECT_TRUE(Facility::isSetUp(ayar));
+        EXPECT_EQ(Facility::code(ayar), u"01234"_s);
+        EXPECT_EQ(Facility::name(ayar), u"Deniz Otel"_s);
+        EXPECT_EQ(Facility::setElsewhereText(ayar), Facility::kSetElsewhere.arg(u"01234"_s, u"Deniz Otel"_s));
+        EXPECT_EQ(ayar.state(), Dataset::State::Browse);
+        const QList<StoreRow> rows = first.load(Schema::ayar().name);
+        ASSERT_EQ(rows.size(), 1);
+        EXPECT_EQ(rows[0].values[Schema::ayar().indexOf(u"tesiskodu"_s)], QVariant(u"01234"_s));
+        EXPECT_EQ(rows[0].values[Schema::ayar().indexOf(u"tesisadi"_s)], QVariant(u"Deniz Otel"_s));
+    }
 }
 
 // The same guests give the same file, byte for byte, from either store.

@@ -483,6 +483,14 @@ qint64 PgStore::insert(const QString& table, const QList<QVariant>& values)
     for (qsizetype i = 1; i <= bound.size(); ++i)
         marks << QLatin1Char('$') + QString::number(i);
     const PgConnection::Result r = inTransaction([&] {
+        if (t.singleRow) {
+            // Two desks adding the one row at once: the second waits for the
+            // first's commit and then finds its row.
+            exec(QStringLiteral("LOCK TABLE %1 IN SHARE ROW EXCLUSIVE MODE").arg(quoted(t.name)));
+            if (exec(QStringLiteral("SELECT 1 FROM %1 LIMIT 1").arg(quoted(t.name))).rows() > 0)
+                throw StoreConflict(StoreConflict::Kind::Changed,
+                                    QStringLiteral("Bu kayıt başka bir bilgisayarda değiştirildi."));
+        }
         return exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING %4, %5")
                         .arg(quoted(t.name), Schema::columnList(t, false), marks.join(QStringLiteral(", ")),
                              quoted(keyColumn(t)), quoted(kVersionColumn)),

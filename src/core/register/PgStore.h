@@ -56,6 +56,8 @@ public:
     void scan(const QString& table, const RowReader& row) override;
     // The rows' versions are kept as a scan keeps them.
     QList<qint64> keysWhere(const QString& table, int column, qint64 value) override;
+    // Into a table of one row, throws StoreConflict, adding none, when the
+    // table already has its row.
     qint64 insert(const QString& table, const QList<QVariant>& values) override;
     // Throws StoreConflict when the row is not at the version last handed out.
     void update(const QString& table, qint64 key, const QList<QVariant>& values) override;
