@@ -307,6 +307,8 @@ QString PgConnection::option(const QString& keyword) const
 
 int PgConnection::callTimeoutMs() const
 {
+    if (m_callTimeoutMs > 0)
+        return m_callTimeoutMs;
     // connect_timeout as libpq reads it: whole seconds, and 0 for none.
     PQconninfoOption* options = PQconninfoParse(m_connectionString.toUtf8().constData(), nullptr);
     int ms = kCallTimeoutMs;

@@ -27,6 +27,10 @@ namespace {
 // database make the tables once.
 constexpr qint64 kSchemaLock = 0x52414441; // "RADA"
 
+// The comment of a table whose deleted rows' bytes are still in the
+// server's files.
+const QString kRewriteDueMark = QStringLiteral("RadaYenidenYazilacak");
+
 // Up to this many keys a change names its rows; past it, the whole table.
 constexpr int kNamedKeys = 300;
 
@@ -635,10 +639,52 @@ void PgStore::endExclusive(const QString& task)
     }
 }
 
-void PgStore::dropDeletedRows(const QString& table)
+void PgStore::markRewriteDue(const QString& table)
 {
-    // Not inside a transaction: the server refuses it there.
-    exec(QStringLiteral("VACUUM FULL %1").arg(quoted(Schema::table(table).name)));
+    // Only the table's owner may set its comment (and rewrite it): for a
+    // desk under another role the deletion goes on without the mark.
+    exec(QStringLiteral("SAVEPOINT \"RadaIsaret\""));
+    try {
+        exec(QStringLiteral("COMMENT ON TABLE %1 IS '%2'").arg(quoted(Schema::table(table).name), kRewriteDueMark));
+        exec(QStringLiteral("RELEASE SAVEPOINT \"RadaIsaret\""));
+    } catch (const StoreUnreachable&) {
+        throw;
+    } catch (const StoreError&) {
+        exec(QStringLiteral("ROLLBACK TO SAVEPOINT \"RadaIsaret\""));
+    }
+}
+
+QStringList PgStore::rewritesDue()
+{
+    const PgConnection::Result r = exec(
+        QStringLiteral("SELECT relname FROM pg_class WHERE relnamespace = current_schema()::regnamespace "
+                       "AND relkind = 'r' AND obj_description(oid, 'pg_class') = $1 ORDER BY relname"),
+        {kRewriteDueMark});
+    QStringList tables;
+    for (int i = 0; i < r.rows(); ++i)
+        tables << r.text(i, 0);
+    return tables;
+}
+
+bool PgStore::dropDeletedRows(const QString& table)
+{
+    const QString name = quoted(Schema::table(table).name);
+    // The desk's own connection keeps its settings, its listening and its
+    // locks.
+    PgConnection rewrite(m_conn.connectionString());
+    rewrite.setDialogs(m_dialogs);
+    try {
+        rewrite.open();
+        rewrite.exec(QStringLiteral("SET lock_timeout = %1").arg(kRewriteLockTimeoutMs));
+        rewrite.exec(QStringLiteral("SET statement_timeout = 0"));
+        rewrite.setCallTimeoutMs(kRewriteTimeoutMs);
+        // Not inside a transaction: the server refuses it there.
+        rewrite.exec(QStringLiteral("VACUUM FULL %1").arg(name));
+        rewrite.exec(QStringLiteral("COMMENT ON TABLE %1 IS NULL").arg(name));
+        return true;
+    } catch (const StoreError&) {
+        return false;
+    }
 }
 
 int PgStore::count(const QString& table)

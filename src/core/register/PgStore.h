@@ -68,8 +68,18 @@ public:
     void begin() override;
     void commit() override;
     void rollback() override;
-    // VACUUM FULL: a plain VACUUM leaves deleted rows' bytes in the files.
-    void dropDeletedRows(const QString& table) override;
+    // VACUUM FULL, since a plain VACUUM leaves deleted rows' bytes in the
+    // files, on a connection of its own: without the statement timeout, as
+    // a large table takes its time, but waiting for the table at most
+    // kRewriteLockTimeoutMs, so that the other desks' statements never
+    // queue behind it for longer. A due rewrite is marked in the table's
+    // comment.
+    bool dropDeletedRows(const QString& table) override;
+    void markRewriteDue(const QString& table) override;
+    QStringList rewritesDue() override;
+    static constexpr int kRewriteLockTimeoutMs = 3000;
+    // The longest the desk waits for the rewrite itself.
+    static constexpr int kRewriteTimeoutMs = 10 * 60 * 1000;
 
     bool isShared() const override { return true; }
     qint64 readVersion(const QString& table, qint64 key) const override;

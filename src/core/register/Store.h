@@ -221,10 +221,22 @@ public:
     // Before personal data is deleted: the engine overwrites what deleted
     // rows leave behind, where it can be told to.
     virtual void eraseOnDelete() {}
+    // Inside the transaction of a deletion of personal data: the table's
+    // rewrite (dropDeletedRows) becomes due with the deletion's commit and
+    // stays due, for every desk, until it is done.
+    virtual void markRewriteDue(const QString& table) { Q_UNUSED(table); }
+    // The tables whose rewrite is due.
+    virtual QStringList rewritesDue() { return {}; }
     // After a deletion of personal data has committed: the table's files
     // are rewritten without the deleted rows' bytes, where the engine keeps
-    // them (the file is compacted as a whole instead).
-    virtual void dropDeletedRows(const QString& table) { Q_UNUSED(table); }
+    // them (the file is compacted as a whole instead). False, with the
+    // rewrite still due, when it could not be done now (the table was in use
+    // at another desk, the server could not be reached).
+    virtual bool dropDeletedRows(const QString& table)
+    {
+        Q_UNUSED(table);
+        return true;
+    }
 
 protected:
     // Every row of a table collected from scan(), for a store whose scan is
