@@ -52,10 +52,11 @@ struct Desk
     std::unique_ptr<TransferRun> run;
 };
 
-// Runs the event loop until the condition holds or two seconds have passed.
-bool waitFor(const std::function<bool()>& condition)
+// Runs the event loop until the condition holds or the time (two seconds
+// unless given) has passed.
+bool waitFor(const std::function<bool()>& condition, int ms = 2000)
 {
-    QDeadlineTimer deadline(2000);
+    QDeadlineTimer deadline(ms);
     while (!condition() && !deadline.hasExpired()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(5);
@@ -255,6 +256,25 @@ TEST_F(TwoDesks, AConnectionDroppedMidSaveKeepsWhatWasTypedAndTheNextSaveStoresI
     // The new connection listens again.
     insertGuest(b->store, u"Cem"_s);
     EXPECT_TRUE(waitFor([&] { return a->guests().recordCount() == 3; }));
+}
+
+// An idle desk whose connection broke (its server process ended, as in a
+// restart of the server) connects again by itself, says so, and catches up
+// with what the other desk saved meanwhile.
+TEST_F(TwoDesks, AnIdleDeskWhoseConnectionBrokeConnectsAgainByItselfAndCatchesUp)
+{
+    QList<bool> told;
+    a->store.onConnection = [&told](bool connected) { told << connected; };
+    b->store.exec(u"SELECT pg_terminate_backend($1, 5000)"_s, {a->store.connection().backendPid()});
+    EXPECT_TRUE(waitFor([&] { return !told.isEmpty(); }));
+    ASSERT_TRUE(b->moveTo(u"Ayşe"_s));
+    b->guests().edit();
+    b->guests().setText(kIsi, u"Mimar"_s);
+    ASSERT_TRUE(b->guests().post());
+
+    EXPECT_TRUE(waitFor([&] { return a->moveTo(u"Ayşe"_s) && a->guests().text(kIsi) == u"Mimar"_s; }, 6000));
+    EXPECT_EQ(told, (QList<bool>{false, true}));
+    EXPECT_TRUE(a->store.isOpen());
 }
 
 // A departed guest changed at the other desk while the file is written

@@ -150,6 +150,8 @@ void PgStore::setDialogs(Dialogs* dialogs)
 
 void PgStore::close()
 {
+    if (m_reconnect)
+        m_reconnect->stop();
     m_exclusive.clear();
     m_conn.close();
     m_txDepth = 0;
@@ -184,8 +186,49 @@ PgConnection::Result PgStore::exec(const QString& sql, const QList<QVariant>& va
             m_notifier->setEnabled(false);
             m_notifier.release()->deleteLater();
         }
+        if (!m_conn.isOpen())
+            connectionLost();
         throw;
     }
+}
+
+void PgStore::connectionLost()
+{
+    if (!m_onChange)
+        return;
+    if (m_connected) {
+        m_connected = false;
+        if (onConnection)
+            onConnection(false);
+    }
+    if (!m_reconnect) {
+        m_reconnect = std::make_unique<QTimer>();
+        m_reconnect->setSingleShot(true);
+        QObject::connect(m_reconnect.get(), &QTimer::timeout, m_context.get(), [this] { reconnectIdle(); });
+    }
+    if (!m_reconnect->isActive()) {
+        m_reconnectAttempt = 0;
+        m_reconnect->start(kReconnectDelaysMs[0]);
+    }
+}
+
+void PgStore::reconnectIdle()
+{
+    constexpr int last = int(std::size(kReconnectDelaysMs)) - 1;
+    // Not in the middle of a call or a transaction of this desk's, and not
+    // while a task holds a lock: the task ends first, its lock gone.
+    if (!m_conn.waiting() && m_txDepth == 0 && m_exclusive.isEmpty() && !m_inAfterStatement) {
+        try {
+            m_conn.open();
+            // Listens again and catches up with every table.
+            afterStatement();
+            if (m_connected)
+                return;
+        } catch (const StoreError&) {
+        }
+        m_reconnectAttempt = std::min(m_reconnectAttempt + 1, last);
+    }
+    m_reconnect->start(kReconnectDelaysMs[m_reconnectAttempt]);
 }
 
 void PgStore::watchChanges(ChangeHandler handler)
@@ -213,6 +256,13 @@ void PgStore::afterStatement()
             m_notifier.release()->deleteLater();
         m_notifier = std::make_unique<QSocketNotifier>(m_conn.socket(), QSocketNotifier::Read, m_context.get());
         QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_context.get(), [this] { deliverChanges(true); });
+        if (!m_connected) {
+            m_connected = true;
+            if (m_reconnect)
+                m_reconnect->stop();
+            if (onConnection)
+                onConnection(true);
+        }
     }
     // Notifications that came in with a statement's answer are already read
     // off the socket: they are handed on from the event loop.
@@ -239,9 +289,10 @@ void PgStore::deliverChanges(bool readInput)
         m_pending << m_conn.takeNotifications(true);
         if (!m_conn.isOpen() && m_notifier) {
             // The server went away: the socket would report itself readable
-            // for ever. The next statement connects again.
+            // for ever. The next statement, or the idle desk itself, connects again.
             m_notifier->setEnabled(false);
             m_notifier.release()->deleteLater();
+            connectionLost();
         }
     }
     if (m_pending.isEmpty() || !m_onChange)

@@ -6,11 +6,13 @@
 
 #include <QHash>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class Dialogs;
 class QObject;
 class QSocketNotifier;
+class QTimer;
 
 struct TableDef;
 
@@ -92,6 +94,12 @@ public:
     // reads the connection's socket as data arrives, and after a new
     // connection reports every table as changed.
     void watchChanges(ChangeHandler handler) override;
+    // While changes are watched, a connection that broke is made again by
+    // itself once the desk is idle, after kReconnectDelaysMs (the last
+    // repeated), and every table is then caught up with. Told here as the
+    // desk loses its connection (false) and has it again (true).
+    std::function<void(bool connected)> onConnection;
+    static constexpr int kReconnectDelaysMs[] = {1000, 2000, 5000, 10000, 30000};
     // A server-wide lock held by this connection; it ends with the
     // connection if the desk goes away.
     // While a lock is held a broken connection is not made anew: every
@@ -137,6 +145,9 @@ private:
     // notifications read with the statement to the event loop.
     void afterStatement();
     void deliverChanges(bool readInput);
+    // The connection broke: the idle desk connects again by itself.
+    void connectionLost();
+    void reconnectIdle();
 
     PgConnection m_conn;
     Dialogs* m_dialogs = nullptr;
@@ -157,4 +168,7 @@ private:
     QList<PgConnection::Notification> m_pending;
     std::unique_ptr<QObject> m_context; // lives as long as the store
     std::unique_ptr<QSocketNotifier> m_notifier;
+    std::unique_ptr<QTimer> m_reconnect;
+    int m_reconnectAttempt = 0;
+    bool m_connected = true;
 };

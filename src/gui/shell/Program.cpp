@@ -171,6 +171,8 @@ bool Program::createdNew() const
 
 Program::~Program()
 {
+    if (server)
+        server->onConnection = nullptr;
     facilityWindow.reset();
     customerWindow.reset();
     searchWindow.reset();
@@ -283,6 +285,8 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
         startBackups(*program);
 
     MainWindow* main = program->mainWindow.get();
+    if (program->server)
+        program->server->onConnection = [main](bool connected) { main->setServerConnected(connected); };
     guard.listen();
     QObject::connect(&guard, &SingleInstance::activationRequested, main, &MainWindow::bringToFront);
     return program;
