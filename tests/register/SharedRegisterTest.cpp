@@ -5,6 +5,7 @@
 #include "core/register/Database.h"
 #include "core/register/Dataset.h"
 #include "core/register/PgStore.h"
+#include "core/register/RoomBoard.h"
 #include "core/register/Schema.h"
 #include "core/register/SharedEditing.h"
 #include "core/register/Tables.h"
@@ -129,6 +130,33 @@ TEST_F(TwoDesks, TheSecondSaveOfARowIsRefusedAndKeepsBothDesksChanges)
     EXPECT_EQ(row[Schema::kisi().indexOf(kAdi)].toString(), u"Ayşegül"_s);
     EXPECT_EQ(row[Schema::kisi().indexOf(kOda)].toString(), u"102"_s);
     EXPECT_EQ(row[Schema::kisi().indexOf(kIsi)].toString(), u"Mimar"_s);
+}
+
+// A room's check-out writes its guests at the versions this desk read them
+// at: one changed at the other desk meanwhile is named, and none leaves.
+TEST_F(TwoDesks, ARoomWithAGuestChangedElsewhereIsNotCheckedOut)
+{
+    insertGuest(a->store, u"Cem"_s);
+    a->store.exec(u"UPDATE \"Kisi\" SET \"VerilenOdaNo\" = '101', \"SatirSurumu\" = \"SatirSurumu\" + 1 "
+                  u"WHERE \"Kalici\" = 1"_s);
+    // What a desk writes itself it reads again itself; the other desk hears of it.
+    a->guests().refreshRows({});
+    const QList<RoomBoard::Guest> leaving = RoomBoard::stayingIn(a->guests(), u"101"_s);
+    ASSERT_TRUE(waitFor([&] { return b->moveTo(u"Cem"_s) && b->guests().text(kOda) == u"101"_s; }));
+    b->guests().edit();
+    b->guests().setText(kIsi, u"Pilot"_s);
+    ASSERT_TRUE(b->guests().post());
+
+    const RoomBoard::CheckOut result = RoomBoard::checkOut(a->guests(), leaving, QDateTime(QDate(2026, 5, 14), QTime(11, 0)));
+
+    EXPECT_FALSE(result.done);
+    EXPECT_EQ(result.refusal, RoomBoard::kCheckOutConflict.arg(u"Cem"_s, u"Yılmaz"_s));
+    const TableDef& t = Schema::kisi();
+    for (const StoreRow& row : b->store.load(t.name)) {
+        if (row.values[t.indexOf(kOda)].toString() == u"101"_s) {
+            EXPECT_EQ(row.values[t.indexOf(u"Kalici"_s)].toLongLong(), 1) << row.values[t.indexOf(kAdi)].toString().toStdString();
+        }
+    }
 }
 
 TEST_F(TwoDesks, ARowDeletedAtTheOtherDeskKeepsWhatWasTypedAndIsSavedAsANewGuest)

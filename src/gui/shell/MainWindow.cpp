@@ -15,6 +15,7 @@
 #include "core/transfer/BackupSchedule.h"
 #include "core/transfer/TransferRun.h"
 #include "gui/customers/CustomerWindow.h"
+#include "gui/register/RoomBoardWindow.h"
 #include "gui/customers/GuestSearchWindow.h"
 #include "gui/customers/PersonalDataCommands.h"
 #include "gui/register/DocumentReaderDialog.h"
@@ -236,6 +237,14 @@ void MainWindow::buildMenu()
     readDocumentAction->setObjectName(QStringLiteral("KimlikOku1"));
     readDocumentAction->setToolTip(QStringLiteral("Kimlik / Pasaport Oku [F8]"));
     connect(readDocumentAction, &QAction::triggered, this, &MainWindow::openZoneReader);
+    sameRoomAction = islemler->addAction(QStringLiteral("Aynı Odaya Misafir Ekle"));
+    sameRoomAction->setObjectName(QStringLiteral("AyniOdayaMisafirEkle1"));
+    sameRoomAction->setToolTip(QStringLiteral("Aynı Odaya Misafir Ekle [Ctrl+G]"));
+    connect(sameRoomAction, &QAction::triggered, this, &MainWindow::addGuestToSameRoom);
+    roomBoardAction = islemler->addAction(QStringLiteral("Oda Durumu"));
+    roomBoardAction->setObjectName(QStringLiteral("OdaDurumu1"));
+    roomBoardAction->setToolTip(QStringLiteral("Oda Durumu [F6]"));
+    connect(roomBoardAction, &QAction::triggered, this, &MainWindow::showRoomBoard);
     historyAction = islemler->addAction(QStringLiteral("Transfer Geçmişi"));
     historyAction->setObjectName(QStringLiteral("TransferGecmisi1"));
     connect(historyAction, &QAction::triggered, this, &MainWindow::showHistory);
@@ -459,6 +468,42 @@ void MainWindow::showCustomerWindow()
     }
 }
 
+void MainWindow::showRoomBoard()
+{
+    if (!m_roomBoard) {
+        m_roomBoard = new RoomBoardWindow(m_platform, m_tables, this);
+        m_roomBoard->showGuest = [this](qint64 key) { showGuest(key); };
+        m_roomBoard->addGuestToRoom = [this](qint64 key) {
+            showGuest(key);
+            if (guests->key() == key)
+                addGuestToSameRoom();
+        };
+    }
+    m_roomBoard->show();
+    if (m_roomBoard->isMinimized())
+        m_roomBoard->showNormal();
+    m_roomBoard->raise();
+    m_roomBoard->activateWindow();
+}
+
+void MainWindow::addGuestToSameRoom()
+{
+    entry->newGuestInSameRoom();
+}
+
+void MainWindow::showGuest(qint64 key)
+{
+    for (int row = 0; row < guests->recordCount(); ++row) {
+        if (guests->rowKey(row) == key) {
+            // A move settles a pending change first; refused, the guest
+            // being edited stays in front of the clerk.
+            guests->moveToRow(row);
+            break;
+        }
+    }
+    bringToFront();
+}
+
 void MainWindow::openZoneReader()
 {
     // A change to the guest shown is stored (or refused, with its message)
@@ -674,6 +719,10 @@ void MainWindow::runCommandKey(QKeyEvent* event)
         startTransfer();
     if (k == Qt::Key_F5)
         showCustomerWindow();
+    if (k == Qt::Key_F6)
+        showRoomBoard();
+    if (ctrl && k == Qt::Key_G)
+        addGuestToSameRoom();
     if (k == Qt::Key_F8)
         openZoneReader();
 }

@@ -27,6 +27,7 @@ class CustomerWindow;
 class FacilitySetupWindow;
 class HistoryWindow;
 class DocumentReaderDialog;
+class RoomBoardWindow;
 class Announcement;
 class AnnouncementPanel;
 class EngravedLabel;
@@ -111,6 +112,13 @@ public:
     bool editPending() const;
     // F8: a document's machine-readable zone fills the guest record.
     void openZoneReader();
+    // F6: who is in which room now.
+    void showRoomBoard();
+    RoomBoardWindow* roomBoard() const { return m_roomBoard; }
+    // Ctrl+G: a new guest with the stay of the guest shown.
+    void addGuestToSameRoom();
+    // Shows the guest with that key in the guest window, brought to the front.
+    void showGuest(qint64 key);
     // The transfer run: notification file, purge, compaction.
     void startTransfer();
     // The first-run window stored the facility: the set-up runs again
@@ -147,6 +155,8 @@ public:
     QAction* destroyAction;
     QAction* requestAction;
     QAction* readDocumentAction;
+    QAction* roomBoardAction;
+    QAction* sameRoomAction;
     QAction* aboutAction;
     QAction* desktopShortcutAction;
     QAction* quickLaunchShortcutAction;
@@ -183,6 +193,7 @@ private:
     FacilitySetupWindow* m_firstRun = nullptr;
     HistoryWindow* m_history = nullptr;
     DocumentReaderDialog* m_zoneReader = nullptr;
+    RoomBoardWindow* m_roomBoard = nullptr;
     bool m_documentTaken = false;
     std::unique_ptr<Announcement> m_announcement;
     Places m_places;
