@@ -92,6 +92,22 @@ CustomerDestruction::Outcome CustomerDestruction::eraseOnRequest(const QList<qin
     return destroy(customers, DestructionLog::kPersonsRequest, false);
 }
 
+const QString CustomerDestruction::kNotRewrittenText =
+    QStringLiteral("Silinen kayıtların izleri sunucunun dosyalarından henüz temizlenemedi; "
+                   "program açılışta ve saatte bir yeniden deneyecek.");
+
+bool CustomerDestruction::rewriteIfDue()
+{
+    bool done = true;
+    try {
+        for (const QString& table : m_store.rewritesDue())
+            done = m_store.dropDeletedRows(table) && done;
+    } catch (const StoreError&) {
+        return false;
+    }
+    return done;
+}
+
 CustomerDestruction::Outcome CustomerDestruction::destroy(const QList<qint64>& customers, const QString& reason,
                                                           bool periodic)
 {
@@ -121,14 +137,17 @@ CustomerDestruction::Outcome CustomerDestruction::destroy(const QList<qint64>& c
         StayStatistics::prune(m_store, now.date());
         if (periodic)
             m_settings.setLastDestruction(now);
+        for (const TableDef* t : {&Schema::musteriler(), &Schema::musteriKonaklama()})
+            m_store.markRewriteDue(t->name);
         m_store.commit();
     } catch (...) {
         m_store.rollback();
         m_loaded = false;
         throw;
     }
-    for (const TableDef* t : {&Schema::musteriler(), &Schema::musteriKonaklama()})
-        m_store.dropDeletedRows(t->name);
+    // Done with the commit: the rewrite that follows may have to wait for
+    // a later time.
+    outcome.rewritten = rewriteIfDue();
 
     // As after a transfer run: every table closed, the register compacted
     // and the tables opened again, the guest shown before current again.

@@ -203,7 +203,7 @@ void install(Dataset& guests, Clock& clock, Dialogs& dialogs)
     // to the first of them.
     guests.onPostError = [&guests, &dialogs, shared = std::move(guests.onPostError)](const StoreError& e) {
         const QStringList missing = missingFields(guests);
-        if (missing.isEmpty() || dynamic_cast<const StoreUnreachable*>(&e)) {
+        if (missing.isEmpty() || !SharedEditing::failureText(e).isEmpty()) {
             shared(e);
             return;
         }

@@ -143,7 +143,8 @@ const TableDef& ayar()
 {
     static const TableDef t{QStringLiteral("Ayar"),
                             {text(QStringLiteral("tesiskodu"), 5), text(QStringLiteral("tesisadi"), 50),
-                             {QStringLiteral("aktif"), ColumnType::Integer}}};
+                             {QStringLiteral("aktif"), ColumnType::Integer}},
+                            true};
     return t;
 }
 

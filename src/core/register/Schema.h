@@ -25,6 +25,9 @@ struct TableDef
 {
     QString name;
     QList<ColumnDef> columns;
+    // Holds one row at most (the register's settings): where several desks
+    // share the register, a row is added only while the table has none.
+    bool singleRow = false;
 
     int indexOf(const QString& column) const;    // -1 when unknown
     const ColumnDef& column(const QString& name) const; // throws RadaError when unknown

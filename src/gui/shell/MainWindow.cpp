@@ -62,6 +62,8 @@
 #include <QTextEdit>
 #include <QTimer>
 
+const QString MainWindow::kNoServerText = QStringLiteral("Sunucu bağlantısı yok");
+
 namespace {
 
 const QString kSupportContact = QStringLiteral("E-Mail : destek@radadir.com.tr    Tel. : 0 (212) 555 01 45");
@@ -377,9 +379,17 @@ void MainWindow::buildStatusBar()
         StatusPanels[i] = panel;
     }
     // What the program is busy with shows in the last panel for a while.
-    m_platform.dialogs.showStatus = [panel = StatusPanels[3]](const QString& text) {
-        panel->setText(text.isEmpty() ? kSupportContact : text);
+    m_platform.dialogs.showStatus = [this](const QString& text) {
+        StatusPanels[3]->setText(!text.isEmpty() ? text : m_serverConnected ? kSupportContact : kNoServerText);
     };
+}
+
+void MainWindow::setServerConnected(bool connected)
+{
+    m_serverConnected = connected;
+    // What a waiting call shows stays until the call is over.
+    if (!Dialogs::working())
+        m_platform.dialogs.showStatus(QString());
 }
 
 bool MainWindow::facilitySetUp() const

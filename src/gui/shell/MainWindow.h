@@ -94,6 +94,10 @@ public:
     bool hasUnsavedChanges() const;
     // Shown, restored and raised, as far as the window system allows.
     void bringToFront();
+    // A register on a server: the status bar says so while the desk has no
+    // connection to it.
+    void setServerConnected(bool connected);
+    static const QString kNoServerText;
     // The record of the transfer runs.
     void showHistory();
     // "Kayıt Parolası...": the window that sets, changes or removes the
@@ -199,5 +203,6 @@ private:
     std::unique_ptr<Announcement> m_announcement;
     Places m_places;
     bool m_shown = false;
+    bool m_serverConnected = true;
     KeyPreview::EnterMover* m_enter;
 };
