@@ -11,6 +11,7 @@
 #include "core/register/Tables.h"
 #include "core/shell/Facility.h"
 #include "core/transfer/Compaction.h"
+#include "core/transfer/Completeness.h"
 #include "core/transfer/TransferRun.h"
 
 #include <QCoreApplication>
@@ -378,6 +379,38 @@ TEST_F(TwoDesks, ARunWhoseConnectionBrokeEndsThereAndPurgesNobody)
     a->fake.dialogs.clear();
     EXPECT_TRUE(a->run->runTo(dir.path(u"fourth.xml"_s))) << a->fake.dialogs.texts().join(u' ').toStdString();
     EXPECT_EQ(names(b->store), (QStringList{u"Ayşe"_s, u"Deniz"_s}));
+}
+
+// A guest saved at the other desk while the check is on screen is checked
+// before anything is written: its problem brings the list back.
+TEST_F(TwoDesks, AGuestSavedElsewhereWhileTheCheckIsShownIsCheckedBeforeTheFileIsWritten)
+{
+    insertGuest(b->store, u"Deniz"_s);
+    sameDocument(b->store, u"\"Adi\" IN ('Ayşe', 'Deniz')"_s);
+    ASSERT_TRUE(waitFor([&] { return a->guests().recordCount() == 3; }));
+    qint64 cem = 0;
+    QList<QList<qint64>> shown;
+    a->run->reviewFindings = [&](const QList<Completeness::Finding>& findings) {
+        QList<qint64> keys;
+        for (const Completeness::Finding& f : findings)
+            keys << f.key;
+        shown << keys;
+        if (shown.size() > 1)
+            return Completeness::Decision{Completeness::Decision::GoToGuest, cem};
+        // Meanwhile the other desk stores a guest with the same document,
+        // and this desk hears of it while its list is open.
+        cem = insertGuest(b->store, u"Cem"_s);
+        sameDocument(b->store, u"\"Adi\" = 'Cem'"_s);
+        EXPECT_TRUE(waitFor([&] { return a->guests().recordCount() == 4; }));
+        return Completeness::Decision{Completeness::Decision::GoOn, 0};
+    };
+
+    EXPECT_FALSE(a->run->runTo(dir.path(u"a.xml"_s)));
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_FALSE(shown[0].contains(cem));
+    EXPECT_TRUE(shown[1].contains(cem));
+    EXPECT_FALSE(QFile::exists(dir.path(u"a.xml"_s)));
+    EXPECT_EQ(a->guests().key(), cem);
 }
 
 // Two desks setting up an empty database: the second finds the facility

@@ -18,7 +18,10 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QHash>
 #include <QScopeGuard>
+#include <QSet>
+#include <algorithm>
 
 const QString TransferRun::kNotSetUpText =
     QStringLiteral("Tesis bilgileri henüz girilmemiş.\rTransfer dosyası oluşturmadan önce lütfen Tesis Kodu'nu ve "
@@ -165,16 +168,8 @@ bool TransferRun::runTo(const QString& path)
     // The rows of the file are final: what is likely to be refused is shown
     // before anything is written.
     const QDateTime tarih = m_platform.clock.now();
-    if (reviewFindings) {
-        const QList<Completeness::Finding> findings = Completeness::check(*guests, tarih);
-        if (!findings.isEmpty()) {
-            const Completeness::Decision decision = reviewFindings(findings);
-            if (decision.choice == Completeness::Decision::GoToGuest) {
-                showGuest(decision.key, decision.column);
-                return false;
-            }
-        }
-    }
+    if (reviewFindings && !reviewUntilSettled(tarih))
+        return false;
 
     // The run goes on only as long as its lock holds: the lock went with a
     // connection that broke (while the check was on screen, say), and another
@@ -292,6 +287,53 @@ bool TransferRun::runTo(const QString& path)
         m_platform.dialogs.message(kAppTitle, *backupFailure, Dialogs::Icon::Warning, Dialogs::Ok, Dialogs::Ok);
     Q_EMIT succeeded();
     return true;
+}
+
+bool TransferRun::reviewUntilSettled(const QDateTime& tarih)
+{
+    Dataset* guests = m_tables.kisi;
+    QList<Completeness::Finding> findings = Completeness::check(*guests, tarih);
+    for (;;) {
+        // The rows as they were checked; another desk's saves may come in
+        // while the list is on screen.
+        QHash<qint64, qint64> checked;
+        for (int row = 0; row < guests->recordCount(); ++row)
+            checked.insert(guests->rowKey(row), guests->rowVersion(row));
+        if (!findings.isEmpty()) {
+            const Completeness::Decision decision = reviewFindings(findings);
+            if (decision.choice == Completeness::Decision::GoToGuest) {
+                showGuest(decision.key, decision.column);
+                return false;
+            }
+        }
+        if (!m_store.isShared())
+            return true;
+        try {
+            guests->catchUp();
+            guests->first();
+        } catch (const StoreUnreachable& e) {
+            fail(kConnectionLostText + QLatin1Char('\r') + e.text());
+            return false;
+        } catch (const StoreError& e) {
+            m_platform.dialogs.reportError(e.text());
+            return false;
+        }
+        // Rows that came in or changed since the check are checked too; one
+        // with a problem brings the list back before anything is written.
+        QSet<qint64> changed;
+        for (int row = 0; row < guests->recordCount(); ++row) {
+            const auto it = checked.constFind(guests->rowKey(row));
+            if (it == checked.cend() || *it != guests->rowVersion(row))
+                changed.insert(guests->rowKey(row));
+        }
+        if (changed.isEmpty())
+            return true;
+        findings = Completeness::check(*guests, tarih);
+        const bool concernsChanged = std::any_of(findings.cbegin(), findings.cend(),
+                                                 [&](const Completeness::Finding& f) { return changed.contains(f.key); });
+        if (!concernsChanged)
+            return true;
+    }
 }
 
 QList<qint64> TransferRun::purgeDeparted()

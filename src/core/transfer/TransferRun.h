@@ -92,6 +92,10 @@ private:
     // Deletes the guests of the purge list in one transaction, each only
     // at the version the file carries (another desk may have changed it
     // since: it stays for the next file); the keys deleted.
+    // The check before the run, shown as long as it has something to show
+    // and, where other desks write, again while rows saved meanwhile bring
+    // new problems; false when the run is to stop.
+    bool reviewUntilSettled(const QDateTime& tarih);
     QList<qint64> purgeDeparted();
     // Holds the run's lock among desks for the scope; false (and told)
     // when another desk holds it.
