@@ -238,11 +238,12 @@ void MainWindow::buildMenu()
     readDocumentAction->setObjectName(QStringLiteral("KimlikOku1"));
     readDocumentAction->setToolTip(QStringLiteral("Kimlik / Pasaport Oku [F8]"));
     connect(readDocumentAction, &QAction::triggered, this, &MainWindow::openZoneReader);
-    sameRoomAction = islemler->addAction(QStringLiteral("Aynı Odaya Misafir Ekle"));
+    // The menu shows the key after the tab; the key preview runs it.
+    sameRoomAction = islemler->addAction(QStringLiteral("Aynı Odaya Misafir Ekle\tCtrl+G"));
     sameRoomAction->setObjectName(QStringLiteral("AyniOdayaMisafirEkle1"));
     sameRoomAction->setToolTip(QStringLiteral("Aynı Odaya Misafir Ekle [Ctrl+G]"));
     connect(sameRoomAction, &QAction::triggered, this, &MainWindow::addGuestToSameRoom);
-    roomBoardAction = islemler->addAction(QStringLiteral("Oda Durumu"));
+    roomBoardAction = islemler->addAction(QStringLiteral("Oda Durumu\tF6"));
     roomBoardAction->setObjectName(QStringLiteral("OdaDurumu1"));
     roomBoardAction->setToolTip(QStringLiteral("Oda Durumu [F6]"));
     connect(roomBoardAction, &QAction::triggered, this, &MainWindow::showRoomBoard);
