@@ -9,10 +9,13 @@
 #include "core/register/Tables.h"
 #include "core/transfer/Compaction.h"
 #include "platform/core/Clock.h"
+#include "platform/core/Dialogs.h"
 
 #include <QHash>
 #include <QSet>
 #include <algorithm>
+
+const QString CustomerDestruction::kWorkText = QStringLiteral("Müşteri kayıtları imha ediliyor...");
 
 namespace {
 
@@ -95,6 +98,10 @@ CustomerDestruction::Outcome CustomerDestruction::destroy(const QList<qint64>& c
                                                           bool periodic)
 {
     settings();
+    // Begun, it goes to its end: the records and the compaction together.
+    std::unique_ptr<Dialogs::Work> work;
+    if (m_dialogs)
+        work = m_dialogs->beginWork({kWorkText, false});
     const QDateTime now = m_clock.now();
     Outcome outcome;
     m_store.eraseOnDelete();

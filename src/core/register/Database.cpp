@@ -2,6 +2,7 @@
 #include "core/register/Database.h"
 
 #include "core/register/Schema.h"
+#include "platform/core/Dialogs.h"
 #include "platform/core/FileSystem.h"
 
 #define SQLITE_HAS_CODEC 1
@@ -108,6 +109,24 @@ private:
 
 namespace {
 
+// Set when a connection was stopped because the clerk abandoned the work;
+// the failure that follows is the abandonment.
+thread_local bool t_interrupted = false;
+
+// How many of SQLite's steps go between two reports to the current work: a
+// few tens of microseconds, so that the windows paint and "İptal" is heard
+// at once, however long the statement.
+constexpr int kStepsPerReport = 100;
+
+int reportProgress(void*)
+{
+    Dialogs::Work* work = Dialogs::currentWork();
+    if (!work || work->keepGoing())
+        return 0;
+    t_interrupted = true;
+    return 1;
+}
+
 QString openFailureReason(int rc)
 {
     switch (rc) {
@@ -138,7 +157,13 @@ sqlite3* openKeyed(const QString& path, int flags, const QByteArray& key, const 
         rc = sqlite3_key(db, key.constData(), int(key.size()));
     if (rc == SQLITE_OK) {
         sqlite3_busy_timeout(db, 2000);
+        sqlite3_progress_handler(db, kStepsPerReport, reportProgress, nullptr);
         rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    }
+    if (rc == SQLITE_INTERRUPT && t_interrupted) {
+        t_interrupted = false;
+        sqlite3_close(db);
+        throw WorkAbandoned();
     }
     if (rc != SQLITE_OK) {
         sqlite3_close(db);
@@ -163,6 +188,10 @@ Database::~Database()
 
 void Database::fail(const QString& what) const
 {
+    if (t_interrupted) {
+        t_interrupted = false;
+        throw WorkAbandoned();
+    }
     const QString detail = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
     throw StoreError(detail.isEmpty() ? what : what + QStringLiteral(": ") + detail);
 }
@@ -488,9 +517,18 @@ void Database::exportTo(const QString& path, const QByteArray& key)
     exec(QStringLiteral("DETACH DATABASE compacted"));
 }
 
+QString Database::quickCheck()
+{
+    QList<QVariant> result;
+    Dialogs::aside([&] { result = column(QStringLiteral("PRAGMA quick_check")); });
+    return result.value(0).toString();
+}
+
 QString Database::integrityCheck()
 {
-    const QList<QVariant> result = column(QStringLiteral("PRAGMA integrity_check"));
+    // One step of SQLite's that reports nothing until the whole file is read.
+    QList<QVariant> result;
+    Dialogs::aside([&] { result = column(QStringLiteral("PRAGMA integrity_check")); });
     QStringList lines;
     for (const QVariant& v : result)
         lines << v.toString();
@@ -557,12 +595,18 @@ void Database::rekey(const QByteArray& password)
         throw StoreError(QStringLiteral("Bir işlem sürerken anahtar değiştirilemez."));
     const QByteArray old = m_password;
     m_statements.clear();
-    const int rc = sqlite3_rekey(m_db, password.constData(), int(password.size()));
-    QString reason = rc == SQLITE_OK ? QString() : QString::fromUtf8(sqlite3_errmsg(m_db));
-    // SQLCipher answers OK even when the rewrite was rolled back: only the
-    // file itself tells which key it now has.
-    if (reason.isEmpty() && (!opensWith(m_filePath, password) || (old != password && opensWith(m_filePath, old))))
-        reason = QStringLiteral("kayıt dosyası yeni parolayla açılamadı");
+    QString reason;
+    // SQLCipher rewrites every page in one call that reports nothing: it
+    // runs beside the work, which keeps the windows painted meanwhile and
+    // does not touch the connection.
+    Dialogs::aside([&] {
+        const int rc = sqlite3_rekey(m_db, password.constData(), int(password.size()));
+        reason = rc == SQLITE_OK ? QString() : QString::fromUtf8(sqlite3_errmsg(m_db));
+        // SQLCipher answers OK even when the rewrite was rolled back: only
+        // the file itself tells which key it now has.
+        if (reason.isEmpty() && (!opensWith(m_filePath, password) || (old != password && opensWith(m_filePath, old))))
+            reason = QStringLiteral("kayıt dosyası yeni parolayla açılamadı");
+    });
     close();
     if (reason.isEmpty()) {
         m_password = password;
