@@ -149,7 +149,7 @@ QString openFailureReason(int rc)
 // A connection to the file keyed and read once: a wrong key or a file that
 // is no database shows at the first read. Throws DatabaseOpenError with the
 // heading and the reason.
-sqlite3* openKeyed(const QString& path, int flags, const QByteArray& key, const QString& heading)
+sqlite3* openKeyedHere(const QString& path, int flags, const QByteArray& key, const QString& heading)
 {
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
@@ -171,6 +171,15 @@ sqlite3* openKeyed(const QString& path, int flags, const QByteArray& key, const 
                                                                      ? DatabaseOpenError::Reason::WrongKey
                                                                      : DatabaseOpenError::Reason::Other);
     }
+    return db;
+}
+
+// The key is derived (many thousand rounds, reporting nothing) beside the
+// current work.
+sqlite3* openKeyed(const QString& path, int flags, const QByteArray& key, const QString& heading)
+{
+    sqlite3* db = nullptr;
+    Dialogs::aside([&] { db = openKeyedHere(path, flags, key, heading); });
     return db;
 }
 
@@ -423,7 +432,11 @@ void Database::remove(const QString& table, const QList<qint64>& keys)
 int Database::count(const QString& table)
 {
     const TableDef& t = Schema::table(table);
-    return column(QStringLiteral("SELECT count(*) FROM \"%1\"").arg(t.name)).value(0).toInt();
+    // One step of SQLite's that reads the whole table, which on a fresh
+    // connection decrypts every page of it.
+    int rows = 0;
+    Dialogs::aside([&] { rows = column(QStringLiteral("SELECT count(*) FROM \"%1\"").arg(t.name)).value(0).toInt(); });
+    return rows;
 }
 
 QList<qint64> Database::keysWhere(const QString& table, int column, qint64 value)
@@ -457,7 +470,8 @@ void Database::commit()
     if (m_txDepth <= 0)
         return;
     if (m_txDepth == 1) {
-        exec(QStringLiteral("COMMIT"));
+        // Writing the pages and putting them on the disk reports nothing.
+        Dialogs::aside([this] { exec(QStringLiteral("COMMIT")); });
     }
     --m_txDepth;
 }
@@ -573,18 +587,22 @@ qint64 Database::pageSize()
 
 bool Database::firstPageOpensWith(const QString& path, const QByteArray& password)
 {
-    sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    if (rc == SQLITE_OK)
-        rc = sqlite3_key(db, password.constData(), int(password.size()));
-    // The schema's version is in the first page's header. Under another key
-    // that page fails its authentication code and the file is "not a
-    // database"; under its own key the answer comes, or the file is found
-    // malformed beyond that page (cut short, the schema's pages missing).
-    if (rc == SQLITE_OK)
-        rc = sqlite3_exec(db, "PRAGMA schema_version", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-    return rc == SQLITE_OK || (rc & 0xff) == SQLITE_CORRUPT;
+    bool opens = false;
+    Dialogs::aside([&] {
+        sqlite3* db = nullptr;
+        int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_key(db, password.constData(), int(password.size()));
+        // The schema's version is in the first page's header. Under another
+        // key that page fails its authentication code and the file is "not a
+        // database"; under its own key the answer comes, or the file is found
+        // malformed beyond that page (cut short, the schema's pages missing).
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(db, "PRAGMA schema_version", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        opens = rc == SQLITE_OK || (rc & 0xff) == SQLITE_CORRUPT;
+    });
+    return opens;
 }
 
 void Database::rekey(const QByteArray& password)
