@@ -10,12 +10,19 @@
 // - start-up (connect, check the tables, open every table) at most 1.5
 //   times psql reading both large tables.
 // psql's \copy alone (the server's fastest way out) is shown beside them.
+// Then a destruction (an erasure of 50,000 customers) while a second desk
+// counts and adds customers every 20 ms: what it took, whether the rewrite
+// was done, and how long the second desk's calls waited; once more while
+// the second desk holds the customer table in a transaction, and the
+// rewrite done afterwards.
 
 #include "BenchRegister.h"
 
+#include "core/customers/CustomerDestruction.h"
 #include "core/register/Database.h"
 #include "core/register/Dataset.h"
 #include "core/register/PgStore.h"
+#include "core/register/Schema.h"
 #include "core/register/ServerCopy.h"
 #include "core/register/Tables.h"
 #include "core/transfer/TransferRun.h"
@@ -27,9 +34,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QThread>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -83,6 +93,8 @@ qint64 median(std::vector<qint64> v)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    // "--destruction" measures the destruction alone.
+    const bool destructionOnly = app.arguments().contains(QStringLiteral("--destruction"));
     QTemporaryDir dir;
     // The server runs as another user when this runs as root: it must pass
     // through the folder to its own.
@@ -110,7 +122,7 @@ int main(int argc, char** argv)
 
     // Start-up: connect, check the tables and open them all.
     std::vector<qint64> startup, startupFloor, startupCopy;
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < (destructionOnly ? 0 : 5); ++i) {
         FakePlatform fake;
         QElapsedTimer timer;
         timer.start();
@@ -131,7 +143,7 @@ int main(int argc, char** argv)
     TransferRun::Timings split;
     qint64 fileBytes = 0;
     int left = 0;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < (destructionOnly ? 0 : 3); ++i) {
         const QString forRun = copyOf(QStringLiteral("radadir"), ++made);
         const QString forPsql = copyOf(QStringLiteral("radadir"), ++made);
         {
@@ -164,15 +176,99 @@ int main(int argc, char** argv)
     const auto ratio = [](const std::vector<qint64>& a, const std::vector<qint64>& b) {
         return double(median(a)) / double(std::max<qint64>(1, median(b)));
     };
-    std::printf("start-up, 100,000 guests and 100,000 customers (median of 5): program %lld ms; psql reading both "
-                "tables %lld ms: ratio %.2f (target at most 1.5); psql \\copy of both %lld ms: ratio %.2f\n",
-                ms(startup), ms(startupFloor), ratio(startup, startupFloor), ms(startupCopy), ratio(startup, startupCopy));
-    std::printf("run, 100,000 guests half departed (median of 3): %lld ms (compose %lld, write %lld, purge %lld), "
-                "file %.1f MB, %d left; psql reading every row, deleting the departed and writing them with \\copy "
-                "%lld ms: ratio %.2f (target at most 1.5); psql \\copy and delete alone %lld ms: ratio %.2f\n",
-                ms(runs), static_cast<long long>(split.composeMs), static_cast<long long>(split.writeMs),
-                static_cast<long long>(split.purgeMs), double(fileBytes) / 1e6, left, ms(floors), ratio(runs, floors),
-                ms(copies), ratio(runs, copies));
+    if (!destructionOnly) {
+        std::printf("start-up, 100,000 guests and 100,000 customers (median of 5): program %lld ms; psql reading both "
+                    "tables %lld ms: ratio %.2f (target at most 1.5); psql \\copy of both %lld ms: ratio %.2f\n",
+                    ms(startup), ms(startupFloor), ratio(startup, startupFloor), ms(startupCopy), ratio(startup, startupCopy));
+        std::printf("run, 100,000 guests half departed (median of 3): %lld ms (compose %lld, write %lld, purge %lld), "
+                    "file %.1f MB, %d left; psql reading every row, deleting the departed and writing them with \\copy "
+                    "%lld ms: ratio %.2f (target at most 1.5); psql \\copy and delete alone %lld ms: ratio %.2f\n",
+                    ms(runs), static_cast<long long>(split.composeMs), static_cast<long long>(split.writeMs),
+                    static_cast<long long>(split.purgeMs), double(fileBytes) / 1e6, left, ms(floors), ratio(runs, floors),
+                    ms(copies), ratio(runs, copies));
+    }
+
+    // The destruction while a second desk works.
+    for (const bool holding : {false, true}) {
+        const QString database = copyOf(QStringLiteral("radadir"), ++made);
+        std::atomic<bool> stop{false};
+        std::atomic<bool> started{false};
+        std::vector<qint64> waits;
+        int failures = 0;
+        QString failure;
+        std::thread second([&] {
+            PgStore other(connection(database));
+            other.open();
+            if (holding) {
+                other.begin();
+                other.count(QStringLiteral("Musteriler"));
+            }
+            started = true;
+            QList<QVariant> values(Schema::musteriler().columns.size());
+            for (int i = 0; !stop; ++i) {
+                QElapsedTimer timer;
+                timer.start();
+                try {
+                    if (!holding) {
+                        other.count(QStringLiteral("Musteriler"));
+                        values[Schema::musteriler().indexOf(QStringLiteral("musteriKodu"))] =
+                            QStringLiteral("B%1").arg(i);
+                        other.insert(QStringLiteral("Musteriler"), values);
+                    }
+                } catch (const StoreError& e) {
+                    ++failures;
+                    failure = e.text();
+                }
+                waits.push_back(timer.elapsed());
+                QThread::msleep(20);
+            }
+            if (holding)
+                other.rollback();
+        });
+        while (!started)
+            QThread::msleep(5);
+        FakePlatform fake;
+        PgStore store(connection(database));
+        store.open();
+        Tables tables(store, fake.clock, fake.dialogs);
+        tables.openAll();
+        CustomerDestruction destruction(store, tables, nullptr, fake.clock);
+        QList<qint64> keys;
+        for (const StoreRow& row : store.load(QStringLiteral("Musteriler"))) {
+            if (keys.size() < 50000)
+                keys << row.key;
+        }
+        QElapsedTimer timer;
+        timer.start();
+        QString outcomeText;
+        try {
+            const CustomerDestruction::Outcome outcome = destruction.eraseOnRequest(keys);
+            outcomeText = QStringLiteral("%1 destroyed, rewrite %2").arg(outcome.destroyed).arg(
+                outcome.rewritten ? QStringLiteral("done") : QStringLiteral("not done"));
+        } catch (const RadaError& e) {
+            outcomeText = QStringLiteral("failed: ") + e.text();
+        }
+        const qint64 took = timer.elapsed();
+        stop = true;
+        second.join();
+        qint64 later = -1;
+        if (holding) {
+            timer.restart();
+            later = destruction.rewriteIfDue() ? timer.elapsed() : -1;
+        }
+        std::printf("destruction of 50,000 of 100,000 customers, %s: %lld ms, %s; the second desk: %zu calls, "
+                    "median %lld ms, longest %lld ms, %d failed%s%s",
+                    holding ? "the second desk holding the table in a transaction"
+                            : "the second desk counting and adding customers every 20 ms",
+                    static_cast<long long>(took), qPrintable(outcomeText), waits.size(),
+                    static_cast<long long>(median(waits)),
+                    static_cast<long long>(*std::max_element(waits.begin(), waits.end())), failures,
+                    failures ? ": " : "", qPrintable(failure.replace(QLatin1Char('\r'), QLatin1Char(' '))));
+        if (holding)
+            std::printf("; the rewrite tried again afterwards: %lld ms", static_cast<long long>(later));
+        std::printf("\n");
+    }
+
     QProcess::execute(QStringLiteral(RADADIR_PG_SCRIPT), {QStringLiteral("stop"), g_socketDir});
     return 0;
 }

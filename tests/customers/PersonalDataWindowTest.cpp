@@ -27,17 +27,6 @@ const QString kPerson =
     u"INSERT INTO Musteriler (musteriKodu, TCKimlikNo, Adi, Soyadi, Uyrugu, KimlikSeriNo, IkametAdresi) "
     u"VALUES ('K1', '10000000146', 'Ayşe', 'Işıkçı', 'TC', 'A12Ğ', 'Çarşı Sok. Üsküdar')"_s;
 
-QString pdfText(const QString& path)
-{
-    QProcess p;
-    p.start(u"pdftotext"_s, {u"-enc"_s, u"UTF-8"_s, path, u"-"_s});
-    if (!p.waitForFinished(20000)) {
-        p.kill();
-        return {};
-    }
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
 } // namespace
 
 // The report lists what is held with the windows' captions, Turkish

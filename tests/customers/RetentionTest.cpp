@@ -362,3 +362,41 @@ TEST(RetentionOnAServer, ExpiredCustomersAndTheirLastStaysLeaveTheServerWithoutA
     ASSERT_EQ(log.size(), 1);
     EXPECT_EQ(log[0].count, 2);
 }
+
+// The erasure commits while another desk is reading the customers: it is
+// done and said so, the rewrite of the server's files waits for the table
+// only a few seconds and stays due, and is done the next time it is tried.
+TEST(RetentionOnAServer, AnErasureIsDoneWithItsCommitAndARewriteThatHadToWaitIsDoneLater)
+{
+    FakePlatform fake;
+    fake.clock.set(kStart);
+    const QString server = PgTestServer::instance().freshDatabase();
+    PgStore pg(server);
+    pg.open();
+    QList<qint64> keys;
+    for (const QString& code : {u"K1"_s, u"K2"_s, u"K3"_s}) {
+        QList<QVariant> values(Schema::musteriler().columns.size());
+        values[Schema::musteriler().indexOf(u"musteriKodu"_s)] = code;
+        keys << pg.insert(Schema::musteriler().name, values);
+    }
+    Tables tables(pg, fake.clock, fake.dialogs);
+    tables.openAll();
+    CustomerDestruction destruction(pg, tables, nullptr, fake.clock);
+    // The other desk's transaction holds the customer table.
+    PgConnection otherDesk(server);
+    otherDesk.open();
+    otherDesk.exec(u"BEGIN"_s);
+    otherDesk.exec(u"SELECT count(*) FROM \"Musteriler\""_s);
+
+    CustomerDestruction::Outcome outcome;
+    ASSERT_NO_THROW(outcome = destruction.eraseOnRequest(keys.mid(0, 2)));
+    EXPECT_EQ(outcome.destroyed, 2);
+    EXPECT_FALSE(outcome.rewritten);
+    EXPECT_EQ(pg.count(Schema::musteriler().name), 1);
+    EXPECT_EQ(pg.rewritesDue(), QStringList{Schema::musteriler().name});
+
+    otherDesk.exec(u"COMMIT"_s);
+    EXPECT_TRUE(destruction.rewriteIfDue());
+    EXPECT_TRUE(pg.rewritesDue().isEmpty());
+    EXPECT_EQ(pg.count(Schema::musteriler().name), 1);
+}

@@ -10,6 +10,7 @@
 #include "core/register/Schema.h"
 
 #include <QProcess>
+#include <QTcpServer>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
@@ -167,6 +168,37 @@ TEST(PgStore, ConnectsWithATimeOfFiveSecondsUnlessTheConnectionStringSetsOne)
         PgConnection c(connection);
         c.open();
         EXPECT_EQ(c.option(QStringLiteral("connect_timeout")), timeout) << connection.toStdString();
+    }
+}
+
+// A connection that cannot be made says first, in Turkish, whether the
+// server was not reached or refused the login, and then libpq's reason.
+TEST(PgStore, AConnectionThatCannotBeMadeSaysWhetherTheServerRefusedIt)
+{
+    const QString server = PgTestServer::instance().freshDatabase();
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const quint16 port = closed.serverPort();
+    closed.close();
+    const struct
+    {
+        const char* name;
+        QString connection;
+        QString line;
+    } cases[] = {
+        {"a closed port", QStringLiteral("host=127.0.0.1 port=%1 dbname=otel").arg(port), Failure::kUnreachableLine},
+        {"an unknown user", server + QStringLiteral(" user=yok"), Failure::kLoginRefusedLine},
+        {"an unknown database", server + QStringLiteral(" dbname=yok"), Failure::kLoginRefusedLine},
+    };
+    for (const auto& c : cases) {
+        PgConnection connection(c.connection);
+        try {
+            connection.open();
+            ADD_FAILURE() << c.name << ": connected";
+        } catch (const StoreUnreachable& e) {
+            EXPECT_TRUE(e.text().startsWith(c.line + QLatin1Char('\r'))) << c.name << ": " << e.text().toStdString();
+            EXPECT_FALSE(e.detail().isEmpty()) << c.name;
+        }
     }
 }
 

@@ -117,3 +117,38 @@ TEST(ServerCopy, RefusesADatabaseThatHoldsTheRegistersTablesAndWritesNothing)
     EXPECT_EQ(pg.count(RunHistory::kTable), 0);
     EXPECT_EQ(pg.count(Schema::ulke().name), lookups);
 }
+
+// A database every desk would refuse for its encoding gets nothing: the
+// copy says why as a desk says it, in its message box and on the standard
+// error, and ends with a failure status.
+TEST(ServerCopy, RefusesADatabaseTheDesksRefuseBeforeWritingAnything)
+{
+    TestDir dir;
+    {
+        Database file(Database::kFileName);
+        file.open();
+        fillRegister(file);
+    }
+    const QString server = PgTestServer::instance().freshDatabase(u"ENCODING 'LATIN5' TEMPLATE template0"_s);
+    FakePlatform fake;
+    QStringList written;
+    const auto write = [&written](const QString& text, Console::Stream stream) {
+        written << (stream == Console::Stream::Error ? u"err:"_s : u"out:"_s) + text;
+        return true;
+    };
+
+    EXPECT_NE(ServerCopy::run(fake.dialogs, Database::kFileName, server, write), 0);
+
+    const QString reason = PgStore::kEncodingText.arg(u"LATIN5"_s);
+    ASSERT_EQ(fake.dialogs.texts().size(), 1);
+    EXPECT_TRUE(fake.dialogs.texts().first().contains(reason)) << fake.dialogs.texts().first().toStdString();
+    ASSERT_EQ(written.size(), 1);
+    EXPECT_TRUE(written.first().startsWith(u"err:Kayıt dosyası sunucuya aktarılamadı.\n"_s))
+        << written.first().toStdString();
+    EXPECT_TRUE(written.first().contains(reason));
+    PgConnection pg(server);
+    pg.open();
+    EXPECT_EQ(pg.exec(u"SELECT count(*) FROM information_schema.tables WHERE table_schema = current_schema()"_s)
+                  .integer(0, 0),
+              0);
+}

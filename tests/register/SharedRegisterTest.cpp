@@ -5,9 +5,11 @@
 #include "core/register/Database.h"
 #include "core/register/Dataset.h"
 #include "core/register/PgStore.h"
+#include "core/register/RoomBoard.h"
 #include "core/register/Schema.h"
 #include "core/register/SharedEditing.h"
 #include "core/register/Tables.h"
+#include "core/shell/Facility.h"
 #include "core/transfer/Compaction.h"
 #include "core/transfer/TransferRun.h"
 
@@ -18,6 +20,7 @@
 #include <QThread>
 #include <gtest/gtest.h>
 #include <memory>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -50,10 +53,11 @@ struct Desk
     std::unique_ptr<TransferRun> run;
 };
 
-// Runs the event loop until the condition holds or two seconds have passed.
-bool waitFor(const std::function<bool()>& condition)
+// Runs the event loop until the condition holds or the time (two seconds
+// unless given) has passed.
+bool waitFor(const std::function<bool()>& condition, int ms = 2000)
 {
-    QDeadlineTimer deadline(2000);
+    QDeadlineTimer deadline(ms);
     while (!condition() && !deadline.hasExpired()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(5);
@@ -126,6 +130,33 @@ TEST_F(TwoDesks, TheSecondSaveOfARowIsRefusedAndKeepsBothDesksChanges)
     EXPECT_EQ(row[Schema::kisi().indexOf(kAdi)].toString(), u"Ayşegül"_s);
     EXPECT_EQ(row[Schema::kisi().indexOf(kOda)].toString(), u"102"_s);
     EXPECT_EQ(row[Schema::kisi().indexOf(kIsi)].toString(), u"Mimar"_s);
+}
+
+// A room's check-out writes its guests at the versions this desk read them
+// at: one changed at the other desk meanwhile is named, and none leaves.
+TEST_F(TwoDesks, ARoomWithAGuestChangedElsewhereIsNotCheckedOut)
+{
+    insertGuest(a->store, u"Cem"_s);
+    a->store.exec(u"UPDATE \"Kisi\" SET \"VerilenOdaNo\" = '101', \"SatirSurumu\" = \"SatirSurumu\" + 1 "
+                  u"WHERE \"Kalici\" = 1"_s);
+    // What a desk writes itself it reads again itself; the other desk hears of it.
+    a->guests().refreshRows({});
+    const QList<RoomBoard::Guest> leaving = RoomBoard::stayingIn(a->guests(), u"101"_s);
+    ASSERT_TRUE(waitFor([&] { return b->moveTo(u"Cem"_s) && b->guests().text(kOda) == u"101"_s; }));
+    b->guests().edit();
+    b->guests().setText(kIsi, u"Pilot"_s);
+    ASSERT_TRUE(b->guests().post());
+
+    const RoomBoard::CheckOut result = RoomBoard::checkOut(a->guests(), leaving, QDateTime(QDate(2026, 5, 14), QTime(11, 0)));
+
+    EXPECT_FALSE(result.done);
+    EXPECT_EQ(result.refusal, RoomBoard::kCheckOutConflict.arg(u"Cem"_s, u"Yılmaz"_s));
+    const TableDef& t = Schema::kisi();
+    for (const StoreRow& row : b->store.load(t.name)) {
+        if (row.values[t.indexOf(kOda)].toString() == u"101"_s) {
+            EXPECT_EQ(row.values[t.indexOf(u"Kalici"_s)].toLongLong(), 1) << row.values[t.indexOf(kAdi)].toString().toStdString();
+        }
+    }
 }
 
 TEST_F(TwoDesks, ARowDeletedAtTheOtherDeskKeepsWhatWasTypedAndIsSavedAsANewGuest)
@@ -240,8 +271,11 @@ TEST_F(TwoDesks, AConnectionDroppedMidSaveKeepsWhatWasTypedAndTheNextSaveStoresI
 
     EXPECT_FALSE(a->guests().post());
     ASSERT_EQ(a->fake.dialogs.texts().size(), 1);
-    EXPECT_TRUE(a->fake.dialogs.texts()[0].startsWith(u"Sunucuya bağlanılamadı: "_s)) << a->fake.dialogs.texts()[0].toStdString();
-    EXPECT_TRUE(a->fake.dialogs.texts()[0].endsWith(u". Bilgiler pencerede duruyor; tekrar kaydediniz."_s));
+    // The Turkish line first, the server's own text below it.
+    const QStringList lines = a->fake.dialogs.texts()[0].split(u'\r');
+    ASSERT_EQ(lines.size(), 2) << a->fake.dialogs.texts()[0].toStdString();
+    EXPECT_EQ(lines[0], SharedEditing::kNotSaved.arg(Failure::kConnectionLostLine));
+    EXPECT_TRUE(lines[1].contains(u"terminating connection"_s)) << lines[1].toStdString();
     EXPECT_EQ(a->guests().state(), Dataset::State::Edit);
     EXPECT_EQ(a->guests().text(kIsi), u"Mimar"_s);
 
@@ -250,6 +284,25 @@ TEST_F(TwoDesks, AConnectionDroppedMidSaveKeepsWhatWasTypedAndTheNextSaveStoresI
     // The new connection listens again.
     insertGuest(b->store, u"Cem"_s);
     EXPECT_TRUE(waitFor([&] { return a->guests().recordCount() == 3; }));
+}
+
+// An idle desk whose connection broke (its server process ended, as in a
+// restart of the server) connects again by itself, says so, and catches up
+// with what the other desk saved meanwhile.
+TEST_F(TwoDesks, AnIdleDeskWhoseConnectionBrokeConnectsAgainByItselfAndCatchesUp)
+{
+    QList<bool> told;
+    a->store.onConnection = [&told](bool connected) { told << connected; };
+    b->store.exec(u"SELECT pg_terminate_backend($1, 5000)"_s, {a->store.connection().backendPid()});
+    EXPECT_TRUE(waitFor([&] { return !told.isEmpty(); }));
+    ASSERT_TRUE(b->moveTo(u"Ayşe"_s));
+    b->guests().edit();
+    b->guests().setText(kIsi, u"Mimar"_s);
+    ASSERT_TRUE(b->guests().post());
+
+    EXPECT_TRUE(waitFor([&] { return a->moveTo(u"Ayşe"_s) && a->guests().text(kIsi) == u"Mimar"_s; }, 6000));
+    EXPECT_EQ(told, (QList<bool>{false, true}));
+    EXPECT_TRUE(a->store.isOpen());
 }
 
 // A departed guest changed at the other desk while the file is written
@@ -325,6 +378,53 @@ TEST_F(TwoDesks, ARunWhoseConnectionBrokeEndsThereAndPurgesNobody)
     a->fake.dialogs.clear();
     EXPECT_TRUE(a->run->runTo(dir.path(u"fourth.xml"_s))) << a->fake.dialogs.texts().join(u' ').toStdString();
     EXPECT_EQ(names(b->store), (QStringList{u"Ayşe"_s, u"Deniz"_s}));
+}
+
+// Two desks setting up an empty database: the second finds the facility
+// set, whether it had heard of it already, not yet, or both stored at the
+// same moment, and reads it as stored; the first desk's row is the only one,
+// as it stored it.
+TEST(SharedRegister, TheSecondSetUpOfAFacilityFindsItSetAndStoresNothing)
+{
+    enum When { Heard, NotYetHeard, SameMoment };
+    for (const When when : {Heard, NotYetHeard, SameMoment}) {
+        const bool sameMoment = when == SameMoment;
+        SCOPED_TRACE(when == Heard ? "heard of" : sameMoment ? "at the same moment" : "not yet heard of");
+        const QString server = PgTestServer::instance().freshDatabase();
+        Desk second(server);
+        Dataset& ayar = *second.tables->ayar;
+        PgStore first(server);
+        first.open();
+        std::thread committer;
+        if (sameMoment) {
+            // The first desk's row is on its way: committed while the second
+            // desk's save waits.
+            first.begin();
+            storeFacility(first, u"01234"_s, u"Deniz Otel"_s);
+            committer = std::thread([&first] {
+                QThread::msleep(300);
+                first.commit();
+            });
+        } else {
+            storeFacility(first, u"01234"_s, u"Deniz Otel"_s);
+            if (when == Heard)
+                ayar.catchUp();
+        }
+
+        EXPECT_EQ(Facility::store(ayar, u"99999"_s, u"Başka Otel"_s), Facility::Stored::SetElsewhere);
+        if (committer.joinable())
+            committer.join();
+
+        EXPECT_TRUE(Facility::isSetUp(ayar));
+        EXPECT_EQ(Facility::code(ayar), u"01234"_s);
+        EXPECT_EQ(Facility::name(ayar), u"Deniz Otel"_s);
+        EXPECT_EQ(Facility::setElsewhereText(ayar), Facility::kSetElsewhere.arg(u"01234"_s, u"Deniz Otel"_s));
+        EXPECT_EQ(ayar.state(), Dataset::State::Browse);
+        const QList<StoreRow> rows = first.load(Schema::ayar().name);
+        ASSERT_EQ(rows.size(), 1);
+        EXPECT_EQ(rows[0].values[Schema::ayar().indexOf(u"tesiskodu"_s)], QVariant(u"01234"_s));
+        EXPECT_EQ(rows[0].values[Schema::ayar().indexOf(u"tesisadi"_s)], QVariant(u"Deniz Otel"_s));
+    }
 }
 
 // The same guests give the same file, byte for byte, from either store.

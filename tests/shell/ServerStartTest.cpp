@@ -2,17 +2,22 @@
 #include "support/GuiInput.h"
 #include "support/PgTestServer.h"
 #include "support/ProgramFixture.h"
+#include "support/TcpRelay.h"
 
 #include "core/register/Database.h"
 #include "core/register/Dataset.h"
 #include "core/register/PgStore.h"
 #include "core/register/Schema.h"
 #include "gui/register/GuestEntry.h"
+#include "gui/shell/MainWindow.h"
 #include "gui/widgets/DBEdit.h"
 
 #include <QAction>
+#include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QLabel>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -59,7 +64,36 @@ TEST(ServerStart, AServerThatCannotBeReachedEndsTheStartWithItsReason)
     EXPECT_EQ(p.program, nullptr);
     EXPECT_EQ(p.exitCode, 1);
     ASSERT_EQ(p.dialogs().texts().size(), 1);
-    EXPECT_TRUE(p.dialogs().texts().first().startsWith(u"Veritabanı sunucusuna bağlanılamadı.\n"_s))
+    EXPECT_TRUE(p.dialogs().texts().first().startsWith(Failure::kUnreachableLine + u'\r'))
         << p.dialogs().texts().first().toStdString();
     EXPECT_FALSE(QFileInfo::exists(p.dir.path(Database::kFileName)));
+}
+
+// While the desk cannot reach the server, its status bar says so; once the
+// desk has connected again by itself, the status bar is as before.
+TEST(ServerStart, TheStatusBarSaysSoWhileTheServerCannotBeReached)
+{
+    ProgramFixture p;
+    const QString server = PgTestServer::instance().freshDatabase();
+    TcpRelay relay(server);
+    p.server = relay.connectionString();
+    p.open();
+    const QLabel* status = p.program->mainWindow->findChild<QLabel*>(u"StatusPanel4"_s);
+    ASSERT_NE(status, nullptr);
+    const QString usual = status->text();
+    const auto waitForStatus = [&](const std::function<bool(const QString&)>& holds) {
+        QDeadlineTimer deadline(8000);
+        while (!holds(status->text()) && !deadline.hasExpired())
+            QTest::qWait(20);
+        return holds(status->text());
+    };
+
+    relay.setRefusing(true);
+    PgStore other(server);
+    other.open();
+    other.exec(u"SELECT pg_terminate_backend($1, 5000)"_s, {p.program->server->connection().backendPid()});
+    EXPECT_TRUE(waitForStatus([](const QString& text) { return text == MainWindow::kNoServerText; }));
+    relay.setRefusing(false);
+    EXPECT_TRUE(waitForStatus([&](const QString& text) { return text == usual; })) << status->text().toStdString();
+    EXPECT_TRUE(p.program->server->isOpen());
 }

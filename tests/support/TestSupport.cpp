@@ -130,3 +130,14 @@ qint64 insertGuest(Store& db, const QString& adi, bool kalici)
     set("AyrilisSaati", kalici ? QStringLiteral("00:00:00") : QStringLiteral("10:30:00"));
     return db.insert(t.name, v);
 }
+
+QString pdfText(const QString& path)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
+    if (!p.waitForFinished(20000)) {
+        p.kill();
+        return {};
+    }
+    return QString::fromUtf8(p.readAllStandardOutput());
+}

@@ -47,6 +47,9 @@ void storeFacility(Store& db, const QString& code = QStringLiteral("12345"),
 // foreigner ("DEU") with a passport of a serial number no other guest has.
 qint64 insertGuest(Store& db, const QString& adi, bool kalici = true);
 
+// The text of a PDF file as pdftotext reads it; empty when it cannot.
+QString pdfText(const QString& path);
+
 // Readable failure messages.
 inline void PrintTo(const QString& s, std::ostream* os)
 {

@@ -207,6 +207,7 @@ TEST_F(BackupsFixture, RestorePutsTheBackupsGuestsBackAndKeepsTheRunHistory)
         live.exec(u"INSERT INTO TransferGecmisi (Zaman, DosyaYolu, Sonuc) VALUES ('2026-12-09 16:00:00', '/arsiv/a.xml', 'Yazıldı')"_s);
         live.exec(u"INSERT INTO ImhaKayitlari (Tarih, Kategori, Adet, Yontem, Gerekce) "
                   u"VALUES ('2026-12-09 16:05:00', 'Müşteri Kaydı', 3, 'Silme', 'Saklama süresi doldu')"_s);
+        live.exec(u"INSERT INTO KonaklamaIstatistik (Ay, Uyrugu, Gelis, Geceleme) VALUES ('2026-12', 'DEU', 1, 4)"_s);
         const QString usb = own.path(u"usb"_s);
         ASSERT_TRUE(b.setFolder(usb));
         ASSERT_TRUE(QFile::rename(own.path(u"Yedekler"_s), usb));
@@ -242,6 +243,7 @@ TEST_F(BackupsFixture, RestorePutsTheBackupsGuestsBackAndKeepsTheRunHistory)
         EXPECT_EQ(guestNames(live), (QStringList{u"Ayşe"_s, u"Bora"_s}));
         EXPECT_EQ(live.column(u"SELECT DosyaYolu FROM TransferGecmisi"_s), QList<QVariant>{u"/arsiv/a.xml"_s});
         EXPECT_EQ(live.column(u"SELECT Adet FROM ImhaKayitlari"_s), QList<QVariant>{qint64(3)});
+        EXPECT_EQ(live.column(u"SELECT Geceleme FROM KonaklamaIstatistik"_s), QList<QVariant>{qint64(4)});
         EXPECT_EQ(b.folder(), usb);
         // The register as it was before the restore, under the key it had.
         const QList<Backups::Entry> after = b.list(c.currentKey);

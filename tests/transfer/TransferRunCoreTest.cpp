@@ -5,6 +5,7 @@
 #include "core/register/Dataset.h"
 #include "core/register/Tables.h"
 #include "core/transfer/Compaction.h"
+#include "core/transfer/StayStatistics.h"
 #include "core/transfer/TransferRun.h"
 
 #include <QDir>
@@ -102,6 +103,22 @@ TEST_F(TransferRunAlone, APurgeTheDatabaseRefusesDeletesNobodyAndTheNextPurgeIsS
     ASSERT_FALSE(run->runTo(dir.path(u"b.xml"_s)));
     EXPECT_EQ(fake.dialogs.texts().value(0), kFailure);
     EXPECT_EQ(storedNames(db), (QStringList{u"Ayşe"_s, u"Bora"_s, u"Cem"_s, u"Dora"_s}));
+}
+
+// The monthly figures keep the purged guest (Bora: 1 to 5 March 2024), in
+// the purge's own transaction: a purge refused counts nobody.
+TEST_F(TransferRunAlone, ThePurgeCountsTheDepartedInTheMonthlyFiguresAndARefusedOneCountsNobody)
+{
+    db.exec(u"CREATE TRIGGER refuse BEFORE DELETE ON Kisi BEGIN SELECT RAISE(ABORT, 'no'); END"_s);
+    ASSERT_FALSE(run->runTo(dir.path(u"a.xml"_s)));
+    EXPECT_EQ(db.count(u"KonaklamaIstatistik"_s), 0);
+    EXPECT_EQ(StayStatistics::countingSince(db), std::nullopt);
+
+    db.exec(u"DROP TRIGGER refuse"_s);
+    ASSERT_TRUE(run->runTo(dir.path(u"b.xml"_s)));
+    using Counts = QMap<QString, StayStatistics::Count>;
+    EXPECT_EQ(StayStatistics::stored(db, u"2024-03"_s), (Counts{{u"DEU"_s, {1, 4}}}));
+    EXPECT_EQ(StayStatistics::countingSince(db), fake.clock.now().date());
 }
 
 TEST_F(TransferRunAlone, AFailureAfterThePurgeNamesTheFileThatHoldsTheDepartures)

@@ -8,6 +8,7 @@
 #include "core/register/Schema.h"
 #include "core/register/Tables.h"
 #include "core/transfer/Compaction.h"
+#include "core/transfer/StayStatistics.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Dialogs.h"
 
@@ -94,6 +95,22 @@ CustomerDestruction::Outcome CustomerDestruction::eraseOnRequest(const QList<qin
     return destroy(customers, DestructionLog::kPersonsRequest, false);
 }
 
+const QString CustomerDestruction::kNotRewrittenText =
+    QStringLiteral("Silinen kayıtların izleri sunucunun dosyalarından henüz temizlenemedi; "
+                   "program açılışta ve saatte bir yeniden deneyecek.");
+
+bool CustomerDestruction::rewriteIfDue()
+{
+    bool done = true;
+    try {
+        for (const QString& table : m_store.rewritesDue())
+            done = m_store.dropDeletedRows(table) && done;
+    } catch (const StoreError&) {
+        return false;
+    }
+    return done;
+}
+
 CustomerDestruction::Outcome CustomerDestruction::destroy(const QList<qint64>& customers, const QString& reason,
                                                           bool periodic)
 {
@@ -124,16 +141,20 @@ CustomerDestruction::Outcome CustomerDestruction::destroy(const QList<qint64>& c
             m_store.remove(Schema::musteriKonaklama().name, orphans);
         DestructionLog::record(m_store, now, outcome.destroyed, reason);
         DestructionLog::prune(m_store, now);
+        StayStatistics::prune(m_store, now.date());
         if (periodic)
             m_settings.setLastDestruction(now);
+        for (const TableDef* t : {&Schema::musteriler(), &Schema::musteriKonaklama()})
+            m_store.markRewriteDue(t->name);
         m_store.commit();
     } catch (...) {
         m_store.rollback();
         m_loaded = false;
         throw;
     }
-    for (const TableDef* t : {&Schema::musteriler(), &Schema::musteriKonaklama()})
-        m_store.dropDeletedRows(t->name);
+    // Done with the commit: the rewrite that follows may have to wait for
+    // a later time.
+    outcome.rewritten = rewriteIfDue();
 
     // As after a transfer run: every table closed, the register compacted
     // and the tables opened again, the guest shown before current again.

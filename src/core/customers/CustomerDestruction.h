@@ -44,6 +44,10 @@ public:
         // False when the compaction failed (it has shown its message); the
         // records are gone all the same.
         bool compacted = true;
+        // False when the server's rewrite of the tables could not be done
+        // now; the records are gone all the same, and rewriteIfDue() does
+        // it later.
+        bool rewritten = true;
     };
     // Destroys the expired customers and records the moment as the last
     // destruction.
@@ -52,6 +56,12 @@ public:
     std::optional<Outcome> destroyExpiredIfDue();
     // Erases the customers a person's request found.
     Outcome eraseOnRequest(const QList<qint64>& customers);
+    // The rewrite an earlier destruction left due, on this desk or another:
+    // tried at start and every hour. True when none is left due.
+    bool rewriteIfDue();
+
+    // The second line of a destruction's message when the rewrite was not done.
+    static const QString kNotRewrittenText;
 
     // Where a destruction shows its progress; it cannot be abandoned.
     void setDialogs(Dialogs* dialogs) { m_dialogs = dialogs; }

@@ -202,7 +202,8 @@ void Database::fail(const QString& what) const
         throw WorkAbandoned();
     }
     const QString detail = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
-    throw StoreError(detail.isEmpty() ? what : what + QStringLiteral(": ") + detail);
+    const Failure::Kind failure = m_db ? Failure::ofSqlite(sqlite3_extended_errcode(m_db)) : Failure::Kind::Other;
+    throw StoreError(failure, detail.isEmpty() ? what : what + QStringLiteral(": ") + detail);
 }
 
 void Database::open(Missing missing)
@@ -633,5 +634,5 @@ void Database::rekey(const QByteArray& password)
     }
     m_password = opensWith(m_filePath, password) && !opensWith(m_filePath, old) ? password : old;
     open(Missing::Refuse);
-    throw StoreError(reason);
+    throw StoreError(Failure::ofSqlite(rc), reason);
 }

@@ -10,6 +10,7 @@
 #include "platform/core/RadaError.h"
 
 #include <QDateTime>
+#include <QScopeGuard>
 
 namespace GuestRules {
 
@@ -156,6 +157,36 @@ bool fillFromDocument(Dataset& guests, const QList<std::pair<QString, QVariant>>
     return true;
 }
 
+const QStringList& sharedStayColumns()
+{
+    static const QStringList columns = {kArrival,       kArrivalTime,  kKalici,
+                                        kDeparture,     kDepartureTime, QStringLiteral("VerilenOdaNo"),
+                                        QStringLiteral("AracPlakaNo"), QStringLiteral("IkametAdresi")};
+    return columns;
+}
+
+bool beginInSameRoom(Dataset& guests)
+{
+    if (!guests.settle())
+        return false;
+    if (guests.isEmpty())
+        return guests.append();
+    QList<QVariant> stay;
+    for (const QString& column : sharedStayColumns())
+        stay << guests.value(column);
+    // The stay is part of how the guest begins, as the clock's is: a guest
+    // left untouched is dropped by a move, not offered for saving.
+    const std::function<void()> usual = guests.onNewRecord;
+    const auto restore = qScopeGuard([&] { guests.onNewRecord = usual; });
+    guests.onNewRecord = [&] {
+        if (usual)
+            usual();
+        for (int i = 0; i < stay.size(); ++i)
+            guests.setValue(sharedStayColumns()[i], stay[i]);
+    };
+    return guests.append();
+}
+
 void install(Dataset& guests, Clock& clock, Dialogs& dialogs)
 {
     guests.beforePost = [&guests, &dialogs] {
@@ -172,7 +203,7 @@ void install(Dataset& guests, Clock& clock, Dialogs& dialogs)
     // to the first of them.
     guests.onPostError = [&guests, &dialogs, shared = std::move(guests.onPostError)](const StoreError& e) {
         const QStringList missing = missingFields(guests);
-        if (missing.isEmpty() || dynamic_cast<const StoreUnreachable*>(&e)) {
+        if (missing.isEmpty() || !SharedEditing::failureText(e).isEmpty()) {
             shared(e);
             return;
         }

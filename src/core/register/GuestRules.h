@@ -86,6 +86,17 @@ bool settleStoredGuest(Dataset& guests);
 // could begin.
 bool fillFromDocument(Dataset& guests, const QList<std::pair<QString, QVariant>>& columns, bool nationalityKnown);
 
+// The stay columns a guest of the same room shares with the guest shown: a
+// family or a group arriving together.
+const QStringList& sharedStayColumns();
+// A pending change is settled first, as a new guest settles it; then a new
+// guest begins with the stay of the guest shown (arrival, departure, Kalıcı,
+// room, plate and residence address), its identity empty. On an empty
+// register it is an ordinary new guest. Nothing is stored; the new guest
+// counts as unchanged until the clerk types into it. False when no new
+// guest could begin.
+bool beginInSameRoom(Dataset& guests);
+
 // Installs the rules on the guest table: the checks before a save, the
 // question before a delete, the message when the database refuses a guest,
 // and a new guest's stay stamped by the clock.

@@ -119,6 +119,10 @@ void PgConnection::open()
     m_conn = PQconnectStartParams(keywords, values, 1);
     if (!m_conn)
         throw StoreUnreachable(QStringLiteral("bellek yetersiz"));
+    // Past the network's part of the connection, a failure is the server's
+    // answer.
+    Failure::Server failure;
+    failure.connecting = true;
     {
         // libpq keeps connect_timeout only when it blocks: here the deadline
         // is the desk's own.
@@ -127,15 +131,19 @@ void PgConnection::open()
         while (PQstatus(m_conn) != CONNECTION_BAD && state != PGRES_POLLING_OK && state != PGRES_POLLING_FAILED) {
             if (!waiter.wait(state == PGRES_POLLING_WRITING)) {
                 close();
-                throw StoreUnreachable(timeoutText());
+                failure.timedOut = true;
+                throw StoreUnreachable(Failure::ofServer(failure), timeoutText());
             }
             state = PQconnectPoll(m_conn);
+            const ConnStatusType status = PQstatus(m_conn);
+            if (status != CONNECTION_STARTED && status != CONNECTION_BAD && status != CONNECTION_NEEDED)
+                failure.reached = true;
         }
     }
     if (PQstatus(m_conn) != CONNECTION_OK) {
         const QString reason = QString::fromUtf8(PQerrorMessage(m_conn)).trimmed();
         close();
-        throw StoreUnreachable(reason);
+        throw StoreUnreachable(Failure::ofServer(failure), reason);
     }
     // Statements are sent without blocking, and waited for under the deadline.
     PQsetnonblocking(m_conn, 1);
@@ -161,18 +169,24 @@ bool PgConnection::isOpen() const
     return m_conn && PQstatus(m_conn) == CONNECTION_OK;
 }
 
-void PgConnection::fail(const QString& what)
+void PgConnection::fail(const QString& what, const pg_result* result)
 {
     const QString reason = QString::fromUtf8(PQerrorMessage(m_conn)).trimmed();
-    if (PQstatus(m_conn) != CONNECTION_OK)
-        throw StoreUnreachable(reason);
-    throw StoreError(reason.isEmpty() ? what : what + QStringLiteral(": ") + reason);
+    Failure::Server failure;
+    if (PQstatus(m_conn) != CONNECTION_OK) {
+        failure.connectionOpen = false;
+        throw StoreUnreachable(Failure::ofServer(failure), reason);
+    }
+    if (const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr)
+        failure.sqlState = QString::fromLatin1(state);
+    throw StoreError(Failure::ofServer(failure), reason.isEmpty() ? what : what + QStringLiteral(": ") + reason);
 }
 
 PgConnection::Result PgConnection::exec(const QString& sql, const QList<QVariant>& values)
 {
     if (!isOpen())
-        throw StoreUnreachable(m_conn ? QString::fromUtf8(PQerrorMessage(m_conn)).trimmed()
+        throw StoreUnreachable(Failure::Kind::ConnectionLost,
+                               m_conn ? QString::fromUtf8(PQerrorMessage(m_conn)).trimmed()
                                       : QStringLiteral("bağlantı kapalı"));
     // Every value in text form, as the server reads it for the column's type.
     std::vector<QByteArray> held;
@@ -224,7 +238,7 @@ PgConnection::Result PgConnection::exec(const QString& sql, const QList<QVariant
     }
     const ExecStatusType status = PQresultStatus(result.m_result.get());
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
-        fail(QStringLiteral("Sunucu komutu yerine getiremedi"));
+        fail(QStringLiteral("Sunucu komutu yerine getiremedi"), result.m_result.get());
     return result;
 }
 
@@ -245,7 +259,10 @@ void PgConnection::abandon()
         }).detach();
     }
     close();
-    throw StoreUnreachable(timeoutText());
+    Failure::Server failure;
+    failure.timedOut = true;
+    failure.connectionOpen = false;
+    throw StoreUnreachable(Failure::ofServer(failure), timeoutText());
 }
 
 int PgConnection::socket() const
@@ -290,6 +307,8 @@ QString PgConnection::option(const QString& keyword) const
 
 int PgConnection::callTimeoutMs() const
 {
+    if (m_callTimeoutMs > 0)
+        return m_callTimeoutMs;
     // connect_timeout as libpq reads it: whole seconds, and 0 for none.
     PQconninfoOption* options = PQconninfoParse(m_connectionString.toUtf8().constData(), nullptr);
     int ms = kCallTimeoutMs;

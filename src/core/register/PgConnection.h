@@ -97,15 +97,21 @@ public:
     QList<Notification> takeNotifications(bool readInput);
 
     // Milliseconds a call may wait for the server: kCallTimeoutMs, or the
-    // connection string's connect_timeout where it is longer.
+    // connection string's connect_timeout where it is longer, unless set.
     int callTimeoutMs() const;
+    // For a connection that runs long statements on purpose; 0 for the
+    // usual deadline.
+    void setCallTimeoutMs(int ms) { m_callTimeoutMs = ms; }
+    const QString& connectionString() const { return m_connectionString; }
 
     // The value the connection uses for a connection option ("dbname",
     // "connect_timeout" ...); empty when unset or not connected.
     QString option(const QString& keyword) const;
 
 private:
-    [[noreturn]] void fail(const QString& what);
+    // Throws the connection's failure, classified by the statement's result
+    // where there is one.
+    [[noreturn]] void fail(const QString& what, const pg_result* result = nullptr);
     // One call's wait on the socket, under its deadline.
     class Waiter;
     // The deadline passed: the server is asked to cancel the statement (from
@@ -118,4 +124,5 @@ private:
     quint64 m_generation = 0;
     Dialogs* m_dialogs = nullptr;
     bool m_waiting = false;
+    int m_callTimeoutMs = 0;
 };

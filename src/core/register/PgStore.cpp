@@ -17,6 +17,7 @@
 const QString PgStore::kVersionColumn = QStringLiteral("SatirSurumu");
 const QString PgStore::kRowNumberColumn = QStringLiteral("SatirNo");
 const QString PgStore::kChangeChannel = QStringLiteral("radadir");
+const QString PgStore::kEncodingText = QStringLiteral("Sunucudaki veritabanının kodlaması UTF8 değil: %1");
 const QString PgStore::kLockLostText =
     QStringLiteral("işin kilidini tutan sunucu bağlantısı koptu, iş durduruldu");
 
@@ -25,6 +26,10 @@ namespace {
 // Held for the schema's transaction, so that two desks starting on an empty
 // database make the tables once.
 constexpr qint64 kSchemaLock = 0x52414441; // "RADA"
+
+// The comment of a table whose deleted rows' bytes are still in the
+// server's files.
+const QString kRewriteDueMark = QStringLiteral("RadaYenidenYazilacak");
 
 // Up to this many keys a change names its rows; past it, the whole table.
 constexpr int kNamedKeys = 300;
@@ -145,6 +150,8 @@ void PgStore::setDialogs(Dialogs* dialogs)
 
 void PgStore::close()
 {
+    if (m_reconnect)
+        m_reconnect->stop();
     m_exclusive.clear();
     m_conn.close();
     m_txDepth = 0;
@@ -156,7 +163,7 @@ PgConnection::Result PgStore::exec(const QString& sql, const QList<QVariant>& va
     // Outside a transaction a connection that broke off is made anew; inside
     // one the transaction is lost with it and the statement must fail.
     if (!m_exclusive.isEmpty() && (!m_conn.isOpen() || m_conn.generation() != m_exclusiveConnection))
-        throw StoreUnreachable(kLockLostText);
+        throw StoreUnreachable(Failure::Kind::ConnectionLost, kLockLostText);
     if (m_txDepth == 0) {
         m_conn.open();
         afterStatement();
@@ -179,8 +186,49 @@ PgConnection::Result PgStore::exec(const QString& sql, const QList<QVariant>& va
             m_notifier->setEnabled(false);
             m_notifier.release()->deleteLater();
         }
+        if (!m_conn.isOpen())
+            connectionLost();
         throw;
     }
+}
+
+void PgStore::connectionLost()
+{
+    if (!m_onChange)
+        return;
+    if (m_connected) {
+        m_connected = false;
+        if (onConnection)
+            onConnection(false);
+    }
+    if (!m_reconnect) {
+        m_reconnect = std::make_unique<QTimer>();
+        m_reconnect->setSingleShot(true);
+        QObject::connect(m_reconnect.get(), &QTimer::timeout, m_context.get(), [this] { reconnectIdle(); });
+    }
+    if (!m_reconnect->isActive()) {
+        m_reconnectAttempt = 0;
+        m_reconnect->start(kReconnectDelaysMs[0]);
+    }
+}
+
+void PgStore::reconnectIdle()
+{
+    constexpr int last = int(std::size(kReconnectDelaysMs)) - 1;
+    // Not in the middle of a call or a transaction of this desk's, and not
+    // while a task holds a lock: the task ends first, its lock gone.
+    if (!m_conn.waiting() && m_txDepth == 0 && m_exclusive.isEmpty() && !m_inAfterStatement) {
+        try {
+            m_conn.open();
+            // Listens again and catches up with every table.
+            afterStatement();
+            if (m_connected)
+                return;
+        } catch (const StoreError&) {
+        }
+        m_reconnectAttempt = std::min(m_reconnectAttempt + 1, last);
+    }
+    m_reconnect->start(kReconnectDelaysMs[m_reconnectAttempt]);
 }
 
 void PgStore::watchChanges(ChangeHandler handler)
@@ -208,6 +256,13 @@ void PgStore::afterStatement()
             m_notifier.release()->deleteLater();
         m_notifier = std::make_unique<QSocketNotifier>(m_conn.socket(), QSocketNotifier::Read, m_context.get());
         QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_context.get(), [this] { deliverChanges(true); });
+        if (!m_connected) {
+            m_connected = true;
+            if (m_reconnect)
+                m_reconnect->stop();
+            if (onConnection)
+                onConnection(true);
+        }
     }
     // Notifications that came in with a statement's answer are already read
     // off the socket: they are handed on from the event loop.
@@ -234,9 +289,10 @@ void PgStore::deliverChanges(bool readInput)
         m_pending << m_conn.takeNotifications(true);
         if (!m_conn.isOpen() && m_notifier) {
             // The server went away: the socket would report itself readable
-            // for ever. The next statement connects again.
+            // for ever. The next statement, or the idle desk itself, connects again.
             m_notifier->setEnabled(false);
             m_notifier.release()->deleteLater();
+            connectionLost();
         }
     }
     if (m_pending.isEmpty() || !m_onChange)
@@ -326,14 +382,18 @@ QHash<QString, QStringList> PgStore::presentColumns()
     return present;
 }
 
-void PgStore::prepareSchema()
+void PgStore::checkDatabase()
 {
-    // Sizes are checked in characters and every text is sent as UTF-8: a
-    // database in another encoding would refuse or count differently what
+    // A database in another encoding would refuse or count differently what
     // the file takes.
     const QString encoding = exec(QStringLiteral("SELECT current_setting('server_encoding')")).text(0, 0);
     if (encoding != QLatin1String("UTF8"))
-        throw StoreError(QStringLiteral("Sunucudaki veritabanının kodlaması UTF8 değil: %1").arg(encoding));
+        throw StoreError(kEncodingText.arg(encoding));
+}
+
+void PgStore::prepareSchema()
+{
+    checkDatabase();
     begin();
     exec(QStringLiteral("SELECT pg_advisory_xact_lock($1)"), {kSchemaLock});
     QHash<QString, QStringList> present = presentColumns();
@@ -478,6 +538,14 @@ qint64 PgStore::insert(const QString& table, const QList<QVariant>& values)
     for (qsizetype i = 1; i <= bound.size(); ++i)
         marks << QLatin1Char('$') + QString::number(i);
     const PgConnection::Result r = inTransaction([&] {
+        if (t.singleRow) {
+            // Two desks adding the one row at once: the second waits for the
+            // first's commit and then finds its row.
+            exec(QStringLiteral("LOCK TABLE %1 IN SHARE ROW EXCLUSIVE MODE").arg(quoted(t.name)));
+            if (exec(QStringLiteral("SELECT 1 FROM %1 LIMIT 1").arg(quoted(t.name))).rows() > 0)
+                throw StoreConflict(StoreConflict::Kind::Changed,
+                                    QStringLiteral("Bu kayıt başka bir bilgisayarda değiştirildi."));
+        }
         return exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING %4, %5")
                         .arg(quoted(t.name), Schema::columnList(t, false), marks.join(QStringLiteral(", ")),
                              quoted(keyColumn(t)), quoted(kVersionColumn)),
@@ -622,10 +690,52 @@ void PgStore::endExclusive(const QString& task)
     }
 }
 
-void PgStore::dropDeletedRows(const QString& table)
+void PgStore::markRewriteDue(const QString& table)
 {
-    // Not inside a transaction: the server refuses it there.
-    exec(QStringLiteral("VACUUM FULL %1").arg(quoted(Schema::table(table).name)));
+    // Only the table's owner may set its comment (and rewrite it): for a
+    // desk under another role the deletion goes on without the mark.
+    exec(QStringLiteral("SAVEPOINT \"RadaIsaret\""));
+    try {
+        exec(QStringLiteral("COMMENT ON TABLE %1 IS '%2'").arg(quoted(Schema::table(table).name), kRewriteDueMark));
+        exec(QStringLiteral("RELEASE SAVEPOINT \"RadaIsaret\""));
+    } catch (const StoreUnreachable&) {
+        throw;
+    } catch (const StoreError&) {
+        exec(QStringLiteral("ROLLBACK TO SAVEPOINT \"RadaIsaret\""));
+    }
+}
+
+QStringList PgStore::rewritesDue()
+{
+    const PgConnection::Result r = exec(
+        QStringLiteral("SELECT relname FROM pg_class WHERE relnamespace = current_schema()::regnamespace "
+                       "AND relkind = 'r' AND obj_description(oid, 'pg_class') = $1 ORDER BY relname"),
+        {kRewriteDueMark});
+    QStringList tables;
+    for (int i = 0; i < r.rows(); ++i)
+        tables << r.text(i, 0);
+    return tables;
+}
+
+bool PgStore::dropDeletedRows(const QString& table)
+{
+    const QString name = quoted(Schema::table(table).name);
+    // The desk's own connection keeps its settings, its listening and its
+    // locks.
+    PgConnection rewrite(m_conn.connectionString());
+    rewrite.setDialogs(m_dialogs);
+    try {
+        rewrite.open();
+        rewrite.exec(QStringLiteral("SET lock_timeout = %1").arg(kRewriteLockTimeoutMs));
+        rewrite.exec(QStringLiteral("SET statement_timeout = 0"));
+        rewrite.setCallTimeoutMs(kRewriteTimeoutMs);
+        // Not inside a transaction: the server refuses it there.
+        rewrite.exec(QStringLiteral("VACUUM FULL %1").arg(name));
+        rewrite.exec(QStringLiteral("COMMENT ON TABLE %1 IS NULL").arg(name));
+        return true;
+    } catch (const StoreError&) {
+        return false;
+    }
 }
 
 int PgStore::count(const QString& table)
@@ -693,7 +803,7 @@ void PgStore::settleLostCommit(qint64 txid, int serverPid, const StoreUnreachabl
         if (status == QLatin1String("aborted"))
             throw lost;
         if (status == QLatin1String("unknown") || deadline.hasExpired())
-            throw StoreOutcomeUnknown(lost.text());
+            throw StoreOutcomeUnknown(lost.failure(), lost.detail());
         QThread::msleep(50);
         if (work)
             work->keepGoing();

@@ -6,11 +6,13 @@
 
 #include <QHash>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class Dialogs;
 class QObject;
 class QSocketNotifier;
+class QTimer;
 
 struct TableDef;
 
@@ -41,6 +43,12 @@ public:
     void open();
     void close();
     bool isOpen() const override;
+    // What every desk asks of a database before it writes to it, connecting
+    // first when not connected: UTF8 as its encoding, since sizes are checked
+    // in characters and every text is sent as UTF-8. Throws StoreError with
+    // the reason; StoreUnreachable when the server cannot be reached.
+    void checkDatabase();
+    static const QString kEncodingText;
     // Where a call that waits on the server shows that the program is working.
     void setDialogs(Dialogs* dialogs);
     // True when the last open made the tables.
@@ -50,6 +58,8 @@ public:
     void scan(const QString& table, const RowReader& row) override;
     // The rows' versions are kept as a scan keeps them.
     QList<qint64> keysWhere(const QString& table, int column, qint64 value) override;
+    // Into a table of one row, throws StoreConflict, adding none, when the
+    // table already has its row.
     qint64 insert(const QString& table, const QList<QVariant>& values) override;
     // Throws StoreConflict when the row is not at the version last handed out.
     void update(const QString& table, qint64 key, const QList<QVariant>& values) override;
@@ -60,8 +70,18 @@ public:
     void begin() override;
     void commit() override;
     void rollback() override;
-    // VACUUM FULL: a plain VACUUM leaves deleted rows' bytes in the files.
-    void dropDeletedRows(const QString& table) override;
+    // VACUUM FULL, since a plain VACUUM leaves deleted rows' bytes in the
+    // files, on a connection of its own: without the statement timeout, as
+    // a large table takes its time, but waiting for the table at most
+    // kRewriteLockTimeoutMs, so that the other desks' statements never
+    // queue behind it for longer. A due rewrite is marked in the table's
+    // comment.
+    bool dropDeletedRows(const QString& table) override;
+    void markRewriteDue(const QString& table) override;
+    QStringList rewritesDue() override;
+    static constexpr int kRewriteLockTimeoutMs = 3000;
+    // The longest the desk waits for the rewrite itself.
+    static constexpr int kRewriteTimeoutMs = 10 * 60 * 1000;
 
     bool isShared() const override { return true; }
     qint64 readVersion(const QString& table, qint64 key) const override;
@@ -74,6 +94,12 @@ public:
     // reads the connection's socket as data arrives, and after a new
     // connection reports every table as changed.
     void watchChanges(ChangeHandler handler) override;
+    // While changes are watched, a connection that broke is made again by
+    // itself once the desk is idle, after kReconnectDelaysMs (the last
+    // repeated), and every table is then caught up with. Told here as the
+    // desk loses its connection (false) and has it again (true).
+    std::function<void(bool connected)> onConnection;
+    static constexpr int kReconnectDelaysMs[] = {1000, 2000, 5000, 10000, 30000};
     // A server-wide lock held by this connection; it ends with the
     // connection if the desk goes away.
     // While a lock is held a broken connection is not made anew: every
@@ -119,6 +145,9 @@ private:
     // notifications read with the statement to the event loop.
     void afterStatement();
     void deliverChanges(bool readInput);
+    // The connection broke: the idle desk connects again by itself.
+    void connectionLost();
+    void reconnectIdle();
 
     PgConnection m_conn;
     Dialogs* m_dialogs = nullptr;
@@ -139,4 +168,7 @@ private:
     QList<PgConnection::Notification> m_pending;
     std::unique_ptr<QObject> m_context; // lives as long as the store
     std::unique_ptr<QSocketNotifier> m_notifier;
+    std::unique_ptr<QTimer> m_reconnect;
+    int m_reconnectAttempt = 0;
+    bool m_connected = true;
 };

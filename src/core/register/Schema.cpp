@@ -143,7 +143,8 @@ const TableDef& ayar()
 {
     static const TableDef t{QStringLiteral("Ayar"),
                             {text(QStringLiteral("tesiskodu"), 5), text(QStringLiteral("tesisadi"), 50),
-                             {QStringLiteral("aktif"), ColumnType::Integer}}};
+                             {QStringLiteral("aktif"), ColumnType::Integer}},
+                            true};
     return t;
 }
 
@@ -196,19 +197,36 @@ const TableDef& imhaKayitlari()
     return t;
 }
 
+const TableDef& konaklamaIstatistik()
+{
+    static const TableDef t{QStringLiteral("KonaklamaIstatistik"),
+                            {{QStringLiteral("ID"), ColumnType::AutoId},
+                             text(QStringLiteral("Ay"), 7, true),
+                             text(QStringLiteral("Uyrugu"), 5),
+                             {QStringLiteral("Gelis"), ColumnType::Integer},
+                             {QStringLiteral("Geceleme"), ColumnType::Integer}}};
+    return t;
+}
+
+const TableDef& istatistikAyar()
+{
+    static const TableDef t{QStringLiteral("IstatistikAyar"), {date(QStringLiteral("Baslangic"))}};
+    return t;
+}
+
 const QList<const TableDef*>& allTables()
 {
     static const QList<const TableDef*> all = {&kisi(),       &musteriler(),       &ulke(),      &kimlikTuru(),
                                                &cinsiyet(),   &iller(),            &medeniHali(), &ayar(),
                                                &transferGecmisi(), &yedekAyar(),   &musteriKonaklama(), &kvkkAyar(),
-                                               &imhaKayitlari()};
+                                               &imhaKayitlari(), &konaklamaIstatistik(), &istatistikAyar()};
     return all;
 }
 
 const QList<const TableDef*>& laterTables()
 {
     static const QList<const TableDef*> later = {&transferGecmisi(), &yedekAyar(), &musteriKonaklama(), &kvkkAyar(),
-                                                 &imhaKayitlari()};
+                                                 &imhaKayitlari(), &konaklamaIstatistik(), &istatistikAyar()};
     return later;
 }
 

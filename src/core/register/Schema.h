@@ -25,6 +25,9 @@ struct TableDef
 {
     QString name;
     QList<ColumnDef> columns;
+    // Holds one row at most (the register's settings): where several desks
+    // share the register, a row is added only while the table has none.
+    bool singleRow = false;
 
     int indexOf(const QString& column) const;    // -1 when unknown
     const ColumnDef& column(const QString& name) const; // throws RadaError when unknown
@@ -56,6 +59,11 @@ const TableDef& kvkkAyar();
 // The record of every destruction of personal data: when, what, how many,
 // how and why; never whose.
 const TableDef& imhaKayitlari();
+// The monthly figures: arrivals and nights by month ("YYYY-MM") and
+// nationality, added as guests are purged; nothing about a person.
+const TableDef& konaklamaIstatistik();
+// One row: the day the monthly figures began to be counted.
+const TableDef& istatistikAyar();
 
 const QList<const TableDef*>& allTables();
 // Tables that registers made by an earlier version lack: added, empty, when

@@ -77,6 +77,8 @@ namespace ServerCopy {
 QList<TableCount> copy(Database& source, PgStore& target)
 {
     QList<TableCount> counts;
+    // Nothing goes into a database the desks would then refuse.
+    target.checkDatabase();
     // One snapshot of the file, whoever else writes it; a read-only
     // connection can begin a transaction only in SQLite's deferred way.
     source.exec(QStringLiteral("BEGIN"));
@@ -126,7 +128,7 @@ QList<TableCount> copy(Database& source, PgStore& target)
     return counts;
 }
 
-int run(Dialogs& dialogs, const QString& databasePath, const QString& connectionString)
+int run(Dialogs& dialogs, const QString& databasePath, const QString& connectionString, const ConsoleWrite& write)
 {
     try {
         Database source(databasePath);
@@ -139,7 +141,10 @@ int run(Dialogs& dialogs, const QString& databasePath, const QString& connection
         dialogs.inform(kDoneText.arg(lines.join(QLatin1Char('\r'))));
         return 0;
     } catch (const RadaError& e) {
-        dialogs.reportError(kFailedText.arg(e.text()));
+        // Started from a terminal or a script, the copy's failure is read there.
+        const QString text = kFailedText.arg(e.text());
+        write(QString(text).replace(QLatin1Char('\r'), QLatin1Char('\n')), Console::Stream::Error);
+        dialogs.reportError(text);
         return 1;
     }
 }

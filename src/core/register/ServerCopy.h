@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/core/Console.h"
+
 #include <QList>
 #include <QString>
+#include <functional>
 
 class Database;
 class Dialogs;
@@ -25,15 +28,19 @@ struct TableCount
 
 // Copies the open register into the server's database (target not yet
 // opened) and returns the row counts of every table. Throws StoreError,
-// with nothing written, when the database already holds one of the
+// with nothing written, when the database is one no desk would open (as
+// PgStore::checkDatabase() says), when it already holds one of the
 // register's tables, when the counts differ or when the server refuses;
 // StoreUnreachable when it cannot be reached.
 QList<TableCount> copy(Database& source, PgStore& target);
 
 // The copy as the clerk starts it: opens the register at databasePath for
 // reading (asking for its password when it has one), copies it to the
-// server and says how it went. Returns the process's exit code.
-int run(Dialogs& dialogs, const QString& databasePath, const QString& connectionString);
+// server and says how it went; a failure is also written to the standard
+// error. Returns the process's exit code.
+using ConsoleWrite = std::function<bool(const QString& text, Console::Stream stream)>;
+int run(Dialogs& dialogs, const QString& databasePath, const QString& connectionString,
+        const ConsoleWrite& write = Console::write);
 
 inline const QString kNotEmptyText = QStringLiteral(
     "Sunucudaki veritabanı boş değil: %1 tablosu zaten var.\r"

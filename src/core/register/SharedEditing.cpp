@@ -19,19 +19,16 @@ QString conflictText(StoreConflict::Kind kind, const QStringList& bothChanged)
     return kChanged + QLatin1Char('\r') + kBothChanged.arg(names.join(QStringLiteral(", ")));
 }
 
-namespace {
-QString reasonText(const QString& reason)
+QString failureText(const StoreError& e)
 {
-    QString text = reason.simplified();
-    while (text.endsWith(QLatin1Char('.')))
-        text.chop(1);
-    return text;
-}
-} // namespace
-
-QString unreachableText(const QString& reason)
-{
-    return kUnreachable.arg(reasonText(reason));
+    if (dynamic_cast<const StoreOutcomeUnknown*>(&e))
+        return kOutcomeUnknown + QLatin1Char('\r') + e.detail();
+    QString first = Failure::firstLine(e.failure());
+    if (first.isEmpty() && dynamic_cast<const StoreUnreachable*>(&e))
+        first = Failure::kConnectionLostLine;
+    if (first.isEmpty())
+        return {};
+    return kNotSaved.arg(first) + QLatin1Char('\r') + e.detail();
 }
 
 void install(Dataset& records, Dialogs& dialogs, const QString& refusedText)
@@ -40,12 +37,8 @@ void install(Dataset& records, Dialogs& dialogs, const QString& refusedText)
         dialogs.inform(conflictText(kind, bothChanged));
     };
     records.onPostError = [&dialogs, refusedText](const StoreError& e) {
-        if (dynamic_cast<const StoreOutcomeUnknown*>(&e))
-            dialogs.inform(kOutcomeUnknown.arg(reasonText(e.text())));
-        else if (dynamic_cast<const StoreUnreachable*>(&e))
-            dialogs.inform(unreachableText(e.text()));
-        else
-            dialogs.inform(refusedText);
+        const QString failed = failureText(e);
+        dialogs.inform(failed.isEmpty() ? refusedText : failed);
     };
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/register/Failure.h"
 #include "platform/core/RadaError.h"
 
 #include <QByteArray>
@@ -46,11 +47,24 @@ struct StoreValue
     }
 };
 
-// The database refused a write (constraint, I/O).
+// The database refused a write (constraint, I/O). One whose failure the
+// clerk can be told in words of the register's own has its text in two
+// parts: the Turkish first line of its kind, and below it the server's or
+// the engine's own text (the detail).
 class StoreError : public RadaError
 {
 public:
-    using RadaError::RadaError;
+    explicit StoreError(const QString& text) : RadaError(text), m_detail(text) {}
+    StoreError(Failure::Kind failure, const QString& detail)
+        : RadaError(Failure::text(failure, detail)), m_failure(failure), m_detail(detail)
+    {
+    }
+    Failure::Kind failure() const { return m_failure; }
+    const QString& detail() const { return m_detail; }
+
+private:
+    Failure::Kind m_failure = Failure::Kind::Other;
+    QString m_detail;
 };
 
 // Another connection changed or deleted the row since this store last
@@ -207,10 +221,22 @@ public:
     // Before personal data is deleted: the engine overwrites what deleted
     // rows leave behind, where it can be told to.
     virtual void eraseOnDelete() {}
+    // Inside the transaction of a deletion of personal data: the table's
+    // rewrite (dropDeletedRows) becomes due with the deletion's commit and
+    // stays due, for every desk, until it is done.
+    virtual void markRewriteDue(const QString& table) { Q_UNUSED(table); }
+    // The tables whose rewrite is due.
+    virtual QStringList rewritesDue() { return {}; }
     // After a deletion of personal data has committed: the table's files
     // are rewritten without the deleted rows' bytes, where the engine keeps
-    // them (the file is compacted as a whole instead).
-    virtual void dropDeletedRows(const QString& table) { Q_UNUSED(table); }
+    // them (the file is compacted as a whole instead). False, with the
+    // rewrite still due, when it could not be done now (the table was in use
+    // at another desk, the server could not be reached).
+    virtual bool dropDeletedRows(const QString& table)
+    {
+        Q_UNUSED(table);
+        return true;
+    }
 
 protected:
     // Every row of a table collected from scan(), for a store whose scan is

@@ -60,14 +60,34 @@ Dialogs::TextRequest renameRequest(const QString& current)
     return request;
 }
 
-bool store(Dataset& ayar, const QString& code, const QString& name)
+Stored store(Dataset& ayar, const QString& code, const QString& name)
 {
+    // Several desks on one register: another may have set the facility up
+    // while this clerk was typing.
+    const auto setElsewhere = [&ayar] {
+        ayar.catchUp();
+        ayar.first();
+        return isSetUp(ayar);
+    };
+    if (setElsewhere())
+        return Stored::SetElsewhere;
     if (!ayar.edit())
-        return false;
+        return Stored::Refused;
     ayar.setText(kName, name);
     ayar.setText(kCode, code);
     ayar.setInteger(kActive, 1);
-    return ayar.post();
+    try {
+        return ayar.post() ? Stored::Done : Stored::Refused;
+    } catch (const StoreConflict&) {
+        // The other desk's row came first, at the same moment.
+        ayar.cancel();
+        return setElsewhere() ? Stored::SetElsewhere : Stored::Refused;
+    }
+}
+
+QString setElsewhereText(const Dataset& ayar)
+{
+    return kSetElsewhere.arg(code(ayar), name(ayar));
 }
 
 bool rename(Dataset& ayar, const QString& name)

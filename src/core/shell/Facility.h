@@ -31,9 +31,17 @@ std::optional<QString> checkNewName(const QString& name);
 // name box takes.
 Dialogs::TextRequest renameRequest(const QString& current);
 
-// Stores code and name and marks the facility set up. False when the store
-// refused (its message has been shown by the dataset's hooks).
-bool store(Dataset& ayar, const QString& code, const QString& name);
+// Stores code and name and marks the facility set up, unless another desk
+// of the same register has set it up meanwhile: the settings then read as
+// that desk stored them, and nothing typed here is stored.
+enum class Stored { Done, Refused, SetElsewhere };
+Stored store(Dataset& ayar, const QString& code, const QString& name);
+// What the clerk is told of a facility set up at another desk: its stored
+// code and name.
+QString setElsewhereText(const Dataset& ayar);
+inline const QString kSetElsewhere =
+    QStringLiteral("Tesis bilgileri başka bir bilgisayarda girilmiş:\rTesis Kodu: %1\rTesis Adı: %2\r"
+                   "Buradaki bilgiler kaydedilmedi; kayıtlı olanlar kullanılıyor.");
 bool rename(Dataset& ayar, const QString& name);
 
 } // namespace Facility

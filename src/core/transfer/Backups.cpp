@@ -573,9 +573,11 @@ std::optional<QString> Backups::buildReplacement(const QString& backup, const QB
         return kNotCopied.arg(why);
     // What belongs to the program rather than to the guests stays as it is
     // now: the run history (which files went out), the backup folder, the
-    // record of the destructions and the retention settings.
-    const QList<const TableDef*> kept = {&Schema::transferGecmisi(), &Schema::yedekAyar(), &Schema::imhaKayitlari(),
-                                         &Schema::kvkkAyar()};
+    // record of the destructions, the retention settings and the monthly
+    // figures.
+    const QList<const TableDef*> kept = {&Schema::transferGecmisi(),     &Schema::yedekAyar(),
+                                         &Schema::imhaKayitlari(),       &Schema::kvkkAyar(),
+                                         &Schema::konaklamaIstatistik(), &Schema::istatistikAyar()};
     try {
         QList<int> expected = backupCounts;
         {

@@ -9,6 +9,7 @@
 #include "core/transfer/Compaction.h"
 #include "core/transfer/KonaklamaWriter.h"
 #include "core/transfer/RunHistory.h"
+#include "core/transfer/StayStatistics.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Dialogs.h"
 #include "platform/core/FileSystem.h"
@@ -302,6 +303,10 @@ QList<qint64> TransferRun::purgeDeparted()
     m_store.begin();
     try {
         const QList<qint64> deleted = m_store.removeUnchanged(m_tables.kisi->table().name, m_purgeList);
+        // The monthly figures keep what the purge forgets, in the same
+        // transaction: a purge undone counts nobody.
+        const QDate today = m_platform.clock.now().date();
+        StayStatistics::store(m_store, StayStatistics::ofGuests(*m_tables.kisi, deleted, today), today);
         step(Step::Purging);
         m_store.commit();
         m_purgeList.clear();

@@ -58,6 +58,9 @@ void PersonalDataCommands::destroyNow()
 bool PersonalDataCommands::destroyIfDue()
 {
     try {
+        // A rewrite of the server's tables left from an earlier destruction
+        // is tried again first, without a word: the records are gone.
+        m_destruction.rewriteIfDue();
         if (!m_destruction.isDue())
             return true;
     } catch (const RadaError& e) {
@@ -85,8 +88,10 @@ bool PersonalDataCommands::destroy()
 {
     try {
         const CustomerDestruction::Outcome outcome = m_destruction.destroyExpired();
-        m_platform.dialogs.message(kAppTitle, kDestroyedText.arg(outcome.destroyed), Dialogs::Icon::Information,
-                                   Dialogs::Ok, Dialogs::Ok);
+        QString text = kDestroyedText.arg(outcome.destroyed);
+        if (!outcome.rewritten)
+            text += QLatin1Char('\r') + CustomerDestruction::kNotRewrittenText;
+        m_platform.dialogs.message(kAppTitle, text, Dialogs::Icon::Information, Dialogs::Ok, Dialogs::Ok);
         return true;
     } catch (const RadaError& e) {
         m_platform.dialogs.reportError(e.text());

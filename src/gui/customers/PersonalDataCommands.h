@@ -36,8 +36,9 @@ public:
     void destroyNow();
     // "Kişisel Veri Başvurusu..."
     void answerRequest();
-    // When six months have passed since the last destruction: destroys the
-    // expired customers and says how many. False when it was due but the
+    // A rewrite of the server's tables an earlier destruction left due is
+    // tried again; then, when six months have passed since the last
+    // destruction: destroys the expired customers and says how many. False when it was due but the
     // pending edits could not be settled (it is tried again later).
     bool destroyIfDue();
     // After a backup was put back: the customers it brought back that are

@@ -147,6 +147,8 @@ void PersonalDataRequestWindow::eraseCustomers()
     try {
         const CustomerDestruction::Outcome outcome = m_destruction.eraseOnRequest(keys);
         QString done = QStringLiteral("%1 müşteri kaydı silindi.").arg(outcome.destroyed);
+        if (!outcome.rewritten)
+            done += QLatin1Char('\r') + CustomerDestruction::kNotRewrittenText;
         if (eraseFromBackups) {
             if (const std::optional<QString> backups = eraseFromBackups(m_query))
                 done += QLatin1Char('\r') + *backups;

@@ -221,6 +221,12 @@ void GuestEntry::newRecord()
         customerCodeBox->setFocus(Qt::OtherFocusReason);
 }
 
+void GuestEntry::newGuestInSameRoom()
+{
+    if (GuestRules::beginInSameRoom(m_records))
+        focusField(QStringLiteral("Adi"));
+}
+
 void GuestEntry::cancelAndSearch()
 {
     m_records.cancel();

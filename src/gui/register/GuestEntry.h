@@ -36,6 +36,9 @@ public:
 
     void newRecord() override;   // a new guest, begun at the customer code
     void cancelAndSearch();      // cancel, then search
+    // A new guest with the stay of the guest shown (a family, a group),
+    // begun at "Adı :".
+    void newGuestInSameRoom();
 
     // A customer code was typed into its box since the guest shown was
     // begun or shown: only such a code is copied by Enter, so that a code

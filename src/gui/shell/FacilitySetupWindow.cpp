@@ -141,8 +141,19 @@ void FacilitySetupWindow::storeFacility()
         nameBox->setFocus(Qt::OtherFocusReason);
         return;
     }
-    if (!Facility::store(m_ayar, codeBox->text(), nameBox->text()))
+    switch (Facility::store(m_ayar, codeBox->text(), nameBox->text())) {
+    case Facility::Stored::Refused:
         return;
+    case Facility::Stored::SetElsewhere:
+        // The stored code and name are shown, in the boxes and then in the
+        // main window.
+        codeBox->setText(Facility::code(m_ayar));
+        nameBox->setText(Facility::name(m_ayar));
+        m_dialogs.inform(Facility::setElsewhereText(m_ayar));
+        break;
+    case Facility::Stored::Done:
+        break;
+    }
     Q_EMIT facilityStored();
     accept();
 }

@@ -15,6 +15,8 @@
 #include "core/transfer/BackupSchedule.h"
 #include "core/transfer/TransferRun.h"
 #include "gui/customers/CustomerWindow.h"
+#include "gui/register/RoomBoardWindow.h"
+#include "gui/transfer/StatisticsWindow.h"
 #include "gui/customers/GuestSearchWindow.h"
 #include "gui/customers/PersonalDataCommands.h"
 #include "gui/register/DocumentReaderDialog.h"
@@ -59,6 +61,8 @@
 #include <QTableView>
 #include <QTextEdit>
 #include <QTimer>
+
+const QString MainWindow::kNoServerText = QStringLiteral("Sunucu bağlantısı yok");
 
 namespace {
 
@@ -234,9 +238,20 @@ void MainWindow::buildMenu()
     readDocumentAction->setObjectName(QStringLiteral("KimlikOku1"));
     readDocumentAction->setToolTip(QStringLiteral("Kimlik / Pasaport Oku [F8]"));
     connect(readDocumentAction, &QAction::triggered, this, &MainWindow::openZoneReader);
+    sameRoomAction = islemler->addAction(QStringLiteral("Aynı Odaya Misafir Ekle"));
+    sameRoomAction->setObjectName(QStringLiteral("AyniOdayaMisafirEkle1"));
+    sameRoomAction->setToolTip(QStringLiteral("Aynı Odaya Misafir Ekle [Ctrl+G]"));
+    connect(sameRoomAction, &QAction::triggered, this, &MainWindow::addGuestToSameRoom);
+    roomBoardAction = islemler->addAction(QStringLiteral("Oda Durumu"));
+    roomBoardAction->setObjectName(QStringLiteral("OdaDurumu1"));
+    roomBoardAction->setToolTip(QStringLiteral("Oda Durumu [F6]"));
+    connect(roomBoardAction, &QAction::triggered, this, &MainWindow::showRoomBoard);
     historyAction = islemler->addAction(QStringLiteral("Transfer Geçmişi"));
     historyAction->setObjectName(QStringLiteral("TransferGecmisi1"));
     connect(historyAction, &QAction::triggered, this, &MainWindow::showHistory);
+    statisticsAction = islemler->addAction(QStringLiteral("Aylık Konaklama İstatistiği"));
+    statisticsAction->setObjectName(QStringLiteral("AylikKonaklamaIstatistigi1"));
+    connect(statisticsAction, &QAction::triggered, this, &MainWindow::showStatistics);
     islemler->addSeparator();
     passwordAction = islemler->addAction(QStringLiteral("Kayıt &Parolası..."));
     passwordAction->setObjectName(QStringLiteral("KayitParolasi1"));
@@ -364,9 +379,17 @@ void MainWindow::buildStatusBar()
         StatusPanels[i] = panel;
     }
     // What the program is busy with shows in the last panel for a while.
-    m_platform.dialogs.showStatus = [panel = StatusPanels[3]](const QString& text) {
-        panel->setText(text.isEmpty() ? kSupportContact : text);
+    m_platform.dialogs.showStatus = [this](const QString& text) {
+        StatusPanels[3]->setText(!text.isEmpty() ? text : m_serverConnected ? kSupportContact : kNoServerText);
     };
+}
+
+void MainWindow::setServerConnected(bool connected)
+{
+    m_serverConnected = connected;
+    // What a waiting call shows stays until the call is over.
+    if (!Dialogs::working())
+        m_platform.dialogs.showStatus(QString());
 }
 
 bool MainWindow::facilitySetUp() const
@@ -449,6 +472,42 @@ void MainWindow::showCustomerWindow()
     }
 }
 
+void MainWindow::showRoomBoard()
+{
+    if (!m_roomBoard) {
+        m_roomBoard = new RoomBoardWindow(m_platform, m_tables, this);
+        m_roomBoard->showGuest = [this](qint64 key) { showGuest(key); };
+        m_roomBoard->addGuestToRoom = [this](qint64 key) {
+            showGuest(key);
+            if (guests->key() == key)
+                addGuestToSameRoom();
+        };
+    }
+    m_roomBoard->show();
+    if (m_roomBoard->isMinimized())
+        m_roomBoard->showNormal();
+    m_roomBoard->raise();
+    m_roomBoard->activateWindow();
+}
+
+void MainWindow::addGuestToSameRoom()
+{
+    entry->newGuestInSameRoom();
+}
+
+void MainWindow::showGuest(qint64 key)
+{
+    for (int row = 0; row < guests->recordCount(); ++row) {
+        if (guests->rowKey(row) == key) {
+            // A move settles a pending change first; refused, the guest
+            // being edited stays in front of the clerk.
+            guests->moveToRow(row);
+            break;
+        }
+    }
+    bringToFront();
+}
+
 void MainWindow::openZoneReader()
 {
     // A change to the guest shown is stored (or refused, with its message)
@@ -475,6 +534,13 @@ void MainWindow::showHistory()
     if (!m_history)
         m_history = new HistoryWindow(m_platform, m_tables.kisi->store(), this);
     m_history->exec();
+}
+
+void MainWindow::showStatistics()
+{
+    if (!m_statistics)
+        m_statistics = new StatisticsWindow(m_platform, m_tables, this);
+    m_statistics->exec();
 }
 
 void MainWindow::changePassword()
@@ -603,7 +669,8 @@ void MainWindow::restoreBackup()
     }
     const QString question =
         QStringLiteral("%1 tarihli yedek geri yüklenecek.\rBu yedekten sonra bildirilen misafirler bir sonraki "
-                       "transfer dosyasında yeniden yer alacak; bu yedekten sonra girilen ve değiştirilen kayıtlar "
+                       "transfer dosyasında yeniden yer alacak ve aylık konaklama istatistiğinde yeniden sayılacak (istatistik "
+                       "olduğu gibi kalır); bu yedekten sonra girilen ve değiştirilen kayıtlar "
                        "kaybolacak (şu anki kayıt önce yedeklenir).\rDevam edilsin mi?")
             .arg(Formats::dateTimeText(backup->moment));
     if (m_platform.dialogs.message(title, question, Dialogs::Icon::Warning, Dialogs::Buttons(Dialogs::Evet) | Dialogs::Hayir,
@@ -679,6 +746,10 @@ void MainWindow::runCommandKey(QKeyEvent* event)
         startTransfer();
     if (k == Qt::Key_F5)
         showCustomerWindow();
+    if (k == Qt::Key_F6)
+        showRoomBoard();
+    if (ctrl && k == Qt::Key_G)
+        addGuestToSameRoom();
     if (k == Qt::Key_F8)
         openZoneReader();
 }

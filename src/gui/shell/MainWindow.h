@@ -27,6 +27,8 @@ class CustomerWindow;
 class FacilitySetupWindow;
 class HistoryWindow;
 class DocumentReaderDialog;
+class RoomBoardWindow;
+class StatisticsWindow;
 class Announcement;
 class AnnouncementPanel;
 class EngravedLabel;
@@ -92,6 +94,10 @@ public:
     bool hasUnsavedChanges() const;
     // Shown, restored and raised, as far as the window system allows.
     void bringToFront();
+    // A register on a server: the status bar says so while the desk has no
+    // connection to it.
+    void setServerConnected(bool connected);
+    static const QString kNoServerText;
     // The record of the transfer runs.
     void showHistory();
     // "Kayıt Parolası...": the window that sets, changes or removes the
@@ -107,6 +113,15 @@ public:
     bool editPending() const;
     // F8: a document's machine-readable zone fills the guest record.
     void openZoneReader();
+    // F6: who is in which room now.
+    void showRoomBoard();
+    RoomBoardWindow* roomBoard() const { return m_roomBoard; }
+    // Ctrl+G: a new guest with the stay of the guest shown.
+    void addGuestToSameRoom();
+    // Shows the guest with that key in the guest window, brought to the front.
+    void showGuest(qint64 key);
+    // The month's arrivals and nights by nationality.
+    void showStatistics();
     // The transfer run: notification file, purge, compaction.
     void startTransfer();
     // The first-run window stored the facility: the set-up runs again
@@ -143,6 +158,9 @@ public:
     QAction* destroyAction;
     QAction* requestAction;
     QAction* readDocumentAction;
+    QAction* roomBoardAction;
+    QAction* sameRoomAction;
+    QAction* statisticsAction;
     QAction* aboutAction;
     QAction* desktopShortcutAction;
     QAction* quickLaunchShortcutAction;
@@ -179,9 +197,12 @@ private:
     FacilitySetupWindow* m_firstRun = nullptr;
     HistoryWindow* m_history = nullptr;
     DocumentReaderDialog* m_zoneReader = nullptr;
+    RoomBoardWindow* m_roomBoard = nullptr;
+    StatisticsWindow* m_statistics = nullptr;
     bool m_documentTaken = false;
     std::unique_ptr<Announcement> m_announcement;
     Places m_places;
     bool m_shown = false;
+    bool m_serverConnected = true;
     KeyPreview::EnterMover* m_enter;
 };

@@ -114,8 +114,13 @@ Program::Program(Platform& p, const QString& databasePath, const QString& server
             server->open();
             tables = std::make_unique<Tables>(*server, platform.clock, platform.dialogs);
             tables->openAll();
-        } catch (const StoreUnreachable& e) {
-            throw DatabaseOpenError(kServerUnreachableText.arg(e.text()));
+        } catch (const StoreError& e) {
+            // A failure of a known kind says so on its first line.
+            if (e.failure() != Failure::Kind::Other)
+                throw DatabaseOpenError(e.text());
+            if (dynamic_cast<const StoreUnreachable*>(&e))
+                throw DatabaseOpenError(kServerUnreachableText.arg(e.text()));
+            throw DatabaseOpenError(kServerRefusedText.arg(e.text()));
         } catch (const RadaError& e) {
             throw DatabaseOpenError(kServerRefusedText.arg(e.text()));
         }
@@ -167,6 +172,8 @@ bool Program::createdNew() const
 
 Program::~Program()
 {
+    if (server)
+        server->onConnection = nullptr;
     facilityWindow.reset();
     customerWindow.reset();
     searchWindow.reset();
@@ -280,6 +287,8 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
         startBackups(*program);
 
     MainWindow* main = program->mainWindow.get();
+    if (program->server)
+        program->server->onConnection = [main](bool connected) { main->setServerConnected(connected); };
     guard.listen();
     QObject::connect(&guard, &SingleInstance::activationRequested, main, &MainWindow::bringToFront);
     return program;
