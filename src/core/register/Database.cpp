@@ -160,11 +160,6 @@ sqlite3* openKeyedHere(const QString& path, int flags, const QByteArray& key, co
         sqlite3_progress_handler(db, kStepsPerReport, reportProgress, nullptr);
         rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
     }
-    if (rc == SQLITE_INTERRUPT && t_interrupted) {
-        t_interrupted = false;
-        sqlite3_close(db);
-        throw WorkAbandoned();
-    }
     if (rc != SQLITE_OK) {
         sqlite3_close(db);
         throw DatabaseOpenError(heading + openFailureReason(rc), rc == SQLITE_NOTADB
@@ -615,11 +610,12 @@ void Database::rekey(const QByteArray& password)
     const QByteArray old = m_password;
     m_statements.clear();
     QString reason;
+    int rc = SQLITE_OK;
     // SQLCipher rewrites every page in one call that reports nothing: it
     // runs beside the work, which keeps the windows painted meanwhile and
     // does not touch the connection.
     Dialogs::aside([&] {
-        const int rc = sqlite3_rekey(m_db, password.constData(), int(password.size()));
+        rc = sqlite3_rekey(m_db, password.constData(), int(password.size()));
         reason = rc == SQLITE_OK ? QString() : QString::fromUtf8(sqlite3_errmsg(m_db));
         // SQLCipher answers OK even when the rewrite was rolled back: only
         // the file itself tells which key it now has.
