@@ -107,6 +107,8 @@ private:
 std::unique_ptr<Dialogs::Work> ScriptedDialogs::startWork(const WorkRequest& request)
 {
     works.append(request);
+    if (showWork)
+        return showWork(request);
     int cancelAt = 0;
     if (!m_cancelWorkAt.empty()) {
         cancelAt = m_cancelWorkAt.front();

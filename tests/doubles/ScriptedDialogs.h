@@ -41,6 +41,9 @@ public:
     void cancelNextWorkAt(int calls) { m_cancelWorkAt.push_back(calls); }
     // Runs at every keepGoing() of every work, with the work's text.
     std::function<void(const QString&)> duringWork;
+    // When set, shows the works instead (the real progress dialog in a
+    // window test); the works are recorded all the same.
+    std::function<std::unique_ptr<Work>(const WorkRequest&)> showWork;
 
     QList<Shown> messages;
     QList<SaveFileRequest> saveRequests;

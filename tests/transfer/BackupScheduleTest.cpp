@@ -13,9 +13,16 @@
 #include "gui/widgets/DBEdit.h"
 #include "gui/widgets/DBGrid.h"
 #include "gui/widgets/DBMaskEdit.h"
+#include "gui/register/DocumentReaderDialog.h"
+#include "platform/gui/QtDialogs.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -129,4 +136,82 @@ TEST(BackupMenu, AChosenFolderGetsABackupAtOnceAndARestoreBringsItsGuestsBack)
     EXPECT_EQ(p.entry().nameBox->text(), u"Ali"_s);
     // The register as it was before the restore is a backup of its own.
     EXPECT_EQ(backupsIn(usb), 2);
+}
+
+// A backup on a slow disk, started from the menu: after half a second its
+// dialog says what it does and offers "İptal"; meanwhile a key for another
+// command and the backup timer start nothing; "İptal" leaves no backup and
+// the folder chosen before.
+TEST(BackupMenu, ASlowBackupShowsItsDialogStartsNothingElseAndCanBeAbandoned)
+{
+    ProgramFixture p;
+    p.open({u"Ali"_s});
+    ScriptedDialogs& dialogs = p.dialogs();
+    dialogs.showWork = [&dialogs](const Dialogs::WorkRequest& r) { return QtDialogs::shownWork(dialogs, r); };
+    const QString before = p.program->backups->folder();
+    const QString usb = p.dir.path(u"usb"_s);
+    QString shown;
+    bool cancelOffered = false;
+    int readers = 0;
+    // Were the key to get through, its window would wait for an answer.
+    QTimer closeReader;
+    QObject::connect(&closeReader, &QTimer::timeout, [&readers] {
+        if (auto* reader = qobject_cast<DocumentReaderDialog*>(QApplication::activeModalWidget())) {
+            ++readers;
+            reader->reject();
+        }
+    });
+    closeReader.start(20);
+    bool slowed = false;
+    p.fake.fs.before = [&](FaultyFileSystem::Op op, const QString& path) {
+        if (slowed || op != FaultyFileSystem::Op::Exists || !path.startsWith(usb) || !Dialogs::currentWork())
+            return true;
+        slowed = true;
+        QElapsedTimer clock;
+        clock.start();
+        QProgressDialog* dialog = nullptr;
+        while (!dialog && clock.elapsed() < 3000) {
+            Dialogs::currentWork()->keepGoing();
+            QThread::msleep(5);
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (w->objectName() == u"WorkProgress"_s && w->isVisible())
+                    dialog = static_cast<QProgressDialog*>(w);
+            }
+        }
+        if (!dialog)
+            return true;
+        EXPECT_GE(clock.elapsed(), 450);
+        shown = dialog->labelText();
+        QTest::keyClick(&p.form(), Qt::Key_F8);
+        p.fake.clock.set(p.now.addDays(2));
+        // A day past the newest backup, the timer's next round would make one.
+        p.program->backupTimer->start(0);
+        for (int i = 0; i < 10; ++i) {
+            Dialogs::currentWork()->keepGoing();
+            QThread::msleep(10);
+        }
+        p.program->backupTimer->stop();
+        auto* cancel = dialog->findChild<QPushButton*>(u"WorkCancel"_s);
+        cancelOffered = cancel && cancel->text() == u"İptal"_s;
+        if (cancel)
+            QTest::mouseClick(cancel, Qt::LeftButton);
+        return true;
+    };
+    dialogs.clear();
+    dialogs.setNextFolder(usb);
+    p.form().backupFolderAction->trigger();
+    closeReader.stop();
+    EXPECT_TRUE(slowed);
+    EXPECT_EQ(shown, Backups::kMaking);
+    EXPECT_TRUE(cancelOffered);
+    EXPECT_EQ(readers, 0);
+    QStringList works;
+    for (const Dialogs::WorkRequest& w : dialogs.works)
+        works << w.text;
+    EXPECT_EQ(works, QStringList{Backups::kMaking});
+    EXPECT_EQ(dialogs.texts(), QStringList());
+    EXPECT_EQ(backupsIn(usb), 0);
+    EXPECT_EQ(QDir(usb).entryList(QDir::Files | QDir::Hidden), QStringList());
+    EXPECT_EQ(p.program->backups->folder(), before);
+    EXPECT_FALSE(Dialogs::working());
 }

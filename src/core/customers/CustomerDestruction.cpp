@@ -10,10 +10,13 @@
 #include "core/transfer/Compaction.h"
 #include "core/transfer/StayStatistics.h"
 #include "platform/core/Clock.h"
+#include "platform/core/Dialogs.h"
 
 #include <QHash>
 #include <QSet>
 #include <algorithm>
+
+const QString CustomerDestruction::kWorkText = QStringLiteral("Müşteri kayıtları imha ediliyor...");
 
 namespace {
 
@@ -112,6 +115,10 @@ CustomerDestruction::Outcome CustomerDestruction::destroy(const QList<qint64>& c
                                                           bool periodic)
 {
     settings();
+    // Begun, it goes to its end: the records and the compaction together.
+    std::unique_ptr<Dialogs::Work> work;
+    if (m_dialogs)
+        work = m_dialogs->beginWork({kWorkText, false});
     const QDateTime now = m_clock.now();
     Outcome outcome;
     m_store.eraseOnDelete();

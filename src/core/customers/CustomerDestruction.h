@@ -10,6 +10,7 @@
 
 class Clock;
 class Compaction;
+class Dialogs;
 class Store;
 class Tables;
 
@@ -62,6 +63,10 @@ public:
     // The second line of a destruction's message when the rewrite was not done.
     static const QString kNotRewrittenText;
 
+    // Where a destruction shows its progress; it cannot be abandoned.
+    void setDialogs(Dialogs* dialogs) { m_dialogs = dialogs; }
+    static const QString kWorkText; // "Müşteri kayıtları imha ediliyor..."
+
     // For tests that show what the compaction is for.
     bool skipCompaction = false;
 
@@ -72,6 +77,7 @@ private:
     Tables& m_tables;
     Compaction* m_compaction;
     Clock& m_clock;
+    Dialogs* m_dialogs = nullptr;
     RetentionSettings m_settings;
     bool m_loaded = false;
 };

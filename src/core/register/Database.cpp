@@ -2,6 +2,7 @@
 #include "core/register/Database.h"
 
 #include "core/register/Schema.h"
+#include "platform/core/Dialogs.h"
 #include "platform/core/FileSystem.h"
 
 #define SQLITE_HAS_CODEC 1
@@ -108,6 +109,24 @@ private:
 
 namespace {
 
+// Set when a connection was stopped because the clerk abandoned the work;
+// the failure that follows is the abandonment.
+thread_local bool t_interrupted = false;
+
+// How many of SQLite's steps go between two reports to the current work: a
+// few tens of microseconds, so that the windows paint and "İptal" is heard
+// at once, however long the statement.
+constexpr int kStepsPerReport = 100;
+
+int reportProgress(void*)
+{
+    Dialogs::Work* work = Dialogs::currentWork();
+    if (!work || work->keepGoing())
+        return 0;
+    t_interrupted = true;
+    return 1;
+}
+
 QString openFailureReason(int rc)
 {
     switch (rc) {
@@ -130,7 +149,7 @@ QString openFailureReason(int rc)
 // A connection to the file keyed and read once: a wrong key or a file that
 // is no database shows at the first read. Throws DatabaseOpenError with the
 // heading and the reason.
-sqlite3* openKeyed(const QString& path, int flags, const QByteArray& key, const QString& heading)
+sqlite3* openKeyedHere(const QString& path, int flags, const QByteArray& key, const QString& heading)
 {
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
@@ -138,6 +157,7 @@ sqlite3* openKeyed(const QString& path, int flags, const QByteArray& key, const 
         rc = sqlite3_key(db, key.constData(), int(key.size()));
     if (rc == SQLITE_OK) {
         sqlite3_busy_timeout(db, 2000);
+        sqlite3_progress_handler(db, kStepsPerReport, reportProgress, nullptr);
         rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
     }
     if (rc != SQLITE_OK) {
@@ -146,6 +166,15 @@ sqlite3* openKeyed(const QString& path, int flags, const QByteArray& key, const 
                                                                      ? DatabaseOpenError::Reason::WrongKey
                                                                      : DatabaseOpenError::Reason::Other);
     }
+    return db;
+}
+
+// The key is derived (many thousand rounds, reporting nothing) beside the
+// current work.
+sqlite3* openKeyed(const QString& path, int flags, const QByteArray& key, const QString& heading)
+{
+    sqlite3* db = nullptr;
+    Dialogs::aside([&] { db = openKeyedHere(path, flags, key, heading); });
     return db;
 }
 
@@ -163,6 +192,10 @@ Database::~Database()
 
 void Database::fail(const QString& what) const
 {
+    if (t_interrupted) {
+        t_interrupted = false;
+        throw WorkAbandoned();
+    }
     const QString detail = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
     const Failure::Kind failure = m_db ? Failure::ofSqlite(sqlite3_extended_errcode(m_db)) : Failure::Kind::Other;
     throw StoreError(failure, detail.isEmpty() ? what : what + QStringLiteral(": ") + detail);
@@ -395,7 +428,11 @@ void Database::remove(const QString& table, const QList<qint64>& keys)
 int Database::count(const QString& table)
 {
     const TableDef& t = Schema::table(table);
-    return column(QStringLiteral("SELECT count(*) FROM \"%1\"").arg(t.name)).value(0).toInt();
+    // One step of SQLite's that reads the whole table, which on a fresh
+    // connection decrypts every page of it.
+    int rows = 0;
+    Dialogs::aside([&] { rows = column(QStringLiteral("SELECT count(*) FROM \"%1\"").arg(t.name)).value(0).toInt(); });
+    return rows;
 }
 
 QList<qint64> Database::keysWhere(const QString& table, int column, qint64 value)
@@ -429,7 +466,8 @@ void Database::commit()
     if (m_txDepth <= 0)
         return;
     if (m_txDepth == 1) {
-        exec(QStringLiteral("COMMIT"));
+        // Writing the pages and putting them on the disk reports nothing.
+        Dialogs::aside([this] { exec(QStringLiteral("COMMIT")); });
     }
     --m_txDepth;
 }
@@ -489,9 +527,18 @@ void Database::exportTo(const QString& path, const QByteArray& key)
     exec(QStringLiteral("DETACH DATABASE compacted"));
 }
 
+QString Database::quickCheck()
+{
+    QList<QVariant> result;
+    Dialogs::aside([&] { result = column(QStringLiteral("PRAGMA quick_check")); });
+    return result.value(0).toString();
+}
+
 QString Database::integrityCheck()
 {
-    const QList<QVariant> result = column(QStringLiteral("PRAGMA integrity_check"));
+    // One step of SQLite's that reports nothing until the whole file is read.
+    QList<QVariant> result;
+    Dialogs::aside([&] { result = column(QStringLiteral("PRAGMA integrity_check")); });
     QStringList lines;
     for (const QVariant& v : result)
         lines << v.toString();
@@ -536,18 +583,22 @@ qint64 Database::pageSize()
 
 bool Database::firstPageOpensWith(const QString& path, const QByteArray& password)
 {
-    sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    if (rc == SQLITE_OK)
-        rc = sqlite3_key(db, password.constData(), int(password.size()));
-    // The schema's version is in the first page's header. Under another key
-    // that page fails its authentication code and the file is "not a
-    // database"; under its own key the answer comes, or the file is found
-    // malformed beyond that page (cut short, the schema's pages missing).
-    if (rc == SQLITE_OK)
-        rc = sqlite3_exec(db, "PRAGMA schema_version", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-    return rc == SQLITE_OK || (rc & 0xff) == SQLITE_CORRUPT;
+    bool opens = false;
+    Dialogs::aside([&] {
+        sqlite3* db = nullptr;
+        int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_key(db, password.constData(), int(password.size()));
+        // The schema's version is in the first page's header. Under another
+        // key that page fails its authentication code and the file is "not a
+        // database"; under its own key the answer comes, or the file is found
+        // malformed beyond that page (cut short, the schema's pages missing).
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(db, "PRAGMA schema_version", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        opens = rc == SQLITE_OK || (rc & 0xff) == SQLITE_CORRUPT;
+    });
+    return opens;
 }
 
 void Database::rekey(const QByteArray& password)
@@ -558,12 +609,19 @@ void Database::rekey(const QByteArray& password)
         throw StoreError(QStringLiteral("Bir işlem sürerken anahtar değiştirilemez."));
     const QByteArray old = m_password;
     m_statements.clear();
-    const int rc = sqlite3_rekey(m_db, password.constData(), int(password.size()));
-    QString reason = rc == SQLITE_OK ? QString() : QString::fromUtf8(sqlite3_errmsg(m_db));
-    // SQLCipher answers OK even when the rewrite was rolled back: only the
-    // file itself tells which key it now has.
-    if (reason.isEmpty() && (!opensWith(m_filePath, password) || (old != password && opensWith(m_filePath, old))))
-        reason = QStringLiteral("kayıt dosyası yeni parolayla açılamadı");
+    QString reason;
+    int rc = SQLITE_OK;
+    // SQLCipher rewrites every page in one call that reports nothing: it
+    // runs beside the work, which keeps the windows painted meanwhile and
+    // does not touch the connection.
+    Dialogs::aside([&] {
+        rc = sqlite3_rekey(m_db, password.constData(), int(password.size()));
+        reason = rc == SQLITE_OK ? QString() : QString::fromUtf8(sqlite3_errmsg(m_db));
+        // SQLCipher answers OK even when the rewrite was rolled back: only
+        // the file itself tells which key it now has.
+        if (reason.isEmpty() && (!opensWith(m_filePath, password) || (old != password && opensWith(m_filePath, old))))
+            reason = QStringLiteral("kayıt dosyası yeni parolayla açılamadı");
+    });
     close();
     if (reason.isEmpty()) {
         m_password = password;

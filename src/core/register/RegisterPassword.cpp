@@ -30,8 +30,11 @@ bool needsWarning(const Database& db, const QString& newPassword)
     return !db.hasOwnPassword() && !newPassword.isEmpty();
 }
 
-std::optional<QString> change(Database& db, const QString& newPassword)
+std::optional<QString> change(Database& db, const QString& newPassword, Dialogs* dialogs)
 {
+    std::unique_ptr<Dialogs::Work> work;
+    if (dialogs)
+        work = dialogs->beginWork({kWorkText, false});
     try {
         db.rekey(keyFor(newPassword));
     } catch (const RadaError& e) {

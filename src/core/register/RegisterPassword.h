@@ -53,9 +53,11 @@ QByteArray keyFor(const QString& password);
 // Whether the clerk is to be warned before the change: a first password.
 bool needsWarning(const Database& db, const QString& newPassword);
 
-// Re-encrypts the register with the new password; the message of the
+// Re-encrypts the register with the new password, its progress shown
+// through dialogs when given (it cannot be abandoned); the message of the
 // failure, or nothing when the register now opens with the new one only.
-std::optional<QString> change(Database& db, const QString& newPassword);
+inline const QString kWorkText = QStringLiteral("Kayıt dosyası yeni parolayla şifreleniyor...");
+std::optional<QString> change(Database& db, const QString& newPassword, Dialogs* dialogs = nullptr);
 
 // Opens the register at start: with the built-in key, else with the
 // password the clerk types, asked at most three times. Throws

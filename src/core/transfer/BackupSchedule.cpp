@@ -12,7 +12,13 @@ BackupSchedule::BackupSchedule(Backups& backups, Clock& clock) : m_backups(backu
 
 std::optional<QString> BackupSchedule::attempt()
 {
-    std::optional<QString> failure = m_backups.make();
+    std::optional<QString> failure;
+    try {
+        failure = m_backups.make();
+    } catch (const WorkAbandoned&) {
+        // The clerk stopped it: nothing to report, tried again next time.
+        return std::nullopt;
+    }
     if (!failure) {
         m_failureShown = false;
         return std::nullopt;
@@ -46,7 +52,13 @@ std::optional<QString> restoreBackup(Backups& backups, Tables& tables, const Bac
                                      const QByteArray& key)
 {
     tables.closeAll();
-    std::optional<QString> failure = backups.restore(backup, key);
+    std::optional<QString> failure;
+    try {
+        failure = backups.restore(backup, key);
+    } catch (const WorkAbandoned&) {
+        tables.openAll();
+        throw;
+    }
     try {
         tables.openAll();
     } catch (const RadaError& e) {

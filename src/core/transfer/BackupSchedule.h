@@ -37,6 +37,7 @@ private:
 
 // Puts a backup in place of the register: every table closed, the backup
 // restored (the register's current run history kept), every table opened
-// again as after a compaction. The message of a failure, or nothing.
+// again as after a compaction. The message of a failure, or nothing;
+// WorkAbandoned when the clerk abandoned it, with every table open again.
 std::optional<QString> restoreBackup(Backups& backups, Tables& tables, const Backups::Entry& backup,
                                      const QByteArray& key);

@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <future>
 
+const QString Backups::kMaking = QStringLiteral("Yedek alınıyor...");
+const QString Backups::kRestoring = QStringLiteral("Yedekten geri yükleniyor...");
 const QString Backups::kDefaultFolderName = QStringLiteral("Yedekler");
 const QString Backups::kFailure = QStringLiteral("Yedek alınamadı: %1\r%2");
 const QString Backups::kRestoreFailure = QStringLiteral("Yedekten geri yüklenemedi: %1\r%2");
@@ -77,8 +79,7 @@ bool verified(const QString& path, const QByteArray& key, const QList<int>& coun
     // The pages the check reads stay at hand for the counts; the cache goes
     // with the connection.
     copy.exec(QStringLiteral("PRAGMA cache_size = -262144"));
-    const QList<QVariant> check = copy.column(QStringLiteral("PRAGMA quick_check"));
-    return check == QList<QVariant>{QStringLiteral("ok")} && rowCounts(copy) == counts;
+    return copy.quickCheck() == QStringLiteral("ok") && rowCounts(copy) == counts;
 }
 
 // The file opens with the key and passes SQLite's quick check.
@@ -90,10 +91,18 @@ bool passesCheck(const QString& path, const QByteArray& key)
     try {
         Database copy(path, key);
         copy.openForReading();
-        return copy.column(QStringLiteral("PRAGMA quick_check")) == QList<QVariant>{QStringLiteral("ok")};
+        return copy.quickCheck() == QStringLiteral("ok");
     } catch (const RadaError&) {
         return false;
     }
+}
+
+// Put on the disk beside the work: the disk may take a while.
+bool onDisk(const QString& path, QString* reason)
+{
+    bool ok = false;
+    Dialogs::aside([&] { ok = syncToDisk(path, reason); });
+    return ok;
 }
 
 bool copyBytes(const QString& from, const QString& to, QString* reason)
@@ -110,6 +119,7 @@ bool copyBytes(const QString& from, const QString& to, QString* reason)
         return false;
     }
     while (!in.atEnd()) {
+        Dialogs::checkpoint();
         const QByteArray chunk = in.read(1 << 20);
         if (chunk.isEmpty() && in.error() != QFileDevice::NoError) {
             *reason = in.errorString();
@@ -281,8 +291,16 @@ bool Backups::isDamaged(const QString& path, const QByteArray& key, bool readWit
     return false;
 }
 
+std::unique_ptr<Dialogs::Work> Backups::beginWork(const QString& text)
+{
+    if (!m_dialogs)
+        return nullptr;
+    return m_dialogs->beginWork({text, true});
+}
+
 std::optional<QString> Backups::make()
 {
+    const std::unique_ptr<Dialogs::Work> work = beginWork(kMaking);
     if (const std::optional<QString> reason = backUp({}))
         return kFailure.arg(native(folder()), *reason);
     return std::nullopt;
@@ -294,7 +312,7 @@ void Backups::removeTemporary(const QString& path)
     m_fs.remove(path + QStringLiteral("-journal"));
 }
 
-std::optional<QString> Backups::backUp(const QString& keep)
+std::optional<QString> Backups::backUp(const QString& keep, bool rotation, QString* made)
 {
     const QDir dir(folder());
     QString why;
@@ -336,15 +354,24 @@ std::optional<QString> Backups::backUp(const QString& keep)
         const QList<int> counts = counting.get();
         if (!verified(partial, m_db.password(), counts))
             return failed(kNotVerified);
+        if (!onDisk(partial, &why))
+            return failed(kNotSynced.arg(why));
+        // The last moment the backup may be abandoned.
+        Dialogs::checkpoint();
+    } catch (const WorkAbandoned&) {
+        removeTemporary(partial);
+        throw;
     } catch (const RadaError& e) {
         return failed(e.text());
     }
-    if (!syncToDisk(partial, &why))
-        return failed(kNotSynced.arg(why));
+    const std::unique_ptr<Dialogs::Work> rest = Dialogs::toTheEnd();
     // The rename writes the folder's entry to the disk as well.
     if (!m_fs.replace(partial, target))
         return failed(kNotNamed);
-    rotate(keep);
+    if (made)
+        *made = target;
+    if (rotation)
+        rotate(keep);
     return std::nullopt;
 }
 
@@ -423,7 +450,7 @@ std::optional<QString> Backups::rewrite(const QString& path, const QByteArray& f
         cleanUp();
         return e.text();
     }
-    if (!syncToDisk(copy, &why)) {
+    if (!onDisk(copy, &why)) {
         cleanUp();
         return kNotSynced.arg(why);
     }
@@ -571,10 +598,12 @@ std::optional<QString> Backups::buildReplacement(const QString& backup, const QB
         }
         if (!verified(replacement, key, expected))
             return kNotVerified;
+    } catch (const WorkAbandoned&) {
+        throw;
     } catch (const RadaError& e) {
         return e.text();
     }
-    if (!syncToDisk(replacement, &why))
+    if (!onDisk(replacement, &why))
         return kNotSynced.arg(why);
     return std::nullopt;
 }
@@ -589,35 +618,53 @@ std::optional<QString> Backups::restore(const Entry& backup, const QByteArray& b
     const qint64 size = QFileInfo(backup.path).size();
     if (size <= 0 || size % Database::pageSize() != 0)
         return failed(kDamaged);
+    const std::unique_ptr<Dialogs::Work> work = beginWork(kRestoring);
     try {
         Database copy(backup.path, backupKey);
         copy.openForReading();
         copy.exec(QStringLiteral("PRAGMA cache_size = -262144"));
-        if (copy.column(QStringLiteral("PRAGMA quick_check")) != QList<QVariant>{QStringLiteral("ok")})
+        if (copy.quickCheck() != QStringLiteral("ok"))
             return failed(kDamaged);
         backupCounts = rowCounts(copy);
+    } catch (const WorkAbandoned&) {
+        throw;
     } catch (const RadaError& e) {
         if (Database::firstPageOpensWith(backup.path, backupKey))
             return failed(kDamaged);
         const auto* open = dynamic_cast<const DatabaseOpenError*>(&e);
         return failed(open && open->wrongKey() ? kWrongKey : e.text());
     }
-    // The chosen backup outlives the rotation of the one made now.
-    if (const std::optional<QString> reason = backUp(backup.path))
+    // The current register's backup; the others are rotated once the
+    // restore is through, so that one abandoned leaves the folder as it was.
+    QString current;
+    if (const std::optional<QString> reason = backUp(backup.path, false, &current))
         return failed(kCurrentNotSaved.arg(*reason));
 
     const QString live = m_db.filePath();
     const QString replacement = restorePathFor(live);
-    std::optional<QString> reason = buildReplacement(backup.path, backupKey, backupCounts, replacement);
+    std::optional<QString> reason;
+    try {
+        reason = buildReplacement(backup.path, backupKey, backupCounts, replacement);
+        // The last moment the restore may be abandoned.
+        if (!reason)
+            Dialogs::checkpoint();
+    } catch (const WorkAbandoned&) {
+        removeTemporary(replacement);
+        m_fs.remove(current);
+        throw;
+    }
+    const std::unique_ptr<Dialogs::Work> rest = Dialogs::toTheEnd();
     if (!reason) {
         m_db.close();
         if (m_fs.replace(replacement, live)) {
             m_db.open(Database::Missing::Refuse);
+            rotate(backup.path);
             return std::nullopt;
         }
         reason = kNotReplaced;
         m_db.open(Database::Missing::Refuse);
     }
     removeTemporary(replacement);
+    rotate(backup.path);
     return failed(*reason);
 }

@@ -7,7 +7,10 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include "platform/core/Dialogs.h"
+
 #include <functional>
+#include <memory>
 #include <optional>
 
 class Clock;
@@ -23,6 +26,11 @@ class Backups
 {
 public:
     Backups(Database& db, FileSystem& fs, Clock& clock);
+    // Where a backup and a restore show their progress and may be
+    // abandoned; without one they run without a word.
+    void setDialogs(Dialogs* dialogs) { m_dialogs = dialogs; }
+    static const QString kMaking;     // "Yedek alınıyor..."
+    static const QString kRestoring;  // "Yedekten geri yükleniyor..."
 
     static constexpr int kKeepDays = 30;
     static constexpr int kKeepCount = 10;
@@ -56,7 +64,8 @@ public:
 
     // Makes one backup now and deletes those past keeping. The message
     // naming the folder and the reason, or nothing when the backup is made.
-    // A failed backup leaves no file behind.
+    // A failed backup leaves no file behind. Abandoned ("İptal"), it throws
+    // WorkAbandoned with the folder as it was.
     std::optional<QString> make();
 
     // The newest backup's moment, from the names in the folder.
@@ -93,6 +102,8 @@ public:
     // use stays the only one that opens it, whatever the backup was taken
     // under. The caller closes every table before and opens them after. The
     // message, or nothing; on failure the register is as it was and open.
+    // It may be abandoned until the register is replaced: WorkAbandoned is
+    // thrown with the register and the backup folder as they were.
     std::optional<QString> restore(const Entry& backup, const QByteArray& backupKey);
     // Said after a restore of a backup taken under another key: the
     // register's own password, or none.
@@ -140,8 +151,11 @@ private:
         QDateTime moment;
     };
     QList<Found> found();
-    // The reason of a failure, or nothing; never deletes keep.
-    std::optional<QString> backUp(const QString& keep);
+    // The reason of a failure, or nothing; never deletes keep. Without
+    // rotation, the old backups stay until the caller rotates; made: the
+    // new backup's path.
+    std::optional<QString> backUp(const QString& keep, bool rotation = true, QString* made = nullptr);
+    std::unique_ptr<Dialogs::Work> beginWork(const QString& text);
     std::optional<QString> buildReplacement(const QString& backup, const QByteArray& backupKey,
                                             const QList<int>& backupCounts, const QString& replacement);
     // An encrypted, compacted copy of the register through its connection.
@@ -159,4 +173,5 @@ private:
     Database& m_db;
     FileSystem& m_fs;
     Clock& m_clock;
+    Dialogs* m_dialogs = nullptr;
 };

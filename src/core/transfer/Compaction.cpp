@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+const QString Compaction::kWorkText = QStringLiteral("Kayıt dosyası sıkıştırılıyor...");
 const QString Compaction::kFailureText =
     QStringLiteral("Veri Tabanı Onarımınında Hata Oluştu.\rLütfen Program Satıcınız İle Temasa Geçiniz!");
 
@@ -59,6 +60,8 @@ bool Compaction::exportCompactedCopy(const QString& source, const QString& desti
                 return false;
         }
         return true;
+    } catch (const WorkAbandoned&) {
+        throw;
     } catch (const RadaError&) {
         return false;
     }
@@ -69,16 +72,34 @@ bool Compaction::compactRegister()
     // The file itself: a link to it stays a link to the compacted register.
     const QString live = m_connection.filePath();
     const QString compacted = compactionPath();
+    // Within a work that cannot be abandoned (a destruction) it is one of
+    // its steps, and goes on whatever the clerk chooses.
+    std::unique_ptr<Dialogs::Work> work = m_dialogs.beginWork({kWorkText, true});
     m_connection.close();
-    bool ok = exportCompactedCopy(live, compacted);
-    if (ok) {
-        // The compacted register takes the mode of the one it replaces; a
-        // file system without modes has none to keep.
-        (void)m_fs.copyMode(live, compacted);
-        ok = step(Step::Replace) && m_fs.replace(compacted, live);
+    bool ok = false;
+    std::unique_ptr<Dialogs::Work> rest;
+    try {
+        ok = exportCompactedCopy(live, compacted);
+        if (ok) {
+            // The compacted register takes the mode of the one it replaces; a
+            // file system without modes has none to keep.
+            (void)m_fs.copyMode(live, compacted);
+            // The last moment the compaction may be abandoned.
+            Dialogs::checkpoint();
+            rest = Dialogs::toTheEnd();
+            ok = step(Step::Replace) && m_fs.replace(compacted, live);
+        }
+    } catch (const WorkAbandoned&) {
+        // "İptal": the register stays as it was, not compacted; nothing to say.
+        rest = Dialogs::toTheEnd();
+        m_fs.remove(compacted);
+        m_connection.open(Database::Missing::Refuse);
+        return false;
     }
     if (!ok) {
         m_fs.remove(compacted);
+        rest.reset();
+        work.reset();
         m_dialogs.message(QStringLiteral("Error"), kFailureText, Dialogs::Icon::Error, Dialogs::Ok, Dialogs::Ok);
     }
     m_connection.open(Database::Missing::Refuse);

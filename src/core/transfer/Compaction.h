@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class Database;
 class Dialogs;
@@ -29,7 +30,9 @@ public:
     // Closes the connection, compacts, replaces the live file and opens the
     // connection again. A failed compaction shows its message and leaves the
     // live file alone; an open that fails afterwards throws. False when the
-    // compaction failed (and its message was shown).
+    // compaction failed (and its message was shown). It shows its progress
+    // and may be abandoned until the live file is replaced: then it is left
+    // as it was and false is returned without a message.
     bool compactRegister();
     // Opens the register again when a compaction that failed half-way left
     // it closed; throws RadaError when it cannot be opened.
@@ -41,6 +44,7 @@ public:
     std::function<bool(Step)> beforeStep;
 
     static const QString kFailureText;
+    static const QString kWorkText; // "Kayıt dosyası sıkıştırılıyor..."
 
 private:
     bool step(Step s) { return !beforeStep || beforeStep(s); }

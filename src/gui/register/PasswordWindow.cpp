@@ -81,7 +81,7 @@ void PasswordWindow::confirm()
         return;
     }
     const QByteArray oldKey = m_db.password();
-    if (const auto failed = RegisterPassword::change(m_db, NewPassword->text())) {
+    if (const auto failed = RegisterPassword::change(m_db, NewPassword->text(), &m_dialogs)) {
         m_dialogs.message(RegisterPassword::kWindowTitle, *failed, Dialogs::Icon::Error, Dialogs::Ok, Dialogs::Ok);
         return;
     }

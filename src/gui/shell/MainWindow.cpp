@@ -605,11 +605,20 @@ void MainWindow::chooseBackupFolder()
     if (folder.isEmpty())
         return;
     QString reason;
+    const QString before = m_backups->folder();
     if (!m_backups->setFolder(folder, &reason)) {
         m_platform.dialogs.reportError(QStringLiteral("Yedekleme klasörü kaydedilemedi: %1").arg(reason));
         return;
     }
-    if (const auto failure = m_backups->make()) {
+    std::optional<QString> failure;
+    try {
+        failure = m_backups->make();
+    } catch (const WorkAbandoned&) {
+        // "İptal": the backups go where they went.
+        m_backups->setFolder(before);
+        return;
+    }
+    if (failure) {
         m_platform.dialogs.reportError(*failure);
         return;
     }
@@ -669,7 +678,13 @@ void MainWindow::restoreBackup()
                                    Dialogs::Hayir) != Dialogs::Evet)
         return;
     // The windows follow the tables opened again by themselves.
-    const std::optional<QString> failure = ::restoreBackup(*m_backups, m_tables, *backup, key);
+    std::optional<QString> failure;
+    try {
+        failure = ::restoreBackup(*m_backups, m_tables, *backup, key);
+    } catch (const WorkAbandoned&) {
+        // "İptal": the register is as it was.
+        return;
+    }
     if (failure) {
         m_platform.dialogs.reportError(*failure);
         return;

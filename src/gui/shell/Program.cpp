@@ -46,6 +46,7 @@ void startBackups(Program& program)
     Platform& platform = program.platform;
     MainWindow* mainWindow = program.mainWindow.get();
     program.backups = std::make_unique<Backups>(program.database, platform.fs, platform.clock);
+    program.backups->setDialogs(&platform.dialogs);
     program.backupSchedule = std::make_unique<BackupSchedule>(*program.backups, platform.clock);
     BackupSchedule* schedule = program.backupSchedule.get();
     program.mainWindow->setBackups(program.backups.get());
@@ -254,6 +255,7 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
     mainWindow->customerCopied = [stays = program->lastStays.get()](qint64 key) { stays->customerCopied(key); };
     program->destruction = std::make_unique<CustomerDestruction>(program->store(), *program->tables,
                                                                  program->compaction.get(), platform.clock);
+    program->destruction->setDialogs(&platform.dialogs);
     program->personalData = std::make_unique<PersonalDataCommands>(
         platform, program->store(), *program->tables, *program->destruction,
         [tables = program->tables.get()] {

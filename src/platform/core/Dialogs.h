@@ -1,11 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/core/RadaError.h"
+
 #include <QFlags>
 #include <QString>
 #include <functional>
 #include <memory>
 #include <optional>
+
+// A work the clerk abandoned ("İptal"): what it had begun is undone.
+class WorkAbandoned : public RadaError
+{
+public:
+    WorkAbandoned() : RadaError(QStringLiteral("İptal edildi.")) {}
+};
 
 // Every modal dialog of the program goes through this adapter, so that tests
 // can answer it without a window blocking them.
@@ -66,11 +75,29 @@ public:
 
     virtual ~Dialogs() = default;
 
-    // Begins a work; it ends when the object returned is destroyed.
+    // Begins a work; it ends when the object returned is destroyed. Begun
+    // while another goes on, it is a step of that one: the dialog shown is
+    // the first work's, and a step that cannot be abandoned goes on after
+    // "İptal" (the first work stops after it).
     std::unique_ptr<Work> beginWork(const WorkRequest& request);
     // True while some work is going on: a timer that would start another
     // command waits.
     static bool working();
+    // The work going on on this thread (the last step begun), or nullptr.
+    // The register's connections report to it while they work.
+    static Work* currentWork();
+    // Throws WorkAbandoned when the current work was abandoned: called
+    // before a step that would change what the clerk has (a rename).
+    static void checkpoint();
+    // From here the current work goes to its end whatever the clerk
+    // chooses: a step that cannot be abandoned, held until then (nullptr
+    // without a work).
+    [[nodiscard]] static std::unique_ptr<Work> toTheEnd();
+    // Runs job on a thread of its own while this one keeps the current work
+    // going, for a step that cannot report (a key derived, a file checked or
+    // put on the disk); without a work, here. The job must use nothing this
+    // thread may use meanwhile. Its exception is thrown here.
+    static void aside(const std::function<void()>& job);
     // Where a work's text is shown while it goes on (the main window's status
     // bar sets it); an empty text takes it away.
     std::function<void(const QString&)> showStatus;

@@ -146,6 +146,7 @@ public:
     QtWork(Dialogs& dialogs, const Dialogs::WorkRequest& request) : m_dialogs(dialogs), m_request(request)
     {
         m_clock.start();
+        m_modalBefore = QApplication::activeModalWidget();
         qApp->installEventFilter(this);
     }
 
@@ -187,7 +188,8 @@ public:
     }
 
 protected:
-    // Input goes only to the progress dialog.
+    // Input goes only to the progress dialog, and to a message the work
+    // itself shows (the window the work began from takes none).
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         switch (event->type()) {
@@ -208,6 +210,10 @@ protected:
         auto* widget = qobject_cast<QWidget*>(watched);
         if (m_dialog && widget && (widget == m_dialog || m_dialog->isAncestorOf(widget)) &&
             event->type() != QEvent::Close)
+            return false;
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && modal != m_dialog && modal != m_modalBefore && widget &&
+            (widget == modal || modal->isAncestorOf(widget)))
             return false;
         if (event->type() == QEvent::Close)
             event->ignore();
@@ -257,11 +263,17 @@ private:
     bool m_busyShown = false;
     bool m_cancelled = false;
     QPointer<QProgressDialog> m_dialog;
+    QPointer<QWidget> m_modalBefore;
 };
 
 } // namespace
 
+std::unique_ptr<Dialogs::Work> QtDialogs::shownWork(Dialogs& dialogs, const WorkRequest& request)
+{
+    return std::make_unique<QtWork>(dialogs, request);
+}
+
 std::unique_ptr<Dialogs::Work> QtDialogs::startWork(const WorkRequest& request)
 {
-    return std::make_unique<QtWork>(*this, request);
+    return shownWork(*this, request);
 }

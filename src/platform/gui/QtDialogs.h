@@ -15,6 +15,8 @@ public:
     std::optional<QString> inputText(const TextRequest& request) override;
     void about(const QString& title, const QString& details) override;
     QString folderName(const QString& title, const QString& start) override;
+    // The shown part of a work for the dialogs given, whichever they are.
+    static std::unique_ptr<Work> shownWork(Dialogs& dialogs, const WorkRequest& request);
 
 protected:
     // The busy cursor, the status text and the progress dialog; input to
