@@ -297,6 +297,16 @@ TEST_F(RetentionFixture, ARequestErasesTheCustomerRecordsAndNeverAGuestRow)
     EXPECT_EQ(db.column(u"PRAGMA freelist_count"_s).value(0).toLongLong(), 0);
 }
 
+// The log counts the customers destroyed, whatever is stored meanwhile (here
+// a customer stored as the deletion runs, as another desk would).
+TEST_F(RetentionFixture, TheCountDestroyedIsOfTheRowsDeletedWhateverIsStoredMeanwhile)
+{
+    const qint64 person = customer(u"K1"_s);
+    db.exec(u"CREATE TEMP TRIGGER meanwhile AFTER DELETE ON Musteriler BEGIN "
+            u"INSERT INTO Musteriler (musteriKodu) VALUES ('K2'); END"_s);
+    EXPECT_EQ(destruction->eraseOnRequest({person}).destroyed, 1);
+}
+
 // A register made before the retention: it gains the tables, empty, and
 // nobody in it is past the period the day the retention begins.
 TEST(RetentionOfAnEarlierRegister, OpensWithTheNewTablesAndDestroysNobodyOnTheFirstDay)

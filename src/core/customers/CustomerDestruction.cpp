@@ -124,9 +124,13 @@ CustomerDestruction::Outcome CustomerDestruction::destroy(const QList<qint64>& c
     m_store.eraseOnDelete();
     m_store.begin();
     try {
-        const int before = m_store.count(Schema::musteriler().name);
+        // The rows deleted are counted, not the table's size before and
+        // after, which another desk's customers stored meanwhile would change.
+        int present = 0;
+        m_store.scanKeys(Schema::musteriler().name, customers,
+                         [&present](qint64, std::span<const StoreValue>) { ++present; });
         m_store.remove(Schema::musteriler().name, customers);
-        outcome.destroyed = before - m_store.count(Schema::musteriler().name);
+        outcome.destroyed = present;
         // The last stays of customers no longer there, these and any that a
         // deletion in the customer window left behind.
         const QList<qint64> remaining = customerNumbers(m_store);
