@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/TestSupport.h"
 
+#include "core/register/CodePage.h"
 #include "core/register/TurkishText.h"
 
 #include <gtest/gtest.h>
+
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <algorithm>
 #include <random>
@@ -86,4 +90,22 @@ TEST(TurkishText, OrdersByTheTurkishAlphabetIgnoringCase)
                      [](const QString& a, const QString& b) { return TurkishText::compare(a, b) < 0; });
     for (qsizetype i = 0; i < sorted.size(); ++i)
         EXPECT_EQ(TurkishText::fold(shuffled[i]), TurkishText::fold(sorted[i])) << i;
+}
+
+// The program's own code-page table says what the system's converter says,
+// byte by byte both ways; where Qt has that converter (ICU, not on Windows).
+TEST(CodePage1254, AgreesWithTheSystemConverter)
+{
+    QStringDecoder system("windows-1254");
+    if (!system.isValid())
+        GTEST_SKIP() << "this Qt has no converter for code page 1254 to compare with";
+    for (int b = 0; b < 256; ++b) {
+        SCOPED_TRACE(b);
+        const QByteArray one(1, char(b));
+        const QString expected = QStringDecoder("windows-1254").decode(one);
+        EXPECT_EQ(CodePage::fromWindows1254(one), expected);
+        EXPECT_EQ(CodePage::toWindows1254(expected), one);
+    }
+    const QString lacking = u"ağ\u0394"_s; // Greek delta
+    EXPECT_EQ(CodePage::toWindows1254(lacking), QByteArray(QStringEncoder("windows-1254").encode(lacking)));
 }

@@ -4,11 +4,11 @@
 
 #include "doubles/FixedConnectivity.h"
 #include "doubles/ScriptedHttp.h"
+#include "core/register/CodePage.h"
 #include "core/shell/Announcement.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QStringDecoder>
 #include <QXmlStreamReader>
 #include <gtest/gtest.h>
 
@@ -285,7 +285,7 @@ TEST(Announcement, BannerPage)
     EXPECT_TRUE(bytes.contains("g\xF6nderebilirsiniz."));
     EXPECT_TRUE(bytes.contains("charset=iso-8859-9"));
 
-    const QString text = QStringDecoder("windows-1254").decode(bytes);
+    const QString text = CodePage::fromWindows1254(bytes);
     EXPECT_TRUE(text.contains(QStringLiteral(".style1 { font-family: Verdana, Arial, Helvetica, sans-serif; "
                                              "font-size: 10px; font-weight: bold; color: #666666; }")));
     EXPECT_TRUE(text.contains(QStringLiteral(".style2 { color: #0000FF; }")));

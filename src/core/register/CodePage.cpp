@@ -91,6 +91,38 @@ QString keepFitting(QStringView text)
     return out;
 }
 
+QByteArray toWindows1254(QStringView text)
+{
+    // Every character the code page holds, to its byte.
+    static const std::array<std::uint8_t, 65536> bytes = [] {
+        std::array<std::uint8_t, 65536> t{};
+        for (int c = 0; c < 0x80; ++c)
+            t[c] = static_cast<std::uint8_t>(c);
+        for (int i = 0; i < 128; ++i)
+            t[kUpperHalf[i]] = static_cast<std::uint8_t>(0x80 + i);
+        return t;
+    }();
+    QByteArray out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        const std::uint8_t b = bytes[u];
+        out += char(b == 0 && u != 0 ? 0x1A : b);
+    }
+    return out;
+}
+
+QString fromWindows1254(QByteArrayView bytes)
+{
+    QString out;
+    out.reserve(bytes.size());
+    for (const char b : bytes) {
+        const auto u = static_cast<std::uint8_t>(b);
+        out += QChar(u < 0x80 ? char16_t(u) : kUpperHalf[u - 0x80]);
+    }
+    return out;
+}
+
 QString describe(QStringView text, qsizetype at)
 {
     char32_t code = text[at].unicode();

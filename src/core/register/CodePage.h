@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 #include <array>
@@ -40,5 +42,13 @@ QString keepFitting(QStringView text);
 // The character at that place as a message names it: "ş" (U+015F), or only
 // the code of a character that does not print.
 QString describe(QStringView text, qsizetype at);
+
+// Text in code page 1254 as a whole, not only what the notification file
+// carries: the announcement's banner file and pages that name the code page.
+// The program's own table, since Qt's named converters are missing where
+// Qt has no ICU (on Windows). A character the code page lacks becomes 0x1A,
+// as in the system's converter.
+QByteArray toWindows1254(QStringView text);
+QString fromWindows1254(QByteArrayView bytes);
 
 } // namespace CodePage

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/shell/Announcement.h"
 
+#include "core/register/CodePage.h"
 #include "platform/core/Dialogs.h"
 #include "platform/core/FileSystem.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QStringEncoder>
 
 Announcement::Announcement(Connectivity& connectivity, Http& http, FileSystem& fs, AnnouncementView& view,
                            const QString& programDir, const QString& version, AnnouncementHosts hosts,
@@ -112,6 +112,5 @@ QByteArray Announcement::bannerPage(const QString& version)
         QStringLiteral("</body>"),
         QStringLiteral("</html>"),
     };
-    QStringEncoder encoder("windows-1254");
-    return QByteArray(encoder.encode(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
+    return CodePage::toWindows1254(QString(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
 }

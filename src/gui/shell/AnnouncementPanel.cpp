@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/shell/AnnouncementPanel.h"
 
+#include "core/register/CodePage.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
 #include <QImage>
@@ -148,8 +150,10 @@ QString AnnouncementPanel::decodePage(const QByteArray& bytes, const QByteArray&
     QByteArray charset = charsetIn(contentType);
     if (charset.isEmpty())
         charset = charsetIn(bytes.left(2048));
-    if (charset == "iso-8859-9" || charset == "latin5" || charset == "iso8859-9")
-        charset = "windows-1254";
+    // The Turkish code pages through the program's own table.
+    if (charset == "iso-8859-9" || charset == "latin5" || charset == "iso8859-9" || charset == "windows-1254"
+        || charset == "cp1254")
+        return CodePage::fromWindows1254(bytes);
     QStringDecoder decoder(charset.isEmpty() ? QByteArray("UTF-8") : charset);
     if (!decoder.isValid())
         decoder = QStringDecoder(QStringDecoder::Utf8);
