@@ -97,6 +97,7 @@ ShortcutTarget targetIn(const TestDir& dir, const QString& programDir)
 // quotes, dollar signs, backslashes and percent signs in their names.
 TEST(Shortcuts, EntryCarriesTheProgramAndPassesTheValidator)
 {
+    SKIP_ON_WINDOWS("desktop entry files belong to the Linux desktops");
     const QStringList programDirs = {QStringLiteral("Rada DIR"), QStringLiteral("a \"q\" $HOME `x` 100% \\b")};
     for (ShortcutPlace place : {ShortcutPlace::Desktop, ShortcutPlace::QuickLaunch}) {
         for (const QString& programDir : programDirs) {
@@ -126,6 +127,7 @@ TEST(Shortcuts, EntryCarriesTheProgramAndPassesTheValidator)
 
 TEST(Shortcuts, DesktopEntryIsExecutableAndTheMenuEntryNeedNotBe)
 {
+    SKIP_ON_WINDOWS("desktop entry files belong to the Linux desktops");
     Folders f;
     DesktopShortcuts shortcuts(f.desktop, f.menu);
     const ShortcutTarget target = targetIn(f.dir, QStringLiteral("prog"));
@@ -140,6 +142,7 @@ TEST(Shortcuts, DesktopEntryIsExecutableAndTheMenuEntryNeedNotBe)
 
 TEST(Shortcuts, SecondWriteReplacesTheEntry)
 {
+    SKIP_ON_WINDOWS("desktop entry files belong to the Linux desktops");
     Folders f;
     DesktopShortcuts shortcuts(f.desktop, f.menu);
     ShortcutTarget target = targetIn(f.dir, QStringLiteral("eski"));
@@ -161,6 +164,7 @@ TEST(Shortcuts, SecondWriteReplacesTheEntry)
 // Another version text writes a second entry beside the first.
 TEST(Shortcuts, AnotherVersionWritesItsOwnEntry)
 {
+    SKIP_ON_WINDOWS("desktop entry files belong to the Linux desktops");
     Folders f;
     DesktopShortcuts shortcuts(f.desktop, f.menu);
     ShortcutTarget target = targetIn(f.dir, QStringLiteral("p"));
@@ -176,6 +180,7 @@ TEST(Shortcuts, AnotherVersionWritesItsOwnEntry)
 // part of the user's data folder and is made.
 TEST(Shortcuts, MissingFolders)
 {
+    SKIP_ON_WINDOWS("desktop entry files belong to the Linux desktops");
     TestDir dir;
     const QString desktop = dir.path(QStringLiteral("yok/Desktop"));
     const QString menu = dir.path(QStringLiteral("data/applications"));
@@ -216,6 +221,7 @@ private:
 
 TEST(Shortcuts, UserFolders)
 {
+    SKIP_ON_WINDOWS("desktop entry files belong to the Linux desktops");
     TestDir dir;
     ScopedEnv home("HOME", dir.path().toUtf8());
     ScopedEnv config("XDG_CONFIG_HOME", dir.path(QStringLiteral("config")).toUtf8());
@@ -240,4 +246,43 @@ TEST(Shortcuts, IconBesideTheProgramOrTheThemeIcon)
     ASSERT_TRUE(icon.open(QIODevice::WriteOnly));
     icon.close();
     EXPECT_EQ(shortcutIcon(dir.path() + QLatin1Char('/')), dir.path(QStringLiteral("radadir.png")));
+}
+
+// Windows: a shell link in each place, read back through IShellLinkW field by
+// field, with Turkish letters and blanks in every path; a second write
+// replaces the link.
+TEST(Shortcuts, ShellLinksCarryEveryField)
+{
+    if (!kOnWindows)
+        GTEST_SKIP() << "shell links are Windows' own";
+    TestDir dir;
+    const QString desktop = dir.path(QStringLiteral("Gülşah Öztürk/Masaüstü"));
+    const QString quickLaunch = dir.path(QStringLiteral("Gülşah Öztürk/Quick Launch"));
+    QDir().mkpath(desktop);
+    DesktopShortcuts shortcuts(desktop, quickLaunch);
+    ShortcutTarget target{shortcutName(QStringLiteral("v1.4.5")), dir.path(QStringLiteral("Programlar/RadaDIR/radadir.exe")),
+                          dir.path(QStringLiteral("Otel Kayıtları")), QStringLiteral("radadir")};
+    for (const QString& version : {QStringLiteral("eski"), QStringLiteral("yeni")}) {
+        target.executable = dir.path(QStringLiteral("Programlar %1/RadaDİR/radadir.exe").arg(version));
+        for (const auto& [place, folder] : {std::pair{ShortcutPlace::Desktop, desktop}, std::pair{ShortcutPlace::QuickLaunch, quickLaunch}}) {
+            SCOPED_TRACE(folder.toStdString() + " " + version.toStdString());
+            ASSERT_TRUE(shortcuts.create(target, place));
+            EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Rirede Zarevave Rurored v1.4.5.lnk")});
+            const QString path = QDir(folder).filePath(QStringLiteral("Rirede Zarevave Rurored v1.4.5.lnk"));
+            const ShellLinkFields fields = readShellLink(path);
+            ASSERT_TRUE(fields.read);
+            EXPECT_EQ(fields.description, QStringLiteral("Rirede Zarevave Rurored v1.4.5"));
+            EXPECT_EQ(fields.executable, target.executable);
+            EXPECT_EQ(fields.workingDirectory, target.workingDirectory);
+            EXPECT_EQ(fields.icon, target.executable);
+            EXPECT_EQ(fields.iconIndex, 0);
+            // The relative path, which the interface does not read back, is
+            // in the file in UTF-16.
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            const QString native = QDir::toNativeSeparators(target.executable);
+            const QByteArray utf16(reinterpret_cast<const char*>(native.utf16()), native.size() * 2);
+            EXPECT_TRUE(file.readAll().contains(utf16));
+        }
+    }
 }

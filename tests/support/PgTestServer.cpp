@@ -44,6 +44,13 @@ QString PgTestServer::runScript(const QStringList& arguments)
 
 void PgTestServer::start()
 {
+    // A server started beforehand and reached over TCP: the tests running
+    // under Wine cannot start one of their own.
+    m_host = qEnvironmentVariable("RADADIR_PG_TEST_HOST");
+    if (!m_host.isEmpty()) {
+        m_port = qEnvironmentVariable("RADADIR_PG_TEST_PORT");
+        return;
+    }
     m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/radadir-pg-XXXXXX"));
     if (!m_dir->isValid()) {
         m_failure = QStringLiteral("no temporary folder for the server");
@@ -54,16 +61,20 @@ void PgTestServer::start()
 
 QString PgTestServer::connectionString(const QString& database) const
 {
+    if (!m_host.isEmpty())
+        return QStringLiteral("host=%1 port=%2 user=radadir dbname=%3").arg(m_host, m_port, database);
     return QStringLiteral("host=%1 user=radadir dbname=%2").arg(m_dir ? m_dir->path() : QString(), database);
 }
 
 QString PgTestServer::freshDatabase(const QString& options)
 {
-    if (!m_dir)
+    if (!m_dir && m_host.isEmpty())
         start();
     if (!m_failure.isEmpty())
         throw std::runtime_error("PostgreSQL test server: " + m_failure.toStdString());
-    const QString name = QStringLiteral("test%1").arg(++m_databases);
+    // A shared server outlives this process: the names carry its id.
+    const QString name = m_host.isEmpty() ? QStringLiteral("test%1").arg(++m_databases)
+                                          : QStringLiteral("test%1_%2").arg(QCoreApplication::applicationPid()).arg(++m_databases);
     PgConnection admin(connectionString(QStringLiteral("radadir")));
     admin.open();
     admin.exec(QStringLiteral("CREATE DATABASE %1 %2").arg(name, options));

@@ -32,6 +32,8 @@ private:
     QString runScript(const QStringList& arguments);
 
     std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_host; // with m_port, a server this process did not start
+    QString m_port;
     QString m_failure;
     int m_databases = 0;
 };

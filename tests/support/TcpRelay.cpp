@@ -20,8 +20,9 @@ const QByteArray kReadyIdle("Z\0\0\0\x05I", 6);
 class TcpRelay::Worker : public QThread
 {
 public:
-    Worker(TcpRelay& relay, QString socketPath, std::promise<quint16> port)
-        : m_relay(relay), m_socketPath(std::move(socketPath)), m_port(std::move(port))
+    // The server's Unix socket, or its host and port when upstreamPort is set.
+    Worker(TcpRelay& relay, QString socketPath, quint16 upstreamPort, std::promise<quint16> port)
+        : m_relay(relay), m_socketPath(std::move(socketPath)), m_upstreamPort(upstreamPort), m_port(std::move(port))
     {
     }
 
@@ -50,13 +51,31 @@ private:
             client->deleteLater();
             return;
         }
-        auto* server = new QLocalSocket(client);
-        server->connectToServer(m_socketPath);
-        if (!server->waitForConnected(2000)) {
-            client->abort();
-            client->deleteLater();
+        if (m_upstreamPort != 0) {
+            auto* server = new QTcpSocket(client);
+            server->connectToHost(m_socketPath, m_upstreamPort);
+            if (connected(client, server->waitForConnected(2000)))
+                wire(client, server);
             return;
         }
+        auto* server = new QLocalSocket(client);
+        server->connectToServer(m_socketPath);
+        if (connected(client, server->waitForConnected(2000)))
+            wire(client, server);
+    }
+
+    static bool connected(QTcpSocket* client, bool ok)
+    {
+        if (!ok) {
+            client->abort();
+            client->deleteLater();
+        }
+        return ok;
+    }
+
+    template <typename Upstream>
+    void wire(QTcpSocket* client, Upstream* server)
+    {
         QObject::connect(client, &QTcpSocket::readyRead, server, [this, client, server] {
             const QByteArray data = client->readAll();
             if (Mode(m_relay.m_mode.load()) != Mode::Swallow)
@@ -64,7 +83,7 @@ private:
             else
                 holdAtMost(client);
         });
-        QObject::connect(server, &QLocalSocket::readyRead, client, [this, client, server] {
+        QObject::connect(server, &Upstream::readyRead, client, [this, client, server] {
             const QByteArray data = server->readAll();
             switch (Mode(m_relay.m_mode.load())) {
             case Mode::Pass: client->write(data); break;
@@ -81,7 +100,7 @@ private:
                 break;
             }
         });
-        QObject::connect(server, &QLocalSocket::disconnected, client, [client] { client->abort(); });
+        QObject::connect(server, &Upstream::disconnected, client, [client] { client->abort(); });
         QObject::connect(client, &QTcpSocket::disconnected, server, [server] { server->abort(); });
     }
 
@@ -95,18 +114,21 @@ private:
 
     TcpRelay& m_relay;
     QString m_socketPath;
+    quint16 m_upstreamPort;
     std::promise<quint16> m_port;
 };
 
 TcpRelay::TcpRelay(const QString& connectionString)
 {
-    static const QRegularExpression host(QStringLiteral("host=(\\S+)"));
+    static const QRegularExpression host(QStringLiteral("host=(\\S+)( port=(\\d+))?"));
     const QRegularExpressionMatch m = host.match(connectionString);
     if (!m.hasMatch())
         throw std::runtime_error("a relay needs a connection string with host=");
     std::promise<quint16> promise;
     std::future<quint16> port = promise.get_future();
-    m_thread = std::make_unique<Worker>(*this, m.captured(1) + QStringLiteral("/.s.PGSQL.5432"), std::move(promise));
+    const quint16 upstreamPort = m.captured(3).toUShort();
+    const QString upstream = upstreamPort != 0 ? m.captured(1) : m.captured(1) + QStringLiteral("/.s.PGSQL.5432");
+    m_thread = std::make_unique<Worker>(*this, upstream, upstreamPort, std::move(promise));
     m_thread->start();
     const quint16 listening = port.get();
     if (listening == 0)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "doubles/FakePlatform.h"
+#include "platform/core/System.h"
 
 #include <QDate>
 #include <QString>
@@ -10,6 +11,14 @@
 #include <ostream>
 
 class Store;
+
+// Skips the test on Windows, which has not got what it checks; the reason
+// is one line.
+#define SKIP_ON_WINDOWS(reason)                                                                                        \
+    do {                                                                                                               \
+        if (kOnWindows)                                                                                                \
+            GTEST_SKIP() << (reason);                                                                                  \
+    } while (false)
 
 // A fresh directory per test, made the current directory while the test runs.
 class TestDir

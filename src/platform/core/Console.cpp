@@ -12,14 +12,20 @@ namespace Console {
 bool write(const QString& text, Stream stream)
 {
 #ifdef Q_OS_WIN
-    // A windowed program has no console of its own; it borrows the one of
-    // the command prompt that started it, if any.
-    static const bool attached = GetConsoleWindow() != nullptr || AttachConsole(ATTACH_PARENT_PROCESS);
-    if (!attached)
-        return false;
-    const HANDLE handle = GetStdHandle(stream == Stream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
-    if (handle == nullptr || handle == INVALID_HANDLE_VALUE)
-        return false;
+    // A windowed program has no console of its own: it writes where its
+    // output was sent (a pipe, a file), or else borrows the console of the
+    // command prompt that started it, if any.
+    const DWORD which = stream == Stream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE;
+    auto usable = [](HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE && GetFileType(h) != FILE_TYPE_UNKNOWN; };
+    HANDLE handle = GetStdHandle(which);
+    if (!usable(handle)) {
+        static const bool attached = GetConsoleWindow() != nullptr || AttachConsole(ATTACH_PARENT_PROCESS);
+        if (!attached)
+            return false;
+        handle = GetStdHandle(which);
+        if (!usable(handle))
+            return false;
+    }
     const QString line = text + QStringLiteral("\r\n");
     DWORD written = 0;
     if (GetFileType(handle) == FILE_TYPE_CHAR)

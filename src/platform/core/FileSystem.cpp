@@ -33,22 +33,19 @@ bool syncFile(QFile& file)
 #endif
 }
 
+#ifndef Q_OS_WIN
 // The directory entry of a file just renamed into place, on the disk. On
 // Windows the rename itself writes through.
 bool syncDirectoryOf(const QString& path)
 {
-#ifdef Q_OS_WIN
-    Q_UNUSED(path);
-    return true;
-#else
     const int fd = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
     const bool ok = ::fsync(fd) == 0;
     ::close(fd);
     return ok;
-#endif
 }
+#endif
 
 } // namespace
 

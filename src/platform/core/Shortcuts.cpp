@@ -10,6 +10,15 @@
 #include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <iterator>
+#include <string>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+#endif
 
 namespace {
 
@@ -55,6 +64,75 @@ QString execArgument(const QString& path)
     // The string escapes are undone before the quoting.
     return stringValue(quoted);
 }
+
+#ifdef Q_OS_WIN
+std::wstring wide(const QString& text)
+{
+    return QDir::toNativeSeparators(text).toStdWString();
+}
+
+// A value of the current user's "Shell Folders" key.
+QString shellFolder(const wchar_t* value)
+{
+    wchar_t buffer[MAX_PATH * 4] = {};
+    DWORD size = sizeof buffer;
+    if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", value,
+                     RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr, buffer, &size)
+        != ERROR_SUCCESS)
+        return {};
+    return QDir::fromNativeSeparators(QString::fromWCharArray(buffer));
+}
+
+// COM for this thread for as long as the scope lasts; a thread that has it
+// already keeps its own.
+class ComScope
+{
+public:
+    ComScope() : m_result(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ComScope()
+    {
+        if (SUCCEEDED(m_result))
+            CoUninitialize();
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+
+private:
+    HRESULT m_result;
+};
+
+// Releases a COM interface at the end of the scope.
+template <typename T>
+struct ComPtr
+{
+    T* p = nullptr;
+    ~ComPtr()
+    {
+        if (p)
+            p->Release();
+    }
+    void** out() { return reinterpret_cast<void**>(&p); }
+};
+
+bool writeShellLink(const ShortcutTarget& target, const QString& path)
+{
+    ComScope com;
+    ComPtr<IShellLinkW> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.out())))
+        return false;
+    const std::wstring program = wide(target.executable);
+    const std::wstring folder = wide(target.workingDirectory);
+    const std::wstring description = target.name.toStdWString();
+    if (FAILED(link.p->SetPath(program.c_str())) || FAILED(link.p->SetDescription(description.c_str()))
+        || FAILED(link.p->SetRelativePath(program.c_str(), 0)) || FAILED(link.p->SetWorkingDirectory(folder.c_str()))
+        || FAILED(link.p->SetIconLocation(program.c_str(), 0)))
+        return false;
+    ComPtr<IPersistFile> file;
+    if (FAILED(link.p->QueryInterface(IID_IPersistFile, file.out())))
+        return false;
+    return SUCCEEDED(file.p->Save(wide(path).c_str(), TRUE));
+}
+#endif
 
 #ifndef Q_OS_WIN
 // Lets the desktop start the entry without asking whether it is trusted.
@@ -102,6 +180,9 @@ QString DesktopShortcuts::folder(ShortcutPlace place) const
 
 QString DesktopShortcuts::userDesktopDir()
 {
+#ifdef Q_OS_WIN
+    return shellFolder(L"Desktop");
+#else
     QProcess process;
     process.setStandardErrorFile(QProcess::nullDevice());
     process.start(QStringLiteral("xdg-user-dir"), {QStringLiteral("DESKTOP")});
@@ -114,15 +195,21 @@ QString DesktopShortcuts::userDesktopDir()
         process.waitForFinished(1000);
     }
     return QDir::home().filePath(QStringLiteral("Desktop"));
+#endif
 }
 
 QString DesktopShortcuts::userMenuDir()
 {
+#ifdef Q_OS_WIN
+    const QString appData = shellFolder(L"AppData");
+    return appData.isEmpty() ? QString() : appData + QStringLiteral("/Microsoft/Internet Explorer/Quick Launch");
+#else
     QString base = qEnvironmentVariable("XDG_DATA_HOME");
     // The variable counts only when it names an absolute path.
     if (base.isEmpty() || QDir::isRelativePath(base))
         base = QDir::home().filePath(QStringLiteral(".local/share"));
     return QDir(base).filePath(QStringLiteral("applications"));
+#endif
 }
 
 QByteArray DesktopShortcuts::desktopEntry(const ShortcutTarget& target)
@@ -144,13 +231,12 @@ QByteArray DesktopShortcuts::desktopEntry(const ShortcutTarget& target)
 
 bool DesktopShortcuts::create(const ShortcutTarget& target, ShortcutPlace place)
 {
-#ifdef Q_OS_WIN
-    // Shell links are not written yet.
-    Q_UNUSED(target);
-    Q_UNUSED(place);
-    return false;
-#else
     const QString dir = folder(place);
+#ifdef Q_OS_WIN
+    if (dir.isEmpty() || (place == ShortcutPlace::QuickLaunch && !QDir().mkpath(dir)) || !QFileInfo(dir).isDir())
+        return false;
+    return writeShellLink(target, QDir(dir).filePath(target.name + QStringLiteral(".lnk")));
+#else
     if (place == ShortcutPlace::QuickLaunch && !makePrivateFolder(dir, nullptr))
         return false;
     if (!QFileInfo(dir).isDir())
@@ -175,4 +261,35 @@ bool DesktopShortcuts::create(const ShortcutTarget& target, ShortcutPlace place)
     }
     return true;
 #endif
+}
+
+ShellLinkFields readShellLink(const QString& path)
+{
+    ShellLinkFields fields;
+#ifdef Q_OS_WIN
+    ComScope com;
+    ComPtr<IShellLinkW> link;
+    ComPtr<IPersistFile> file;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.out()))
+        || FAILED(link.p->QueryInterface(IID_IPersistFile, file.out()))
+        || FAILED(file.p->Load(wide(path).c_str(), STGM_READ)))
+        return fields;
+    wchar_t text[MAX_PATH * 4] = {};
+    const int size = int(std::size(text));
+    if (SUCCEEDED(link.p->GetPath(text, size, nullptr, SLGP_RAWPATH)))
+        fields.executable = QDir::fromNativeSeparators(QString::fromWCharArray(text));
+    if (SUCCEEDED(link.p->GetDescription(text, size)))
+        fields.description = QString::fromWCharArray(text);
+    if (SUCCEEDED(link.p->GetWorkingDirectory(text, size)))
+        fields.workingDirectory = QDir::fromNativeSeparators(QString::fromWCharArray(text));
+    int index = -1;
+    if (SUCCEEDED(link.p->GetIconLocation(text, size, &index))) {
+        fields.icon = QDir::fromNativeSeparators(QString::fromWCharArray(text));
+        fields.iconIndex = index;
+    }
+    fields.read = true;
+#else
+    Q_UNUSED(path);
+#endif
+    return fields;
 }

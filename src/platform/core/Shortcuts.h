@@ -32,7 +32,10 @@ public:
 // executable and marked trusted so the desktop starts it without asking.
 // The desktop folder is not made when missing (no desktop, no entry); the
 // application-menu folder is, since it belongs to the user's data folder.
-// On Windows nothing is written yet.
+// On Windows, shell links ("<name>.lnk", through IShellLinkW) on the desktop
+// and in Quick Launch, the folders the user's "Shell Folders" name: the name
+// as description, the program as target and relative path, the register's
+// folder as working folder, and the program's first icon.
 class DesktopShortcuts : public Shortcuts
 {
 public:
@@ -41,9 +44,11 @@ public:
     bool create(const ShortcutTarget& target, ShortcutPlace place) override;
 
     QString folder(ShortcutPlace place) const;
-    // xdg-user-dir DESKTOP, or ~/Desktop when that tool gives nothing.
+    // xdg-user-dir DESKTOP, or ~/Desktop when that tool gives nothing; on
+    // Windows the "Desktop" shell folder.
     static QString userDesktopDir();
-    // $XDG_DATA_HOME/applications, by default ~/.local/share/applications.
+    // $XDG_DATA_HOME/applications, by default ~/.local/share/applications;
+    // on Windows Quick Launch in the "AppData" shell folder.
     static QString userMenuDir();
     // The entry's content, UTF-8.
     static QByteArray desktopEntry(const ShortcutTarget& target);
@@ -58,3 +63,16 @@ QString shortcutName(const QString& version);
 // The program's icon for a shortcut: the picture beside the program when there
 // is one (a build tree), otherwise the installed theme icon "radadir".
 QString shortcutIcon(const QString& programDir);
+
+// A shell link's fields as IShellLinkW reads them back (Windows only; on
+// other systems read stays false).
+struct ShellLinkFields
+{
+    bool read = false;
+    QString description;
+    QString executable;
+    QString workingDirectory;
+    QString icon;
+    int iconIndex = -1;
+};
+ShellLinkFields readShellLink(const QString& path);

@@ -21,17 +21,15 @@
 
 namespace {
 
+#ifndef Q_OS_WIN
 // The longest path a Unix socket address holds (sun_path less its ending zero).
 constexpr int kMaxSocketPath = 107;
 
 QString systemReason(int err)
 {
-#ifdef Q_OS_WIN
-    return QString::number(err);
-#else
     return QString::fromLocal8Bit(std::strerror(err));
-#endif
 }
+#endif
 
 // The guard's folder exists, belongs to this user and lets nobody else in.
 QString preparePrivateFolder(const QString& dir)

@@ -14,6 +14,12 @@
 #include <QPushButton>
 #include <algorithm>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#include <shellapi.h>
+#include <string>
+#endif
+
 namespace {
 
 QMessageBox::Icon toQt(Dialogs::Icon icon)
@@ -125,7 +131,17 @@ std::optional<QString> QtDialogs::inputText(const TextRequest& request)
 
 void QtDialogs::about(const QString& title, const QString& details)
 {
+#ifdef Q_OS_WIN
+    // The system's own about box, in wide characters so that the Turkish
+    // letters survive any code page; with the program's first icon.
+    const std::wstring app = title.toStdWString();
+    const std::wstring other = details.toStdWString();
+    QWidget* owner = QApplication::activeWindow();
+    HICON icon = LoadIconW(GetModuleHandleW(nullptr), reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(1)));
+    ShellAboutW(owner ? reinterpret_cast<HWND>(owner->winId()) : nullptr, app.c_str(), other.c_str(), icon);
+#else
     QMessageBox::about(nullptr, title, details);
+#endif
 }
 
 QString QtDialogs::folderName(const QString& title, const QString& start)

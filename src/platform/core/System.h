@@ -1,0 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QtGlobal>
+
+// Whether the program was built for Windows, for the few places above the
+// platform layer (tests among them) that must know without an #ifdef.
+#ifdef Q_OS_WIN
+inline constexpr bool kOnWindows = true;
+#else
+inline constexpr bool kOnWindows = false;
+#endif
