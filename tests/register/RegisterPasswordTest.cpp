@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QThread>
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 #define SQLITE_HAS_CODEC 1
@@ -266,8 +267,20 @@ TEST(PasswordWindow, EnterGoesFromBoxToBoxAndAFirstPasswordIsAskedAbout)
             if (w->isVisible())
                 w->reject();
         });
+        // The clerk is told once the backups have followed the register too.
+        bool backupsFollowedWhenTold = false;
+        if (step.set) {
+            p.dialogs().onNextMessage([] {});
+            p.dialogs().onNextMessage([&] {
+                const QList<Backups::Entry> made = p.program->backups->list(kNew.toUtf8());
+                backupsFollowedWhenTold = !made.isEmpty() && std::all_of(made.begin(), made.end(), [](const auto& e) {
+                    return e.opensWithKey && !Database::opensWith(e.path, Database::kPassword);
+                });
+            });
+        }
         p.form().passwordAction->trigger();
         EXPECT_TRUE(shown);
+        EXPECT_EQ(backupsFollowedWhenTold, step.set);
         ASSERT_FALSE(p.dialogs().messages.isEmpty());
         EXPECT_EQ(p.dialogs().messages[0].text, RP::kFirstWarning);
         EXPECT_EQ(p.dialogs().messages[0].defaultButton, Dialogs::Hayir);
