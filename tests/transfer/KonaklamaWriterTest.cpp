@@ -87,9 +87,14 @@ QByteArray run(const QString& program, const QStringList& args, const QByteArray
 void expectFile(const QByteArray& file, const QByteArray& root)
 {
     int code = 0;
-    const QByteArray digest = run(QStringLiteral("md5sum"), {}, root, &code).left(32).toUpper();
+    // Under Wine the build machine's tools cannot be started: there the
+    // digest comes from Qt, and the parser is not asked.
+    const QByteArray digest = kOnWindows ? QCryptographicHash::hash(root, QCryptographicHash::Md5).toHex().toUpper()
+                                         : run(QStringLiteral("md5sum"), {}, root, &code).left(32).toUpper();
     ASSERT_EQ(code, 0);
     EXPECT_EQ(file, kDeclaration + "<?hash " + digest + "?>" + root);
+    if (kOnWindows)
+        return;
     const QByteArray parser = run(QStringLiteral("xmllint"), {QStringLiteral("--noout"), QStringLiteral("-")}, file, &code);
     EXPECT_EQ(code, 0) << parser.constData();
 }
@@ -261,6 +266,7 @@ TEST(KonaklamaWriter, RefusesWhatTheFileCannotCarry)
 // character is carried when both read its byte alike.
 TEST(KonaklamaWriter, EncodesExactlyWhatCodePage1254AndTheDeclaredEncodingShare)
 {
+    SKIP_ON_WINDOWS("this Qt has no converters for named code pages (no ICU) to compare with");
     QStringDecoder probe("ISO-8859-9");
     ASSERT_TRUE(probe.isValid());
     for (char32_t code = 0; code <= 0xFFFF; ++code) {
