@@ -116,22 +116,25 @@ char* RowArena::allocate(std::size_t bytes)
     if (bytes > LargeBlock::kSize)
         return nullptr;
     if (bytes > m_left) {
-        char* block = LargeBlock::allocate();
-        if (!block)
-            return nullptr;
-        m_blocks.push_back(block);
-        m_at = block;
-        m_left = LargeBlock::kSize;
+        // A small table fills a small block of the usual heap; a large one
+        // goes on in large blocks.
+        if (!m_first && bytes <= kFirstSize) {
+            m_first = std::make_unique_for_overwrite<char[]>(kFirstSize);
+            m_at = m_first.get();
+            m_left = kFirstSize;
+        } else {
+            char* block = LargeBlock::allocate();
+            if (!block)
+                return nullptr;
+            m_blocks.push_back(block);
+            m_at = block;
+            m_left = LargeBlock::kSize;
+        }
     }
     char* at = m_at;
     m_at += bytes;
     m_left -= bytes;
     return at;
-}
-
-qsizetype RowArena::capacity() const
-{
-    return qsizetype(m_blocks.size() * LargeBlock::kSize);
 }
 
 RowPacker::RowPacker(int columns, RowArena* arena) : m_columns(columns), m_arena(arena)

@@ -84,10 +84,10 @@ public:
     // Room for a block of this many bytes, nullptr when it does not fit in
     // one of the arena's blocks.
     char* allocate(std::size_t bytes);
-    // Bytes taken from the system.
-    qsizetype capacity() const;
 
 private:
+    static constexpr std::size_t kFirstSize = 64 * 1024;
+    std::unique_ptr<char[]> m_first;
     std::vector<char*> m_blocks;
     char* m_at = nullptr;
     std::size_t m_left = 0;
