@@ -75,4 +75,10 @@ TEST(Work, ShowsItselfAfterAWhileTakesNoInputAndCanBeAbandoned)
     EXPECT_EQ(progressDialog(), nullptr);
     QTest::keyClicks(&box, u"b"_s);
     EXPECT_EQ(box.text(), u"b"_s);
+
+    // A work too short to show itself hands the status bar back all the same:
+    // what changed meanwhile (the server reached again) shows once it is over.
+    status = u"-"_s;
+    { const std::unique_ptr<Dialogs::Work> brief = dialogs.beginWork({what, false}); }
+    EXPECT_EQ(status, QString());
 }

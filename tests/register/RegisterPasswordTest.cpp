@@ -9,11 +9,17 @@
 #include "core/transfer/Backups.h"
 #include "gui/shell/MainWindow.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
 #include <QThread>
+#include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
+#define SQLITE_HAS_CODEC 1
+#include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
 namespace RP = RegisterPassword;
@@ -177,6 +183,61 @@ TEST_F(Register, KilledWhileChangingTheRegisterOpensWithExactlyOneKey)
     }
 }
 
+TEST_F(Register, AJournalLeftByAKillIsRolledBackByEveryReadOfTheKey)
+{
+    // A connection killed half-way through a change leaves the file and a
+    // journal naming the pages it changed: made here by copying both while
+    // a large change is under way, its pages spilt to the file.
+    const QString copy = dir.path(u"kopya"_s);
+    ASSERT_TRUE(QDir().mkpath(copy));
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(dir.databasePath()).constData(), &db, SQLITE_OPEN_READWRITE, nullptr),
+                  SQLITE_OK);
+        sqlite3_key(db, Database::kPassword.constData(), int(Database::kPassword.size()));
+        ASSERT_EQ(sqlite3_exec(db,
+                               "BEGIN; UPDATE Kisi SET ADI = 'Değişti';"
+                               "CREATE TABLE Dolgu AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                               "WHERE i < 6000) SELECT randomblob(1000) AS b FROM n;",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        ASSERT_GT(QFileInfo(dir.databasePath() + u"-journal"_s).size(), 0);
+        for (const QString& suffix : {QString(), u"-journal"_s})
+            ASSERT_TRUE(QFile::copy(dir.databasePath() + suffix, copy + u"/orijinal.dve"_s + suffix));
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    const QByteArray other = QByteArrayLiteral("parola-12345");
+    struct Case { const char* what; std::function<bool(const QString&)> read; };
+    const Case cases[] = {
+        {"the key's check", [](const QString& f) { return Database::opensWith(f, Database::kPassword); }},
+        {"another key's check first",
+         [&](const QString& f) { return !Database::opensWith(f, other) && Database::opensWith(f, Database::kPassword); }},
+        {"the first page's check", [](const QString& f) { return Database::firstPageOpensWith(f, Database::kPassword); }},
+        {"a connection for reading",
+         [](const QString& f) {
+             Database db(f);
+             db.openForReading();
+             return db.count(u"Kisi"_s) == 3;
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString file = copy + u"/kayit.dve"_s;
+        for (const QString& suffix : {QString(), u"-journal"_s}) {
+            QFile::remove(file + suffix);
+            ASSERT_TRUE(QFile::copy(copy + u"/orijinal.dve"_s + suffix, file + suffix));
+        }
+        EXPECT_TRUE(c.read(file));
+        // The change cut short is undone, not half kept.
+        Database db(file);
+        db.openForReading();
+        EXPECT_EQ(db.integrityCheck(), u"ok"_s);
+        EXPECT_EQ(db.column(u"SELECT ADI FROM Kisi ORDER BY ADI"_s), (QList<QVariant>{u"Ayşe"_s, u"Bora"_s, u"Cem"_s}));
+        EXPECT_TRUE(db.column(u"SELECT name FROM sqlite_master WHERE name = 'Dolgu'"_s).isEmpty());
+    }
+}
+
 TEST(PasswordWindow, EnterGoesFromBoxToBoxAndAFirstPasswordIsAskedAbout)
 {
     ProgramFixture p;
@@ -206,8 +267,20 @@ TEST(PasswordWindow, EnterGoesFromBoxToBoxAndAFirstPasswordIsAskedAbout)
             if (w->isVisible())
                 w->reject();
         });
+        // The clerk is told once the backups have followed the register too.
+        bool backupsFollowedWhenTold = false;
+        if (step.set) {
+            p.dialogs().onNextMessage([] {});
+            p.dialogs().onNextMessage([&] {
+                const QList<Backups::Entry> made = p.program->backups->list(kNew.toUtf8());
+                backupsFollowedWhenTold = !made.isEmpty() && std::all_of(made.begin(), made.end(), [](const auto& e) {
+                    return e.opensWithKey && !Database::opensWith(e.path, Database::kPassword);
+                });
+            });
+        }
         p.form().passwordAction->trigger();
         EXPECT_TRUE(shown);
+        EXPECT_EQ(backupsFollowedWhenTold, step.set);
         ASSERT_FALSE(p.dialogs().messages.isEmpty());
         EXPECT_EQ(p.dialogs().messages[0].text, RP::kFirstWarning);
         EXPECT_EQ(p.dialogs().messages[0].defaultButton, Dialogs::Hayir);

@@ -71,9 +71,19 @@ TEST(ServerCopy, CopiesEveryRowWithItsNumberAskingForThePasswordAndLeavesTheFile
     const QString server = PgTestServer::instance().freshDatabase();
     FakePlatform fake;
     fake.dialogs.setNextInput(u"kapı-anahtarı"_s);
+    // The copy shows that it works, once the password is given, and its
+    // report comes after it.
+    QStringList during;
+    fake.dialogs.duringWork = [&](const QString& text) { during << text; };
+    bool workingAtTheEnd = true;
+    fake.dialogs.onNextMessage([&] { workingAtTheEnd = Dialogs::working(); });
 
     EXPECT_EQ(ServerCopy::run(fake.dialogs, Database::kFileName, server), 0);
 
+    ASSERT_FALSE(fake.dialogs.works.isEmpty());
+    EXPECT_EQ(fake.dialogs.works.first().text, ServerCopy::kWorkText);
+    EXPECT_TRUE(during.contains(ServerCopy::kWorkText));
+    EXPECT_FALSE(workingAtTheEnd);
     EXPECT_EQ(fake.dialogs.inputRequests.size(), 1);
     ASSERT_EQ(fake.dialogs.texts().size(), 1);
     EXPECT_TRUE(fake.dialogs.texts().first().startsWith(u"Kayıt dosyası sunucuya aktarıldı"_s));

@@ -146,19 +146,47 @@ QString openFailureReason(int rc)
     }
 }
 
+// A change cut short (the program killed, the power gone) leaves a journal
+// beside the file, which the first connection that may write plays back: a
+// connection for reading alone refuses the file until then, whatever its key.
+// The journal holds the pages as they were stored, so playing it back needs
+// no key; a wrong one is refused afterwards as any wrong key is.
+bool rolledBackLeftJournal(sqlite3* db, const QString& path, int flags, const QByteArray& key)
+{
+    if ((flags & SQLITE_OPEN_READONLY) == 0 || sqlite3_extended_errcode(db) != SQLITE_READONLY_ROLLBACK)
+        return false;
+    sqlite3* writer = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &writer, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_key(writer, key.constData(), int(key.size()));
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(writer, 2000);
+        sqlite3_exec(writer, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    }
+    sqlite3_close(writer);
+    return rc == SQLITE_OK;
+}
+
 // A connection to the file keyed and read once: a wrong key or a file that
 // is no database shows at the first read. Throws DatabaseOpenError with the
 // heading and the reason.
 sqlite3* openKeyedHere(const QString& path, int flags, const QByteArray& key, const QString& heading)
 {
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
-    if (rc == SQLITE_OK)
-        rc = sqlite3_key(db, key.constData(), int(key.size()));
-    if (rc == SQLITE_OK) {
-        sqlite3_busy_timeout(db, 2000);
-        sqlite3_progress_handler(db, kStepsPerReport, reportProgress, nullptr);
-        rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    int rc = SQLITE_OK;
+    for (bool retried = false;; retried = true) {
+        rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_key(db, key.constData(), int(key.size()));
+        if (rc == SQLITE_OK) {
+            sqlite3_busy_timeout(db, 2000);
+            sqlite3_progress_handler(db, kStepsPerReport, reportProgress, nullptr);
+            rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+        }
+        if (rc == SQLITE_OK || retried || !rolledBackLeftJournal(db, path, flags, key))
+            break;
+        sqlite3_close(db);
+        db = nullptr;
     }
     if (rc != SQLITE_OK) {
         sqlite3_close(db);
@@ -607,6 +635,8 @@ bool Database::firstPageOpensWith(const QString& path, const QByteArray& passwor
         // database"; under its own key the answer comes, or the file is found
         // malformed beyond that page (cut short, the schema's pages missing).
         if (rc == SQLITE_OK)
+            rc = sqlite3_exec(db, "PRAGMA schema_version", nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK && rolledBackLeftJournal(db, path, SQLITE_OPEN_READONLY, password))
             rc = sqlite3_exec(db, "PRAGMA schema_version", nullptr, nullptr, nullptr);
         sqlite3_close(db);
         opens = rc == SQLITE_OK || (rc & 0xff) == SQLITE_CORRUPT;

@@ -7,7 +7,9 @@
 #include "core/register/TurkishText.h"
 
 #include <QHash>
+#include <QSet>
 #include <algorithm>
+#include <vector>
 
 namespace RoomBoard {
 
@@ -67,17 +69,36 @@ struct Columns
     }
 };
 
-Guest guestAt(const Dataset& guests, const Columns& c, int row)
+// Rooms, nationalities and days repeat over thousands of guests: one copy of
+// each is kept, which keeps a board of a large register small.
+class Pool
 {
+public:
+    QString operator()(const QString& s)
+    {
+        if (s.isEmpty())
+            return {};
+        const auto it = m_seen.constFind(s);
+        return it != m_seen.cend() ? *it : *m_seen.insert(s);
+    }
+
+private:
+    QSet<QString> m_seen;
+};
+
+Guest guestAt(const Dataset& guests, const Columns& c, int row, Pool* pool = nullptr)
+{
+    Pool own;
+    Pool& shared = pool ? *pool : own;
     Guest g;
     g.key = guests.rowKey(row);
     g.version = guests.rowVersion(row);
-    g.room = guests.rowText(row, c.room).trimmed();
+    g.room = shared(guests.rowText(row, c.room).trimmed());
     g.surname = guests.rowText(row, c.surname);
     g.name = guests.rowText(row, c.name);
-    g.nationality = guests.rowText(row, c.nationality);
-    g.arrival = dayOf(guests.rowText(row, c.arrival));
-    g.departure = dayOf(guests.rowText(row, c.departure));
+    g.nationality = shared(guests.rowText(row, c.nationality));
+    g.arrival = shared(dayOf(guests.rowText(row, c.arrival)));
+    g.departure = shared(dayOf(guests.rowText(row, c.departure)));
     g.staying = guests.rowBoolean(row, c.staying);
     return g;
 }
@@ -122,8 +143,9 @@ Board read(const Dataset& guests, const QDate& today)
     Room noRoom{kNoRoom, {}, false};
     const QString day = Formats::dateText(today);
     const int n = guests.recordCount();
+    Pool pool;
     for (int row = 0; row < n; ++row) {
-        const Guest g = guestAt(guests, c, row);
+        Guest g = guestAt(guests, c, row, &pool);
         const bool arrivesToday = g.arrival == day;
         const bool leavesToday = g.departure == day;
         if (arrivesToday)
@@ -132,7 +154,7 @@ Board read(const Dataset& guests, const QDate& today)
             ++board.figures.departuresToday;
         if (!g.staying) {
             ++board.figures.waiting;
-            board.leaving << g;
+            board.leaving << std::move(g);
             continue;
         }
         ++board.figures.staying;
@@ -148,7 +170,7 @@ Board read(const Dataset& guests, const QDate& today)
             }
             room = &board.rooms[*it];
         }
-        room->guests << g;
+        room->guests << std::move(g);
         room->movementToday = room->movementToday || arrivesToday || leavesToday;
     }
     board.figures.rooms = int(board.rooms.size());
@@ -156,12 +178,35 @@ Board read(const Dataset& guests, const QDate& today)
                      [](const Room& a, const Room& b) { return roomBefore(a.room, b.room); });
     if (!noRoom.guests.isEmpty())
         board.rooms << noRoom;
-    // Those who leave soonest first; the departed by the day they left.
-    std::stable_sort(board.leaving.begin(), board.leaving.end(), [](const Guest& a, const Guest& b) {
-        if (a.departure != b.departure)
-            return a.departure < b.departure;
-        return roomBefore(a.room, b.room);
+    // Those who leave soonest first; the departed by the day they left, then
+    // by room. The rooms are few beside the departed: each is ranked once and
+    // the list sorted on the ranks.
+    QHash<QString, int> rankOf;
+    for (const Guest& g : std::as_const(board.leaving))
+        rankOf.insert(g.room, 0);
+    QStringList ranked = rankOf.keys();
+    std::sort(ranked.begin(), ranked.end(), roomBefore);
+    for (int i = 0, rank = 0; i < ranked.size(); ++i) {
+        // Rooms in the same order ("101a", "101A") share a rank and keep the table's order.
+        if (i > 0 && roomBefore(ranked[i - 1], ranked[i]))
+            ++rank;
+        rankOf[ranked[i]] = rank;
+    }
+    struct Order { QStringView departure; int rank; int at; };
+    std::vector<Order> order;
+    order.reserve(size_t(board.leaving.size()));
+    for (int i = 0; i < board.leaving.size(); ++i)
+        order.push_back({board.leaving[i].departure, rankOf.value(board.leaving[i].room), i});
+    std::stable_sort(order.begin(), order.end(), [](const Order& a, const Order& b) {
+        if (const int c = a.departure.compare(b.departure); c != 0)
+            return c < 0;
+        return a.rank < b.rank;
     });
+    QList<Guest> leaving;
+    leaving.reserve(board.leaving.size());
+    for (const Order& o : order)
+        leaving << std::move(board.leaving[o.at]);
+    board.leaving = std::move(leaving);
     return board;
 }
 

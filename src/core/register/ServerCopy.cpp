@@ -36,16 +36,33 @@ QString insertStatement(const TableDef& t, qsizetype rows)
         .arg(quoted(t.name), Schema::columnList(t, true), tuples.join(QStringLiteral(", ")));
 }
 
+// Rows copied of all the file holds, told to the work going on.
+struct Progress
+{
+    qint64 done = 0;
+    qint64 total = 0;
+    void add(qint64 rows)
+    {
+        done += rows;
+        if (Dialogs::Work* work = Dialogs::currentWork()) {
+            work->setProgress(done, total);
+            work->keepGoing();
+        }
+    }
+};
+
 // Every row of a table of the file into the server, in stored order.
-void copyRows(Database& source, PgStore& target, const TableDef& t)
+void copyRows(Database& source, PgStore& target, const TableDef& t, Progress& progress)
 {
     const qsizetype perStatement = std::max<qsizetype>(1, kValuesPerStatement / t.columns.size());
     const QString full = insertStatement(t, perStatement);
     QList<QVariant> values;
     qsizetype rows = 0;
     const auto flush = [&] {
-        if (rows > 0)
+        if (rows > 0) {
             target.exec(rows == perStatement ? full : insertStatement(t, rows), values);
+            progress.add(rows);
+        }
         values.clear();
         rows = 0;
     };
@@ -99,6 +116,11 @@ QList<TableCount> copy(Database& source, PgStore& target)
             if (there.contains(t->name))
                 throw StoreError(kNotEmptyText.arg(t->name));
         }
+        Progress progress;
+        for (const TableDef* t : Schema::allTables()) {
+            if (!source.columnNames(t->name).isEmpty())
+                progress.total += source.count(t->name);
+        }
         for (const TableDef* t : Schema::allTables()) {
             target.createTable(*t);
             // A register from an earlier version lacks the later tables:
@@ -106,7 +128,7 @@ QList<TableCount> copy(Database& source, PgStore& target)
             const bool inFile = !source.columnNames(t->name).isEmpty();
             TableCount count{t->name, inFile ? source.count(t->name) : 0, 0};
             if (inFile)
-                copyRows(source, target, *t);
+                copyRows(source, target, *t, progress);
             const QString autoId = t->autoIdColumn();
             if (!autoId.isEmpty()) {
                 // The next number is the one after the highest.
@@ -136,8 +158,13 @@ int run(Dialogs& dialogs, const QString& databasePath, const QString& connection
         PgStore target(connectionString);
         target.setDialogs(&dialogs);
         QStringList lines;
-        for (const TableCount& c : copy(source, target))
-            lines << kCountLine.arg(c.table).arg(c.server);
+        {
+            // Begun once the password is given: the work takes every key
+            // meanwhile. Each wait for the server is a step of it.
+            const std::unique_ptr<Dialogs::Work> work = dialogs.beginWork({kWorkText, false, 2000});
+            for (const TableCount& c : copy(source, target))
+                lines << kCountLine.arg(c.table).arg(c.server);
+        }
         dialogs.inform(kDoneText.arg(lines.join(QLatin1Char('\r'))));
         return 0;
     } catch (const RadaError& e) {

@@ -51,5 +51,7 @@ inline const QString kDoneText = QStringLiteral("Kayıt dosyası sunucuya aktar�
 // One line of kDoneText per table.
 inline const QString kCountLine = QStringLiteral("%1: %2 satır");
 inline const QString kFailedText = QStringLiteral("Kayıt dosyası sunucuya aktarılamadı.\r%1");
+// Shown while the copy goes on, with the share of rows copied.
+inline const QString kWorkText = QStringLiteral("Kayıt dosyası sunucuya aktarılıyor…");
 
 } // namespace ServerCopy

@@ -319,9 +319,12 @@ std::optional<QString> Backups::backUp(const QString& keep, bool rotation, QStri
     if (!makePrivateFolder(dir.path(), &why))
         return kNoFolder.arg(why);
 
-    // What a backup cut short (the program ended, the power went) left.
-    for (const QString& file : dir.entryList({QStringLiteral("radadir-*.dve") + kPartial + QLatin1Char('*')}, QDir::Files))
-        m_fs.remove(dir.filePath(file));
+    // What a backup cut short (the program ended, the power went) left; in a
+    // shared folder another user's file of such a name is not ours to remove.
+    for (const QString& file : dir.entryList({QStringLiteral("radadir-*.dve") + kPartial + QLatin1Char('*')}, QDir::Files)) {
+        if (isOwnFile(dir.filePath(file)))
+            m_fs.remove(dir.filePath(file));
+    }
 
     // Two backups within one second (one just before a restore) keep apart.
     QDateTime moment = m_clock.now();

@@ -85,9 +85,11 @@ void PasswordWindow::confirm()
         m_dialogs.message(RegisterPassword::kWindowTitle, *failed, Dialogs::Icon::Error, Dialogs::Ok, Dialogs::Ok);
         return;
     }
-    m_dialogs.inform(removing ? RegisterPassword::kRemoved : RegisterPassword::kChanged);
+    // The backups follow the register before the clerk is told it is done:
+    // a program ended while the message waits leaves none under the old key.
     if (afterChange)
         afterChange(oldKey);
+    m_dialogs.inform(removing ? RegisterPassword::kRemoved : RegisterPassword::kChanged);
     accept();
 }
 

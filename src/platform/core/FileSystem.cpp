@@ -173,6 +173,19 @@ bool othersMayWriteIn(const QString& folder)
 #endif
 }
 
+bool isOwnFile(const QString& path)
+{
+#ifdef Q_OS_WIN
+    // The folders the program writes lie in the user's own profile.
+    return QFileInfo(path).isFile() && !QFileInfo(path).isSymLink();
+#else
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    return S_ISREG(st.st_mode) && st.st_uid == ::geteuid();
+#endif
+}
+
 bool syncToDisk(const QString& path, QString* reason)
 {
     QFile file(path);

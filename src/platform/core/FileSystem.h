@@ -31,6 +31,10 @@ QString createUniquePrivateFile(const QString& prefix, QString* reason);
 // group or everybody may write there), as far as the file system tells.
 bool othersMayWriteIn(const QString& folder);
 
+// True for a file (not a link) that belongs to the user the program runs as:
+// only such a file is the program's to remove from a shared folder.
+bool isOwnFile(const QString& path);
+
 // Puts a file's bytes on the disk, not only in the system's cache. False,
 // with the reason, when it cannot.
 bool syncToDisk(const QString& path, QString* reason);

@@ -154,11 +154,12 @@ public:
     {
         qApp->removeEventFilter(this);
         delete m_dialog;
-        if (m_busyShown) {
+        if (m_busyShown)
             QApplication::restoreOverrideCursor();
-            if (m_dialogs.showStatus)
-                m_dialogs.showStatus(QString());
-        }
+        // The status bar is handed back even after a work too short to show
+        // itself: what changed meanwhile (a server reached again) shows now.
+        if (m_dialogs.showStatus)
+            m_dialogs.showStatus(QString());
     }
 
     bool keepGoing() override
