@@ -2,8 +2,10 @@
 // What 100,000 guests and 100,000 customers cost at start-up, against an
 // empty register: opening every table (Tables::openAll), and the whole start
 // of the program until its main window is painted. Each measurement runs in
-// a process of its own. Targets: the large register adds at most 1.0 s to the
-// program's start and the program stays within 150 MB resident.
+// a process of its own. Beside them, in the same run, the sqlcipher tool
+// reading both person tables of the large register. Targets: the large
+// register adds at most 0.75 times the tool's read to the program's start
+// and the program stays within 150 MB resident.
 
 #include "BenchRegister.h"
 
@@ -142,6 +144,25 @@ Figure median(std::vector<Figure> runs)
     return {mid(&Figure::ms), mid(&Figure::rssKib), mid(&Figure::peakKib), mid(&Figure::customersMs)};
 }
 
+// The sqlcipher tool reading every row of both person tables, its output
+// thrown away; the time it took.
+qint64 toolRead(const QString& path)
+{
+    const QByteArray script = QStringLiteral("PRAGMA key = '%1';\nSELECT * FROM Kisi;\nSELECT * FROM Musteriler;\n")
+                                  .arg(QString::fromLatin1(Database::kPassword))
+                                  .toUtf8();
+    QProcess p;
+    p.setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer timer;
+    timer.start();
+    p.start(QStringLiteral("sqlcipher"), {path});
+    p.write(script);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(300000) || p.exitCode() != 0)
+        std::fprintf(stderr, "sqlcipher failed: %s\n", p.readAllStandardError().constData());
+    return timer.elapsed();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -167,11 +188,13 @@ int main(int argc, char** argv)
                 static_cast<long long>(filling.elapsed()), static_cast<long long>(QFileInfo(fullPath).size() >> 20),
                 kRows, kRows);
 
+    std::vector<qint64> tool;
     for (const QString& what : {QStringLiteral("tables"), QStringLiteral("program")}) {
         std::vector<Figure> empty, full;
         for (int i = 0; i < kRuns; ++i) {
             empty.push_back(runChild(what, emptyPath, runtimeDir.path()));
             full.push_back(runChild(what, fullPath, runtimeDir.path()));
+            tool.push_back(toolRead(fullPath));
         }
         const Figure e = median(empty), f = median(full);
         std::printf("%-8s empty: %5lld ms, %4lld MB resident (peak %lld MB)\n", qPrintable(what),
@@ -180,11 +203,17 @@ int main(int argc, char** argv)
         std::printf("%-8s full:  %5lld ms, %4lld MB resident (peak %lld MB); %lld ms more\n", qPrintable(what),
                     static_cast<long long>(f.ms), static_cast<long long>(f.rssKib >> 10),
                     static_cast<long long>(f.peakKib >> 10), static_cast<long long>(f.ms - e.ms));
+        std::vector<qint64> sorted = tool;
+        std::sort(sorted.begin(), sorted.end());
+        const qint64 toolMs = sorted[sorted.size() / 2];
+        std::printf("%-8s sqlcipher reading both tables: %lld ms (median of %zu); %.2f times that more\n",
+                    qPrintable(what), static_cast<long long>(toolMs), sorted.size(),
+                    double(f.ms - e.ms) / double(std::max<qint64>(1, toolMs)));
         if (what == QStringLiteral("program"))
             std::printf("customer window (F5) shown and painted: %lld ms with %d customers (target under 100 ms)\n",
                         static_cast<long long>(f.customersMs), kRows);
     }
-    std::printf("targets: the program's start at most 1,000 ms more than with the empty register, "
-                "at most 150 MB resident\n");
+    std::printf("targets: the program's start at most 0.75 times the tool's read more than with the empty "
+                "register, at most 150 MB resident\n");
     return 0;
 }

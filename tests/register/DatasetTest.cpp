@@ -3,6 +3,8 @@
 
 #include "core/register/Database.h"
 #include "core/register/Dataset.h"
+#include "core/register/Tables.h"
+#include "platform/core/Dialogs.h"
 
 #include <QSignalSpy>
 #include <algorithm>
@@ -823,6 +825,95 @@ TEST_F(DatasetTest, ARowOfGuestDataTakesAFewHundredBytes)
     EXPECT_GT(ds.memoryUsed(), before + 500 * 10);
     ds.close();
     EXPECT_EQ(ds.memoryUsed(), 0);
+}
+
+namespace {
+
+// Every row of a dataset as keys and values, in stored order.
+QList<QList<QVariant>> held(const Dataset& ds)
+{
+    QList<QList<QVariant>> rows;
+    for (int r = 0; r < ds.recordCount(); ++r) {
+        QList<QVariant> row{ds.rowKey(r)};
+        for (int c = 0; c < ds.table().columns.size(); ++c)
+            row << ds.rowValue(r, c);
+        rows << row;
+    }
+    return rows;
+}
+
+} // namespace
+
+TEST_F(DatasetTest, TablesOpenInTheirOrderWithTheRowsEachWouldReadAlone)
+{
+    guests({u"Ali"_s, u"Ayşe"_s, u"Zeki"_s});
+    const TableDef& customers = Schema::musteriler();
+    const auto addCustomer = [&](const QString& code) {
+        QList<QVariant> v(customers.columns.size());
+        v[customers.indexOf(u"musteriKodu"_s)] = code;
+        db.insert(customers.name, v);
+    };
+    for (int i = 0; i < 3; ++i)
+        addCustomer(u"M%1"_s.arg(i));
+    FakePlatform fake;
+    const auto openedAlone = [&](const TableDef& table) {
+        Dataset alone(db, table);
+        alone.open();
+        return held(alone);
+    };
+    for (const bool inTransaction : {false, true}) {
+        SCOPED_TRACE(inTransaction);
+        if (inTransaction) {
+            // What this connection has not committed yet is read too.
+            db.begin();
+            guests({u"Yeni"_s});
+            addCustomer(u"Y"_s);
+        }
+        EXPECT_EQ(db.readsBeside(), !inTransaction);
+        Tables tables(db, fake.clock, fake.dialogs);
+        QStringList opened;
+        for (Dataset* t : tables.openingOrder())
+            QObject::connect(t, &Dataset::rowsChanged, [&opened, t] { opened << t->objectName(); });
+        tables.openAll();
+        QStringList order;
+        for (Dataset* t : tables.openingOrder()) {
+            order << t->objectName();
+            EXPECT_EQ(held(*t), openedAlone(t->table())) << t->table().name.toStdString();
+        }
+        EXPECT_EQ(opened, order);
+        EXPECT_EQ(tables.kisi->recordCount(), inTransaction ? 4 : 3);
+        EXPECT_EQ(tables.musteriler->recordCount(), inTransaction ? 4 : 3);
+    }
+    db.rollback();
+
+    // A read told to stop stops at its next row.
+    std::atomic<bool> stop{true};
+    EXPECT_THROW(Dataset::readRows(db, Schema::kisi(), &stop), WorkAbandoned);
+}
+
+TEST_F(DatasetTest, RowsPackedTogetherReadBackWholeAcrossBlocksAndPastABlocksSize)
+{
+    // Small rows fill the arena's small first block; forty rows of 120 KB
+    // fill more than one of its large blocks; a row of 3 MB fits in none and
+    // has a block of its own.
+    const QString large(60000, u'ğ');
+    db.begin();
+    for (int i = 0; i < 100; ++i)
+        db.exec(u"INSERT INTO Ayar (tesiskodu, aktif) VALUES (?, ?)"_s, {u"S%1"_s.arg(i), QString(1000, u'a')});
+    for (int i = 0; i < 40; ++i)
+        db.exec(u"INSERT INTO Ayar (tesiskodu, aktif) VALUES (?, ?)"_s, {u"T%1"_s.arg(i), large + QString::number(i)});
+    db.exec(u"INSERT INTO Ayar (tesiskodu, aktif) VALUES ('H', ?)"_s, {QString(3000000, u'x')});
+    db.commit();
+    Dataset ds(db, Schema::ayar());
+    ds.open(Dataset::readRows(db, Schema::ayar()));
+    const QList<QList<QVariant>> want = storedRows(u"Ayar"_s);
+    ASSERT_EQ(ds.recordCount(), want.size());
+    for (int r = 0; r < ds.recordCount(); ++r) {
+        for (int c = 0; c < ds.table().columns.size(); ++c)
+            ASSERT_EQ(ds.rowValue(r, c), want[r][c]) << r << "," << c;
+    }
+    EXPECT_EQ(ds.rowText(139, u"aktif"_s), large + u"39"_s);
+    EXPECT_EQ(ds.rowText(140, u"aktif"_s).size(), 3000000);
 }
 
 namespace {

@@ -366,6 +366,19 @@ QList<QVariant> Database::column(const QString& sql, const QList<QVariant>& valu
     return out;
 }
 
+bool Database::readsBeside() const
+{
+    return m_db && m_txDepth == 0 && sqlite3_get_autocommit(m_db) != 0;
+}
+
+std::unique_ptr<Store> Database::readerBeside() const
+{
+    // Touches nothing of this connection's, which another thread may be using.
+    auto reader = std::make_unique<Database>(m_filePath, m_password);
+    reader->openForReading();
+    return reader;
+}
+
 QList<StoreRow> Database::load(const QString& table)
 {
     return loadByScanning(table);

@@ -82,6 +82,11 @@ public:
     // is a whole number of them.
     static qint64 pageSize();
 
+    // Another connection for reading, keyed with this one's key, while this
+    // one is open and in no transaction.
+    bool readsBeside() const override;
+    std::unique_ptr<Store> readerBeside() const override;
+
     QList<StoreRow> load(const QString& table) override;
     void scan(const QString& table, const RowReader& row) override;
     QList<qint64> keysWhere(const QString& table, int column, qint64 value) override;

@@ -3,11 +3,13 @@
 
 #include "core/register/Formats.h"
 #include "core/register/TurkishText.h"
+#include "platform/core/Dialogs.h"
 
 #include <QSet>
 #include <QSignalBlocker>
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <unordered_map>
 #include <utility>
 
@@ -119,11 +121,47 @@ void Dataset::open()
     if (isOpen())
         close();
     m_rows.clear();
-    RowPacker packer(int(m_table.columns.size()));
-    m_store.scan(m_table.name, [&](qint64 key, std::span<const StoreValue> values) {
-        m_rows.push_back(packRead(packer, key, values));
+    takeOpened(readRows(m_store, m_table));
+}
+
+void Dataset::open(Rows rows)
+{
+    if (isOpen())
+        close();
+    takeOpened(std::move(rows));
+}
+
+Dataset::Rows Dataset::readRows(Store& store, const TableDef& table, const std::atomic<bool>* stop)
+{
+    Rows read{{}, std::make_unique<RowArena>()};
+    RowPacker packer(int(table.columns.size()), read.arena.get());
+    // Collected in pieces of a fixed size and put in one list of the exact
+    // size at the end: a growing list would move every row several times.
+    constexpr std::size_t kPiece = 4096;
+    std::vector<std::vector<PackedRow>> pieces;
+    store.scan(table.name, [&](qint64 key, std::span<const StoreValue> values) {
+        if (stop && stop->load(std::memory_order_relaxed))
+            throw WorkAbandoned();
+        for (const StoreValue& v : values)
+            packer.add(v);
+        if (pieces.empty() || pieces.back().size() == kPiece)
+            pieces.emplace_back().reserve(kPiece);
+        PackedRow& row = pieces.back().emplace_back(packer.take(key));
+        row.version = store.readVersion(table.name, key);
     });
-    m_rows.shrink_to_fit();
+    std::size_t count = 0;
+    for (const std::vector<PackedRow>& piece : pieces)
+        count += piece.size();
+    read.rows.reserve(count);
+    for (std::vector<PackedRow>& piece : pieces)
+        std::move(piece.begin(), piece.end(), std::back_inserter(read.rows));
+    return read;
+}
+
+void Dataset::takeOpened(Rows rows)
+{
+    m_rows = std::move(rows.rows);
+    m_arena = std::move(rows.arena);
     m_buffer.clear();
     m_modified = false;
     rebuildVisible();
@@ -144,6 +182,7 @@ void Dataset::close()
 {
     m_rows.clear();
     m_rows.shrink_to_fit();
+    m_arena.reset();
     m_visible.clear();
     m_visible.squeeze();
     m_foldedColumn = -1;

@@ -9,7 +9,9 @@
 #include <QDateTime>
 #include <QObject>
 #include <QVariant>
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -53,6 +55,18 @@ public:
     std::function<void(const QString& column)> showField;
 
     void open();
+    // Every row of a table as open() takes it, packed together in an arena.
+    struct Rows
+    {
+        std::vector<PackedRow> rows;
+        std::unique_ptr<RowArena> arena;
+    };
+    // Opens on rows read beforehand with readRows, as open() would have read them.
+    void open(Rows rows);
+    // Reads and packs the rows on the calling thread from a store only that
+    // thread uses, so that a large table is read beside other work. Throws
+    // WorkAbandoned once stop is set.
+    static Rows readRows(Store& store, const TableDef& table, const std::atomic<bool>* stop = nullptr);
     void close();
     bool isOpen() const { return m_state != State::Inactive; }
     State state() const { return m_state; }
@@ -179,6 +193,7 @@ private:
     int columnIndex(const QString& column) const;
     void requireEditing() const;
     void setState(State s);
+    void takeOpened(Rows rows);
     PackedRow pack(qint64 key, const QList<QVariant>& values);
     // A row as the store hands it out, with its version.
     PackedRow packRead(RowPacker& packer, qint64 key, std::span<const StoreValue> values) const;
@@ -201,6 +216,7 @@ private:
     const TableDef& m_table;
     State m_state = State::Inactive;
     std::vector<PackedRow> m_rows; // stored order
+    std::unique_ptr<RowArena> m_arena; // where the rows read at the opening are
     QList<int> m_visible;     // indexes into m_rows, filtered and sorted
     int m_cur = -1;           // index into m_visible
     bool m_bof = true;

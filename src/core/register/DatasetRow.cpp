@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/register/DatasetRow.h"
 
+#include "platform/core/LargeBlock.h"
 #include "platform/core/RadaError.h"
 
 #include <QStringDecoder>
@@ -102,7 +103,41 @@ QVariant PackedRow::valueOf(const Field& f)
     return {};
 }
 
-RowPacker::RowPacker(int columns) : m_columns(columns)
+RowArena::~RowArena()
+{
+    for (char* block : m_blocks)
+        LargeBlock::release(block);
+}
+
+char* RowArena::allocate(std::size_t bytes)
+{
+    // Blocks start at even places: a row's head is read as 16 bits.
+    bytes = (bytes + 1) & ~std::size_t(1);
+    if (bytes > LargeBlock::kSize)
+        return nullptr;
+    if (bytes > m_left) {
+        // A small table fills a small block of the usual heap; a large one
+        // goes on in large blocks.
+        if (!m_first && bytes <= kFirstSize) {
+            m_first = std::make_unique_for_overwrite<char[]>(kFirstSize);
+            m_at = m_first.get();
+            m_left = kFirstSize;
+        } else {
+            char* block = LargeBlock::allocate();
+            if (!block)
+                return nullptr;
+            m_blocks.push_back(block);
+            m_at = block;
+            m_left = LargeBlock::kSize;
+        }
+    }
+    char* at = m_at;
+    m_at += bytes;
+    m_left -= bytes;
+    return at;
+}
+
+RowPacker::RowPacker(int columns, RowArena* arena) : m_columns(columns), m_arena(arena)
 {
 }
 
@@ -194,7 +229,11 @@ PackedRow RowPacker::take(qint64 key)
     const qsizetype header = kHead + qsizetype(width) * m_columns;
     PackedRow row;
     row.key = key;
-    row.m_block = std::make_unique_for_overwrite<char[]>(std::size_t(header + payload));
+    const std::size_t bytes = std::size_t(header + payload);
+    if (char* in = m_arena ? m_arena->allocate(bytes) : nullptr)
+        row.m_block = std::unique_ptr<char[], PackedRow::Release>(in, PackedRow::Release{false});
+    else
+        row.m_block = std::unique_ptr<char[], PackedRow::Release>(new char[bytes], PackedRow::Release{true});
     char* b = row.m_block.get();
     const quint16 head = quint16(m_columns) | (wide ? kWide : 0);
     std::memcpy(b, &head, sizeof head);

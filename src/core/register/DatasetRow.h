@@ -9,6 +9,19 @@
 #include <QVarLengthArray>
 #include <QVariant>
 #include <memory>
+#include <vector>
+
+// A row's block of its own is freed with the row; one in a RowArena with
+// the arena.
+struct PackedBlockRelease
+{
+    bool own = true;
+    void operator()(char* block) const noexcept
+    {
+        if (own)
+            delete[] block;
+    }
+};
 
 // A loaded row of a dataset, its values packed into one block: a small
 // header with where each value ends and what it is, then the values one
@@ -53,7 +66,31 @@ public:
 
 private:
     friend class RowPacker;
-    std::unique_ptr<char[]> m_block;
+    using Release = PackedBlockRelease;
+    std::unique_ptr<char[], Release> m_block;
+};
+
+// Where the rows of a table read whole are packed one after another, in
+// large blocks, freed all at once with the arena: it must outlive every row
+// packed into it.
+class RowArena
+{
+public:
+    RowArena() = default;
+    ~RowArena();
+    RowArena(const RowArena&) = delete;
+    RowArena& operator=(const RowArena&) = delete;
+
+    // Room for a block of this many bytes, nullptr when it does not fit in
+    // one of the arena's blocks.
+    char* allocate(std::size_t bytes);
+
+private:
+    static constexpr std::size_t kFirstSize = 64 * 1024;
+    std::unique_ptr<char[]> m_first;
+    std::vector<char*> m_blocks;
+    char* m_at = nullptr;
+    std::size_t m_left = 0;
 };
 
 // Builds packed rows value by value, in column order, reusing its buffers
@@ -61,7 +98,8 @@ private:
 class RowPacker
 {
 public:
-    explicit RowPacker(int columns);
+    // Rows taken are packed into the arena where one is given.
+    explicit RowPacker(int columns, RowArena* arena = nullptr);
 
     void addNull();
     // UTF-8 text as the store holds it. Text that Qt would not read back byte
@@ -81,6 +119,7 @@ private:
     void append(PackedRow::Kind kind, QByteArrayView bytes);
 
     int m_columns;
+    RowArena* m_arena;
     QVarLengthArray<quint32, 64> m_ends;
     QVarLengthArray<PackedRow::Kind, 64> m_kinds;
     QVarLengthArray<char, 1024> m_payload;

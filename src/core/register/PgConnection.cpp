@@ -212,6 +212,31 @@ PgConnection::Result PgConnection::exec(const QString& sql, const QList<QVariant
     Waiter waiter(*this);
     if (!PQsendQueryParams(m_conn, text.constData(), int(params.size()), nullptr, params.data(), nullptr, nullptr, 0))
         fail(QStringLiteral("Sunucu komutu yerine getiremedi"));
+    return finish(waiter, nullptr);
+}
+
+void PgConnection::Copy::Free::operator()(char* message) const
+{
+    PQfreemem(message);
+}
+
+PgConnection::Copy PgConnection::copyOut(const QString& sql)
+{
+    if (!isOpen())
+        throw StoreUnreachable(Failure::Kind::ConnectionLost,
+                               m_conn ? QString::fromUtf8(PQerrorMessage(m_conn)).trimmed()
+                                      : QStringLiteral("bağlantı kapalı"));
+    const QByteArray text = sql.toUtf8();
+    Waiter waiter(*this);
+    if (!PQsendQuery(m_conn, text.constData()))
+        fail(QStringLiteral("Sunucu komutu yerine getiremedi"));
+    Copy copy;
+    finish(waiter, &copy);
+    return copy;
+}
+
+PgConnection::Result PgConnection::finish(Waiter& waiter, Copy* copy)
+{
     for (int left = PQflush(m_conn); left != 0; left = PQflush(m_conn)) {
         if (left < 0)
             fail(QStringLiteral("Sunucu komutu yerine getiremedi"));
@@ -230,6 +255,26 @@ PgConnection::Result PgConnection::exec(const QString& sql, const QList<QVariant
         pg_result* next = PQgetResult(m_conn);
         if (!next)
             break;
+        if (copy && PQresultStatus(next) == PGRES_COPY_OUT) {
+            PQclear(next);
+            // The rows, as they arrive; then the COPY's own result.
+            for (;;) {
+                char* message = nullptr;
+                const int size = PQgetCopyData(m_conn, &message, 1);
+                if (size > 0) {
+                    copy->m_messages.emplace_back(message);
+                    copy->m_sizes.push_back(size);
+                } else if (size == 0) {
+                    if (!waiter.wait(false))
+                        abandon();
+                    if (!PQconsumeInput(m_conn))
+                        fail(QStringLiteral("Sunucu komutu yerine getiremedi"));
+                } else {
+                    break;
+                }
+            }
+            continue;
+        }
         const ExecStatusType kept = PQresultStatus(result.m_result.get());
         if (!result.m_result || kept == PGRES_COMMAND_OK || kept == PGRES_TUPLES_OK)
             result.m_result.reset(next);

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVariant>
 #include <memory>
+#include <vector>
 
 class Dialogs;
 struct pg_conn;
@@ -58,6 +59,26 @@ public:
         std::unique_ptr<pg_result, void (*)(pg_result*)> m_result;
     };
 
+    // The rows of a COPY ... TO STDOUT as the server sent them, one message
+    // per row; in binary format the first message also holds the header and
+    // the last one the end marker.
+    class Copy
+    {
+    public:
+        int messages() const { return int(m_sizes.size()); }
+        const char* data(int message) const { return m_messages[std::size_t(message)].get(); }
+        int size(int message) const { return m_sizes[std::size_t(message)]; }
+
+    private:
+        friend class PgConnection;
+        struct Free
+        {
+            void operator()(char* message) const;
+        };
+        std::vector<std::unique_ptr<char, Free>> m_messages;
+        std::vector<int> m_sizes;
+    };
+
     // What a call waiting on the server shows.
     static const QString kWaitText;
 
@@ -82,6 +103,9 @@ public:
     // Runs one statement with values bound as $1, $2, ...; a null QVariant
     // is NULL. Throws StoreUnreachable when not connected.
     Result exec(const QString& sql, const QList<QVariant>& values = {});
+    // Runs a COPY ... TO STDOUT (which takes no values) and collects its
+    // rows, under the same deadline; throws as exec() does.
+    Copy copyOut(const QString& sql);
 
     // The connection's socket (changes with every new connection), -1 when
     // not connected.
@@ -117,6 +141,9 @@ private:
     // The deadline passed: the server is asked to cancel the statement (from
     // a thread of its own, never waited for) and the connection is dropped.
     [[noreturn]] void abandon();
+    // Sends what is queued and collects the statement's result, or the
+    // first error among its results; the rows of a COPY go into copy.
+    Result finish(Waiter& waiter, Copy* copy);
     QString timeoutText() const;
 
     QString m_connectionString;

@@ -5,6 +5,7 @@
 #include "platform/core/Dialogs.h"
 
 #include <QDeadlineTimer>
+#include <QtEndian>
 #include <QScopeGuard>
 #include <QSet>
 #include <QSocketNotifier>
@@ -13,6 +14,7 @@
 #include <QVarLengthArray>
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 const QString PgStore::kVersionColumn = QStringLiteral("SatirSurumu");
 const QString PgStore::kRowNumberColumn = QStringLiteral("SatirNo");
@@ -78,6 +80,81 @@ qint64 lockNumber(const QString& task)
 QString quoted(const QString& name)
 {
     return QLatin1Char('"') + name + QLatin1Char('"');
+}
+
+// What a scan hands out as a number; the others are texts.
+bool isNumber(ColumnType type)
+{
+    return type == ColumnType::AutoId || type == ColumnType::Bool || type == ColumnType::Integer;
+}
+
+// A value of a row in the COPY's binary format; null data for NULL.
+struct BinaryField
+{
+    const char* data = nullptr;
+    int size = 0;
+};
+
+const QString kCopyFormatText = QStringLiteral("%1: sunucunun gönderdiği satırlar okunamadı");
+
+template <typename T>
+T bigEndian(const char* at)
+{
+    T v;
+    std::memcpy(&v, at, sizeof v);
+    return qFromBigEndian(v);
+}
+
+// A bigint as the binary format sends it.
+qint64 fieldInteger(const BinaryField& f)
+{
+    return f.size == 8 ? bigEndian<qint64>(f.data) : 0;
+}
+
+// What one message of a binary COPY holds: a row (the first message also
+// the header), nothing more (the end marker, or the header alone), or
+// something not of the format.
+enum class Message { Row, Nothing, Unreadable };
+
+Message binaryFields(const PgConnection::Copy& copy, int message, QVarLengthArray<BinaryField, 64>& fields)
+{
+    fields.clear();
+    const char* at = copy.data(message);
+    const char* const end = at + copy.size(message);
+    const auto left = [&] { return end - at; };
+    if (message == 0) {
+        static constexpr char kSignature[] = "PGCOPY\n\377\r\n";
+        if (left() < 19 || std::memcmp(at, kSignature, 11) != 0)
+            return Message::Unreadable;
+        const qint32 extension = bigEndian<qint32>(at + 15);
+        at += 19;
+        if (extension < 0 || left() < extension)
+            return Message::Unreadable;
+        at += extension;
+        if (left() == 0)
+            return Message::Nothing;
+    }
+    if (left() < 2)
+        return Message::Unreadable;
+    const qint16 count = bigEndian<qint16>(at);
+    at += 2;
+    if (count == -1)
+        return Message::Nothing;
+    for (int i = 0; i < count; ++i) {
+        if (left() < 4)
+            return Message::Unreadable;
+        const qint32 size = bigEndian<qint32>(at);
+        at += 4;
+        if (size < 0) {
+            fields.append(BinaryField{});
+            continue;
+        }
+        if (left() < size)
+            return Message::Unreadable;
+        fields.append(BinaryField{at, size});
+        at += size;
+    }
+    return left() == 0 ? Message::Row : Message::Unreadable;
 }
 
 // "{1,2,3}": an array of numbers as one bound value.
@@ -158,7 +235,8 @@ void PgStore::close()
     m_versions.clear();
 }
 
-PgConnection::Result PgStore::exec(const QString& sql, const QList<QVariant>& values)
+template <typename Call>
+auto PgStore::statement(Call call)
 {
     // Outside a transaction a connection that broke off is made anew; inside
     // one the transaction is lost with it and the statement must fail.
@@ -177,7 +255,7 @@ PgConnection::Result PgStore::exec(const QString& sql, const QList<QVariant>& va
             m_notifier->setEnabled(true);
     });
     try {
-        PgConnection::Result r = m_conn.exec(sql, values);
+        auto r = call();
         afterStatement();
         return r;
     } catch (const StoreUnreachable&) {
@@ -190,6 +268,11 @@ PgConnection::Result PgStore::exec(const QString& sql, const QList<QVariant>& va
             connectionLost();
         throw;
     }
+}
+
+PgConnection::Result PgStore::exec(const QString& sql, const QList<QVariant>& values)
+{
+    return statement([&] { return m_conn.exec(sql, values); });
 }
 
 void PgStore::connectionLost()
@@ -439,11 +522,66 @@ QList<StoreRow> PgStore::load(const QString& table)
 void PgStore::scan(const QString& table, const RowReader& row)
 {
     const TableDef& t = Schema::table(table);
-    const PgConnection::Result r =
-        exec(QStringLiteral("SELECT %1, %2, %3 FROM %4")
-                 .arg(quoted(keyColumn(t)), quoted(kVersionColumn), Schema::columnList(t, true), quoted(t.name)));
+    // In the COPY's binary form: the server neither writes nor the desk
+    // parses every value as text, and no result is built of the rows.
+    QStringList columns;
+    for (const ColumnDef& c : t.columns)
+        columns << quoted(c.name) + (isNumber(c.type) ? QStringLiteral("::bigint") : QStringLiteral("::text"));
+    const PgConnection::Copy copy = copyRows(t, columns.join(QStringLiteral(", ")));
     m_versions[t.name].clear();
-    scanResult(t, r, row);
+    scanCopy(t, copy, row);
+}
+
+PgConnection::Copy PgStore::copyRows(const TableDef& t, const QString& columns)
+{
+    QString select = QStringLiteral("%1::bigint, %2::bigint").arg(quoted(keyColumn(t)), quoted(kVersionColumn));
+    if (!columns.isEmpty())
+        select += QStringLiteral(", ") + columns;
+    const QString sql =
+        QStringLiteral("COPY (SELECT %1 FROM %2) TO STDOUT (FORMAT binary)").arg(select, quoted(t.name));
+    return statement([&] { return m_conn.copyOut(sql); });
+}
+
+void PgStore::scanCopy(const TableDef& t, const PgConnection::Copy& copy, const RowReader& row)
+{
+    const int n = int(t.columns.size());
+    // Handed out in key order, as a scan of the file is; the rows mostly
+    // come in that order anyway.
+    std::vector<std::pair<qint64, int>> order;
+    order.reserve(std::size_t(copy.messages()));
+    QVarLengthArray<BinaryField, 64> fields;
+    for (int m = 0; m < copy.messages(); ++m) {
+        const Message what = binaryFields(copy, m, fields);
+        if (what == Message::Row && fields.size() == n + 2)
+            order.emplace_back(fieldInteger(fields[0]), m);
+        else if (what != Message::Nothing)
+            throw StoreError(kCopyFormatText.arg(t.name));
+    }
+    if (!std::is_sorted(order.begin(), order.end()))
+        std::sort(order.begin(), order.end());
+    QHash<qint64, qint64>& versions = m_versions[t.name];
+    versions.reserve(versions.size() + qsizetype(order.size()));
+    QVarLengthArray<StoreValue, 64> values(n);
+    for (const auto& [key, m] : order) {
+        binaryFields(copy, m, fields);
+        for (int c = 0; c < n; ++c) {
+            const BinaryField& f = fields[c + 2];
+            StoreValue& v = values[c];
+            v = StoreValue{};
+            if (!f.data)
+                continue;
+            if (isNumber(t.columns[c].type)) {
+                v.kind = StoreValue::Kind::Integer;
+                v.integer = fieldInteger(f);
+            } else {
+                v.kind = StoreValue::Kind::Text;
+                v.data = f.data;
+                v.size = f.size;
+            }
+        }
+        versions.insert(key, fieldInteger(fields[1]));
+        row(key, std::span<const StoreValue>(values.data(), std::size_t(n)));
+    }
 }
 
 void PgStore::scanKeys(const QString& table, const QList<qint64>& keys, const RowReader& row)
@@ -499,12 +637,17 @@ void PgStore::scanResult(const TableDef& t, const PgConnection::Result& r, const
 QList<Store::VersionedKey> PgStore::rowVersions(const QString& table)
 {
     const TableDef& t = Schema::table(table);
-    const PgConnection::Result r =
-        exec(QStringLiteral("SELECT %1, %2 FROM %3").arg(quoted(keyColumn(t)), quoted(kVersionColumn), quoted(t.name)));
+    const PgConnection::Copy copy = copyRows(t, QString());
     QList<VersionedKey> out;
-    out.reserve(r.rows());
-    for (int i = 0; i < r.rows(); ++i)
-        out << VersionedKey{r.integer(i, 0), r.integer(i, 1)};
+    out.reserve(copy.messages());
+    QVarLengthArray<BinaryField, 64> fields;
+    for (int m = 0; m < copy.messages(); ++m) {
+        const Message what = binaryFields(copy, m, fields);
+        if (what == Message::Row && fields.size() == 2)
+            out << VersionedKey{fieldInteger(fields[0]), fieldInteger(fields[1])};
+        else if (what != Message::Nothing)
+            throw StoreError(kCopyFormatText.arg(t.name));
+    }
     return out;
 }
 

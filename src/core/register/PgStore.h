@@ -129,6 +129,12 @@ private:
     qint64 versionOf(const TableDef& table, qint64 key) const;
     [[noreturn]] void conflict(const TableDef& table, qint64 key);
     void scanResult(const TableDef& table, const PgConnection::Result& r, const RowReader& row);
+    // A table's rows in the COPY's binary format: key, version, then every
+    // column in schema order, each in the form the scan hands out.
+    PgConnection::Copy copyRows(const TableDef& table, const QString& columns);
+    void scanCopy(const TableDef& table, const PgConnection::Copy& copy, const RowReader& row);
+    template <typename Call>
+    auto statement(Call call);
     QList<qint64> deleteAtVersions(const TableDef& table, const std::vector<qint64>& keys,
                                    const std::vector<qint64>& versions);
     void createChangeTriggers(const TableDef& table);

@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <functional>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -138,6 +139,15 @@ public:
         });
         return keys;
     }
+    // A connection of its own to the same register for reading only, so that
+    // another thread reads a table while this store is used: made and used
+    // by that thread alone. Nothing where the store has none, or where a
+    // connection of its own would not see what this one sees (inside a
+    // transaction). readsBeside(), asked first by the thread that owns the
+    // store, tells whether readerBeside() gives one and whether this store
+    // may then be used by one other thread while the owner waits.
+    virtual bool readsBeside() const { return false; }
+    virtual std::unique_ptr<Store> readerBeside() const { return nullptr; }
     // Inserts a row (values in schema order; the auto-number column is
     // ignored) and returns its key, which is also its auto-number.
     virtual qint64 insert(const QString& table, const QList<QVariant>& values) = 0;

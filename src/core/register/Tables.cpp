@@ -7,7 +7,15 @@
 #include "core/register/Schema.h"
 #include "core/register/Store.h"
 
+#include "platform/core/Dialogs.h"
+
 #include <QPointer>
+#include <atomic>
+#include <chrono>
+#include <exception>
+#include <future>
+#include <optional>
+#include <vector>
 
 namespace {
 
@@ -49,18 +57,95 @@ QList<Dataset*> Tables::openingOrder() const
     return {musteriler, ulke, kimlikTuru, cinsiyet, iller, medeniHali, ayar, kisi};
 }
 
+namespace {
+
+// A read going on on a thread of its own; its rows, or nothing when the
+// store gave no connection for it.
+using Read = std::future<std::optional<Dataset::Rows>>;
+
+// Waits for a read beside, keeping the current work going meanwhile (the
+// windows painted, "İptal" heard, which stops the read).
+std::optional<Dataset::Rows> waitFor(Read& read, std::atomic<bool>& stop)
+{
+    if (Dialogs::Work* work = Dialogs::currentWork()) {
+        while (read.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
+            if (!work->keepGoing())
+                stop = true;
+        }
+    }
+    return read.get();
+}
+
+} // namespace
+
+void Tables::open(const QList<Dataset*>& datasets)
+{
+    // The two person tables hold nearly every row: where the store can, they
+    // are read side by side, the guests on the store's own connection and
+    // the customers on one of their own, each packed on a thread of its
+    // own, and the small tables read after. Every dataset still opens in its
+    // turn, on this thread.
+    const bool beside = datasets.contains(kisi) && datasets.contains(musteriler) && kisi->store().readsBeside();
+    if (!beside) {
+        for (Dataset* t : datasets)
+            t->open();
+        return;
+    }
+    std::atomic<bool> stop{false};
+    Store& store = kisi->store();
+    const TableDef& guestTable = kisi->table();
+    const TableDef& customerTable = musteriler->table();
+    // Both reads end before this returns, also when one of them fails.
+    Read customers = std::async(std::launch::async, [&]() -> std::optional<Dataset::Rows> {
+        std::unique_ptr<Store> reader;
+        try {
+            reader = store.readerBeside();
+        } catch (const RadaError&) {
+            // Read on the store's own connection below.
+        }
+        if (!reader)
+            return std::nullopt;
+        return Dataset::readRows(*reader, customerTable, &stop);
+    });
+    Read guests = std::async(std::launch::async, [&]() -> std::optional<Dataset::Rows> {
+        return Dataset::readRows(store, guestTable, &stop);
+    });
+    std::optional<Dataset::Rows> guestRows, customerRows;
+    std::exception_ptr failure;
+    for (auto [read, rows] : {std::pair{&guests, &guestRows}, std::pair{&customers, &customerRows}}) {
+        try {
+            *rows = waitFor(*read, stop);
+        } catch (...) {
+            stop = true;
+            if (!failure)
+                failure = std::current_exception();
+        }
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+    for (Dataset* t : datasets) {
+        if (t == kisi)
+            t->open(std::move(*guestRows));
+        else if (t == musteriler && customerRows)
+            t->open(std::move(*customerRows));
+        else
+            t->open();
+    }
+}
+
 void Tables::openAll()
 {
-    for (Dataset* t : openingOrder())
-        t->open();
+    open(openingOrder());
 }
 
 void Tables::openClosed()
 {
+    QList<Dataset*> closed;
     for (Dataset* t : openingOrder()) {
         if (!t->isOpen())
-            t->open();
+            closed << t;
     }
+    open(closed);
 }
 
 void Tables::closeAll()

@@ -38,4 +38,8 @@ public:
     void openClosed();
     void closeAll();
     bool allOpen() const;
+
+private:
+    // Opens these datasets in this order.
+    void open(const QList<Dataset*>& datasets);
 };

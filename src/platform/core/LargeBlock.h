@@ -1,0 +1,19 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstddef>
+
+// Memory for many small values at once, taken from the system in one piece
+// and, where the system has them, in large pages: filling such a block
+// costs a small part of the page faults that as many small allocations cost.
+namespace LargeBlock {
+
+// The size of every block: one large page.
+constexpr std::size_t kSize = std::size_t(2) << 20;
+
+// A block of kSize bytes, its start aligned to kSize; nullptr when the
+// system has none to give.
+char* allocate();
+void release(char* block);
+
+} // namespace LargeBlock
