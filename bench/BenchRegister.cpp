@@ -4,8 +4,11 @@
 #include "core/register/Database.h"
 #include "core/register/Schema.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QStringList>
+#include <cstdio>
 #include <random>
 
 namespace {
@@ -180,4 +183,18 @@ qint64 residentKib()
 qint64 peakResidentKib()
 {
     return statusKib("VmHWM");
+}
+
+qint64 sqlcipherToolMs(const QString& file, const QByteArray& script)
+{
+    QProcess p;
+    p.setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer timer;
+    timer.start();
+    p.start(QStringLiteral("sqlcipher"), {file});
+    p.write(script);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(600000) || p.exitCode() != 0 || !p.readAllStandardError().isEmpty())
+        std::fprintf(stderr, "sqlcipher failed on %s\n", qPrintable(file));
+    return timer.elapsed();
 }

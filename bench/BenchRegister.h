@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 class Database;
@@ -12,3 +13,7 @@ void fillRegister(Database& db, int guests, int customers);
 // Resident and peak resident memory of this process, in KiB (Linux).
 qint64 residentKib();
 qint64 peakResidentKib();
+
+// The sqlcipher tool run on a file with a script, its output thrown away;
+// the time it took, in ms. A failure is said on standard error.
+qint64 sqlcipherToolMs(const QString& file, const QByteArray& script);

@@ -27,21 +27,6 @@ namespace {
 constexpr int kRounds = 3;
 const QByteArray kOwnKey = QByteArrayLiteral("Deniz Feneri 1954");
 
-// Runs the sqlcipher tool on a file with a script; the time it took.
-qint64 tool(const QString& file, const QByteArray& script)
-{
-    QProcess p;
-    p.setStandardOutputFile(QProcess::nullDevice());
-    QElapsedTimer timer;
-    timer.start();
-    p.start(QStringLiteral("sqlcipher"), {file});
-    p.write(script);
-    p.closeWriteChannel();
-    if (!p.waitForFinished(600000) || p.exitCode() != 0 || !p.readAllStandardError().isEmpty())
-        std::fprintf(stderr, "sqlcipher failed on %s\n", qPrintable(file));
-    return timer.elapsed();
-}
-
 QByteArray quoted(const QByteArray& key)
 {
     return "'" + key + "'";
@@ -86,7 +71,7 @@ int main(int argc, char** argv)
         backupMs = round == 0 ? b : std::min(backupMs, b);
 
         QFile::remove(toolExport);
-        const qint64 e = tool(toolCopy, "PRAGMA key = " + quoted(Database::kPassword) + ";\nATTACH DATABASE '" +
+        const qint64 e = sqlcipherToolMs(toolCopy, "PRAGMA key = " + quoted(Database::kPassword) + ";\nATTACH DATABASE '" +
                                             QFile::encodeName(toolExport) + "' AS copy KEY " +
                                             quoted(Database::kPassword) +
                                             ";\nSELECT sqlcipher_export('copy');\nDETACH DATABASE copy;\n");
@@ -102,7 +87,7 @@ int main(int argc, char** argv)
         const qint64 r = timer.elapsed();
         rekeyMs = round == 0 ? r : std::min(rekeyMs, r);
 
-        const qint64 t = tool(toolCopy, "PRAGMA key = " + quoted(from) + ";\nSELECT count(*) FROM sqlite_master;\n"
+        const qint64 t = sqlcipherToolMs(toolCopy, "PRAGMA key = " + quoted(from) + ";\nSELECT count(*) FROM sqlite_master;\n"
                                         "PRAGMA rekey = " + quoted(to) + ";\n");
         toolRekeyMs = round == 0 ? t : std::min(toolRekeyMs, t);
     }

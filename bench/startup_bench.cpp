@@ -151,16 +151,7 @@ qint64 toolRead(const QString& path)
     const QByteArray script = QStringLiteral("PRAGMA key = '%1';\nSELECT * FROM Kisi;\nSELECT * FROM Musteriler;\n")
                                   .arg(QString::fromLatin1(Database::kPassword))
                                   .toUtf8();
-    QProcess p;
-    p.setStandardOutputFile(QProcess::nullDevice());
-    QElapsedTimer timer;
-    timer.start();
-    p.start(QStringLiteral("sqlcipher"), {path});
-    p.write(script);
-    p.closeWriteChannel();
-    if (!p.waitForFinished(300000) || p.exitCode() != 0)
-        std::fprintf(stderr, "sqlcipher failed: %s\n", p.readAllStandardError().constData());
-    return timer.elapsed();
+    return sqlcipherToolMs(path, script);
 }
 
 } // namespace
