@@ -198,3 +198,10 @@ qint64 sqlcipherToolMs(const QString& file, const QByteArray& script)
         std::fprintf(stderr, "sqlcipher failed on %s\n", qPrintable(file));
     return timer.elapsed();
 }
+
+void makeRegister(const QString& path, int guests, int customers)
+{
+    Database db(path);
+    db.open();
+    fillRegister(db, guests, customers);
+}

@@ -9,6 +9,8 @@ class Database;
 // Stores a facility, then guests and customers with varied Turkish identity
 // data (names in title case, capitals and lower case), in one transaction.
 void fillRegister(Database& db, int guests, int customers);
+// A new register at path, filled so, and closed again.
+void makeRegister(const QString& path, int guests, int customers);
 
 // Resident and peak resident memory of this process, in KiB (Linux).
 qint64 residentKib();

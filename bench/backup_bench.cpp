@@ -44,11 +44,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
-    {
-        Database db(Database::kFileName);
-        db.open();
-        fillRegister(db, 100000, 100000);
-    }
+    makeRegister(Database::kFileName, 100000, 100000);
     const QString toolCopy = dir.filePath(QStringLiteral("tool.dve"));
     const QString toolExport = dir.filePath(QStringLiteral("tool-export.dve"));
     QFile::copy(Database::kFileName, toolCopy);

@@ -75,11 +75,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
-    {
-        Database db(Database::kFileName);
-        db.open();
-        fillRegister(db, 100000, 100000);
-    }
+    makeRegister(Database::kFileName, 100000, 100000);
     std::printf("register: %lld bytes\n", static_cast<long long>(QFileInfo(Database::kFileName).size()));
 
     ManualClock clock(QDateTime(QDate(2026, 12, 10), QTime(9, 0, 0)));
