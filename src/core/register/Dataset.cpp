@@ -1161,6 +1161,17 @@ QString Dataset::rowText(int visibleRow, int column) const
     return storedText(m_rows[std::size_t(m_visible[visibleRow])], column);
 }
 
+std::optional<QByteArrayView> Dataset::rowUtf8(int visibleRow, int column) const
+{
+    if (visibleRow < 0 || visibleRow >= m_visible.size() || column < 0 || column >= m_table.columns.size() ||
+        m_table.columns[column].type == ColumnType::Bool)
+        return std::nullopt;
+    const PackedRow::Field f = m_rows[std::size_t(m_visible[visibleRow])].field(column);
+    if (f.kind != PackedRow::Kind::Text)
+        return std::nullopt;
+    return f.bytes();
+}
+
 QString Dataset::rowText(int visibleRow, const QString& column) const
 {
     return rowText(visibleRow, columnIndex(column));

@@ -162,6 +162,10 @@ public:
     // Text of a visible row, for grids.
     QString rowText(int visibleRow, const QString& column) const;
     QString rowText(int visibleRow, int column) const;
+    // The UTF-8 bytes a visible row holds for a text value, without decoding
+    // them, valid until the rows change; none where the value is held as
+    // anything else. Lets a reader of many rows decode each repeated value once.
+    std::optional<QByteArrayView> rowUtf8(int visibleRow, int column) const;
 
     // Bytes the dataset holds for its rows: the packed values, the row and
     // order lists and the copy a search folds; for measurements.

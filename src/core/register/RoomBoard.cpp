@@ -7,8 +7,9 @@
 #include "core/register/TurkishText.h"
 
 #include <QHash>
-#include <QSet>
 #include <algorithm>
+#include <optional>
+#include <tuple>
 #include <vector>
 
 namespace RoomBoard {
@@ -69,39 +70,90 @@ struct Columns
     }
 };
 
-// Rooms, nationalities and days repeat over thousands of guests: one copy of
-// each is kept, which keeps a board of a large register small.
+// Rooms, nationalities and days repeat over thousands of guests: each
+// stored value is decoded once a read and one copy of it kept, which keeps a
+// board of a large register small and quick to read.
 class Pool
 {
 public:
-    QString operator()(const QString& s)
+    using Shape = QString (*)(const QString&);
+    // Days are kept by their first ten characters, the day part.
+    Pool(const Dataset& guests, int column, Shape shape, qsizetype prefix = -1)
+        : m_guests(guests), m_column(column), m_shape(shape), m_prefix(prefix)
     {
-        if (s.isEmpty())
-            return {};
-        const auto it = m_seen.constFind(s);
-        return it != m_seen.cend() ? *it : *m_seen.insert(s);
+    }
+
+    QString operator()(int row)
+    {
+        std::optional<QByteArrayView> raw = m_guests.rowUtf8(row, m_column);
+        if (raw && m_prefix >= 0 && raw->size() > m_prefix) {
+            // Cut in bytes only where they are the same characters.
+            const QByteArrayView head = raw->first(m_prefix);
+            raw = std::all_of(head.begin(), head.end(), [](char c) { return uchar(c) < 0x80; })
+                      ? std::optional<QByteArrayView>(head)
+                      : std::nullopt;
+        }
+        if (!raw)
+            return m_shape(m_guests.rowText(row, m_column));
+        auto it = m_seen.constFind(*raw);
+        if (it == m_seen.cend())
+            it = m_seen.insert(*raw, m_shape(m_guests.rowText(row, m_column)));
+        return *it;
     }
 
 private:
-    QSet<QString> m_seen;
+    const Dataset& m_guests;
+    int m_column;
+    Shape m_shape;
+    qsizetype m_prefix;
+    // The keys point into the dataset's rows, which a read does not change.
+    QHash<QByteArrayView, QString> m_seen;
 };
 
-Guest guestAt(const Dataset& guests, const Columns& c, int row, Pool* pool = nullptr)
+QString trimmed(const QString& s) { return s.trimmed(); }
+QString asStored(const QString& s) { return s; }
+QString day(const QString& s) { return dayOf(s); }
+
+class GuestReader
 {
-    Pool own;
-    Pool& shared = pool ? *pool : own;
-    Guest g;
-    g.key = guests.rowKey(row);
-    g.version = guests.rowVersion(row);
-    g.room = shared(guests.rowText(row, c.room).trimmed());
-    g.surname = guests.rowText(row, c.surname);
-    g.name = guests.rowText(row, c.name);
-    g.nationality = shared(guests.rowText(row, c.nationality));
-    g.arrival = shared(dayOf(guests.rowText(row, c.arrival)));
-    g.departure = shared(dayOf(guests.rowText(row, c.departure)));
-    g.staying = guests.rowBoolean(row, c.staying);
-    return g;
-}
+public:
+    explicit GuestReader(const Dataset& guests)
+        : m_guests(guests), m_c(guests), m_room(guests, m_c.room, trimmed),
+          m_nationality(guests, m_c.nationality, asStored), m_arrival(guests, m_c.arrival, day, 10),
+          m_departure(guests, m_c.departure, day, 10)
+    {
+    }
+
+    // What the departures list needs of a departed guest, and its arrival
+    // for the day's figures.
+    Departure departed(int row, QString* arrival)
+    {
+        *arrival = m_arrival(row);
+        return {m_guests.rowKey(row), row, m_room(row), m_departure(row), false};
+    }
+
+    Guest operator()(int row)
+    {
+        Guest g;
+        g.key = m_guests.rowKey(row);
+        g.version = m_guests.rowVersion(row);
+        g.room = m_room(row);
+        g.surname = m_guests.rowText(row, m_c.surname);
+        g.name = m_guests.rowText(row, m_c.name);
+        g.nationality = m_nationality(row);
+        g.arrival = m_arrival(row);
+        g.departure = m_departure(row);
+        g.staying = m_guests.rowBoolean(row, m_c.staying);
+        return g;
+    }
+
+    const Columns& columns() const { return m_c; }
+
+private:
+    const Dataset& m_guests;
+    Columns m_c;
+    Pool m_room, m_nationality, m_arrival, m_departure;
+};
 
 bool sameRoom(const QString& a, const QString& b)
 {
@@ -138,28 +190,37 @@ Board read(const Dataset& guests, const QDate& today)
     Board board;
     if (!guests.isOpen())
         return board;
-    const Columns c(guests);
+    GuestReader guestAt(guests);
     QHash<QString, int> roomAt; // folded room number -> index in board.rooms
     Room noRoom{kNoRoom, {}, false};
     const QString day = Formats::dateText(today);
     const int n = guests.recordCount();
-    Pool pool;
+    // Most rows of a large register are departed guests: room for all of
+    // them at once, since a list that grows touches fresh memory at each
+    // step, and fresh memory is what a first showing pays for most.
+    board.leaving.reserve(n);
+    QString arrival;
     for (int row = 0; row < n; ++row) {
-        Guest g = guestAt(guests, c, row, &pool);
+        if (!guests.rowBoolean(row, guestAt.columns().staying)) {
+            Departure d = guestAt.departed(row, &arrival);
+            if (arrival == day)
+                ++board.figures.arrivalsToday;
+            if (d.departure == day)
+                ++board.figures.departuresToday;
+            ++board.figures.waiting;
+            board.leaving << std::move(d);
+            continue;
+        }
+        Guest g = guestAt(row);
         const bool arrivesToday = g.arrival == day;
         const bool leavesToday = g.departure == day;
         if (arrivesToday)
             ++board.figures.arrivalsToday;
         if (leavesToday)
             ++board.figures.departuresToday;
-        if (!g.staying) {
-            ++board.figures.waiting;
-            board.leaving << std::move(g);
-            continue;
-        }
         ++board.figures.staying;
         if (leavesToday)
-            board.leaving << g;
+            board.leaving << Departure{g.key, row, g.room, g.departure, true};
         Room* room = &noRoom;
         if (!g.room.isEmpty()) {
             const QString folded = TurkishText::fold(g.room);
@@ -179,35 +240,61 @@ Board read(const Dataset& guests, const QDate& today)
     if (!noRoom.guests.isEmpty())
         board.rooms << noRoom;
     // Those who leave soonest first; the departed by the day they left, then
-    // by room. The rooms are few beside the departed: each is ranked once and
-    // the list sorted on the ranks.
+    // by room. Rooms and days are few beside the departed: each is ranked
+    // once and the list sorted on the ranks.
     QHash<QString, int> rankOf;
-    for (const Guest& g : std::as_const(board.leaving))
-        rankOf.insert(g.room, 0);
-    QStringList ranked = rankOf.keys();
-    std::sort(ranked.begin(), ranked.end(), roomBefore);
-    for (int i = 0, rank = 0; i < ranked.size(); ++i) {
-        // Rooms in the same order ("101a", "101A") share a rank and keep the table's order.
-        if (i > 0 && roomBefore(ranked[i - 1], ranked[i]))
-            ++rank;
-        rankOf[ranked[i]] = rank;
+    QHash<QString, int> dayRankOf;
+    for (const Departure& d : std::as_const(board.leaving)) {
+        rankOf.insert(d.room, 0);
+        dayRankOf.insert(d.departure, 0);
     }
-    struct Order { QStringView departure; int rank; int at; };
+    const auto rank = [](QHash<QString, int>& ranks, bool (*before)(const QString&, const QString&)) {
+        QStringList ranked = ranks.keys();
+        std::sort(ranked.begin(), ranked.end(), before);
+        for (int i = 0, r = 0; i < ranked.size(); ++i) {
+            // Rooms in the same order ("101a", "101A") share a rank and keep the table's order.
+            if (i > 0 && before(ranked[i - 1], ranked[i]))
+                ++r;
+            ranks[ranked[i]] = r;
+        }
+    };
+    rank(rankOf, roomBefore);
+    rank(dayRankOf, [](const QString& a, const QString& b) { return a < b; });
+    struct Order { int day; int rank; int at; };
     std::vector<Order> order;
     order.reserve(size_t(board.leaving.size()));
     for (int i = 0; i < board.leaving.size(); ++i)
-        order.push_back({board.leaving[i].departure, rankOf.value(board.leaving[i].room), i});
-    std::stable_sort(order.begin(), order.end(), [](const Order& a, const Order& b) {
-        if (const int c = a.departure.compare(b.departure); c != 0)
-            return c < 0;
-        return a.rank < b.rank;
+        order.push_back({dayRankOf.value(board.leaving[i].departure), rankOf.value(board.leaving[i].room), i});
+    std::sort(order.begin(), order.end(), [](const Order& a, const Order& b) {
+        return std::tie(a.day, a.rank, a.at) < std::tie(b.day, b.rank, b.at);
     });
-    QList<Guest> leaving;
-    leaving.reserve(board.leaving.size());
-    for (const Order& o : order)
-        leaving << std::move(board.leaving[o.at]);
-    board.leaving = std::move(leaving);
+    // Put in that order in place, one cycle of the permutation after another,
+    // rather than into a second list of every departed guest.
+    std::vector<bool> placed(order.size(), false);
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (placed[i])
+            continue;
+        Departure first = std::move(board.leaving[qsizetype(i)]);
+        for (std::size_t j = i;;) {
+            placed[j] = true;
+            const auto from = std::size_t(order[j].at);
+            if (from == i) {
+                board.leaving[qsizetype(j)] = std::move(first);
+                break;
+            }
+            board.leaving[qsizetype(j)] = std::move(board.leaving[qsizetype(from)]);
+            j = from;
+        }
+    }
     return board;
+}
+
+QString nameOf(const Dataset& guests, const Departure& entry)
+{
+    if (guests.rowKey(entry.row) != entry.key)
+        return {};
+    const Columns c(guests);
+    return QStringLiteral("%1 %2").arg(guests.rowText(entry.row, c.surname), guests.rowText(entry.row, c.name)).trimmed();
 }
 
 int find(const Board& board, const QString& text)
@@ -234,10 +321,11 @@ QList<Guest> stayingIn(const Dataset& guests, const QString& room)
     QList<Guest> out;
     if (!guests.isOpen() || room.trimmed().isEmpty() || room == kNoRoom)
         return out;
-    const Columns c(guests);
+    GuestReader guestAt(guests);
+    const Columns& c = guestAt.columns();
     for (int row = 0; row < guests.recordCount(); ++row) {
         if (guests.rowBoolean(row, c.staying) && sameRoom(guests.rowText(row, c.room).trimmed(), room.trimmed()))
-            out << guestAt(guests, c, row);
+            out << guestAt(row);
     }
     return out;
 }

@@ -32,6 +32,19 @@ struct Guest
     bool staying = false;
 };
 
+// An entry of the list of today's departures and the departed guests that
+// wait for the file. Thousands of them can wait for a run: an entry holds
+// where its guest is in the table read, and the name is read from there
+// when it is shown.
+struct Departure
+{
+    qint64 key = 0;
+    int row = -1;                         // the guest's row in the table read
+    QString room;
+    QString departure;                    // the day, as a Guest holds it
+    bool staying = false;                 // still here, planned to leave today
+};
+
 struct Room
 {
     QString room;                         // kNoRoom for guests without one
@@ -53,7 +66,7 @@ struct Board
 {
     Figures figures;
     QList<Room> rooms;                    // in room order, kNoRoom last
-    QList<Guest> leaving;                 // today's departures and the departed
+    QList<Departure> leaving;             // today's departures and the departed
 };
 
 // Room numbers as a clerk reads them: runs of digits by their value, the
@@ -62,6 +75,10 @@ struct Board
 bool roomBefore(const QString& a, const QString& b);
 
 Board read(const Dataset& guests, const QDate& today);
+
+// "Soyadı Adı" of a departures list entry, from the table the board was read
+// from; empty when that row holds another guest by now.
+QString nameOf(const Dataset& guests, const Departure& entry);
 
 // The first room, in board order, whose number begins with the text or one
 // of whose guests' surnames does (case ignored the Turkish way); -1 when none.

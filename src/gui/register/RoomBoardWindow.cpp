@@ -52,13 +52,13 @@ QTreeWidget* makeList(QWidget* parent, const char* name, const QStringList& head
 } // namespace
 
 // The departed guests can number thousands before a run: the list asks for
-// the rows it paints only.
+// the rows it paints only, and their names are read when they are painted.
 class RoomBoardWindow::LeavingModel : public QAbstractTableModel
 {
 public:
-    explicit LeavingModel(QObject* parent) : QAbstractTableModel(parent) {}
+    LeavingModel(const Dataset& table, QObject* parent) : QAbstractTableModel(parent), m_table(table) {}
 
-    void set(const QList<RoomBoard::Guest>* guests)
+    void set(const QList<RoomBoard::Departure>* guests)
     {
         beginResetModel();
         m_guests = guests;
@@ -82,10 +82,10 @@ public:
     {
         if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
             return {};
-        const RoomBoard::Guest& g = m_guests->at(index.row());
+        const RoomBoard::Departure& g = m_guests->at(index.row());
         switch (index.column()) {
         case 0: return g.room;
-        case 1: return u"%1 %2"_s.arg(g.surname, g.name).trimmed();
+        case 1: return RoomBoard::nameOf(m_table, g);
         case 2: return g.departure;
         default: return g.staying ? u"Bugün ayrılacak"_s : u"Transfer bekliyor"_s;
         }
@@ -99,7 +99,8 @@ public:
     }
 
 private:
-    const QList<RoomBoard::Guest>* m_guests = nullptr;
+    const Dataset& m_table;
+    const QList<RoomBoard::Departure>* m_guests = nullptr;
 };
 
 RoomBoardWindow::RoomBoardWindow(Platform& platform, Tables& tables, QWidget* parent)
@@ -120,7 +121,7 @@ RoomBoardWindow::RoomBoardWindow(Platform& platform, Tables& tables, QWidget* pa
     searchCaption->setBuddy(search);
     rooms = makeList(this, "Odalar", {u"Oda"_s, u"Misafir"_s, u"Uyruğu"_s, u"Geliş"_s, u"Ayrılış"_s, kToday});
     rooms->setRootIsDecorated(true);
-    m_leaving = new LeavingModel(this);
+    m_leaving = new LeavingModel(*m_tables.kisi, this);
     leaving = new QTreeView(this);
     leaving->setObjectName(u"Ayrilanlar"_s);
     leaving->setModel(m_leaving);
