@@ -17,7 +17,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <memory>
 #include <cstdio>
@@ -83,6 +88,21 @@ int main(int argc, char** argv)
     Tables tables(db, fake.clock, fake.dialogs);
     tables.openAll();
 
+    // In the program the guest window is on the screen when F6 is pressed:
+    // what the first window of a process pays (the style, the fonts) is paid
+    // by a window of the same kinds of widgets first.
+    QWidget guestWindow;
+    auto* lines = new QVBoxLayout(&guestWindow);
+    lines->addWidget(new QLabel(QStringLiteral("Adı :"), &guestWindow));
+    lines->addWidget(new QLineEdit(&guestWindow));
+    auto* grid = new QTreeWidget(&guestWindow);
+    grid->setHeaderLabels({QStringLiteral("Oda"), QStringLiteral("Misafir")});
+    new QTreeWidgetItem(grid, QStringList{QStringLiteral("101"), QStringLiteral("Çelik Ayşe")});
+    lines->addWidget(grid);
+    lines->addWidget(new QPushButton(QStringLiteral("&Kaydet"), &guestWindow));
+    guestWindow.show();
+    QApplication::processEvents();
+
     std::unique_ptr<RoomBoardWindow> made;
     const double make = timeMs([&] { made = std::make_unique<RoomBoardWindow>(fake.platform, tables); });
     RoomBoardWindow& board = *made;
@@ -99,8 +119,8 @@ int main(int argc, char** argv)
             QApplication::processEvents();
         }));
     }
-    std::printf("board: made %.1f ms, first shown %.1f ms, shown again %.1f ms (median of %d)\n", make, open,
-                median(reopen), kRepeats);
+    std::printf("board: made %.1f ms, first shown %.1f ms (opened by F6: %.1f ms), shown again %.1f ms (median of %d)\n",
+                make, open, make + open, median(reopen), kRepeats);
     std::vector<double> follow;
     Dataset& guests = *tables.kisi;
     for (int i = 0; i < kRepeats; ++i) {
