@@ -4,6 +4,7 @@
 #include "core/transfer/BackgroundMd5.h"
 
 #include "core/register/CodePage.h"
+#include "platform/core/LargeBlock.h"
 
 #include "core/register/Dataset.h"
 #include "core/register/Formats.h"
@@ -289,6 +290,9 @@ char* KonaklamaWriter::room(qsizetype bytes)
     // text. It grows by doubling, into a fresh array.
     if (m_root.size() - m_length < bytes) {
         QByteArray larger(std::max({m_length + bytes, 2 * m_root.size(), qsizetype(1) << 16}), Qt::Uninitialized);
+        // Tens of megabytes are filled at once: in large pages where there
+        // are any, a small part of the page faults.
+        LargeBlock::preferLargePages(larger.data(), std::size_t(larger.size()));
         // The hashing thread reads the old array until it has caught up.
         if (m_md5)
             m_md5->waitIdle();

@@ -47,4 +47,18 @@ void release(char* block)
 #endif
 }
 
+void preferLargePages(char* data, std::size_t bytes)
+{
+#if defined(Q_OS_WIN) || !defined(MADV_HUGEPAGE)
+    Q_UNUSED(data);
+    Q_UNUSED(bytes);
+#else
+    const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t first = (start + kSize - 1) & ~std::uintptr_t(kSize - 1);
+    const std::uintptr_t end = (start + bytes) & ~std::uintptr_t(kSize - 1);
+    if (end > first)
+        madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+#endif
+}
+
 } // namespace LargeBlock

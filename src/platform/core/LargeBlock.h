@@ -16,4 +16,9 @@ constexpr std::size_t kSize = std::size_t(2) << 20;
 char* allocate();
 void release(char* block);
 
+// Asks for the large pages that lie wholly inside the bytes given, where the
+// system gives them on request: for memory about to be filled at once, such
+// as the text of a large file. Nothing changes for what the bytes hold.
+void preferLargePages(char* data, std::size_t bytes);
+
 } // namespace LargeBlock
