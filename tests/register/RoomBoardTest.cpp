@@ -152,6 +152,32 @@ TEST_F(Board, ARoomIsCheckedOutInOneStep)
     EXPECT_EQ(RoomBoard::read(guests, kToday).figures, b.figures);
 }
 
+// Days are read by their day part whatever follows it in the stored text,
+// and a departure of day zero (none set) is no day at all.
+TEST_F(Board, ADayIsReadWithOrWithoutItsTime)
+{
+    add({{"Ali", "Kaya", "101", kToday, std::nullopt},
+         {"Can", "Işık", "10", kToday.addDays(-3), kToday.addDays(-1), false},
+         {"Ece", "Tan", "12", kToday.addDays(-3), kToday.addDays(-1), false}});
+    const QList<std::pair<const char*, const char*>> stored = {
+        {"Ali", "UPDATE Kisi SET GelisTarihi = '2026-05-14 08:15:00', AyrilisTarihi = '1899-12-30 00:00:00'"},
+        {"Can", "UPDATE Kisi SET AyrilisTarihi = '2026-05-13 18:00:00'"}};
+    for (const auto& [name, update] : stored)
+        db.exec(QString::fromLatin1(update) + u" WHERE Adi = ?"_s, {QString::fromUtf8(name)});
+    guests.open();
+    const RoomBoard::Board b = RoomBoard::read(guests, kToday);
+
+    EXPECT_EQ(b.figures.arrivalsToday, 1);
+    ASSERT_EQ(b.rooms.size(), 1);
+    EXPECT_EQ(b.rooms[0].guests[0].arrival, u"2026-05-14"_s);
+    EXPECT_EQ(b.rooms[0].guests[0].departure, QString());
+    ASSERT_EQ(b.leaving.size(), 2);
+    // The same day, so the room decides: "10" before "12".
+    EXPECT_EQ(names(guests, b.leaving), (QStringList{u"Işık Can"_s, u"Tan Ece"_s}));
+    EXPECT_EQ(b.leaving[0].departure, u"2026-05-13"_s);
+    EXPECT_EQ(b.leaving[1].departure, u"2026-05-13"_s);
+}
+
 // A change to a guest that cannot be saved stops the check-out before
 // anything is written.
 TEST_F(Board, ARefusedPendingChangeChecksOutNobody)

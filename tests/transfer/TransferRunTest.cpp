@@ -143,7 +143,9 @@ TEST_F(TransferFixture, ARefusedNewGuestKeepsWhatWasTypedAndPurgesNothing)
     p.entry().arrivalDateBox->setDate(typedArrival);
     p.fake.dialogs.setNextFileName(target());
     p.form().startTransfer();
-    // The database refuses a guest without the required fields.
+    // The database refuses a guest without the required fields, before the
+    // clerk is asked where the file goes.
+    EXPECT_TRUE(p.fake.dialogs.saveRequests.isEmpty());
     ASSERT_EQ(p.fake.dialogs.messages.size(), 1);
     EXPECT_EQ(lastMessage().text,
               QString::fromUtf8("Veri Girişi Problemi: Lütfen Eksik Bölümleri Doldurup Tekrar Deneyiniz.\r"

@@ -154,6 +154,15 @@ void Tables::closeAll()
         t->close();
 }
 
+bool Tables::settleAll()
+{
+    for (Dataset* t : {musteriler, kisi}) {
+        if (t->isOpen() && !t->settle())
+            return false;
+    }
+    return true;
+}
+
 bool Tables::allOpen() const
 {
     for (Dataset* t : openingOrder()) {

@@ -39,6 +39,13 @@ public:
     void closeAll();
     bool allOpen() const;
 
+    // Before the tables are replaced or closed under the windows (a run, a
+    // restore, a destruction, the personal-data commands): a customer and
+    // then a guest being edited or built are stored, with their rules, when
+    // changed, and dropped when not. False when a store is refused (its
+    // message has been shown); nothing else is to be done then.
+    bool settleAll();
+
 private:
     // Opens these datasets in this order.
     void open(const QList<Dataset*>& datasets);

@@ -109,14 +109,9 @@ bool TransferRun::run()
         Q_EMIT facilityMissing();
         return false;
     }
-    // The compaction closes every table: a customer being edited would be
-    // dropped silently. A changed one is stored (with its rules), an
-    // unchanged one dropped.
-    if (!m_tables.musteriler->settle())
-        return false;
-    Dataset* guests = m_tables.kisi;
-    // An existing row being edited is stored first, with its checks.
-    if (guests->state() == Dataset::State::Edit && !guests->post())
+    // The compaction closes every table: what is being edited or typed is
+    // stored (or refused) before the clerk is asked for anything.
+    if (!m_tables.settleAll())
         return false;
     if (!claimRun())
         return false;

@@ -633,9 +633,7 @@ void MainWindow::restoreBackup()
     const QString title = QStringLiteral("Yedekten Geri Yükle");
     // The tables are replaced: what is being edited is stored (or refused)
     // first, as before a transfer run.
-    if (!m_tables.musteriler->settle())
-        return;
-    if (m_tables.kisi->isEditing() && !m_tables.kisi->settle())
+    if (!m_tables.settleAll())
         return;
     RestoreWindow window(m_backups->list(m_database->password()), this);
     if (window.exec() != QDialog::Accepted)

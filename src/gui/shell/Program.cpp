@@ -258,9 +258,7 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
     program->destruction->setDialogs(&platform.dialogs);
     program->personalData = std::make_unique<PersonalDataCommands>(
         platform, program->store(), *program->tables, *program->destruction,
-        [tables = program->tables.get()] {
-            return tables->musteriler->settle() && (!tables->kisi->isEditing() || tables->kisi->settle());
-        },
+        [tables = program->tables.get()] { return tables->settleAll(); },
         mainWindow);
     // The backups are there once the start is through (none on a server).
     program->personalData->eraseFromBackups = [prog, &dialogs = platform.dialogs](const PersonalDataSearch::Query& query) {
