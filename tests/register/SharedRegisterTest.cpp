@@ -246,6 +246,42 @@ TEST_F(TwoDesks, TheOtherDesksCommittedChangesAppearWithoutAReload)
     EXPECT_EQ(b->guests().text(kOda), u"101"_s);
 }
 
+// The person tables are read at the opening on connections of their own:
+// the desk still deletes their rows only at the versions it read, so a row
+// the other desk changed since is refused and the desk's own goes.
+TEST_F(TwoDesks, RowsReadAtTheOpeningAreDeletedOnlyAtTheVersionsRead)
+{
+    for (const TableDef* table : {&Schema::kisi(), &Schema::musteriler()}) {
+        SCOPED_TRACE(table->name.toStdString());
+        const QString key = PgStore::keyColumn(*table);
+        for (int i = 0; i < 2; ++i) {
+            if (table == &Schema::kisi()) {
+                insertGuest(a->store, u"Misafir %1"_s.arg(i));
+                continue;
+            }
+            QList<QVariant> values(table->columns.size());
+            values[table->indexOf(u"musteriKodu"_s)] = u"M%1"_s.arg(i);
+            a->store.insert(table->name, values);
+        }
+        const QList<StoreRow> rows = a->store.load(table->name);
+        ASSERT_GE(rows.size(), 2);
+        const qint64 changed = rows[rows.size() - 2].key;
+        const qint64 kept = rows.last().key;
+        b->tables->openAll();
+        a->store.exec(u"UPDATE \"%1\" SET \"SatirSurumu\" = \"SatirSurumu\" + 1 WHERE \"%2\" = $1"_s.arg(table->name, key),
+                      {changed});
+
+        try {
+            b->store.remove(table->name, {changed});
+            ADD_FAILURE() << "a row changed elsewhere was deleted";
+        } catch (const StoreConflict& e) {
+            EXPECT_EQ(e.kind(), StoreConflict::Kind::Changed);
+        }
+        EXPECT_NO_THROW(b->store.remove(table->name, {kept}));
+        EXPECT_EQ(a->store.count(table->name), rows.size() - 1);
+    }
+}
+
 // The guest on screen is shown again only when it is the one that changed.
 TEST_F(TwoDesks, AnotherRowsChangeLeavesTheGuestOnScreenAlone)
 {

@@ -117,3 +117,31 @@ TEST_F(Figures, TheMonthAddsTheGuestsStillInTheRegister)
     EXPECT_TRUE(csv.contains((u"2026-05;TC;"_s + m.lines[0].country + u";1;4\r\n"_s).toUtf8()));
     EXPECT_TRUE(csv.endsWith("2026-05;;Toplam;4;9\r\n"));
 }
+
+// The purged guests counted from their stored days: a day that is no day,
+// or the register's day zero, counts no arrival.
+TEST_F(Figures, PurgedGuestsCountFromTheirStoredDays)
+{
+    struct Case
+    {
+        const char* arrival;
+        const char* departure;
+        StayStatistics::Months expected;
+    };
+    const Case cases[] = {
+        {"2026-04-29", "2026-05-02", {{u"2026-04"_s, {{u"DEU"_s, {1, 2}}}}, {u"2026-05"_s, {{u"DEU"_s, {0, 1}}}}}},
+        {"2026-04-29 14:30:00", "2026-04-30 09:00:00", {{u"2026-04"_s, {{u"DEU"_s, {1, 1}}}}}},
+        {"2026-04-29", "", {{u"2026-04"_s, {{u"DEU"_s, {1, 0}}}}}},
+        {"2026-02-30", "2026-03-02", {}},
+        {"2026-4-29", "2026-05-02", {}},
+        {"20x6-04-29", "2026-05-02", {}},
+        {"1899-12-30", "2026-05-02", {}},
+        {"", "2026-05-02", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arrival);
+        const qint64 key = guest(u"DEU"_s, QString::fromLatin1(c.arrival), QString::fromLatin1(c.departure), false);
+        guests.open();
+        EXPECT_EQ(StayStatistics::ofGuests(guests, {key}, today), c.expected);
+    }
+}

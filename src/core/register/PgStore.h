@@ -89,6 +89,16 @@ public:
     qint64 updateAt(const QString& table, VersionedKey row, const QList<QVariant>& values) override;
     QList<qint64> removeUnchanged(const QString& table, const QList<VersionedKey>& rows) override;
     void scanKeys(const QString& table, const QList<qint64>& keys, const RowReader& row) override;
+    // Outside a transaction, and once this desk listens for the others'
+    // changes (a read on a reader must not come before the listening, or a
+    // change between the two would go unheard). A reader is a connection of
+    // its own without the schema's checks. The desk's own connection is
+    // never read on from another thread: its waits show the working dialog
+    // and its socket is served by the event loop.
+    bool readsBeside() const override;
+    std::unique_ptr<Store> readerBeside() const override;
+    bool readsBesideOnOwn() const override { return false; }
+    void adoptRead(Store& reader, const QString& table) override;
     // Every commit on a table sends its changed keys on one channel (a
     // trigger per statement); this desk listens once a handler is set,
     // reads the connection's socket as data arrives, and after a new

@@ -148,6 +148,16 @@ public:
     // may then be used by one other thread while the owner waits.
     virtual bool readsBeside() const { return false; }
     virtual std::unique_ptr<Store> readerBeside() const { return nullptr; }
+    // Whether a read beside may go on this store's own connection while the
+    // owner waits; where not, every table read beside gets a reader.
+    virtual bool readsBesideOnOwn() const { return true; }
+    // Takes over what a reader beside kept of the table's rows it read (the
+    // versions they were read at), as though this store had read them.
+    virtual void adoptRead(Store& reader, const QString& table)
+    {
+        Q_UNUSED(reader);
+        Q_UNUSED(table);
+    }
     // Inserts a row (values in schema order; the auto-number column is
     // ignored) and returns its key, which is also its auto-number.
     virtual qint64 insert(const QString& table, const QList<QVariant>& values) = 0;

@@ -59,13 +59,18 @@ QList<Dataset*> Tables::openingOrder() const
 
 namespace {
 
-// A read going on on a thread of its own; its rows, or nothing when the
-// store gave no connection for it.
-using Read = std::future<std::optional<Dataset::Rows>>;
+// A read going on on a thread of its own: its rows and the reader they came
+// from, or nothing when the store gave no connection for it.
+struct ReadBeside
+{
+    std::optional<Dataset::Rows> rows;
+    std::unique_ptr<Store> reader;
+};
+using Read = std::future<ReadBeside>;
 
 // Waits for a read beside, keeping the current work going meanwhile (the
 // windows painted, "İptal" heard, which stops the read).
-std::optional<Dataset::Rows> waitFor(Read& read, std::atomic<bool>& stop)
+ReadBeside waitFor(Read& read, std::atomic<bool>& stop)
 {
     if (Dialogs::Work* work = Dialogs::currentWork()) {
         while (read.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
@@ -81,10 +86,11 @@ std::optional<Dataset::Rows> waitFor(Read& read, std::atomic<bool>& stop)
 void Tables::open(const QList<Dataset*>& datasets)
 {
     // The two person tables hold nearly every row: where the store can, they
-    // are read side by side, the guests on the store's own connection and
-    // the customers on one of their own, each packed on a thread of its
-    // own, and the small tables read after. Every dataset still opens in its
-    // turn, on this thread.
+    // are read side by side, the guests on the store's own connection (or on
+    // one of their own where the store's is served while it waits) and the
+    // customers on one of their own, each packed on a thread of its own, and
+    // the small tables read after. Every dataset still opens in its turn, on
+    // this thread.
     const bool beside = datasets.contains(kisi) && datasets.contains(musteriler) && kisi->store().readsBeside();
     if (!beside) {
         for (Dataset* t : datasets)
@@ -93,28 +99,33 @@ void Tables::open(const QList<Dataset*>& datasets)
     }
     std::atomic<bool> stop{false};
     Store& store = kisi->store();
+    const bool onOwn = store.readsBesideOnOwn();
     const TableDef& guestTable = kisi->table();
     const TableDef& customerTable = musteriler->table();
-    // Both reads end before this returns, also when one of them fails.
-    Read customers = std::async(std::launch::async, [&]() -> std::optional<Dataset::Rows> {
-        std::unique_ptr<Store> reader;
+    // On a reader of its own; with none, on the store's connection after
+    // the other read where that one goes on it.
+    const auto readOnReader = [&](const TableDef& table) -> ReadBeside {
+        ReadBeside read;
         try {
-            reader = store.readerBeside();
+            read.reader = store.readerBeside();
         } catch (const RadaError&) {
-            // Read on the store's own connection below.
         }
-        if (!reader)
-            return std::nullopt;
-        return Dataset::readRows(*reader, customerTable, &stop);
+        if (read.reader)
+            read.rows = Dataset::readRows(*read.reader, table, &stop);
+        return read;
+    };
+    // Both reads end before this returns, also when one of them fails.
+    Read customers = std::async(std::launch::async, [&] { return readOnReader(customerTable); });
+    Read guests = std::async(std::launch::async, [&]() -> ReadBeside {
+        if (!onOwn)
+            return readOnReader(guestTable);
+        return {Dataset::readRows(store, guestTable, &stop), nullptr};
     });
-    Read guests = std::async(std::launch::async, [&]() -> std::optional<Dataset::Rows> {
-        return Dataset::readRows(store, guestTable, &stop);
-    });
-    std::optional<Dataset::Rows> guestRows, customerRows;
+    ReadBeside guestRead, customerRead;
     std::exception_ptr failure;
-    for (auto [read, rows] : {std::pair{&guests, &guestRows}, std::pair{&customers, &customerRows}}) {
+    for (auto [read, done] : {std::pair{&guests, &guestRead}, std::pair{&customers, &customerRead}}) {
         try {
-            *rows = waitFor(*read, stop);
+            *done = waitFor(*read, stop);
         } catch (...) {
             stop = true;
             if (!failure)
@@ -123,11 +134,15 @@ void Tables::open(const QList<Dataset*>& datasets)
     }
     if (failure)
         std::rethrow_exception(failure);
+    for (auto [read, table] : {std::pair{&guestRead, &guestTable}, std::pair{&customerRead, &customerTable}}) {
+        if (read->reader && read->rows)
+            store.adoptRead(*read->reader, table->name);
+    }
     for (Dataset* t : datasets) {
-        if (t == kisi)
-            t->open(std::move(*guestRows));
-        else if (t == musteriler && customerRows)
-            t->open(std::move(*customerRows));
+        if (t == kisi && guestRead.rows)
+            t->open(std::move(*guestRead.rows));
+        else if (t == musteriler && customerRead.rows)
+            t->open(std::move(*customerRead.rows));
         else
             t->open();
     }
