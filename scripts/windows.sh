@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows build, from Debian 12: makes the library folder when it is
 # missing (scripts/windows-sdk.sh), cross-builds the program and the tests,
-# and runs every test program under Wine in a prefix of its own, headless
-# (Qt's offscreen platform).
+# runs every test program under Wine in a prefix of its own, headless (Qt's
+# offscreen platform), makes the setup (scripts/windows-installer.sh) and
+# tries it in a fresh prefix (scripts/windows-install-test.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tree=$PWD
@@ -68,6 +69,15 @@ for exe in "$out"/tests/test_*.exe; do
   grep -E '^\[  (PASSED|SKIPPED|FAILED)' "$out/test-results/$name.log" || true
 done
 echo "windows: tests under Wine $((SECONDS - start)) s"
+scripts/pg-test-server.sh stop "$pg_dir" >/dev/null 2>&1 || true
+wineserver --kill >/dev/null 2>&1 || true
+
+start=$SECONDS
+setup=$(scripts/windows-installer.sh "$sdk" | tail -n 1)
+echo "windows: setup $(basename "$setup"), $(stat -c %s "$setup") bytes, made in $((SECONDS - start)) s"
+start=$SECONDS
+scripts/windows-install-test.sh "$setup" || failed+=("install test")
+echo "windows: install test $((SECONDS - start)) s"
 if [ ${#failed[@]} -gt 0 ]; then
   echo "windows: failed under Wine: ${failed[*]} (logs in build/windows/test-results/)"
   exit 1

@@ -59,16 +59,24 @@ TEST(PersonalDataRequest, TheReportListsWhatIsHeldAndTheErasureLeavesTheGuestRow
 
     EXPECT_TRUE(noteShown);
     EXPECT_TRUE(shown.contains(u"Soyadı : Işıkçı"_s)) << shown.toStdString();
-    struct stat st {};
-    ASSERT_EQ(::stat(QFile::encodeName(pdf).constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
-    const QString text = pdfText(pdf);
+    ASSERT_TRUE(QFileInfo(pdf).isFile());
+    // The owner's alone where files have modes; on Windows the report takes
+    // the permissions of the folder it lies in.
+    if (!kOnWindows) {
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(pdf).constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u);
+    }
+    // The text is read with the build machine's pdftotext, which a Windows
+    // test cannot run: there the file's head shows a PDF.
+    EXPECT_EQ(fileHead(pdf, 5), QByteArray("%PDF-"));
+    const QString text = kOnWindows ? QString() : pdfText(pdf);
     for (const QString& line :
          {u"Tarih : 2024-05-06 09:08:07"_s, u"Tesis Kodu : 12345"_s, u"Tesis Adı : Otel Deniz"_s,
           u"saklama süresi : 36 ay"_s, u"Müşteri Kodu : K1"_s, u"Adı : Ayşe"_s, u"Soyadı : Işıkçı"_s,
           u"Uyruğu : TC (Türkiye)"_s, u"Kimlik Seri No : A12Ğ"_s, u"İkâmet Adresi : Çarşı Sok. Üsküdar"_s,
           u"T.C. Kimlik No : 10000000146"_s, u"Oda No : 204"_s, u"Kalıcı : Evet"_s})
-        EXPECT_TRUE(text.contains(line)) << line.toStdString() << "\n" << text.toStdString();
+        EXPECT_TRUE(kOnWindows || text.contains(line)) << line.toStdString() << "\n" << text.toStdString();
 
     EXPECT_EQ(p.storedCount(u"Musteriler"_s), 0);
     EXPECT_EQ(p.storedCount(u"Kisi"_s), 1);

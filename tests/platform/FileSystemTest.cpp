@@ -209,3 +209,19 @@ TEST(PrivateFiles, AFileIsMadeOnlyWhereNothingIs)
 }
 
 #endif
+
+// The file takes its name whole, over an older one, and nothing stays beside
+// it: on Windows too, which renames no file that is still open.
+TEST(AtomicWrite, ReplacesTheFileWholeAndLeavesNothingBeside)
+{
+    TestDir dir;
+    LocalFileSystem fs;
+    const QString folder = dir.path(QStringLiteral("Otel Kayıtları"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString path = QDir(folder).filePath(QStringLiteral("msg.kbs"));
+    for (const QByteArray& content : {QByteArray("eski"), QStringLiteral("yeni içerik").toUtf8()}) {
+        ASSERT_TRUE(fs.writeAtomically(path, content));
+        EXPECT_EQ(fileHead(path, 100), content);
+    }
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{QStringLiteral("msg.kbs")});
+}

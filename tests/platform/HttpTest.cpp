@@ -128,7 +128,9 @@ TEST(FetchPage, FailsOnTooManyRedirectsErrorsAndStalls)
     server.answer("/bos", 200, "");
     server.stall("/takili");
     const QStringList allowed = {server.host()};
-    NetworkHttp http(300, 5);
+    // Each request's time is ample for a loaded machine, and the stall ends
+    // at it.
+    NetworkHttp http(2000, 5);
 
     // Five redirects are followed, the sixth is not.
     EXPECT_TRUE(http.fetchPage(QUrl(server.url("/r2")), allowed, forever()).has_value());

@@ -9,9 +9,11 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
+#include <QThread>
 #include <QUuid>
+#include <atomic>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 QString uniqueKey()
@@ -31,10 +33,14 @@ TEST(SingleInstance, SecondCopyIsRefusedAndWakesTheFirst)
 
     SingleInstance second(key, dir.path());
     EXPECT_EQ(second.tryAcquire(), SingleInstance::Result::Running);
-    // The running copy answers on the event loop; let it run while we wait.
-    bool answered = false;
-    QTimer::singleShot(0, [&] { answered = second.activateRunningCopy(2000); });
+    // The second copy asks from a thread of its own, as from its own
+    // process, while the running copy answers on its event loop: a Windows
+    // pipe has no buffer, and the request is written only once it is read.
+    std::atomic<bool> answered = false;
+    std::unique_ptr<QThread> asker(QThread::create([&] { answered = second.activateRunningCopy(2000); }));
+    asker->start();
     EXPECT_TRUE(waitFor([&] { return woken.count() == 1; }, 5000));
+    EXPECT_TRUE(asker->wait(5000));
     EXPECT_TRUE(answered);
 }
 

@@ -276,6 +276,7 @@ TEST(AnnouncementPanel, ImagesAreNeverLoaded)
 // An image that names a pipe with no writer: opening it would wait forever.
 TEST(AnnouncementPanel, AnImageNamingAPipeDoesNotHangTheStart)
 {
+    SKIP_ON_WINDOWS("a pipe in a folder (mkfifo) is POSIX's; Windows' named pipes are no files in a folder");
     TestDir dir;
     const QString pipe = dir.path(QStringLiteral("boru"));
     ASSERT_EQ(QProcess::execute(QStringLiteral("mkfifo"), {pipe}), 0);

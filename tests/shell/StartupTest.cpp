@@ -113,8 +113,13 @@ TEST(Startup, SecondCopyIsRefusedWithoutTouchingTheDatabase)
     EXPECT_EQ(box.buttons, Dialogs::Buttons(Dialogs::Ok));
     EXPECT_FALSE(QFile::exists(other.databasePath()));
     EXPECT_EQ(SplashScreen::last(), first.program->splash.get());
-    // The running copy is asked to come forward.
-    EXPECT_TRUE(waitFor([&] { return woken.count() == 1; }, 5000));
+    // The running copy is asked to come forward. Not seen on Windows, where
+    // both copies share this test's thread and a pipe takes the request only
+    // once the running copy reads it (the guard's own test asks from a
+    // thread of its own).
+    if (!kOnWindows) {
+        EXPECT_TRUE(waitFor([&] { return woken.count() == 1; }, 5000));
+    }
 }
 
 // A guard that cannot be used is reported as what it is, not as a copy
@@ -122,6 +127,7 @@ TEST(Startup, SecondCopyIsRefusedWithoutTouchingTheDatabase)
 // which the system would otherwise cut short.
 TEST(Startup, AGuardThatCannotBeUsedIsReportedAndEndsTheStart)
 {
+    SKIP_ON_WINDOWS("the length a socket address holds is a Unix socket's; on Windows the guard is a named pipe");
     TestDir dir;
     const QString deep = dir.path(QString(100, QLatin1Char('k')));
     FakePlatform fake;
@@ -144,6 +150,7 @@ TEST(Startup, AGuardThatCannotBeUsedIsReportedAndEndsTheStart)
 // single-instance guard, but the same register.
 TEST(Startup, ASecondCopyOnTheSameRegisterIsRefusedWithoutTouchingIt)
 {
+    SKIP_ON_WINDOWS("the register is read with the build machine's sqlcipher command-line tool; the Windows build has none");
     Started first;
     first.start();
     ASSERT_TRUE(first.program);
@@ -192,6 +199,7 @@ TEST(Startup, TheRegisterLockGoesWithAProcessThatDies)
 // link meet the same lock; the message names the register as it was given.
 TEST(Startup, ARegisterReachedThroughALinkIsLockedAtTheFileItself)
 {
+    SKIP_ON_WINDOWS("QFile::link makes a shell link on Windows, no symbolic link a register could be opened through");
     Started s;
     ASSERT_TRUE(QDir().mkpath(s.dir.path(QStringLiteral("elsewhere"))));
     {
@@ -416,6 +424,7 @@ TEST(Startup, ARegisterThatCannotBeWrittenIsRefusedAndLeftAsItIs)
 // program ends.
 TEST(Startup, ADataFolderTheLauncherCouldNotMakeIsReported)
 {
+    SKIP_ON_WINDOWS("the data folder under $HOME/.local/share is the Linux launcher's");
     TestDir dir;
     QFile file(dir.path(QStringLiteral("home-file")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));

@@ -217,6 +217,7 @@ TEST_F(CompactionFixture, AProcessKilledDuringCompactionLosesNothing)
 // compacted register, and rows written afterwards land in that file.
 TEST(Compaction, ARegisterReachedThroughALinkStaysOneFile)
 {
+    SKIP_ON_WINDOWS("QFile::link makes a shell link on Windows, no symbolic link a register could be opened through");
     TestDir dir;
     ASSERT_TRUE(QDir().mkpath(dir.path(QStringLiteral("elsewhere"))));
     const QString real = dir.path(QStringLiteral("elsewhere/radadir.dve"));

@@ -203,6 +203,7 @@ TEST(RunHistory, TheTimeSinceTheLastSuccessfulRun)
 // A register made before the record existed, kept as it was made.
 TEST(RunHistory, ARegisterMadeWithoutTheRecordGetsItAndNothingElseChanges)
 {
+    SKIP_ON_WINDOWS("the register is read with the build machine's sqlcipher command-line tool; the Windows build has none");
     TestDir dir;
     ASSERT_TRUE(QFile::copy(QStringLiteral(RADADIR_TEST_DATA "/register-without-history.dve"), dir.databasePath()));
     QFile::setPermissions(dir.databasePath(), QFile::ReadOwner | QFile::WriteOwner);

@@ -77,10 +77,15 @@ TEST(StatisticsWindow, ShowsAMonthAndWritesItAsCsvAndPdf)
         p.dialogs().setNextFileName(pdfPath);
         press(Qt::Key_Y, Qt::AltModifier);
         ASSERT_TRUE(waitFor([&] { return QFile::exists(pdfPath); }));
-        const QString text = pdfText(pdfPath);
-        for (const QString& line : {u"Aylık Konaklama İstatistiği"_s, u"Tesis Kodu : 12345"_s, u"Ay : 2024-03"_s,
-                                    u"Türkiye"_s, u"Toplam"_s})
-            EXPECT_TRUE(text.contains(line)) << line.toStdString();
+        // The text is read with the build machine's pdftotext, which a
+        // Windows test cannot run: there the file's head shows a PDF.
+        EXPECT_EQ(fileHead(pdfPath, 5), QByteArray("%PDF-"));
+        if (!kOnWindows) {
+            const QString text = pdfText(pdfPath);
+            for (const QString& line : {u"Aylık Konaklama İstatistiği"_s, u"Tesis Kodu : 12345"_s, u"Ay : 2024-03"_s,
+                                        u"Türkiye"_s, u"Toplam"_s})
+                EXPECT_TRUE(text.contains(line)) << line.toStdString();
+        }
         checked = true;
     });
     p.form().statisticsAction->trigger();

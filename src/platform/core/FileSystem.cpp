@@ -220,21 +220,26 @@ bool LocalFileSystem::replace(const QString& from, const QString& to)
 bool LocalFileSystem::writeAtomically(const QString& path, const QByteArray& content)
 {
     const QFileInfo target(path);
-    QTemporaryFile file(target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
-    // Made with mode 0600 less the umask, never wider, and the file keeps
-    // that mode when it takes the name: no moment in which others may read.
-    if (!file.open())
-        return false;
-    const bool written = file.write(content) == content.size() && syncFile(file);
-    file.close();
-    if (!written)
-        return false;
+    QString written;
+    {
+        QTemporaryFile file(target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
+        // Made with mode 0600 less the umask, never wider, and the file keeps
+        // that mode when it takes the name: no moment in which others may read.
+        if (!file.open())
+            return false;
+        if (file.write(content) != content.size() || !syncFile(file))
+            return false;
+        // A temporary file stays open when closed, and Windows renames no
+        // open file: the file is let go at the end of this scope.
+        file.setAutoRemove(false);
+        written = file.fileName();
+    }
     // The whole file is on the disk before it takes the name, and its name
     // is on the disk before this returns.
-    if (!replace(file.fileName(), target.absoluteFilePath()))
-        return false;
-    file.setAutoRemove(false);
-    return true;
+    if (replace(written, target.absoluteFilePath()))
+        return true;
+    QFile::remove(written);
+    return false;
 }
 
 bool LocalFileSystem::copyMode(const QString& from, const QString& to)

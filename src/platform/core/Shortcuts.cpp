@@ -11,6 +11,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <iterator>
+#include <optional>
 #include <string>
 
 #ifdef Q_OS_WIN
@@ -114,6 +115,66 @@ struct ComPtr
     void** out() { return reinterpret_cast<void**>(&p); }
 };
 
+// Wine's shell writes the relative path's string into the link but leaves
+// out its flag, so that every reader takes the relative path for the working
+// folder and the working folder for the icon. Where the string stands right
+// after the description, followed by the working folder, the flag is set;
+// a link written by Windows itself carries it and is left as it is.
+bool markRelativePath(const QString& path, const std::wstring& relative, const std::wstring& folder)
+{
+    constexpr quint32 kHasIdList = 0x1, kHasLinkInfo = 0x2, kHasName = 0x4, kHasRelativePath = 0x8,
+                      kHasWorkingDir = 0x10, kUnicode = 0x80;
+    constexpr qsizetype kFlagsAt = 0x14, kHeaderSize = 0x4c;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    const QByteArray data = file.readAll();
+    auto number = [&data](qsizetype at, int bytes) -> qint64 {
+        if (at < 0 || at + bytes > data.size())
+            return -1;
+        quint32 value = 0;
+        for (int i = bytes - 1; i >= 0; --i)
+            value = (value << 8) | quint8(data.at(at + i));
+        return value;
+    };
+    const qint64 flags = number(kFlagsAt, 4);
+    if (flags < 0 || (flags & kHasRelativePath) || !(flags & kUnicode) || !(flags & kHasWorkingDir))
+        return true;
+    qsizetype at = kHeaderSize;
+    if (flags & kHasIdList) {
+        const qint64 size = number(at, 2);
+        if (size < 0)
+            return true;
+        at += 2 + size;
+    }
+    if (flags & kHasLinkInfo) {
+        const qint64 size = number(at, 4);
+        if (size < 4)
+            return true;
+        at += size;
+    }
+    // A counted UTF-16 string; a closing null is not part of it.
+    auto text = [&](qsizetype& from) -> std::optional<std::wstring> {
+        const qint64 count = number(from, 2);
+        if (count < 0 || from + 2 + 2 * count > data.size())
+            return std::nullopt;
+        std::wstring out;
+        for (qint64 i = 0; i < count; ++i)
+            out += wchar_t(number(from + 2 + 2 * i, 2));
+        from += 2 + 2 * count;
+        while (!out.empty() && out.back() == L'\0')
+            out.pop_back();
+        return out;
+    };
+    if ((flags & kHasName) && !text(at))
+        return true;
+    qsizetype next = at;
+    if (text(next) != relative || text(next) != folder)
+        return true;
+    const char marked = char(quint8(data.at(kFlagsAt)) | kHasRelativePath);
+    return file.seek(kFlagsAt) && file.write(&marked, 1) == 1 && file.flush();
+}
+
 bool writeShellLink(const ShortcutTarget& target, const QString& path)
 {
     ComScope com;
@@ -130,7 +191,7 @@ bool writeShellLink(const ShortcutTarget& target, const QString& path)
     ComPtr<IPersistFile> file;
     if (FAILED(link.p->QueryInterface(IID_IPersistFile, file.out())))
         return false;
-    return SUCCEEDED(file.p->Save(wide(path).c_str(), TRUE));
+    return SUCCEEDED(file.p->Save(wide(path).c_str(), TRUE)) && markRelativePath(path, program, folder);
 }
 #endif
 
@@ -276,8 +337,14 @@ ShellLinkFields readShellLink(const QString& path)
         return fields;
     wchar_t text[MAX_PATH * 4] = {};
     const int size = int(std::size(text));
-    if (SUCCEEDED(link.p->GetPath(text, size, nullptr, SLGP_RAWPATH)))
+    // The target as the shell starts it: its item list. The path beside it
+    // is kept in the system's code page as well, and Wine reads that one.
+    PIDLIST_ABSOLUTE items = nullptr;
+    if (SUCCEEDED(link.p->GetIDList(&items)) && items && SHGetPathFromIDListW(items, text))
         fields.executable = QDir::fromNativeSeparators(QString::fromWCharArray(text));
+    else if (SUCCEEDED(link.p->GetPath(text, size, nullptr, SLGP_RAWPATH)))
+        fields.executable = QDir::fromNativeSeparators(QString::fromWCharArray(text));
+    CoTaskMemFree(items);
     if (SUCCEEDED(link.p->GetDescription(text, size)))
         fields.description = QString::fromWCharArray(text);
     if (SUCCEEDED(link.p->GetWorkingDirectory(text, size)))
