@@ -390,10 +390,8 @@ TEST_P(RecordFormTest, MoveKeysMatchTheirToolbarButtons)
     OpenWindow& t = open();
     Dataset& records = t.records();
     QList<int> visited;
-    records.afterScroll = [&, scroll = records.afterScroll] {
-        visited << records.recNo();
-        scroll();
-    };
+    const QObject watching;
+    QObject::connect(&records, &Dataset::scrolled, &watching, [&] { visited << records.recNo(); });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.tip);
         EXPECT_EQ(t.button(c.button)->toolTip(), QString::fromUtf8(c.tip));

@@ -221,7 +221,7 @@ TEST(Completeness, NumbersGuestsInTheDatasetsOrderWithoutMovingIt)
     ASSERT_TRUE(guests.locate(u"Adi"_s, u"Cem"_s));
     const int at = guests.recNo();
     int scrolls = 0;
-    guests.afterScroll = [&] { ++scrolls; };
+    QObject::connect(&guests, &Dataset::scrolled, [&] { ++scrolls; });
 
     const QList<Completeness::Finding> found = Completeness::check(guests, kMoment);
 

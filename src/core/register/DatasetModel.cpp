@@ -12,20 +12,50 @@ DatasetModel::DatasetModel(Dataset* dataset, QStringList columns, QStringList ca
             throw RadaError(QStringLiteral("%1: Field '%2' not found").arg(dataset->table().name, c));
         m_indexes << i;
     }
-    connect(dataset, &Dataset::rowsChanged, this, [this] {
-        beginResetModel();
-        endResetModel();
-    });
-    connect(dataset, &Dataset::rowChanged, this, [this] {
-        if (!m_indicator)
-            return;
-        const int before = m_marked;
-        m_marked = m_dataset->recNo();
-        if (before >= 0 && before < rowCount())
-            Q_EMIT headerDataChanged(Qt::Vertical, before, before);
-        if (m_marked >= 0 && m_marked < rowCount())
-            Q_EMIT headerDataChanged(Qt::Vertical, m_marked, m_marked);
-    });
+    m_count = dataset->recordCount();
+    connect(dataset, &Dataset::rowsChanged, this, &DatasetModel::follow);
+    connect(dataset, &Dataset::rowChanged, this, &DatasetModel::markCurrentRow);
+}
+
+void DatasetModel::follow(const RowChanges& changes)
+{
+    for (const RowChange& c : changes) {
+        const int rows = c.last - c.first + 1;
+        switch (c.kind) {
+        case RowChange::Kind::Reset:
+            beginResetModel();
+            m_count = m_dataset->recordCount();
+            endResetModel();
+            break;
+        case RowChange::Kind::Removed:
+            beginRemoveRows({}, c.first, c.last);
+            m_count -= rows;
+            endRemoveRows();
+            break;
+        case RowChange::Kind::Inserted:
+            beginInsertRows({}, c.first, c.last);
+            m_count += rows;
+            endInsertRows();
+            break;
+        case RowChange::Kind::Updated:
+            if (columnCount() > 0)
+                    Q_EMIT dataChanged(index(c.first, 0), index(c.last, columnCount() - 1));
+            break;
+        }
+    }
+    markCurrentRow();
+}
+
+void DatasetModel::markCurrentRow()
+{
+    if (!m_indicator)
+        return;
+    const int before = m_marked;
+    m_marked = m_dataset->recNo();
+    if (before >= 0 && before < rowCount())
+        Q_EMIT headerDataChanged(Qt::Vertical, before, before);
+    if (m_marked >= 0 && m_marked < rowCount())
+        Q_EMIT headerDataChanged(Qt::Vertical, m_marked, m_marked);
 }
 
 void DatasetModel::setRowIndicator(bool on)
@@ -38,7 +68,7 @@ void DatasetModel::setRowIndicator(bool on)
 
 int DatasetModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : m_dataset->recordCount();
+    return parent.isValid() ? 0 : m_count;
 }
 
 int DatasetModel::columnCount(const QModelIndex& parent) const

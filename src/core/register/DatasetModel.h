@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/register/RowChanges.h"
+
 #include <QAbstractTableModel>
 #include <QStringList>
 
 class Dataset;
 
 // Read-only grid model over the visible rows of a dataset. Columns are given
-// by name, with their header captions.
+// by name, with their header captions. A row changed, added or removed is
+// told as that row alone, so that a grid keeps its place and selection; the
+// whole model is reset only when the dataset opens, closes, is filtered or
+// sorted.
 class DatasetModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -26,10 +31,17 @@ public:
     void setRowIndicator(bool on);
 
 private:
+    void follow(const RowChanges& changes);
+    // Repaints the row indicator where the current row was and where it is.
+    void markCurrentRow();
+
     Dataset* m_dataset;
     QStringList m_columns;
     QList<int> m_indexes;
     QStringList m_captions;
     bool m_indicator = false;
     int m_marked = -1;
+    // The rows the views know of: the dataset's count once its changes have
+    // been told.
+    int m_count = 0;
 };

@@ -61,9 +61,9 @@ CustomerWindow::CustomerWindow(Platform& platform, Tables& tables, QWidget* pare
     setFixedSize(731, 514);
     build();
 
-    customers.afterScroll = [this] { showCurrentCustomer(); };
-    customers.afterCancel = [this] { showCurrentCustomer(); };
-    customers.afterOpen = [this] { showCurrentCustomer(); };
+    connect(&customers, &Dataset::scrolled, this, [this] { showCurrentCustomer(); });
+    connect(&customers, &Dataset::cancelled, this, [this] { showCurrentCustomer(); });
+    connect(&customers, &Dataset::opened, this, [this] { showCurrentCustomer(); });
     // A new customer begun by a command starts at its code; one begun by
     // typing into a box of an empty list leaves the clerk in that box.
     connect(&customers, &Dataset::stateChanged, this, [this] {

@@ -47,15 +47,15 @@ GuestEntry::GuestEntry(Platform& platform, Tables& tables, const Parents& parent
 {
     quietDeleteOnEmpty = true;
     build(parents);
-    m_records.afterScroll = [this] {
+    connect(&m_records, &Dataset::scrolled, this, [this] {
         m_codeTyped = false;
         showCurrentGuest();
-    };
-    m_records.afterOpen = [this] { guestsOpened(); };
-    m_records.afterCancel = [this] {
+    });
+    connect(&m_records, &Dataset::opened, this, [this] { guestsOpened(); });
+    connect(&m_records, &Dataset::cancelled, this, [this] {
         m_codeTyped = false;
         showCurrentGuest();
-    };
+    });
     connect(customerCodeBox, &QLineEdit::textEdited, this, [this] { m_codeTyped = true; });
     connect(&m_records, &Dataset::stateChanged, this, [this] {
         const bool inserting = m_records.state() == Dataset::State::Insert;
