@@ -45,8 +45,7 @@ void Dataset::takeOpened(Rows rows)
 {
     m_set.rows = std::move(rows.rows);
     m_set.arena = std::move(rows.arena);
-    m_buffer.clear();
-    m_modified = false;
+    dropEdits();
     m_set.rebuild();
     m_cur = m_set.visible.isEmpty() ? -1 : 0;
     m_bof = true;
@@ -63,8 +62,7 @@ void Dataset::takeOpened(Rows rows)
 void Dataset::close()
 {
     m_set.clear();
-    m_buffer.clear();
-    m_modified = false;
+    dropEdits();
     m_cur = -1;
     m_bof = m_eof = true;
     setState(State::Inactive);
@@ -112,11 +110,21 @@ bool Dataset::moveToFound(int visibleIndex)
 
 bool Dataset::first()
 {
+    return toEnd(false);
+}
+
+bool Dataset::last()
+{
+    return toEnd(true);
+}
+
+bool Dataset::toEnd(bool last)
+{
     if (!settle())
         return false;
-    m_bof = true;
-    m_eof = m_set.visible.isEmpty();
-    return moveTo(0);
+    (last ? m_eof : m_bof) = true;
+    (last ? m_bof : m_eof) = isEmpty();
+    return moveTo(last ? recordCount() - 1 : 0);
 }
 
 bool Dataset::moveToRow(int visibleRow)
@@ -137,41 +145,29 @@ bool Dataset::moveToRow(int visibleRow)
     return moveTo(at);
 }
 
-bool Dataset::last()
-{
-    if (!settle())
-        return false;
-    m_eof = true;
-    m_bof = m_set.visible.isEmpty();
-    return moveTo(int(m_set.visible.size()) - 1);
-}
-
 bool Dataset::next()
 {
-    if (!settle())
-        return false;
-    if (m_cur + 1 >= m_set.visible.size()) {
-        m_eof = true;
-        m_bof = m_set.visible.isEmpty();
-        return true;
-    }
-    m_bof = false;
-    m_eof = false;
-    return moveTo(m_cur + 1);
+    return step(1);
 }
 
 bool Dataset::prior()
 {
+    return step(-1);
+}
+
+bool Dataset::step(int by)
+{
     if (!settle())
         return false;
-    if (m_cur <= 0) {
-        m_bof = true;
-        m_eof = m_set.visible.isEmpty();
+    const int to = m_cur + by;
+    if (to < 0 || to >= recordCount()) {
+        // Past an end: that end is reached, both where there is no row.
+        (by > 0 ? m_eof : m_bof) = true;
+        (by > 0 ? m_bof : m_eof) = isEmpty();
         return true;
     }
-    m_bof = false;
-    m_eof = false;
-    return moveTo(m_cur - 1);
+    m_bof = m_eof = false;
+    return moveTo(to);
 }
 
 bool Dataset::locate(const QString& column, const QString& prefix, Qt::CaseSensitivity cs)
@@ -181,11 +177,8 @@ bool Dataset::locate(const QString& column, const QString& prefix, Qt::CaseSensi
     const int col = columnIndex(column);
     if (!settle())
         return false;
-    for (int i = 0; i < m_set.visible.size(); ++i) {
-        if (storedText(m_set.at(i), col).startsWith(prefix, Qt::CaseInsensitive))
-            return moveToFound(i);
-    }
-    return false;
+    const int at = m_set.order.findIgnoringCase(m_set.rows, m_set.visible, col, prefix);
+    return at >= 0 && moveToFound(at);
 }
 
 bool Dataset::locate(const QString& column, const QString& prefix, Match match)
@@ -200,22 +193,20 @@ bool Dataset::locate(const QString& column, const QString& prefix, Match match)
 
 bool Dataset::setFilter(const QString& column, const QString& value)
 {
-    const int col = columnIndex(column);
-    if (!settle())
-        return false;
-    m_set.filterColumn = col;
-    m_set.filterValue = value;
-    m_set.rebuild();
-    showAllRows();
-    return first();
+    return filterBy(columnIndex(column), value);
 }
 
 bool Dataset::clearFilter()
 {
+    return filterBy(-1, QString());
+}
+
+bool Dataset::filterBy(int column, const QString& value)
+{
     if (!settle())
         return false;
-    m_set.filterColumn = -1;
-    m_set.filterValue.clear();
+    m_set.filterColumn = column;
+    m_set.filterValue = value;
     m_set.rebuild();
     showAllRows();
     return first();
@@ -299,34 +290,19 @@ bool Dataset::post()
     } catch (const StoreConflict& e) {
         try {
             settleConflict(e, rowIndex);
-            return false;
         } catch (const StoreError& again) {
-            if (!onPostError)
-                throw;
-            onPostError(again);
-            return false;
+            refusedWrite(again);
         }
+        return false;
     } catch (const StoreError& e) {
-        if (!onPostError)
-            throw;
-        onPostError(e);
+        refusedWrite(e);
         return false;
     }
     const QList<qint64> before = m_set.keys();
-    PackedRow stored = pack(rowKey, m_buffer);
-    stored.version = version;
-    if (inserting)
-        m_set.rows.push_back(std::move(stored));
-    else
-        m_set.rows[std::size_t(rowIndex)] = std::move(stored);
-    m_buffer.clear();
-    m_modified = false;
+    m_set.put(rowIndex, rowKey, version, m_buffer);
+    dropEdits();
     m_set.rebuild();
-    const int at = m_set.indexOfKey(rowKey);
-    if (at >= 0)
-        m_cur = at;
-    else
-        m_cur = m_set.visible.isEmpty() ? -1 : std::clamp(m_cur, 0, int(m_set.visible.size()) - 1);
+    landOn(rowKey, m_cur);
     m_bof = m_eof = false;
     setState(State::Browse);
     const QSet<qint64> changed{rowKey};
@@ -425,8 +401,7 @@ void Dataset::cancel()
 {
     if (!isEditing())
         return;
-    m_buffer.clear();
-    m_modified = false;
+    dropEdits();
     setState(State::Browse);
     Q_EMIT rowChanged();
     Q_EMIT cancelled();
@@ -449,29 +424,18 @@ bool Dataset::remove()
     if (key() != asked || m_cur < 0)
         return false;
     const int rowIndex = m_set.visible[m_cur];
-    const PackedRow& row = m_set.rows[std::size_t(rowIndex)];
-    const qint64 rowKey = row.key;
+    const qint64 rowKey = m_set.rows[std::size_t(rowIndex)].key;
     const QList<qint64> before = m_set.keys();
     std::optional<StoreConflict::Kind> refused;
     try {
-        if (m_store.removeUnchanged(m_table.name, {{rowKey, row.version}}).isEmpty()) {
-            // Changed or deleted at another desk since it was read.
-            refused = StoreConflict::Kind::Deleted;
-            if (std::optional<PackedRow> now = m_follower.readRow(rowKey)) {
-                m_set.rows[std::size_t(rowIndex)] = std::move(*now);
-                refused = StoreConflict::Kind::Changed;
-            }
-        }
+        refused = m_follower.remove(m_set.rows, rowIndex);
     } catch (const StoreError& e) {
-        if (!onPostError)
-            throw;
-        onPostError(e);
+        refusedWrite(e);
         return false;
     }
     if (refused == StoreConflict::Kind::Changed) {
         // Shown as it is now; deleting it again deletes that.
-        m_buffer.clear();
-        m_modified = false;
+        dropEdits();
         setState(State::Browse);
         const QSet<qint64> changed{rowKey};
         showRows(before, &changed);
@@ -480,9 +444,7 @@ bool Dataset::remove()
             onConflict(*refused, {});
         return false;
     }
-    m_set.rows.erase(m_set.rows.begin() + rowIndex);
-    m_buffer.clear();
-    m_modified = false;
+    dropEdits();
     const int keep = m_cur;
     m_set.rebuild();
     m_cur = m_set.visible.isEmpty() ? -1 : std::min(keep, int(m_set.visible.size()) - 1);
@@ -497,12 +459,18 @@ bool Dataset::remove()
     return true;
 }
 
-PackedRow Dataset::pack(qint64 key, const QList<QVariant>& values)
+void Dataset::dropEdits()
 {
-    RowPacker packer(int(m_table.columns.size()));
-    for (int i = 0; i < m_table.columns.size(); ++i)
-        packer.add(values.value(i));
-    return packer.take(key);
+    m_buffer.clear();
+    m_modified = false;
+}
+
+void Dataset::refusedWrite(const StoreError& error)
+{
+    // Called while the error is handled: without a handler it goes on.
+    if (!onPostError)
+        throw;
+    onPostError(error);
 }
 
 qint64 Dataset::key() const
@@ -512,16 +480,11 @@ qint64 Dataset::key() const
     return m_set.at(m_cur).key;
 }
 
-void Dataset::requireEditing() const
-{
-    if (!isEditing())
-        throw RadaError(kNotEditing);
-}
-
 void Dataset::setValue(const QString& column, const QVariant& value)
 {
     const int i = columnIndex(column);
-    requireEditing();
+    if (!isEditing())
+        throw RadaError(kNotEditing);
     if (m_table.columns[i].type == ColumnType::AutoId)
         throw RadaError(QStringLiteral("Field '%1' cannot be modified").arg(column));
     QVariant stored = value;
@@ -530,21 +493,4 @@ void Dataset::setValue(const QString& column, const QVariant& value)
     m_buffer[i] = stored;
     m_modified = true;
     Q_EMIT fieldChanged(column);
-}
-
-qint64 Dataset::rowKey(int visibleRow) const
-{
-    const PackedRow* row = this->visibleRow(visibleRow);
-    return row ? row->key : 0;
-}
-
-qint64 Dataset::rowVersion(int visibleRow) const
-{
-    const PackedRow* row = this->visibleRow(visibleRow);
-    return row ? row->version : 0;
-}
-
-qsizetype Dataset::memoryUsed() const
-{
-    return m_set.memoryUsed();
 }

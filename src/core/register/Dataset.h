@@ -139,12 +139,12 @@ public:
 
     // Key and version of a visible row, without moving to it (0 where the
     // store keeps no versions).
-    qint64 rowKey(int visibleRow) const;
-    qint64 rowVersion(int visibleRow) const;
+    qint64 rowKey(int visibleRow) const { return m_set.find(visibleRow) ? m_set.at(visibleRow).key : 0; }
+    qint64 rowVersion(int visibleRow) const { return m_set.find(visibleRow) ? m_set.at(visibleRow).version : 0; }
 
     // Bytes the dataset holds for its rows: the packed values, the row and
     // order lists and the copy a search folds; for measurements.
-    qsizetype memoryUsed() const;
+    qsizetype memoryUsed() const { return m_set.memoryUsed(); }
 
 Q_SIGNALS:
     // The rows were opened, and the first row (where there is one) shown.
@@ -170,15 +170,20 @@ private:
     const PackedRow* currentRow() const override { return visibleRow(m_cur); }
 
     bool moveTo(int visibleIndex);
+    bool toEnd(bool last);
+    bool step(int by);
+    bool filterBy(int column, const QString& value);
+    void dropEdits();
+    // A write the store refused, while its error is handled: to onPostError,
+    // or on to the caller.
+    void refusedWrite(const StoreError& error);
     bool moveToFound(int visibleIndex);
     // Tells of the rows shown with these keys before; those with the keys in
     // changed (every row when it is null) were read again.
     void showRows(const QList<qint64>& before, const QSet<qint64>* changed);
     void showAllRows();
-    void requireEditing() const;
     void setState(State s);
     void takeOpened(Rows rows);
-    PackedRow pack(qint64 key, const QList<QVariant>& values);
     // Makes the row with this key current again, or the nearest row.
     void landOn(qint64 key, int fallback);
     // Takes in rows other desks changed, then finds the current row again

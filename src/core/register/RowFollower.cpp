@@ -148,6 +148,22 @@ RowFollower::Taken RowFollower::take(std::vector<PackedRow>& rows, Take how, con
     return taken;
 }
 
+std::optional<StoreConflict::Kind> RowFollower::remove(std::vector<PackedRow>& rows, int rowIndex) const
+{
+    PackedRow& row = rows[std::size_t(rowIndex)];
+    std::optional<StoreConflict::Kind> refused;
+    if (m_store.removeUnchanged(m_table.name, {{row.key, row.version}}).isEmpty()) {
+        // Changed or deleted at another desk since it was read.
+        refused = StoreConflict::Kind::Deleted;
+        if (std::optional<PackedRow> now = readRow(row.key)) {
+            row = std::move(*now);
+            return StoreConflict::Kind::Changed;
+        }
+    }
+    rows.erase(rows.begin() + rowIndex);
+    return refused;
+}
+
 RowFollower::Settled RowFollower::settle(std::vector<PackedRow>& rows, int rowIndex, QList<QVariant>& edited) const
 {
     Settled settled;

@@ -54,6 +54,11 @@ public:
     // The row with this key as the store has it now; none when it is deleted.
     std::optional<PackedRow> readRow(qint64 key) const;
 
+    // Deletes the row at rowIndex where no other desk changed it since it was
+    // read, and drops it. Else gives Changed, the row taken as it is now, or
+    // Deleted, the row dropped.
+    std::optional<StoreConflict::Kind> remove(std::vector<PackedRow>& rows, int rowIndex) const;
+
     // A save of the row at rowIndex, being edited from these values, was
     // refused because another desk changed or deleted it. Changed: the row
     // is taken as it is now and the values not changed here are taken from

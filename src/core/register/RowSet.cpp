@@ -31,6 +31,19 @@ void RowSet::rebuild()
         visible = order.sorted(rows, visible, sortColumn);
 }
 
+void RowSet::put(int rowIndex, qint64 key, qint64 version, const QList<QVariant>& values)
+{
+    RowPacker packer(int(m_table.columns.size()));
+    for (int i = 0; i < m_table.columns.size(); ++i)
+        packer.add(values.value(i));
+    PackedRow row = packer.take(key);
+    row.version = version;
+    if (rowIndex < 0)
+        rows.push_back(std::move(row));
+    else
+        rows[std::size_t(rowIndex)] = std::move(row);
+}
+
 void RowSet::clear()
 {
     rows.clear();

@@ -33,6 +33,9 @@ public:
     {
         return visibleIndex < 0 || visibleIndex >= visible.size() ? nullptr : &at(visibleIndex);
     }
+    // Keeps a row as saved with these values: in place of the row at
+    // rowIndex, or as a new one where it is -1.
+    void put(int rowIndex, qint64 key, qint64 version, const QList<QVariant>& values);
     // Makes the visible rows again after the rows, the filter or the order changed.
     void rebuild();
     void clear();

@@ -278,6 +278,16 @@ int TurkishOrder::findFolded(const std::vector<PackedRow>& rows, const QList<int
     return -1;
 }
 
+int TurkishOrder::findIgnoringCase(const std::vector<PackedRow>& rows, const QList<int>& visible, int col,
+                                   const QString& prefix) const
+{
+    for (int i = 0; i < visible.size(); ++i) {
+        if (textAt(rows[std::size_t(visible[i])], col).startsWith(prefix, Qt::CaseInsensitive))
+            return i;
+    }
+    return -1;
+}
+
 void TurkishOrder::forget()
 {
     m_foldedColumn = -1;

@@ -36,6 +36,9 @@ public:
     int findExact(const std::vector<PackedRow>& rows, const QList<int>& visible, int column, const QString& prefix) const;
     int findFolded(const std::vector<PackedRow>& rows, const QList<int>& visible, bool inStoredOrder, int column,
                    const QString& prefix);
+    // Ignoring case as Qt does (without the Turkish letters' rules).
+    int findIgnoringCase(const std::vector<PackedRow>& rows, const QList<int>& visible, int column,
+                         const QString& prefix) const;
 
     // The rows or their order changed: the folded column is made again when
     // next needed. release also gives back its memory.
