@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "core/register/TypedFields.h"
 #include "core/register/DatasetRow.h"
 #include "core/register/RowChanges.h"
 #include "core/register/RowFollower.h"
 #include "core/register/RowSet.h"
 #include "core/register/Schema.h"
 #include "core/register/Store.h"
+#include "core/register/TypedFields.h"
 
 #include <QObject>
 #include <QSet>
@@ -151,8 +151,9 @@ Q_SIGNALS:
     void opened();
     // The current row (or the whole table) is another one now.
     void rowChanged();
-    // The cursor moved to a row, or a new row was begun: after rowChanged,
-    // only for moves (not for a save or a cancel that stays on the row).
+    // A row is shown anew: the cursor moved, a new row was begun, or the
+    // current row was read again after another desk changed it. Follows
+    // rowChanged; not for a save or a cancel that stays on the row.
     void scrolled();
     void stateChanged();
     void fieldChanged(const QString& column);

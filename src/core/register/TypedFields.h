@@ -15,8 +15,8 @@
 
 // Typed reads and writes of a table's fields by column name: texts, dates,
 // yes/no and numbers, over the values of the current row, of the row being
-// edited, or of a visible row. What the current and the visible rows are
-// is the cursor's, below.
+// edited, or of a visible row. Which rows those are is for the cursor built
+// on it (Dataset) to say.
 class TypedFields
 {
 public:
