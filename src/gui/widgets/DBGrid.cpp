@@ -13,6 +13,10 @@
 DBGrid::DBGrid(Dataset* dataset, const QStringList& columns, const QStringList& captions, QWidget* parent)
     : QTableView(parent), m_dataset(dataset), m_model(new DatasetModel(dataset, columns, captions, this))
 {
+    // Rows added or removed move the current index with them, which is no
+    // move of the dataset: heard before the view's selection hears of them.
+    for (auto before : {&QAbstractItemModel::rowsAboutToBeInserted, &QAbstractItemModel::rowsAboutToBeRemoved})
+        connect(m_model, before, this, [this] { m_following = true; });
     setModel(m_model);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -41,6 +45,12 @@ DBGrid::DBGrid(Dataset* dataset, const QStringList& columns, const QStringList& 
     });
     connect(dataset, &Dataset::rowChanged, this, &DBGrid::followDataset);
     connect(m_model, &QAbstractItemModel::modelReset, this, &DBGrid::followDataset);
+    for (auto after : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved}) {
+        connect(m_model, after, this, [this] {
+            m_following = false;
+            followDataset();
+        });
+    }
     followDataset();
 }
 
