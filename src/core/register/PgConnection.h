@@ -103,6 +103,12 @@ public:
     // Runs one statement with values bound as $1, $2, ...; a null QVariant
     // is NULL. Throws StoreUnreachable when not connected.
     Result exec(const QString& sql, const QList<QVariant>& values = {});
+    // Runs one statement whose values are lists of whole numbers, bound as
+    // $1, $2, ... of type bigint[] and sent in the server's binary form:
+    // nothing to print here or to parse there, however long the lists.
+    Result execArrays(const QString& sql, const std::vector<const std::vector<qint64>*>& arrays);
+    // The server's binary form of a one-dimensional bigint[] without nulls.
+    static QByteArray int8Array(const std::vector<qint64>& numbers);
     // Runs a COPY ... TO STDOUT (which takes no values) and collects its
     // rows, under the same deadline; throws as exec() does.
     Copy copyOut(const QString& sql);
