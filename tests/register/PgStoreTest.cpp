@@ -159,17 +159,23 @@ TEST(PgStore, AddsTheTablesOfALaterVersionAndRefusesADatabaseWithoutAColumn)
     EXPECT_FALSE(ascii.isOpen());
 }
 
+// Five seconds to connect and for a statement, unless the connection string
+// (or the server) sets a time of its own.
 TEST(PgStore, ConnectsWithATimeOfFiveSecondsUnlessTheConnectionStringSetsOne)
 {
     const QString server = PgTestServer::instance().freshDatabase();
-    const std::pair<QString, QString> cases[] = {
-        {server, QStringLiteral("5")},
-        {server + QStringLiteral(" connect_timeout=2"), QStringLiteral("2")},
+    struct Case { QString connection; QString connectTimeout; QString statementTimeout; };
+    const Case cases[] = {
+        {server, QStringLiteral("5"), QStringLiteral("5s")},
+        {server + QStringLiteral(" connect_timeout=2"), QStringLiteral("2"), QStringLiteral("5s")},
+        {server + QStringLiteral(" options='-c statement_timeout=7000'"), QStringLiteral("5"), QStringLiteral("7s")},
     };
-    for (const auto& [connection, timeout] : cases) {
-        PgConnection c(connection);
-        c.open();
-        EXPECT_EQ(c.option(QStringLiteral("connect_timeout")), timeout) << connection.toStdString();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.connection.toStdString());
+        PgConnection connection(c.connection);
+        connection.open();
+        EXPECT_EQ(connection.option(QStringLiteral("connect_timeout")), c.connectTimeout);
+        EXPECT_EQ(connection.exec(QStringLiteral("SHOW statement_timeout")).text(0, 0), c.statementTimeout);
     }
 }
 

@@ -152,9 +152,11 @@ void PgConnection::open()
     // The server's notices ("does not exist, skipping") are not for the clerk.
     PQsetNoticeProcessor(m_conn, [](void*, const char*) {}, nullptr);
     // A statement waiting on a lock or a busy server gives up in time,
-    // unless the server's administrator chose a limit.
-    if (exec(QStringLiteral("SHOW statement_timeout")).text(0, 0) == QLatin1String("0"))
-        exec(QStringLiteral("SET statement_timeout = %1").arg(kCallTimeoutMs));
+    // unless the server's administrator chose a limit; asked and set in one
+    // round trip.
+    exec(QStringLiteral("SELECT set_config('statement_timeout', $1, false) "
+                        "WHERE current_setting('statement_timeout') = '0'"),
+         {QString::number(kCallTimeoutMs)});
 }
 
 void PgConnection::close()
@@ -389,6 +391,12 @@ QList<PgConnection::Notification> PgConnection::takeNotifications(bool readInput
         PQfreemem(n);
     }
     return out;
+}
+
+QString PgConnection::serverParameter(const char* name) const
+{
+    const char* value = m_conn ? PQparameterStatus(m_conn, name) : nullptr;
+    return value ? QString::fromUtf8(value) : QString();
 }
 
 QString PgConnection::option(const QString& keyword) const

@@ -134,6 +134,10 @@ public:
     void setCallTimeoutMs(int ms) { m_callTimeoutMs = ms; }
     const QString& connectionString() const { return m_connectionString; }
 
+    // A setting the server reports on every connection without being asked
+    // ("server_encoding" ...); empty when not connected.
+    QString serverParameter(const char* name) const;
+
     // The value the connection uses for a connection option ("dbname",
     // "connect_timeout" ...); empty when unset or not connected.
     QString option(const QString& keyword) const;

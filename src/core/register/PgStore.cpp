@@ -472,7 +472,8 @@ void PgStore::checkDatabase()
 {
     // A database in another encoding would refuse or count differently what
     // the file takes.
-    const QString encoding = exec(QStringLiteral("SELECT current_setting('server_encoding')")).text(0, 0);
+    // The server reports it as the connection starts: no statement needed.
+    const QString encoding = statement([this] { return m_conn.serverParameter("server_encoding"); });
     if (encoding != QLatin1String("UTF8"))
         throw StoreError(kEncodingText.arg(encoding));
 }
