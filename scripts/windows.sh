@@ -33,9 +33,16 @@ runtime_dirs=(
 WINEPATH=""
 for d in "${runtime_dirs[@]}"; do WINEPATH+="$(winpath "$d");"; done
 export WINEPATH
-export QT_PLUGIN_PATH
-QT_PLUGIN_PATH=$(winpath "$sdk/qt/plugins")
-export QT_QPA_PLATFORM=offscreen
+# Wine hands no variable named QT_* to the programs it runs: Qt finds its
+# plugins beside its libraries, the tests choose the offscreen platform
+# themselves, and take their font folder from RADADIR_TEST_FONTS. The fonts
+# are Debian's DejaVu Sans, the face the Linux tests get from fontconfig.
+fonts=$out/test-fonts
+rm -rf "$fonts"
+mkdir -p "$fonts"
+ln -s /usr/share/fonts/truetype/dejavu/DejaVuSans*.ttf "$fonts"/
+export RADADIR_TEST_FONTS
+RADADIR_TEST_FONTS=$(winpath "$fonts")
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot --init >/dev/null 2>&1
   wineserver --wait

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
@@ -209,6 +210,36 @@ TEST(PrivateFiles, AFileIsMadeOnlyWhereNothingIs)
 }
 
 #endif
+
+// On Windows a notification file written outside the user's profile (a
+// shared folder, another drive) gets an access list for the user alone, also
+// when it replaces a file everybody could read; one in the profile takes the
+// profile's own.
+TEST(PrivateFiles, ANotificationFileOutsideTheProfileIsTheUsersAlone)
+{
+    if (!kOnWindows)
+        GTEST_SKIP() << "access lists are Windows' own; the modes are checked by "
+                        "EveryFileOfGuestsIsTheOwnersAloneWhateverTheUmask";
+    // The folder every user of the machine may write in.
+    const QString shared = QDir::fromNativeSeparators(qEnvironmentVariable("ProgramData"));
+    ASSERT_FALSE(shared.isEmpty());
+    QTemporaryDir outside(shared + QStringLiteral("/radadir-test-XXXXXX"));
+    ASSERT_TRUE(outside.isValid());
+    const QString path = outside.filePath(QStringLiteral("Konaklama.xml"));
+    {
+        // Made by another program, with the folder's permissions.
+        QFile before(path);
+        ASSERT_TRUE(before.open(QIODevice::WriteOnly));
+        before.write("old");
+    }
+    ASSERT_FALSE(onlyOwnerMayUse(path));
+    LocalFileSystem fs;
+    ASSERT_TRUE(fs.writeAtomically(path, "<KONAKLAMA/>"));
+    EXPECT_EQ(fileHead(path, 100), QByteArray("<KONAKLAMA/>"));
+    if (runsUnderWine())
+        GTEST_SKIP() << "Wine keeps no access lists: it takes one and answers with its own default";
+    EXPECT_TRUE(onlyOwnerMayUse(path));
+}
 
 // The file takes its name whole, over an older one, and nothing stays beside
 // it: on Windows too, which renames no file that is still open.

@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
+#include <QOperatingSystemVersion>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -508,6 +509,9 @@ TEST(Startup, TheProgramPrintsItsVersionAndEnds)
     ASSERT_TRUE(program.waitForFinished(30000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
-    EXPECT_EQ(QString::fromUtf8(program.readAllStandardOutput()), kAppTitle + u' ' + kVersion + u'\n');
+    // One line, ended as the system's terminal ends lines.
+    const QString lineEnd =
+        QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows ? u"\r\n"_s : u"\n"_s;
+    EXPECT_EQ(QString::fromUtf8(program.readAllStandardOutput()), kAppTitle + u' ' + kVersion + lineEnd);
     EXPECT_FALSE(QFile::exists(dir.databasePath()));
 }

@@ -167,8 +167,14 @@ void AnnouncementPanel::showPage(const QUrl& address, const WebPage& page)
 
 void AnnouncementPanel::showFile(const QString& path)
 {
-    QFile file(path);
-    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    QByteArray bytes;
+    {
+        // Closed before the page is reported loaded: its reader removes the
+        // file then, and Windows refuses to remove a file that is open.
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            bytes = file.readAll();
+    }
     load(QUrl::fromLocalFile(path), decodePage(bytes));
 }
 

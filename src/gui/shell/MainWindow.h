@@ -6,6 +6,7 @@
 #include <memory>
 
 struct Platform;
+class BackupCommands;
 class Backups;
 class PersonalDataCommands;
 class Database;
@@ -98,17 +99,13 @@ public:
     // connection to it.
     void setServerConnected(bool connected);
     static const QString kNoServerText;
+    // The support address and telephone, in the status bar and the about box.
+    static const QString kSupportContact;
     // The record of the transfer runs.
     void showHistory();
     // "Kayıt Parolası...": the window that sets, changes or removes the
     // register's password.
     void changePassword();
-    // "Yedekleme Klasörü...": where backups go from now on; one is made
-    // there at once, so that a folder that cannot be used shows now.
-    void chooseBackupFolder();
-    // "Yedekten Geri Yükle...": pending edits settled, a backup chosen,
-    // asked about, and put in place of the register.
-    void restoreBackup();
     // Whether a guest or a customer is being edited.
     bool editPending() const;
     // F8: a document's machine-readable zone fills the guest record.
@@ -179,6 +176,8 @@ protected:
 private:
     void buildFrame();
     void buildMenu();
+    // The menu items to the window's commands.
+    void wireMenu();
     void buildStatusBar();
     // The keyboard preview: true keeps the key from the focused control.
     bool previewKey(QKeyEvent* key);
@@ -189,10 +188,9 @@ private:
     Database* m_database;
     GuestSearchWindow* m_search = nullptr;
     CustomerWindow* m_customers = nullptr;
-    Backups* m_backups = nullptr;
+    std::unique_ptr<BackupCommands> m_backupCommands;
     // After a password change: every backup under the new key, with its
     // progress shown; what could not be is told.
-    void reencryptBackups(const QByteArray& oldKey);
     PersonalDataCommands* m_personalData = nullptr;
     FacilitySetupWindow* m_firstRun = nullptr;
     HistoryWindow* m_history = nullptr;

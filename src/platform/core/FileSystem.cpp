@@ -10,6 +10,8 @@
 #ifdef Q_OS_WIN
 #include <io.h>
 #include <windows.h>
+#include <aclapi.h>
+#include <vector>
 #else
 #include <cerrno>
 #include <cstdio>
@@ -32,6 +34,68 @@ bool syncFile(QFile& file)
     return ::fsync(file.handle()) == 0;
 #endif
 }
+
+#ifdef Q_OS_WIN
+// The security identifier of the user the program runs as, in a buffer of
+// its own; empty when the system does not say.
+std::vector<char> currentUser()
+{
+    std::vector<char> buffer;
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return buffer;
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    buffer.resize(size);
+    if (size == 0 || !GetTokenInformation(token, TokenUser, buffer.data(), size, &size))
+        buffer.clear();
+    CloseHandle(token);
+    return buffer;
+}
+
+PSID sidOf(std::vector<char>& user)
+{
+    return reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
+}
+
+std::wstring nativeName(const QString& path)
+{
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()).toStdWString();
+}
+
+// Inside the profile a file inherits the profile's access list: the user's
+// and the system's own accounts'.
+bool insideProfile(const QString& path)
+{
+    const QString home = QDir::cleanPath(QDir::homePath()) + QLatin1Char('/');
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath()).startsWith(home, Qt::CaseInsensitive);
+}
+
+// An access list of the file's own, not taken from its folder, that lets in
+// the user alone. Nothing happens on a drive that keeps no access lists (a
+// memory stick): there is nothing to restrict there.
+void restrictToUser(const QString& path)
+{
+    std::vector<char> user = currentUser();
+    if (user.empty())
+        return;
+    EXPLICIT_ACCESS_W access{};
+    access.grfAccessPermissions = GENERIC_ALL;
+    access.grfAccessMode = SET_ACCESS;
+    access.grfInheritance = NO_INHERITANCE;
+    access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+    access.Trustee.TrusteeType = TRUSTEE_IS_USER;
+    access.Trustee.ptstrName = static_cast<LPWSTR>(sidOf(user));
+    PACL acl = nullptr;
+    if (SetEntriesInAclW(1, &access, nullptr, &acl) != ERROR_SUCCESS)
+        return;
+    std::wstring name = nativeName(path);
+    SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT,
+                          DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr, acl,
+                          nullptr);
+    LocalFree(acl);
+}
+#endif
 
 #ifndef Q_OS_WIN
 // The directory entry of a file just renamed into place, on the disk. On
@@ -183,6 +247,45 @@ bool isOwnFile(const QString& path)
 #endif
 }
 
+bool onlyOwnerMayUse(const QString& path)
+{
+#ifdef Q_OS_WIN
+    std::vector<char> user = currentUser();
+    if (user.empty())
+        return false;
+    std::wstring name = nativeName(path);
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                              nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    // No access list at all lets everybody in.
+    bool own = dacl != nullptr && GetSecurityDescriptorControl(descriptor, &control, &revision) &&
+               (control & SE_DACL_PROTECTED) != 0 && dacl->AceCount > 0;
+    for (DWORD i = 0; own && i < dacl->AceCount; ++i) {
+        void* ace = nullptr;
+        if (!GetAce(dacl, i, &ace)) {
+            own = false;
+            break;
+        }
+        const auto* header = static_cast<ACE_HEADER*>(ace);
+        if (header->AceType == ACCESS_ALLOWED_ACE_TYPE) {
+            auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+            own = EqualSid(reinterpret_cast<PSID>(&allowed->SidStart), sidOf(user)) != 0;
+        }
+    }
+    LocalFree(descriptor);
+    return own;
+#else
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    return st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
+#endif
+}
+
 bool syncToDisk(const QString& path, QString* reason)
 {
     QFile file(path);
@@ -227,6 +330,10 @@ bool LocalFileSystem::writeAtomically(const QString& path, const QByteArray& con
         // that mode when it takes the name: no moment in which others may read.
         if (!file.open())
             return false;
+#ifdef Q_OS_WIN
+        if (!insideProfile(path))
+            restrictToUser(file.fileName());
+#endif
         if (file.write(content) != content.size() || !syncFile(file))
             return false;
         // A temporary file stays open when closed, and Windows renames no

@@ -35,6 +35,12 @@ bool othersMayWriteIn(const QString& folder);
 // only such a file is the program's to remove from a shared folder.
 bool isOwnFile(const QString& path);
 
+// True when nobody but the user the program runs as may use the file, as
+// far as the system tells: on Windows, an access list of its own (not taken
+// from the folder) that lets in that user alone; elsewhere, a file of that
+// user without group or other bits in its mode.
+bool onlyOwnerMayUse(const QString& path);
+
 // Puts a file's bytes on the disk, not only in the system's cache. False,
 // with the reason, when it cannot.
 bool syncToDisk(const QString& path, QString* reason);
@@ -53,7 +59,10 @@ public:
     // Writes the whole content to a temporary file beside path and renames it
     // into place; on failure path is as it was. The file is private to its
     // owner from its first byte (mode 0600, or stricter where the umask says
-    // so), also when it replaces a file of another mode.
+    // so), also when it replaces a file of another mode. On Windows a file in
+    // the user's profile takes the profile's permissions; one elsewhere (a
+    // shared folder, another drive) gets an access list for the user alone
+    // before its first byte, where the drive keeps access lists.
     virtual bool writeAtomically(const QString& path, const QByteArray& content) = 0;
     // Gives to the permissions of from, as a file that takes the place of
     // another keeps that one's mode. False where the file system keeps no

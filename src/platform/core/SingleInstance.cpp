@@ -12,7 +12,9 @@
 #include <QLockFile>
 #include <QStandardPaths>
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
@@ -128,6 +130,11 @@ bool SingleInstance::activateRunningCopy(int timeoutMs)
     socket.connectToServer(m_socketPath);
     if (!socket.waitForConnected(timeoutMs))
         return false;
+#ifdef Q_OS_WIN
+    // Windows lets only the process the clerk just started bring a window to
+    // the front; this one hands that right on to the running copy.
+    AllowSetForegroundWindow(ASFW_ANY);
+#endif
     const QByteArray request("activate\n");
     bool written = socket.write(request) == request.size();
     while (written && socket.bytesToWrite() > 0)

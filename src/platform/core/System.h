@@ -10,3 +10,7 @@ inline constexpr bool kOnWindows = true;
 #else
 inline constexpr bool kOnWindows = false;
 #endif
+
+// Whether the program runs under Wine rather than on Windows itself: for
+// the tests, which skip what Wine does not do as Windows does.
+bool runsUnderWine();
