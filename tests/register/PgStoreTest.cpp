@@ -11,6 +11,8 @@
 
 #include <QProcess>
 #include <QTcpServer>
+#include <QThread>
+#include <algorithm>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
@@ -157,17 +159,23 @@ TEST(PgStore, AddsTheTablesOfALaterVersionAndRefusesADatabaseWithoutAColumn)
     EXPECT_FALSE(ascii.isOpen());
 }
 
+// Five seconds to connect and for a statement, unless the connection string
+// (or the server) sets a time of its own.
 TEST(PgStore, ConnectsWithATimeOfFiveSecondsUnlessTheConnectionStringSetsOne)
 {
     const QString server = PgTestServer::instance().freshDatabase();
-    const std::pair<QString, QString> cases[] = {
-        {server, QStringLiteral("5")},
-        {server + QStringLiteral(" connect_timeout=2"), QStringLiteral("2")},
+    struct Case { QString connection; QString connectTimeout; QString statementTimeout; };
+    const Case cases[] = {
+        {server, QStringLiteral("5"), QStringLiteral("5s")},
+        {server + QStringLiteral(" connect_timeout=2"), QStringLiteral("2"), QStringLiteral("5s")},
+        {server + QStringLiteral(" options='-c statement_timeout=7000'"), QStringLiteral("5"), QStringLiteral("7s")},
     };
-    for (const auto& [connection, timeout] : cases) {
-        PgConnection c(connection);
-        c.open();
-        EXPECT_EQ(c.option(QStringLiteral("connect_timeout")), timeout) << connection.toStdString();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.connection.toStdString());
+        PgConnection connection(c.connection);
+        connection.open();
+        EXPECT_EQ(connection.option(QStringLiteral("connect_timeout")), c.connectTimeout);
+        EXPECT_EQ(connection.exec(QStringLiteral("SHOW statement_timeout")).text(0, 0), c.statementTimeout);
     }
 }
 
@@ -251,6 +259,51 @@ TEST(PgStore, AWriteOverARowAnotherDeskChangedOrDeletedIsRefused)
             EXPECT_NO_THROW(here.update(kisi, ayse, theirs));
             EXPECT_EQ(guestRow(there, ayse), theirs);
         }
+    }
+}
+
+// The purge deletes the rows at the versions it was given, in one
+// statement. A row another desk changed is kept, whether the change was
+// committed before the purge or while the purge waited for the row; the
+// others go, and only the rows deleted are reported.
+TEST(PgStore, APurgeKeepsARowChangedBeforeItOrWhileItWaitsForTheRow)
+{
+    const QString kisi = Schema::kisi().name;
+    for (const bool whileWaiting : {false, true}) {
+        SCOPED_TRACE(whileWaiting ? "committed while the purge waits" : "committed before the purge");
+        const QString server = PgTestServer::instance().freshDatabase();
+        PgStore here(server);
+        PgStore there(server);
+        here.open();
+        there.open();
+        const qint64 ayse = insertGuest(here, QStringLiteral("Ayşe"), false);
+        const qint64 bora = insertGuest(here, QStringLiteral("Bora"), false);
+        const qint64 cem = insertGuest(here, QStringLiteral("Cem"), false);
+        QList<Store::VersionedKey> rows;
+        for (const StoreRow& row : here.load(kisi))
+            rows << Store::VersionedKey{row.key, here.readVersion(kisi, row.key)};
+        QList<QVariant> theirs = guestRow(there, bora);
+        setColumn(theirs, "VerilenOdaNo", QStringLiteral("101"));
+        std::thread committer;
+        if (whileWaiting) {
+            // The other desk holds the row until the purge is waiting for it.
+            there.begin();
+            there.update(kisi, bora, theirs);
+            committer = std::thread([&there] {
+                QThread::msleep(300);
+                there.commit();
+            });
+        } else {
+            there.update(kisi, bora, theirs);
+        }
+
+        QList<qint64> gone = here.removeUnchanged(kisi, rows);
+        if (committer.joinable())
+            committer.join();
+        std::sort(gone.begin(), gone.end());
+        EXPECT_EQ(gone, (QList<qint64>{ayse, cem}));
+        EXPECT_EQ(guestRow(there, bora), theirs);
+        EXPECT_EQ(there.count(kisi), 1);
     }
 }
 

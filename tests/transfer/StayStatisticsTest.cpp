@@ -145,3 +145,17 @@ TEST_F(Figures, PurgedGuestsCountFromTheirStoredDays)
         EXPECT_EQ(StayStatistics::ofGuests(guests, {key}, today), c.expected);
     }
 }
+
+// Many purged guests add up by month and nationality; a guest not purged
+// counts nothing.
+TEST_F(Figures, PurgedGuestsAddUpByMonthAndNationality)
+{
+    const QList<qint64> purged = {guest(u"DEU"_s, u"2026-04-30"_s, u"2026-05-02"_s, false),
+                                  guest(u"DEU"_s, u"2026-05-01"_s, u"2026-05-04"_s, false),
+                                  guest(u"TC"_s, u"2026-04-29"_s, u"2026-05-01"_s, false)};
+    guest(u"DEU"_s, u"2026-04-01"_s, u"2026-04-03"_s, false);
+    guests.open();
+    const StayStatistics::Months expected = {{u"2026-04"_s, {{u"DEU"_s, {1, 1}}, {u"TC"_s, {1, 2}}}},
+                                             {u"2026-05"_s, {{u"DEU"_s, {1, 4}}}}};
+    EXPECT_EQ(StayStatistics::ofGuests(guests, purged, today), expected);
+}

@@ -6,6 +6,7 @@
 #include "platform/core/SocketWait.h"
 
 #include <QDeadlineTimer>
+#include <QtEndian>
 #include <QScopeGuard>
 #include <algorithm>
 #include <libpq-fe.h>
@@ -151,9 +152,11 @@ void PgConnection::open()
     // The server's notices ("does not exist, skipping") are not for the clerk.
     PQsetNoticeProcessor(m_conn, [](void*, const char*) {}, nullptr);
     // A statement waiting on a lock or a busy server gives up in time,
-    // unless the server's administrator chose a limit.
-    if (exec(QStringLiteral("SHOW statement_timeout")).text(0, 0) == QLatin1String("0"))
-        exec(QStringLiteral("SET statement_timeout = %1").arg(kCallTimeoutMs));
+    // unless the server's administrator chose a limit; asked and set in one
+    // round trip.
+    exec(QStringLiteral("SELECT set_config('statement_timeout', $1, false) "
+                        "WHERE current_setting('statement_timeout') = '0'"),
+         {QString::number(kCallTimeoutMs)});
 }
 
 void PgConnection::close()
@@ -211,6 +214,60 @@ PgConnection::Result PgConnection::exec(const QString& sql, const QList<QVariant
     const QByteArray text = sql.toUtf8();
     Waiter waiter(*this);
     if (!PQsendQueryParams(m_conn, text.constData(), int(params.size()), nullptr, params.data(), nullptr, nullptr, 0))
+        fail(QStringLiteral("Sunucu komutu yerine getiremedi"));
+    return finish(waiter, nullptr);
+}
+
+QByteArray PgConnection::int8Array(const std::vector<qint64>& numbers)
+{
+    // Dimensions (none for an empty list), whether there are nulls, the
+    // element type (int8), then the dimension's length and lower bound; each
+    // element as its length and its value, all in network order.
+    constexpr qint32 kInt8Oid = 20;
+    const bool empty = numbers.empty();
+    QByteArray out(qsizetype((empty ? 12 : 20) + 12 * numbers.size()), Qt::Uninitialized);
+    char* at = out.data();
+    const auto put32 = [&at](qint32 v) {
+        qToBigEndian(v, at);
+        at += 4;
+    };
+    put32(empty ? 0 : 1);
+    put32(0);
+    put32(kInt8Oid);
+    if (!empty) {
+        put32(qint32(numbers.size()));
+        put32(1);
+    }
+    for (qint64 n : numbers) {
+        put32(8);
+        qToBigEndian(n, at);
+        at += 8;
+    }
+    return out;
+}
+
+PgConnection::Result PgConnection::execArrays(const QString& sql, const std::vector<const std::vector<qint64>*>& arrays)
+{
+    if (!isOpen())
+        throw StoreUnreachable(Failure::Kind::ConnectionLost,
+                               m_conn ? QString::fromUtf8(PQerrorMessage(m_conn)).trimmed()
+                                      : QStringLiteral("bağlantı kapalı"));
+    constexpr Oid kInt8ArrayOid = 1016;
+    std::vector<QByteArray> held;
+    std::vector<const char*> params;
+    std::vector<int> lengths;
+    held.reserve(arrays.size());
+    for (const std::vector<qint64>* numbers : arrays) {
+        held.push_back(int8Array(*numbers));
+        params.push_back(held.back().constData());
+        lengths.push_back(int(held.back().size()));
+    }
+    const std::vector<Oid> types(arrays.size(), kInt8ArrayOid);
+    const std::vector<int> binary(arrays.size(), 1);
+    const QByteArray text = sql.toUtf8();
+    Waiter waiter(*this);
+    if (!PQsendQueryParams(m_conn, text.constData(), int(params.size()), types.data(), params.data(), lengths.data(),
+                           binary.data(), 0))
         fail(QStringLiteral("Sunucu komutu yerine getiremedi"));
     return finish(waiter, nullptr);
 }
@@ -334,6 +391,12 @@ QList<PgConnection::Notification> PgConnection::takeNotifications(bool readInput
         PQfreemem(n);
     }
     return out;
+}
+
+QString PgConnection::serverParameter(const char* name) const
+{
+    const char* value = m_conn ? PQparameterStatus(m_conn, name) : nullptr;
+    return value ? QString::fromUtf8(value) : QString();
 }
 
 QString PgConnection::option(const QString& keyword) const

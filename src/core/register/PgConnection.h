@@ -103,6 +103,12 @@ public:
     // Runs one statement with values bound as $1, $2, ...; a null QVariant
     // is NULL. Throws StoreUnreachable when not connected.
     Result exec(const QString& sql, const QList<QVariant>& values = {});
+    // Runs one statement whose values are lists of whole numbers, bound as
+    // $1, $2, ... of type bigint[] and sent in the server's binary form:
+    // nothing to print here or to parse there, however long the lists.
+    Result execArrays(const QString& sql, const std::vector<const std::vector<qint64>*>& arrays);
+    // The server's binary form of a one-dimensional bigint[] without nulls.
+    static QByteArray int8Array(const std::vector<qint64>& numbers);
     // Runs a COPY ... TO STDOUT (which takes no values) and collects its
     // rows, under the same deadline; throws as exec() does.
     Copy copyOut(const QString& sql);
@@ -127,6 +133,10 @@ public:
     // usual deadline.
     void setCallTimeoutMs(int ms) { m_callTimeoutMs = ms; }
     const QString& connectionString() const { return m_connectionString; }
+
+    // A setting the server reports on every connection without being asked
+    // ("server_encoding" ...); empty when not connected.
+    QString serverParameter(const char* name) const;
 
     // The value the connection uses for a connection option ("dbname",
     // "connect_timeout" ...); empty when unset or not connected.

@@ -157,16 +157,6 @@ Message binaryFields(const PgConnection::Copy& copy, int message, QVarLengthArra
     return left() == 0 ? Message::Row : Message::Unreadable;
 }
 
-// "{1,2,3}": an array of numbers as one bound value.
-QString arrayText(const std::vector<qint64>& numbers)
-{
-    QStringList parts;
-    parts.reserve(qsizetype(numbers.size()));
-    for (qint64 n : numbers)
-        parts << QString::number(n);
-    return QLatin1Char('{') + parts.join(QLatin1Char(',')) + QLatin1Char('}');
-}
-
 } // namespace
 
 template <typename Write>
@@ -273,6 +263,11 @@ auto PgStore::statement(Call call)
 PgConnection::Result PgStore::exec(const QString& sql, const QList<QVariant>& values)
 {
     return statement([&] { return m_conn.exec(sql, values); });
+}
+
+PgConnection::Result PgStore::execArrays(const QString& sql, const std::vector<const std::vector<qint64>*>& arrays)
+{
+    return statement([&] { return m_conn.execArrays(sql, arrays); });
 }
 
 void PgStore::connectionLost()
@@ -477,7 +472,8 @@ void PgStore::checkDatabase()
 {
     // A database in another encoding would refuse or count differently what
     // the file takes.
-    const QString encoding = exec(QStringLiteral("SELECT current_setting('server_encoding')")).text(0, 0);
+    // The server reports it as the connection starts: no statement needed.
+    const QString encoding = statement([this] { return m_conn.serverParameter("server_encoding"); });
     if (encoding != QLatin1String("UTF8"))
         throw StoreError(kEncodingText.arg(encoding));
 }
@@ -613,10 +609,11 @@ void PgStore::adoptRead(Store& reader, const QString& table)
 void PgStore::scanKeys(const QString& table, const QList<qint64>& keys, const RowReader& row)
 {
     const TableDef& t = Schema::table(table);
-    const PgConnection::Result r = exec(
+    const std::vector<qint64> wanted(keys.begin(), keys.end());
+    const PgConnection::Result r = execArrays(
         QStringLiteral("SELECT %1, %2, %3 FROM %4 WHERE %1 = ANY($1::bigint[])")
             .arg(quoted(keyColumn(t)), quoted(kVersionColumn), Schema::columnList(t, true), quoted(t.name)),
-        {arrayText(std::vector<qint64>(keys.begin(), keys.end()))});
+        {&wanted});
     scanResult(t, r, row);
 }
 
@@ -779,14 +776,42 @@ qint64 PgStore::updateAt(const QString& table, VersionedKey row, const QList<QVa
 QList<qint64> PgStore::deleteAtVersions(const TableDef& t, const std::vector<qint64>& keys,
                                         const std::vector<qint64>& versions)
 {
-    // One statement for any number of rows, each at its own version.
-    const PgConnection::Result r =
-        exec(QStringLiteral("DELETE FROM %1 AS t USING unnest($1::bigint[], $2::bigint[]) AS d(k, v) "
-                            "WHERE t.%2 = d.k AND t.%3 = d.v RETURNING t.%2")
-                 .arg(quoted(t.name), quoted(keyColumn(t)), quoted(kVersionColumn)),
-             {arrayText(keys), arrayText(versions)});
+    // One statement for any number of rows. The rows are found by their keys
+    // through the key's index, the list kept from the planner (which would
+    // otherwise weigh every key in it, or hash the whole table against the
+    // pairs); the versions are compared here. Should a row have been changed
+    // meanwhile, the deletion is undone and made again by key and version,
+    // which leaves that row alone.
+    exec(QStringLiteral("SAVEPOINT \"RadaSilme\""));
+    const PgConnection::Result byKey = execArrays(
+        QStringLiteral("DELETE FROM %1 WHERE %2 = ANY((SELECT $1::bigint[])::bigint[]) RETURNING %2, %3")
+            .arg(quoted(t.name), quoted(keyColumn(t)), quoted(kVersionColumn)),
+        {&keys});
+    std::vector<std::pair<qint64, qint64>> expected;
+    expected.reserve(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        expected.emplace_back(keys[i], versions[i]);
+    std::sort(expected.begin(), expected.end());
     QList<qint64> deleted;
-    deleted.reserve(r.rows());
+    deleted.reserve(byKey.rows());
+    bool unchanged = true;
+    for (int i = 0; i < byKey.rows() && unchanged; ++i) {
+        const std::pair<qint64, qint64> row{byKey.integer(i, 0), byKey.integer(i, 1)};
+        unchanged = std::binary_search(expected.begin(), expected.end(), row);
+        deleted << row.first;
+    }
+    if (unchanged) {
+        exec(QStringLiteral("RELEASE SAVEPOINT \"RadaSilme\""));
+        return deleted;
+    }
+    exec(QStringLiteral("ROLLBACK TO SAVEPOINT \"RadaSilme\""));
+    const PgConnection::Result r = execArrays(
+        QStringLiteral("DELETE FROM %1 AS t USING unnest($1::bigint[], $2::bigint[]) AS d(k, v) "
+                       "WHERE t.%2 = d.k AND t.%3 = d.v RETURNING t.%2")
+            .arg(quoted(t.name), quoted(keyColumn(t)), quoted(kVersionColumn)),
+        {&keys, &versions});
+    exec(QStringLiteral("RELEASE SAVEPOINT \"RadaSilme\""));
+    deleted.clear();
     for (int i = 0; i < r.rows(); ++i)
         deleted << r.integer(i, 0);
     return deleted;

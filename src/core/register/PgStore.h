@@ -124,6 +124,8 @@ public:
 
     // Runs one statement with bound values; for schema work and tests.
     PgConnection::Result exec(const QString& sql, const QList<QVariant>& values = {});
+    // One statement over lists of whole numbers ($1, $2, ... as bigint[]).
+    PgConnection::Result execArrays(const QString& sql, const std::vector<const std::vector<qint64>*>& arrays);
     // The connection, for what it uses (options) and tests.
     PgConnection& connection() { return m_conn; }
 

@@ -60,14 +60,60 @@ struct GuestColumns
     }
 };
 
-void addRow(Months& months, const Dataset& guests, const GuestColumns& c, int row, const QDate& until)
+// A stay's arrival, then each month its nights fall in with their number:
+// whole months at a time, so that a stay of years costs a few steps.
+template <typename Add>
+void eachMonth(const QDate& arrival, const std::optional<QDate>& departure, Add add)
+{
+    add(arrival, 1, 0);
+    if (!departure || *departure <= arrival)
+        return;
+    QDate night = arrival;
+    while (night < *departure) {
+        const QDate nextMonth = QDate(night.year(), night.month(), 1).addMonths(1);
+        const QDate end = std::min(nextMonth, *departure);
+        add(night, 0, night.daysTo(end));
+        night = end;
+    }
+}
+
+// The counts of many stays by month and nationality, given their
+// "YYYY-MM" keys once at the end rather than for every stay.
+class Tally
+{
+public:
+    void add(const QString& nationality, const QDate& arrival, const std::optional<QDate>& departure)
+    {
+        eachMonth(arrival, departure, [&](const QDate& day, qint64 arrivals, qint64 nights) {
+            Count& c = m_counts[{QDate(day.year(), day.month(), 1).toJulianDay(), nationality}];
+            c.arrivals += arrivals;
+            c.nights += nights;
+        });
+    }
+    Months months() const
+    {
+        Months out;
+        for (auto it = m_counts.cbegin(); it != m_counts.cend(); ++it) {
+            Count& c = out[monthKey(QDate::fromJulianDay(it.key().first))][it.key().second];
+            c.arrivals += it->arrivals;
+            c.nights += it->nights;
+        }
+        return out;
+    }
+
+private:
+    // The first day of the month, as a day number.
+    QHash<std::pair<qint64, QString>, Count> m_counts;
+};
+
+void addRow(Tally& tally, const Dataset& guests, const GuestColumns& c, int row, const QDate& until)
 {
     const std::optional<QDate> arrival = dayOf(guests.rowText(row, c.arrival));
     if (!arrival)
         return;
     const bool staying = guests.rowBoolean(row, c.staying);
-    addStay(months, guests.rowText(row, c.nationality), *arrival,
-            staying ? std::optional<QDate>(until) : dayOf(guests.rowText(row, c.departure)));
+    tally.add(guests.rowText(row, c.nationality), *arrival,
+              staying ? std::optional<QDate>(until) : dayOf(guests.rowText(row, c.departure)));
 }
 
 } // namespace
@@ -83,29 +129,23 @@ QString monthKey(const QDate& day)
 
 void addStay(Months& months, const QString& nationality, const QDate& arrival, const std::optional<QDate>& departure)
 {
-    months[monthKey(arrival)][nationality].arrivals += 1;
-    if (!departure || *departure <= arrival)
-        return;
-    // Whole months at a time: a stay of years costs a few steps.
-    QDate night = arrival;
-    while (night < *departure) {
-        const QDate nextMonth = QDate(night.year(), night.month(), 1).addMonths(1);
-        const QDate end = std::min(nextMonth, *departure);
-        months[monthKey(night)][nationality].nights += night.daysTo(end);
-        night = end;
-    }
+    eachMonth(arrival, departure, [&](const QDate& day, qint64 arrivals, qint64 nights) {
+        Count& c = months[monthKey(day)][nationality];
+        c.arrivals += arrivals;
+        c.nights += nights;
+    });
 }
 
 Months ofGuests(const Dataset& guests, const QList<qint64>& keys, const QDate& until)
 {
-    Months months;
+    Tally tally;
     const QSet<qint64> wanted(keys.begin(), keys.end());
     const GuestColumns c(guests.table());
     for (int row = 0; row < guests.recordCount(); ++row) {
         if (wanted.contains(guests.rowKey(row)))
-            addRow(months, guests, c, row, until);
+            addRow(tally, guests, c, row, until);
     }
-    return months;
+    return tally.months();
 }
 
 void store(Store& store, const Months& months, const QDate& today)
