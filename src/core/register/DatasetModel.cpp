@@ -19,6 +19,16 @@ DatasetModel::DatasetModel(Dataset* dataset, QStringList columns, QStringList ca
 
 void DatasetModel::follow(const RowChanges& changes)
 {
+    // Many scattered changes at once (a purge, a catch-up after a long
+    // break): the views start over once rather than follow each of them.
+    constexpr qsizetype kMostFollowed = 64;
+    if (changes.size() > kMostFollowed) {
+        beginResetModel();
+        m_count = m_dataset->recordCount();
+        endResetModel();
+        markCurrentRow();
+        return;
+    }
     for (const RowChange& c : changes) {
         const int rows = c.last - c.first + 1;
         switch (c.kind) {
@@ -39,7 +49,7 @@ void DatasetModel::follow(const RowChanges& changes)
             break;
         case RowChange::Kind::Updated:
             if (columnCount() > 0)
-                    Q_EMIT dataChanged(index(c.first, 0), index(c.last, columnCount() - 1));
+                Q_EMIT dataChanged(index(c.first, 0), index(c.last, columnCount() - 1));
             break;
         }
     }
