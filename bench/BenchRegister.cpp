@@ -123,7 +123,7 @@ void fillIdentity(Maker& m, const TableDef& t, QList<QVariant>& v, int i)
 void fillRegister(Database& db, int guests, int customers)
 {
     Maker m(2024);
-    db.begin();
+    Store::Transaction tx = db.transaction();
     {
         const TableDef& t = Schema::ayar();
         QList<QVariant> v(t.columns.size());
@@ -155,7 +155,7 @@ void fillRegister(Database& db, int guests, int customers)
         v[musteriler.indexOf(QStringLiteral("musteriKodu"))] = QStringLiteral("M%1").arg(i + 1, 6, 10, QLatin1Char('0'));
         db.insert(musteriler.name, v);
     }
-    db.commit();
+    tx.commit();
 }
 
 namespace {

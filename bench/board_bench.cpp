@@ -81,9 +81,9 @@ int main(int argc, char** argv)
                 StayStatistics::addStay(months, codes[c], day, day.addDays(1 + n));
         }
     }
-    db.begin();
+    Store::Transaction tx = db.transaction();
     StayStatistics::store(db, months, today);
-    db.commit();
+    tx.commit();
 
     Tables tables(db, fake.clock, fake.dialogs);
     tables.openAll();

@@ -63,9 +63,9 @@ public:
     void update(const QString&, qint64, const QList<QVariant>&) override {}
     void remove(const QString&, const QList<qint64>&) override {}
     int count(const QString&) override { return m_guests; }
-    void begin() override {}
-    void commit() override {}
-    void rollback() override {}
+    void beginLevel(int) override {}
+    void commitLevel(int) override {}
+    void rollbackLevel(int) noexcept override {}
 
 private:
     int m_guests;

@@ -82,7 +82,7 @@ void fill(Database& db, int guests)
     const TableDef& t = Schema::kisi();
     QList<QVariant> v(t.columns.size());
     auto set = [&](const char* col, const QVariant& value) { v[t.indexOf(QString::fromLatin1(col))] = value; };
-    db.begin();
+    Store::Transaction tx = db.transaction();
     for (int i = 0; i < guests; ++i) {
         const bool staying = i % 2 == 0;
         set("TCKimlikNo", QStringLiteral("%1").arg(10000000000LL + i));
@@ -114,7 +114,7 @@ void fill(Database& db, int guests)
         set("AracPlakaNo", QStringLiteral("35ABC%1").arg(i % 1000));
         db.insert(t.name, v);
     }
-    db.commit();
+    tx.commit();
 }
 
 Result measure(int guests)

@@ -39,6 +39,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -199,8 +200,9 @@ int main(int argc, char** argv)
         std::thread second([&] {
             PgStore other(connection(database));
             other.open();
+            std::optional<Store::Transaction> held;
             if (holding) {
-                other.begin();
+                held.emplace(other.transaction());
                 other.count(QStringLiteral("Musteriler"));
             }
             started = true;
@@ -223,7 +225,7 @@ int main(int argc, char** argv)
                 QThread::msleep(20);
             }
             if (holding)
-                other.rollback();
+                held->rollback();
         });
         while (!started)
             QThread::msleep(5);

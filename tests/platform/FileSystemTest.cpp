@@ -105,10 +105,10 @@ TEST(PrivateFiles, EveryFileOfGuestsIsTheOwnersAloneWhateverTheUmask)
         {"the register's journal", [] {
              Database db(Database::kFileName);
              db.open();
-             db.begin();
+             Store::Transaction tx = db.transaction();
              insertGuest(db, QStringLiteral("Misafir"));
              const int mode = modeOf(Database::kFileName + QStringLiteral("-journal"));
-             db.rollback();
+             tx.rollback();
              return mode;
          }, 0600},
         {"a register left empty, made into a register", [] {

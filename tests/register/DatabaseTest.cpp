@@ -157,9 +157,9 @@ TEST(Database, ARemoveAfterAFailedBeginIsStillAllOrNothing)
         // Another connection holds the write lock past the busy timeout.
         Database other(Database::kFileName);
         other.open();
-        other.begin();
+        Store::Transaction held = other.transaction();
         EXPECT_THROW(db.remove(QStringLiteral("Kisi"), {a}), StoreError);
-        other.rollback();
+        held.rollback();
     }
     EXPECT_EQ(db.count(QStringLiteral("Kisi")), 2);
     db.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE DELETE ON Kisi WHEN old.ID = %1 BEGIN SELECT RAISE(ABORT, 'no'); END").arg(b));

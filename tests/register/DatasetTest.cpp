@@ -553,7 +553,7 @@ TEST_F(DatasetTest, RowsReadBackWhatTheStoreHoldsWithTheSameTypes)
 TEST_F(DatasetTest, ARowOfGuestDataTakesAFewHundredBytes)
 {
     const TableDef& t = Schema::kisi();
-    db.begin();
+    Store::Transaction tx = db.transaction();
     for (int i = 0; i < 500; ++i) {
         QList<QVariant> v(t.columns.size());
         const auto set = [&](const char* col, const QString& value) { v[t.indexOf(QString::fromLatin1(col))] = value; };
@@ -586,7 +586,7 @@ TEST_F(DatasetTest, ARowOfGuestDataTakesAFewHundredBytes)
         set("AracPlakaNo", u"35ABC123"_s);
         db.insert(t.name, v);
     }
-    db.commit();
+    tx.commit();
     Dataset ds(db, t);
     ds.open();
     ASSERT_EQ(ds.recordCount(), 500);
@@ -638,11 +638,12 @@ TEST_F(DatasetTest, TablesOpenInTheirOrderWithTheRowsEachWouldReadAlone)
         alone.open();
         return held(alone);
     };
+    std::optional<Store::Transaction> tx;
     for (const bool inTransaction : {false, true}) {
         SCOPED_TRACE(inTransaction);
         if (inTransaction) {
             // What this connection has not committed yet is read too.
-            db.begin();
+            tx.emplace(db.transaction());
             guests({u"Yeni"_s});
             addCustomer(u"Y"_s);
         }
@@ -661,7 +662,7 @@ TEST_F(DatasetTest, TablesOpenInTheirOrderWithTheRowsEachWouldReadAlone)
         EXPECT_EQ(tables.kisi->recordCount(), inTransaction ? 4 : 3);
         EXPECT_EQ(tables.musteriler->recordCount(), inTransaction ? 4 : 3);
     }
-    db.rollback();
+    tx->rollback();
 
     // A read told to stop stops at its next row.
     std::atomic<bool> stop{true};
@@ -674,13 +675,13 @@ TEST_F(DatasetTest, RowsPackedTogetherReadBackWholeAcrossBlocksAndPastABlocksSiz
     // fill more than one of its large blocks; a row of 3 MB fits in none and
     // has a block of its own.
     const QString large(60000, u'ğ');
-    db.begin();
+    Store::Transaction tx = db.transaction();
     for (int i = 0; i < 100; ++i)
         db.exec(u"INSERT INTO Ayar (tesiskodu, aktif) VALUES (?, ?)"_s, {u"S%1"_s.arg(i), QString(1000, u'a')});
     for (int i = 0; i < 40; ++i)
         db.exec(u"INSERT INTO Ayar (tesiskodu, aktif) VALUES (?, ?)"_s, {u"T%1"_s.arg(i), large + QString::number(i)});
     db.exec(u"INSERT INTO Ayar (tesiskodu, aktif) VALUES ('H', ?)"_s, {QString(3000000, u'x')});
-    db.commit();
+    tx.commit();
     Dataset ds(db, Schema::ayar());
     ds.open(Dataset::readRows(db, Schema::ayar()));
     const QList<QList<QVariant>> want = storedRows(u"Ayar"_s);
@@ -707,9 +708,9 @@ public:
     void update(const QString&, qint64, const QList<QVariant>&) override {}
     void remove(const QString&, const QList<qint64>&) override {}
     int count(const QString&) override { return int(rows.size()); }
-    void begin() override {}
-    void commit() override {}
-    void rollback() override {}
+    void beginLevel(int) override {}
+    void commitLevel(int) override {}
+    void rollbackLevel(int) noexcept override {}
 };
 
 } // namespace

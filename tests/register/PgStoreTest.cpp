@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -284,14 +285,15 @@ TEST(PgStore, APurgeKeepsARowChangedBeforeItOrWhileItWaitsForTheRow)
             rows << Store::VersionedKey{row.key, here.readVersion(kisi, row.key)};
         QList<QVariant> theirs = guestRow(there, bora);
         setColumn(theirs, "VerilenOdaNo", QStringLiteral("101"));
+        std::optional<Store::Transaction> tx;
         std::thread committer;
         if (whileWaiting) {
             // The other desk holds the row until the purge is waiting for it.
-            there.begin();
+            tx.emplace(there.transaction());
             there.update(kisi, bora, theirs);
-            committer = std::thread([&there] {
+            committer = std::thread([&tx] {
                 QThread::msleep(300);
-                there.commit();
+                tx->commit();
             });
         } else {
             there.update(kisi, bora, theirs);

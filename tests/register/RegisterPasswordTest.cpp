@@ -132,10 +132,10 @@ TEST_F(Register, AChangeTheFileRefusesKeepsTheOldPasswordAndAWorkingConnection)
     // Another reader holds the file: the rewrite cannot take it.
     Database reader(Database::kFileName);
     reader.open();
-    reader.begin();
+    Store::Transaction reading = reader.transaction();
     reader.column(u"SELECT count(*) FROM Kisi"_s);
     const std::optional<QString> failed = RP::change(db, kNew);
-    reader.rollback();
+    reading.rollback();
     ASSERT_TRUE(failed);
     EXPECT_TRUE(failed->startsWith(u"Parola değiştirilemedi: "_s)) << failed->toStdString();
     EXPECT_FALSE(db.hasOwnPassword());
@@ -151,10 +151,10 @@ TEST_F(Register, KilledWhileChangingTheRegisterOpensWithExactlyOneKey)
     {
         Database db(Database::kFileName);
         db.open();
-        db.begin();
+        Store::Transaction tx = db.transaction();
         for (int i = 0; i < 3000; ++i)
             insertGuest(db, u"Misafir %1"_s.arg(i));
-        db.commit();
+        tx.commit();
     }
     const QByteArray other = QByteArrayLiteral("parola-12345");
     for (int delay : {5, 20, 45, 80, 130, 200}) {

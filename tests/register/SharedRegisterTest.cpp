@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <optional>
 #include <memory>
 #include <thread>
 
@@ -465,15 +466,16 @@ TEST(SharedRegister, TheSecondSetUpOfAFacilityFindsItSetAndStoresNothing)
         Dataset& ayar = *second.tables->ayar;
         PgStore first(server);
         first.open();
+        std::optional<Store::Transaction> tx;
         std::thread committer;
         if (sameMoment) {
             // The first desk's row is on its way: committed while the second
             // desk's save waits.
-            first.begin();
+            tx.emplace(first.transaction());
             storeFacility(first, u"01234"_s, u"Deniz Otel"_s);
-            committer = std::thread([&first] {
+            committer = std::thread([&tx] {
                 QThread::msleep(300);
-                first.commit();
+                tx->commit();
             });
         } else {
             storeFacility(first, u"01234"_s, u"Deniz Otel"_s);

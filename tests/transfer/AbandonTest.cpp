@@ -45,10 +45,10 @@ void makeRegister()
     Database db{Database::kFileName};
     Backups backups{db, fs, clock};
     db.open();
-    db.begin();
+    Store::Transaction tx = db.transaction();
     for (int i = 0; i < 500; ++i)
         insertGuest(db, u"Misafir %1"_s.arg(i), i % 2 == 0);
-    db.commit();
+    tx.commit();
     (void)backups.make();
     clock.set(now.addDays(-1));
     (void)backups.make();

@@ -473,10 +473,10 @@ TEST(BackupsKilled, WhileReencryptingEveryBackupOpensWithExactlyOneKey)
     {
         Database db(Database::kFileName);
         db.open();
-        db.begin();
+        Store::Transaction tx = db.transaction();
         for (int i = 0; i < 3000; ++i)
             insertGuest(db, u"Misafir %1"_s.arg(i));
-        db.commit();
+        tx.commit();
         Backups backups(db, fs, clock);
         for (int i = 0; i < 4; ++i) {
             clock.advanceSeconds(3600);

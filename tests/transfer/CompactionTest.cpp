@@ -42,10 +42,10 @@ struct CompactionFixture : ::testing::Test
     void SetUp() override
     {
         db.open();
-        db.begin();
+        Store::Transaction tx = db.transaction();
         for (int i = 0; i < 300; ++i)
             insertGuest(db, QStringLiteral("Misafir %1").arg(i), i % 2 == 0);
-        db.commit();
+        tx.commit();
         // Deleted rows leave space for the compaction to give back.
         db.exec(QStringLiteral("DELETE FROM Kisi WHERE ID % 3 = 0"));
         before = counts(dir.databasePath());
@@ -225,10 +225,10 @@ TEST(Compaction, ARegisterReachedThroughALinkStaysOneFile)
     ASSERT_TRUE(QFile::link(real, dir.databasePath()));
     Database db(Database::kFileName);
     db.open();
-    db.begin();
+    Store::Transaction tx = db.transaction();
     for (int i = 0; i < 50; ++i)
         insertGuest(db, QStringLiteral("Misafir %1").arg(i));
-    db.commit();
+    tx.commit();
     db.exec(QStringLiteral("DELETE FROM Kisi WHERE ID % 2 = 0"));
     ScriptedDialogs dialogs;
     FaultyFileSystem fs;

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -121,11 +122,11 @@ TEST_F(RunRecord, AFailedPurgeIsRecordedBeforeTheClerkIsToldOrSaidNotToBe)
         // record is refused as well, and the clerk is told so.
         Database other(Database::kFileName);
         other.open();
-        other.begin();
+        Store::Transaction held = other.transaction();
         fake.dialogs.clear();
         fake.dialogs.setNextFileName(dir.path(u"b.xml"_s));
         EXPECT_FALSE(run->run());
-        other.rollback();
+        held.rollback();
     }
     ASSERT_EQ(fake.dialogs.messages.size(), 2);
     EXPECT_EQ(fake.dialogs.messages[1].text, notPurged.arg(QDir::toNativeSeparators(dir.path(u"b.xml"_s))) +
@@ -158,6 +159,7 @@ TEST_F(RunRecord, ARecordThatCannotBeWrittenChangesNothingElse)
     // Someone holds the (compacted) register's write lock from the moment
     // the tables are open again.
     std::unique_ptr<Database> other;
+    std::optional<Store::Transaction> held;
     bool closed = false;
     QObject::connect(tables->kisi, &Dataset::stateChanged, [&] {
         if (!tables->kisi->isOpen()) {
@@ -165,13 +167,13 @@ TEST_F(RunRecord, ARecordThatCannotBeWrittenChangesNothingElse)
         } else if (closed && !other) {
             other = std::make_unique<Database>(Database::kFileName);
             other->open();
-            other->begin();
+            held.emplace(other->transaction());
         }
     });
     fake.dialogs.setNextFileName(dir.path(u"a.xml"_s));
     EXPECT_TRUE(run->run());
     ASSERT_TRUE(other);
-    other->rollback();
+    held->rollback();
     EXPECT_EQ(fake.dialogs.messages.size(), 1);
     EXPECT_EQ(fake.dialogs.messages[0].caption, u"Information"_s);
     EXPECT_TRUE(runs().isEmpty());

@@ -81,9 +81,9 @@ TEST_F(TransferRunAlone, APurgeTheDatabaseRefusesDeletesNobodyAndTheNextPurgeIsS
         // Another connection holds the write lock past the busy timeout.
         Database other(Database::kFileName);
         other.open();
-        other.begin();
+        Store::Transaction held = other.transaction();
         ASSERT_FALSE(run->runTo(dir.path(u"a.xml"_s)));
-        other.rollback();
+        held.rollback();
     }
     EXPECT_TRUE(QFile::exists(dir.path(u"a.xml"_s)));
     ASSERT_EQ(fake.dialogs.texts().size(), 2);

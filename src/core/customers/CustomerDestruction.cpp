@@ -122,7 +122,7 @@ CustomerDestruction::Outcome CustomerDestruction::destroy(const QList<qint64>& c
     const QDateTime now = m_clock.now();
     Outcome outcome;
     m_store.eraseOnDelete();
-    m_store.begin();
+    Store::Transaction tx = m_store.transaction();
     try {
         // The rows deleted are counted, not the table's size before and
         // after, which another desk's customers stored meanwhile would change.
@@ -150,9 +150,9 @@ CustomerDestruction::Outcome CustomerDestruction::destroy(const QList<qint64>& c
             m_settings.setLastDestruction(now);
         for (const TableDef* t : {&Schema::musteriler(), &Schema::musteriKonaklama()})
             m_store.markRewriteDue(t->name);
-        m_store.commit();
+        tx.commit();
     } catch (...) {
-        m_store.rollback();
+        tx.rollback();
         m_loaded = false;
         throw;
     }

@@ -42,15 +42,10 @@ void LastStayRecorder::stamp(Store& store, qint64 customerKey, const QDate& day)
     values[t.indexOf(QStringLiteral("musteriID"))] = customerKey;
     values[t.indexOf(QStringLiteral("SonKonaklama"))] = Formats::dateText(day);
     // The customer's old row gives way.
-    store.begin();
-    try {
-        const QList<qint64> old = store.keysWhere(t.name, t.indexOf(QStringLiteral("musteriID")), customerKey);
-        if (!old.isEmpty())
-            store.remove(t.name, old);
-        store.insert(t.name, values);
-        store.commit();
-    } catch (...) {
-        store.rollback();
-        throw;
-    }
+    Store::Transaction tx = store.transaction();
+    const QList<qint64> old = store.keysWhere(t.name, t.indexOf(QStringLiteral("musteriID")), customerKey);
+    if (!old.isEmpty())
+        store.remove(t.name, old);
+    store.insert(t.name, values);
+    tx.commit();
 }

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <algorithm>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QVarLengthArray>
 
 const QString Database::kFileName = QStringLiteral("radadir.dve");
@@ -265,10 +266,10 @@ void Database::open(Missing missing)
 
     if (fresh) {
         try {
-            begin();
+            Transaction tx = transaction();
             createSchema();
             seedLookups();
-            commit();
+            tx.commit();
         } catch (const RadaError& e) {
             close();
             QFile::remove(m_filePath);
@@ -284,12 +285,11 @@ void Database::open(Missing missing)
     const QList<const TableDef*> added = Schema::missingLaterTables(present);
     if (!added.isEmpty()) {
         try {
-            begin();
+            Transaction tx = transaction();
             for (const TableDef* t : added)
                 exec(Schema::createStatement(*t));
-            commit();
+            tx.commit();
         } catch (const RadaError& e) {
-            rollback();
             close();
             throw DatabaseOpenError(heading + e.text());
         }
@@ -319,7 +319,7 @@ void Database::openForReading()
 void Database::close()
 {
     m_statements.clear();
-    m_txDepth = 0;
+    transactionsLost();
     if (m_db) {
         sqlite3_close(m_db);
         m_db = nullptr;
@@ -368,7 +368,7 @@ QList<QVariant> Database::column(const QString& sql, const QList<QVariant>& valu
 
 bool Database::readsBeside() const
 {
-    return m_db && m_txDepth == 0 && sqlite3_get_autocommit(m_db) != 0;
+    return m_db && !transactionOpen() && sqlite3_get_autocommit(m_db) != 0;
 }
 
 std::unique_ptr<Store> Database::readerBeside() const
@@ -449,21 +449,16 @@ void Database::remove(const QString& table, const QList<qint64>& keys)
         return QStringLiteral("DELETE FROM \"%1\" WHERE rowid IN (%2)").arg(t.name, marks.join(QLatin1Char(',')));
     };
     const QString full = statement(kChunk);
-    begin();
-    try {
-        for (qsizetype at = 0; at < keys.size(); at += kChunk) {
-            const qsizetype n = std::min(kChunk, keys.size() - at);
-            QList<QVariant> bound;
-            bound.reserve(n);
-            for (qsizetype i = at; i < at + n; ++i)
-                bound << keys[i];
-            exec(n == kChunk ? full : statement(n), bound);
-        }
-        commit();
-    } catch (...) {
-        rollback();
-        throw;
+    Transaction tx = transaction();
+    for (qsizetype at = 0; at < keys.size(); at += kChunk) {
+        const qsizetype n = std::min(kChunk, keys.size() - at);
+        QList<QVariant> bound;
+        bound.reserve(n);
+        for (qsizetype i = at; i < at + n; ++i)
+            bound << keys[i];
+        exec(n == kChunk ? full : statement(n), bound);
     }
+    tx.commit();
 }
 
 int Database::count(const QString& table)
@@ -493,32 +488,57 @@ void Database::eraseOnDelete()
     exec(QStringLiteral("PRAGMA secure_delete = ON"));
 }
 
-void Database::begin()
+namespace {
+
+QString savepoint(int level)
 {
-    // Counted only once it has started: a BEGIN that failed leaves no
-    // transaction for later work to hide in.
-    if (m_txDepth == 0)
-        exec(QStringLiteral("BEGIN IMMEDIATE"));
-    ++m_txDepth;
+    return QStringLiteral("\"Rada%1\"").arg(level);
 }
 
-void Database::commit()
+} // namespace
+
+Store::Transaction Database::snapshot()
 {
-    if (m_txDepth <= 0)
+    m_snapshot = true;
+    const auto reset = qScopeGuard([this] { m_snapshot = false; });
+    return transaction();
+}
+
+void Database::beginLevel(int level)
+{
+    if (level > 1)
+        exec(QStringLiteral("SAVEPOINT ") + savepoint(level));
+    else
+        exec(m_snapshot ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+void Database::commitLevel(int level)
+{
+    if (level > 1) {
+        exec(QStringLiteral("RELEASE SAVEPOINT ") + savepoint(level));
         return;
-    if (m_txDepth == 1) {
-        // Writing the pages and putting them on the disk reports nothing.
-        Dialogs::aside([this] { exec(QStringLiteral("COMMIT")); });
     }
-    --m_txDepth;
+    // Writing the pages and putting them on the disk reports nothing.
+    Dialogs::aside([this] { exec(QStringLiteral("COMMIT")); });
 }
 
-void Database::rollback()
+void Database::rollbackLevel(int level) noexcept
 {
-    if (m_txDepth <= 0)
+    if (!m_db || sqlite3_get_autocommit(m_db)) {
+        // The engine ended the transaction already.
+        transactionsLost();
         return;
-    if (--m_txDepth == 0 && m_db && !sqlite3_get_autocommit(m_db))
-        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    if (level > 1) {
+        const QByteArray name = savepoint(level).toUtf8();
+        const QByteArray sql = "ROLLBACK TO SAVEPOINT " + name + "; RELEASE SAVEPOINT " + name;
+        if (sqlite3_exec(m_db, sql.constData(), nullptr, nullptr, nullptr) == SQLITE_OK)
+            return;
+        // The savepoint is gone (the engine undid the whole transaction on
+        // a full disk, say): nothing of the outer work may be committed.
+        transactionsLost();
+    }
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 void Database::createSchema()
@@ -648,7 +668,7 @@ void Database::rekey(const QByteArray& password)
 {
     if (!m_db)
         throw StoreError(QStringLiteral("Veritabanı bağlantısı kapalı."));
-    if (m_txDepth > 0)
+    if (transactionOpen())
         throw StoreError(QStringLiteral("Bir işlem sürerken anahtar değiştirilemez."));
     const QByteArray old = m_password;
     m_statements.clear();

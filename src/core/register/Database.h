@@ -94,9 +94,10 @@ public:
     void update(const QString& table, qint64 key, const QList<QVariant>& values) override;
     void remove(const QString& table, const QList<qint64>& keys) override;
     int count(const QString& table) override;
-    void begin() override;
-    void commit() override;
-    void rollback() override;
+    // A transaction for reading alone, as a connection for reading can
+    // begin one: one snapshot of the file, whoever else writes it. A write
+    // transaction (transaction()) takes the file's write lock as it begins.
+    Transaction snapshot();
     // Turns SQLite's secure delete on: freed pages are overwritten, in the
     // file and in its journal.
     void eraseOnDelete() override;
@@ -124,6 +125,11 @@ public:
     // Reads the lookup rows from the embedded data files and inserts them.
     void seedLookups();
 
+protected:
+    void beginLevel(int level) override;
+    void commitLevel(int level) override;
+    void rollbackLevel(int level) noexcept override;
+
 private:
     class Statement;
     Statement& prepared(const QString& sql);
@@ -135,6 +141,6 @@ private:
     QByteArray m_password;
     sqlite3* m_db = nullptr;
     QHash<QString, std::shared_ptr<Statement>> m_statements;
-    int m_txDepth = 0;
+    bool m_snapshot = false; // the transaction next begun is for reading
     bool m_createdNew = false;
 };

@@ -57,6 +57,7 @@ QString firstLine(Kind kind)
     case Kind::Malformed: return kMalformedLine;
     case Kind::DiskFull: return kDiskFullLine;
     case Kind::ReadOnly: return kReadOnlyLine;
+    case Kind::RolledBack: return kRolledBackLine;
     }
     return {};
 }

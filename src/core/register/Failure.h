@@ -17,6 +17,7 @@ enum class Kind {
     Malformed,      // the register file is damaged
     DiskFull,       // the register file's disk is full
     ReadOnly,       // the register file cannot be written
+    RolledBack,     // the transaction was undone instead of committed
 };
 
 // What is known of a failure on the server.
@@ -55,5 +56,8 @@ inline const QString kMalformedLine = QStringLiteral("Kayıt dosyası bozulmuş.
 inline const QString kDiskFullLine = QStringLiteral("Kayıt dosyasının bulunduğu diskte yer kalmadı.");
 inline const QString kReadOnlyLine =
     QStringLiteral("Kayıt dosyasına yazılamıyor: dosya salt okunur ya da yazma izni yok.");
+
+inline const QString kRolledBackLine =
+    QStringLiteral("Değişiklikler saklanmadı: veritabanı işlemi kaydetmek yerine geri aldı.");
 
 } // namespace Failure

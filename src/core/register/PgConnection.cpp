@@ -94,6 +94,11 @@ qint64 PgConnection::Result::affected() const
     return QByteArray(PQcmdTuples(m_result.get())).toLongLong();
 }
 
+QByteArray PgConnection::Result::status() const
+{
+    return QByteArray(PQcmdStatus(m_result.get()));
+}
+
 PgConnection::PgConnection(QString connectionString) : m_connectionString(std::move(connectionString))
 {
 }
@@ -370,6 +375,11 @@ void PgConnection::abandon()
 int PgConnection::socket() const
 {
     return isOpen() ? PQsocket(m_conn) : -1;
+}
+
+bool PgConnection::transactionFailed() const
+{
+    return m_conn && PQtransactionStatus(m_conn) == PQTRANS_INERROR;
 }
 
 int PgConnection::backendPid() const

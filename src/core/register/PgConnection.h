@@ -53,6 +53,9 @@ public:
         QString text(int row, int column) const;
         // Rows an INSERT, UPDATE or DELETE touched.
         qint64 affected() const;
+        // The server's word for what the statement did ("COMMIT", "ROLLBACK",
+        // "INSERT 0 1" ...).
+        QByteArray status() const;
 
     private:
         friend class PgConnection;
@@ -116,6 +119,9 @@ public:
     // The connection's socket (changes with every new connection), -1 when
     // not connected.
     int socket() const;
+    // Inside a transaction in which a statement failed: the server takes
+    // nothing more of it but its end.
+    bool transactionFailed() const;
     // The server process serving this connection.
     int backendPid() const;
     // Counts the connections made: a new number means a new socket and

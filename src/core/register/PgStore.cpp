@@ -162,17 +162,12 @@ Message binaryFields(const PgConnection::Copy& copy, int message, QVarLengthArra
 template <typename Write>
 auto PgStore::inTransaction(Write write)
 {
-    if (m_txDepth > 0)
+    if (transactionOpen())
         return write();
-    begin();
-    try {
-        auto result = write();
-        commit();
-        return result;
-    } catch (...) {
-        rollback();
-        throw;
-    }
+    Transaction tx = transaction();
+    auto result = write();
+    tx.commit();
+    return result;
 }
 
 PgStore::PgStore(const QString& connectionString) : m_conn(connectionString)
@@ -198,12 +193,11 @@ bool PgStore::isOpen() const
 void PgStore::open()
 {
     m_conn.open();
-    m_txDepth = 0;
+    transactionsLost();
     m_createdNew = false;
     try {
         prepareSchema();
     } catch (...) {
-        rollback();
         close();
         throw;
     }
@@ -221,7 +215,7 @@ void PgStore::close()
         m_reconnect->stop();
     m_exclusive.clear();
     m_conn.close();
-    m_txDepth = 0;
+    transactionsLost();
     m_versions.clear();
 }
 
@@ -232,7 +226,7 @@ auto PgStore::statement(Call call)
     // one the transaction is lost with it and the statement must fail.
     if (!m_exclusive.isEmpty() && (!m_conn.isOpen() || m_conn.generation() != m_exclusiveConnection))
         throw StoreUnreachable(Failure::Kind::ConnectionLost, kLockLostText);
-    if (m_txDepth == 0) {
+    if (!transactionOpen()) {
         m_conn.open();
         afterStatement();
     }
@@ -249,7 +243,7 @@ auto PgStore::statement(Call call)
         afterStatement();
         return r;
     } catch (const StoreUnreachable&) {
-        m_txDepth = 0;
+        transactionsLost();
         if (m_notifier) {
             m_notifier->setEnabled(false);
             m_notifier.release()->deleteLater();
@@ -295,7 +289,7 @@ void PgStore::reconnectIdle()
     constexpr int last = int(std::size(kReconnectDelaysMs)) - 1;
     // Not in the middle of a call or a transaction of this desk's, and not
     // while a task holds a lock: the task ends first, its lock gone.
-    if (!m_conn.waiting() && m_txDepth == 0 && m_exclusive.isEmpty() && !m_inAfterStatement) {
+    if (!m_conn.waiting() && !transactionOpen() && m_exclusive.isEmpty() && !m_inAfterStatement) {
         try {
             m_conn.open();
             // Listens again and catches up with every table.
@@ -314,7 +308,7 @@ void PgStore::watchChanges(ChangeHandler handler)
     m_onChange = std::move(handler);
     if (!m_context)
         m_context = std::make_unique<QObject>();
-    if (m_conn.isOpen() && m_txDepth == 0)
+    if (m_conn.isOpen() && !transactionOpen())
         afterStatement();
 }
 
@@ -324,7 +318,7 @@ void PgStore::afterStatement()
         return;
     m_inAfterStatement = true;
     const auto done = qScopeGuard([this] { m_inAfterStatement = false; });
-    if (m_conn.generation() != m_listening && m_txDepth == 0) {
+    if (m_conn.generation() != m_listening && !transactionOpen()) {
         m_conn.exec(QStringLiteral("LISTEN %1").arg(kChangeChannel));
         // Whatever changed while this desk had no connection went unheard.
         if (m_listening != 0)
@@ -375,7 +369,7 @@ void PgStore::deliverChanges(bool readInput)
     }
     if (m_pending.isEmpty() || !m_onChange)
         return;
-    if (m_txDepth > 0) {
+    if (transactionOpen()) {
         // Not in the middle of this desk's own transaction.
         m_deliveryDue = true;
         QTimer::singleShot(20, m_context.get(), [this] { deliverChanges(false); });
@@ -481,7 +475,7 @@ void PgStore::checkDatabase()
 void PgStore::prepareSchema()
 {
     checkDatabase();
-    begin();
+    Transaction tx = transaction();
     exec(QStringLiteral("SELECT pg_advisory_xact_lock($1)"), {kSchemaLock});
     QHash<QString, QStringList> present = presentColumns();
     const bool empty = std::none_of(Schema::allTables().begin(), Schema::allTables().end(),
@@ -514,7 +508,7 @@ void PgStore::prepareSchema()
         if (triggerCount.value(t->name) < qint64(std::size(kChangeTriggers)))
             createChangeTriggers(*t);
     }
-    commit();
+    tx.commit();
     m_createdNew = empty;
 }
 
@@ -590,7 +584,7 @@ void PgStore::scanCopy(const TableDef& t, const PgConnection::Copy& copy, const 
 
 bool PgStore::readsBeside() const
 {
-    return m_conn.isOpen() && m_txDepth == 0 && (!m_onChange || m_listening == m_conn.generation());
+    return m_conn.isOpen() && !transactionOpen() && (!m_onChange || m_listening == m_conn.generation());
 }
 
 std::unique_ptr<Store> PgStore::readerBeside() const
@@ -827,8 +821,7 @@ void PgStore::remove(const QString& table, const QList<qint64>& keys)
     versions.reserve(unique.size());
     for (qint64 key : unique)
         versions.push_back(versionOf(t, key));
-    begin();
-    try {
+    inTransaction([&] {
         QList<qint64> gone = deleteAtVersions(t, unique, versions);
         if (std::size_t(gone.size()) != unique.size()) {
             std::sort(gone.begin(), gone.end());
@@ -836,11 +829,8 @@ void PgStore::remove(const QString& table, const QList<qint64>& keys)
             std::set_difference(unique.begin(), unique.end(), gone.begin(), gone.end(), std::back_inserter(refused));
             conflict(t, refused.front());
         }
-        commit();
-    } catch (...) {
-        rollback();
-        throw;
-    }
+        return 0;
+    });
 }
 
 QList<qint64> PgStore::removeUnchanged(const QString& table, const QList<VersionedKey>& rows)
@@ -938,34 +928,51 @@ int PgStore::count(const QString& table)
     return int(exec(QStringLiteral("SELECT count(*) FROM %1").arg(quoted(t.name))).integer(0, 0));
 }
 
-void PgStore::begin()
+namespace {
+
+QString savepoint(int level)
 {
-    // Counted only once it has started, as on the file.
-    if (m_txDepth == 0)
-        exec(QStringLiteral("BEGIN"));
-    ++m_txDepth;
+    return QStringLiteral("\"Rada%1\"").arg(level);
 }
 
-void PgStore::commit()
+} // namespace
+
+void PgStore::beginLevel(int level)
 {
-    if (m_txDepth <= 0)
-        return;
-    if (m_txDepth > 1) {
-        --m_txDepth;
+    exec(level > 1 ? QStringLiteral("SAVEPOINT ") + savepoint(level) : QStringLiteral("BEGIN"));
+}
+
+void PgStore::commitLevel(int level)
+{
+    if (level > 1) {
+        exec(QStringLiteral("RELEASE SAVEPOINT ") + savepoint(level));
         return;
     }
     // The transaction's number and server process, for the case where the
-    // commit reaches the server and its answer is lost on the way back.
-    const qint64 txid = exec(QStringLiteral("SELECT txid_current()")).integer(0, 0);
+    // commit reaches the server and its answer is lost on the way back. One
+    // in which a statement failed takes no more statements but its end.
+    const bool failed = m_conn.transactionFailed();
+    const qint64 txid = failed ? 0 : exec(QStringLiteral("SELECT txid_current()")).integer(0, 0);
     const int serverPid = m_conn.backendPid();
+    QByteArray answer;
     try {
-        exec(QStringLiteral("COMMIT"));
+        answer = exec(QStringLiteral("COMMIT")).status();
     } catch (const StoreUnreachable& lost) {
-        m_txDepth = 0;
+        if (failed)
+            throw;
         settleLostCommit(txid, serverPid, lost);
         return;
+    } catch (const StoreError&) {
+        // The server ends the transaction whatever its answer.
+        transactionsLost();
+        throw;
     }
-    m_txDepth = 0;
+    transactionsLost();
+    // A transaction in which a statement failed is rolled back by its
+    // COMMIT, which answers ROLLBACK instead of an error.
+    if (answer != "COMMIT")
+        throw StoreError(Failure::Kind::RolledBack,
+                         QStringLiteral("sunucu COMMIT yerine %1 yanıtını verdi").arg(QString::fromUtf8(answer)));
 }
 
 void PgStore::settleLostCommit(qint64 txid, int serverPid, const StoreUnreachable& lost)
@@ -1004,17 +1011,27 @@ void PgStore::settleLostCommit(qint64 txid, int serverPid, const StoreUnreachabl
     }
 }
 
-void PgStore::rollback()
+void PgStore::rollbackLevel(int level) noexcept
 {
-    if (m_txDepth <= 0)
+    if (!m_conn.isOpen()) {
+        // The server drops the transaction with the connection.
+        transactionsLost();
         return;
-    if (--m_txDepth > 0 || !m_conn.isOpen())
-        return;
-    // Called while an error is on its way: a failing ROLLBACK (the connection
-    // broke) must not replace that error, and the server drops the
-    // transaction with the connection anyway.
+    }
+    // Called while an error is on its way: a failing rollback (the
+    // connection broke) must not replace that error.
+    try {
+        if (level > 1) {
+            m_conn.exec(QStringLiteral("ROLLBACK TO SAVEPOINT ") + savepoint(level));
+            m_conn.exec(QStringLiteral("RELEASE SAVEPOINT ") + savepoint(level));
+            return;
+        }
+    } catch (...) {
+        // Without its savepoint nothing of the outer work may be committed.
+        transactionsLost();
+    }
     try {
         m_conn.exec(QStringLiteral("ROLLBACK"));
-    } catch (const StoreError&) {
+    } catch (...) {
     }
 }

@@ -67,9 +67,6 @@ public:
     // last handed out.
     void remove(const QString& table, const QList<qint64>& keys) override;
     int count(const QString& table) override;
-    void begin() override;
-    void commit() override;
-    void rollback() override;
     // VACUUM FULL, since a plain VACUUM leaves deleted rows' bytes in the
     // files, on a connection of its own: without the statement timeout, as
     // a large table takes its time, but waiting for the table at most
@@ -135,6 +132,14 @@ public:
     // columns; for the copy of a register file.
     void createTable(const TableDef& table);
 
+protected:
+    void beginLevel(int level) override;
+    // A COMMIT the server answers with anything but COMMIT (ROLLBACK, after
+    // a statement of the transaction failed) throws StoreError: nothing of
+    // the transaction is stored.
+    void commitLevel(int level) override;
+    void rollbackLevel(int level) noexcept override;
+
 private:
     void prepareSchema();
     QHash<QString, QStringList> presentColumns();
@@ -169,7 +174,6 @@ private:
 
     PgConnection m_conn;
     Dialogs* m_dialogs = nullptr;
-    int m_txDepth = 0;
     bool m_createdNew = false;
     // Per table, the row version last handed out for each key.
     QHash<QString, QHash<qint64, qint64>> m_versions;

@@ -345,7 +345,7 @@ CheckOut checkOut(Dataset& guests, const QList<Guest>& leaving, const QDateTime&
     Store& store = guests.store();
     QList<qint64> keys;
     const Guest* writing = nullptr;
-    store.begin();
+    Store::Transaction tx = store.transaction();
     try {
         for (const Guest& g : leaving) {
             writing = &g;
@@ -362,14 +362,14 @@ CheckOut checkOut(Dataset& guests, const QList<Guest>& leaving, const QDateTime&
             store.updateAt(table.name, {g.key, g.version}, values);
             keys << g.key;
         }
-        store.commit();
+        tx.commit();
     } catch (const StoreConflict&) {
-        store.rollback();
+        tx.rollback();
         guests.catchUp();
         result.refusal = kCheckOutConflict.arg(writing->name, writing->surname);
         return result;
     } catch (const StoreError& e) {
-        store.rollback();
+        tx.rollback();
         guests.catchUp();
         result.refusal = e.text();
         return result;

@@ -96,17 +96,10 @@ QList<TableCount> copy(Database& source, PgStore& target)
     QList<TableCount> counts;
     // Nothing goes into a database the desks would then refuse.
     target.checkDatabase();
-    // One snapshot of the file, whoever else writes it; a read-only
-    // connection can begin a transaction only in SQLite's deferred way.
-    source.exec(QStringLiteral("BEGIN"));
-    const auto endReading = [&source] {
-        try {
-            source.exec(QStringLiteral("ROLLBACK"));
-        } catch (const StoreError&) {
-        }
-    };
-    target.begin();
-    try {
+    // One snapshot of the file, whoever else writes it.
+    const Store::Transaction reading = source.snapshot();
+    Store::Transaction tx = target.transaction();
+    {
         const PgConnection::Result present = target.exec(
             QStringLiteral("SELECT table_name FROM information_schema.tables WHERE table_schema = current_schema()"));
         QSet<QString> there;
@@ -140,13 +133,8 @@ QList<TableCount> copy(Database& source, PgStore& target)
                 throw StoreError(kCountMismatchText.arg(t->name).arg(count.file).arg(count.server));
             counts << count;
         }
-        target.commit();
-    } catch (...) {
-        target.rollback();
-        endReading();
-        throw;
+        tx.commit();
     }
-    endReading();
     return counts;
 }
 

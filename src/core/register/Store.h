@@ -234,9 +234,39 @@ public:
     }
     virtual void endExclusive(const QString& task) { Q_UNUSED(task); }
 
-    virtual void begin() = 0;
-    virtual void commit() = 0;
-    virtual void rollback() = 0;
+    // A transaction, made by transaction(). What goes through the store
+    // meanwhile is kept by commit() and undone by rollback(), or by the
+    // destructor of a guard neither committed nor rolled back, which never
+    // throws. A guard made while another is open is a savepoint inside it:
+    // undone, it leaves the outer one's work, which can still be committed.
+    class [[nodiscard]] Transaction
+    {
+    public:
+        Transaction(Transaction&& other) noexcept;
+        Transaction(const Transaction&) = delete;
+        Transaction& operator=(const Transaction&) = delete;
+        Transaction& operator=(Transaction&&) = delete;
+        ~Transaction();
+
+        // Keeps what was written; with the outermost guard, for good. Throws
+        // StoreError when it could not (the guard then stays open), or when
+        // the transaction has already ended without this guard.
+        void commit();
+        void rollback() noexcept;
+        // Neither committed nor rolled back, and its transaction still there.
+        bool isOpen() const;
+
+    private:
+        friend class Store;
+        Transaction(Store* store, int level, quint64 id) : m_store(store), m_level(level), m_id(id) {}
+        Store* m_store;
+        int m_level;
+        quint64 m_id;
+    };
+    // Begins a transaction, or a savepoint inside the one that is open.
+    Transaction transaction();
+    // Whether a transaction is open on this store.
+    bool transactionOpen() const { return !m_transactions.empty(); }
 
     // Before personal data is deleted: the engine overwrites what deleted
     // rows leave behind, where it can be told to.
@@ -259,6 +289,18 @@ public:
     }
 
 protected:
+    // What a guard asks of the engine. Level 1 is the transaction, a deeper
+    // one a savepoint inside the level above. beginLevel throws, beginning
+    // nothing; commitLevel throws when the level could not be kept;
+    // rollbackLevel never throws.
+    virtual void beginLevel(int level) = 0;
+    virtual void commitLevel(int level) = 0;
+    virtual void rollbackLevel(int level) noexcept = 0;
+    // The transaction ended without its guards (the connection broke or was
+    // closed, the engine undid it): every guard still around is left
+    // without it.
+    void transactionsLost() noexcept { m_transactions.clear(); }
+
     // Every row of a table collected from scan(), for a store whose scan is
     // its own way of reading.
     QList<StoreRow> loadByScanning(const QString& table)
@@ -305,4 +347,9 @@ protected:
         out.size = held.back().size();
         return out;
     }
+
+private:
+    // The guards open, outermost first, each by its number.
+    std::vector<quint64> m_transactions;
+    quint64 m_lastTransaction = 0;
 };

@@ -185,13 +185,12 @@ bool Backups::setFolder(const QString& folder, QString* reason)
 {
     const QString stored = folder.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
     try {
-        m_db.begin();
+        Store::Transaction tx = m_db.transaction();
         m_db.exec(QStringLiteral("DELETE FROM YedekAyar"));
         m_db.exec(QStringLiteral("INSERT INTO YedekAyar (Klasor) VALUES (?)"), {stored});
-        m_db.commit();
+        tx.commit();
         return true;
     } catch (const RadaError& e) {
-        m_db.rollback();
         if (reason)
             *reason = e.text();
         return false;
@@ -433,9 +432,9 @@ std::optional<QString> Backups::rewrite(const QString& path, const QByteArray& f
             Database edited(copy, key);
             edited.open(Database::Missing::Refuse);
             edited.exec(QStringLiteral("PRAGMA secure_delete = ON"));
-            edited.begin();
+            Store::Transaction tx = edited.transaction();
             edit(edited);
-            edited.commit();
+            tx.commit();
             counts = rowCounts(edited);
             const QString compacted = another();
             if (compacted.isEmpty()) {
@@ -586,13 +585,13 @@ std::optional<QString> Backups::buildReplacement(const QString& backup, const QB
         {
             Database copy(replacement, backupKey);
             copy.open(Database::Missing::Refuse);
-            copy.begin();
+            Store::Transaction tx = copy.transaction();
             for (const TableDef* t : kept) {
                 const QList<StoreRow> rows = m_db.load(t->name);
                 replaceRows(copy, *t, rows);
                 expected[Schema::allTables().indexOf(t)] = int(rows.size());
             }
-            copy.commit();
+            tx.commit();
             // A password changed since the backup (because the old one
             // leaked, perhaps) is not put back by it: the copy takes the
             // register's key, proved as a password change is.

@@ -337,21 +337,16 @@ QList<qint64> TransferRun::purgeDeparted()
     // dataset's question.
     if (m_purgeList.isEmpty())
         return {};
-    m_store.begin();
-    try {
-        const QList<qint64> deleted = m_store.removeUnchanged(m_tables.kisi->table().name, m_purgeList);
-        // The monthly figures keep what the purge forgets, in the same
-        // transaction: a purge undone counts nobody.
-        const QDate today = m_platform.clock.now().date();
-        StayStatistics::store(m_store, StayStatistics::ofGuests(*m_tables.kisi, deleted, today), today);
-        step(Step::Purging);
-        m_store.commit();
-        m_purgeList.clear();
-        return deleted;
-    } catch (...) {
-        m_store.rollback();
-        throw;
-    }
+    Store::Transaction tx = m_store.transaction();
+    const QList<qint64> deleted = m_store.removeUnchanged(m_tables.kisi->table().name, m_purgeList);
+    // The monthly figures keep what the purge forgets, in the same
+    // transaction: a purge undone counts nobody.
+    const QDate today = m_platform.clock.now().date();
+    StayStatistics::store(m_store, StayStatistics::ofGuests(*m_tables.kisi, deleted, today), today);
+    step(Step::Purging);
+    tx.commit();
+    m_purgeList.clear();
+    return deleted;
 }
 
 void TransferRun::showGuest(qint64 key, const QString& column)
