@@ -29,4 +29,15 @@ bool settle(Dialogs::Button answer, Dataset& guests, Dataset& customers)
     return !hasUnsavedChanges(customers) || customers.post();
 }
 
+bool confirm(Dialogs& dialogs, Dataset& guests, Dataset& customers)
+{
+    // Typed data are not lost without a word.
+    if (!mustAsk(guests, customers))
+        return true;
+    const Dialogs::Button answer =
+        dialogs.message(kAppTitle, kUnsavedQuestion, Dialogs::Icon::Question,
+                        Dialogs::Buttons(Dialogs::Yes) | Dialogs::No | Dialogs::Cancel, Dialogs::Yes);
+    return settle(answer, guests, customers);
+}
+
 } // namespace Closing

@@ -18,4 +18,11 @@ bool mustAsk(const Dataset& guests, const Dataset& customers);
 // never while a save was refused.
 bool settle(Dialogs::Button answer, Dataset& guests, Dataset& customers);
 
+// The clerk closes the program: with something unsaved, asked once and
+// settled by the answer. True when the program may close.
+bool confirm(Dialogs& dialogs, Dataset& guests, Dataset& customers);
+
+inline const QString kUnsavedQuestion =
+    QStringLiteral("Kaydedilmemiş bilgiler var.\rProgramı kapatmadan önce kaydetmek ister misiniz?");
+
 } // namespace Closing
