@@ -327,13 +327,7 @@ bool MainWindow::previewKey(QKeyEvent* key)
     if (KeyPreview::isPlainEnter(*key) && QApplication::focusWidget() == entry->customerCodeBox)
         lookUpCustomerCode();
     runCommandKey(key);
-    if (KeyPreview::isCtrlDelete(*key))
-        return true;
-    if (KeyPreview::isPlainEnter(*key)) {
-        m_enter->queueMove();
-        return true;
-    }
-    return false;
+    return m_enter->finishKey(*key);
 }
 
 void MainWindow::runCommandKey(QKeyEvent* event)
