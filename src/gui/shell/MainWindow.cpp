@@ -135,7 +135,7 @@ bool MainWindow::hasUnsavedChanges() const
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (Closing::confirm(m_platform.dialogs, *guests, *m_tables.musteriler))
+    if (Closing::confirm(m_platform.dialogs, m_tables))
         QMainWindow::closeEvent(event);
     else
         event->ignore();
