@@ -136,13 +136,17 @@ int ProgramFixture::storedCount(const QString& table) const
 
 void onNextModal(std::function<void(QDialog*)> action)
 {
+    // The poll holds itself only weakly: the pending timer owns it, so that
+    // it is freed once the dialog was found rather than kept by a cycle.
     auto poll = std::make_shared<std::function<void()>>();
-    *poll = [action, poll] {
+    std::weak_ptr<std::function<void()>> self = poll;
+    *poll = [action, self] {
         if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
             action(dialog);
             return;
         }
-        QTimer::singleShot(10, *poll);
+        if (auto again = self.lock())
+            QTimer::singleShot(10, [again] { (*again)(); });
     };
-    QTimer::singleShot(0, *poll);
+    QTimer::singleShot(0, [poll] { (*poll)(); });
 }
