@@ -308,7 +308,13 @@ bool MainWindow::editPending() const
 
 void MainWindow::bringToFront()
 {
-    FormKit::bringToFront(this);
+    if (isHidden())
+        show();
+    if (isMinimized())
+        showNormal();
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    raise();
+    activateWindow();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)

@@ -24,7 +24,6 @@ void bringToFront(QWidget* window)
         window->show();
     if (window->isMinimized())
         window->showNormal();
-    window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     window->raise();
     window->activateWindow();
 }

@@ -23,7 +23,8 @@ class QWidget;
 // buttons that name their key in the hint.
 namespace FormKit {
 
-// Shown, restored and raised, as far as the window system allows.
+// Shown, restored, raised and made the active window, as far as the window
+// system allows.
 void bringToFront(QWidget* window);
 
 // A caption in bold Arial.
