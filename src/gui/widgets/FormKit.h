@@ -23,6 +23,10 @@ class QWidget;
 // buttons that name their key in the hint.
 namespace FormKit {
 
+// Shown, restored, raised and made the active window, as far as the window
+// system allows.
+void bringToFront(QWidget* window);
+
 // A caption in bold Arial.
 QLabel* caption(QWidget* parent, const QString& text, int x, int y);
 
