@@ -36,21 +36,16 @@ public:
     {
         sqlite3_reset(m_stmt);
         sqlite3_clear_bindings(m_stmt);
+        QByteArray held;
         for (int i = 0; i < values.size(); ++i) {
-            const QVariant& v = values[i];
+            const StoreValue v = StoreValue::of(values[i], held);
             const int pos = i + 1;
-            if (v.isNull()) {
-                sqlite3_bind_null(m_stmt, pos);
-            } else if (v.typeId() == QMetaType::Bool || v.typeId() == QMetaType::Int ||
-                       v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::UInt ||
-                       v.typeId() == QMetaType::ULongLong) {
-                sqlite3_bind_int64(m_stmt, pos, v.toLongLong());
-            } else if (v.typeId() == QMetaType::QByteArray) {
-                const QByteArray b = v.toByteArray();
-                sqlite3_bind_blob(m_stmt, pos, b.constData(), int(b.size()), SQLITE_TRANSIENT);
-            } else {
-                const QByteArray utf8 = v.toString().toUtf8();
-                sqlite3_bind_text(m_stmt, pos, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+            switch (v.kind) {
+            case StoreValue::Kind::Null: sqlite3_bind_null(m_stmt, pos); break;
+            case StoreValue::Kind::Integer: sqlite3_bind_int64(m_stmt, pos, v.integer); break;
+            case StoreValue::Kind::Real: sqlite3_bind_double(m_stmt, pos, v.real); break;
+            case StoreValue::Kind::Bytes: sqlite3_bind_blob(m_stmt, pos, v.data, int(v.size), SQLITE_TRANSIENT); break;
+            case StoreValue::Kind::Text: sqlite3_bind_text(m_stmt, pos, v.data, int(v.size), SQLITE_TRANSIENT); break;
             }
         }
     }

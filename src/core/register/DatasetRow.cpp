@@ -193,28 +193,13 @@ void RowPacker::add(const StoreValue& v)
 
 void RowPacker::add(const QVariant& v)
 {
-    if (v.isNull()) {
-        addNull();
-        return;
-    }
-    switch (v.typeId()) {
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-        addInteger(v.toLongLong());
-        break;
-    case QMetaType::Double:
-        addReal(v.toDouble());
-        break;
-    case QMetaType::QByteArray:
-        addBytes(v.toByteArray());
-        break;
-    default:
-        // As the store writes it: the text of the value.
-        append(PackedRow::Kind::Text, v.toString().toUtf8());
-    }
+    // As the store writes it; a text as Qt gave it.
+    QByteArray held;
+    const StoreValue value = StoreValue::of(v, held);
+    if (value.kind == StoreValue::Kind::Text)
+        append(PackedRow::Kind::Text, held);
+    else
+        add(value);
 }
 
 PackedRow RowPacker::take(qint64 key)

@@ -197,24 +197,19 @@ PgConnection::Result PgConnection::exec(const QString& sql, const QList<QVariant
                                m_conn ? QString::fromUtf8(PQerrorMessage(m_conn)).trimmed()
                                       : QStringLiteral("bağlantı kapalı"));
     // Every value in text form, as the server reads it for the column's type.
-    std::vector<QByteArray> held;
+    std::vector<QByteArray> held(std::size_t(values.size()));
     std::vector<const char*> params;
-    held.reserve(std::size_t(values.size()));
     params.reserve(std::size_t(values.size()));
-    for (const QVariant& v : values) {
-        if (v.isNull()) {
-            params.push_back(nullptr);
-            continue;
+    for (std::size_t i = 0; i < held.size(); ++i) {
+        const StoreValue v = StoreValue::of(values[qsizetype(i)], held[i]);
+        switch (v.kind) {
+        case StoreValue::Kind::Null: params.push_back(nullptr); continue;
+        case StoreValue::Kind::Integer: held[i] = QByteArray::number(v.integer); break;
+        case StoreValue::Kind::Real: held[i] = QByteArray::number(v.real, 'g', 17); break;
+        case StoreValue::Kind::Text:
+        case StoreValue::Kind::Bytes: break;
         }
-        switch (v.typeId()) {
-        case QMetaType::Bool:
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong: held.push_back(QByteArray::number(v.toLongLong())); break;
-        default: held.push_back(v.toString().toUtf8());
-        }
-        params.push_back(held.back().constData());
+        params.push_back(held[i].constData());
     }
     const QByteArray text = sql.toUtf8();
     Waiter waiter(*this);

@@ -1,6 +1,33 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/register/Store.h"
 
+StoreValue StoreValue::of(const QVariant& v, QByteArray& held)
+{
+    StoreValue out;
+    if (v.isNull())
+        return out;
+    switch (v.typeId()) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        out.kind = Kind::Integer;
+        out.integer = v.toLongLong();
+        return out;
+    case QMetaType::QByteArray:
+        out.kind = Kind::Bytes;
+        held = v.toByteArray();
+        break;
+    default:
+        out.kind = Kind::Text;
+        held = v.toString().toUtf8();
+    }
+    out.data = held.constData();
+    out.size = held.size();
+    return out;
+}
+
 Store::Transaction Store::transaction()
 {
     const int level = int(m_transactions.size()) + 1;

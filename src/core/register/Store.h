@@ -35,6 +35,13 @@ struct StoreValue
     const char* data = nullptr;
     qsizetype size = 0;
 
+    // The one conversion of a value to be stored into the form both stores
+    // and the dataset's rows keep it in: a null; a whole number (a boolean
+    // as 0 or 1); bytes; or else its text, a real number's included, as the
+    // register's TEXT columns keep it (none of its number columns holds
+    // anything but whole numbers). Text and bytes point into held.
+    static StoreValue of(const QVariant& v, QByteArray& held);
+
     QVariant toVariant() const
     {
         switch (kind) {
@@ -319,33 +326,8 @@ protected:
     // A loaded value in streamed form; its text or bytes are kept in held.
     static StoreValue fromVariant(const QVariant& v, std::vector<QByteArray>& held)
     {
-        StoreValue out;
-        if (v.isNull())
-            return out;
-        switch (v.typeId()) {
-        case QMetaType::Bool:
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong:
-            out.kind = StoreValue::Kind::Integer;
-            out.integer = v.toLongLong();
-            return out;
-        case QMetaType::Double:
-            out.kind = StoreValue::Kind::Real;
-            out.real = v.toDouble();
-            return out;
-        case QMetaType::QByteArray:
-            out.kind = StoreValue::Kind::Bytes;
-            held.push_back(v.toByteArray());
-            break;
-        default:
-            out.kind = StoreValue::Kind::Text;
-            held.push_back(v.toString().toUtf8());
-        }
-        out.data = held.back().constData();
-        out.size = held.back().size();
-        return out;
+        held.emplace_back();
+        return StoreValue::of(v, held.back());
     }
 
 private:
