@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/shell/Closing.h"
 
+#include "core/register/Columns.h"
 #include "core/register/Dataset.h"
 #include "core/register/Validation.h"
 
@@ -21,7 +22,7 @@ bool settle(Dialogs::Button answer, Dataset& guests, Dataset& customers)
     if (answer != Dialogs::Yes)
         return false;
     if (hasUnsavedChanges(guests)) {
-        normalisePlate(guests, guests.text(QStringLiteral("AracPlakaNo")));
+        normalisePlate(guests, guests.text(Columns::AracPlakaNo));
         saveRecord(guests);
         if (guests.isEditing())
             return false;
