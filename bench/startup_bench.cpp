@@ -92,17 +92,17 @@ int child(int argc, char** argv)
             return 1;
         }
         PaintWatch watch;
-        program->mainWindow->installEventFilter(&watch);
-        program->mainWindow->show();
+        program->mainWindow()->installEventFilter(&watch);
+        program->mainWindow()->show();
         while (!watch.painted && timer.elapsed() < 60000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         f.ms = timer.elapsed();
         f.rssKib = residentKib();
         f.peakKib = peakResidentKib();
         PaintWatch customers;
-        program->customerWindow->installEventFilter(&customers);
+        program->customerWindow()->installEventFilter(&customers);
         timer.restart();
-        program->mainWindow->showCustomerWindow();
+        program->mainWindow()->showCustomerWindow();
         while (!customers.painted && timer.elapsed() < 60000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         f.customersMs = timer.elapsed();

@@ -160,7 +160,7 @@ TEST_F(CustomerCopyTest, ANewGuestTakesTheCustomerAndIsStoredWithTheGuestChecks)
     EXPECT_EQ(p.stored(u"VerilenOdaNo"_s, id).toString(), u"202"_s);
     EXPECT_EQ(p.stored(u"AracPlakaNo"_s, id).toString(), u"42ABC7"_s);
     // The save stamps the customer's last stay with the day.
-    EXPECT_EQ(p.program->database.column(u"SELECT SonKonaklama FROM MusteriKonaklama"_s),
+    EXPECT_EQ(p.program->database().column(u"SELECT SonKonaklama FROM MusteriKonaklama"_s),
               QList<QVariant>{p.fake.clock.now().date().toString(u"yyyy-MM-dd"_s)});
 }
 
@@ -356,7 +356,7 @@ TEST(CustomerCopyCases, TheCustomerWindowCopiesItsCurrentCustomerAsShown)
         EXPECT_EQ(t.e().birthBox->date(), QDate(1966, 6, 6));
         EXPECT_EQ(t.e().arrivalDateBox->date(), kNow.date());
         // The guest being built carries the customer until it is saved.
-        EXPECT_EQ(t.p.program->lastStays->pendingCustomer(), copied);
+        EXPECT_EQ(t.p.program->lastStays()->pendingCustomer(), copied);
         // The customer itself is neither saved nor dropped.
         EXPECT_EQ(t.customers().state(), State::Edit);
         EXPECT_EQ(t.customers().text(u"Adi"_s), u"Borahan"_s);

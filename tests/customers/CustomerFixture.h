@@ -91,8 +91,8 @@ struct CustomerFixture
     }
 
     MainWindow& mainWindow() const { return p.form(); }
-    CustomerWindow& customerWindow() const { return *p.program->customerWindow; }
-    GuestSearchWindow& searchWindow() const { return *p.program->searchWindow; }
+    CustomerWindow& customerWindow() const { return *p.program->customerWindow(); }
+    GuestSearchWindow& searchWindow() const { return *p.program->searchWindow(); }
     GuestEntry& e() const { return p.entry(); }
     Dataset& customers() const { return *p.tables().musteriler; }
     Dataset& guests() const { return p.guests(); }
@@ -145,7 +145,7 @@ struct CustomerFixture
     // A column of a stored customer, by code.
     QVariant storedCustomer(const QString& column, const QString& code) const
     {
-        return p.program->database
+        return p.program->database()
             .column(QStringLiteral("SELECT \"%1\" FROM Musteriler WHERE musteriKodu = ?").arg(column), {code})
             .value(0);
     }

@@ -5,7 +5,7 @@
 #include "core/register/Dataset.h"
 #include "core/register/Tables.h"
 #include "core/transfer/Backups.h"
-#include "gui/customers/PersonalDataCommands.h"
+#include "core/customers/PersonalDataCommands.h"
 #include "gui/customers/PersonalDataReport.h"
 #include "gui/customers/PersonalDataRequestWindow.h"
 
@@ -82,7 +82,7 @@ TEST(PersonalDataRequest, TheReportListsWhatIsHeldAndTheErasureLeavesTheGuestRow
     EXPECT_EQ(p.storedCount(u"Kisi"_s), 1);
     // The day's backup, taken at the start, no longer holds the customer.
     EXPECT_EQ(p.fake.dialogs.messages.last().text, u"1 müşteri kaydı silindi.\rKayıtlar 1 yedekten de silindi."_s);
-    const QList<Backups::Entry> backups = p.program->backups->list(p.program->database.password());
+    const QList<Backups::Entry> backups = p.program->backups()->list(p.program->database().password());
     ASSERT_EQ(backups.size(), 1);
     EXPECT_EQ(backups[0].customers, 0);
 }
@@ -135,11 +135,11 @@ TEST(PersonalDataRequest, AfterARestoreTheExpiredCustomersGoAtOnce)
            {kPerson, u"INSERT INTO Musteriler (musteriKodu, Adi) VALUES ('K2', 'Cem')"_s,
             u"INSERT INTO MusteriKonaklama (musteriID, SonKonaklama) VALUES (1, '2020-01-01')"_s});
     p.fake.dialogs.clear();
-    p.program->personalData->destroyAfterRestore();
+    p.program->personalData()->destroyAfterRestore();
     EXPECT_EQ(p.fake.dialogs.texts(), QStringList{PersonalDataCommands::kDestroyedText.arg(1)});
     EXPECT_EQ(p.storedCount(u"Musteriler"_s), 1);
     EXPECT_EQ(p.storedCount(u"ImhaKayitlari"_s), 1);
-    p.program->personalData->destroyAfterRestore();
+    p.program->personalData()->destroyAfterRestore();
     EXPECT_EQ(p.fake.dialogs.texts().size(), 1);
     EXPECT_EQ(p.storedCount(u"ImhaKayitlari"_s), 1);
 }
@@ -153,6 +153,6 @@ TEST(PersonalDataRequest, TheStartDestroysWhenSixMonthsHavePassed)
             u"INSERT INTO MusteriKonaklama (musteriID, SonKonaklama) VALUES (1, '2023-05-05')"_s});
     EXPECT_TRUE(p.fake.dialogs.texts().contains(PersonalDataCommands::kDestroyedText.arg(1)));
     EXPECT_EQ(p.storedCount(u"Musteriler"_s), 0);
-    EXPECT_EQ(p.program->database.column(u"SELECT SonImha FROM KvkkAyar"_s).value(0).toString().left(10),
+    EXPECT_EQ(p.program->database().column(u"SELECT SonImha FROM KvkkAyar"_s).value(0).toString().left(10),
               u"2024-05-06"_s);
 }

@@ -5,6 +5,7 @@
 #include "core/customers/CustomerDestruction.h"
 #include "core/customers/DestructionLog.h"
 #include "core/customers/LastStayRecorder.h"
+#include "core/customers/PersonalDataCommands.h"
 #include "core/customers/PersonalDataSearch.h"
 #include "core/register/Database.h"
 #include "core/register/Dataset.h"
@@ -305,6 +306,39 @@ TEST_F(RetentionFixture, TheCountDestroyedIsOfTheRowsDeletedWhateverIsStoredMean
     db.exec(u"CREATE TEMP TRIGGER meanwhile AFTER DELETE ON Musteriler BEGIN "
             u"INSERT INTO Musteriler (musteriKodu) VALUES ('K2'); END"_s);
     EXPECT_EQ(destruction->eraseOnRequest({person}).destroyed, 1);
+}
+
+// The commands settle what is pending first: a customer edit that cannot be
+// stored keeps both the destruction and the request window back. "Hayır" at
+// the question destroys nobody.
+TEST_F(RetentionFixture, TheCommandsWaitForPendingEditsAndDestroyOnlyWhenTheClerkAgrees)
+{
+    lastStay(customer(u"OLD"_s), kStart.date().addYears(-5));
+    customer(u"NEW"_s);
+    open();
+    PersonalDataCommands commands(*tables, *destruction, fake.dialogs);
+    int requestsOpened = 0;
+    commands.openRequest = [&] { ++requestsOpened; };
+
+    Dataset& customers = *tables->musteriler;
+    ASSERT_TRUE(customers.edit());
+    customers.setText(u"musteriKodu"_s, QString());
+    fake.dialogs.clear();
+    commands.destroyNow();
+    commands.answerRequest();
+    EXPECT_EQ(requestsOpened, 0);
+    EXPECT_FALSE(fake.dialogs.texts().contains(PersonalDataCommands::kDestroyQuestion.arg(1)));
+    EXPECT_EQ(customerCodes(), (QStringList{u"OLD"_s, u"NEW"_s}));
+
+    customers.cancel();
+    fake.dialogs.clear();
+    fake.dialogs.setNextAnswer(Dialogs::Hayir);
+    commands.destroyNow();
+    EXPECT_EQ(fake.dialogs.texts(), QStringList{PersonalDataCommands::kDestroyQuestion.arg(1)});
+    EXPECT_EQ(customerCodes(), (QStringList{u"OLD"_s, u"NEW"_s}));
+    EXPECT_TRUE(logRows().isEmpty());
+    commands.answerRequest();
+    EXPECT_EQ(requestsOpened, 1);
 }
 
 // A register made before the retention: it gains the tables, empty, and

@@ -238,6 +238,22 @@ TEST(Shortcuts, UserFolders)
     EXPECT_EQ(DesktopShortcuts::userMenuDir(), dir.path(QStringLiteral(".local/share/applications")));
 }
 
+// Windows: the desktop and the quick-launch bar of the user's own "Shell
+// Folders", as the menu's items use them.
+TEST(Shortcuts, UserFoldersOnWindows)
+{
+    if (!kOnWindows)
+        GTEST_SKIP() << "the shell folders are Windows' own";
+    const QString desktop = DesktopShortcuts::userDesktopDir();
+    ASSERT_FALSE(desktop.isEmpty());
+    EXPECT_TRUE(QFileInfo(desktop).isDir()) << desktop.toStdString();
+    const QString quickLaunch = DesktopShortcuts::userMenuDir();
+    const QString tail = QStringLiteral("/Microsoft/Internet Explorer/Quick Launch");
+    ASSERT_TRUE(quickLaunch.endsWith(tail)) << quickLaunch.toStdString();
+    // The roaming application data folder it lies in is there.
+    EXPECT_TRUE(QFileInfo(quickLaunch.chopped(tail.size())).isDir()) << quickLaunch.toStdString();
+}
+
 TEST(Shortcuts, IconBesideTheProgramOrTheThemeIcon)
 {
     TestDir dir;

@@ -138,7 +138,7 @@ TEST_F(GuestEntryTest, SaveOnAnUnchangedRecordStoresItAgainWithSecondsKept)
     EXPECT_EQ(e().arrivalTimeBox->text(), u"14:35"_s);
     EXPECT_EQ(e().arrivalTimeBox->time(), QTime(14, 35, 27));
     // Rewrite the stored time behind the dataset's back: only a real store brings it back.
-    p.program->database.exec(u"UPDATE Kisi SET GelisSaati = NULL, DogumTarihi = NULL"_s);
+    p.program->database().exec(u"UPDATE Kisi SET GelisSaati = NULL, DogumTarihi = NULL"_s);
 
     click(8);
     EXPECT_EQ(ds().state(), State::Browse);

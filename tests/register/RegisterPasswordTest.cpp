@@ -75,6 +75,39 @@ TEST(RegisterPasswordRules, TheBoxesAreCheckedInOrder)
     EXPECT_EQ(RP::keyFor({}), Database::kPassword);
 }
 
+// Removing the password: a wrong current one is refused at its box; the
+// right one brings back the built-in key, and what follows the register is
+// given the old key before the clerk is told. With none set, removing
+// closes the window without a word.
+TEST_F(Register, RemovingThePasswordGoesBackToTheBuiltInKeyAndTheFollowersComeFirst)
+{
+    Database db(Database::kFileName);
+    db.open();
+    ASSERT_EQ(RP::change(db, kNew), std::nullopt);
+    FakePlatform fake;
+    QStringList order;
+    const auto follow = [&](const QByteArray& oldKey) { order << (oldKey == RP::keyFor(kNew) ? u"old key"_s : u"?"_s); };
+
+    const RP::Confirmation wrong = RP::confirm(db, fake.dialogs, u"yanlış"_s, {}, {}, follow);
+    EXPECT_EQ(wrong.outcome, RP::Confirmed::Refused);
+    EXPECT_EQ(wrong.box, RP::Box::Current);
+    EXPECT_EQ(fake.dialogs.texts(), QStringList{RP::kWrongCurrent});
+    EXPECT_TRUE(db.hasOwnPassword());
+
+    fake.dialogs.clear();
+    fake.dialogs.onNextMessage([&] { order << u"told"_s; });
+    EXPECT_EQ(RP::confirm(db, fake.dialogs, kNew, {}, {}, follow).outcome, RP::Confirmed::Done);
+    EXPECT_EQ(order, (QStringList{u"old key"_s, u"told"_s}));
+    EXPECT_EQ(fake.dialogs.texts(), QStringList{RP::kRemoved});
+    EXPECT_FALSE(db.hasOwnPassword());
+    EXPECT_TRUE(opensWith(Database::kPassword));
+
+    fake.dialogs.clear();
+    EXPECT_EQ(RP::confirm(db, fake.dialogs, {}, {}, {}, follow).outcome, RP::Confirmed::Done);
+    EXPECT_TRUE(fake.dialogs.texts().isEmpty());
+    EXPECT_EQ(order.size(), 2);
+}
+
 TEST_F(Register, ASetPasswordIsAskedAtStartThreeTimesAtMost)
 {
     {
@@ -272,7 +305,7 @@ TEST(PasswordWindow, EnterGoesFromBoxToBoxAndAFirstPasswordIsAskedAbout)
         if (step.set) {
             p.dialogs().onNextMessage([] {});
             p.dialogs().onNextMessage([&] {
-                const QList<Backups::Entry> made = p.program->backups->list(kNew.toUtf8());
+                const QList<Backups::Entry> made = p.program->backups()->list(kNew.toUtf8());
                 backupsFollowedWhenTold = !made.isEmpty() && std::all_of(made.begin(), made.end(), [](const auto& e) {
                     return e.opensWithKey && !Database::opensWith(e.path, Database::kPassword);
                 });
@@ -284,13 +317,13 @@ TEST(PasswordWindow, EnterGoesFromBoxToBoxAndAFirstPasswordIsAskedAbout)
         ASSERT_FALSE(p.dialogs().messages.isEmpty());
         EXPECT_EQ(p.dialogs().messages[0].text, RP::kFirstWarning);
         EXPECT_EQ(p.dialogs().messages[0].defaultButton, Dialogs::Hayir);
-        EXPECT_EQ(p.program->database.hasOwnPassword(), step.set);
+        EXPECT_EQ(p.program->database().hasOwnPassword(), step.set);
     }
     EXPECT_EQ(p.dialogs().texts().last(), u"Kayıt parolası değiştirildi."_s);
-    EXPECT_TRUE(Database::opensWith(p.program->database.filePath(), kNew.toUtf8()));
+    EXPECT_TRUE(Database::opensWith(p.program->database().filePath(), kNew.toUtf8()));
     // The day's backup, taken at the start, followed the register, its
     // progress shown.
-    const QList<Backups::Entry> backups = p.program->backups->list(kNew.toUtf8());
+    const QList<Backups::Entry> backups = p.program->backups()->list(kNew.toUtf8());
     ASSERT_FALSE(backups.isEmpty());
     for (const Backups::Entry& e : backups) {
         EXPECT_TRUE(e.opensWithKey) << e.path.toStdString();

@@ -49,7 +49,7 @@ FacilitySetupWindow* runFirstRun(ProgramFixture& p, const std::function<void(Fac
         }
         if (dialog->isVisible())
             dialog->reject();
-        p.program->mainWindow->activateWindow();
+        p.program->mainWindow()->activateWindow();
     });
     p.show();
     return opened;
@@ -66,7 +66,7 @@ void retype(QLineEdit* field, const QString& text)
 
 QList<QVariant> ayarRow(ProgramFixture& p)
 {
-    const QList<StoreRow> rows = p.program->database.load(u"Ayar"_s);
+    const QList<StoreRow> rows = p.program->database().load(u"Ayar"_s);
     return rows.isEmpty() ? QList<QVariant>() : rows[0].values;
 }
 
@@ -120,7 +120,7 @@ TEST(FirstRun, EscDoesNotCloseTheWindowAndATransferRunWaitsForTheFacility)
     onNextModal([&](QDialog* dialog) {
         opened = dialog->objectName();
         dialog->reject();
-        p.program->mainWindow->activateWindow();
+        p.program->mainWindow()->activateWindow();
     });
     p.form().startTransfer();
     EXPECT_EQ(opened, u"TForm4"_s);
@@ -250,7 +250,7 @@ TEST(FirstRun, SetUpFacilityNeverSeesTheWindow)
     p.show();
     QTest::qWait(50);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    EXPECT_FALSE(p.program->facilityWindow->isVisible());
+    EXPECT_FALSE(p.program->facilityWindow()->isVisible());
 }
 
 TEST(FacilityName, ChangeAcceptsFiveToFiftyCharacters)

@@ -175,7 +175,7 @@ TEST(FirstRunKeys, NameFieldKeepsItsHighlightWhenTheCodeFieldHasTheFocus)
         EXPECT_EQ(FocusHighlighter::colourOf(f->codeBox), codeColour);
         EXPECT_NE(codeColour, FocusColors::kSkyBlue);
         dialog->reject();
-        p.program->mainWindow->activateWindow();
+        p.program->mainWindow()->activateWindow();
     });
     p.show();
     EXPECT_TRUE(ran);

@@ -98,7 +98,7 @@ const RecordWindow kCustomerWindow{
             all << u"INSERT INTO Musteriler (musteriKodu, Adi, DogumTarihi) VALUES ('K%1', '%2', '1980-01-02')"_s.arg(
                        QString::number(i + 1), kNames[i]);
         p.open({}, true, all + withSurnames(u"Musteriler"_s, statements));
-        CustomerWindow& w = *p.program->customerWindow;
+        CustomerWindow& w = *p.program->customerWindow();
         QTest::mouseClick(p.entry().button(12), Qt::LeftButton);
         if (!QTest::qWaitForWindowActive(&w))
             ADD_FAILURE() << "the customer window did not become active";
@@ -125,7 +125,7 @@ struct OpenWindow
     {
         const QString sql = u"SELECT \"%1\" FROM %2 WHERE %3 = ?"_s.arg(column, QLatin1String(w.table),
                                                                          QLatin1String(w.keyColumn));
-        return p.program->database.column(sql, {records().key()}).value(0).toString();
+        return p.program->database().column(sql, {records().key()}).value(0).toString();
     }
     int storedCount() { return p.storedCount(QString::fromLatin1(w.table)); }
 

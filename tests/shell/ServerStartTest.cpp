@@ -50,7 +50,7 @@ TEST(ServerStart, AGuestTypedIsStoredOnTheServerAndTheFilesOwnItemsAreOff)
     const Item items[] = {{"KayitParolasi1", false}, {"YedeklemeKlasoru1", false}, {"YedektenGeriYukle1", false},
                           {"ImhaEt1", true}, {"TransferGecmisi1", true}};
     for (const Item& item : items) {
-        const QAction* action = p.program->mainWindow->findChild<QAction*>(QString::fromLatin1(item.name));
+        const QAction* action = p.program->mainWindow()->findChild<QAction*>(QString::fromLatin1(item.name));
         ASSERT_NE(action, nullptr) << item.name;
         EXPECT_EQ(action->isEnabled(), item.enabled) << item.name;
     }
@@ -78,7 +78,7 @@ TEST(ServerStart, TheStatusBarSaysSoWhileTheServerCannotBeReached)
     TcpRelay relay(server);
     p.server = relay.connectionString();
     p.open();
-    const QLabel* status = p.program->mainWindow->findChild<QLabel*>(u"StatusPanel4"_s);
+    const QLabel* status = p.program->mainWindow()->findChild<QLabel*>(u"StatusPanel4"_s);
     ASSERT_NE(status, nullptr);
     const QString usual = status->text();
     const auto waitForStatus = [&](const std::function<bool(const QString&)>& holds) {
@@ -91,9 +91,9 @@ TEST(ServerStart, TheStatusBarSaysSoWhileTheServerCannotBeReached)
     relay.setRefusing(true);
     PgStore other(server);
     other.open();
-    other.exec(u"SELECT pg_terminate_backend($1, 5000)"_s, {p.program->server->connection().backendPid()});
+    other.exec(u"SELECT pg_terminate_backend($1, 5000)"_s, {p.program->server()->connection().backendPid()});
     EXPECT_TRUE(waitForStatus([](const QString& text) { return text == MainWindow::kNoServerText; }));
     relay.setRefusing(false);
     EXPECT_TRUE(waitForStatus([&](const QString& text) { return text == usual; })) << status->text().toStdString();
-    EXPECT_TRUE(p.program->server->isOpen());
+    EXPECT_TRUE(p.program->server()->isOpen());
 }

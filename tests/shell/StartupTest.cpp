@@ -45,7 +45,7 @@ TEST(Startup, FirstStartCreatesTheDatabaseAndOpensEveryTable)
     ASSERT_TRUE(s.program);
     EXPECT_EQ(s.exitCode, 0);
     EXPECT_TRUE(QFile::exists(s.dir.databasePath()));
-    MainWindow& f = *s.program->mainWindow;
+    MainWindow& f = *s.program->mainWindow();
     for (Dataset* t : s.tables().openingOrder())
         EXPECT_TRUE(t->isOpen()) << t->objectName().toStdString();
     EXPECT_EQ(s.tables().iller->recordCount(), 81);
@@ -73,9 +73,9 @@ TEST(Startup, SplashStatusesRepaintAndPauseInOrder)
         if (setUp)
             expected << QStringLiteral("Internet bağlantısı kontrol ediliyor... 500");
         EXPECT_EQ(statuses, expected);
-        EXPECT_FALSE(s.program->splash->isVisible());
-        EXPECT_EQ(s.program->splash->windowOpacity(), 220.0 / 255.0);
-        EXPECT_EQ(s.program->splash->size(), QSize(404, 101));
+        EXPECT_FALSE(s.program->splash()->isVisible());
+        EXPECT_EQ(s.program->splash()->windowOpacity(), 220.0 / 255.0);
+        EXPECT_EQ(s.program->splash()->size(), QSize(404, 101));
     }
 }
 
@@ -113,7 +113,7 @@ TEST(Startup, SecondCopyIsRefusedWithoutTouchingTheDatabase)
     EXPECT_EQ(box.icon, Dialogs::Icon::Error);
     EXPECT_EQ(box.buttons, Dialogs::Buttons(Dialogs::Ok));
     EXPECT_FALSE(QFile::exists(other.databasePath()));
-    EXPECT_EQ(SplashScreen::last(), first.program->splash.get());
+    EXPECT_EQ(SplashScreen::last(), first.program->splash());
     // The running copy is asked to come forward. Not seen on Windows, where
     // both copies share this test's thread and a pipe takes the request only
     // once the running copy reads it (the guard's own test asks from a
@@ -246,7 +246,7 @@ TEST(Startup, MainWindowFrame)
     Started s;
     s.start();
     ASSERT_TRUE(s.program);
-    MainWindow& f = *s.program->mainWindow;
+    MainWindow& f = *s.program->mainWindow();
     EXPECT_EQ(f.size(), QSize(688, 550));
     EXPECT_EQ(f.minimumSize(), f.maximumSize());
 
@@ -301,7 +301,7 @@ TEST(Startup, StatusBarClockTicksEverySecond)
     s.fake.clock.set(QDateTime(QDate(2024, 3, 5), QTime(14, 5, 9)));
     s.start();
     ASSERT_TRUE(s.program);
-    MainWindow& f = *s.program->mainWindow;
+    MainWindow& f = *s.program->mainWindow();
     EXPECT_EQ(f.StatusPanels[0]->text(), QStringLiteral("00.00.0000"));
     EXPECT_EQ(f.StatusPanels[1]->text(), QStringLiteral("00:00:00"));
     EXPECT_EQ(f.StatusPanels[2]->text(), QStringLiteral("v1.4.5"));
@@ -340,7 +340,7 @@ TEST(Startup, SetUpFacilityIsShownAndItsMenuEnabled)
     s.setUpFacility(QStringLiteral("01234"), QStringLiteral("Otel Deniz"));
     s.start();
     ASSERT_TRUE(s.program);
-    MainWindow& f = *s.program->mainWindow;
+    MainWindow& f = *s.program->mainWindow();
     EXPECT_TRUE(f.renameFacilityAction->isEnabled());
     EXPECT_EQ(f.TesisAdiLabel->text(), QStringLiteral("Otel Deniz"));
     EXPECT_EQ(f.TesisKoduLed->text(), QStringLiteral("01234"));

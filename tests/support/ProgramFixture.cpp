@@ -54,7 +54,7 @@ void ProgramFixture::start()
     program = startProgram(fake.platform, *guard, Database::kFileName, exitCode, dir.path() + QLatin1Char('/'), server);
     if (!program)
         return;
-    program->transfer->reviewFindings = [this](const QList<Completeness::Finding>& findings) {
+    program->transfer()->reviewFindings = [this](const QList<Completeness::Finding>& findings) {
         reviewed << findings;
         Completeness::Decision answer{Completeness::Decision::GoOn, 0};
         if (!decisions.empty()) {
@@ -69,30 +69,30 @@ void ProgramFixture::show()
 {
     if (!program)
         start();
-    program->mainWindow->show();
-    program->mainWindow->activateWindow();
-    if (!QTest::qWaitForWindowActive(program->mainWindow.get()))
+    program->mainWindow()->show();
+    program->mainWindow()->activateWindow();
+    if (!QTest::qWaitForWindowActive(program->mainWindow()))
         qWarning("main window did not become active");
 }
 
 MainWindow& ProgramFixture::form() const
 {
-    return *program->mainWindow;
+    return *program->mainWindow();
 }
 
 GuestEntry& ProgramFixture::entry() const
 {
-    return *program->mainWindow->entry;
+    return *program->mainWindow()->entry;
 }
 
 Tables& ProgramFixture::tables() const
 {
-    return *program->tables;
+    return *program->tables();
 }
 
 Dataset& ProgramFixture::guests() const
 {
-    return *program->tables->kisi;
+    return *program->tables()->kisi;
 }
 
 void ProgramFixture::open(const QStringList& guests, bool kalici, const QStringList& statements)
@@ -126,23 +126,27 @@ void ProgramFixture::click(int button)
 
 QVariant ProgramFixture::stored(const QString& column, qint64 id) const
 {
-    return program->database.column(QStringLiteral("SELECT \"%1\" FROM Kisi WHERE ID = ?").arg(column), {id}).value(0);
+    return program->database().column(QStringLiteral("SELECT \"%1\" FROM Kisi WHERE ID = ?").arg(column), {id}).value(0);
 }
 
 int ProgramFixture::storedCount(const QString& table) const
 {
-    return program->database.column(QStringLiteral("SELECT count(*) FROM \"%1\"").arg(table)).value(0).toInt();
+    return program->database().column(QStringLiteral("SELECT count(*) FROM \"%1\"").arg(table)).value(0).toInt();
 }
 
 void onNextModal(std::function<void(QDialog*)> action)
 {
+    // The poll holds itself only weakly: the pending timer owns it, so that
+    // it is freed once the dialog was found rather than kept by a cycle.
     auto poll = std::make_shared<std::function<void()>>();
-    *poll = [action, poll] {
+    std::weak_ptr<std::function<void()>> self = poll;
+    *poll = [action, self] {
         if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
             action(dialog);
             return;
         }
-        QTimer::singleShot(10, *poll);
+        if (auto again = self.lock())
+            QTimer::singleShot(10, [again] { (*again)(); });
     };
-    QTimer::singleShot(0, *poll);
+    QTimer::singleShot(0, [poll] { (*poll)(); });
 }

@@ -46,7 +46,7 @@ struct ProgramFixture
     QString server;
     // The findings the check before a transfer run showed, and the clerk's
     // answers to give (going on with the run when none is queued). Tests
-    // that want the real dialog set program->transfer->reviewFindings.
+    // that want the real dialog set program->transfer()->reviewFindings.
     QList<QList<Completeness::Finding>> reviewed;
     std::deque<Completeness::Decision> decisions;
 
@@ -85,7 +85,7 @@ struct ProgramFixture
     template <typename T = QWidget>
     T* widget(const QString& name, const QWidget* window = nullptr) const
     {
-        const QWidget* in = window ? window : static_cast<const QWidget*>(program->mainWindow.get());
+        const QWidget* in = window ? window : static_cast<const QWidget*>(program->mainWindow());
         T* found = in->objectName() == name ? qobject_cast<T*>(const_cast<QWidget*>(in)) : nullptr;
         if (!found)
             found = in->findChild<T*>(name);
@@ -99,7 +99,7 @@ struct ProgramFixture
     template <typename T>
     T* find(const QString& name) const
     {
-        return program->mainWindow->findChild<T*>(name);
+        return program->mainWindow()->findChild<T*>(name);
     }
 };
 

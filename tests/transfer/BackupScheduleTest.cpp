@@ -8,7 +8,7 @@
 #include "core/transfer/BackupSchedule.h"
 #include "core/transfer/Backups.h"
 #include "gui/register/GuestEntry.h"
-#include "gui/customers/PersonalDataCommands.h"
+#include "core/customers/PersonalDataCommands.h"
 #include "gui/transfer/RestoreWindow.h"
 #include "gui/widgets/DBEdit.h"
 #include "gui/widgets/DBGrid.h"
@@ -105,7 +105,7 @@ TEST(BackupMenu, AChosenFolderGetsABackupAtOnceAndARestoreBringsItsGuestsBack)
     ASSERT_EQ(backupsIn(usb), 1);
 
     // A guest stored after the backup, and one being typed.
-    insertGuest(p.program->database, u"Cem"_s);
+    insertGuest(p.program->database(), u"Cem"_s);
     p.guests().open();
     ASSERT_EQ(p.guests().recordCount(), 3);
     p.fake.clock.set(p.now.addSecs(60));
@@ -148,7 +148,7 @@ TEST(BackupMenu, ASlowBackupShowsItsDialogStartsNothingElseAndCanBeAbandoned)
     p.open({u"Ali"_s});
     ScriptedDialogs& dialogs = p.dialogs();
     dialogs.showWork = [&dialogs](const Dialogs::WorkRequest& r) { return QtDialogs::shownWork(dialogs, r); };
-    const QString before = p.program->backups->folder();
+    const QString before = p.program->backups()->folder();
     const QString usb = p.dir.path(u"usb"_s);
     QString shown;
     bool cancelOffered = false;
@@ -185,12 +185,12 @@ TEST(BackupMenu, ASlowBackupShowsItsDialogStartsNothingElseAndCanBeAbandoned)
         QTest::keyClick(&p.form(), Qt::Key_F8);
         p.fake.clock.set(p.now.addDays(2));
         // A day past the newest backup, the timer's next round would make one.
-        p.program->backupTimer->start(0);
+        p.program->backupTimer()->start(0);
         for (int i = 0; i < 10; ++i) {
             Dialogs::currentWork()->keepGoing();
             QThread::msleep(10);
         }
-        p.program->backupTimer->stop();
+        p.program->backupTimer()->stop();
         auto* cancel = dialog->findChild<QPushButton*>(u"WorkCancel"_s);
         cancelOffered = cancel && cancel->text() == u"İptal"_s;
         if (cancel)
@@ -212,6 +212,6 @@ TEST(BackupMenu, ASlowBackupShowsItsDialogStartsNothingElseAndCanBeAbandoned)
     EXPECT_EQ(dialogs.texts(), QStringList());
     EXPECT_EQ(backupsIn(usb), 0);
     EXPECT_EQ(QDir(usb).entryList(QDir::Files | QDir::Hidden), QStringList());
-    EXPECT_EQ(p.program->backups->folder(), before);
+    EXPECT_EQ(p.program->backups()->folder(), before);
     EXPECT_FALSE(Dialogs::working());
 }

@@ -240,11 +240,11 @@ TEST(RunHistoryWindow, ListsTheRunsNewestFirstAndOpensTheirFolder)
     ProgramFixture p;
     p.open({u"Ali"_s}, false);
     p.fake.dialogs.setNextFileName(p.dir.path(u"ilk.xml"_s));
-    p.program->transfer->run();
+    p.program->transfer()->run();
     p.fake.clock.set(p.now.addSecs(3600));
     QDir().mkpath(p.dir.path(u"arsiv"_s));
     p.fake.dialogs.setNextFileName(p.dir.path(u"arsiv/ikinci.xml"_s));
-    p.program->transfer->run();
+    p.program->transfer()->run();
     QFile::remove(p.dir.path(u"ilk.xml"_s));
     p.fake.clock.set(p.now.addSecs(3600 + 25 * 60));
 

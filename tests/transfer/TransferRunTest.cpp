@@ -105,7 +105,7 @@ TEST_F(TransferFixture, FromTheToolbarAndFromCtrlE)
         const qsizetype root = file.indexOf("<Konaklama");
         EXPECT_EQ(file.mid(root - 34, 32), QCryptographicHash::hash(file.mid(root), QCryptographicHash::Md5).toHex().toUpper());
 
-        EXPECT_EQ(storedNames(p.program->database),
+        EXPECT_EQ(storedNames(p.program->database()),
                   (QStringList{QString::fromUtf8("Ayşe"), QStringLiteral("Cem"), QStringLiteral("Ece")}));
         expectWindowAttached();
         EXPECT_EQ(guests().recordCount(), 3);
@@ -119,7 +119,7 @@ TEST_F(TransferFixture, CancellingTheDialogChangesNothing)
     p.form().startTransfer();
     EXPECT_EQ(p.fake.dialogs.saveRequests.size(), 1);
     EXPECT_TRUE(p.fake.dialogs.messages.isEmpty());
-    EXPECT_EQ(storedNames(p.program->database).size(), 5);
+    EXPECT_EQ(storedNames(p.program->database()).size(), 5);
     EXPECT_EQ(readAll(p.dir.databasePath()), before);
 }
 
@@ -152,7 +152,7 @@ TEST_F(TransferFixture, ARefusedNewGuestKeepsWhatWasTypedAndPurgesNothing)
                                 "Boş bırakılan bölümler: Soyadı, Uyruğu, Kimlik Belgesi Türü, Kimlik Seri No, "
                                 "Cinsiyet, İkâmet Adresi"));
     EXPECT_FALSE(QFile::exists(target()));
-    EXPECT_EQ(storedNames(p.program->database).size(), 5);
+    EXPECT_EQ(storedNames(p.program->database()).size(), 5);
     EXPECT_EQ(guests().state(), Dataset::State::Insert);
     EXPECT_EQ(p.entry().nameBox->text(), QStringLiteral("Yeni"));
     EXPECT_EQ(p.entry().arrivalDateBox->date(), typedArrival);
@@ -179,7 +179,7 @@ TEST_F(TransferFixture, APendingNewGuestIsWrittenWithItsTypedStayAndPurgedWhenDe
     const QByteArray file = readAll(target());
     EXPECT_TRUE(file.contains(R"(<Kisi SiraNo="6" TCKimlikNo="" Adi="Yeni" Soyadi="Gelen")")) << file.toStdString();
     EXPECT_TRUE(file.contains(R"(GelisTarihi="2024-03-06 08:15:00" VerilenOdaNo="" AyrilisTarihi="2024-03-07 09:00:00")"));
-    EXPECT_FALSE(storedNames(p.program->database).contains(QStringLiteral("Yeni")));
+    EXPECT_FALSE(storedNames(p.program->database()).contains(QStringLiteral("Yeni")));
 }
 
 TEST_F(TransferFixture, AFileThatCannotBeWrittenPurgesNobody)
@@ -191,13 +191,13 @@ TEST_F(TransferFixture, AFileThatCannotBeWrittenPurgesNobody)
     EXPECT_EQ(lastMessage().caption, QStringLiteral("Error"));
     EXPECT_EQ(lastMessage().text, kFailure);
     EXPECT_FALSE(QFile::exists(target()));
-    EXPECT_EQ(storedNames(p.program->database).size(), 5);
+    EXPECT_EQ(storedNames(p.program->database()).size(), 5);
     expectWindowAttached();
 }
 
 TEST_F(TransferFixture, AGuestTheFileCannotCarryStopsTheRunBeforeAnythingIsWritten)
 {
-    p.program->database.exec(QStringLiteral("UPDATE Kisi SET Soyadi = ? WHERE Adi = 'Deniz'"),
+    p.program->database().exec(QStringLiteral("UPDATE Kisi SET Soyadi = ? WHERE Adi = 'Deniz'"),
                              {QString::fromUtf8("Wang 王")});
     guests().open();
     p.fake.dialogs.setNextFileName(target());
@@ -205,7 +205,7 @@ TEST_F(TransferFixture, AGuestTheFileCannotCarryStopsTheRunBeforeAnythingIsWritt
     ASSERT_EQ(p.fake.dialogs.messages.size(), 1);
     EXPECT_TRUE(lastMessage().text.contains(QStringLiteral("Deniz"))) << lastMessage().text.toStdString();
     EXPECT_FALSE(QFile::exists(target()));
-    EXPECT_EQ(storedNames(p.program->database).size(), 5);
+    EXPECT_EQ(storedNames(p.program->database()).size(), 5);
     expectWindowAttached();
 }
 
@@ -236,7 +236,7 @@ TEST_F(TransferFixture, FileNameGetsItsExtensionAndAnExistingFileIsReplacedOnlyW
 
 TEST_F(TransferFixture, EmptyRegisterStillWritesTheFileAndCompacts)
 {
-    p.program->database.exec(QStringLiteral("DELETE FROM Kisi"));
+    p.program->database().exec(QStringLiteral("DELETE FROM Kisi"));
     guests().open();
     p.fake.dialogs.setNextFileName(target());
     p.form().startTransfer();
@@ -257,7 +257,7 @@ TEST_F(TransferFixture, AFailedCompactionIsReportedAndTheRunStillSucceeds)
     EXPECT_EQ(p.fake.dialogs.messages[0].text,
               QString::fromUtf8("Veri Tabanı Onarımınında Hata Oluştu.\rLütfen Program Satıcınız İle Temasa Geçiniz!"));
     EXPECT_EQ(lastMessage().text, kSuccess + QDir::toNativeSeparators(target()));
-    EXPECT_EQ(storedNames(p.program->database).size(), 3);
+    EXPECT_EQ(storedNames(p.program->database()).size(), 3);
     expectWindowAttached();
 }
 
@@ -277,9 +277,9 @@ TEST_F(TransferFixture, AfterARunTheToolbarDeleteAsksAgain)
 // in its own window before anything is written.
 TEST_F(TransferFixture, TheCheckBeforeTheRunGoesToAGuestOrGoesOn)
 {
-    p.program->database.exec(QStringLiteral("UPDATE Kisi SET KimlikSeriNo = 'U777' WHERE Adi IN ('Ayşe', 'Cem')"));
+    p.program->database().exec(QStringLiteral("UPDATE Kisi SET KimlikSeriNo = 'U777' WHERE Adi IN ('Ayşe', 'Cem')"));
     guests().open();
-    p.program->transfer->reviewFindings = [this](const QList<Completeness::Finding>& findings) {
+    p.program->transfer()->reviewFindings = [this](const QList<Completeness::Finding>& findings) {
         return CompletenessDialog::ask(findings, &p.form());
     };
     // Kayda Git on the second guest listed: nothing written, the guest window on Cem.
@@ -297,7 +297,7 @@ TEST_F(TransferFixture, TheCheckBeforeTheRunGoesToAGuestOrGoesOn)
     EXPECT_EQ(listed, (QStringList{QStringLiteral("Ayşe Yılmaz"), QStringLiteral("Cem Yılmaz")}));
     EXPECT_FALSE(QFile::exists(target()));
     EXPECT_TRUE(p.fake.dialogs.messages.isEmpty());
-    EXPECT_EQ(storedNames(p.program->database).size(), 5);
+    EXPECT_EQ(storedNames(p.program->database()).size(), 5);
     EXPECT_EQ(p.entry().nameBox->text(), QStringLiteral("Cem"));
     EXPECT_EQ(guests().text(QStringLiteral("Adi")), QStringLiteral("Cem"));
     // The focus in the box the problem is about, once the window is active.
@@ -311,16 +311,16 @@ TEST_F(TransferFixture, TheCheckBeforeTheRunGoesToAGuestOrGoesOn)
                 QStringLiteral("Ece")},
                true, {kDeparted});
     // Every guest's serial alike in both registers.
-    plain.program->database.exec(QStringLiteral("UPDATE Kisi SET KimlikSeriNo = 'U777'"));
-    p.program->database.exec(QStringLiteral("UPDATE Kisi SET KimlikSeriNo = 'U777'"));
+    plain.program->database().exec(QStringLiteral("UPDATE Kisi SET KimlikSeriNo = 'U777'"));
+    p.program->database().exec(QStringLiteral("UPDATE Kisi SET KimlikSeriNo = 'U777'"));
     plain.guests().open();
     guests().open();
-    plain.program->transfer->reviewFindings = nullptr;
+    plain.program->transfer()->reviewFindings = nullptr;
     const QDateTime moment(QDate(2024, 3, 7), QTime(9, 5, 30));
     plain.fake.clock.set(moment);
     p.fake.clock.set(moment);
     plain.fake.dialogs.setNextFileName(plain.dir.path(QStringLiteral("kbs.xml")));
-    plain.program->transfer->run();
+    plain.program->transfer()->run();
 
     bool shown = false;
     onNextModal([&](QDialog* dialog) {

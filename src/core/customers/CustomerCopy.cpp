@@ -4,6 +4,7 @@
 #include "core/register/Columns.h"
 #include "core/register/Dataset.h"
 #include "core/register/Formats.h"
+#include "platform/core/Dialogs.h"
 
 bool copyCustomerToGuest(Dataset& guest, const Dataset& customer, const CustomerView& view, const QDateTime& now)
 {
@@ -30,4 +31,20 @@ bool copyCustomerToGuest(Dataset& guest, const Dataset& customer, const Customer
         }
     }
     return true;
+}
+
+std::optional<qint64> copyCustomerWithCode(Dataset& guest, Dataset& customers, const CustomerView& view,
+                                           const QString& code, const QDateTime& now, Dialogs& dialogs)
+{
+    // Restricting the customers settles a pending customer edit first; a
+    // refusal has shown the customer window's message and ends the lookup.
+    if (!customers.setFilter(Columns::musteriKodu, code))
+        return std::nullopt;
+    std::optional<qint64> copied;
+    if (customers.recordCount() == 0)
+        dialogs.inform(CustomerCopy::kCodeNotFound);
+    else if (copyCustomerToGuest(guest, customers, view, now))
+        copied = customers.key();
+    customers.clearFilter();
+    return copied;
 }

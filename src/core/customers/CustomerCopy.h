@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <optional>
 
 class Dataset;
 
@@ -29,6 +30,15 @@ public:
 // new one begins). Nothing is stored or asked. False when the guest record
 // could not enter editing.
 bool copyCustomerToGuest(Dataset& guest, const Dataset& customer, const CustomerView& view, const QDateTime& now);
+
+class Dialogs;
+
+// Enter in the guest window's customer code box: the customer with exactly
+// that code is copied into the guest record, and the clerk is told when
+// there is none. The copied customer's key; nothing when none was copied
+// (also when a pending customer edit was refused, with its message).
+std::optional<qint64> copyCustomerWithCode(Dataset& guest, Dataset& customers, const CustomerView& view,
+                                           const QString& code, const QDateTime& now, Dialogs& dialogs);
 
 namespace CustomerCopy {
 inline const QString kCodeNotFound = QStringLiteral("Aradığınız Müşteri Kodunda Müşteri Bulunamadı!");

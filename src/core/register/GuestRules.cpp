@@ -6,6 +6,7 @@
 #include "core/register/FieldCaptions.h"
 #include "core/register/Formats.h"
 #include "core/register/SharedEditing.h"
+#include "core/register/Validation.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Dialogs.h"
 #include "platform/core/RadaError.h"
@@ -122,6 +123,9 @@ QStringList missingFields(const Dataset& guest)
 
 std::optional<QString> beforePost(Dataset& guest)
 {
+    // Whoever stores the guest (its form, the closing, a run or a restore
+    // that settles it), the plate goes in without blanks.
+    normalisePlate(guest, guest.text(Columns::AracPlakaNo));
     const Stay stay = stayOf(guest);
     if (auto refused = checkStayTimes(stay))
         return refused;

@@ -84,4 +84,29 @@ void openAsking(Database& db, Dialogs& dialogs, Access access)
     }
 }
 
+Confirmation confirm(Database& db, Dialogs& dialogs, const QString& current, const QString& newPassword,
+                     const QString& again, const std::function<void(const QByteArray& oldKey)>& afterChange)
+{
+    if (const auto refused = check(db, current, newPassword, again)) {
+        dialogs.inform(refused->text);
+        return {Confirmed::Refused, refused->box};
+    }
+    if (needsWarning(db, newPassword) &&
+        dialogs.message(kWindowTitle, kFirstWarning, Dialogs::Icon::Warning,
+                        Dialogs::Buttons(Dialogs::Evet) | Dialogs::Hayir, Dialogs::Hayir) != Dialogs::Evet)
+        return {};
+    const bool removing = newPassword.isEmpty();
+    if (removing && !db.hasOwnPassword())
+        return {Confirmed::Done};
+    const QByteArray oldKey = db.password();
+    if (const auto failed = change(db, newPassword, &dialogs)) {
+        dialogs.message(kWindowTitle, *failed, Dialogs::Icon::Error, Dialogs::Ok, Dialogs::Ok);
+        return {};
+    }
+    if (afterChange)
+        afterChange(oldKey);
+    dialogs.inform(removing ? kRemoved : kChanged);
+    return {Confirmed::Done};
+}
+
 } // namespace RegisterPassword

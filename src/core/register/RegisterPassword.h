@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class Database;
@@ -58,6 +59,20 @@ bool needsWarning(const Database& db, const QString& newPassword);
 // failure, or nothing when the register now opens with the new one only.
 inline const QString kWorkText = QStringLiteral("Kayıt dosyası yeni parolayla şifreleniyor...");
 std::optional<QString> change(Database& db, const QString& newPassword, Dialogs* dialogs = nullptr);
+
+// The change window's "Tamam": the boxes checked (a refusal told), a first
+// password asked about, the register re-encrypted (a failure told), then
+// what else was under the old key (the backups) given that key to follow,
+// and only then the clerk told it is done: a program ended while the
+// message waits leaves nothing under the old key.
+enum class Confirmed { Done, Refused, Kept };
+struct Confirmation
+{
+    Confirmed outcome = Confirmed::Kept;
+    Box box = Box::New; // the box to correct, when refused
+};
+Confirmation confirm(Database& db, Dialogs& dialogs, const QString& current, const QString& newPassword,
+                     const QString& again, const std::function<void(const QByteArray& oldKey)>& afterChange);
 
 // Opens the register at start: with the built-in key, else with the
 // password the clerk types, asked at most three times. Throws

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/shell/Closing.h"
 
-#include "core/register/Columns.h"
 #include "core/register/Dataset.h"
+#include "core/register/Tables.h"
 #include "core/register/Validation.h"
 
 namespace Closing {
@@ -12,22 +12,25 @@ bool mustAsk(const Dataset& guests, const Dataset& customers)
     return hasUnsavedChanges(guests) || hasUnsavedChanges(customers);
 }
 
-bool settle(Dialogs::Button answer, Dataset& guests, Dataset& customers)
+bool settle(Dialogs::Button answer, Tables& tables)
 {
     if (answer == Dialogs::No) {
-        guests.cancel();
-        customers.cancel();
+        tables.kisi->cancel();
+        tables.musteriler->cancel();
         return true;
     }
-    if (answer != Dialogs::Yes)
-        return false;
-    if (hasUnsavedChanges(guests)) {
-        normalisePlate(guests, guests.text(Columns::AracPlakaNo));
-        saveRecord(guests);
-        if (guests.isEditing())
-            return false;
-    }
-    return !hasUnsavedChanges(customers) || customers.post();
+    return answer == Dialogs::Yes && tables.settleAll();
+}
+
+bool confirm(Dialogs& dialogs, Tables& tables)
+{
+    // Typed data are not lost without a word.
+    if (!mustAsk(*tables.kisi, *tables.musteriler))
+        return true;
+    const Dialogs::Button answer =
+        dialogs.message(kAppTitle, kUnsavedQuestion, Dialogs::Icon::Question,
+                        Dialogs::Buttons(Dialogs::Yes) | Dialogs::No | Dialogs::Cancel, Dialogs::Yes);
+    return settle(answer, tables);
 }
 
 } // namespace Closing

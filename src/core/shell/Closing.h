@@ -4,6 +4,7 @@
 #include "platform/core/Dialogs.h"
 
 class Dataset;
+class Tables;
 
 // What happens to typed data when the clerk closes the program.
 namespace Closing {
@@ -12,10 +13,17 @@ namespace Closing {
 // asked before the program closes.
 bool mustAsk(const Dataset& guests, const Dataset& customers);
 
-// The answer to that question. Yes stores the changed guest (its plate
-// tidied, its rules run) and then the changed customer; No drops both;
-// anything else keeps the program open. True when the program may close:
-// never while a save was refused.
-bool settle(Dialogs::Button answer, Dataset& guests, Dataset& customers);
+// The answer to that question. Yes settles the tables as before a run (the
+// changed customer and then the changed guest stored, with their rules);
+// No drops both; anything else keeps the program open. True when the
+// program may close: never while a save was refused.
+bool settle(Dialogs::Button answer, Tables& tables);
+
+// The clerk closes the program: with something unsaved, asked once and
+// settled by the answer. True when the program may close.
+bool confirm(Dialogs& dialogs, Tables& tables);
+
+inline const QString kUnsavedQuestion =
+    QStringLiteral("Kaydedilmemiş bilgiler var.\rProgramı kapatmadan önce kaydetmek ister misiniz?");
 
 } // namespace Closing

@@ -99,4 +99,17 @@ bool rename(Dataset& ayar, const QString& name)
     return ayar.post();
 }
 
+std::optional<QString> renameAsking(Dataset& ayar, Dialogs& dialogs)
+{
+    const QString current = name(ayar);
+    const QString typed = dialogs.inputText(renameRequest(current)).value_or(current);
+    if (const auto refused = checkNewName(typed)) {
+        dialogs.inform(*refused);
+        return std::nullopt;
+    }
+    if (!rename(ayar, typed))
+        return std::nullopt;
+    return typed;
+}
+
 } // namespace Facility

@@ -43,5 +43,8 @@ inline const QString kSetElsewhere =
     QStringLiteral("Tesis bilgileri başka bir bilgisayarda girilmiş:\rTesis Kodu: %1\rTesis Adı: %2\r"
                    "Buradaki bilgiler kaydedilmedi; kayıtlı olanlar kullanılıyor.");
 bool rename(Dataset& ayar, const QString& name);
+// "Tesis Adını Değiştir": the new name asked for, checked and stored; the
+// name stored, or nothing (given up, refused with its message, not stored).
+std::optional<QString> renameAsking(Dataset& ayar, Dialogs& dialogs);
 
 } // namespace Facility

@@ -209,13 +209,7 @@ void CustomerWindow::runCommand(const std::function<void()>& command)
 bool CustomerWindow::previewKey(QKeyEvent* key)
 {
     runCommandKey(key);
-    if (KeyPreview::isCtrlDelete(*key))
-        return true;
-    if (KeyPreview::isPlainEnter(*key)) {
-        m_enter->queueMove();
-        return true;
-    }
-    return false;
+    return m_enter->finishKey(*key);
 }
 
 void CustomerWindow::runCommandKey(QKeyEvent* event)

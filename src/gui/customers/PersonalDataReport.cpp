@@ -5,20 +5,18 @@
 #include "core/register/Formats.h"
 #include "core/register/Schema.h"
 #include "core/register/Store.h"
+#include "gui/widgets/PdfDocument.h"
 #include "platform/core/Dialogs.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Platform.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QHash>
-#include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
 
-const QString PersonalDataReport::kFontFamily = QStringLiteral("DejaVu Sans");
+const QString PersonalDataReport::kFontFamily = PdfDocument::kFontFamily;
 const QString PersonalDataReport::kTitle = QStringLiteral("Kişisel Veri Başvurusu: Kayıtlı Bilgiler");
 
 namespace {
@@ -105,21 +103,13 @@ QStringList PersonalDataReport::lines(Store& store, const PersonalDataSearch::Fi
 
 QByteArray PersonalDataReport::render(const QStringList& lines)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
+    PdfDocument document(kTitle);
     {
-        QPdfWriter writer(&buffer);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
-        writer.setResolution(300);
-        writer.setTitle(kTitle);
-        QPainter painter(&writer);
-        QFont font(kFontFamily);
-        font.setPointSize(10);
-        painter.setFont(font);
+        QPdfWriter& writer = document.writer();
+        QPainter& painter = document.painter();
+        const QFont& font = document.font();
         const QFontMetrics metrics(font, &writer);
-        const QRect page = writer.pageLayout().paintRectPixels(writer.resolution());
+        const QRect page = document.page();
         const int width = page.width();
         const int height = page.height();
         int y = 0;
@@ -138,8 +128,7 @@ QByteArray PersonalDataReport::render(const QStringList& lines)
             first = false;
         }
     }
-    buffer.close();
-    return bytes;
+    return document.bytes();
 }
 
 QString PersonalDataReport::save(Platform& platform, Store& store, const PersonalDataSearch::Findings& findings,

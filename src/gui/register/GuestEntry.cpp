@@ -6,6 +6,7 @@
 #include "core/register/Formats.h"
 #include "core/register/GuestRules.h"
 #include "core/register/Tables.h"
+#include "gui/register/DocumentReaderDialog.h"
 #include "gui/widgets/CodePageBox.h"
 #include "gui/widgets/DBCheckBox.h"
 #include "gui/widgets/DBEdit.h"
@@ -271,4 +272,23 @@ bool GuestEntry::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return false;
+}
+
+void GuestEntry::readDocument(QWidget* window)
+{
+    if (!GuestRules::settleStoredGuest(m_records))
+        return;
+    if (!m_reader) {
+        m_reader = new DocumentReaderDialog(m_tables, m_platform.clock, [this](const Mrz::Guest& guest, bool known) {
+            m_documentTaken = GuestRules::fillFromDocument(m_records, guest.columns(), known);
+        }, window);
+    }
+    m_documentTaken = false;
+    m_reader->exec();
+    // The clerk goes on where the document left something to type: the
+    // first box a save needs that is still empty, else the room.
+    if (m_documentTaken) {
+        const QStringList missing = GuestRules::missingFields(m_records);
+        focusField(missing.isEmpty() ? Columns::VerilenOdaNo.text() : missing.first());
+    }
 }

@@ -7,6 +7,7 @@
 #include <functional>
 
 class DBCheckBox;
+class DocumentReaderDialog;
 class QDateEdit;
 class QDateTimeEdit;
 class QGroupBox;
@@ -39,6 +40,10 @@ public:
     // A new guest with the stay of the guest shown (a family, a group),
     // begun at "Adı :".
     void newGuestInSameRoom();
+    // F8: a document's machine-readable zone fills the guest record, after
+    // a change to the guest shown is stored (or refused, with its message).
+    // The reader's window belongs to window.
+    void readDocument(QWidget* window);
 
     // A customer code was typed into its box since the guest shown was
     // begun or shown: only such a code is copied by Enter, so that a code
@@ -68,6 +73,8 @@ private:
     void setToNow(QDateTimeEdit* picker);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    DocumentReaderDialog* m_reader = nullptr;
+    bool m_documentTaken = false;
     bool m_codeTyped = false;
     bool m_inserting = false;
 };

@@ -61,36 +61,18 @@ QList<QLineEdit*> PasswordWindow::boxes() const
 
 void PasswordWindow::confirm()
 {
-    const QString current = CurrentPassword ? CurrentPassword->text() : QString();
-    if (const auto refused = RegisterPassword::check(m_db, current, NewPassword->text(), NewPasswordAgain->text())) {
-        m_dialogs.inform(refused->text);
-        QLineEdit* at = refused->box == RegisterPassword::Box::Current ? CurrentPassword
-                        : refused->box == RegisterPassword::Box::New   ? NewPassword
-                                                                        : NewPasswordAgain;
+    const RegisterPassword::Confirmation c =
+        RegisterPassword::confirm(m_db, m_dialogs, CurrentPassword ? CurrentPassword->text() : QString(),
+                                  NewPassword->text(), NewPasswordAgain->text(), afterChange);
+    if (c.outcome == RegisterPassword::Confirmed::Done) {
+        accept();
+    } else if (c.outcome == RegisterPassword::Confirmed::Refused) {
+        QLineEdit* at = c.box == RegisterPassword::Box::Current ? CurrentPassword
+                        : c.box == RegisterPassword::Box::New   ? NewPassword
+                                                                : NewPasswordAgain;
         at->selectAll();
         at->setFocus(Qt::OtherFocusReason);
-        return;
     }
-    if (RegisterPassword::needsWarning(m_db, NewPassword->text()) &&
-        m_dialogs.message(RegisterPassword::kWindowTitle, RegisterPassword::kFirstWarning, Dialogs::Icon::Warning,
-                          Dialogs::Buttons(Dialogs::Evet) | Dialogs::Hayir, Dialogs::Hayir) != Dialogs::Evet)
-        return;
-    const bool removing = NewPassword->text().isEmpty();
-    if (removing && !m_db.hasOwnPassword()) {
-        accept();
-        return;
-    }
-    const QByteArray oldKey = m_db.password();
-    if (const auto failed = RegisterPassword::change(m_db, NewPassword->text(), &m_dialogs)) {
-        m_dialogs.message(RegisterPassword::kWindowTitle, *failed, Dialogs::Icon::Error, Dialogs::Ok, Dialogs::Ok);
-        return;
-    }
-    // The backups follow the register before the clerk is told it is done:
-    // a program ended while the message waits leaves none under the old key.
-    if (afterChange)
-        afterChange(oldKey);
-    m_dialogs.inform(removing ? RegisterPassword::kRemoved : RegisterPassword::kChanged);
-    accept();
 }
 
 void PasswordWindow::done(int result)

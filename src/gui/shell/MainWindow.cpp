@@ -6,18 +6,16 @@
 #include "core/customers/CustomerCopy.h"
 #include "core/register/Dataset.h"
 #include "core/register/Formats.h"
-#include "core/register/GuestRules.h"
 #include "core/register/Tables.h"
 #include "core/shell/Closing.h"
 #include "core/shell/Facility.h"
+#include "core/customers/PersonalDataCommands.h"
 #include "core/transfer/BackupCommands.h"
 #include "core/transfer/TransferRun.h"
 #include "gui/customers/CustomerWindow.h"
 #include "gui/register/RoomBoardWindow.h"
 #include "gui/transfer/StatisticsWindow.h"
 #include "gui/customers/GuestSearchWindow.h"
-#include "gui/customers/PersonalDataCommands.h"
-#include "gui/register/DocumentReaderDialog.h"
 #include "gui/register/GuestEntry.h"
 #include "gui/register/PasswordWindow.h"
 #include "gui/shell/AnnouncementPanel.h"
@@ -25,11 +23,10 @@
 #include "gui/shell/FacilitySetupWindow.h"
 #include "gui/shell/SplashScreen.h"
 #include "gui/transfer/HistoryWindow.h"
-#include "gui/transfer/RestoreWindow.h"
-#include "gui/widgets/DBCheckBox.h"
 #include "gui/widgets/DBEdit.h"
 #include "gui/widgets/EngravedLabel.h"
 #include "gui/widgets/FocusHighlight.h"
+#include "gui/widgets/FormKit.h"
 #include "gui/widgets/KeyPreview.h"
 #include "gui/widgets/LedDisplay.h"
 #include "platform/core/AppPath.h"
@@ -40,25 +37,18 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
-#include <QDateTimeEdit>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
-#include <QPlainTextEdit>
 #include <QScreen>
-#include <QTableView>
-#include <QTextEdit>
 #include <QTimer>
 
 const QString MainWindow::kNoServerText = QStringLiteral("Sunucu bağlantısı yok");
 const QString MainWindow::kSupportContact =
     QStringLiteral("E-Mail : destek@radadir.com.tr    Tel. : 0 (212) 555 01 45");
-
 
 MainWindow::MainWindow(Platform& platform, Database* database, Tables& tables, TransferRun& transfer, const Places& places,
                QWidget* parent)
@@ -75,12 +65,6 @@ MainWindow::MainWindow(Platform& platform, Database* database, Tables& tables, T
     buildFrame();
     buildStatusBar();
 
-    clockTimer = new QTimer(this);
-    clockTimer->setObjectName(QStringLiteral("Timer1"));
-    clockTimer->setInterval(1000);
-    connect(clockTimer, &QTimer::timeout, this, &MainWindow::showClock);
-    clockTimer->start();
-
     entry = new GuestEntry(platform, tables, {requiredGroup, citizensGroup, otherGroup, toolbarPanel}, this);
     entry->openSearch = [this] { openSearchWindow(); };
     entry->showCustomers = [this] { showCustomerWindow(); };
@@ -91,15 +75,7 @@ MainWindow::MainWindow(Platform& platform, Database* database, Tables& tables, T
         if (m_firstRun)
             m_firstRun->exec();
     });
-    highlighter = new FocusHighlighter(
-        this,
-        [](const QWidget* w) {
-            return qobject_cast<const QLineEdit*>(w) || qobject_cast<const QComboBox*>(w) ||
-                   qobject_cast<const QListView*>(w) || qobject_cast<const QTextEdit*>(w) ||
-                   qobject_cast<const QPlainTextEdit*>(w) || qobject_cast<const DBCheckBox*>(w) ||
-                   qobject_cast<const QTableView*>(w) || qobject_cast<const QDateTimeEdit*>(w);
-        },
-        entry->customerCodeBox);
+    highlighter = new FocusHighlighter(this, &FocusHighlighter::isEditor, entry->customerCodeBox);
     // Keyboard preview: the window sees every key before the focused control.
     new KeyPreview::Filter(this, [this](QKeyEvent* key) { return previewKey(key); });
     m_enter = new KeyPreview::EnterMover(this, [this] { focusNextChild(); });
@@ -109,36 +85,13 @@ MainWindow::MainWindow(Platform& platform, Database* database, Tables& tables, T
 
     m_announcement = std::make_unique<Announcement>(platform.connectivity, platform.http, platform.fs, *announcementPanel,
                                                     m_places.programDir, kVersion);
-    connect(announcementPanel, &AnnouncementPanel::documentComplete, this, &MainWindow::announcementLoaded);
+    connect(announcementPanel, &AnnouncementPanel::documentComplete, this, [this] { m_announcement->documentComplete(); });
     applySettingsAndAnnouncement();
 }
 
 MainWindow::~MainWindow()
 {
     m_platform.dialogs.showStatus = nullptr;
-}
-
-
-void MainWindow::wireMenu()
-{
-    connect(desktopShortcutAction, &QAction::triggered, this, &MainWindow::createDesktopShortcut);
-    connect(quickLaunchShortcutAction, &QAction::triggered, this, &MainWindow::createQuickLaunchShortcut);
-    connect(quitAction, &QAction::triggered, this, &MainWindow::quit);
-    connect(readDocumentAction, &QAction::triggered, this, &MainWindow::openZoneReader);
-    connect(sameRoomAction, &QAction::triggered, this, &MainWindow::addGuestToSameRoom);
-    connect(roomBoardAction, &QAction::triggered, this, &MainWindow::showRoomBoard);
-    connect(historyAction, &QAction::triggered, this, &MainWindow::showHistory);
-    connect(statisticsAction, &QAction::triggered, this, &MainWindow::showStatistics);
-    connect(passwordAction, &QAction::triggered, this, &MainWindow::changePassword);
-    connect(backupFolderAction, &QAction::triggered, this, [this] { m_backupCommands->chooseFolder(); });
-    connect(restoreAction, &QAction::triggered, this, [this] { m_backupCommands->restore(); });
-    connect(retentionAction, &QAction::triggered, this, [this] { m_personalData->setRetention(); });
-    connect(destructionLogAction, &QAction::triggered, this, [this] { m_personalData->showLog(); });
-    connect(destroyAction, &QAction::triggered, this, [this] { m_personalData->destroyNow(); });
-    connect(requestAction, &QAction::triggered, this, [this] { m_personalData->answerRequest(); });
-    connect(aboutAction, &QAction::triggered, this, &MainWindow::showAbout);
-    connect(renameFacilityAction, &QAction::triggered, this, &MainWindow::renameFacility);
-    setPersonalData(nullptr);
 }
 
 void MainWindow::startTransfer()
@@ -159,9 +112,8 @@ void MainWindow::setWindows(GuestSearchWindow* search, CustomerWindow* customers
 
 void MainWindow::Aktar()
 {
-    if (!m_customers)
-        return;
-    if (copyCustomerToGuest(*guests, *m_tables.musteriler, *m_customers, m_platform.clock.now()) && customerCopied)
+    if (m_customers && copyCustomerToGuest(*guests, *m_tables.musteriler, *m_customers, m_platform.clock.now()) &&
+        customerCopied)
         customerCopied(m_tables.musteriler->key());
 }
 
@@ -170,16 +122,10 @@ void MainWindow::lookUpCustomerCode()
     const QString code = entry->customerCodeBox->text();
     if (code.isEmpty() || !entry->customerCodeTyped() || !m_customers)
         return;
-    Dataset& customers = *m_tables.musteriler;
-    // Restricting the customers settles a pending customer edit first; a
-    // refusal has shown the customer window's message and ends the lookup.
-    if (!customers.setFilter(QStringLiteral("musteriKodu"), code))
-        return;
-    if (customers.recordCount() > 0)
-        Aktar();
-    else
-        m_platform.dialogs.inform(CustomerCopy::kCodeNotFound);
-    customers.clearFilter();
+    const std::optional<qint64> copied = copyCustomerWithCode(*guests, *m_tables.musteriler, *m_customers, code,
+                                                              m_platform.clock.now(), m_platform.dialogs);
+    if (copied && customerCopied)
+        customerCopied(*copied);
 }
 
 bool MainWindow::hasUnsavedChanges() const
@@ -189,16 +135,7 @@ bool MainWindow::hasUnsavedChanges() const
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    // Typed data are not lost without a word: with something unsaved the
-    // clerk is asked once.
-    if (!hasUnsavedChanges()) {
-        QMainWindow::closeEvent(event);
-        return;
-    }
-    const Dialogs::Button answer =
-        m_platform.dialogs.message(kAppTitle, kUnsavedQuestion, Dialogs::Icon::Question,
-                                   Dialogs::Buttons(Dialogs::Yes) | Dialogs::No | Dialogs::Cancel, Dialogs::Yes);
-    if (Closing::settle(answer, *guests, *m_tables.musteriler))
+    if (Closing::confirm(m_platform.dialogs, m_tables))
         QMainWindow::closeEvent(event);
     else
         event->ignore();
@@ -275,14 +212,8 @@ void MainWindow::askForFacilityOrFocus()
 
 void MainWindow::renameFacility()
 {
-    const QString current = Facility::name(*settings);
-    const QString name = m_platform.dialogs.inputText(Facility::renameRequest(current)).value_or(current);
-    if (const auto refused = Facility::checkNewName(name)) {
-        m_platform.dialogs.inform(*refused);
-        return;
-    }
-    if (Facility::rename(*settings, name))
-        TesisAdiLabel->setText(name);
+    if (const std::optional<QString> name = Facility::renameAsking(*settings, m_platform.dialogs))
+        TesisAdiLabel->setText(*name);
 }
 
 void MainWindow::openSearchWindow()
@@ -293,13 +224,8 @@ void MainWindow::openSearchWindow()
 
 void MainWindow::showCustomerWindow()
 {
-    if (m_customers) {
-        m_customers->show();
-        if (m_customers->isMinimized())
-            m_customers->showNormal();
-        m_customers->raise();
-        m_customers->activateWindow();
-    }
+    if (m_customers)
+        FormKit::bringToFront(m_customers);
 }
 
 void MainWindow::showRoomBoard()
@@ -313,11 +239,7 @@ void MainWindow::showRoomBoard()
                 addGuestToSameRoom();
         };
     }
-    m_roomBoard->show();
-    if (m_roomBoard->isMinimized())
-        m_roomBoard->showNormal();
-    m_roomBoard->raise();
-    m_roomBoard->activateWindow();
+    FormKit::bringToFront(m_roomBoard);
 }
 
 void MainWindow::addGuestToSameRoom()
@@ -340,23 +262,7 @@ void MainWindow::showGuest(qint64 key)
 
 void MainWindow::openZoneReader()
 {
-    // A change to the guest shown is stored (or refused, with its message)
-    // before a document is read.
-    if (!GuestRules::settleStoredGuest(*guests))
-        return;
-    if (!m_zoneReader) {
-        m_zoneReader = new DocumentReaderDialog(m_tables, m_platform.clock, [this](const Mrz::Guest& guest, bool known) {
-            m_documentTaken = GuestRules::fillFromDocument(*guests, guest.columns(), known);
-        }, this);
-    }
-    m_documentTaken = false;
-    m_zoneReader->exec();
-    // The clerk goes on where the document left something to type: the
-    // first box a save needs that is still empty, else the room.
-    if (m_documentTaken) {
-        const QStringList missing = GuestRules::missingFields(*guests);
-        entry->focusField(missing.isEmpty() ? QStringLiteral("VerilenOdaNo") : missing.first());
-    }
+    entry->readDocument(this);
 }
 
 void MainWindow::showHistory()
@@ -381,25 +287,11 @@ void MainWindow::changePassword()
     window.exec();
 }
 
-void MainWindow::setBackups(Backups* backups)
+void MainWindow::setBackups(BackupCommands* commands)
 {
-    m_backupCommands.reset();
-    if (backups && m_database) {
-        m_backupCommands = std::make_unique<BackupCommands>(*backups, *m_database, m_tables, m_platform.dialogs);
-        m_backupCommands->chooseBackup = [this](const QList<Backups::Entry>& list) -> std::optional<Backups::Entry> {
-            RestoreWindow window(list, this);
-            if (window.exec() != QDialog::Accepted)
-                return std::nullopt;
-            return window.chosen();
-        };
-        // A backup may bring back customers destroyed since it was taken.
-        m_backupCommands->restored = [this] {
-            if (m_personalData)
-                m_personalData->destroyAfterRestore();
-        };
-    }
-    backupFolderAction->setEnabled(m_backupCommands != nullptr);
-    restoreAction->setEnabled(m_backupCommands != nullptr);
+    m_backupCommands = commands;
+    backupFolderAction->setEnabled(commands != nullptr);
+    restoreAction->setEnabled(commands != nullptr);
 }
 
 void MainWindow::setPersonalData(PersonalDataCommands* commands)
@@ -416,13 +308,7 @@ bool MainWindow::editPending() const
 
 void MainWindow::bringToFront()
 {
-    if (isHidden())
-        show();
-    if (isMinimized())
-        showNormal();
-    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
-    raise();
-    activateWindow();
+    FormKit::bringToFront(this);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
@@ -441,13 +327,7 @@ bool MainWindow::previewKey(QKeyEvent* key)
     if (KeyPreview::isPlainEnter(*key) && QApplication::focusWidget() == entry->customerCodeBox)
         lookUpCustomerCode();
     runCommandKey(key);
-    if (KeyPreview::isCtrlDelete(*key))
-        return true;
-    if (KeyPreview::isPlainEnter(*key)) {
-        moveOnEnter(key);
-        return true;
-    }
-    return false;
+    return m_enter->finishKey(*key);
 }
 
 void MainWindow::runCommandKey(QKeyEvent* event)
@@ -470,11 +350,6 @@ void MainWindow::runCommandKey(QKeyEvent* event)
         openZoneReader();
 }
 
-void MainWindow::moveOnEnter(QKeyEvent*)
-{
-    m_enter->queueMove();
-}
-
 void MainWindow::showClock()
 {
     const QDateTime now = m_platform.clock.now();
@@ -487,16 +362,6 @@ void MainWindow::quit()
     close();
 }
 
-QString MainWindow::aboutTitle() const
-{
-    return kAppTitle + QLatin1Char(' ') + kVersion;
-}
-
-QString MainWindow::aboutDetails() const
-{
-    return QStringLiteral("Konaklama tesisleri için Kimlik Bildirim Sistemi programı.\n") + kSupportContact;
-}
-
 void MainWindow::createShortcut(ShortcutPlace place)
 {
     // The shortcut starts the program in the folder of the register in use.
@@ -505,22 +370,9 @@ void MainWindow::createShortcut(ShortcutPlace place)
     m_platform.shortcuts.create(target, place);
 }
 
-void MainWindow::createDesktopShortcut()
-{
-    createShortcut(ShortcutPlace::Desktop);
-}
-
-void MainWindow::createQuickLaunchShortcut()
-{
-    createShortcut(ShortcutPlace::QuickLaunch);
-}
-
-void MainWindow::announcementLoaded()
-{
-    m_announcement->documentComplete();
-}
-
 void MainWindow::showAbout()
 {
-    m_platform.dialogs.about(aboutTitle(), aboutDetails());
+    m_platform.dialogs.about(kAppTitle + QLatin1Char(' ') + kVersion,
+                             QStringLiteral("Konaklama tesisleri için Kimlik Bildirim Sistemi programı.\n") +
+                                 kSupportContact);
 }

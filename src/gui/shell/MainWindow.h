@@ -7,7 +7,6 @@
 
 struct Platform;
 class BackupCommands;
-class Backups;
 class PersonalDataCommands;
 class Database;
 class Dataset;
@@ -27,7 +26,6 @@ class GuestSearchWindow;
 class CustomerWindow;
 class FacilitySetupWindow;
 class HistoryWindow;
-class DocumentReaderDialog;
 class RoomBoardWindow;
 class StatisticsWindow;
 class Announcement;
@@ -59,9 +57,9 @@ public:
     ~MainWindow() override;
 
     void setWindows(GuestSearchWindow* search, CustomerWindow* customers, FacilitySetupWindow* firstRun);
-    // The register's backups, for the backup menu items; without them the
+    // The backup commands, for the backup menu items; without them the
     // items are disabled.
-    void setBackups(Backups* backups);
+    void setBackups(BackupCommands* commands);
     // The personal-data commands, for their menu items; without them the
     // items are disabled.
     void setPersonalData(PersonalDataCommands* commands);
@@ -72,15 +70,10 @@ public:
     void showClock();
     void quit();
     void showAbout();
-    void createDesktopShortcut();
-    void createQuickLaunchShortcut();
     void createShortcut(ShortcutPlace place);
-    void announcementLoaded();
     void renameFacility();
     // Command keys of the guest window, every matching line in order.
     void runCommandKey(QKeyEvent* event);
-    // Enter moves to the next control once the key's own handling is done.
-    void moveOnEnter(QKeyEvent* event);
     // F3: the search window, with a pending edit left as it is.
     void openSearchWindow();
     void showCustomerWindow();
@@ -162,12 +155,6 @@ public:
     QAction* desktopShortcutAction;
     QAction* quickLaunchShortcutAction;
 
-    QString aboutTitle() const;
-    QString aboutDetails() const;
-
-    static inline const QString kUnsavedQuestion =
-        QStringLiteral("Kaydedilmemiş bilgiler var.\rProgramı kapatmadan önce kaydetmek ister misiniz?");
-
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -188,16 +175,13 @@ private:
     Database* m_database;
     GuestSearchWindow* m_search = nullptr;
     CustomerWindow* m_customers = nullptr;
-    std::unique_ptr<BackupCommands> m_backupCommands;
-    // After a password change: every backup under the new key, with its
-    // progress shown; what could not be is told.
+    // After a password change every backup follows under the new key.
+    BackupCommands* m_backupCommands = nullptr;
     PersonalDataCommands* m_personalData = nullptr;
     FacilitySetupWindow* m_firstRun = nullptr;
     HistoryWindow* m_history = nullptr;
-    DocumentReaderDialog* m_zoneReader = nullptr;
     RoomBoardWindow* m_roomBoard = nullptr;
     StatisticsWindow* m_statistics = nullptr;
-    bool m_documentTaken = false;
     std::unique_ptr<Announcement> m_announcement;
     Places m_places;
     bool m_shown = false;

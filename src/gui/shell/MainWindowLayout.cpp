@@ -1,14 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window's fixed layout, built once: the menu, the frame with its
-// groups and displays, and the status bar.
+// The main window's fixed layout, built once: the menu and its wiring to the
+// window's commands, the frame with its groups and displays, and the status
+// bar with its clock.
 #include "gui/shell/MainWindow.h"
 
 #include "Version.h"
+#include "core/customers/PersonalDataCommands.h"
+#include "core/transfer/BackupCommands.h"
 #include "gui/shell/AnnouncementPanel.h"
 #include "gui/widgets/EngravedLabel.h"
 #include "gui/widgets/LedDisplay.h"
 #include "platform/core/Dialogs.h"
 #include "platform/core/Platform.h"
+#include "platform/core/Shortcuts.h"
 
 #include <QFontMetrics>
 #include <QFrame>
@@ -17,6 +21,7 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 
 namespace {
 
@@ -186,4 +191,33 @@ void MainWindow::buildStatusBar()
     m_platform.dialogs.showStatus = [this](const QString& text) {
         StatusPanels[3]->setText(!text.isEmpty() ? text : m_serverConnected ? kSupportContact : kNoServerText);
     };
+
+    clockTimer = new QTimer(this);
+    clockTimer->setObjectName(QStringLiteral("Timer1"));
+    clockTimer->setInterval(1000);
+    connect(clockTimer, &QTimer::timeout, this, &MainWindow::showClock);
+    clockTimer->start();
+}
+
+void MainWindow::wireMenu()
+{
+    connect(desktopShortcutAction, &QAction::triggered, this, [this] { createShortcut(ShortcutPlace::Desktop); });
+    connect(quickLaunchShortcutAction, &QAction::triggered, this,
+            [this] { createShortcut(ShortcutPlace::QuickLaunch); });
+    connect(quitAction, &QAction::triggered, this, &MainWindow::quit);
+    connect(readDocumentAction, &QAction::triggered, this, &MainWindow::openZoneReader);
+    connect(sameRoomAction, &QAction::triggered, this, &MainWindow::addGuestToSameRoom);
+    connect(roomBoardAction, &QAction::triggered, this, &MainWindow::showRoomBoard);
+    connect(historyAction, &QAction::triggered, this, &MainWindow::showHistory);
+    connect(statisticsAction, &QAction::triggered, this, &MainWindow::showStatistics);
+    connect(passwordAction, &QAction::triggered, this, &MainWindow::changePassword);
+    connect(backupFolderAction, &QAction::triggered, this, [this] { m_backupCommands->chooseFolder(); });
+    connect(restoreAction, &QAction::triggered, this, [this] { m_backupCommands->restore(); });
+    connect(retentionAction, &QAction::triggered, this, [this] { m_personalData->setRetention(); });
+    connect(destructionLogAction, &QAction::triggered, this, [this] { m_personalData->showLog(); });
+    connect(destroyAction, &QAction::triggered, this, [this] { m_personalData->destroyNow(); });
+    connect(requestAction, &QAction::triggered, this, [this] { m_personalData->answerRequest(); });
+    connect(aboutAction, &QAction::triggered, this, &MainWindow::showAbout);
+    connect(renameFacilityAction, &QAction::triggered, this, &MainWindow::renameFacility);
+    setPersonalData(nullptr);
 }

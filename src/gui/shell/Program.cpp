@@ -3,26 +3,32 @@
 
 #include "core/customers/CustomerDestruction.h"
 #include "core/customers/LastStayRecorder.h"
+#include "core/customers/PersonalDataCommands.h"
 #include "core/customers/PersonalDataSearch.h"
 #include "core/register/Dataset.h"
 #include "core/register/PgStore.h"
 #include "core/register/RegisterPassword.h"
 #include "core/register/Tables.h"
 #include "core/shell/Facility.h"
+#include "core/transfer/BackupCommands.h"
 #include "core/transfer/BackupSchedule.h"
 #include "core/transfer/Backups.h"
 #include "core/transfer/Compaction.h"
 #include "core/transfer/TransferRun.h"
 #include "gui/customers/CustomerWindow.h"
 #include "gui/customers/GuestSearchWindow.h"
-#include "gui/customers/PersonalDataCommands.h"
+#include "gui/customers/DestructionLogWindow.h"
+#include "gui/customers/PersonalDataRequestWindow.h"
+#include "gui/customers/RetentionPeriodDialog.h"
 #include "gui/register/GuestEntry.h"
 #include "gui/shell/FacilitySetupWindow.h"
 #include "gui/shell/MainWindow.h"
 #include "gui/shell/SplashScreen.h"
 #include "gui/transfer/CompletenessDialog.h"
+#include "gui/transfer/RestoreWindow.h"
 #include "gui/widgets/LedDisplay.h"
 #include "platform/core/AppPath.h"
+#include "platform/core/Clock.h"
 #include "platform/core/Dialogs.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/RegisterLock.h"
@@ -38,27 +44,185 @@ namespace {
 const QString kServerUnreachableText = QStringLiteral("Veritabanı sunucusuna bağlanılamadı.\n%1");
 const QString kServerRefusedText = QStringLiteral("Sunucudaki veritabanı açılamadı.\n%1");
 
-// Backups of the register file: one at the first start of a day, one after
-// every successful run, and one whenever the newest is a day old and
-// nothing is edited.
-void startBackups(Program& program)
+} // namespace
+
+Program::Program(Platform& platform, const QString& databasePath, const QString& programDir,
+                 const QString& server, std::unique_ptr<SplashScreen> splash)
+    : m_platform(platform), m_splash(std::move(splash)), m_database(databasePath)
 {
-    Platform& platform = program.platform;
-    MainWindow* mainWindow = program.mainWindow.get();
-    program.backups = std::make_unique<Backups>(program.database, platform.fs, platform.clock);
-    program.backups->setDialogs(&platform.dialogs);
-    program.backupSchedule = std::make_unique<BackupSchedule>(*program.backups, platform.clock);
-    BackupSchedule* schedule = program.backupSchedule.get();
-    program.mainWindow->setBackups(program.backups.get());
-    program.transfer->backUp = [schedule] { return schedule->afterRun(); };
+    if (server.isEmpty())
+        openFile();
+    else
+        openServer(server);
+    buildWindows(programDir);
+    startPersonalData();
+    // A server keeps its own copies (pg_dump) and access rules.
+    if (!onServer())
+        startBackups();
+    if (m_server) {
+        MainWindow* main = m_mainWindow.get();
+        m_server->onConnection = [main](bool connected) { main->setServerConnected(connected); };
+    }
+}
+
+void Program::openServer(const QString& connection)
+{
+    // The connection string is not repeated: it may carry a password.
+    m_server = std::make_unique<PgStore>(connection);
+    m_server->setDialogs(&m_platform.dialogs);
+    try {
+        m_server->open();
+        m_tables = std::make_unique<Tables>(*m_server, m_platform.clock, m_platform.dialogs);
+        m_tables->openAll();
+    } catch (const StoreError& e) {
+        // A failure of a known kind says so on its first line.
+        if (e.failure() != Failure::Kind::Other)
+            throw DatabaseOpenError(e.text());
+        if (dynamic_cast<const StoreUnreachable*>(&e))
+            throw DatabaseOpenError(kServerUnreachableText.arg(e.text()));
+        throw DatabaseOpenError(kServerRefusedText.arg(e.text()));
+    } catch (const RadaError& e) {
+        throw DatabaseOpenError(kServerRefusedText.arg(e.text()));
+    }
+}
+
+void Program::openFile()
+{
+    // The lock, like the compaction, goes with the file itself: a copy that
+    // reaches it through a link, or not, must meet the same lock.
+    m_lock = std::make_unique<RegisterLock>(m_database.filePath());
+    switch (m_lock->acquire()) {
+    case RegisterLock::Result::Acquired:
+        break;
+    case RegisterLock::Result::HeldByOther: {
+        QString text = QStringLiteral("Kayıt dosyası şu anda başka bir programda açık:\r%1")
+                           .arg(QDir::toNativeSeparators(m_database.path()));
+        if (!m_lock->detail().isEmpty())
+            text += QStringLiteral("\rKullanan: %1").arg(m_lock->detail());
+        text += QStringLiteral("\rAynı kayıt dosyası aynı anda yalnızca bir programda kullanılabilir.");
+        throw DatabaseOpenError(text);
+    }
+    case RegisterLock::Result::Failed:
+        throw DatabaseOpenError(QStringLiteral("Veritabanı açılamadı: %1\n%2")
+                                    .arg(QDir::toNativeSeparators(m_database.path()), m_lock->detail()));
+    }
+    // Nothing is touched before the register is known to be writable.
+    RegisterPassword::openAsking(m_database, m_platform.dialogs);
+    // A copy that a compaction killed half-way left behind holds guests
+    // nobody needs; only the lock holder may take it away.
+    m_platform.fs.remove(Compaction::compactionPathFor(m_database.filePath()));
+    m_tables = std::make_unique<Tables>(m_database, m_platform.clock, m_platform.dialogs);
+    m_compaction = std::make_unique<Compaction>(m_database, m_platform.fs, m_platform.dialogs);
+    try {
+        m_tables->openAll();
+    } catch (const RadaError& e) {
+        throw DatabaseOpenError(QStringLiteral("Veritabanı açılamadı: %1\n%2").arg(m_database.path(), e.text()));
+    }
+}
+
+void Program::buildWindows(const QString& programDir)
+{
+    Tables* tables = m_tables.get();
+    // The stored code, which the main window's display shows unchanged.
+    m_transfer = std::make_unique<TransferRun>(m_platform, store(), *tables, m_compaction.get(),
+                                               [tables] { return Facility::code(*tables->ayar); });
+    m_mainWindow = std::make_unique<MainWindow>(
+        m_platform, onServer() ? nullptr : &m_database, *tables, *m_transfer,
+        MainWindow::Places{programDir.isEmpty() ? GetAppPath() : programDir, m_database.path()});
+    MainWindow* mainWindow = m_mainWindow.get();
+    // The search and customer windows belong to the main window: no
+    // taskbar entries of their own, and closing the main window ends the
+    // program whatever else is open.
+    m_searchWindow = std::make_unique<GuestSearchWindow>(tables->kisi, mainWindow);
+    m_customerWindow = std::make_unique<CustomerWindow>(m_platform, *tables, mainWindow);
+    m_transfer->reviewFindings = [mainWindow](const QList<Completeness::Finding>& findings) {
+        return CompletenessDialog::ask(findings, mainWindow);
+    };
+    m_facilityWindow = std::make_unique<FacilitySetupWindow>(m_platform.dialogs, *tables->ayar);
+    if (!onServer() && createdNew())
+        m_facilityWindow->showNewRegister(m_database.path());
+    mainWindow->setWindows(m_searchWindow.get(), m_customerWindow.get(), m_facilityWindow.get());
+}
+
+void Program::startPersonalData()
+{
+    Platform& platform = m_platform;
+    MainWindow* mainWindow = m_mainWindow.get();
+    m_lastStays = std::make_unique<LastStayRecorder>(*m_tables, platform.clock);
+    mainWindow->customerCopied = [stays = m_lastStays.get()](qint64 key) { stays->customerCopied(key); };
+    m_destruction = std::make_unique<CustomerDestruction>(store(), *m_tables, m_compaction.get(), platform.clock);
+    m_destruction->setDialogs(&platform.dialogs);
+    m_personalData = std::make_unique<PersonalDataCommands>(*m_tables, *m_destruction, platform.dialogs);
+    CustomerDestruction* destruction = m_destruction.get();
+    Store* register_ = &store();
+    Tables* tables = m_tables.get();
+    m_personalData->openRetention = [=, &platform] {
+        RetentionPeriodDialog dialog(destruction->settings(), platform.dialogs, mainWindow);
+        dialog.exec();
+    };
+    m_personalData->openLog = [=, &platform] {
+        DestructionLogWindow window(*register_, platform.dialogs, mainWindow);
+        window.exec();
+    };
+    // The backups are there once the start is through (none on a server).
+    m_personalData->openRequest = [=, this, &platform] {
+        PersonalDataRequestWindow window(
+            platform, *register_, *destruction,
+            [=, &platform] {
+                return PersonalDataReport::Header{platform.clock.now(), Facility::code(*tables->ayar),
+                                                  Facility::name(*tables->ayar), destruction->settings().months()};
+            },
+            mainWindow);
+        window.eraseFromBackups = [this, &platform](const PersonalDataSearch::Query& query) {
+            return m_backups ? PersonalDataCommands::eraseFromBackups(*m_backups, platform.dialogs, query)
+                             : std::optional<QString>();
+        };
+        window.exec();
+    };
+    mainWindow->setPersonalData(m_personalData.get());
+    m_personalData->destroyIfDue();
+    m_destructionTimer = std::make_unique<QTimer>();
+    m_destructionTimer->setObjectName(QStringLiteral("DestructionTimer"));
+    // Asked every hour, so that a day when a dialog was open at the hour
+    // is not lost; due at most once in six months.
+    m_destructionTimer->setInterval(60 * 60 * 1000);
+    QObject::connect(m_destructionTimer.get(), &QTimer::timeout, mainWindow,
+                     [commands = m_personalData.get()] {
+                         // Never under a dialog (a run or a restore may be waiting in
+                         // one) nor during other work.
+                         if (QApplication::activeModalWidget() == nullptr && !Dialogs::working())
+                             commands->destroyIfDue();
+                     });
+    m_destructionTimer->start();
+}
+
+void Program::startBackups()
+{
+    Platform& platform = m_platform;
+    MainWindow* mainWindow = m_mainWindow.get();
+    m_backups = std::make_unique<Backups>(m_database, platform.fs, platform.clock);
+    m_backups->setDialogs(&platform.dialogs);
+    m_backupSchedule = std::make_unique<BackupSchedule>(*m_backups, platform.clock);
+    BackupSchedule* schedule = m_backupSchedule.get();
+    m_backupCommands = std::make_unique<BackupCommands>(*m_backups, m_database, *m_tables, platform.dialogs);
+    m_backupCommands->chooseBackup = [mainWindow](const QList<Backups::Entry>& list) -> std::optional<Backups::Entry> {
+        RestoreWindow window(list, mainWindow);
+        if (window.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return window.chosen();
+    };
+    // A backup may bring back customers destroyed since it was taken.
+    m_backupCommands->restored = [commands = m_personalData.get()] { commands->destroyAfterRestore(); };
+    mainWindow->setBackups(m_backupCommands.get());
+    m_transfer->backUp = [schedule] { return schedule->afterRun(); };
     if (const auto failure = schedule->atStart())
         platform.dialogs.message(kAppTitle, *failure, Dialogs::Icon::Warning, Dialogs::Ok, Dialogs::Ok);
-    program.backupTimer = std::make_unique<QTimer>();
-    program.backupTimer->setObjectName(QStringLiteral("BackupTimer"));
-    program.backupTimer->setInterval(BackupSchedule::kCheckIntervalMs);
+    m_backupTimer = std::make_unique<QTimer>();
+    m_backupTimer->setObjectName(QStringLiteral("BackupTimer"));
+    m_backupTimer->setInterval(BackupSchedule::kCheckIntervalMs);
     Platform* adapters = &platform;
-    Tables* tables = program.tables.get();
-    QObject::connect(program.backupTimer.get(), &QTimer::timeout, mainWindow, [schedule, mainWindow, adapters, tables] {
+    Tables* tables = m_tables.get();
+    QObject::connect(m_backupTimer.get(), &QTimer::timeout, mainWindow, [schedule, mainWindow, adapters, tables] {
         // Not in the middle of anything: no edit pending, no dialog open
         // (a transfer run or a restore may be waiting in one), every table open.
         const bool busy =
@@ -67,130 +231,45 @@ void startBackups(Program& program)
         if (const auto failure = schedule->whileRunning(busy))
             adapters->dialogs.message(kAppTitle, *failure, Dialogs::Icon::Warning, Dialogs::Ok, Dialogs::Ok);
     });
-    program.backupTimer->start();
-}
-
-// An erasure at a person's request reaches every backup; what the clerk
-// is told of them, or nothing when none held the records.
-std::optional<QString> eraseFromBackups(Backups& backups, Dialogs& dialogs, const PersonalDataSearch::Query& query)
-{
-    Backups::Rewritten outcome;
-    {
-        const std::unique_ptr<Dialogs::Work> work =
-            dialogs.beginWork({QStringLiteral("Kayıtlar yedeklerden siliniyor..."), false});
-        outcome = backups.eraseCustomers(
-            [&query](Store& store) {
-                QList<qint64> keys;
-                for (const PersonalDataSearch::Record& r : PersonalDataSearch::find(store, query).customers)
-                    keys << r.key;
-                return keys;
-            },
-            [&work](int done, int total) { work->setProgress(done, total); });
-    }
-    QStringList said;
-    if (outcome.done > 0)
-        said << Backups::kErasedFromBackups.arg(outcome.done);
-    const QStringList left = outcome.failed + outcome.damaged + outcome.otherKey;
-    if (!left.isEmpty()) {
-        said << Backups::kNotErasedFromBackups;
-        for (const QString& path : left)
-            said << QDir::toNativeSeparators(path);
-    }
-    if (said.isEmpty())
-        return std::nullopt;
-    return said.join(QLatin1Char('\r'));
-}
-
-} // namespace
-
-Program::Program(Platform& p, const QString& databasePath, const QString& serverConnection)
-    : platform(p), database(databasePath)
-{
-    if (!serverConnection.isEmpty()) {
-        // The connection string is not repeated: it may carry a password.
-        server = std::make_unique<PgStore>(serverConnection);
-        server->setDialogs(&platform.dialogs);
-        try {
-            server->open();
-            tables = std::make_unique<Tables>(*server, platform.clock, platform.dialogs);
-            tables->openAll();
-        } catch (const StoreError& e) {
-            // A failure of a known kind says so on its first line.
-            if (e.failure() != Failure::Kind::Other)
-                throw DatabaseOpenError(e.text());
-            if (dynamic_cast<const StoreUnreachable*>(&e))
-                throw DatabaseOpenError(kServerUnreachableText.arg(e.text()));
-            throw DatabaseOpenError(kServerRefusedText.arg(e.text()));
-        } catch (const RadaError& e) {
-            throw DatabaseOpenError(kServerRefusedText.arg(e.text()));
-        }
-        return;
-    }
-    // The lock, like the compaction, goes with the file itself: a copy that
-    // reaches it through a link, or not, must meet the same lock.
-    lock = std::make_unique<RegisterLock>(database.filePath());
-    switch (lock->acquire()) {
-    case RegisterLock::Result::Acquired:
-        break;
-    case RegisterLock::Result::HeldByOther: {
-        QString text = QStringLiteral("Kayıt dosyası şu anda başka bir programda açık:\r%1")
-                           .arg(QDir::toNativeSeparators(database.path()));
-        if (!lock->detail().isEmpty())
-            text += QStringLiteral("\rKullanan: %1").arg(lock->detail());
-        text += QStringLiteral("\rAynı kayıt dosyası aynı anda yalnızca bir programda kullanılabilir.");
-        throw DatabaseOpenError(text);
-    }
-    case RegisterLock::Result::Failed:
-        throw DatabaseOpenError(QStringLiteral("Veritabanı açılamadı: %1\n%2")
-                                    .arg(QDir::toNativeSeparators(database.path()), lock->detail()));
-    }
-    // Nothing is touched before the register is known to be writable.
-    RegisterPassword::openAsking(database, platform.dialogs);
-    // A copy that a compaction killed half-way left behind holds guests
-    // nobody needs; only the lock holder may take it away.
-    platform.fs.remove(Compaction::compactionPathFor(database.filePath()));
-    tables = std::make_unique<Tables>(database, platform.clock, platform.dialogs);
-    compaction = std::make_unique<Compaction>(database, platform.fs, platform.dialogs);
-    try {
-        tables->openAll();
-    } catch (const RadaError& e) {
-        throw DatabaseOpenError(QStringLiteral("Veritabanı açılamadı: %1\n%2").arg(database.path(), e.text()));
-    }
+    m_backupTimer->start();
 }
 
 Store& Program::store()
 {
-    if (server)
-        return *server;
-    return database;
+    if (m_server)
+        return *m_server;
+    return m_database;
 }
 
 bool Program::createdNew() const
 {
-    return server ? server->createdNew() : database.createdNew();
+    return m_server ? m_server->createdNew() : m_database.createdNew();
 }
 
 Program::~Program()
 {
-    if (server)
-        server->onConnection = nullptr;
-    facilityWindow.reset();
-    customerWindow.reset();
-    searchWindow.reset();
-    mainWindow.reset();
-    splash.reset();
-    backupTimer.reset();
-    destructionTimer.reset();
-    personalData.reset();
-    destruction.reset();
-    lastStays.reset();
-    transfer.reset();
-    backupSchedule.reset();
-    backups.reset();
-    tables.reset();
-    server.reset();
-    database.close();
-    lock.reset();
+    if (m_server)
+        m_server->onConnection = nullptr;
+    // The windows first, then what they show, then the register itself.
+    m_facilityWindow.reset();
+    m_customerWindow.reset();
+    m_searchWindow.reset();
+    m_mainWindow.reset();
+    m_splash.reset();
+    m_backupTimer.reset();
+    m_destructionTimer.reset();
+    m_backupCommands.reset();
+    m_personalData.reset();
+    m_destruction.reset();
+    m_lastStays.reset();
+    m_transfer.reset();
+    m_backupSchedule.reset();
+    m_backups.reset();
+    m_compaction.reset();
+    m_tables.reset();
+    m_server.reset();
+    m_database.close();
+    m_lock.reset();
 }
 
 std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard, const QString& databasePath,
@@ -218,77 +297,16 @@ std::unique_ptr<Program> startProgram(Platform& platform, SingleInstance& guard,
 
     std::unique_ptr<Program> program;
     try {
-        program = std::make_unique<Program>(platform, databasePath, server);
+        // A register that cannot be opened takes the splash down with it,
+        // before the clerk is told why.
+        program = std::make_unique<Program>(platform, databasePath, programDir, server, std::move(splash));
     } catch (const DatabaseOpenError& e) {
-        splash->hide();
         platform.dialogs.reportError(e.text());
         exitCode = 1;
         return nullptr;
     }
-    program->splash = std::move(splash);
-    Program* prog = program.get();
-    // The stored code, which the main window's display shows unchanged.
-    program->transfer = std::make_unique<TransferRun>(platform, program->store(), *program->tables,
-                                                      program->compaction.get(), [prog] {
-                                                          return Facility::code(*prog->tables->ayar);
-                                                      });
-    program->mainWindow = std::make_unique<MainWindow>(
-        platform, program->onServer() ? nullptr : &program->database, *program->tables, *program->transfer,
-        MainWindow::Places{programDir.isEmpty() ? GetAppPath() : programDir, program->database.path()});
-    // The search and customer windows belong to the main window: no
-    // taskbar entries of their own, and closing the main window ends the
-    // program whatever else is open.
-    program->searchWindow = std::make_unique<GuestSearchWindow>(program->tables->kisi, program->mainWindow.get());
-    program->customerWindow = std::make_unique<CustomerWindow>(platform, *program->tables, program->mainWindow.get());
-    MainWindow* mainWindow = program->mainWindow.get();
-    program->transfer->reviewFindings = [mainWindow](const QList<Completeness::Finding>& findings) {
-        return CompletenessDialog::ask(findings, mainWindow);
-    };
-    program->facilityWindow = std::make_unique<FacilitySetupWindow>(platform.dialogs, *program->tables->ayar);
-    if (!program->onServer() && program->createdNew())
-        program->facilityWindow->showNewRegister(program->database.path());
-    program->mainWindow->setWindows(program->searchWindow.get(), program->customerWindow.get(), program->facilityWindow.get());
-
-    // The personal-data duties. Pending edits are settled as before a run;
-    // the destruction is due at intervals of at most six months.
-    program->lastStays = std::make_unique<LastStayRecorder>(*program->tables, platform.clock);
-    mainWindow->customerCopied = [stays = program->lastStays.get()](qint64 key) { stays->customerCopied(key); };
-    program->destruction = std::make_unique<CustomerDestruction>(program->store(), *program->tables,
-                                                                 program->compaction.get(), platform.clock);
-    program->destruction->setDialogs(&platform.dialogs);
-    program->personalData = std::make_unique<PersonalDataCommands>(
-        platform, program->store(), *program->tables, *program->destruction,
-        [tables = program->tables.get()] { return tables->settleAll(); },
-        mainWindow);
-    // The backups are there once the start is through (none on a server).
-    program->personalData->eraseFromBackups = [prog, &dialogs = platform.dialogs](const PersonalDataSearch::Query& query) {
-        return prog->backups ? eraseFromBackups(*prog->backups, dialogs, query) : std::optional<QString>();
-    };
-    program->mainWindow->setPersonalData(program->personalData.get());
-    program->personalData->destroyIfDue();
-    program->destructionTimer = std::make_unique<QTimer>();
-    program->destructionTimer->setObjectName(QStringLiteral("DestructionTimer"));
-    // Asked every hour, so that a day when a dialog was open at the hour
-    // is not lost; due at most once in six months.
-    program->destructionTimer->setInterval(60 * 60 * 1000);
-    QObject::connect(program->destructionTimer.get(), &QTimer::timeout, program->personalData.get(),
-                     [commands = program->personalData.get()] {
-                         // Never under a dialog (a run or a restore may be waiting in
-                         // one) nor during other work.
-                         if (QApplication::activeModalWidget() == nullptr && !Dialogs::working())
-                             commands->destroyIfDue();
-                     });
-    program->destructionTimer->start();
-
-    // A server keeps its own copies (pg_dump) and access rules.
-    if (!program->onServer())
-        startBackups(*program);
-
-    MainWindow* main = program->mainWindow.get();
-    if (program->server)
-        program->server->onConnection = [main](bool connected) { main->setServerConnected(connected); };
     guard.listen();
-    QObject::connect(&guard, &SingleInstance::activationRequested, main, &MainWindow::bringToFront);
+    QObject::connect(&guard, &SingleInstance::activationRequested, program->mainWindow(), &MainWindow::bringToFront);
     return program;
 }
 

@@ -49,7 +49,7 @@ int main(int argc, char** argv)
         startProgram(platform, guard, Database::kFileName, exitCode, QString(), options.server);
     if (!program)
         return exitCode;
-    program->mainWindow->show();
+    program->mainWindow()->show();
     const int rc = app.exec();
     program.reset();
     return rc;

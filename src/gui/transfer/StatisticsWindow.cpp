@@ -3,21 +3,19 @@
 
 #include "core/register/Dataset.h"
 #include "core/register/Tables.h"
+#include "gui/widgets/PdfDocument.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Dialogs.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Platform.h"
 
-#include <QBuffer>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -33,7 +31,6 @@ const QString StatisticsWindow::kNotYetCounted =
 
 namespace {
 
-const QString kFont = u"DejaVu Sans"_s;
 
 QString number(qint64 n) { return QString::number(n); }
 
@@ -134,21 +131,14 @@ QByteArray StatisticsWindow::pdf() const
     const Dataset& settings = *m_tables.ayar;
     const QString code = settings.isEmpty() ? QString() : settings.rowText(0, 0);
     const QString name = settings.isEmpty() ? QString() : settings.rowText(0, 1);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
+    PdfDocument document(kTitle);
     {
-        QPdfWriter writer(&buffer);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
-        writer.setResolution(300);
-        writer.setTitle(kTitle);
-        QPainter painter(&writer);
-        QFont font(kFont);
-        font.setPointSize(10);
+        QPdfWriter& writer = document.writer();
+        QPainter& painter = document.painter();
+        const QFont& font = document.font();
         QFont bold = font;
         bold.setBold(true);
-        const QRect page = writer.pageLayout().paintRectPixels(writer.resolution());
+        const QRect page = document.page();
         const int line = QFontMetrics(font, &writer).height() * 3 / 2;
         // Columns: code, country, arrivals, nights.
         const int w = page.width();
@@ -188,8 +178,7 @@ QByteArray StatisticsWindow::pdf() const
         for (const QString& note : NoteLabel->text().split(u'\n', Qt::SkipEmptyParts))
             text(note, font);
     }
-    buffer.close();
-    return bytes;
+    return document.bytes();
 }
 
 void StatisticsWindow::savePdf() { save(u"PDF Dosyası (*.pdf)"_s, u"pdf"_s, pdf()); }

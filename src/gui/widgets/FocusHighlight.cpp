@@ -1,10 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/widgets/FocusHighlight.h"
 
+#include "gui/widgets/DBCheckBox.h"
+
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTimeEdit>
+#include <QLineEdit>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QTableView>
+#include <QTextEdit>
 #include <QWidget>
+
+bool FocusHighlighter::isEditor(const QWidget* w)
+{
+    return qobject_cast<const QLineEdit*>(w) || qobject_cast<const QComboBox*>(w) ||
+           qobject_cast<const QListView*>(w) || qobject_cast<const QTextEdit*>(w) ||
+           qobject_cast<const QPlainTextEdit*>(w) || qobject_cast<const DBCheckBox*>(w) ||
+           qobject_cast<const QTableView*>(w) || qobject_cast<const QDateTimeEdit*>(w);
+}
 
 FocusHighlighter::FocusHighlighter(QWidget* window, Kind highlightable, QWidget* alwaysGreen)
     : QObject(window), m_window(window), m_highlightable(std::move(highlightable)), m_alwaysGreen(alwaysGreen)

@@ -25,6 +25,9 @@ public:
 
     FocusHighlighter(QWidget* window, Kind highlightable, QWidget* alwaysGreen = nullptr);
 
+    // Every control the clerk types or picks in: line and text boxes,
+    // lookups, lists, grids, date and time boxes, the data-aware tick box.
+    static bool isEditor(const QWidget* w);
     // The control a focus widget belongs to (a picker for its inner editor).
     static QWidget* controlOf(QWidget* focusWidget);
     static void paint(QWidget* control, const QColor& colour);

@@ -18,6 +18,17 @@
 
 namespace FormKit {
 
+void bringToFront(QWidget* window)
+{
+    if (window->isHidden())
+        window->show();
+    if (window->isMinimized())
+        window->showNormal();
+    window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window->raise();
+    window->activateWindow();
+}
+
 namespace {
 
 // After a click anywhere in a picker, the digits typed next fill it from its

@@ -23,6 +23,9 @@ class QWidget;
 // buttons that name their key in the hint.
 namespace FormKit {
 
+// Shown, restored and raised, as far as the window system allows.
+void bringToFront(QWidget* window);
+
 // A caption in bold Arial.
 QLabel* caption(QWidget* parent, const QString& text, int x, int y);
 

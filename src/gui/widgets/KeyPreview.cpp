@@ -68,4 +68,14 @@ void EnterMover::queueMove()
         Qt::QueuedConnection);
 }
 
+bool EnterMover::finishKey(const QKeyEvent& key)
+{
+    if (isCtrlDelete(key))
+        return true;
+    if (!isPlainEnter(key))
+        return false;
+    queueMove();
+    return true;
+}
+
 } // namespace KeyPreview

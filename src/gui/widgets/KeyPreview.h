@@ -49,6 +49,10 @@ class EnterMover : public QObject
 public:
     EnterMover(QObject* parent, std::function<void()> focusNext);
     void queueMove();
+    // A record window's key once its commands have run: Ctrl+Del goes no
+    // further, and Enter moves on instead of reaching the control. True
+    // when the key is kept from the focused control.
+    bool finishKey(const QKeyEvent& key);
 
 private:
     std::function<void()> m_focusNext;

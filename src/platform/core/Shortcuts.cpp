@@ -72,13 +72,16 @@ std::wstring wide(const QString& text)
     return QDir::toNativeSeparators(text).toStdWString();
 }
 
-// A value of the current user's "Shell Folders" key.
+// A value of the current user's "Shell Folders" key. Asked for as a plain
+// string: one stored with variables comes back with them expanded, whereas
+// asking for the expandable type as such, without RRF_NOEXPAND, is refused
+// as an invalid parameter and found no folder at all.
 QString shellFolder(const wchar_t* value)
 {
     wchar_t buffer[MAX_PATH * 4] = {};
     DWORD size = sizeof buffer;
     if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", value,
-                     RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr, buffer, &size)
+                     RRF_RT_REG_SZ, nullptr, buffer, &size)
         != ERROR_SUCCESS)
         return {};
     return QDir::fromNativeSeparators(QString::fromWCharArray(buffer));
