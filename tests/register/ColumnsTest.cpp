@@ -37,7 +37,7 @@ TEST(Columns, EveryShownColumnHasACaptionAndABoxOfItsOwnInEachWindow)
             EXPECT_NE(p->kind, Columns::Box::None) << column;
             EXPECT_FALSE(boxes.contains(QLatin1String(p->box))) << column;
             boxes.insert(QLatin1String(p->box));
-            EXPECT_EQ(p->kind == Columns::Box::Lookup, p->list != nullptr) << column;
+            EXPECT_EQ(p->kind == Columns::Box::Lookup, p->list != Columns::List::None) << column;
             const TableDef& table = guests ? Schema::kisi() : Schema::musteriler();
             EXPECT_GE(table.indexOf(p->name), 0) << column;
         }

@@ -40,63 +40,63 @@ using R = Reading;
 // name, type, size, guests, customers, required on guests, on customers,
 // unique, of citizens, caption, spoken, box, kind, lookup, reading, copy
 const Person kPersons[] = {
-    {ID, T::AutoId, 0, G, _, _, _, _, _, nullptr, nullptr, nullptr, Box::None, nullptr, R::NotWritten, Copy::None},
-    {musteriID, T::AutoId, 0, _, C, _, _, _, _, nullptr, nullptr, nullptr, Box::None, nullptr, R::NotWritten,
+    {ID, T::AutoId, 0, G, _, _, _, _, _, nullptr, nullptr, nullptr, Box::None, List::None, R::NotWritten, Copy::None},
+    {musteriID, T::AutoId, 0, _, C, _, _, _, _, nullptr, nullptr, nullptr, Box::None, List::None, R::NotWritten,
      Copy::None},
-    {musteriKodu, T::Text, 20, _, C, _, C, true, _, "Müşteri Kodu :", nullptr, "DBEdit14", Box::Text, nullptr,
+    {musteriKodu, T::Text, 20, _, C, _, C, true, _, "Müşteri Kodu :", nullptr, "DBEdit14", Box::Text, List::None,
      R::NotWritten, Copy::None},
     {TCKimlikNo, T::Text, 11, G, C, _, _, _, true, "T.C. Kimlik No :", nullptr, "DBEdit4", Box::IdentityNumber,
-     nullptr, R::Trimmed, Copy::Shown},
-    {Adi, T::Text, 80, G, C, G, _, _, _, "Adı :", nullptr, "DBEdit1", Box::Text, nullptr, R::Whole, Copy::Shown},
-    {Soyadi, T::Text, 80, G, C, G, _, _, _, "Soyadı :", nullptr, "DBEdit2", Box::Text, nullptr, R::Whole, Copy::Shown},
-    {BabaAdi, T::Text, 80, G, C, _, _, _, true, "Baba Adı :", nullptr, "DBEdit5", Box::Text, nullptr, R::Whole,
+     List::None, R::Trimmed, Copy::Shown},
+    {Adi, T::Text, 80, G, C, G, _, _, _, "Adı :", nullptr, "DBEdit1", Box::Text, List::None, R::Whole, Copy::Shown},
+    {Soyadi, T::Text, 80, G, C, G, _, _, _, "Soyadı :", nullptr, "DBEdit2", Box::Text, List::None, R::Whole, Copy::Shown},
+    {BabaAdi, T::Text, 80, G, C, _, _, _, true, "Baba Adı :", nullptr, "DBEdit5", Box::Text, List::None, R::Whole,
      Copy::Shown},
-    {AnaAdi, T::Text, 80, G, C, _, _, _, true, "Ana Adı :", nullptr, "DBEdit6", Box::Text, nullptr, R::Whole,
+    {AnaAdi, T::Text, 80, G, C, _, _, _, true, "Ana Adı :", nullptr, "DBEdit6", Box::Text, List::None, R::Whole,
      Copy::Shown},
-    {DogumYeri, T::Text, 80, G, C, _, _, _, _, "Doğum Yeri :", nullptr, "DBEdit8", Box::Text, nullptr, R::Whole,
+    {DogumYeri, T::Text, 80, G, C, _, _, _, _, "Doğum Yeri :", nullptr, "DBEdit8", Box::Text, List::None, R::Whole,
      Copy::Shown},
-    {DogumTarihi, T::Date, 0, G, C, _, _, _, _, "Doğum Tarihi :", nullptr, "DateTimePicker1", Box::Date, nullptr,
+    {DogumTarihi, T::Date, 0, G, C, _, _, _, _, "Doğum Tarihi :", nullptr, "DateTimePicker1", Box::Date, List::None,
      R::DatePart, Copy::BirthBox},
-    {Uyrugu, T::Text, 5, G, C, G, _, _, _, "Uyruğu :", nullptr, "DBLookupComboBox1", Box::Lookup, &Schema::ulke,
+    {Uyrugu, T::Text, 5, G, C, G, _, _, _, "Uyruğu :", nullptr, "DBLookupComboBox1", Box::Lookup, List::Ulke,
      R::Whole, Copy::Stored},
     {KimlikBelgesiTuru, T::Text, 1, G, C, G, _, _, _, "Kimlik Belgesi Türü :", nullptr, "DBLookupComboBox2",
-     Box::Lookup, &Schema::kimlikTuru, R::Whole, Copy::Stored},
-    {KimlikSeriNo, T::Text, 20, G, C, G, _, _, _, "Kimlik Seri No :", nullptr, "DBEdit16", Box::Text, nullptr,
+     Box::Lookup, List::KimlikTuru, R::Whole, Copy::Stored},
+    {KimlikSeriNo, T::Text, 20, G, C, G, _, _, _, "Kimlik Seri No :", nullptr, "DBEdit16", Box::Text, List::None,
      R::Whole, Copy::Shown},
     {NufusaKayitliOlduguIl, T::Text, 80, G, C, _, _, _, true, "Nüfusa Kayıtlı Olduğu İl :", nullptr,
-     "DBLookupComboBox4", Box::Lookup, &Schema::iller, R::Whole, Copy::Stored},
+     "DBLookupComboBox4", Box::Lookup, List::Iller, R::Whole, Copy::Stored},
     {NufusaKayitliOlduguIlce, T::Text, 80, G, C, _, _, _, true, "Nüfusa Kayıtlı Olduğu İlçe :", nullptr, "DBEdit7",
-     Box::Text, nullptr, R::Whole, Copy::Shown},
+     Box::Text, List::None, R::Whole, Copy::Shown},
     {NufusaKayitliOlduguMahalle, T::Text, 80, G, C, _, _, _, _, "Nüfusa Kayıtlı Olduğu Mahalle :", nullptr,
-     "DBEdit9", Box::Text, nullptr, R::Whole, Copy::Shown},
-    {NufusCilt, T::Text, 15, G, C, _, _, _, _, "Nüfus Cilt No :", nullptr, "DBEdit10", Box::Text, nullptr,
+     "DBEdit9", Box::Text, List::None, R::Whole, Copy::Shown},
+    {NufusCilt, T::Text, 15, G, C, _, _, _, _, "Nüfus Cilt No :", nullptr, "DBEdit10", Box::Text, List::None,
      R::Trimmed, Copy::Shown},
-    {NufusAileSira, T::Text, 15, G, C, _, _, _, _, "Nüfus Aile Sıra No :", nullptr, "DBEdit11", Box::Text, nullptr,
+    {NufusAileSira, T::Text, 15, G, C, _, _, _, _, "Nüfus Aile Sıra No :", nullptr, "DBEdit11", Box::Text, List::None,
      R::Trimmed, Copy::Shown},
-    {NufusSiraNo, T::Text, 15, G, C, _, _, _, _, "Nüfus Sıra No :", nullptr, "DBEdit12", Box::Text, nullptr,
+    {NufusSiraNo, T::Text, 15, G, C, _, _, _, _, "Nüfus Sıra No :", nullptr, "DBEdit12", Box::Text, List::None,
      R::Trimmed, Copy::Shown},
     {Cinsiyet, T::Text, 1, G, C, G, _, _, _, "Cinsiyet :", nullptr, "DBLookupComboBox3", Box::Lookup,
-     &Schema::cinsiyet, R::Whole, Copy::Stored},
+     List::Cinsiyet, R::Whole, Copy::Stored},
     {MedeniHali, T::Text, 1, G, C, _, _, _, _, "Medeni Hali :", nullptr, "DBLookupComboBox6", Box::Lookup,
-     &Schema::medeniHali, R::Whole, Copy::Stored},
-    {Isi, T::Text, 80, G, C, _, _, _, _, "İşi :", nullptr, "DBEdit13", Box::Text, nullptr, R::Whole, Copy::Shown},
-    {IkametAdresi, T::Text, 255, G, C, G, _, _, _, "İkâmet Adresi :", nullptr, "DBEdit3", Box::Text, nullptr,
+     List::MedeniHali, R::Whole, Copy::Stored},
+    {Isi, T::Text, 80, G, C, _, _, _, _, "İşi :", nullptr, "DBEdit13", Box::Text, List::None, R::Whole, Copy::Shown},
+    {IkametAdresi, T::Text, 255, G, C, G, _, _, _, "İkâmet Adresi :", nullptr, "DBEdit3", Box::Text, List::None,
      R::Whole, Copy::Shown},
-    {GelisTarihi, T::Date, 0, G, _, _, _, _, _, "Geliş Tarihi :", nullptr, "DateTimePicker2", Box::Date, nullptr,
+    {GelisTarihi, T::Date, 0, G, _, _, _, _, _, "Geliş Tarihi :", nullptr, "DateTimePicker2", Box::Date, List::None,
      R::DatePart, Copy::Arrival},
     // The two times sit beside their dates under the same "Saati :": the
     // date's word goes with them wherever the label stands alone.
-    {GelisSaati, T::Text, 8, G, _, _, _, _, _, "Saati :", "Geliş Saati", "DateTimePicker3", Box::Time, nullptr,
+    {GelisSaati, T::Text, 8, G, _, _, _, _, _, "Saati :", "Geliş Saati", "DateTimePicker3", Box::Time, List::None,
      R::Whole, Copy::None},
-    {Kalici, T::Bool, 0, G, _, _, _, _, _, "Kalıcı", nullptr, "DBCheckBox1", Box::Check, nullptr, R::NotWritten,
+    {Kalici, T::Bool, 0, G, _, _, _, _, _, "Kalıcı", nullptr, "DBCheckBox1", Box::Check, List::None, R::NotWritten,
      Copy::None},
-    {AyrilisTarihi, T::Date, 0, G, _, _, _, _, _, "Ayrılış Tarihi :", nullptr, "DateTimePicker4", Box::Date, nullptr,
+    {AyrilisTarihi, T::Date, 0, G, _, _, _, _, _, "Ayrılış Tarihi :", nullptr, "DateTimePicker4", Box::Date, List::None,
      R::DepartureDate, Copy::None},
-    {AyrilisSaati, T::Text, 8, G, _, _, _, _, _, "Saati :", "Ayrılış Saati", "DateTimePicker5", Box::Time, nullptr,
+    {AyrilisSaati, T::Text, 8, G, _, _, _, _, _, "Saati :", "Ayrılış Saati", "DateTimePicker5", Box::Time, List::None,
      R::DepartureTime, Copy::None},
-    {VerilenOdaNo, T::Text, 15, G, _, _, _, _, _, "Oda No :", nullptr, "DBEdit14", Box::Text, nullptr, R::Whole,
+    {VerilenOdaNo, T::Text, 15, G, _, _, _, _, _, "Oda No :", nullptr, "DBEdit14", Box::Text, List::None, R::Whole,
      Copy::None},
-    {AracPlakaNo, T::Text, 20, G, C, _, _, _, _, "Araç Plaka No :", nullptr, "DBEdit15", Box::Text, nullptr, R::Whole,
+    {AracPlakaNo, T::Text, 20, G, C, _, _, _, _, "Araç Plaka No :", nullptr, "DBEdit15", Box::Text, List::None, R::Whole,
      Copy::Shown},
 };
 
@@ -139,16 +139,6 @@ QString Person::clerkName() const
     return text;
 }
 
-QString Person::listKey() const
-{
-    return list ? list().columns.first().name : QString();
-}
-
-QString Person::listShown() const
-{
-    return list ? list().columns.last().name : QString();
-}
-
 std::span<const Person> person()
 {
     return kPersons;
@@ -179,18 +169,6 @@ QList<const Person*> shown(bool guests)
         const Person& p = of(name);
         if (guests ? p.onGuests : p.onCustomers)
             out << &p;
-    }
-    return out;
-}
-
-QList<ColumnDef> definitions(bool guests)
-{
-    QList<ColumnDef> out;
-    for (const Person& p : person()) {
-        if (guests ? p.onGuests : p.onCustomers) {
-            const bool required = guests ? p.requiredOnGuests : p.requiredOnCustomers;
-            out << ColumnDef{p.name, p.type, p.size, required, p.unique && !guests};
-        }
     }
     return out;
 }

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "core/register/Schema.h"
-
 #include <QList>
 #include <QString>
 #include <cstdint>
@@ -15,6 +13,9 @@
 // guests) and Musteriler (the customers), are described in full: what the
 // tables, the windows, the check before a run, the notification file and
 // the customer copy need of each.
+// The kinds of value a column holds.
+enum class ColumnType { AutoId, Text, Date, Bool, Integer };
+
 namespace Columns {
 
 // Every column of the register's tables, by its name: those of Kisi and
@@ -68,6 +69,9 @@ enum class Box {
     Check,          // a tick
 };
 
+// The lookup table a Lookup box offers (Schema::lookupTable).
+enum class List { None, Ulke, KimlikTuru, Cinsiyet, Iller, MedeniHali };
+
 // How the notification file reads a column, and the check before a run
 // with it.
 enum class Reading {
@@ -104,7 +108,7 @@ struct Person
     const char* spoken;       // UTF-8, the column for messages where the label does not say it alone
     const char* box;          // the box's object name
     Box kind;
-    const TableDef& (*list)(); // the lookup table of a Lookup box
+    List list;                // the lookup table of a Lookup box
     Reading reading;
     Copy copy;
 
@@ -113,9 +117,6 @@ struct Person
     QString label() const;
     // The column as the clerk knows it, for messages: the label without " :".
     QString clerkName() const;
-    // The lookup's stored and shown columns.
-    QString listKey() const;
-    QString listShown() const;
 };
 
 // Every column of the two person tables, Kisi's in its order, then those
@@ -127,8 +128,5 @@ const Person& of(Name column);
 // The person columns that the windows show, in the guest window's order;
 // of the guests or of the customers.
 QList<const Person*> shown(bool guests);
-
-// The definitions of the two tables' columns, in their table's order.
-QList<ColumnDef> definitions(bool guests);
 
 } // namespace Columns

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/register/Schema.h"
 
-#include "core/register/Columns.h"
 #include "core/register/Store.h"
 #include "platform/core/RadaError.h"
 
@@ -16,14 +15,27 @@ ColumnDef text(const QString& name, int size, bool required = false)
 }
 ColumnDef date(const QString& name) { return {name, ColumnType::Date, 0, false, false}; }
 
+// The columns of Kisi or of Musteriler, in the table's order.
+QList<ColumnDef> personColumns(bool guests)
+{
+    QList<ColumnDef> out;
+    for (const Columns::Person& p : Columns::person()) {
+        if (guests ? p.onGuests : p.onCustomers) {
+            const bool required = guests ? p.requiredOnGuests : p.requiredOnCustomers;
+            out << ColumnDef{p.name, p.type, p.size, required, p.unique && !guests};
+        }
+    }
+    return out;
+}
+
 TableDef makeKisi()
 {
-    return {QStringLiteral("Kisi"), Columns::definitions(true)};
+    return {QStringLiteral("Kisi"), personColumns(true)};
 }
 
 TableDef makeMusteriler()
 {
-    return {QStringLiteral("Musteriler"), Columns::definitions(false)};
+    return {QStringLiteral("Musteriler"), personColumns(false)};
 }
 
 TableDef lookup(const QString& name, const QString& key, int keySize, const QString& list = {}, int listSize = 0)
@@ -194,6 +206,19 @@ const TableDef& table(const QString& name)
             return *t;
     }
     throw RadaError(QStringLiteral("Table '%1' does not exist").arg(name));
+}
+
+const TableDef& lookupTable(Columns::List list)
+{
+    switch (list) {
+    case Columns::List::Ulke: return ulke();
+    case Columns::List::KimlikTuru: return kimlikTuru();
+    case Columns::List::Cinsiyet: return cinsiyet();
+    case Columns::List::Iller: return iller();
+    case Columns::List::MedeniHali: return medeniHali();
+    case Columns::List::None: break;
+    }
+    throw RadaError(QStringLiteral("No lookup list"));
 }
 
 QString createStatement(const TableDef& table, Dialect dialect, const QStringList& extra)

@@ -27,10 +27,10 @@ QHash<QString, QHash<QString, QString>> lookupNames(Store& store)
     QHash<QString, QHash<QString, QString>> names;
     for (const Columns::Person& p : Columns::person()) {
         // A list of bare names (the provinces) has no name to add.
-        if (!p.list || p.list().columns.size() < 2)
+        if (p.list == Columns::List::None || Schema::lookupTable(p.list).columns.size() < 2)
             continue;
         QHash<QString, QString>& map = names[p.name];
-        for (const StoreRow& row : store.load(p.list().name))
+        for (const StoreRow& row : store.load(Schema::lookupTable(p.list).name))
             map.insert(row.values.value(0).toString(), row.values.value(1).toString());
     }
     return names;

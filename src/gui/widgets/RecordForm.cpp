@@ -3,6 +3,7 @@
 
 #include "core/register/Columns.h"
 #include "core/register/Dataset.h"
+#include "core/register/Schema.h"
 #include "core/register/Tables.h"
 #include "core/register/Validation.h"
 #include "gui/widgets/DBEdit.h"
@@ -82,9 +83,11 @@ QWidget* RecordForm::makeBox(FormKit::Column& column, const QString& name)
         new PickerBinding(birthBox, PickerBinding::Kind::Date, &m_records, name);
         return birthBox;
     }
-    case Columns::Box::Lookup:
-        return column.lookup(caption, f.box, &m_records, name, listOf(m_tables, f.list()), f.listKey(),
-                             f.listShown());
+    case Columns::Box::Lookup: {
+        const TableDef& list = Schema::lookupTable(f.list);
+        return column.lookup(caption, f.box, &m_records, name, listOf(m_tables, list), list.columns.first().name,
+                             list.columns.last().name);
+    }
     case Columns::Box::IdentityNumber: {
         const QRect at = column.next(caption, column.width() - kQueryButtonWidth - 4);
         identityBox = place(new DBMaskEdit(&m_records, name, parent), f.box, at);
