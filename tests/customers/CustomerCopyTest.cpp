@@ -19,7 +19,7 @@ namespace {
 const QDateTime kNow(QDate(2024, 5, 6), QTime(9, 8, 7));
 
 // A returning citizen with every identity field filled.
-Columns fullCustomer()
+ColumnValues fullCustomer()
 {
     return {{u"musteriKodu"_s, u"K1"_s},
             {u"TCKimlikNo"_s, u"12345678950"_s},
@@ -46,9 +46,9 @@ Columns fullCustomer()
 }
 
 // The customers of fourCustomers() with the full one in place of K1.
-QList<Columns> customersWithFullK1()
+QList<ColumnValues> customersWithFullK1()
 {
-    QList<Columns> all = fourCustomers();
+    QList<ColumnValues> all = fourCustomers();
     all[0] = fullCustomer();
     return all;
 }
@@ -89,7 +89,7 @@ TEST_F(CustomerCopyTest, ACodeOverASavedGuestFillsAnUnsavedEditThatEscUndoes)
 
     EXPECT_TRUE(dialogs().messages.isEmpty());
     EXPECT_EQ(guests().state(), State::Edit);
-    const Columns customer = fullCustomer();
+    const ColumnValues customer = fullCustomer();
     for (const char* column : kCopiedColumns) {
         const QString name = QString::fromLatin1(column);
         EXPECT_EQ(guests().text(name), customer.at(name)) << column;
@@ -231,9 +231,9 @@ TEST_F(CustomerCopyTest, AnEmptyCodeBoxCopiesNothingAndEnterMovesOn)
 // wildcards, quotes are no trouble.
 TEST_F(CustomerCopyTest, TheCodeIsMatchedLiterallyAndAnUnknownOneLeavesTheGuestAlone)
 {
-    QList<Columns> all = fourCustomers();
-    all << Columns{{u"musteriKodu"_s, u"A'B\"C%"_s}, {u"Adi"_s, u"Tırnak"_s}}
-        << Columns{{u"musteriKodu"_s, u"AXB"_s}, {u"Adi"_s, u"Harf"_s}};
+    QList<ColumnValues> all = fourCustomers();
+    all << ColumnValues{{u"musteriKodu"_s, u"A'B\"C%"_s}, {u"Adi"_s, u"Tırnak"_s}}
+        << ColumnValues{{u"musteriKodu"_s, u"AXB"_s}, {u"Adi"_s, u"Harf"_s}};
     start(all, {u"Ali"_s});
     struct Case { QString code; QString found; };
     const Case cases[] = {

@@ -23,7 +23,7 @@
 namespace CustomerTests {
 
 using State = Dataset::State;
-using Columns = std::map<QString, QString>;
+using ColumnValues = std::map<QString, QString>;
 
 inline const QString kCodeMessage =
     QStringLiteral("Müşteri Kodu boş geçilmiş veya daha önce kullanılmış!\rLütfen Müşteri Kodu'nu tekrar giriniz.");
@@ -34,7 +34,7 @@ inline const QString kAppCaption = QStringLiteral("Rirede Zarevave Rurored");
 inline const QDate kDayZero(1899, 12, 30);
 
 // A customer row as a statement for ProgramFixture::open().
-inline QString customerRow(const Columns& columns)
+inline QString customerRow(const ColumnValues& columns)
 {
     QStringList names;
     QStringList values;
@@ -50,7 +50,7 @@ inline QString customerRow(const Columns& columns)
 
 // Four regular customers in stored order; the second has neither a birth
 // date nor an identity number.
-inline QList<Columns> fourCustomers()
+inline QList<ColumnValues> fourCustomers()
 {
     return {
         {{QStringLiteral("musteriKodu"), QStringLiteral("K1")},
@@ -80,11 +80,11 @@ inline QList<Columns> fourCustomers()
 // the start, the main window shown.
 struct CustomerFixture
 {
-    void start(const QList<Columns>& customerRows = fourCustomers(), const QStringList& guestNames = {},
+    void start(const QList<ColumnValues>& customerRows = fourCustomers(), const QStringList& guestNames = {},
                const QStringList& statements = {})
     {
         QStringList all;
-        for (const Columns& c : customerRows)
+        for (const ColumnValues& c : customerRows)
             all << customerRow(c);
         all << statements;
         p.open(guestNames, true, all);

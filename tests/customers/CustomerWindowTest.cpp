@@ -454,10 +454,10 @@ TEST_F(CustomerWindowTest, TheCodeBoxStaysGreenAndNothingIsHighlighted)
 
 TEST(CustomerWindowCases, TheListShowsEveryTitleWholeAndNeverScrollsSideways)
 {
-    QList<Columns> many;
+    QList<ColumnValues> many;
     for (int i = 0; i < 40; ++i)
-        many << Columns{{u"musteriKodu"_s, u"K%1"_s.arg(i)}, {u"Adi"_s, u"Ad"_s}, {u"Soyadi"_s, u"Soyad"_s}};
-    for (const QList<Columns>& rows : {QList<Columns>{}, many}) {
+        many << ColumnValues{{u"musteriKodu"_s, u"K%1"_s.arg(i)}, {u"Adi"_s, u"Ad"_s}, {u"Soyadi"_s, u"Soyad"_s}};
+    for (const QList<ColumnValues>& rows : {QList<ColumnValues>{}, many}) {
         SCOPED_TRACE(rows.size());
         CustomerFixture t;
         t.start(rows);

@@ -228,7 +228,7 @@ TEST(TurkishCase, SearchesFoldTurkishLettersAndTheListSortsByTheTurkishAlphabet)
 {
     CustomerFixture t;
     auto customer = [](const QString& code, const QString& adi, const QString& soyadi) {
-        return CustomerTests::Columns{{u"musteriKodu"_s, code}, {u"Adi"_s, adi}, {u"Soyadi"_s, soyadi}};
+        return CustomerTests::ColumnValues{{u"musteriKodu"_s, code}, {u"Adi"_s, adi}, {u"Soyadi"_s, soyadi}};
     };
     t.start({customer(u"K1"_s, u"İsmail"_s, u"Uçar"_s), customer(u"K2"_s, u"Irmak"_s, u"Işık"_s),
              customer(u"K3"_s, u"Şule"_s, u"Çelik"_s), customer(u"K4"_s, u"Ilgaz"_s, u"Cengiz"_s)},

@@ -2,14 +2,18 @@
 #include "support/GuiInput.h"
 #include "support/ProgramFixture.h"
 
+#include "core/register/Columns.h"
 #include "core/register/Dataset.h"
 #include "core/register/Tables.h"
 #include "gui/customers/CustomerWindow.h"
 #include "gui/register/GuestEntry.h"
 #include "gui/shell/MainWindow.h"
+#include "gui/widgets/DBCheckBox.h"
 #include "gui/widgets/DBEdit.h"
+#include "gui/widgets/DBLookupComboBox.h"
 #include "gui/widgets/DBMaskEdit.h"
 #include "gui/widgets/FocusHighlight.h"
+#include "gui/widgets/PickerBinding.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -143,6 +147,39 @@ protected:
 private:
     std::unique_ptr<OpenWindow> m_open;
 };
+
+// Each box the catalogue gives a person column is in the window, under its
+// name, and edits that column.
+TEST_P(RecordFormTest, EveryColumnsBoxIsThereAndEditsItsColumn)
+{
+    OpenWindow& t = open();
+    const bool guests = QLatin1String(GetParam().table) == u"Kisi"_s;
+    for (const Columns::Person* p : Columns::shown(guests)) {
+        const QString column = p->name;
+        SCOPED_TRACE(column.toStdString());
+        QWidget* box = t.form().boxOf(column);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->objectName(), QLatin1String(p->box));
+        // The customer window is a child of the main window: only the
+        // boxes of the window itself count.
+        QList<QWidget*> named;
+        for (QWidget* w : t.parts.window.findChildren<QWidget*>(QLatin1String(p->box))) {
+            if (w->window() == box->window())
+                named << w;
+        }
+        EXPECT_EQ(named, QList<QWidget*>{box});
+        QString edited;
+        if (auto* edit = qobject_cast<DBEdit*>(box))
+            edited = edit->column();
+        else if (auto* list = qobject_cast<DBLookupComboBox*>(box))
+            edited = list->column();
+        else if (auto* tick = qobject_cast<DBCheckBox*>(box))
+            edited = tick->column();
+        else if (auto* picker = qobject_cast<QDateTimeEdit*>(box))
+            edited = PickerBinding::of(picker)->column();
+        EXPECT_EQ(edited, column);
+    }
+}
 
 TEST_P(RecordFormTest, LeavingTheIdentityNumberBoxChecksTheNumber)
 {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/customers/CustomerDestruction.h"
 
+#include "core/register/Columns.h"
 #include "core/customers/DestructionLog.h"
 #include "core/register/Store.h"
 #include "core/register/Dataset.h"
@@ -24,8 +25,8 @@ namespace {
 QHash<qint64, QString> lastStays(Store& store)
 {
     const TableDef& t = Schema::musteriKonaklama();
-    const int customer = t.indexOf(QStringLiteral("musteriID"));
-    const int day = t.indexOf(QStringLiteral("SonKonaklama"));
+    const int customer = t.indexOf(Columns::musteriID);
+    const int day = t.indexOf(Columns::SonKonaklama);
     QHash<qint64, QString> days;
     store.scan(t.name, [&](qint64, std::span<const StoreValue> row) {
         days.insert(row[std::size_t(customer)].integer, row[std::size_t(day)].toVariant().toString());
@@ -135,7 +136,7 @@ CustomerDestruction::Outcome CustomerDestruction::destroy(const QList<qint64>& c
         // deletion in the customer window left behind.
         const QList<qint64> remaining = customerNumbers(m_store);
         const QSet<qint64> kept(remaining.begin(), remaining.end());
-        const int customer = Schema::musteriKonaklama().indexOf(QStringLiteral("musteriID"));
+        const int customer = Schema::musteriKonaklama().indexOf(Columns::musteriID);
         QList<qint64> orphans;
         m_store.scan(Schema::musteriKonaklama().name, [&](qint64 key, std::span<const StoreValue> row) {
             if (!kept.contains(row[std::size_t(customer)].integer))

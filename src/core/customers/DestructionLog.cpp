@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/customers/DestructionLog.h"
 
+#include "core/register/Columns.h"
 #include "core/register/Formats.h"
 #include "core/register/Schema.h"
 #include "core/register/Store.h"
@@ -16,9 +17,9 @@ const TableDef& table()
     return Schema::imhaKayitlari();
 }
 
-int column(const char* name)
+int column(Columns::Name name)
 {
-    return table().indexOf(QString::fromLatin1(name));
+    return table().indexOf(name);
 }
 
 } // namespace
@@ -26,11 +27,11 @@ int column(const char* name)
 void record(Store& store, const QDateTime& moment, int count, const QString& reason)
 {
     QList<QVariant> values(table().columns.size());
-    values[column("Tarih")] = moment.toString(Formats::kDateTime);
-    values[column("Kategori")] = kCategory;
-    values[column("Adet")] = qint64(count);
-    values[column("Yontem")] = kMethod;
-    values[column("Gerekce")] = reason;
+    values[column(Columns::Tarih)] = moment.toString(Formats::kDateTime);
+    values[column(Columns::Kategori)] = kCategory;
+    values[column(Columns::Adet)] = qint64(count);
+    values[column(Columns::Yontem)] = kMethod;
+    values[column(Columns::Gerekce)] = reason;
     store.insert(table().name, values);
 }
 
@@ -39,11 +40,11 @@ QList<Entry> readAll(Store& store)
     QList<Entry> entries;
     for (const StoreRow& row : store.load(table().name)) {
         Entry e;
-        e.moment = Formats::parseDateTime(row.values.value(column("Tarih")).toString()).value_or(QDateTime());
-        e.category = row.values.value(column("Kategori")).toString();
-        e.count = int(row.values.value(column("Adet")).toLongLong());
-        e.method = row.values.value(column("Yontem")).toString();
-        e.reason = row.values.value(column("Gerekce")).toString();
+        e.moment = Formats::parseDateTime(row.values.value(column(Columns::Tarih)).toString()).value_or(QDateTime());
+        e.category = row.values.value(column(Columns::Kategori)).toString();
+        e.count = int(row.values.value(column(Columns::Adet)).toLongLong());
+        e.method = row.values.value(column(Columns::Yontem)).toString();
+        e.reason = row.values.value(column(Columns::Gerekce)).toString();
         entries << e;
     }
     // Stored in the order made; a clock set back does not reorder them.
@@ -56,7 +57,7 @@ int prune(Store& store, const QDateTime& now)
     const QDateTime oldest = now.addYears(-kKeepYears);
     QList<qint64> old;
     for (const StoreRow& row : store.load(table().name)) {
-        const auto moment = Formats::parseDateTime(row.values.value(column("Tarih")).toString());
+        const auto moment = Formats::parseDateTime(row.values.value(column(Columns::Tarih)).toString());
         if (moment && *moment < oldest)
             old << row.key;
     }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/customers/LastStayRecorder.h"
 
+#include "core/register/Columns.h"
 #include "core/register/Dataset.h"
 #include "core/register/Formats.h"
 #include "core/register/Schema.h"
@@ -39,11 +40,11 @@ void LastStayRecorder::stamp(Store& store, qint64 customerKey, const QDate& day)
 {
     const TableDef& t = Schema::musteriKonaklama();
     QList<QVariant> values(t.columns.size());
-    values[t.indexOf(QStringLiteral("musteriID"))] = customerKey;
-    values[t.indexOf(QStringLiteral("SonKonaklama"))] = Formats::dateText(day);
+    values[t.indexOf(Columns::musteriID)] = customerKey;
+    values[t.indexOf(Columns::SonKonaklama)] = Formats::dateText(day);
     // The customer's old row gives way.
     Store::Transaction tx = store.transaction();
-    const QList<qint64> old = store.keysWhere(t.name, t.indexOf(QStringLiteral("musteriID")), customerKey);
+    const QList<qint64> old = store.keysWhere(t.name, t.indexOf(Columns::musteriID), customerKey);
     if (!old.isEmpty())
         store.remove(t.name, old);
     store.insert(t.name, values);

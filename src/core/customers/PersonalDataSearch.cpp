@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/customers/PersonalDataSearch.h"
 
+#include "core/register/Columns.h"
 #include "core/register/Schema.h"
 #include "core/register/Store.h"
 #include "core/register/TurkishText.h"
@@ -26,11 +27,11 @@ QList<Record> findIn(Store& store, const TableDef& table, const Query& query)
     const QString surname = normal(query.surname);
     int column = -1;
     switch (query.by) {
-    case Query::By::IdentityNumber: column = table.indexOf(QStringLiteral("TCKimlikNo")); break;
-    case Query::By::DocumentNumber: column = table.indexOf(QStringLiteral("KimlikSeriNo")); break;
-    case Query::By::Name: column = table.indexOf(QStringLiteral("Adi")); break;
+    case Query::By::IdentityNumber: column = table.indexOf(Columns::TCKimlikNo); break;
+    case Query::By::DocumentNumber: column = table.indexOf(Columns::KimlikSeriNo); break;
+    case Query::By::Name: column = table.indexOf(Columns::Adi); break;
     }
-    const int surnameColumn = table.indexOf(QStringLiteral("Soyadi"));
+    const int surnameColumn = table.indexOf(Columns::Soyadi);
     QList<Record> found;
     store.scan(table.name, [&](qint64 key, std::span<const StoreValue> values) {
         if (normal(textOf(values[std::size_t(column)])) != wanted)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/customers/RetentionSettings.h"
 
+#include "core/register/Columns.h"
 #include "core/register/Formats.h"
 #include "core/register/Schema.h"
 #include "core/register/Store.h"
@@ -12,9 +13,9 @@ const TableDef& table()
     return Schema::kvkkAyar();
 }
 
-QVariant at(const StoreRow& row, const char* column)
+QVariant at(const StoreRow& row, Columns::Name column)
 {
-    return row.values.value(table().indexOf(QString::fromLatin1(column)));
+    return row.values.value(table().indexOf(column));
 }
 
 } // namespace
@@ -36,10 +37,10 @@ void RetentionSettings::load(const QDate& today)
     }
     const StoreRow& row = rows.first();
     m_key = row.key;
-    const qint64 months = at(row, "SaklamaSuresiAy").toLongLong();
+    const qint64 months = at(row, Columns::SaklamaSuresiAy).toLongLong();
     m_months = months >= kMinMonths && months <= kMaxMonths ? int(months) : kDefaultMonths;
-    m_start = Formats::parseDate(at(row, "Baslangic").toString()).value_or(today);
-    const auto last = Formats::parseDateTime(at(row, "SonImha").toString());
+    m_start = Formats::parseDate(at(row, Columns::Baslangic).toString()).value_or(today);
+    const auto last = Formats::parseDateTime(at(row, Columns::SonImha).toString());
     m_last = last ? std::optional<QDateTime>(*last) : std::nullopt;
 }
 
@@ -79,10 +80,10 @@ bool RetentionSettings::isDestructionDue(const QDateTime& now) const
 void RetentionSettings::store()
 {
     QList<QVariant> values(table().columns.size());
-    values[table().indexOf(QStringLiteral("SaklamaSuresiAy"))] = qint64(m_months);
-    values[table().indexOf(QStringLiteral("SonImha"))] =
+    values[table().indexOf(Columns::SaklamaSuresiAy)] = qint64(m_months);
+    values[table().indexOf(Columns::SonImha)] =
         m_last ? QVariant(m_last->toString(Formats::kDateTime)) : QVariant();
-    values[table().indexOf(QStringLiteral("Baslangic"))] = Formats::dateText(m_start);
+    values[table().indexOf(Columns::Baslangic)] = Formats::dateText(m_start);
     if (m_key == 0)
         m_key = m_store.insert(table().name, values);
     else

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/register/CustomerRules.h"
 
+#include "core/register/Columns.h"
 #include "core/register/Dataset.h"
 #include "core/register/Formats.h"
 #include "core/register/SharedEditing.h"
@@ -12,12 +13,12 @@
 namespace CustomerRules {
 
 namespace {
-const QString kBirth = QStringLiteral("DogumTarihi");
+const QString kBirth = Columns::DogumTarihi;
 }
 
 void beforePost(Dataset& customer)
 {
-    normalisePlate(customer, customer.text(QStringLiteral("AracPlakaNo")));
+    normalisePlate(customer, customer.text(Columns::AracPlakaNo));
     bool readable = true;
     try {
         readable = customer.date(kBirth).has_value();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/register/GuestRules.h"
 
+#include "core/register/Columns.h"
 #include "core/register/Dataset.h"
 #include "core/register/FieldCaptions.h"
 #include "core/register/Formats.h"
@@ -17,12 +18,12 @@ namespace GuestRules {
 
 namespace {
 
-const QString kBirth = QStringLiteral("DogumTarihi");
-const QString kArrival = QStringLiteral("GelisTarihi");
-const QString kArrivalTime = QStringLiteral("GelisSaati");
-const QString kKalici = QStringLiteral("Kalici");
-const QString kDeparture = QStringLiteral("AyrilisTarihi");
-const QString kDepartureTime = QStringLiteral("AyrilisSaati");
+const QString kBirth = Columns::DogumTarihi;
+const QString kArrival = Columns::GelisTarihi;
+const QString kArrivalTime = Columns::GelisSaati;
+const QString kKalici = Columns::Kalici;
+const QString kDeparture = Columns::AyrilisTarihi;
+const QString kDepartureTime = Columns::AyrilisSaati;
 
 } // namespace
 
@@ -85,12 +86,10 @@ std::optional<QString> checkStayTimes(const Stay& stay)
 
 namespace {
 
-const char* const kCitizenColumns[] = {"TCKimlikNo", "BabaAdi", "AnaAdi", "NufusaKayitliOlduguIl",
-                                       "NufusaKayitliOlduguIlce"};
 
 bool isCitizen(const Dataset& guest)
 {
-    return guest.text(QStringLiteral("Uyrugu")) == kCitizenNationality;
+    return guest.text(Columns::Uyrugu) == kCitizenNationality;
 }
 
 } // namespace
@@ -99,8 +98,8 @@ std::optional<QString> checkCitizenFields(const Dataset& guest)
 {
     if (!isCitizen(guest))
         return std::nullopt;
-    for (const char* column : kCitizenColumns) {
-        if (guest.text(QString::fromLatin1(column)).isEmpty())
+    for (const Columns::Person& p : Columns::person()) {
+        if (p.ofCitizens && guest.text(p.name).isEmpty())
             return kCitizenFields;
     }
     return std::nullopt;
@@ -115,9 +114,7 @@ QStringList missingFields(const Dataset& guest)
         const int at = table.indexOf(f.column);
         if (at < 0)
             continue;
-        bool needed = table.columns[at].required;
-        for (const char* column : kCitizenColumns)
-            needed = needed || (citizen && f.column == QLatin1String(column));
+        const bool needed = table.columns[at].required || (citizen && Columns::find(f.column)->ofCitizens);
         if (needed && guest.text(f.column).isEmpty())
             missing << f.column;
     }
@@ -128,14 +125,14 @@ std::optional<QString> beforePost(Dataset& guest)
 {
     // Whoever stores the guest (its form, the closing, a run or a restore
     // that settles it), the plate goes in without blanks.
-    normalisePlate(guest, guest.text(QStringLiteral("AracPlakaNo")));
+    normalisePlate(guest, guest.text(Columns::AracPlakaNo));
     const Stay stay = stayOf(guest);
     if (auto refused = checkStayTimes(stay))
         return refused;
     if (auto refused = checkCitizenFields(guest))
         return refused;
-    static const QString tckn = QStringLiteral("TCKimlikNo");
-    if (guest.text(QStringLiteral("Uyrugu")) != kCitizenNationality && !guest.text(tckn).isEmpty())
+    static const QString tckn = Columns::TCKimlikNo;
+    if (guest.text(Columns::Uyrugu) != kCitizenNationality && !guest.text(tckn).isEmpty())
         guest.clearField(tckn);
     writeStay(guest, stay);
     return std::nullopt;
@@ -153,7 +150,7 @@ bool fillFromDocument(Dataset& guests, const QList<std::pair<QString, QVariant>>
     for (const auto& [column, value] : columns) {
         if (column == kBirth)
             guests.setDate(column, value.isNull() ? Formats::dayZero() : value.toDate());
-        else if (column == QStringLiteral("Uyrugu") && !nationalityKnown)
+        else if (column == Columns::Uyrugu && !nationalityKnown)
             guests.clearField(column);
         else
             guests.setText(column, value.toString());
@@ -164,8 +161,8 @@ bool fillFromDocument(Dataset& guests, const QList<std::pair<QString, QVariant>>
 const QStringList& sharedStayColumns()
 {
     static const QStringList columns = {kArrival,       kArrivalTime,  kKalici,
-                                        kDeparture,     kDepartureTime, QStringLiteral("VerilenOdaNo"),
-                                        QStringLiteral("AracPlakaNo"), QStringLiteral("IkametAdresi")};
+                                        kDeparture,     kDepartureTime, Columns::VerilenOdaNo,
+                                        Columns::AracPlakaNo, Columns::IkametAdresi};
     return columns;
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/register/Mrz.h"
 
+#include "core/register/Columns.h"
 #include "core/register/Schema.h"
 #include "core/register/Validation.h"
 
@@ -542,14 +543,14 @@ ParseResult parse(QStringView text)
 QList<std::pair<QString, QVariant>> Guest::columns() const
 {
     return {
-        {QStringLiteral("Adi"), adi},
-        {QStringLiteral("Soyadi"), soyadi},
-        {QStringLiteral("DogumTarihi"), dogumTarihi ? QVariant(*dogumTarihi) : QVariant()},
-        {QStringLiteral("Uyrugu"), uyrugu},
-        {QStringLiteral("KimlikBelgesiTuru"), kimlikBelgesiTuru},
-        {QStringLiteral("KimlikSeriNo"), kimlikSeriNo},
-        {QStringLiteral("Cinsiyet"), cinsiyet},
-        {QStringLiteral("TCKimlikNo"), tcKimlikNo},
+        {Columns::Adi, adi},
+        {Columns::Soyadi, soyadi},
+        {Columns::DogumTarihi, dogumTarihi ? QVariant(*dogumTarihi) : QVariant()},
+        {Columns::Uyrugu, uyrugu},
+        {Columns::KimlikBelgesiTuru, kimlikBelgesiTuru},
+        {Columns::KimlikSeriNo, kimlikSeriNo},
+        {Columns::Cinsiyet, cinsiyet},
+        {Columns::TCKimlikNo, tcKimlikNo},
     };
 }
 
@@ -580,7 +581,7 @@ Guest guestFields(const Zone& zone, const QDate& today)
 
 QString registerRefusal(const Guest& guest)
 {
-    static const int longest = Schema::kisi().column(QStringLiteral("KimlikSeriNo")).size;
+    static const int longest = Schema::kisi().column(Columns::KimlikSeriNo).size;
     if (guest.kimlikSeriNo.size() > longest)
         return kDocumentNumberTooLong.arg(guest.kimlikSeriNo.size()).arg(longest);
     return {};

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/register/RoomBoard.h"
 
+#include "core/register/Columns.h"
 #include "core/register/Dataset.h"
 #include "core/register/Formats.h"
 #include "core/register/Store.h"
@@ -55,17 +56,17 @@ QString dayOf(QString stored)
     return stored == zero ? QString() : stored;
 }
 
-struct Columns
+struct Positions
 {
     int room, surname, name, nationality, arrival, departure, staying;
-    explicit Columns(const Dataset& guests)
-        : room(guests.table().indexOf(QStringLiteral("VerilenOdaNo"))),
-          surname(guests.table().indexOf(QStringLiteral("Soyadi"))),
-          name(guests.table().indexOf(QStringLiteral("Adi"))),
-          nationality(guests.table().indexOf(QStringLiteral("Uyrugu"))),
-          arrival(guests.table().indexOf(QStringLiteral("GelisTarihi"))),
-          departure(guests.table().indexOf(QStringLiteral("AyrilisTarihi"))),
-          staying(guests.table().indexOf(QStringLiteral("Kalici")))
+    explicit Positions(const Dataset& guests)
+        : room(guests.table().indexOf(Columns::VerilenOdaNo)),
+          surname(guests.table().indexOf(Columns::Soyadi)),
+          name(guests.table().indexOf(Columns::Adi)),
+          nationality(guests.table().indexOf(Columns::Uyrugu)),
+          arrival(guests.table().indexOf(Columns::GelisTarihi)),
+          departure(guests.table().indexOf(Columns::AyrilisTarihi)),
+          staying(guests.table().indexOf(Columns::Kalici))
     {
     }
 };
@@ -147,11 +148,11 @@ public:
         return g;
     }
 
-    const Columns& columns() const { return m_c; }
+    const Positions& columns() const { return m_c; }
 
 private:
     const Dataset& m_guests;
-    Columns m_c;
+    Positions m_c;
     Pool m_room, m_nationality, m_arrival, m_departure;
 };
 
@@ -293,7 +294,7 @@ QString nameOf(const Dataset& guests, const Departure& entry)
 {
     if (guests.rowKey(entry.row) != entry.key)
         return {};
-    const Columns c(guests);
+    const Positions c(guests);
     return QStringLiteral("%1 %2").arg(guests.rowText(entry.row, c.surname), guests.rowText(entry.row, c.name)).trimmed();
 }
 
@@ -322,7 +323,7 @@ QList<Guest> stayingIn(const Dataset& guests, const QString& room)
     if (!guests.isOpen() || room.trimmed().isEmpty() || room == kNoRoom)
         return out;
     GuestReader guestAt(guests);
-    const Columns& c = guestAt.columns();
+    const Positions& c = guestAt.columns();
     for (int row = 0; row < guests.recordCount(); ++row) {
         if (guests.rowBoolean(row, c.staying) && sameRoom(guests.rowText(row, c.room).trimmed(), room.trimmed()))
             out << guestAt(row);
@@ -336,9 +337,9 @@ CheckOut checkOut(Dataset& guests, const QList<Guest>& leaving, const QDateTime&
     if (!guests.settle() || leaving.isEmpty())
         return result;
     const TableDef& table = guests.table();
-    const int staying = table.indexOf(QStringLiteral("Kalici"));
-    const int date = table.indexOf(QStringLiteral("AyrilisTarihi"));
-    const int time = table.indexOf(QStringLiteral("AyrilisSaati"));
+    const int staying = table.indexOf(Columns::Kalici);
+    const int date = table.indexOf(Columns::AyrilisTarihi);
+    const int time = table.indexOf(Columns::AyrilisSaati);
     QHash<qint64, int> rowOf;
     for (int row = 0; row < guests.recordCount(); ++row)
         rowOf.insert(guests.rowKey(row), row);

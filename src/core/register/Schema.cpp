@@ -15,62 +15,30 @@ ColumnDef text(const QString& name, int size, bool required = false)
 }
 ColumnDef date(const QString& name) { return {name, ColumnType::Date, 0, false, false}; }
 
-// Identity columns shared by guests and customers, in the guest table's order.
-QList<ColumnDef> identityColumns(bool guest)
+// The columns of Kisi or of Musteriler, in the table's order.
+QList<ColumnDef> personColumns(bool guests)
 {
-    // Fields of the group "required for everyone" are required on guests only.
-    const bool req = guest;
-    return {
-        text(QStringLiteral("TCKimlikNo"), 11),
-        text(QStringLiteral("Adi"), 80, req),
-        text(QStringLiteral("Soyadi"), 80, req),
-        text(QStringLiteral("BabaAdi"), 80),
-        text(QStringLiteral("AnaAdi"), 80),
-        text(QStringLiteral("DogumYeri"), 80),
-        date(QStringLiteral("DogumTarihi")),
-        text(QStringLiteral("Uyrugu"), 5, req),
-        text(QStringLiteral("KimlikBelgesiTuru"), 1, req),
-        text(QStringLiteral("KimlikSeriNo"), 20, req),
-        text(QStringLiteral("NufusaKayitliOlduguIl"), 80),
-        text(QStringLiteral("NufusaKayitliOlduguIlce"), 80),
-        text(QStringLiteral("NufusaKayitliOlduguMahalle"), 80),
-        text(QStringLiteral("NufusCilt"), 15),
-        text(QStringLiteral("NufusAileSira"), 15),
-        text(QStringLiteral("NufusSiraNo"), 15),
-        text(QStringLiteral("Cinsiyet"), 1, req),
-        text(QStringLiteral("MedeniHali"), 1),
-        text(QStringLiteral("Isi"), 80),
-        text(QStringLiteral("IkametAdresi"), 255, req),
-    };
+    QList<ColumnDef> out;
+    for (const Columns::Person& p : Columns::person()) {
+        if (guests ? p.onGuests : p.onCustomers) {
+            const bool required = guests ? p.requiredOnGuests : p.requiredOnCustomers;
+            out << ColumnDef{p.name, p.type, p.size, required, p.unique && !guests};
+        }
+    }
+    return out;
 }
 
 TableDef makeKisi()
 {
-    TableDef t{QStringLiteral("Kisi"), {{QStringLiteral("ID"), ColumnType::AutoId}}};
-    t.columns += identityColumns(true);
-    t.columns += {
-        date(QStringLiteral("GelisTarihi")),
-        text(QStringLiteral("GelisSaati"), 8),
-        {QStringLiteral("Kalici"), ColumnType::Bool},
-        date(QStringLiteral("AyrilisTarihi")),
-        text(QStringLiteral("AyrilisSaati"), 8),
-        text(QStringLiteral("VerilenOdaNo"), 15),
-        text(QStringLiteral("AracPlakaNo"), 20),
-    };
-    return t;
+    return {QStringLiteral("Kisi"), personColumns(true)};
 }
 
 TableDef makeMusteriler()
 {
-    TableDef t{QStringLiteral("Musteriler"),
-               {{QStringLiteral("musteriID"), ColumnType::AutoId},
-                {QStringLiteral("musteriKodu"), ColumnType::Text, 20, true, true}}};
-    t.columns += identityColumns(false);
-    t.columns += text(QStringLiteral("AracPlakaNo"), 20);
-    return t;
+    return {QStringLiteral("Musteriler"), personColumns(false)};
 }
 
-TableDef lookup(const QString& name, const QString& key, int keySize, const QString& list, int listSize)
+TableDef lookup(const QString& name, const QString& key, int keySize, const QString& list = {}, int listSize = 0)
 {
     TableDef t{name, {{key, ColumnType::Text, keySize, true, true}}};
     if (!list.isEmpty())
@@ -134,16 +102,17 @@ namespace Schema {
 
 const TableDef& kisi() { static const TableDef t = makeKisi(); return t; }
 const TableDef& musteriler() { static const TableDef t = makeMusteriler(); return t; }
-const TableDef& ulke() { static const TableDef t = lookup(QStringLiteral("Ulke"), QStringLiteral("Kodu"), 5, QStringLiteral("Ulke"), 80); return t; }
-const TableDef& kimlikTuru() { static const TableDef t = lookup(QStringLiteral("KimlikTuru"), QStringLiteral("Kodu"), 1, QStringLiteral("KimlikTuru"), 50); return t; }
-const TableDef& cinsiyet() { static const TableDef t = lookup(QStringLiteral("Cinsiyet"), QStringLiteral("Kodu"), 1, QStringLiteral("Cinsiyet"), 50); return t; }
-const TableDef& iller() { static const TableDef t = lookup(QStringLiteral("Iller"), QStringLiteral("Il"), 80, QString(), 0); return t; }
-const TableDef& medeniHali() { static const TableDef t = lookup(QStringLiteral("MedeniHali"), QStringLiteral("Kodu"), 1, QStringLiteral("MedeniHali"), 50); return t; }
+// The lists of codes are named after the column they show.
+const TableDef& ulke() { static const TableDef t = lookup(Columns::Ulke, Columns::Kodu, 5, Columns::Ulke, 80); return t; }
+const TableDef& kimlikTuru() { static const TableDef t = lookup(Columns::KimlikTuru, Columns::Kodu, 1, Columns::KimlikTuru, 50); return t; }
+const TableDef& cinsiyet() { static const TableDef t = lookup(Columns::Cinsiyet, Columns::Kodu, 1, Columns::Cinsiyet, 50); return t; }
+const TableDef& iller() { static const TableDef t = lookup(QStringLiteral("Iller"), Columns::Il, 80); return t; }
+const TableDef& medeniHali() { static const TableDef t = lookup(Columns::MedeniHali, Columns::Kodu, 1, Columns::MedeniHali, 50); return t; }
 const TableDef& ayar()
 {
     static const TableDef t{QStringLiteral("Ayar"),
-                            {text(QStringLiteral("tesiskodu"), 5), text(QStringLiteral("tesisadi"), 50),
-                             {QStringLiteral("aktif"), ColumnType::Integer}},
+                            {text(Columns::tesiskodu, 5), text(Columns::tesisadi, 50),
+                             {Columns::aktif, ColumnType::Integer}},
                             true};
     return t;
 }
@@ -151,66 +120,66 @@ const TableDef& ayar()
 const TableDef& transferGecmisi()
 {
     static const TableDef t{QStringLiteral("TransferGecmisi"),
-                            {{QStringLiteral("ID"), ColumnType::AutoId},
-                             text(QStringLiteral("Zaman"), 19, true),
-                             text(QStringLiteral("DosyaYolu"), 4096, true),
-                             text(QStringLiteral("Ozet"), 32),
-                             {QStringLiteral("YazilanSayisi"), ColumnType::Integer},
-                             {QStringLiteral("SilinenSayisi"), ColumnType::Integer},
-                             text(QStringLiteral("Sonuc"), 40, true),
-                             text(QStringLiteral("Hata"), 200)}};
+                            {{Columns::ID, ColumnType::AutoId},
+                             text(Columns::Zaman, 19, true),
+                             text(Columns::DosyaYolu, 4096, true),
+                             text(Columns::Ozet, 32),
+                             {Columns::YazilanSayisi, ColumnType::Integer},
+                             {Columns::SilinenSayisi, ColumnType::Integer},
+                             text(Columns::Sonuc, 40, true),
+                             text(Columns::Hata, 200)}};
     return t;
 }
 
 const TableDef& yedekAyar()
 {
-    static const TableDef t{QStringLiteral("YedekAyar"), {text(QStringLiteral("Klasor"), 4096)}};
+    static const TableDef t{QStringLiteral("YedekAyar"), {text(Columns::Klasor, 4096)}};
     return t;
 }
 
 const TableDef& musteriKonaklama()
 {
     static const TableDef t{QStringLiteral("MusteriKonaklama"),
-                            {{QStringLiteral("musteriID"), ColumnType::Integer, 0, false, false, true},
-                             date(QStringLiteral("SonKonaklama"))}};
+                            {{Columns::musteriID, ColumnType::Integer, 0, false, false, true},
+                             date(Columns::SonKonaklama)}};
     return t;
 }
 
 const TableDef& kvkkAyar()
 {
     static const TableDef t{QStringLiteral("KvkkAyar"),
-                            {{QStringLiteral("SaklamaSuresiAy"), ColumnType::Integer},
-                             text(QStringLiteral("SonImha"), 19),
-                             date(QStringLiteral("Baslangic"))}};
+                            {{Columns::SaklamaSuresiAy, ColumnType::Integer},
+                             text(Columns::SonImha, 19),
+                             date(Columns::Baslangic)}};
     return t;
 }
 
 const TableDef& imhaKayitlari()
 {
     static const TableDef t{QStringLiteral("ImhaKayitlari"),
-                            {{QStringLiteral("ID"), ColumnType::AutoId},
-                             text(QStringLiteral("Tarih"), 19, true),
-                             text(QStringLiteral("Kategori"), 40, true),
-                             {QStringLiteral("Adet"), ColumnType::Integer},
-                             text(QStringLiteral("Yontem"), 20, true),
-                             text(QStringLiteral("Gerekce"), 60, true)}};
+                            {{Columns::ID, ColumnType::AutoId},
+                             text(Columns::Tarih, 19, true),
+                             text(Columns::Kategori, 40, true),
+                             {Columns::Adet, ColumnType::Integer},
+                             text(Columns::Yontem, 20, true),
+                             text(Columns::Gerekce, 60, true)}};
     return t;
 }
 
 const TableDef& konaklamaIstatistik()
 {
     static const TableDef t{QStringLiteral("KonaklamaIstatistik"),
-                            {{QStringLiteral("ID"), ColumnType::AutoId},
-                             text(QStringLiteral("Ay"), 7, true),
-                             text(QStringLiteral("Uyrugu"), 5),
-                             {QStringLiteral("Gelis"), ColumnType::Integer},
-                             {QStringLiteral("Geceleme"), ColumnType::Integer}}};
+                            {{Columns::ID, ColumnType::AutoId},
+                             text(Columns::Ay, 7, true),
+                             text(Columns::Uyrugu, 5),
+                             {Columns::Gelis, ColumnType::Integer},
+                             {Columns::Geceleme, ColumnType::Integer}}};
     return t;
 }
 
 const TableDef& istatistikAyar()
 {
-    static const TableDef t{QStringLiteral("IstatistikAyar"), {date(QStringLiteral("Baslangic"))}};
+    static const TableDef t{QStringLiteral("IstatistikAyar"), {date(Columns::Baslangic)}};
     return t;
 }
 
@@ -237,6 +206,19 @@ const TableDef& table(const QString& name)
             return *t;
     }
     throw RadaError(QStringLiteral("Table '%1' does not exist").arg(name));
+}
+
+const TableDef& lookupTable(Columns::List list)
+{
+    switch (list) {
+    case Columns::List::Ulke: return ulke();
+    case Columns::List::KimlikTuru: return kimlikTuru();
+    case Columns::List::Cinsiyet: return cinsiyet();
+    case Columns::List::Iller: return iller();
+    case Columns::List::MedeniHali: return medeniHali();
+    case Columns::List::None: break;
+    }
+    throw RadaError(QStringLiteral("No lookup list"));
 }
 
 QString createStatement(const TableDef& table, Dialect dialect, const QStringList& extra)

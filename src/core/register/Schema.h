@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/register/Columns.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -8,8 +10,6 @@
 #include <functional>
 
 // The tables and columns of the database, as the program addresses them.
-enum class ColumnType { AutoId, Text, Date, Bool, Integer };
-
 struct ColumnDef
 {
     QString name;
@@ -70,6 +70,9 @@ const QList<const TableDef*>& allTables();
 // such a register is opened.
 const QList<const TableDef*>& laterTables();
 const TableDef& table(const QString& name); // throws RadaError when unknown
+// The table of a lookup list; its first column is the stored code, its last
+// the shown text.
+const TableDef& lookupTable(Columns::List list);
 
 // The SQL engines the tables are made in.
 enum class Dialect { SQLite, PostgreSQL };

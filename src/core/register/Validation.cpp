@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/register/Validation.h"
 
+#include "core/register/Columns.h"
 #include "core/register/Dataset.h"
 #include "platform/core/RadaError.h"
 
@@ -51,7 +52,7 @@ std::optional<QString> identityNumberWarning(const QString& boxText)
 
 std::optional<QString> normalisePlate(Dataset& record, const QString& boxText)
 {
-    static const QString column = QStringLiteral("AracPlakaNo");
+    static const QString column = Columns::AracPlakaNo;
     if (!record.isEditing() || record.isNull(column))
         return std::nullopt;
     QString plate = boxText;

@@ -1,15 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/shell/Facility.h"
 
+#include "core/register/Columns.h"
 #include "core/register/CodePage.h"
 #include "core/register/Dataset.h"
 
 namespace Facility {
 
 namespace {
-const QString kCode = QStringLiteral("tesiskodu");
-const QString kName = QStringLiteral("tesisadi");
-const QString kActive = QStringLiteral("aktif");
+const QString kCode = Columns::tesiskodu;
+const QString kName = Columns::tesisadi;
+const QString kActive = Columns::aktif;
 constexpr int kNameMaxLength = 50;
 } // namespace
 

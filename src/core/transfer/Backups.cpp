@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/transfer/Backups.h"
 
+#include "core/register/Columns.h"
 #include "core/register/Database.h"
 #include "core/register/Formats.h"
 #include "core/register/Schema.h"
@@ -505,7 +506,7 @@ Backups::Rewritten Backups::eraseCustomers(const std::function<QList<qint64>(Sto
     const auto erase = [&whom](Database& copy) {
         const QList<qint64> customers = whom(copy);
         copy.remove(Schema::musteriler().name, customers);
-        const int column = Schema::musteriKonaklama().indexOf(QStringLiteral("musteriID"));
+        const int column = Schema::musteriKonaklama().indexOf(Columns::musteriID);
         for (qint64 customer : customers)
             copy.remove(Schema::musteriKonaklama().name, copy.keysWhere(Schema::musteriKonaklama().name, column, customer));
     };

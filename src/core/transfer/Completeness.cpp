@@ -2,6 +2,7 @@
 #include "core/transfer/Completeness.h"
 
 #include "core/register/CodePage.h"
+#include "core/register/Columns.h"
 #include "core/register/Dataset.h"
 #include "core/register/Formats.h"
 #include "core/register/GuestRules.h"
@@ -10,21 +11,20 @@
 
 #include <QHash>
 #include <algorithm>
-#include <array>
 #include <optional>
-#include <string_view>
 
 namespace Completeness {
 
 namespace {
 
+using Columns::Reading;
+
 // Column positions the search for duplicates reads, looked up once per check.
-struct Columns
+struct DuplicateColumns
 {
-    explicit Columns(const TableDef& t)
-        : tcKimlikNo(t.indexOf(QStringLiteral("TCKimlikNo"))),
-          belgeTuru(t.indexOf(QStringLiteral("KimlikBelgesiTuru"))),
-          seriNo(t.indexOf(QStringLiteral("KimlikSeriNo"))), kalici(t.indexOf(QStringLiteral("Kalici")))
+    explicit DuplicateColumns(const TableDef& t)
+        : tcKimlikNo(t.indexOf(Columns::TCKimlikNo)), belgeTuru(t.indexOf(Columns::KimlikBelgesiTuru)),
+          seriNo(t.indexOf(Columns::KimlikSeriNo)), kalici(t.indexOf(Columns::Kalici))
     {
     }
     int tcKimlikNo, belgeTuru, seriNo, kalici;
@@ -95,53 +95,27 @@ bool arrivesAfter(StoredTimes& stored, const QString& dateText, const QString& t
     return stored.time(timeText) > moment.time();
 }
 
-// How the file writer reads a column's text.
-enum class Reading {
-    Whole,
-    Trimmed,   // without leading and trailing characters up to code 32
-    DatePart,      // the first ten characters
-    DepartureDate, // the first ten characters, and not at all for a staying guest
-    DepartureTime, // whole, and not at all for a staying guest
-};
-
-// Every column the file writer reads, with the label of its box in the guest
-// window. The two times sit beside their dates under the same "Saati :": the
-// date's word goes with it, so that the clerk knows which.
+// Every column the file writer reads, in its order, with the label of its
+// box in the guest window and how the writer reads it.
 struct WrittenColumn
 {
-    const char16_t* name;
-    const char16_t* label;
+    QString name;
+    QString label;
     Reading reading;
 };
 
-constexpr WrittenColumn kWrittenColumns[] = {
-    {u"TCKimlikNo", u"T.C. Kimlik No :", Reading::Trimmed},
-    {u"Adi", u"Adı :", Reading::Whole},
-    {u"Soyadi", u"Soyadı :", Reading::Whole},
-    {u"BabaAdi", u"Baba Adı :", Reading::Whole},
-    {u"AnaAdi", u"Ana Adı :", Reading::Whole},
-    {u"DogumYeri", u"Doğum Yeri :", Reading::Whole},
-    {u"DogumTarihi", u"Doğum Tarihi :", Reading::DatePart},
-    {u"Uyrugu", u"Uyruğu :", Reading::Whole},
-    {u"KimlikBelgesiTuru", u"Kimlik Belgesi Türü :", Reading::Whole},
-    {u"KimlikSeriNo", u"Kimlik Seri No :", Reading::Whole},
-    {u"NufusaKayitliOlduguIl", u"Nüfusa Kayıtlı Olduğu İl :", Reading::Whole},
-    {u"NufusaKayitliOlduguIlce", u"Nüfusa Kayıtlı Olduğu İlçe :", Reading::Whole},
-    {u"NufusaKayitliOlduguMahalle", u"Nüfusa Kayıtlı Olduğu Mahalle :", Reading::Whole},
-    {u"Cinsiyet", u"Cinsiyet :", Reading::Whole},
-    {u"Isi", u"İşi :", Reading::Whole},
-    {u"IkametAdresi", u"İkâmet Adresi :", Reading::Whole},
-    {u"GelisTarihi", u"Geliş Tarihi :", Reading::DatePart},
-    {u"GelisSaati", u"Geliş Saati :", Reading::Whole},
-    {u"VerilenOdaNo", u"Oda No :", Reading::Whole},
-    {u"AyrilisTarihi", u"Ayrılış Tarihi :", Reading::DepartureDate},
-    {u"AyrilisSaati", u"Ayrılış Saati :", Reading::DepartureTime},
-    {u"AracPlakaNo", u"Araç Plaka No :", Reading::Whole},
-    {u"NufusCilt", u"Nüfus Cilt No :", Reading::Trimmed},
-    {u"NufusAileSira", u"Nüfus Aile Sıra No :", Reading::Trimmed},
-    {u"NufusSiraNo", u"Nüfus Sıra No :", Reading::Trimmed},
-    {u"MedeniHali", u"Medeni Hali :", Reading::Whole},
-};
+const QList<WrittenColumn>& writtenColumns()
+{
+    static const QList<WrittenColumn> all = [] {
+        QList<WrittenColumn> out;
+        for (const Columns::Name name : notifiedColumns()) {
+            const Columns::Person& p = Columns::of(name);
+            out.append({p.name, p.label(), p.reading});
+        }
+        return out;
+    }();
+    return all;
+}
 
 // The first character the file cannot carry, or -1.
 qsizetype firstUnfitting(QStringView text)
@@ -154,28 +128,24 @@ qsizetype firstUnfitting(QStringView text)
 }
 
 
-constexpr std::size_t kWrittenCount = std::size(kWrittenColumns);
-
-// The place of a column in kWrittenColumns.
-constexpr std::size_t written(std::u16string_view name)
+// The place of a column among the written ones.
+qsizetype writtenAt(Columns::Name name)
 {
-    for (std::size_t i = 0; i < kWrittenCount; ++i) {
-        if (name == kWrittenColumns[i].name)
-            return i;
-    }
-    throw "not a column the writer reads";
+    const auto columns = notifiedColumns();
+    return std::find(columns.begin(), columns.end(), name) - columns.begin();
 }
 
 // One row's values of the written columns, each read once for every check.
-using RowValues = std::array<QString, kWrittenCount>;
+using RowValues = QList<QString>;
 
 // Adds a sentence for every box of the row holding a value the file cannot
 // carry; true when there was one.
 bool findUnwritable(const RowValues& values, bool staying, QStringList& problems, QStringList& about)
 {
     bool found = false;
-    for (std::size_t i = 0; i < kWrittenCount; ++i) {
-        const WrittenColumn& column = kWrittenColumns[i];
+    const QList<WrittenColumn>& columns = writtenColumns();
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        const WrittenColumn& column = columns[i];
         const bool departure =
             column.reading == Reading::DepartureDate || column.reading == Reading::DepartureTime;
         if (staying && departure)
@@ -187,9 +157,8 @@ bool findUnwritable(const RowValues& values, bool staying, QStringList& problems
             read = read.left(10);
         if (CodePage::fits(read))
             continue;
-        problems << kUnwritableCharacter.arg(QString::fromUtf16(column.label),
-                                             CodePage::describe(read, firstUnfitting(read)));
-        about << QString::fromUtf16(column.name);
+        problems << kUnwritableCharacter.arg(column.label, CodePage::describe(read, firstUnfitting(read)));
+        about << column.name;
         found = true;
     }
     return found;
@@ -224,7 +193,7 @@ int firstOther(const QHash<QString, Pair>& seen, const QString& value, int row)
 
 QList<Finding> check(const Dataset& guests, const QDateTime& moment)
 {
-    const Columns col(guests.table());
+    const DuplicateColumns col(guests.table());
     const int n = guests.recordCount();
     const QDate today = moment.date();
 
@@ -253,26 +222,31 @@ QList<Finding> check(const Dataset& guests, const QDateTime& moment)
         }
     }
 
-    std::array<int, kWrittenCount> columns{};
-    for (std::size_t i = 0; i < kWrittenCount; ++i)
-        columns[i] = guests.table().indexOf(QString::fromUtf16(kWrittenColumns[i].name));
-    constexpr std::size_t tcKimlikNo = written(u"TCKimlikNo"), adi = written(u"Adi"), soyadi = written(u"Soyadi"),
-                          dogumTarihi = written(u"DogumTarihi"), uyrugu = written(u"Uyrugu"),
-                          belgeTuru = written(u"KimlikBelgesiTuru"), gelisTarihi = written(u"GelisTarihi"),
-                          gelisSaati = written(u"GelisSaati"), seriNo = written(u"KimlikSeriNo"),
-                          odaNo = written(u"VerilenOdaNo");
+    const QList<WrittenColumn>& written = writtenColumns();
+    QList<int> columns;
+    for (const WrittenColumn& w : written)
+        columns << guests.table().indexOf(w.name);
+    const qsizetype tcKimlikNo = writtenAt(Columns::TCKimlikNo), adi = writtenAt(Columns::Adi),
+                      soyadi = writtenAt(Columns::Soyadi),
+                      dogumTarihi = writtenAt(Columns::DogumTarihi),
+                      uyrugu = writtenAt(Columns::Uyrugu),
+                      belgeTuru = writtenAt(Columns::KimlikBelgesiTuru),
+                      gelisTarihi = writtenAt(Columns::GelisTarihi),
+                      gelisSaati = writtenAt(Columns::GelisSaati),
+                      seriNo = writtenAt(Columns::KimlikSeriNo),
+                      odaNo = writtenAt(Columns::VerilenOdaNo);
 
     StoredTimes stored;
     QList<Finding> findings;
-    RowValues values;
+    RowValues values(written.size());
     for (int row = 0; row < n; ++row) {
-        for (std::size_t i = 0; i < kWrittenCount; ++i)
+        for (qsizetype i = 0; i < written.size(); ++i)
             values[i] = guests.rowText(row, columns[i]);
         QStringList problems;
         QStringList about;
-        const auto problem = [&](const QString& text, std::size_t column) {
+        const auto problem = [&](const QString& text, qsizetype column) {
             problems << text;
-            about << QString::fromUtf16(kWrittenColumns[column].name);
+            about << written[column].name;
         };
         const bool citizen = values[uyrugu] == GuestRules::kCitizenNationality;
         if (citizen && !validIdentityNumber(values[tcKimlikNo]))

@@ -4,6 +4,7 @@
 #include "core/transfer/BackgroundMd5.h"
 
 #include "core/register/CodePage.h"
+#include "core/register/Columns.h"
 #include "platform/core/LargeBlock.h"
 
 #include "core/register/Dataset.h"
@@ -103,21 +104,19 @@ enum Column {
     NufusSiraNo, MedeniHali, ColumnCount
 };
 
-const std::array<QString, ColumnCount>& columnNames()
+// The catalogue's entries for the positions of Column.
+constexpr std::array<Columns::Name, ColumnCount> kColumns = {
+    Columns::TCKimlikNo, Columns::Adi, Columns::Soyadi, Columns::BabaAdi, Columns::AnaAdi, Columns::DogumYeri,
+    Columns::DogumTarihi, Columns::Uyrugu, Columns::KimlikBelgesiTuru, Columns::KimlikSeriNo,
+    Columns::NufusaKayitliOlduguIl, Columns::NufusaKayitliOlduguIlce, Columns::NufusaKayitliOlduguMahalle,
+    Columns::Cinsiyet, Columns::Isi, Columns::IkametAdresi, Columns::GelisTarihi, Columns::GelisSaati,
+    Columns::VerilenOdaNo, Columns::AyrilisTarihi, Columns::AyrilisSaati, Columns::AracPlakaNo, Columns::NufusCilt,
+    Columns::NufusAileSira, Columns::NufusSiraNo, Columns::MedeniHali,
+};
+
+const QString& columnName(Column c)
 {
-    static const std::array<QString, ColumnCount> names = {
-        QStringLiteral("TCKimlikNo"), QStringLiteral("Adi"), QStringLiteral("Soyadi"),
-        QStringLiteral("BabaAdi"), QStringLiteral("AnaAdi"), QStringLiteral("DogumYeri"),
-        QStringLiteral("DogumTarihi"), QStringLiteral("Uyrugu"), QStringLiteral("KimlikBelgesiTuru"),
-        QStringLiteral("KimlikSeriNo"), QStringLiteral("NufusaKayitliOlduguIl"),
-        QStringLiteral("NufusaKayitliOlduguIlce"), QStringLiteral("NufusaKayitliOlduguMahalle"),
-        QStringLiteral("Cinsiyet"), QStringLiteral("Isi"), QStringLiteral("IkametAdresi"),
-        QStringLiteral("GelisTarihi"), QStringLiteral("GelisSaati"), QStringLiteral("VerilenOdaNo"),
-        QStringLiteral("AyrilisTarihi"), QStringLiteral("AyrilisSaati"), QStringLiteral("AracPlakaNo"),
-        QStringLiteral("NufusCilt"), QStringLiteral("NufusAileSira"), QStringLiteral("NufusSiraNo"),
-        QStringLiteral("MedeniHali"),
-    };
-    return names;
+    return kColumns[c].text();
 }
 
 enum class Rendering {
@@ -146,52 +145,64 @@ Q_ALWAYS_INLINE char* put(char* out, const Lead& lead)
 // buffer bound adds it once.
 constexpr qsizetype kSlack = sizeof(Lead::text);
 
+// An attribute is named as the column it carries (the first of the two of
+// a date and its time).
 struct Attribute
 {
-    Lead lead;
     Column column;
     Rendering rendering;
 };
 
-#define RADADIR_ATTRIBUTE(name, rendering) \
-    Attribute{{"\" " #name "=\"", sizeof("\" " #name "=\"") - 1}, name, Rendering::rendering}
-
 // Attributes 2 to 25, in file order, after SiraNo.
-constexpr std::array<Attribute, 24> kAttributes = {
-    RADADIR_ATTRIBUTE(TCKimlikNo, Trimmed),
-    RADADIR_ATTRIBUTE(Adi, Text),
-    RADADIR_ATTRIBUTE(Soyadi, Text),
-    RADADIR_ATTRIBUTE(BabaAdi, Text),
-    RADADIR_ATTRIBUTE(AnaAdi, Text),
-    RADADIR_ATTRIBUTE(DogumYeri, Text),
-    RADADIR_ATTRIBUTE(DogumTarihi, DatePart),
-    RADADIR_ATTRIBUTE(Uyrugu, Text),
-    RADADIR_ATTRIBUTE(KimlikBelgesiTuru, Text),
-    RADADIR_ATTRIBUTE(KimlikSeriNo, Text),
-    RADADIR_ATTRIBUTE(NufusaKayitliOlduguIl, Text),
-    RADADIR_ATTRIBUTE(NufusaKayitliOlduguIlce, Text),
-    RADADIR_ATTRIBUTE(NufusaKayitliOlduguMahalle, Text),
-    RADADIR_ATTRIBUTE(Cinsiyet, Text),
-    RADADIR_ATTRIBUTE(Isi, Text),
-    RADADIR_ATTRIBUTE(IkametAdresi, Text),
-    RADADIR_ATTRIBUTE(GelisTarihi, Arrival),
-    RADADIR_ATTRIBUTE(VerilenOdaNo, Text),
-    RADADIR_ATTRIBUTE(AyrilisTarihi, Departure),
-    RADADIR_ATTRIBUTE(AracPlakaNo, Text),
-    RADADIR_ATTRIBUTE(NufusCilt, Trimmed),
-    RADADIR_ATTRIBUTE(NufusAileSira, Trimmed),
-    RADADIR_ATTRIBUTE(NufusSiraNo, Trimmed),
-    RADADIR_ATTRIBUTE(MedeniHali, Text),
-};
+constexpr std::array<Attribute, 24> kAttributes = {{
+    {TCKimlikNo, Rendering::Trimmed},
+    {Adi, Rendering::Text},
+    {Soyadi, Rendering::Text},
+    {BabaAdi, Rendering::Text},
+    {AnaAdi, Rendering::Text},
+    {DogumYeri, Rendering::Text},
+    {DogumTarihi, Rendering::DatePart},
+    {Uyrugu, Rendering::Text},
+    {KimlikBelgesiTuru, Rendering::Text},
+    {KimlikSeriNo, Rendering::Text},
+    {NufusaKayitliOlduguIl, Rendering::Text},
+    {NufusaKayitliOlduguIlce, Rendering::Text},
+    {NufusaKayitliOlduguMahalle, Rendering::Text},
+    {Cinsiyet, Rendering::Text},
+    {Isi, Rendering::Text},
+    {IkametAdresi, Rendering::Text},
+    {GelisTarihi, Rendering::Arrival},
+    {VerilenOdaNo, Rendering::Text},
+    {AyrilisTarihi, Rendering::Departure},
+    {AracPlakaNo, Rendering::Text},
+    {NufusCilt, Rendering::Trimmed},
+    {NufusAileSira, Rendering::Trimmed},
+    {NufusSiraNo, Rendering::Trimmed},
+    {MedeniHali, Rendering::Text},
+}};
 
-#undef RADADIR_ATTRIBUTE
+// The lead of each attribute, in the order of kAttributes.
+const std::array<Lead, kAttributes.size()> kLeads = [] {
+    std::array<Lead, kAttributes.size()> leads{};
+    for (std::size_t i = 0; i < kAttributes.size(); ++i) {
+        const QLatin1StringView name = kColumns[kAttributes[i].column].latin1();
+        Lead& lead = leads[i];
+        Q_ASSERT(name.size() + 4 <= qsizetype(sizeof lead.text));
+        std::memset(lead.text, 0, sizeof lead.text);
+        char* out = put(lead.text, "\" "sv);
+        std::memcpy(out, name.data(), std::size_t(name.size()));
+        out = put(out + name.size(), "=\""sv);
+        lead.length = out - lead.text;
+    }
+    return leads;
+}();
 
 // Bytes of one element besides its values: the fixed texts, the longest
 // SiraNo and the blanks of the two combined attributes.
-constexpr qsizetype kKisiFixedBytes = [] {
+const qsizetype kKisiFixedBytes = [] {
     qsizetype n = qsizetype(kKisiStart.size() + kKisiEnd.size()) + 11 + 2;
-    for (const Attribute& a : kAttributes)
-        n += a.lead.length;
+    for (const Lead& lead : kLeads)
+        n += lead.length;
     return n;
 }();
 
@@ -203,9 +214,8 @@ constexpr qsizetype kTypicalKisiBytes = 1024;
 template <std::size_t... I>
 std::array<QString, ColumnCount> readColumns(const KisiFields& row, bool staying, std::index_sequence<I...>)
 {
-    const auto& names = columnNames();
     auto read = [&](std::size_t c) {
-        return staying && (c == AyrilisTarihi || c == AyrilisSaati) ? QString() : row.text(names[c]);
+        return staying && (c == AyrilisTarihi || c == AyrilisSaati) ? QString() : row.text(kColumns[c]);
     };
     return {read(I)...};
 }
@@ -244,7 +254,7 @@ struct ElementWriter
     Q_ALWAYS_INLINE char* attribute(char* out)
     {
         constexpr Attribute a = kAttributes[I];
-        out = put(out, a.lead);
+        out = put(out, kLeads[I]);
         if constexpr (a.rendering == Rendering::Text)
             return value(out, a.column, values[a.column]);
         else if constexpr (a.rendering == Rendering::Trimmed)
@@ -353,8 +363,7 @@ void KonaklamaWriter::reserve(int guests)
 void KonaklamaWriter::AddKisi(int siraNo, const KisiFields& row)
 {
     requireStage(Stage::Open, "AddKisi");
-    static const QString kalici = QStringLiteral("Kalici");
-    const bool staying = row.isTrue(kalici);
+    const bool staying = row.isTrue(Columns::Kalici);
     const std::array<QString, ColumnCount> values =
         readColumns(row, staying, std::make_index_sequence<ColumnCount>());
     qsizetype units = 0;
@@ -372,7 +381,7 @@ void KonaklamaWriter::AddKisi(int siraNo, const KisiFields& row)
             QStringLiteral("Transfer dosyası oluşturulamadı: %1 sıra numaralı misafirin (%2) %3 alanındaki %4 "
                            "karakteri dosyaya yazılamıyor. Lütfen kaydı düzeltip yeniden deneyin.")
                 .arg(QString::number(siraNo), guestName(values[Adi], values[Soyadi]),
-                     columnNames()[element.failedColumn], CodePage::describe(element.failedValue, element.failedAt)));
+                     columnName(element.failedColumn), CodePage::describe(element.failedValue, element.failedAt)));
     }
     m_length = put(out, kKisiEnd) - m_root.constData();
     if (m_length - m_publishedAt >= kPublishEvery) {
@@ -402,6 +411,11 @@ QByteArray KonaklamaWriter::EndKonaklama()
     // stay where they are and the room stays free in front of them.
     root.remove(0, kHeaderBytes);
     return root;
+}
+
+std::span<const Columns::Name> notifiedColumns()
+{
+    return kColumns;
 }
 
 QByteArray Md5Hex(const QByteArray& bytes)

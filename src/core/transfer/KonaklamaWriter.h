@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/register/Columns.h"
 #include "platform/core/RadaError.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <memory>
+#include <span>
 
 class BackgroundMd5;
 class Dataset;
@@ -82,6 +84,10 @@ private:
     QByteArray m_digest;
     std::unique_ptr<BackgroundMd5> m_md5;
 };
+
+// The columns of Kisi that each element reads, besides Kalici, in file
+// order, a time after its date.
+std::span<const Columns::Name> notifiedColumns();
 
 // The MD5 digest of the bytes as 32 upper-case hexadecimal digits.
 QByteArray Md5Hex(const QByteArray& bytes);

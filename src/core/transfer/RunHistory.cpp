@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/transfer/RunHistory.h"
 
+#include "core/register/Columns.h"
 #include "core/register/Database.h"
 #include "core/register/Formats.h"
 #include "core/register/Schema.h"
@@ -15,14 +16,14 @@ QList<QVariant> rowOf(const Run& run)
 {
     const TableDef& t = Schema::transferGecmisi();
     QList<QVariant> v(t.columns.size());
-    auto set = [&](const char* column, const QVariant& value) { v[t.indexOf(QString::fromLatin1(column))] = value; };
-    set("Zaman", run.moment.toString(Formats::kDateTime));
-    set("DosyaYolu", run.path);
-    set("Ozet", run.digest);
-    set("YazilanSayisi", qint64(run.written));
-    set("SilinenSayisi", qint64(run.purged));
-    set("Sonuc", run.outcome);
-    set("Hata", run.failure.isEmpty() ? QVariant() : QVariant(run.failure));
+    auto set = [&](Columns::Name column, const QVariant& value) { v[t.indexOf(column)] = value; };
+    set(Columns::Zaman, run.moment.toString(Formats::kDateTime));
+    set(Columns::DosyaYolu, run.path);
+    set(Columns::Ozet, run.digest);
+    set(Columns::YazilanSayisi, qint64(run.written));
+    set(Columns::SilinenSayisi, qint64(run.purged));
+    set(Columns::Sonuc, run.outcome);
+    set(Columns::Hata, run.failure.isEmpty() ? QVariant() : QVariant(run.failure));
     return v;
 }
 
@@ -43,20 +44,20 @@ bool record(Store& store, const Run& run)
 QList<Run> readAll(Store& store)
 {
     const TableDef& t = Schema::transferGecmisi();
-    auto at = [&t](const StoreRow& row, const char* column) {
-        return row.values.value(t.indexOf(QString::fromLatin1(column)));
+    auto at = [&t](const StoreRow& row, Columns::Name column) {
+        return row.values.value(t.indexOf(column));
     };
     QList<Run> runs;
     for (const StoreRow& row : store.load(kTable)) {
         Run r;
         r.id = row.key;
-        r.moment = Formats::parseDateTime(at(row, "Zaman").toString()).value_or(QDateTime());
-        r.path = at(row, "DosyaYolu").toString();
-        r.digest = at(row, "Ozet").toString();
-        r.written = int(at(row, "YazilanSayisi").toLongLong());
-        r.purged = int(at(row, "SilinenSayisi").toLongLong());
-        r.outcome = at(row, "Sonuc").toString();
-        r.failure = at(row, "Hata").toString();
+        r.moment = Formats::parseDateTime(at(row, Columns::Zaman).toString()).value_or(QDateTime());
+        r.path = at(row, Columns::DosyaYolu).toString();
+        r.digest = at(row, Columns::Ozet).toString();
+        r.written = int(at(row, Columns::YazilanSayisi).toLongLong());
+        r.purged = int(at(row, Columns::SilinenSayisi).toLongLong());
+        r.outcome = at(row, Columns::Sonuc).toString();
+        r.failure = at(row, Columns::Hata).toString();
         runs << r;
     }
     std::reverse(runs.begin(), runs.end());

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/transfer/StayStatistics.h"
 
+#include "core/register/Columns.h"
 #include "core/register/Dataset.h"
 #include "core/register/Formats.h"
 #include "core/register/GuestRules.h"
@@ -54,8 +55,8 @@ struct GuestColumns
 {
     int nationality, arrival, departure, staying;
     explicit GuestColumns(const TableDef& t)
-        : nationality(t.indexOf(QStringLiteral("Uyrugu"))), arrival(t.indexOf(QStringLiteral("GelisTarihi"))),
-          departure(t.indexOf(QStringLiteral("AyrilisTarihi"))), staying(t.indexOf(QStringLiteral("Kalici")))
+        : nationality(t.indexOf(Columns::Uyrugu)), arrival(t.indexOf(Columns::GelisTarihi)),
+          departure(t.indexOf(Columns::AyrilisTarihi)), staying(t.indexOf(Columns::Kalici))
     {
     }
 };
@@ -151,10 +152,10 @@ Months ofGuests(const Dataset& guests, const QList<qint64>& keys, const QDate& u
 void store(Store& store, const Months& months, const QDate& today)
 {
     const TableDef& t = counts();
-    const int month = t.indexOf(QStringLiteral("Ay"));
-    const int code = t.indexOf(QStringLiteral("Uyrugu"));
-    const int arrivals = t.indexOf(QStringLiteral("Gelis"));
-    const int nights = t.indexOf(QStringLiteral("Geceleme"));
+    const int month = t.indexOf(Columns::Ay);
+    const int code = t.indexOf(Columns::Uyrugu);
+    const int arrivals = t.indexOf(Columns::Gelis);
+    const int nights = t.indexOf(Columns::Geceleme);
     if (!countingSince(store))
         store.insert(Schema::istatistikAyar().name, {Formats::dateText(today)});
     if (months.isEmpty())
@@ -187,10 +188,10 @@ void store(Store& store, const Months& months, const QDate& today)
 QMap<QString, Count> stored(Store& store, const QString& month)
 {
     const TableDef& t = counts();
-    const int m = t.indexOf(QStringLiteral("Ay"));
-    const int code = t.indexOf(QStringLiteral("Uyrugu"));
-    const int arrivals = t.indexOf(QStringLiteral("Gelis"));
-    const int nights = t.indexOf(QStringLiteral("Geceleme"));
+    const int m = t.indexOf(Columns::Ay);
+    const int code = t.indexOf(Columns::Uyrugu);
+    const int arrivals = t.indexOf(Columns::Gelis);
+    const int nights = t.indexOf(Columns::Geceleme);
     QMap<QString, Count> out;
     for (const StoreRow& row : store.load(t.name)) {
         if (row.values.value(m).toString() != month)
@@ -204,7 +205,7 @@ QMap<QString, Count> stored(Store& store, const QString& month)
 
 QStringList storedMonths(Store& store)
 {
-    const int m = counts().indexOf(QStringLiteral("Ay"));
+    const int m = counts().indexOf(Columns::Ay);
     QSet<QString> seen;
     for (const StoreRow& row : store.load(counts().name))
         seen.insert(row.values.value(m).toString());
@@ -227,7 +228,7 @@ std::optional<QDate> countingSince(Store& store)
 int prune(Store& store, const QDate& today)
 {
     const QString oldest = monthKey(today.addYears(-kKeepYears));
-    const int m = counts().indexOf(QStringLiteral("Ay"));
+    const int m = counts().indexOf(Columns::Ay);
     QList<qint64> old;
     for (const StoreRow& row : store.load(counts().name)) {
         if (row.values.value(m).toString() < oldest)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/transfer/TransferRun.h"
 
+#include "core/register/Columns.h"
 #include "Version.h"
 
 #include "core/register/Dataset.h"
@@ -204,7 +205,7 @@ bool TransferRun::runTo(const QString& path)
         writer.BeginKonaklama(m_facilityCode(), tarih, kVersion);
         const int n = guests->recordCount();
         writer.reserve(n);
-        const int kalici = guests->table().indexOf(QStringLiteral("Kalici"));
+        const int kalici = guests->table().indexOf(Columns::Kalici);
         for (int i = 0; i < n; ++i) {
             writer.AddKisi(i + 1, RowFields(*guests, i));
             if (!guests->rowBoolean(i, kalici))

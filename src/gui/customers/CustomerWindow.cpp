@@ -2,6 +2,7 @@
 #include "gui/customers/CustomerWindow.h"
 
 #include "core/customers/RecordSearch.h"
+#include "core/register/Columns.h"
 #include "core/register/Dataset.h"
 #include "core/register/Formats.h"
 #include "core/register/GuestRules.h"
@@ -40,13 +41,13 @@ constexpr int kWidth = 200;
 struct SearchField
 {
     const char* caption;
-    const char* column;
+    Columns::Name column;
 };
 const SearchField kSearchFields[] = {
-    {"Kodu'na Göre", "musteriKodu"},
-    {"Adı'na Göre", "Adi"},
-    {"Soyadı'na Göre", "Soyadi"},
-    {"Kimlik No'suna Göre", "TCKimlikNo"},
+    {"Kodu'na Göre", Columns::musteriKodu},
+    {"Adı'na Göre", Columns::Adi},
+    {"Soyadı'na Göre", Columns::Soyadi},
+    {"Kimlik No'suna Göre", Columns::TCKimlikNo},
 };
 
 } // namespace
@@ -88,7 +89,7 @@ void CustomerWindow::build()
     auto* searchLabel = caption(searchFrame, QStringLiteral("Hızlı &Arama :"), 6, 9);
     searchFieldBox = place(new QComboBox(searchFrame), "ComboBox1", QRect(100, 6, 140, 22));
     for (const SearchField& f : kSearchFields)
-        searchFieldBox->addItem(QString::fromUtf8(f.caption), QString::fromLatin1(f.column));
+        searchFieldBox->addItem(QString::fromUtf8(f.caption), f.column.text());
     searchBox = place(new QLineEdit(searchFrame), "Edit1", QRect(246, 6, 188, 22));
     keepToCodePage1254(searchBox);
     searchLabel->setBuddy(searchBox);
@@ -107,22 +108,22 @@ void CustomerWindow::build()
     connect(copyButton, &QPushButton::clicked, this, &CustomerWindow::copyToGuest);
 
     Column left(this, 8, 48, kWidth, 41);
-    codeBox = static_cast<DBEdit*>(addBox(left, u"musteriKodu"_s));
+    codeBox = static_cast<DBEdit*>(addBox(left, Columns::musteriKodu));
     codeBox->setFont(bold);
     QPalette green = codeBox->palette();
     green.setColor(QPalette::Base, QColor(192, 220, 192));
     codeBox->setPalette(green);
     const QList<QWidget*> first =
-        addBoxes(left, {u"Adi"_s, u"Soyadi"_s, u"DogumTarihi"_s, u"Uyrugu"_s, u"KimlikBelgesiTuru"_s,
-                        u"KimlikSeriNo"_s, u"Cinsiyet"_s, u"IkametAdresi"_s, u"TCKimlikNo"_s, u"BabaAdi"_s});
+        addBoxes(left, {Columns::Adi, Columns::Soyadi, Columns::DogumTarihi, Columns::Uyrugu, Columns::KimlikBelgesiTuru,
+                        Columns::KimlikSeriNo, Columns::Cinsiyet, Columns::IkametAdresi, Columns::TCKimlikNo, Columns::BabaAdi});
     Column middle(this, 216, 48, kWidth, 41);
     const QList<QWidget*> second =
-        addBoxes(middle, {u"AnaAdi"_s, u"NufusaKayitliOlduguIl"_s, u"NufusaKayitliOlduguIlce"_s, u"DogumYeri"_s,
-                          u"NufusaKayitliOlduguMahalle"_s, u"NufusCilt"_s, u"NufusAileSira"_s, u"NufusSiraNo"_s,
-                          u"MedeniHali"_s, u"Isi"_s, u"AracPlakaNo"_s});
+        addBoxes(middle, {Columns::AnaAdi, Columns::NufusaKayitliOlduguIl, Columns::NufusaKayitliOlduguIlce, Columns::DogumYeri,
+                          Columns::NufusaKayitliOlduguMahalle, Columns::NufusCilt, Columns::NufusAileSira, Columns::NufusSiraNo,
+                          Columns::MedeniHali, Columns::Isi, Columns::AracPlakaNo});
 
     caption(this, QStringLiteral("Müşteri Listesi :"), 424, 48);
-    customerList = place(new DBGrid(&customers, {u"musteriKodu"_s, u"Adi"_s, u"Soyadi"_s, u"TCKimlikNo"_s},
+    customerList = place(new DBGrid(&customers, {Columns::musteriKodu, Columns::Adi, Columns::Soyadi, Columns::TCKimlikNo},
                                     {u"Kodu"_s, u"Adı"_s, u"Soyadı"_s, u"TC Kimlik No"_s}, this),
                          "DBGrid1", QRect(424, 62, 299, 400));
     customerList->setRowIndicator(true);
@@ -147,7 +148,7 @@ void CustomerWindow::build()
 
 QString CustomerWindow::shownText(const QString& column) const
 {
-    if (column == QStringLiteral("TCKimlikNo"))
+    if (column == Columns::TCKimlikNo)
         return identityBox->boxText();
     for (const DBEdit* box : findChildren<DBEdit*>()) {
         if (box->column() == column)
@@ -166,7 +167,7 @@ void CustomerWindow::showCurrentCustomer()
     if (!customers.isOpen() || customers.state() == Dataset::State::Insert)
         return;
     try {
-        customers.date(QStringLiteral("DogumTarihi"));
+        customers.date(Columns::DogumTarihi);
     } catch (const RadaError& e) {
         m_platform.dialogs.reportError(e.text());
     }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/customers/GuestSearchWindow.h"
 
+#include "core/register/Columns.h"
 #include "core/customers/RecordSearch.h"
 #include "core/register/Dataset.h"
 #include "gui/widgets/CodePageBox.h"
@@ -45,7 +46,7 @@ GuestSearchWindow::GuestSearchWindow(Dataset* guests, QWidget* parent)
     connect(nameBox, &QLineEdit::textEdited, this, &GuestSearchWindow::searchByName);
     connect(surnameBox, &QLineEdit::textEdited, this, &GuestSearchWindow::searchBySurname);
 
-    guestList = place(new DBGrid(guests, {QStringLiteral("Adi"), QStringLiteral("Soyadi")},
+    guestList = place(new DBGrid(guests, {Columns::Adi, Columns::Soyadi},
                                {QStringLiteral("Adı"), QStringLiteral("Soyadı")}, this),
                     "DBGrid1", QRect(0, 52, 419, 347));
     guestList->setColumnWidth(0, 200);
@@ -92,12 +93,12 @@ void GuestSearchWindow::search(const QString& column, const QString& text)
 
 void GuestSearchWindow::searchByName()
 {
-    search(QStringLiteral("Adi"), nameBox->text());
+    search(Columns::Adi, nameBox->text());
 }
 
 void GuestSearchWindow::searchBySurname()
 {
-    search(QStringLiteral("Soyadi"), surnameBox->text());
+    search(Columns::Soyadi, surnameBox->text());
 }
 
 bool GuestSearchWindow::previewKey(QKeyEvent* key)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/customers/PersonalDataReport.h"
 
+#include "core/register/Columns.h"
 #include "core/register/Formats.h"
 #include "core/register/Schema.h"
 #include "core/register/Store.h"
@@ -23,18 +24,13 @@ namespace {
 // Code -> name of each lookup column.
 QHash<QString, QHash<QString, QString>> lookupNames(Store& store)
 {
-    const struct
-    {
-        const char* column;
-        const TableDef* table;
-    } lookups[] = {{"Uyrugu", &Schema::ulke()},
-                   {"KimlikBelgesiTuru", &Schema::kimlikTuru()},
-                   {"Cinsiyet", &Schema::cinsiyet()},
-                   {"MedeniHali", &Schema::medeniHali()}};
     QHash<QString, QHash<QString, QString>> names;
-    for (const auto& l : lookups) {
-        QHash<QString, QString>& map = names[QString::fromLatin1(l.column)];
-        for (const StoreRow& row : store.load(l.table->name))
+    for (const Columns::Person& p : Columns::person()) {
+        // A list of bare names (the provinces) has no name to add.
+        if (p.list == Columns::List::None || Schema::lookupTable(p.list).columns.size() < 2)
+            continue;
+        QHash<QString, QString>& map = names[p.name];
+        for (const StoreRow& row : store.load(Schema::lookupTable(p.list).name))
             map.insert(row.values.value(0).toString(), row.values.value(1).toString());
     }
     return names;
@@ -44,8 +40,8 @@ QHash<QString, QHash<QString, QString>> lookupNames(Store& store)
 QHash<qint64, QString> lastStays(Store& store)
 {
     const TableDef& t = Schema::musteriKonaklama();
-    const int customer = t.indexOf(QStringLiteral("musteriID"));
-    const int day = t.indexOf(QStringLiteral("SonKonaklama"));
+    const int customer = t.indexOf(Columns::musteriID);
+    const int day = t.indexOf(Columns::SonKonaklama);
     QHash<qint64, QString> days;
     for (const StoreRow& row : store.load(t.name))
         days.insert(row.values.value(customer).toLongLong(), row.values.value(day).toString());
@@ -56,10 +52,9 @@ QHash<qint64, QString> lastStays(Store& store)
 // each date, which on paper would leave the two times alike.
 QString reportCaption(const FieldCaptions::Field& f)
 {
-    if (f.column == QLatin1String("GelisSaati") || f.column == QLatin1String("AyrilisSaati"))
-        return FieldCaptions::name(f.column) + QStringLiteral(" :");
+    const QString label = Columns::find(f.column)->label();
     // A check box's caption has no colon of its own.
-    return f.caption.endsWith(QLatin1Char(':')) ? f.caption : f.caption + QStringLiteral(" :");
+    return label.endsWith(QLatin1Char(':')) ? label : label + QStringLiteral(" :");
 }
 
 } // namespace
@@ -87,7 +82,7 @@ QStringList PersonalDataReport::lines(Store& store, const PersonalDataSearch::Fi
             for (const Field& f : fields(guest)) {
                 const QVariant v = r.values.value(table.indexOf(f.column));
                 QString text = v.toString();
-                if (f.column == QStringLiteral("Kalici"))
+                if (f.column == Columns::Kalici)
                     text = v.isNull() ? QString() : (v.toLongLong() != 0 ? QStringLiteral("Evet") : QStringLiteral("Hayır"));
                 const QString name = names.value(f.column).value(text);
                 if (!name.isEmpty())

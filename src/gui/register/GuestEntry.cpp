@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/register/GuestEntry.h"
 
+#include "core/register/Columns.h"
 #include "core/register/Dataset.h"
 #include "core/register/Formats.h"
 #include "core/register/GuestRules.h"
@@ -35,10 +36,20 @@ constexpr int kLeft = 8;
 constexpr int kWidth = 200;
 
 template <typename Picker>
-Picker* bound(Picker* picker, PickerBinding::Kind kind, Dataset* guests, const char* column)
+Picker* bound(Picker* picker, PickerBinding::Kind kind, Dataset* guests, Columns::Name column)
 {
-    new PickerBinding(picker, kind, guests, QString::fromLatin1(column));
+    new PickerBinding(picker, kind, guests, column);
     return picker;
+}
+
+QString columnCaption(Columns::Name column)
+{
+    return QString::fromUtf8(Columns::of(column).caption);
+}
+
+const char* boxName(Columns::Name column)
+{
+    return Columns::of(column).box;
 }
 
 } // namespace
@@ -87,39 +98,40 @@ void GuestEntry::build(const Parents& parents)
     });
     setButton(12, customers);
     const QList<QWidget*> required = addBoxes(
-        left, {u"Adi"_s, u"Soyadi"_s, u"DogumTarihi"_s, u"Uyrugu"_s, u"KimlikBelgesiTuru"_s, u"KimlikSeriNo"_s,
-               u"Cinsiyet"_s, u"IkametAdresi"_s});
+        left, {Columns::Adi, Columns::Soyadi, Columns::DogumTarihi, Columns::Uyrugu, Columns::KimlikBelgesiTuru, Columns::KimlikSeriNo,
+               Columns::Cinsiyet, Columns::IkametAdresi});
 
     auto* arrivalGroup = place(new QGroupBox(QStringLiteral(" [ Geliş Zamanı ] "), requiredGroup), "GroupBox2", QRect(4, left.y(), 209, 70));
     arrivalGroup->setStyleSheet(QStringLiteral("QGroupBox { color: green; }"));
-    caption(arrivalGroup, QStringLiteral("Geliş Tarihi :"), 6, 18);
-    arrivalDateBox = bound(datePicker(arrivalGroup, "DateTimePicker2", QRect(6, 34, 110, 21), kDateHint),
-                           PickerBinding::Kind::Date, guests, "GelisTarihi");
-    caption(arrivalGroup, QStringLiteral("Saati :"), 124, 18);
-    arrivalTimeBox = bound(timePicker(arrivalGroup, "DateTimePicker3", QRect(124, 34, 78, 21), kTimeHint),
-                           PickerBinding::Kind::Time, guests, "GelisSaati");
+    caption(arrivalGroup, columnCaption(Columns::GelisTarihi), 6, 18);
+    arrivalDateBox = bound(datePicker(arrivalGroup, boxName(Columns::GelisTarihi), QRect(6, 34, 110, 21), kDateHint),
+                           PickerBinding::Kind::Date, guests, Columns::GelisTarihi);
+    caption(arrivalGroup, columnCaption(Columns::GelisSaati), 124, 18);
+    arrivalTimeBox = bound(timePicker(arrivalGroup, boxName(Columns::GelisSaati), QRect(124, 34, 78, 21), kTimeHint),
+                           PickerBinding::Kind::Time, guests, Columns::GelisSaati);
 
     Column middle(parents.citizens, kLeft, 18, kWidth);
     const QList<QWidget*> citizens = addBoxes(
-        middle, {u"TCKimlikNo"_s, u"BabaAdi"_s, u"AnaAdi"_s, u"NufusaKayitliOlduguIl"_s, u"NufusaKayitliOlduguIlce"_s});
+        middle, {Columns::TCKimlikNo, Columns::BabaAdi, Columns::AnaAdi, Columns::NufusaKayitliOlduguIl, Columns::NufusaKayitliOlduguIlce});
 
     QGroupBox* otherGroup = parents.other;
     Column right(otherGroup, kLeft, 18, kWidth);
     const QList<QWidget*> other =
-        addBoxes(right, {u"DogumYeri"_s, u"NufusaKayitliOlduguMahalle"_s, u"NufusCilt"_s, u"NufusAileSira"_s,
-                         u"NufusSiraNo"_s, u"MedeniHali"_s, u"Isi"_s, u"VerilenOdaNo"_s, u"AracPlakaNo"_s});
+        addBoxes(right, {Columns::DogumYeri, Columns::NufusaKayitliOlduguMahalle, Columns::NufusCilt, Columns::NufusAileSira,
+                         Columns::NufusSiraNo, Columns::MedeniHali, Columns::Isi, Columns::VerilenOdaNo, Columns::AracPlakaNo});
 
     auto* departureGroup = place(new QGroupBox(QStringLiteral(" [ Ayrılış Zamanı ] "), otherGroup), "GroupBox5", QRect(4, right.y(), 207, 90));
     departureGroup->setStyleSheet(QStringLiteral("QGroupBox { color: red; }"));
-    kaliciBox = place(new DBCheckBox(guests, QStringLiteral("Kalici"), QStringLiteral("&Kalıcı"), departureGroup), "DBCheckBox1",
+    kaliciBox = place(new DBCheckBox(guests, Columns::Kalici, QLatin1Char('&') + columnCaption(Columns::Kalici), departureGroup),
+                      boxName(Columns::Kalici),
                       QRect(6, 16, 120, 21));
     connect(kaliciBox, &QCheckBox::clicked, this, &GuestEntry::kaliciClicked);
-    caption(departureGroup, QStringLiteral("Ayrılış Tarihi :"), 6, 40);
-    departureDateBox = bound(datePicker(departureGroup, "DateTimePicker4", QRect(6, 56, 110, 21), kDateHint),
-                             PickerBinding::Kind::Date, guests, "AyrilisTarihi");
-    caption(departureGroup, QStringLiteral("Saati :"), 124, 40);
-    departureTimeBox = bound(timePicker(departureGroup, "DateTimePicker5", QRect(124, 56, 76, 21), kTimeHint),
-                             PickerBinding::Kind::Time, guests, "AyrilisSaati");
+    caption(departureGroup, columnCaption(Columns::AyrilisTarihi), 6, 40);
+    departureDateBox = bound(datePicker(departureGroup, boxName(Columns::AyrilisTarihi), QRect(6, 56, 110, 21), kDateHint),
+                             PickerBinding::Kind::Date, guests, Columns::AyrilisTarihi);
+    caption(departureGroup, columnCaption(Columns::AyrilisSaati), 124, 40);
+    departureTimeBox = bound(timePicker(departureGroup, boxName(Columns::AyrilisSaati), QRect(124, 56, 76, 21), kTimeHint),
+                             PickerBinding::Kind::Time, guests, Columns::AyrilisSaati);
     // A guest still staying has no departure to set.
     connect(kaliciBox, &QCheckBox::toggled, this, [this](bool staying) {
         departureDateBox->setEnabled(!staying);
@@ -131,11 +143,11 @@ void GuestEntry::build(const Parents& parents)
                              static_cast<QDateTimeEdit*>(departureTimeBox)})
         p->installEventFilter(this);
 
-    addOwnBox(u"GelisTarihi"_s, arrivalDateBox);
-    addOwnBox(u"GelisSaati"_s, arrivalTimeBox);
-    addOwnBox(u"Kalici"_s, kaliciBox);
-    addOwnBox(u"AyrilisTarihi"_s, departureDateBox);
-    addOwnBox(u"AyrilisSaati"_s, departureTimeBox);
+    addOwnBox(Columns::GelisTarihi, arrivalDateBox);
+    addOwnBox(Columns::GelisSaati, arrivalTimeBox);
+    addOwnBox(Columns::Kalici, kaliciBox);
+    addOwnBox(Columns::AyrilisTarihi, departureDateBox);
+    addOwnBox(Columns::AyrilisSaati, departureTimeBox);
 
     tabOrder = QList<QWidget*>{customerCodeBox} + required + QList<QWidget*>{arrivalDateBox, arrivalTimeBox} +
                citizens + other + QList<QWidget*>{kaliciBox, departureDateBox, departureTimeBox};
@@ -187,7 +199,7 @@ void GuestEntry::showCurrentGuest()
     // value (never the previous guest's), and the clerk hears of it once.
     QStringList unreadable;
     const QString name =
-        QStringLiteral("%1 %2").arg(m_records.text(QStringLiteral("Adi")), m_records.text(QStringLiteral("Soyadi"))).trimmed();
+        QStringLiteral("%1 %2").arg(m_records.text(Columns::Adi), m_records.text(Columns::Soyadi)).trimmed();
     GuestRules::stayOf(m_records, [&](const QString& column, const RadaError& e) {
         unreadable << QStringLiteral("%1\rMisafir: %2 (kayıt no %3), alan: %4")
                           .arg(e.text(), name, QString::number(m_records.key()), column);
@@ -225,7 +237,7 @@ void GuestEntry::newRecord()
 void GuestEntry::newGuestInSameRoom()
 {
     if (GuestRules::beginInSameRoom(m_records))
-        focusField(QStringLiteral("Adi"));
+        focusField(Columns::Adi);
 }
 
 void GuestEntry::cancelAndSearch()
@@ -277,6 +289,6 @@ void GuestEntry::readDocument(QWidget* window)
     // first box a save needs that is still empty, else the room.
     if (m_documentTaken) {
         const QStringList missing = GuestRules::missingFields(m_records);
-        focusField(missing.isEmpty() ? QStringLiteral("VerilenOdaNo") : missing.first());
+        focusField(missing.isEmpty() ? Columns::VerilenOdaNo.text() : missing.first());
     }
 }

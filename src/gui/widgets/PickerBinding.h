@@ -23,6 +23,8 @@ public:
     // The binding of a picker, if it has one.
     static PickerBinding* of(const QDateTimeEdit* picker);
 
+    const QString& column() const { return m_column; }
+
     // Shows a value without writing it into the record.
     void display(const QDateTime& value);
     // Shows the current row's value.

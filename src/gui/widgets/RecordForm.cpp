@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/widgets/RecordForm.h"
 
+#include "core/register/Columns.h"
 #include "core/register/Dataset.h"
+#include "core/register/Schema.h"
 #include "core/register/Tables.h"
 #include "core/register/Validation.h"
 #include "gui/widgets/DBEdit.h"
@@ -21,57 +23,22 @@
 
 namespace {
 
-enum class Kind { Text, Lookup, IdentityNumber, Date };
-
-struct Field
+const Columns::Person& field(const QString& column)
 {
-    const char* column;
-    const char* caption;
-    const char* name;
-    Kind kind = Kind::Text;
-    // A lookup's list: its table, the stored key and the shown column.
-    Dataset* const Tables::*list = nullptr;
-    const char* key = nullptr;
-    const char* shown = nullptr;
-};
+    const Columns::Person* p = Columns::find(column);
+    if (!p || !p->box)
+        throw std::invalid_argument("no such box");
+    return *p;
+}
 
-// A person's boxes, in the order of the guest window; the customer code and
-// the room belong to one window each.
-const Field kFields[] = {
-    {"musteriKodu", "Müşteri Kodu :", "DBEdit14"},
-    {"Adi", "Adı :", "DBEdit1"},
-    {"Soyadi", "Soyadı :", "DBEdit2"},
-    {"DogumTarihi", "Doğum Tarihi :", "DateTimePicker1", Kind::Date},
-    {"Uyrugu", "Uyruğu :", "DBLookupComboBox1", Kind::Lookup, &Tables::ulke, "Kodu", "Ulke"},
-    {"KimlikBelgesiTuru", "Kimlik Belgesi Türü :", "DBLookupComboBox2", Kind::Lookup, &Tables::kimlikTuru, "Kodu",
-     "KimlikTuru"},
-    {"KimlikSeriNo", "Kimlik Seri No :", "DBEdit16"},
-    {"Cinsiyet", "Cinsiyet :", "DBLookupComboBox3", Kind::Lookup, &Tables::cinsiyet, "Kodu", "Cinsiyet"},
-    {"IkametAdresi", "İkâmet Adresi :", "DBEdit3"},
-    {"TCKimlikNo", "T.C. Kimlik No :", "DBEdit4", Kind::IdentityNumber},
-    {"BabaAdi", "Baba Adı :", "DBEdit5"},
-    {"AnaAdi", "Ana Adı :", "DBEdit6"},
-    {"NufusaKayitliOlduguIl", "Nüfusa Kayıtlı Olduğu İl :", "DBLookupComboBox4", Kind::Lookup, &Tables::iller, "Il",
-     "Il"},
-    {"NufusaKayitliOlduguIlce", "Nüfusa Kayıtlı Olduğu İlçe :", "DBEdit7"},
-    {"DogumYeri", "Doğum Yeri :", "DBEdit8"},
-    {"NufusaKayitliOlduguMahalle", "Nüfusa Kayıtlı Olduğu Mahalle :", "DBEdit9"},
-    {"NufusCilt", "Nüfus Cilt No :", "DBEdit10"},
-    {"NufusAileSira", "Nüfus Aile Sıra No :", "DBEdit11"},
-    {"NufusSiraNo", "Nüfus Sıra No :", "DBEdit12"},
-    {"MedeniHali", "Medeni Hali :", "DBLookupComboBox6", Kind::Lookup, &Tables::medeniHali, "Kodu", "MedeniHali"},
-    {"Isi", "İşi :", "DBEdit13"},
-    {"VerilenOdaNo", "Oda No :", "DBEdit14"},
-    {"AracPlakaNo", "Araç Plaka No :", "DBEdit15"},
-};
-
-const Field& field(const QString& column)
+// The open list of a lookup box.
+Dataset* listOf(const Tables& tables, const TableDef& list)
 {
-    for (const Field& f : kFields) {
-        if (column == QLatin1String(f.column))
-            return f;
+    for (Dataset* d : tables.openingOrder()) {
+        if (d->table().name == list.name)
+            return d;
     }
-    throw std::invalid_argument("no such box");
+    throw std::invalid_argument("no such list");
 }
 
 constexpr int kQueryButtonWidth = 24;
@@ -107,21 +74,23 @@ QWidget* RecordForm::addBox(FormKit::Column& column, const QString& name)
 QWidget* RecordForm::makeBox(FormKit::Column& column, const QString& name)
 {
     using namespace FormKit;
-    const Field& f = field(name);
+    const Columns::Person& f = field(name);
     const QString caption = QString::fromUtf8(f.caption);
     QWidget* parent = column.parent();
     switch (f.kind) {
-    case Kind::Date: {
-        birthBox = datePicker(parent, f.name, column.next(caption), QStringLiteral("[Yıl-Ay-Gün]"));
+    case Columns::Box::Date: {
+        birthBox = datePicker(parent, f.box, column.next(caption), QStringLiteral("[Yıl-Ay-Gün]"));
         new PickerBinding(birthBox, PickerBinding::Kind::Date, &m_records, name);
         return birthBox;
     }
-    case Kind::Lookup:
-        return column.lookup(caption, f.name, &m_records, name, m_tables.*(f.list), QString::fromLatin1(f.key),
-                             QString::fromLatin1(f.shown));
-    case Kind::IdentityNumber: {
+    case Columns::Box::Lookup: {
+        const TableDef& list = Schema::lookupTable(f.list);
+        return column.lookup(caption, f.box, &m_records, name, listOf(m_tables, list), list.columns.first().name,
+                             list.columns.last().name);
+    }
+    case Columns::Box::IdentityNumber: {
         const QRect at = column.next(caption, column.width() - kQueryButtonWidth - 4);
-        identityBox = place(new DBMaskEdit(&m_records, name, parent), f.name, at);
+        identityBox = place(new DBMaskEdit(&m_records, name, parent), f.box, at);
         onLeave(identityBox, [this] { checkIdentityNumber(); });
         auto* query = flatButton(parent, "SpeedButton1", QStringLiteral("Internet'te Ara..."),
                                  QStyle::SP_BrowserReload, QRect(at.right() + 5, at.top(), kQueryButtonWidth, 21));
@@ -129,19 +98,23 @@ QWidget* RecordForm::makeBox(FormKit::Column& column, const QString& name)
         setButton(1, query);
         return identityBox;
     }
-    case Kind::Text:
+    case Columns::Box::Text:
         break;
+    case Columns::Box::None:
+    case Columns::Box::Time:
+    case Columns::Box::Check:
+        throw std::invalid_argument("not a box of the form");
     }
-    DBEdit* box = column.edit(caption, f.name, &m_records, name);
-    if (name == QLatin1String("Adi"))
+    DBEdit* box = column.edit(caption, f.box, &m_records, name);
+    if (f.name == Columns::Adi)
         nameBox = box;
-    else if (name == QLatin1String("Soyadi"))
+    else if (f.name == Columns::Soyadi)
         surnameBox = box;
-    else if (name == QLatin1String("KimlikSeriNo")) {
+    else if (f.name == Columns::KimlikSeriNo) {
         serialBox = box;
         box->setKeep(documentNumberText);
     }
-    else if (name == QLatin1String("AracPlakaNo")) {
+    else if (f.name == Columns::AracPlakaNo) {
         plateBox = box;
         onLeave(box, [this] { tidyPlate(); });
     }
