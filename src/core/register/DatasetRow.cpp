@@ -193,11 +193,14 @@ void RowPacker::add(const StoreValue& v)
 
 void RowPacker::add(const QVariant& v)
 {
-    // As the store writes it; a text as Qt gave it.
+    // As the store writes it; a text as Qt gave it, and a real as its text,
+    // which is what the register's columns keep of one.
     QByteArray held;
     const StoreValue value = StoreValue::of(v, held);
     if (value.kind == StoreValue::Kind::Text)
         append(PackedRow::Kind::Text, held);
+    else if (value.kind == StoreValue::Kind::Real)
+        append(PackedRow::Kind::Text, QByteArray::number(value.real, 'g', 17));
     else
         add(value);
 }

@@ -15,6 +15,10 @@ StoreValue StoreValue::of(const QVariant& v, QByteArray& held)
         out.kind = Kind::Integer;
         out.integer = v.toLongLong();
         return out;
+    case QMetaType::Double:
+        out.kind = Kind::Real;
+        out.real = v.toDouble();
+        return out;
     case QMetaType::QByteArray:
         out.kind = Kind::Bytes;
         held = v.toByteArray();
