@@ -37,9 +37,10 @@ struct StoreValue
 
     // The one conversion of a value to be stored into the form both stores
     // and the dataset's rows keep it in: a null; a whole number (a boolean
-    // as 0 or 1); bytes; or else its text, a real number's included, as the
-    // register's TEXT columns keep it (none of its number columns holds
-    // anything but whole numbers). Text and bytes point into held.
+    // as 0 or 1); a real; bytes; or else its text. A real goes into the
+    // register's TEXT columns as its text (none of its number columns holds
+    // anything but whole numbers), and the dataset packs it so. Text and
+    // bytes point into held.
     static StoreValue of(const QVariant& v, QByteArray& held);
 
     QVariant toVariant() const
