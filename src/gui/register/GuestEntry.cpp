@@ -24,6 +24,7 @@
 #include <QStyle>
 #include <QTimeEdit>
 #include <QToolButton>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 
@@ -45,6 +46,21 @@ Picker* bound(Picker* picker, PickerBinding::Kind kind, Dataset* guests, Columns
 QString columnCaption(Columns::Name column)
 {
     return QString::fromUtf8(Columns::of(column).caption);
+}
+
+const char* boxName(Columns::Name column);
+
+// A stay's date and time, captioned side by side at y in their group.
+std::pair<QDateEdit*, QTimeEdit*> stayPickers(QWidget* group, Dataset* guests, Columns::Name date, Columns::Name time,
+                                              int y, int timeWidth)
+{
+    FormKit::caption(group, columnCaption(date), 6, y);
+    auto* dateBox = bound(FormKit::datePicker(group, boxName(date), QRect(6, y + 16, 110, 21), kDateHint),
+                          PickerBinding::Kind::Date, guests, date);
+    FormKit::caption(group, columnCaption(time), 124, y);
+    auto* timeBox = bound(FormKit::timePicker(group, boxName(time), QRect(124, y + 16, timeWidth, 21), kTimeHint),
+                          PickerBinding::Kind::Time, guests, time);
+    return {dateBox, timeBox};
 }
 
 const char* boxName(Columns::Name column)
@@ -103,12 +119,8 @@ void GuestEntry::build(const Parents& parents)
 
     auto* arrivalGroup = place(new QGroupBox(QStringLiteral(" [ Geliş Zamanı ] "), requiredGroup), "GroupBox2", QRect(4, left.y(), 209, 70));
     arrivalGroup->setStyleSheet(QStringLiteral("QGroupBox { color: green; }"));
-    caption(arrivalGroup, columnCaption(Columns::GelisTarihi), 6, 18);
-    arrivalDateBox = bound(datePicker(arrivalGroup, boxName(Columns::GelisTarihi), QRect(6, 34, 110, 21), kDateHint),
-                           PickerBinding::Kind::Date, guests, Columns::GelisTarihi);
-    caption(arrivalGroup, columnCaption(Columns::GelisSaati), 124, 18);
-    arrivalTimeBox = bound(timePicker(arrivalGroup, boxName(Columns::GelisSaati), QRect(124, 34, 78, 21), kTimeHint),
-                           PickerBinding::Kind::Time, guests, Columns::GelisSaati);
+    std::tie(arrivalDateBox, arrivalTimeBox) =
+        stayPickers(arrivalGroup, guests, Columns::GelisTarihi, Columns::GelisSaati, 18, 78);
 
     Column middle(parents.citizens, kLeft, 18, kWidth);
     const QList<QWidget*> citizens = addBoxes(
@@ -126,12 +138,8 @@ void GuestEntry::build(const Parents& parents)
                       boxName(Columns::Kalici),
                       QRect(6, 16, 120, 21));
     connect(kaliciBox, &QCheckBox::clicked, this, &GuestEntry::kaliciClicked);
-    caption(departureGroup, columnCaption(Columns::AyrilisTarihi), 6, 40);
-    departureDateBox = bound(datePicker(departureGroup, boxName(Columns::AyrilisTarihi), QRect(6, 56, 110, 21), kDateHint),
-                             PickerBinding::Kind::Date, guests, Columns::AyrilisTarihi);
-    caption(departureGroup, columnCaption(Columns::AyrilisSaati), 124, 40);
-    departureTimeBox = bound(timePicker(departureGroup, boxName(Columns::AyrilisSaati), QRect(124, 56, 76, 21), kTimeHint),
-                             PickerBinding::Kind::Time, guests, Columns::AyrilisSaati);
+    std::tie(departureDateBox, departureTimeBox) =
+        stayPickers(departureGroup, guests, Columns::AyrilisTarihi, Columns::AyrilisSaati, 40, 76);
     // A guest still staying has no departure to set.
     connect(kaliciBox, &QCheckBox::toggled, this, [this](bool staying) {
         departureDateBox->setEnabled(!staying);
